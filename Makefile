@@ -1,0 +1,51 @@
+# zemor: the two commands that set up a fresh Debian machine.
+#   make run   installs what is missing, builds, makes the demo working directory, starts zemor
+#   make test  installs what is missing, builds, runs every test
+# Further: make build, make bench, make format, make format-check, make deps.
+
+DEBS := build-essential cmake ninja-build pkg-config git \
+        qt6-base-dev libgl-dev libsqlite3-dev sqlite3 zlib1g-dev libpng-dev libjpeg-dev \
+        libxlsxwriter-dev libminizip-dev libbenchmark-dev \
+        fonts-dejavu-core clang-format
+
+PRESET := $(if $(CI),ci,dev)
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps build test bench run format format-check
+
+deps:
+	@missing=""; for p in $(DEBS); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET)
+
+test: build
+	ctest --preset $(PRESET)
+
+bench: deps
+	cmake --preset release
+	cmake --build --preset release
+	@set -e; for b in $$(find build/release/bench -type f -executable -name 'bench_*' | sort); do \
+	  echo "== $$b"; $$b --benchmark_min_time=0.01 >/dev/null 2>&1 || true; $$b --report; \
+	done
+
+run: build
+	@if [ -x build/$(PRESET)/tools/zemor_demo ]; then build/$(PRESET)/tools/zemor_demo demo; fi
+	@if [ -x build/$(PRESET)/shell/zemor ]; then cd demo && ../build/$(PRESET)/shell/zemor; \
+	else echo "The zemor program is not built yet."; fi
+
+FORMAT_FILES = $$(git ls-files '*.h' '*.cpp')
+
+format:
+	clang-format -i $(FORMAT_FILES)
+
+format-check:
+	clang-format --dry-run --Werror $(FORMAT_FILES)

@@ -1,0 +1,1 @@
+#include "runtime/text/Cp1251.h"
