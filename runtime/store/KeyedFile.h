@@ -66,6 +66,9 @@ public:
     QByteArray &record();
     const QByteArray &record() const;
     void clearRecord();
+    // The record's text object, for layouts that have one (textObjectSize > 0): read with the
+    // record, written with add and put, cut to textObjectSize bytes.
+    QByteArray &textObject();
 
     // --- reading. `key` is an index into layout().keys.
     // Exact lookup by every component of `key`, taken from the buffer. With duplicates, the

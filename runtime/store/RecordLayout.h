@@ -56,6 +56,9 @@ struct RecordLayout
     int size = 0;   // record length in bytes
     QList<FieldDef> fields;
     QList<KeyDef> keys;
+    // A variable-length text object kept beside each record (0: none), of at most this many
+    // bytes; stored in the column `memo` and read and written together with the record.
+    int textObjectSize = 0;
 
     // Index of a field or key by its dictionary name (case-insensitive), -1 when absent.
     int fieldIndex(QStringView name) const;
