@@ -11,6 +11,18 @@
 // sign (0 positive, anything else negative), then the digits most significant first, two per
 // byte. Storing into fewer places rounds half away from zero; a value with more integer digits
 // than the field has is Overflow; a digit half-byte above 9 is InvalidData.
+//
+// Further rules of this class:
+// - The magnitude of `units` never exceeds the largest signed 128-bit value (about 1.7e38), so
+//   negation is always safe; the smallest 128-bit value is never produced.
+// - A negative value is written with the sign half-byte 0xF (negativeSignNibble); a zero is
+//   always written with sign 0, also when it came from rounding a small negative value.
+// - Equality and ordering compare values, not representations: 1.10 == 1.1.
+// - Division by zero is reported as Overflow (the quotient has no finite value).
+// - fromString rounds fraction digits beyond maxScale half away from zero; fromDouble rounds
+//   the shortest text that reads back as the same double, so 0.1 gives exactly 0.1 and 2.675
+//   gives 2.68 at two places.
+// - toInt64 saturates at the 64-bit range; toDouble is the double nearest to the value.
 
 #include "runtime/core/Error.h"
 
@@ -22,21 +34,32 @@
 
 namespace zemor::runtime {
 
+__extension__ typedef __int128 Int128;
+__extension__ typedef unsigned __int128 UInt128;
+
 class Decimal
 {
 public:
     static constexpr int maxScale = 18;
     static constexpr int divisionScale = 9;
+    static constexpr int maxPackedBytes = 16;      // 31 digits
+    static constexpr int negativeSignNibble = 0xF; // what a writer puts into a negative value
 
     constexpr Decimal() = default;
     Decimal(std::int64_t integer); // NOLINT: integers convert implicitly
-    static Decimal fromUnits(__int128 units, int scale);
+    // `scale` is 0..maxScale; a larger scale is rounded down to maxScale.
+    static Decimal fromUnits(Int128 units, int scale);
 
     // Packed codec. `bytes` is the field size; digits = 2 * bytes - 1.
     [[nodiscard]] static Result<Decimal> fromPacked(const void *data, int bytes, int places);
+    // Writes nothing when the value does not fit (Overflow) or the arguments are out of range.
     [[nodiscard]] Status toPacked(void *data, int bytes, int places) const;
     // Checks the digit half-bytes only.
     static bool isValidPacked(const void *data, int bytes);
+
+    // The value rounded to `places` and held with exactly that scale, checked against a field of
+    // `digits` digits (digits - places of them before the point): Overflow when it does not fit.
+    [[nodiscard]] Result<Decimal> fitted(int digits, int places) const;
 
     // Text: an optional sign, digits, an optional "." with digits; blanks around are allowed,
     // "," is taken as the point too. Blank text is 0.
@@ -53,10 +76,12 @@ public:
     std::int64_t toInt64() const;
 
     Decimal rounded(int places) const; // half away from zero
-    __int128 units() const { return m_units; }
+    Int128 units() const { return m_units; }
     int scale() const { return m_scale; }
     bool isZero() const { return m_units == 0; }
     bool isNegative() const { return m_units < 0; }
+    // Digits before the point (0 for a value below 1 in magnitude).
+    int integerDigits() const;
     Decimal abs() const;
     Decimal operator-() const;
 
@@ -70,7 +95,7 @@ public:
     bool operator==(const Decimal &other) const;
 
 private:
-    __int128 m_units = 0;
+    Int128 m_units = 0;
     int m_scale = 0;
 };
 

@@ -1,1 +1,616 @@
 #include "runtime/fs/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace zemor::runtime::fs {
+
+namespace {
+
+QMutex g_workDirMutex;
+QString g_workDir; // guarded by g_workDirMutex
+
+bool isSeparator(QChar c)
+{
+    return c == u'/' || c == u'\\';
+}
+
+QByteArray encoded(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+// Entries with equal names when case is ignored are ordered by their exact spelling, so that a
+// listing and a lookup always agree on which of them comes first.
+bool nameLess(const QString &a, const QString &b)
+{
+    const int ci = QString::compare(a, b, Qt::CaseInsensitive);
+    if (ci != 0)
+        return ci < 0;
+    return a < b;
+}
+
+QString parentOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash <= 0)
+        return QStringLiteral("/");
+    return path.left(slash);
+}
+
+QString lastComponent(const QString &path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+QString childOf(const QString &dir, const QString &name)
+{
+    return dir.endsWith(u'/') ? dir + name : dir + u'/' + name;
+}
+
+// The entry of `dir` that `component` names, ignoring case; empty when there is none.
+QString findEntry(const QString &dir, const QString &component)
+{
+    const QStringList names = QDir(dir).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    QString best;
+    for (const QString &candidate : names) {
+        if (QString::compare(candidate, component, Qt::CaseInsensitive) != 0)
+            continue;
+        if (best.isEmpty() || candidate < best)
+            best = candidate;
+    }
+    return best;
+}
+
+bool pathExists(const QString &path, struct stat *st = nullptr)
+{
+    struct stat local;
+    return ::lstat(encoded(path).constData(), st ? st : &local) == 0;
+}
+
+QString cleanDir(const QString &dir)
+{
+    QString clean = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
+    while (clean.size() > 1 && clean.endsWith(u'/'))
+        clean.chop(1);
+    return clean;
+}
+
+// The prefix of `abs` from which components are matched: the working directory or the
+// temporary directory when the path lies under one of them (they exist as spelled), else "/".
+QString anchorOf(const QString &abs)
+{
+    QString best = QStringLiteral("/");
+    for (const QString &anchor : {workDir(), cleanDir(QDir::tempPath())}) {
+        if (anchor.size() <= best.size())
+            continue;
+        if (abs == anchor || abs.startsWith(anchor + u'/'))
+            best = anchor;
+    }
+    return best;
+}
+
+Status writeAll(int fd, const char *data, qint64 size, const QString &where)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return failWithErrno(errno, where);
+        }
+        data += n;
+        size -= n;
+    }
+    return {};
+}
+
+void syncDirectory(const QString &dir)
+{
+    // Best effort: some file systems refuse fsync on a directory, and the data itself is
+    // already on the disk by then.
+    const int fd = ::open(encoded(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+int renameNoReplace(const QString &from, const QString &to)
+{
+    return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, encoded(from).constData(), AT_FDCWD,
+                                      encoded(to).constData(), RENAME_NOREPLACE));
+}
+
+// Moves a file onto a name that must not exist; 0 or the errno of the failure. Falls back to
+// link()+unlink() where the file system has no no-replace rename.
+int moveNoReplace(const QString &from, const QString &to, bool isDir)
+{
+    if (renameNoReplace(from, to) == 0)
+        return 0;
+    const int err = errno;
+    if (err != EINVAL && err != ENOSYS && err != ENOTSUP)
+        return err;
+    if (!isDir) {
+        if (::link(encoded(from).constData(), encoded(to).constData()) == 0) {
+            ::unlink(encoded(from).constData());
+            return 0;
+        }
+        const int linkErr = errno;
+        if (linkErr != EPERM && linkErr != ENOTSUP && linkErr != EOPNOTSUPP)
+            return linkErr;
+    }
+    // Neither a no-replace rename nor hard links: check, then rename.
+    if (pathExists(to))
+        return EEXIST;
+    if (::rename(encoded(from).constData(), encoded(to).constData()) != 0)
+        return errno;
+    return 0;
+}
+
+std::unexpected<Error> failedMove(int err, const QString &from, const QString &to)
+{
+    return failWithErrno(err, err == EEXIST ? to : from);
+}
+
+// Copies the regular file `from` to a temporary beside `to`, flushes it and then puts it under
+// `to`: replacing an existing file when `overwrite` is set, never otherwise.
+Status copyRegular(const QString &from, const struct stat &srcStat, const QString &to,
+                   bool overwrite)
+{
+    const int in = ::open(encoded(from).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return failWithErrno(errno, from);
+    auto temp = createTempBeside(to, srcStat.st_mode & 07777);
+    if (!temp) {
+        ::close(in);
+        return std::unexpected(temp.error());
+    }
+    const auto discard = [&] {
+        ::close(in);
+        ::close(temp->fd);
+        ::unlink(encoded(temp->path).constData());
+    };
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), static_cast<size_t>(buffer.size()));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            discard();
+            return failWithErrno(err, from);
+        }
+        if (n == 0)
+            break;
+        if (auto written = writeAll(temp->fd, buffer.constData(), n, to); !written) {
+            discard();
+            return written;
+        }
+    }
+    // A copy keeps the time of its source, as the listings show it.
+    const struct timespec times[2] = {srcStat.st_atim, srcStat.st_mtim};
+    ::futimens(temp->fd, times);
+    if (auto synced = syncFile(temp->fd, to); !synced) {
+        discard();
+        return synced;
+    }
+    ::close(in);
+    if (::close(temp->fd) != 0) {
+        const int err = errno;
+        ::unlink(encoded(temp->path).constData());
+        return failWithErrno(err, to);
+    }
+    Status placed = overwrite ? replaceWith(temp->path, to) : Status{};
+    if (!overwrite) {
+        if (const int err = moveNoReplace(temp->path, to, false); err != 0)
+            placed = failWithErrno(err, to);
+    }
+    if (!placed) {
+        ::unlink(encoded(temp->path).constData());
+        return placed;
+    }
+    syncDirectory(parentOf(to));
+    return {};
+}
+
+} // namespace
+
+void captureWorkDir()
+{
+    setWorkDir(QDir::currentPath());
+}
+
+void setWorkDir(const QString &dir)
+{
+    const QString clean = cleanDir(dir);
+    QMutexLocker lock(&g_workDirMutex);
+    g_workDir = clean;
+}
+
+QString workDir()
+{
+    {
+        QMutexLocker lock(&g_workDirMutex);
+        if (!g_workDir.isEmpty())
+            return g_workDir;
+    }
+    captureWorkDir();
+    QMutexLocker lock(&g_workDirMutex);
+    return g_workDir;
+}
+
+QString mapWindowsPath(const QString &name)
+{
+    if (name.size() < 2 || name.at(1) != u':' || !name.at(0).isLetter() ||
+        name.at(0).unicode() > 0x7f)
+        return name;
+    const QString rest = name.mid(2);
+    static const QString windowsTemp = QStringLiteral("\\WINDOWS\\TEMP");
+    QString normalized = rest;
+    normalized.replace(u'/', u'\\');
+    if (normalized.startsWith(windowsTemp, Qt::CaseInsensitive) &&
+        (normalized.size() == windowsTemp.size() ||
+         isSeparator(normalized.at(windowsTemp.size())))) {
+        const QString tail = rest.mid(windowsTemp.size());
+        return tail.isEmpty() ? QDir::tempPath() : join(QDir::tempPath(), tail);
+    }
+    return rest;
+}
+
+Result<QString> resolve(const QString &name, const QString &defaultExtension)
+{
+    QString text = name;
+    while (!text.isEmpty() && text.back().isSpace())
+        text.chop(1);
+    if (text.trimmed().isEmpty())
+        return fail(ErrorCode::InvalidName, name, QStringLiteral("Blank file name"));
+    if (text.contains(QChar(0)))
+        return fail(ErrorCode::InvalidName, name,
+                    QStringLiteral("File name contains a NUL character"));
+
+    text = mapWindowsPath(text);
+    if (text.isEmpty()) // a bare drive ("C:") names its current directory
+        text = QStringLiteral("\\");
+    const bool namesDirectory = isSeparator(text.back());
+    QString abs = text;
+    abs.replace(u'\\', u'/');
+    if (!text.startsWith(u'/'))
+        abs = workDir() + u'/' + abs;
+    abs = QDir::cleanPath(abs);
+
+    const QString anchor = anchorOf(abs);
+    QStringList components = abs.mid(anchor.size()).split(u'/', Qt::SkipEmptyParts);
+    if (!defaultExtension.isEmpty() && !namesDirectory && !components.isEmpty() &&
+        !components.back().contains(u'.')) {
+        components.back() +=
+            defaultExtension.startsWith(u'.') ? defaultExtension : u'.' + defaultExtension;
+    }
+
+    QString current = anchor;
+    bool exists = true;
+    for (const QString &component : std::as_const(components)) {
+        if (exists) {
+            const QString match = findEntry(current, component);
+            if (!match.isEmpty()) {
+                current = childOf(current, match);
+                continue;
+            }
+            exists = false;
+        }
+        current = childOf(current, component);
+    }
+    return current;
+}
+
+QString join(const QString &dir, const QString &name)
+{
+    if (dir.isEmpty())
+        return name;
+    if (name.isEmpty())
+        return dir;
+    qsizetype end = dir.size();
+    while (end > 0 && isSeparator(dir.at(end - 1)))
+        --end;
+    qsizetype start = 0;
+    while (start < name.size() && isSeparator(name.at(start)))
+        ++start;
+    // A directory that is only a separator ("/" or "\") keeps it.
+    const QString head = end == 0 ? dir.left(1) : dir.left(end) + u'/';
+    return head + name.mid(start);
+}
+
+QString shortForm(const QString &dir)
+{
+    QString form = dir;
+    form.replace(u'\\', u'/');
+    return form;
+}
+
+bool matchesPattern(const QString &name, const QString &pattern)
+{
+    if (pattern.isEmpty() || pattern == u"*" || pattern == u"*.*")
+        return true;
+    const QString n = name.toCaseFolded();
+    const QString p = pattern.toCaseFolded();
+    // Greedy match with backtracking to the last '*'.
+    qsizetype ni = 0, pi = 0, starPi = -1, starNi = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p.at(pi) == u'?' || p.at(pi) == n.at(ni))) {
+            ++ni;
+            ++pi;
+        } else if (pi < p.size() && p.at(pi) == u'*') {
+            starPi = pi++;
+            starNi = ni;
+        } else if (starPi >= 0) {
+            pi = starPi + 1;
+            ni = ++starNi;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p.at(pi) == u'*')
+        ++pi;
+    return pi == p.size();
+}
+
+Result<QList<DirEntry>> list(const QString &dir, const QString &pattern)
+{
+    auto resolved = resolve(dir);
+    if (!resolved)
+        return std::unexpected(resolved.error());
+    const QFileInfo info(*resolved);
+    if (!info.exists() || !info.isDir())
+        return fail(ErrorCode::FileNotFound, *resolved);
+    QDir qdir(*resolved);
+    if (!qdir.isReadable())
+        return fail(ErrorCode::AccessDenied, *resolved);
+
+    QList<DirEntry> entries;
+    const QFileInfoList infos = qdir.entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QFileInfo &fi : infos) {
+        const QString entryName = fi.fileName();
+        if (!matchesPattern(entryName, pattern))
+            continue;
+        DirEntry entry;
+        entry.name = entryName;
+        entry.isDir = fi.isDir();
+        entry.size = entry.isDir ? 0 : fi.size();
+        entry.modified = fi.lastModified();
+        // Ownership decides, not who asks: a file without write permission is read-only even
+        // for a user (root) who could write it anyway.
+        entry.readOnly = !(fi.permissions() & QFileDevice::WriteOwner);
+        entry.hidden = entryName.startsWith(u'.');
+        entries.append(std::move(entry));
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const DirEntry &a, const DirEntry &b) { return nameLess(a.name, b.name); });
+    return entries;
+}
+
+Result<QList<DirEntry>> listMatching(const QString &dirAndPattern)
+{
+    QString text = dirAndPattern;
+    while (!text.isEmpty() && text.back().isSpace())
+        text.chop(1);
+    qsizetype cut = text.size();
+    while (cut > 0 && !isSeparator(text.at(cut - 1)))
+        --cut;
+    const QString pattern = text.mid(cut);
+    QString dir = text.left(cut);
+    if (dir.isEmpty())
+        dir = workDir();
+    return list(dir, pattern.isEmpty() ? QStringLiteral("*") : pattern);
+}
+
+Status removeFile(const QString &path)
+{
+    auto resolved = resolve(path);
+    if (!resolved)
+        return std::unexpected(resolved.error());
+    struct stat st;
+    if (!pathExists(*resolved, &st))
+        return fail(ErrorCode::FileNotFound, *resolved);
+    if (S_ISDIR(st.st_mode))
+        return fail(ErrorCode::AccessDenied, *resolved, QStringLiteral("Is a directory"));
+    if (::unlink(encoded(*resolved).constData()) != 0)
+        return failWithErrno(errno, *resolved);
+    return {};
+}
+
+Status copyFile(const QString &from, const QString &to, bool overwrite)
+{
+    auto source = resolve(from);
+    if (!source)
+        return std::unexpected(source.error());
+    auto target = resolve(to);
+    if (!target)
+        return std::unexpected(target.error());
+    struct stat srcStat;
+    if (::stat(encoded(*source).constData(), &srcStat) != 0)
+        return failWithErrno(errno, *source);
+    if (!S_ISREG(srcStat.st_mode))
+        return fail(ErrorCode::AccessDenied, *source, QStringLiteral("Not a regular file"));
+    struct stat dstStat;
+    if (pathExists(*target, &dstStat)) {
+        if (!overwrite)
+            return fail(ErrorCode::AlreadyExists, *target);
+        if (S_ISDIR(dstStat.st_mode))
+            return fail(ErrorCode::AccessDenied, *target, QStringLiteral("Is a directory"));
+        if (*target == *source)
+            return {};
+    }
+    return copyRegular(*source, srcStat, *target, overwrite);
+}
+
+Status renameFile(const QString &from, const QString &to)
+{
+    auto source = resolve(from);
+    if (!source)
+        return std::unexpected(source.error());
+    auto target = resolve(to);
+    if (!target)
+        return std::unexpected(target.error());
+    struct stat srcStat;
+    if (!pathExists(*source, &srcStat))
+        return fail(ErrorCode::FileNotFound, *source);
+
+    if (*target == *source) {
+        // The target names the source itself in another letter case: only the spelling
+        // changes.
+        QString spelling = to;
+        while (!spelling.isEmpty() && (spelling.back().isSpace() || isSeparator(spelling.back())))
+            spelling.chop(1);
+        spelling = lastComponent(QString(spelling).replace(u'\\', u'/'));
+        const QString respelled = childOf(parentOf(*source), spelling);
+        if (respelled == *source)
+            return {};
+        *target = respelled;
+    } else if (pathExists(*target)) {
+        return fail(ErrorCode::AlreadyExists, *target);
+    }
+
+    const int err = moveNoReplace(*source, *target, S_ISDIR(srcStat.st_mode));
+    if (err == 0) {
+        syncDirectory(parentOf(*target));
+        if (parentOf(*target) != parentOf(*source))
+            syncDirectory(parentOf(*source));
+        return {};
+    }
+    if (err != EXDEV)
+        return failedMove(err, *source, *target);
+    if (!S_ISREG(srcStat.st_mode))
+        return fail(ErrorCode::IoError, *source,
+                    QStringLiteral("Cannot move a directory to another file system"));
+    // Another file system: copy, flush, then remove the source. When the source cannot be
+    // removed the copy goes again, so that the file never ends up in two places.
+    if (auto copied = copyRegular(*source, srcStat, *target, false); !copied)
+        return copied;
+    if (::unlink(encoded(*source).constData()) != 0) {
+        const int unlinkErr = errno;
+        ::unlink(encoded(*target).constData());
+        return failWithErrno(unlinkErr, *source);
+    }
+    syncDirectory(parentOf(*source));
+    return {};
+}
+
+Status makeDir(const QString &path)
+{
+    auto resolved = resolve(path);
+    if (!resolved)
+        return std::unexpected(resolved.error());
+    QStringList missing;
+    QString current = *resolved;
+    struct stat st;
+    while (!pathExists(current, &st)) {
+        missing.prepend(current);
+        const QString parent = parentOf(current);
+        if (parent == current)
+            break;
+        current = parent;
+    }
+    if (missing.isEmpty() || current != missing.front()) {
+        // `current` exists: it must be a directory (following a link to one is fine).
+        struct stat target;
+        if (::stat(encoded(current).constData(), &target) != 0 || !S_ISDIR(target.st_mode))
+            return fail(ErrorCode::AlreadyExists, current, QStringLiteral("Not a directory"));
+    }
+    for (const QString &dir : std::as_const(missing)) {
+        if (::mkdir(encoded(dir).constData(), 0777) != 0 && errno != EEXIST)
+            return failWithErrno(errno, dir);
+    }
+    return {};
+}
+
+Result<TempFile> createTempBeside(const QString &targetPath, unsigned mode)
+{
+    const QString dir = parentOf(targetPath);
+    const QString base = lastComponent(targetPath);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString candidate =
+            childOf(dir, QStringLiteral(".%1.%2.tmp")
+                             .arg(base)
+                             .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+        const int fd = ::open(encoded(candidate).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
+        if (fd >= 0)
+            return TempFile{fd, candidate};
+        if (errno != EEXIST)
+            return failWithErrno(errno, targetPath);
+    }
+    return fail(ErrorCode::IoError, targetPath,
+                QStringLiteral("Could not create a temporary file beside it"));
+}
+
+Status replaceWith(const QString &from, const QString &to)
+{
+    if (::rename(encoded(from).constData(), encoded(to).constData()) != 0)
+        return failWithErrno(errno, to);
+    syncDirectory(parentOf(to));
+    return {};
+}
+
+Status syncFile(int fd, const QString &where)
+{
+    while (::fsync(fd) != 0) {
+        if (errno != EINTR)
+            return failWithErrno(errno, where);
+    }
+    return {};
+}
+
+std::unexpected<Error> failWithErrno(int errnum, const QString &where)
+{
+    ErrorCode code = ErrorCode::IoError;
+    switch (errnum) {
+    case ENOENT:
+    case ENOTDIR:
+        code = ErrorCode::FileNotFound;
+        break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EBUSY:
+    case ETXTBSY:
+    case EISDIR:
+        code = ErrorCode::AccessDenied;
+        break;
+    case EEXIST:
+    case ENOTEMPTY:
+        code = ErrorCode::AlreadyExists;
+        break;
+    case ENOSPC:
+    case EDQUOT:
+        code = ErrorCode::DiskFull;
+        break;
+    case ENAMETOOLONG:
+    case EILSEQ:
+        code = ErrorCode::InvalidName;
+        break;
+    default:
+        break;
+    }
+    return fail(code, where,
+                QStringLiteral("%1 (%2)").arg(errorText(code), qt_error_string(errnum)));
+}
+
+} // namespace zemor::runtime::fs

@@ -7,6 +7,12 @@
 // against what exists, so "Forma", "Forma.dat" and "FORMA.DAT" are one file and no second file
 // is ever made beside an existing one. A component that does not exist keeps its spelling.
 // Paths have no length limit.
+//
+// The one exception to "a leading separator means the working directory" is a name that starts
+// with "/": that is a path of this system ("/tmp/x", or a name built from workDir()) and stays
+// absolute. A leading "\" always means the working directory. A drive name ("C:\...") goes
+// through mapWindowsPath(). The functions here never throw; every failure is an Error whose
+// `where` is the path concerned.
 
 #include "runtime/core/Error.h"
 
@@ -17,7 +23,8 @@
 namespace zemor::runtime::fs {
 
 // The working directory: captured once at start (the process's current directory), or set by
-// tests. Every relative or "\"-rooted name resolves against it.
+// tests. Every relative or "\"-rooted name resolves against it. Safe to call from any thread;
+// workDir() captures the current directory itself when nothing was captured or set before.
 void captureWorkDir();
 void setWorkDir(const QString &dir);
 QString workDir();
@@ -25,10 +32,14 @@ QString workDir();
 // Resolves a DOS-style name to a path on disk. With `defaultExtension` (".DAT", ".TPS") the
 // extension rule applies: when the last component has no extension, the extension is added
 // before matching. A blank name is InvalidName and creates nothing.
+// Trailing blanks are dropped (names come from blank-padded fields), "." components are skipped
+// and ".." steps up. When several entries of a directory differ only in letter case, the first
+// of them in case-insensitive-then-exact order is taken, so every spelling names the same one.
+// The result is an absolute, clean path with "/" separators and no trailing separator.
 [[nodiscard]] Result<QString> resolve(const QString &name, const QString &defaultExtension = {});
 // Joins a directory and a name with exactly one separator between them.
 QString join(const QString &dir, const QString &name);
-// The directory as the program shows and builds names from it (the "short form" of the Parts:
+// The directory as the program shows and builds names from it (its "short form":
 // on this system simply the directory itself, with "\" separators replaced by "/").
 QString shortForm(const QString &dir);
 
@@ -44,10 +55,19 @@ struct DirEntry
 
 // The entries of `dir` whose names match `pattern` ("*.XLS", "F????.dat", "*.*") without regard
 // to case, sorted by name without regard to case. Directories are included; "." and ".." not.
-[[nodiscard]] Result<QList<DirEntry>> list(const QString &dir, const QString &pattern = QStringLiteral("*"));
+// `dir` is resolved like any other name; a missing directory is FileNotFound.
+[[nodiscard]] Result<QList<DirEntry>> list(const QString &dir,
+                                           const QString &pattern = QStringLiteral("*"));
+// The same for a name whose last component is the pattern ("\temp1\*.XLS").
+[[nodiscard]] Result<QList<DirEntry>> listMatching(const QString &dirAndPattern);
+// Whether `name` matches `pattern` ('*' any run of characters, '?' exactly one) ignoring case.
+// "*.*" matches every name, also one without a dot.
+bool matchesPattern(const QString &name, const QString &pattern);
 
+// Removes a file (not a directory).
 [[nodiscard]] Status removeFile(const QString &path);
-// Copies; fails with AlreadyExists when `to` exists unless `overwrite` is set.
+// Copies; fails with AlreadyExists when `to` exists unless `overwrite` is set. The copy is
+// written under a temporary name beside `to` and appears complete or not at all.
 [[nodiscard]] Status copyFile(const QString &from, const QString &to, bool overwrite = false);
 // Renames without ever replacing an existing file (AlreadyExists); across file systems the file
 // is copied, flushed and then the source removed.
@@ -56,7 +76,28 @@ struct DirEntry
 [[nodiscard]] Status makeDir(const QString &path);
 
 // Fixed Windows locations map to their counterparts here ("C:\WINDOWS\TEMP\" to the temporary
-// directory); other names are returned unchanged.
+// directory); other names are returned unchanged. Any other drive name loses its drive
+// ("D:\data\x" becomes "\data\x"), so it lies under the working directory: an installation moved
+// here from another machine keeps the folders it had beside its data.
 QString mapWindowsPath(const QString &name);
+
+// Building blocks for writers that replace a file as a whole: the new content is written under
+// a temporary name beside the target and renamed over it only when complete. All paths here are
+// paths on disk (already resolved).
+struct TempFile
+{
+    int fd = -1;  // open for writing; the caller closes it
+    QString path; // the temporary name, in the target's directory
+};
+// Creates a new, empty file with a unique name in the directory of `targetPath`.
+[[nodiscard]] Result<TempFile> createTempBeside(const QString &targetPath, unsigned mode = 0666);
+// Renames `from` over `to` (replacing it) and flushes the directory, so that after a crash the
+// name holds either the old or the new content.
+[[nodiscard]] Status replaceWith(const QString &from, const QString &to);
+// Flushes the written data of an open descriptor to the disk.
+[[nodiscard]] Status syncFile(int fd, const QString &where);
+// The error for a failed system call: errno mapped to FileNotFound, AccessDenied, AlreadyExists,
+// DiskFull, InvalidName or IoError, with `where` the path concerned.
+std::unexpected<Error> failWithErrno(int errnum, const QString &where);
 
 } // namespace zemor::runtime::fs

@@ -24,6 +24,7 @@ QString fromCp1251(QByteArrayView bytes);
 QByteArray toCp1251(QStringView text);
 
 // DOS 866 to Windows-1251, byte by byte (box-drawing characters without a counterpart become '?').
+// fromCp866 decodes DOS 866 straight to Unicode, box-drawing characters included.
 std::uint8_t cp866ToCp1251(std::uint8_t byte);
 QByteArray cp866ToCp1251(QByteArrayView bytes);
 QString fromCp866(QByteArrayView bytes);
@@ -32,5 +33,6 @@ QString fromCp866(QByteArrayView bytes);
 std::uint8_t foldCase(std::uint8_t byte);
 std::uint8_t toLowerCase(std::uint8_t byte);
 QByteArray foldCase(QByteArrayView bytes);
+QByteArray toLowerCase(QByteArrayView bytes);
 
 } // namespace zemor::runtime::text

@@ -18,7 +18,9 @@ void setFixed(char *field, int width, QStringView value);
 QByteArray clip(QByteArrayView value);
 // Decoded from Windows-1251 without trailing blanks.
 QString fixedToString(const char *field, int width);
-// Compares as the platform does: trailing blanks do not count. <0, 0, >0.
+// Compares as the platform does: trailing blanks do not count. <0, 0, >0. Bytes compare
+// unsigned, the shorter value taken as padded with blanks, so the order is that of the two
+// values written into fields of one width ("A" sorts after "A\x01", as its field "A " does).
 int compareFixed(QByteArrayView a, QByteArrayView b);
 int compareFixedIgnoringCase(QByteArrayView a, QByteArrayView b);
 
