@@ -49,3 +49,15 @@ format:
 
 format-check:
 	clang-format --dry-run --Werror $(FORMAT_FILES)
+
+# Writes the demo working directory ./demo when it is absent, with the zemor_demo of build/dev or
+# build/ci, whichever is configured (brought up to date first; configured with the current preset
+# when neither is).
+.PHONY: demo
+demo:
+	@if [ -e demo ]; then echo "demo exists; left as it is"; exit 0; fi; \
+	dir=""; for b in build/dev build/ci; do \
+	  if [ -f $$b/CMakeCache.txt ]; then dir=$$b; break; fi; \
+	done; \
+	if [ -z "$$dir" ]; then cmake --preset $(PRESET) || exit 1; dir=build/$(PRESET); fi; \
+	cmake --build $$dir --target zemor_demo && $$dir/tools/zemor_demo demo

@@ -1,0 +1,222 @@
+#include "entry/ControlRuleLoader.h"
+
+#include "data/DataContext.h"
+#include "data/records/ContrGrRecord.h"
+#include "data/records/ContrStrRecord.h"
+#include "data/records/ContrTabRecord.h"
+#include "data/records/StrokaRecord.h"
+#include "data/records/TablRecord.h"
+#include "runtime/store/KeyedFile.h"
+
+#include <limits>
+
+namespace zemor::entry {
+
+using data::FileId;
+using runtime::ErrorCode;
+using runtime::Status;
+
+namespace {
+
+// Opens a file for the length of one read and closes it however the read ends.
+class OpenedFile
+{
+public:
+    OpenedFile(data::DataContext &ctx, FileId id) : m_ctx(ctx), m_id(id), m_status(ctx.open(id)) {}
+    ~OpenedFile()
+    {
+        if (m_status)
+            m_ctx.close(m_id);
+    }
+    const Status &status() const { return m_status; }
+
+private:
+    data::DataContext &m_ctx;
+    FileId m_id;
+    Status m_status;
+};
+
+// Walks the records of `key` whose first component equals what the buffer holds, calling
+// `take` for each.
+template <class Take> Status scan(runtime::store::KeyedFile &file, int key, Take take)
+{
+    if (Status s = file.set(key, 1); !s)
+        return s;
+    for (;;) {
+        Status s = file.next();
+        if (!s) {
+            if (s.error().code == ErrorCode::EndOfFile)
+                return {};
+            return s;
+        }
+        take();
+    }
+}
+
+ColumnRule columnRuleOf(const data::ContrGrRecord &r)
+{
+    ColumnRule rule;
+    rule.id = r.unicod();
+    rule.table = r.codTabl();
+    rule.rowCode = r.codStr();
+    rule.rowId = r.unicodStr();
+    rule.left = r.s();
+    rule.relation = r.snak();
+    for (int k = 1; k <= data::ContrGrRecord::termCount && r.s1(k) != 0; ++k)
+        rule.terms.append(r.s1(k));
+    rule.note = r.prim();
+    return rule;
+}
+
+RowRule rowRuleOf(const data::ContrStrRecord &r)
+{
+    RowRule rule;
+    rule.id = r.unicod();
+    rule.column = r.codGr();
+    rule.leftRow = r.unicodStr();
+    rule.relation = r.snak();
+    for (int k = 1; k <= data::ContrStrRecord::termCount && r.s1(k) != 0; ++k)
+        rule.terms.append(r.s1(k));
+    return rule;
+}
+
+} // namespace
+
+runtime::Result<FormRules> ControlRuleLoader::rules(qint64 formCode)
+{
+    m_context.names().setYearFileNames(m_year);
+    FormRules rules;
+    if (Status s = readRowRules(formCode, rules.rowRules); !s)
+        return std::unexpected(s.error());
+    if (Status s = readTableRules(formCode, rules.tableRules); !s)
+        return std::unexpected(s.error());
+    if (Status s = readColumnRules(formCode, rules.columnRules); !s)
+        return std::unexpected(s.error());
+    return rules;
+}
+
+Status ControlRuleLoader::readRowRules(qint64 formCode, QList<RowRule> &out)
+{
+    OpenedFile opened(m_context, FileId::ContrStr);
+    if (!opened.status())
+        return opened.status();
+    data::ContrStrRecord r(m_context.record(FileId::ContrStr));
+    r.clear();
+    if (!r.setCodForm(formCode))
+        return {}; // a code the file cannot hold has no rules there
+    return scan(m_context.file(FileId::ContrStr), data::ContrStrRecord::KeyCodForm,
+                [&] { out.append(rowRuleOf(r)); });
+}
+
+Status ControlRuleLoader::readTableRules(qint64 formCode, QList<TableRule> &out)
+{
+    OpenedFile opened(m_context, FileId::ContrTab);
+    if (!opened.status())
+        return opened.status();
+    data::ContrTabRecord r(m_context.record(FileId::ContrTab));
+    r.clear();
+    if (!r.setCodForm(formCode))
+        return {};
+    return scan(m_context.file(FileId::ContrTab), data::ContrTabRecord::KeyCodForm, [&] {
+        TableRule rule;
+        rule.id = r.unicod();
+        rule.leftRow = r.unicodStr();
+        rule.leftColumn = r.codGr();
+        rule.relation = r.snak();
+        for (int k = 1; k <= data::ContrTabRecord::termCount && r.us1(k) != 0; ++k)
+            rule.terms.append(TableTerm{r.us1(k), r.codGrS1(k)});
+        out.append(rule);
+    });
+}
+
+Status ControlRuleLoader::readColumnRules(qint64 formCode, QList<ColumnRule> &out)
+{
+    OpenedFile opened(m_context, FileId::ContrGr);
+    if (!opened.status())
+        return opened.status();
+    data::ContrGrRecord r(m_context.record(FileId::ContrGr));
+    r.clear();
+    if (!r.setCodForm(formCode))
+        return {};
+    return scan(m_context.file(FileId::ContrGr), data::ContrGrRecord::KeyCodTab,
+                [&] { out.append(columnRuleOf(r)); });
+}
+
+runtime::Result<RowCatalogue> ControlRuleLoader::catalogue(qint64 formCode)
+{
+    m_context.names().setYearFileNames(m_year);
+    OpenedFile opened(m_context, FileId::stroka);
+    if (!opened.status())
+        return std::unexpected(opened.status().error());
+    RowCatalogue rows;
+    data::StrokaRecord r(m_context.record(FileId::stroka));
+    r.clear();
+    if (!r.setCodForm(formCode))
+        return rows;
+    const Status s = scan(m_context.file(FileId::stroka), data::StrokaRecord::KeyStr1, [&] {
+        rows.add(CatalogueRow{r.unicod(), r.codTabl(), r.codStr(), r.number()});
+    });
+    if (!s)
+        return std::unexpected(s.error());
+    return rows;
+}
+
+runtime::Result<FormTables> ControlRuleLoader::tables(qint64 formCode)
+{
+    m_context.names().setYearFileNames(m_year);
+    OpenedFile opened(m_context, FileId::tabl);
+    if (!opened.status())
+        return std::unexpected(opened.status().error());
+    FormTables tables;
+    data::TablRecord r(m_context.record(FileId::tabl));
+    r.clear();
+    if (!r.setCodForm(formCode))
+        return tables;
+    const Status s = scan(m_context.file(FileId::tabl), data::TablRecord::KeyTab1, [&] {
+        tables.append(TableEntry{r.codTabl(), int(r.sm()), int(r.a())});
+    });
+    if (!s)
+        return std::unexpected(s.error());
+    return tables;
+}
+
+runtime::Result<std::optional<ColumnRule>> ControlRuleLoader::columnRule(qint64 id)
+{
+    m_context.names().setYearFileNames(m_year);
+    OpenedFile opened(m_context, FileId::ContrGr);
+    if (!opened.status())
+        return std::unexpected(opened.status().error());
+    data::ContrGrRecord r(m_context.record(FileId::ContrGr));
+    r.clear();
+    if (id < 1 || id > std::numeric_limits<qint32>::max())
+        return std::optional<ColumnRule>();
+    r.setUnicod(qint32(id));
+    const Status s = m_context.file(FileId::ContrGr).get(data::ContrGrRecord::KeyUnicod);
+    if (!s) {
+        if (s.error().code == ErrorCode::RecordNotFound)
+            return std::optional<ColumnRule>();
+        return std::unexpected(s.error());
+    }
+    return std::optional<ColumnRule>(columnRuleOf(r));
+}
+
+runtime::Result<std::optional<RowRule>> ControlRuleLoader::rowRule(qint64 id)
+{
+    m_context.names().setYearFileNames(m_year);
+    OpenedFile opened(m_context, FileId::ContrStr);
+    if (!opened.status())
+        return std::unexpected(opened.status().error());
+    data::ContrStrRecord r(m_context.record(FileId::ContrStr));
+    r.clear();
+    if (!r.setUnicod(id))
+        return std::optional<RowRule>();
+    const Status s = m_context.file(FileId::ContrStr).get(data::ContrStrRecord::KeyUnicod);
+    if (!s) {
+        if (s.error().code == ErrorCode::RecordNotFound)
+            return std::optional<RowRule>();
+        return std::unexpected(s.error());
+    }
+    return std::optional<RowRule>(rowRuleOf(r));
+}
+
+} // namespace zemor::entry

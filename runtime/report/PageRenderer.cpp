@@ -1,0 +1,221 @@
+#include "runtime/report/PageRenderer.h"
+
+#include "runtime/fs/Paths.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+
+#include <unistd.h>
+
+namespace zemor::runtime::report {
+
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+constexpr double kDefaultPointSize = 10;
+// Texts keep this distance from the left and right edges of their rectangle, so that a framed
+// text does not touch its frame.
+constexpr double kTextInset = 0.5;
+
+QPageLayout layoutFor(const PageSetup &setup)
+{
+    QPageLayout layout(QPageSize(QPageSize::A4),
+                       setup.orientation == Orientation::Portrait ? QPageLayout::Portrait
+                                                                  : QPageLayout::Landscape,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    layout.setMode(QPageLayout::FullPageMode);
+    return layout;
+}
+
+QRectF toDevice(const QRectF &mm, double scale)
+{
+    return QRectF(mm.x() * scale, mm.y() * scale, mm.width() * scale, mm.height() * scale);
+}
+
+QPen penFor(double widthMm, double scale)
+{
+    QPen pen(Qt::black);
+    pen.setWidthF(qMax(widthMm * scale, 1.0));
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    return pen;
+}
+
+// The pages from/to of the printer's range as indexes into `count` pages.
+std::pair<int, int> printedRange(const QPrinter &printer, int count)
+{
+    int first = 0;
+    int last = count - 1;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = printer.fromPage() - 1;
+        if (printer.toPage() > 0)
+            last = qMin(last, printer.toPage() - 1);
+    }
+    return {first, last};
+}
+
+// Draws pages [first, last] onto an open painter, starting a new device page between them.
+Status paintPages(QPainter &painter, QPagedPaintDevice &device, const PageList &pages, int first,
+                  int last, double dpi, const QString &where)
+{
+    for (int i = first; i <= last; ++i) {
+        if (i > first && !device.newPage())
+            return fail(ErrorCode::IoError, where,
+                        QStringLiteral("The output refused page %1").arg(i + 1));
+        PageRenderer::paint(painter, pages.pages.at(i), dpi);
+    }
+    return {};
+}
+
+} // namespace
+
+void PageRenderer::paint(QPainter &painter, const ReportPage &page, double dpi)
+{
+    const double scale = dpi / kMmPerInch;
+    const int deviceDpi = painter.device() ? painter.device()->logicalDpiY() : 96;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    for (const ReportItem &item : page.items) {
+        const QRectF rect = toDevice(item.rect, scale);
+        switch (item.kind) {
+        case ReportItem::Kind::Text: {
+            QFont font = item.font;
+            const double points = font.pointSizeF() > 0 ? font.pointSizeF() : kDefaultPointSize;
+            // Point sizes are relative to the device's own resolution; scale them so that a
+            // 10-point text is 10 points on the sheet at any `dpi`.
+            font.setPointSizeF(points * dpi / deviceDpi);
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            int flags = int(item.alignment);
+            if (item.wordWrap)
+                flags |= Qt::TextWordWrap;
+            const double inset = kTextInset * scale;
+            painter.drawText(rect.adjusted(inset, 0, -inset, 0), flags, item.text);
+            if (item.frame) {
+                painter.setPen(penFor(item.penWidth, scale));
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(rect);
+            }
+            break;
+        }
+        case ReportItem::Kind::Line:
+            painter.setPen(penFor(item.penWidth, scale));
+            painter.drawLine(rect.topLeft(), rect.bottomRight());
+            break;
+        case ReportItem::Kind::Box:
+            if (item.fill.isValid())
+                painter.fillRect(rect, item.fill);
+            if (item.penWidth > 0) {
+                painter.setPen(penFor(item.penWidth, scale));
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(rect);
+            }
+            break;
+        }
+    }
+    painter.restore();
+}
+
+QImage PageRenderer::pageImage(const PageList &pages, int index, int dpi)
+{
+    if (index < 0 || index >= pages.count() || dpi <= 0)
+        return {};
+    const QSizeF paper = pages.setup.paperSize();
+    const double scale = dpi / kMmPerInch;
+    QImage image(qRound(paper.width() * scale), qRound(paper.height() * scale),
+                 QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    const int dotsPerMeter = qRound(dpi / kMmPerInch * 1000.0);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paint(painter, pages.pages.at(index), dpi);
+    painter.end();
+    return image;
+}
+
+Status PageRenderer::print(const PageList &pages, QPrinter &printer)
+{
+    const QString where = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName()
+                                                                        : printer.printerName();
+    if (pages.isEmpty())
+        return fail(ErrorCode::InvalidArgument, where, QStringLiteral("The report has no pages"));
+    const auto [first, last] = printedRange(printer, pages.count());
+    if (first > last)
+        return fail(ErrorCode::InvalidArgument, where,
+                    QStringLiteral("No page of the report lies in the chosen range"));
+
+    printer.setFullPage(true);
+    if (!printer.setPageLayout(layoutFor(pages.setup)))
+        return fail(ErrorCode::IoError, where,
+                    QStringLiteral("The printer does not take A4 sheets"));
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return fail(ErrorCode::IoError, where, QStringLiteral("The printer cannot be started"));
+    Status painted = paintPages(painter, printer, pages, first, last, printer.resolution(), where);
+    if (!painter.end() && painted)
+        painted = fail(ErrorCode::IoError, where, QStringLiteral("Printing failed"));
+    return painted;
+}
+
+Status PageRenderer::writePdf(const PageList &pages, const QString &path, const QString &title)
+{
+    if (pages.isEmpty())
+        return fail(ErrorCode::InvalidArgument, path, QStringLiteral("The report has no pages"));
+    auto temp = fs::createTempBeside(path, 0666);
+    if (!temp)
+        return std::unexpected(temp.error());
+    const auto discard = [&] {
+        ::close(temp->fd);
+        ::unlink(QFile::encodeName(temp->path).constData());
+    };
+
+    Status written;
+    {
+        QFile file;
+        if (!file.open(temp->fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+            discard();
+            return fail(ErrorCode::IoError, path, file.errorString());
+        }
+        constexpr int kPdfDpi = 300;
+        QPdfWriter writer(&file);
+        writer.setPageLayout(layoutFor(pages.setup));
+        writer.setResolution(kPdfDpi);
+        writer.setCreator(QStringLiteral("zemor"));
+        writer.setTitle(title);
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            discard();
+            return fail(ErrorCode::IoError, path, QStringLiteral("Cannot start the PDF document"));
+        }
+        written = paintPages(painter, writer, pages, 0, pages.count() - 1, kPdfDpi, path);
+        painter.end();
+        if (written && (!file.flush() || file.error() != QFileDevice::NoError))
+            written = fail(ErrorCode::IoError, path, file.errorString());
+    }
+    if (written)
+        written = fs::syncFile(temp->fd, path);
+    if (!written) {
+        discard();
+        return written;
+    }
+    if (::close(temp->fd) != 0) {
+        const int err = errno;
+        ::unlink(QFile::encodeName(temp->path).constData());
+        return fs::failWithErrno(err, path);
+    }
+    if (auto placed = fs::replaceWith(temp->path, path); !placed) {
+        ::unlink(QFile::encodeName(temp->path).constData());
+        return placed;
+    }
+    return {};
+}
+
+} // namespace zemor::runtime::report

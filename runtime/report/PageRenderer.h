@@ -1,0 +1,43 @@
+#pragma once
+
+// Draws the pages of a PageList: into a page image for the preview, onto the system printer,
+// or into a PDF file. Every output draws the same items at the same places on the A4 sheet; the
+// resolution only decides how fine the result is.
+//
+// Failures are values: a printer that cannot be started or refuses a page, a PDF that cannot be
+// written. A PDF replaces an existing file only when it has been written completely; a failure
+// leaves the old file as it was. Must run on the thread that owns the QGuiApplication, as all
+// text drawing in Qt does.
+
+#include "runtime/core/Error.h"
+#include "runtime/report/PageList.h"
+
+#include <QImage>
+#include <QList>
+
+class QPainter;
+class QPrinter;
+
+namespace zemor::runtime::report {
+
+class PageRenderer
+{
+public:
+    // Draws `page` with `painter`, whose device has its origin at the sheet's top-left corner
+    // and `dpi` device pixels per inch.
+    static void paint(QPainter &painter, const ReportPage &page, double dpi);
+
+    // The page `index` (from 0) as a white sheet at `dpi`; an empty image for an index outside
+    // the list.
+    static QImage pageImage(const PageList &pages, int index, int dpi = 96);
+
+    // Prints onto `printer` as it is set up (its printer name, copies, page range). Only the
+    // pages inside the printer's from/to range are printed when a range is set.
+    [[nodiscard]] static Status print(const PageList &pages, QPrinter &printer);
+
+    // Writes the pages as a PDF document at `path` (a path on disk).
+    [[nodiscard]] static Status writePdf(const PageList &pages, const QString &path,
+                                         const QString &title = {});
+};
+
+} // namespace zemor::runtime::report

@@ -1,0 +1,40 @@
+#pragma once
+
+// The state that the whole program shares, one copy per process: the reporting year with the
+// bounds found in the working directory, the installation settings copied from `USER1`, the
+// exchange path and the version text. Everything else a window needs lives in its own
+// data::DataContext.
+//
+// The program makes one AppState in main() and hands it by reference to the frame and to every
+// procedure; it owns nothing and is used on the GUI thread only. A procedure that computes with
+// another year keeps that year to itself and never writes `globYear`.
+
+#include <QString>
+#include <QtGlobal>
+
+namespace zemor::shell {
+
+struct AppState
+{
+    qint16 globYear = 0;  // GLOBYEAR, the reporting year of the frame
+    qint16 globYearS = 0; // GLOBYEAR_S, the smallest year directory
+    qint16 globYearE = 0; // GLOBYEAR_E, the largest year directory
+
+    qint32 globKodUser = 0; // GLOBKODUSER, the installation's own code
+    quint8 globTipUser = 0; // GLOBTIPUSER, 0 whole region, 1 district, 2 institution
+    qint64 globCodReg = 0;  // GLOBCODREG, the installation's district
+    QString globNameObl;    // GLOBNAMEOBL, the installation's name
+
+    QString exchangePath; // ExchangePath, the current folder of the exchange windows
+
+    // VERSIA, shown on the frame's toolbar.
+    static QString versia();
+
+    // The year the frame opens with: today's year, lowered to the last year directory and then
+    // raised to the first (the lower bound wins when the bounds cross).
+    static int clampedYear(int todayYear, int first, int last);
+    // globYear := clampedYear(todayYear, globYearS, globYearE).
+    void clampYear(int todayYear);
+};
+
+} // namespace zemor::shell

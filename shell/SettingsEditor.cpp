@@ -1,0 +1,153 @@
+#include "shell/SettingsEditor.h"
+
+#include "data/Codes.h"
+#include "data/DataContext.h"
+#include "data/ErrorManager.h"
+#include "data/FileManager.h"
+#include "data/records/User1Record.h"
+#include "runtime/core/Prompter.h"
+#include "runtime/store/KeyedFile.h"
+#include "shell/AppState.h"
+#include "shell/SettingsPicker.h"
+#include "shell/UserSettings.h"
+
+namespace zemor::shell {
+
+using runtime::ErrorCode;
+using runtime::Status;
+
+SettingsEditor::SettingsEditor(data::DataContext &data, AppState &state,
+                               runtime::Prompter &prompter)
+    : m_data(data), m_state(state), m_prompter(prompter)
+{
+}
+
+data::User1Record SettingsEditor::user()
+{
+    return data::User1Record(m_record);
+}
+
+int SettingsEditor::userType() const
+{
+    QByteArray copy = m_record;
+    return data::User1Record(copy).tipUser();
+}
+
+Status SettingsEditor::load()
+{
+    const auto read = UserSettings::readRecord(m_data);
+    if (!read)
+        return std::unexpected(read.error());
+    m_isNew = !read->has_value();
+    if (m_isNew) {
+        user().clear();
+        user().setTipUser(static_cast<quint8>(data::UserType::Institution));
+        user().setTemp(UserSettings::defaultTemp());
+        user().setOffice(UserSettings::defaultOffice());
+    } else {
+        m_record = **read;
+    }
+    m_seenType = userType();
+    return {};
+}
+
+void SettingsEditor::changeUserType(int type)
+{
+    if (type == m_seenType)
+        return;
+    m_seenType = type;
+    data::User1Record u = user();
+    u.setTipUser(static_cast<quint8>(type));
+    u.setNameObl(QString());
+    u.setKodUser(0);
+    (void)u.setCodReg(0);
+}
+
+bool SettingsEditor::chooseInstitution(SettingsPicker &picker)
+{
+    const std::optional<PickedEntry> district = picker.pickDistrict();
+    if (!district)
+        return false;
+    const int type = userType();
+    data::User1Record u = user();
+    if (district->code > 0 && type == static_cast<int>(data::UserType::Institution)) {
+        const std::optional<PickedEntry> institution = picker.pickInstitution(district->code);
+        if (!institution)
+            return false;
+        if (!u.setCodReg(district->code))
+            return false;
+        u.setKodUser(static_cast<qint32>(institution->code));
+        u.setNameObl((district->name + QLatin1Char(' ') + institution->name).left(nameLength));
+        return true;
+    }
+    if (type == static_cast<int>(data::UserType::District)) {
+        if (!u.setCodReg(district->code))
+            return false;
+        u.setKodUser(static_cast<qint32>(district->code));
+        u.setNameObl(district->name.left(nameLength));
+        return true;
+    }
+    return false;
+}
+
+bool SettingsEditor::folderEndsWithSeparator(const QString &folder, bool blankAllowed)
+{
+    QString text = folder;
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    if (text.isEmpty())
+        return blankAllowed;
+    return text.endsWith(QLatin1Char('\\')) || text.endsWith(QLatin1Char('/'));
+}
+
+Status SettingsEditor::write()
+{
+    if (Status opened = m_data.open(data::FileId::USER1); !opened)
+        return opened; // reported by the file manager
+    runtime::store::KeyedFile &file = m_data.file(data::FileId::USER1);
+    data::FileOperation operation = data::FileOperation::Update;
+    Status status = file.begin();
+    if (status) {
+        // Record 1 is updated in place; a file that holds none (a new installation, or one
+        // whose record has gone meanwhile) gets it added.
+        status = file.setPhysical();
+        if (status)
+            status = file.next();
+        if (status) {
+            file.record() = m_record;
+            status = file.put();
+        } else if (status.error().code == ErrorCode::EndOfFile) {
+            operation = data::FileOperation::Add;
+            file.record() = m_record;
+            status = file.add();
+        }
+        if (status)
+            status = file.commit();
+        else
+            (void)file.rollback();
+    }
+    if (!status)
+        m_data.errors().report(operation, m_data.fileManager(data::FileId::USER1).label(),
+                               m_data.fileManager(data::FileId::USER1).name(), status.error());
+    m_data.close(data::FileId::USER1);
+    return status;
+}
+
+SettingsEditor::SaveOutcome SettingsEditor::save()
+{
+    const data::User1Record u = user();
+    if (!folderEndsWithSeparator(u.temp(), false) || !folderEndsWithSeparator(u.s1(), true) ||
+        !folderEndsWithSeparator(u.s2(), true)) {
+        m_prompter.message(pathRefusedText());
+        return SaveOutcome::Refused;
+    }
+    // The failure itself has been shown by the error manager.
+    if (!write())
+        return SaveOutcome::Failed;
+    m_isNew = false;
+    m_prompter.message(savedText());
+    UserSettings::apply(m_record, m_state);
+    return SaveOutcome::Saved;
+}
+
+} // namespace zemor::shell

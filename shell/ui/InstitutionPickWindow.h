@@ -1,0 +1,53 @@
+#pragma once
+
+// The window of the institution pick list: the caller's current name, the list of
+// institutions and, where it is offered, "Ввод по району" for the district total. A double
+// click or Enter takes a line; closing the window otherwise is no choice. The entries and the
+// result rules come from shell::PickInstitution; InstitutionPickChooser shows this window for
+// it, modal to the parent given.
+
+#include "shell/PickInstitution.h"
+
+#include <QDialog>
+
+namespace zemor::runtime::ui {
+class ListBinding;
+class QueueModel;
+} // namespace zemor::runtime::ui
+
+namespace zemor::shell::ui {
+
+class InstitutionPickWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static QString listFormat()
+    {
+        return QStringLiteral("17C(1)|M~Код ЛПУ~L(2)@n_4@?35L(1)|M~Название~L(2)@s200@");
+    }
+
+    InstitutionPickWindow(const QString &currentName, bool districtTotalOffered,
+                          const QList<InstitutionEntry> &entries, QWidget *parent = nullptr);
+
+    InstitutionChooser::Answer answer() const { return m_answer; }
+    runtime::ui::ListBinding *binding() const { return m_binding; }
+
+private:
+    runtime::ui::QueueModel *m_model = nullptr;
+    runtime::ui::ListBinding *m_binding = nullptr;
+    InstitutionChooser::Answer m_answer;
+};
+
+class InstitutionPickChooser : public InstitutionChooser
+{
+public:
+    explicit InstitutionPickChooser(QWidget *parent = nullptr) : m_parent(parent) {}
+    Answer choose(const QString &currentName, bool districtTotalOffered,
+                  const QList<InstitutionEntry> &entries) override;
+
+private:
+    QWidget *m_parent;
+};
+
+} // namespace zemor::shell::ui

@@ -1,0 +1,69 @@
+// The zemor program itself, started as a process in a demo working directory: it reaches its
+// main window, closes it and exits cleanly, leaving the frame's placement in "zemor.INI".
+
+#include "tools/DemoBuilder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+class ShellSmokeTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startsAndEnds_data();
+    void startsAndEnds();
+};
+
+void ShellSmokeTest::startsAndEnds_data()
+{
+    QTest::addColumn<bool>("demo");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("demo directory") << true << QStringList();
+    // A directory without anything: both reminders, and the frame opens all the same.
+    QTest::newRow("empty directory")
+        << false
+        << QStringList{QStringLiteral("Отсутствует директория для ввода данных и форматами таблиц"),
+                       QStringLiteral("укажите свое ЛПУ")};
+}
+
+void ShellSmokeTest::startsAndEnds()
+{
+    QFETCH(bool, demo);
+    QFETCH(QStringList, messages);
+    QTemporaryDir root;
+    const QString dir = root.filePath(QStringLiteral("work"));
+    if (demo) {
+        QVERIFY(zemor::tools::DemoBuilder().build(dir));
+    } else {
+        QVERIFY(QDir().mkpath(dir));
+    }
+
+    QProcess zemor;
+    zemor.setWorkingDirectory(dir);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZEMOR_SMOKE"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    zemor.setProcessEnvironment(env);
+    zemor.start(QStringLiteral(ZEMOR_BINARY), {});
+    QVERIFY(zemor.waitForStarted());
+    QVERIFY(zemor.waitForFinished(60000));
+    const QString err = QString::fromUtf8(zemor.readAllStandardError());
+    QCOMPARE(zemor.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(zemor.exitCode() == 0, qPrintable(err));
+    QVERIFY2(err.contains(QStringLiteral("zemor: main window shown")), qPrintable(err));
+    for (const QString &message : messages)
+        QVERIFY2(err.contains(message), qPrintable(err));
+    if (messages.isEmpty())
+        QVERIFY2(!err.contains(QStringLiteral("zemor: message:")), qPrintable(err));
+
+    QFile ini(QDir(dir).filePath(QStringLiteral("zemor.INI")));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QVERIFY(ini.readAll().contains("[Main]"));
+}
+
+QTEST_GUILESS_MAIN(ShellSmokeTest)
+#include "test_shell_smoke.moc"
