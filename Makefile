@@ -6,7 +6,7 @@
 DEBS := build-essential cmake ninja-build pkg-config git \
         qt6-base-dev libgl-dev libsqlite3-dev sqlite3 zlib1g-dev libpng-dev libjpeg-dev \
         libxlsxwriter-dev libminizip-dev libbenchmark-dev \
-        fonts-dejavu-core clang-format
+        fonts-dejavu-core clang-format poppler-utils
 
 PRESET := $(if $(CI),ci,dev)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -38,9 +38,9 @@ bench: deps
 	done
 
 run: build
-	@if [ -x build/$(PRESET)/tools/zemor_demo ]; then build/$(PRESET)/tools/zemor_demo demo; fi
+	@if [ ! -e demo ]; then $(MAKE) --no-print-directory demo; fi
 	@if [ -x build/$(PRESET)/shell/zemor ]; then cd demo && ../build/$(PRESET)/shell/zemor; \
-	else echo "The zemor program is not built yet."; fi
+	else echo "The zemor program is not built yet."; exit 1; fi
 
 FORMAT_FILES = $$(git ls-files '*.h' '*.cpp')
 

@@ -5,9 +5,8 @@
 
 namespace zemor::shell {
 
-ListPicker::ListPicker(data::DataContext &data, const AppState &state,
-                       runtime::Prompter &prompter, ListChooser &lists,
-                       InstitutionChooser &institutions)
+ListPicker::ListPicker(data::DataContext &data, const AppState &state, runtime::Prompter &prompter,
+                       ListChooser &lists, InstitutionChooser &institutions)
     : m_data(data), m_state(state), m_prompter(prompter), m_lists(lists),
       m_institutions(institutions)
 {

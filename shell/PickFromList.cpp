@@ -164,8 +164,8 @@ void PickFromList::mergeDeadlines(QList<PickEntry> &entries, const QList<QByteAr
             QString periodicity;
             if (const auto kind = data::periodKindFromByte(entry.tip))
                 periodicity = data::periodicityText(*kind);
-            entry.nameTip = (periodicity.trimmed() + QLatin1Char(' ') + deadline)
-                                .left(nameTipWidth);
+            entry.nameTip =
+                (periodicity.trimmed() + QLatin1Char(' ') + deadline).left(nameTipWidth);
             while (entry.nameTip.endsWith(QLatin1Char(' ')))
                 entry.nameTip.chop(1);
         }

@@ -80,10 +80,10 @@ public:
     };
 
     enum class Outcome {
-        Chosen,    // the results hold the chosen entry
-        Closed,    // closed without a choice: code 0, blank name
-        Empty,     // nothing to list: the message was shown, the results are unchanged
-        Failed,    // a file could not be read (reported); the results are unchanged
+        Chosen, // the results hold the chosen entry
+        Closed, // closed without a choice: code 0, blank name
+        Empty,  // nothing to list: the message was shown, the results are unchanged
+        Failed, // a file could not be read (reported); the results are unchanged
     };
 
     PickFromList(data::DataContext &data, const AppState &state, runtime::Prompter &prompter);

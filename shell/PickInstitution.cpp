@@ -4,7 +4,7 @@
 #include "data/DataContext.h"
 #include "data/records/BolnRecord.h"
 #include "runtime/store/KeyedFile.h"
-#include "runtime/ui/QueueModel.h"
+#include "runtime/text/Cp1251.h"
 #include "shell/AppState.h"
 #include "shell/FixedText.h"
 
@@ -89,12 +89,18 @@ Result<QList<InstitutionEntry>> PickInstitution::read(const Filter &filter)
 
 void PickInstitution::sortForList(QList<InstitutionEntry> &entries)
 {
-    using runtime::ui::QueueModel;
+    // Names go in the order of their stored bytes, as the keys of the files order them.
+    const auto stored = [](const QString &name) {
+        QByteArray bytes = runtime::text::toCp1251(name);
+        while (bytes.endsWith(' '))
+            bytes.chop(1);
+        return bytes;
+    };
     std::stable_sort(entries.begin(), entries.end(),
-                     [](const InstitutionEntry &a, const InstitutionEntry &b) {
+                     [&](const InstitutionEntry &a, const InstitutionEntry &b) {
                          if (a.vid != b.vid)
                              return a.vid < b.vid;
-                         return QueueModel::compareValues(a.name, b.name) < 0;
+                         return stored(a.name) < stored(b.name);
                      });
 }
 
@@ -124,8 +130,8 @@ PickInstitution::Outcome PickInstitution::run(const Request &request, Institutio
     case InstitutionChooser::Answer::Kind::DistrictTotal:
         if (request.filter.district) {
             if (wanted) {
-                *request.code = static_cast<qint32>(
-                    data::DistrictTotalCodeBase + *request.filter.district);
+                *request.code =
+                    static_cast<qint32>(data::DistrictTotalCodeBase + *request.filter.district);
                 *request.name = fixedText(QString(), request.nameLength);
             }
             return Outcome::DistrictTotal;

@@ -30,11 +30,11 @@ struct AppState;
 // One listed institution (the queue QS).
 struct InstitutionEntry
 {
-    qint32 code = 0;      // QS:COD, BOL:UNICOD
-    QString name;         // QS:NAME, BOL:NAZV
-    qint64 vid = 0;       // QS:VID, BOL:VID
-    quint8 sel = 0;       // QS:SEL, BOL:SEL
-    qint64 district = 0;  // BOL:CODREG
+    qint32 code = 0;     // QS:COD, BOL:UNICOD
+    QString name;        // QS:NAME, BOL:NAZV
+    qint64 vid = 0;      // QS:VID, BOL:VID
+    quint8 sel = 0;      // QS:SEL, BOL:SEL
+    qint64 district = 0; // BOL:CODREG
 };
 
 class InstitutionChooser

@@ -11,8 +11,6 @@ inline bool fullWindowDragging()
     return false;
 }
 
-inline void setFullWindowDragging(bool)
-{
-}
+inline void setFullWindowDragging(bool) {}
 
 } // namespace zemor::shell

@@ -8,11 +8,13 @@
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/ini/IniFile.h"
+#include "runtime/office/OfficeServer.h"
 #include "runtime/ui/WidgetPrompter.h"
 #include "runtime/ui/WindowPlacement.h"
 #include "shell/AppState.h"
 #include "shell/WindowDragging.h"
 #include "shell/ui/MainFrame.h"
+#include "shell/ui/ProcedureTable.h"
 
 #include <QApplication>
 #include <QDate>
@@ -45,9 +47,10 @@ int main(int argc, char *argv[])
     const bool smoke = qEnvironmentVariableIntValue("ZEMOR_SMOKE") == 1;
 
     runtime::fs::captureWorkDir();
-    runtime::ini::IniFile ini(runtime::fs::join(runtime::fs::workDir(),
-                                                runtime::ui::WindowPlacement::iniFileName()));
+    runtime::ini::IniFile ini(
+        runtime::fs::join(runtime::fs::workDir(), runtime::ui::WindowPlacement::iniFileName()));
     shell::AppState state;
+    runtime::office::OfficeServer office;
 
     runtime::ui::WidgetPrompter boxes;
     LoggingPrompter log;
@@ -61,14 +64,14 @@ int main(int argc, char *argv[])
         if (dragging)
             shell::setFullWindowDragging(false);
 
-        shell::ui::MainFrame frame(state, frameData, prompter, ini);
+        shell::ui::MainFrame frame(state, frameData, prompter, ini,
+                                   shell::ui::procedureTable({state, prompter, ini, office}));
         boxes.setParentWindow(&frame);
         frame.initialize(QDate::currentDate().year());
         frame.show();
         if (smoke) {
             QTimer::singleShot(0, &frame, [&frame] {
-                QTextStream(stderr) << "zemor: main window shown: " << frame.windowTitle()
-                                    << '\n';
+                QTextStream(stderr) << "zemor: main window shown: " << frame.windowTitle() << '\n';
                 frame.close();
             });
         }

@@ -23,7 +23,9 @@
 #include "runtime/store/KeyedFile.h"
 #include "runtime/text/Cp1251.h"
 #include "tools/DemoCatalogue.h"
+#include "tools/DemoHelp.h"
 #include "tools/DemoReports.h"
+#include "tools/DemoTemplates.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -592,11 +594,15 @@ Status DemoBuilder::build(const QString &directory)
     }
     if (Status s = writeWorkTexts(root); !s)
         return s;
+    if (Status s = DemoHelp::write(root); !s)
+        return s;
     for (const QString &folder : {QStringLiteral("export"), QStringLiteral("import"),
                                   QStringLiteral("impfile"), QStringLiteral("temp1")}) {
         if (Status s = runtime::fs::makeDir(QDir(root).filePath(folder)); !s)
             return s;
     }
+    if (Status s = DemoTemplates::write(QDir(root).filePath(QStringLiteral("XLS"))); !s)
+        return s;
     return {};
 }
 

@@ -18,6 +18,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -231,7 +232,8 @@ public:
     void add(const unsigned char *r)
     {
         if (!m_insert)
-            m_insert = prepare("INSERT INTO records(data, k0, k1, k2, k3) VALUES(?1, ?2, ?3, ?4, ?5)");
+            m_insert =
+                prepare("INSERT INTO records(data, k0, k1, k2, k3) VALUES(?1, ?2, ?3, ?4, ?5)");
         Blobs b;
         baselineKeys(r, b);
         sqlite3_bind_blob(m_insert, 1, r, recordSize, SQLITE_STATIC);
@@ -354,8 +356,7 @@ std::int64_t oursScan(KeyedFile &f)
     return n;
 }
 
-template <class F>
-double seconds(F &&f)
+template <class F> double seconds(F &&f)
 {
     const auto start = std::chrono::steady_clock::now();
     f();
@@ -404,26 +405,36 @@ int report(int argc, char **argv)
     const double addBase = seconds([&] { baselineAdd(base, records, count); });
     line("add", count, addOurs, addBase);
 
-    std::int64_t foundOurs = 0, foundBase = 0;
-    const double getOurs = seconds([&] { foundOurs = oursGet(f, records, order); });
-    const double getBase = seconds([&] { foundBase = baselineGet(base, records, order); });
-    if (foundOurs != lookups || foundBase != lookups) {
-        std::fprintf(stderr, "get: found %lld and %lld of %lld\n",
-                     static_cast<long long>(foundOurs), static_cast<long long>(foundBase),
-                     static_cast<long long>(lookups));
-        return 1;
+    // Reads are repeated, alternating, and the best of each side counts: the machine may be
+    // busy with other work for part of a run.
+    constexpr int rounds = 3;
+    double getOurs = 1e30, getBase = 1e30;
+    for (int round = 0; round < rounds; ++round) {
+        std::int64_t foundOurs = 0, foundBase = 0;
+        getOurs = std::min(getOurs, seconds([&] { foundOurs = oursGet(f, records, order); }));
+        getBase =
+            std::min(getBase, seconds([&] { foundBase = baselineGet(base, records, order); }));
+        if (foundOurs != lookups || foundBase != lookups) {
+            std::fprintf(stderr, "get: found %lld and %lld of %lld\n",
+                         static_cast<long long>(foundOurs), static_cast<long long>(foundBase),
+                         static_cast<long long>(lookups));
+            return 1;
+        }
     }
     line("get", lookups, getOurs, getBase);
 
-    std::int64_t scannedOurs = 0, scannedBase = 0;
+    double scanOurs = 1e30, scanBase = 1e30;
     unsigned char buffer[recordSize];
-    const double scanOurs = seconds([&] { scannedOurs = oursScan(f); });
-    const double scanBase = seconds([&] { scannedBase = base.scan(buffer); });
-    if (scannedOurs != count || scannedBase != count) {
-        std::fprintf(stderr, "scan: read %lld and %lld of %lld\n",
-                     static_cast<long long>(scannedOurs), static_cast<long long>(scannedBase),
-                     static_cast<long long>(count));
-        return 1;
+    for (int round = 0; round < rounds; ++round) {
+        std::int64_t scannedOurs = 0, scannedBase = 0;
+        scanOurs = std::min(scanOurs, seconds([&] { scannedOurs = oursScan(f); }));
+        scanBase = std::min(scanBase, seconds([&] { scannedBase = base.scan(buffer); }));
+        if (scannedOurs != count || scannedBase != count) {
+            std::fprintf(stderr, "scan: read %lld and %lld of %lld\n",
+                         static_cast<long long>(scannedOurs), static_cast<long long>(scannedBase),
+                         static_cast<long long>(count));
+            return 1;
+        }
     }
     line("scan", count, scanOurs, scanBase);
     return 0;
@@ -503,6 +514,7 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
+    SmallFiles::instance(); // made before any case is timed
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -25,7 +25,7 @@ class FieldBinder
 {
 public:
     FieldBinder(FileId file, int recordSize);
-    // The spec of the field prefix:name; stops the program when it is missing or differs.
+    // The field description of prefix:name; stops the program when it is missing or differs.
     FieldSpec operator()(QStringView name, runtime::store::FieldType type, int dim = 1) const;
     // Stops the program when the key prefix:name is not registered at `index`.
     void key(QStringView name, int index) const;

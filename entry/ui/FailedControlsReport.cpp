@@ -3,6 +3,8 @@
 #include "runtime/report/ReportWriter.h"
 
 #include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
 
 namespace zemor::entry::ui {
 
@@ -28,37 +30,82 @@ QFont reportFont(double points, bool bold = false)
     return font;
 }
 
+// Rule ids have up to 11 digits; 24 mm holds them at 9 points with room to spare.
+constexpr double codeWidth = 24;
+constexpr double gap = 2;
+constexpr double lineHeight = 4.8;
+constexpr double detailPoints = 9;
+
+QFont detailFont()
+{
+    return reportFont(detailPoints);
+}
+
+// Glyph widths measured at printer resolution, where they scale with the size of the font.
+constexpr int measureDpi = 1200;
+
 } // namespace
+
+double FailedControlsReport::textWidth()
+{
+    return runtime::report::PageSetup().bodyRect().width() - codeWidth - gap;
+}
+
+QStringList FailedControlsReport::breakLines(const QString &text, double width)
+{
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(qRound(measureDpi / 0.0254));
+    device.setDotsPerMeterY(qRound(measureDpi / 0.0254));
+    const QFontMetricsF metrics(detailFont(), &device);
+    // A little room for the difference between measuring and drawing.
+    const double limit = width * 0.96 / 25.4 * measureDpi;
+
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start + 1;
+        while (end < text.size() &&
+               metrics.horizontalAdvance(text.mid(start, end + 1 - start)) <= limit)
+            ++end;
+        if (end < text.size()) {
+            // Prefer to end the line before a term or after a blank, when that keeps it at
+            // least half full.
+            for (qsizetype at = end; at > start + (end - start) / 2; --at) {
+                const QChar c = text[at];
+                if (c == u'+' || c == u'-' || text[at - 1] == u' ') {
+                    end = at;
+                    break;
+                }
+            }
+        }
+        lines.append(text.mid(start, end - start));
+        start = end;
+    }
+    if (lines.isEmpty())
+        lines.append(QString());
+    return lines;
+}
 
 ReportDefinition FailedControlsReport::definition()
 {
     ReportDefinition report;
     const double width = report.page.bodyRect().width();
 
-    // Rule ids have up to 11 digits; 24 mm holds them at 8 points with room to spare.
-    constexpr double codeWidth = 24;
-    constexpr double gap = 2;
-    // Two lines of 8-point text: 200 characters of a failure text fit in them.
-    constexpr double detailHeight = 8.4;
-
     Band &header = report.pageHeader;
     header.height = 9;
-    header.items.append(ReportItem::makeText(QRectF(0, 0, width / 2, 6), u"{year}"_qs,
+    header.items.append(ReportItem::makeText(QRectF(0, 0, width / 2, 6), QStringLiteral("{year}"),
                                              reportFont(9, true)));
     header.items.append(ReportItem::makeText(QRectF(width / 2, 0, width / 2, 6),
-                                             u"Лист {page}"_qs, reportFont(9),
+                                             QStringLiteral("Лист {page}"), reportFont(9),
                                              Qt::AlignRight | Qt::AlignVCenter));
     header.items.append(ReportItem::makeLine(QPointF(0, 7), QPointF(width, 7), 0.3));
 
     Band &detail = report.detail;
-    detail.height = detailHeight;
-    detail.items.append(ReportItem::makeText(QRectF(0, 0, codeWidth, 4.2), u"{code}"_qs,
-                                             reportFont(8), Qt::AlignLeft | Qt::AlignTop));
-    ReportItem text = ReportItem::makeText(
-        QRectF(codeWidth + gap, 0, width - codeWidth - gap, detailHeight), u"{text}"_qs,
-        reportFont(8), Qt::AlignLeft | Qt::AlignTop);
-    text.wordWrap = true;
-    detail.items.append(text);
+    detail.height = lineHeight;
+    detail.items.append(ReportItem::makeText(QRectF(0, 0, codeWidth, lineHeight),
+                                             QStringLiteral("{code}"), detailFont()));
+    detail.items.append(ReportItem::makeText(QRectF(codeWidth + gap, 0, textWidth(), lineHeight),
+                                             QStringLiteral("{text}"), detailFont()));
     return report;
 }
 
@@ -67,9 +114,13 @@ QList<ReportRecord> FailedControlsReport::records(const QList<ControlFailure> &f
     QList<ReportRecord> records;
     records.reserve(failures.size() + 1);
     records.append(ReportRecord{{textField, heading()}});
-    for (const ControlFailure &f : failures)
-        records.append(
-            ReportRecord{{codeField, f.codeText()}, {textField, f.text.left(printedTextLength)}});
+    const double width = textWidth();
+    for (const ControlFailure &f : failures) {
+        const QStringList lines = breakLines(f.text.left(printedTextLength), width);
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            records.append(ReportRecord{{codeField, i == 0 ? f.codeText() : QString()},
+                                        {textField, lines[i]}});
+    }
     return records;
 }
 

@@ -20,8 +20,11 @@
 // else open. A conflict waits up to shareWait() and then fails with AccessDenied (5); a lock of a
 // live holder is never broken, and the operating system drops the locks of a process that ended.
 //
-// Errors: every call returns a Status; lastError() repeats the last failure of the handle.
-// SQLite's codes are translated here and never seen above this class.
+// Errors: every call returns a Status; lastError() repeats the last failure of the handle. On a
+// handle that is not open every operation answers FileNotOpen. An index that SQLite finds damaged
+// answers KeyFileMustBeRebuilt (46); a file that is not a keyed file, or whose pages are damaged,
+// DamagedFile; another record layout, LayoutMismatch. SQLite's codes are translated here and
+// never seen above this class.
 
 #include "runtime/core/Error.h"
 #include "runtime/store/RecordLayout.h"
@@ -72,7 +75,9 @@ public:
 
     // --- reading. `key` is an index into layout().keys.
     // Exact lookup by every component of `key`, taken from the buffer. With duplicates, the
-    // first in insertion order. RecordNotFound when there is none.
+    // first in insertion order. RecordNotFound when there is none (also for a blank key of a key
+    // that leaves blank values out). The record found becomes the record last read; a scan in
+    // progress is not moved (its next read goes on from the record the scan read last).
     [[nodiscard]] Status get(int key);
     // Positions a scan of `key` before the first record whose key is >= the first `components`
     // components of the buffer (the remaining components count as their lowest value). With
@@ -81,10 +86,14 @@ public:
     // component and no scope.
     [[nodiscard]] Status set(int key, int components = -1);
     // Positions a scan of `key` after the last record (previous() then reads it); with
-    // components > 0, after the last record of that prefix, scoped as above.
+    // components > 0, after the last record of that prefix, scoped as above; with -1, after the
+    // last record whose key is <= the buffer's, without scope.
     [[nodiscard]] Status setEnd(int key, int components = 0);
     // Positions a scan in physical (insertion) order, before the first record.
     [[nodiscard]] Status setPhysical();
+    // Read the record after (before) the one the scan read last into the buffer. EndOfFile at
+    // the end of the file or of the scope; the scan then stands beyond that end, so that turning
+    // round reads the record at the end. InvalidArgument when no scan was positioned.
     [[nodiscard]] Status next();
     [[nodiscard]] Status previous();
     // A record's position is stable while the record lives; get by position reads it.
@@ -94,17 +103,26 @@ public:
 
     // --- writing
     // Adds the buffer as a new record (auto-numbered keys are NOT filled in here: the caller
-    // takes nextAutoNumber() and puts it into the buffer first). DuplicateKey on a unique key.
+    // takes nextAutoNumber() and puts it into the buffer first). DuplicateKey on a unique key,
+    // InvalidData when a packed decimal of a key holds a digit above 9. The new record becomes
+    // the record last read (position(), put, erase); a scan is not moved.
     [[nodiscard]] Status add();
-    // Replaces the record last read with the buffer. NoCurrentRecord when none was read.
+    // Replaces the record last read with the buffer. NoCurrentRecord when none was read,
+    // RecordNotFound when another handle deleted it meanwhile. When the scan stands on the
+    // record, it goes on from the record's new place in the scan's key.
     [[nodiscard]] Status put();
     // Deletes the record last read; a scan goes on with the record after it.
     [[nodiscard]] Status erase();
-    // Highest value of an auto-numbered key's component + 1 (1 for an empty file). Call it inside
-    // a write transaction so that two writers cannot take the same number.
+    // Highest value of an auto-numbered key's component + 1 (1 for an empty file or one without
+    // positive values). Call it inside a write transaction so that two writers cannot take the
+    // same number. Overflow when the field cannot hold the next number.
     [[nodiscard]] Result<qint64> nextAutoNumber(int key);
-    // Recomputes every key column from the stored records and rebuilds every index. Needs an
-    // Exclusive handle. DuplicateKey when the records break a unique key (nothing is changed).
+    // Recomputes every key column from the stored records and rebuilds every index, in one
+    // transaction; positions are kept. Needs an Exclusive handle (AccessDenied otherwise).
+    // DuplicateKey when the records break a unique key, InvalidData when a key's decimal does
+    // not decode, DamagedFile when the records themselves cannot be read: nothing is changed.
+    // An index damaged beyond repair in place is left behind: the records are copied into a new
+    // file that takes this file's name while the handle keeps its exclusive hold.
     [[nodiscard]] Status rebuildKeys();
 
     // --- transactions: all writes between begin and commit land together or not at all
@@ -117,6 +135,7 @@ public:
     // (DiskFull) without filling a real disk.
     [[nodiscard]] Status setMaxPageCount(int pages);
 
+    // The last failure of this handle (a later success does not clear it).
     const Error &lastError() const;
 
 private:

@@ -152,7 +152,8 @@ QString RecordLayout::validate() const
         if (f.size < 1)
             return name + QStringLiteral(" has no size");
         if (f.type == FieldType::Decimal && f.size > maxDecimalBytes)
-            return name + QStringLiteral(" is a decimal of more than %1 bytes").arg(maxDecimalBytes);
+            return name +
+                   QStringLiteral(" is a decimal of more than %1 bytes").arg(maxDecimalBytes);
         if (f.places < 0 || f.places > f.digits())
             return name + QStringLiteral(" has %1 places").arg(f.places);
         if (f.dim < 1)
@@ -172,7 +173,8 @@ QString RecordLayout::validate() const
 
     for (int i = 0; i < keys.size(); ++i) {
         const KeyDef &k = keys[i];
-        const QString name = QStringLiteral("%1: key %2").arg(who, k.name.isEmpty() ? QString::number(i) : k.name);
+        const QString name =
+            QStringLiteral("%1: key %2").arg(who, k.name.isEmpty() ? QString::number(i) : k.name);
         if (k.components.isEmpty())
             return name + QStringLiteral(" has no components");
         for (int c : k.components) {

@@ -27,7 +27,7 @@ enum class FieldType {
 
 struct FieldDef
 {
-    QString name;  // the dictionary name, "OTC:CODUCH"
+    QString name; // the dictionary name, "OTC:CODUCH"
     int offset = 0;
     FieldType type = FieldType::Byte;
     int size = 1;   // bytes of one element
@@ -40,9 +40,9 @@ struct FieldDef
 
 struct KeyDef
 {
-    QString name;           // "OTC:KEYCODUCH"
-    QString description;    // the text registered with the file's manager
-    QList<int> components;  // indexes into RecordLayout::fields, most significant first
+    QString name;          // "OTC:KEYCODUCH"
+    QString description;   // the text registered with the file's manager
+    QList<int> components; // indexes into RecordLayout::fields, most significant first
     bool unique = false;
     bool autoNumber = false;      // the single component takes the highest value + 1
     bool excludeBlank = false;    // a record whose components are all zero or blank is left out

@@ -179,9 +179,9 @@ Status SqliteDatabase::createIndexes(const RecordLayout &layout)
     for (int k = 0; k < layout.keys.size(); ++k) {
         // A non-unique index holds the rowid after the key, so duplicates come out in the order
         // they were added; NULL keys (blank values left out) sort first and are never visited.
-        const QByteArray sql = QByteArray(layout.keys[k].unique ? "CREATE UNIQUE INDEX "
-                                                                : "CREATE INDEX ") +
-                               keyIndexName(k) + " ON records(" + keyColumn(k) + ')';
+        const QByteArray sql =
+            QByteArray(layout.keys[k].unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") +
+            keyIndexName(k) + " ON records(" + keyColumn(k) + ')';
         if (auto s = exec(sql.constData()); !s) {
             Error e = s.error();
             if (e.code == ErrorCode::DuplicateKey)

@@ -36,7 +36,8 @@ public:
     // Opens an existing file (never creates one; a file of zero bytes is an empty database),
     // with the rollback journal and full sync. `busyWait` bounds every wait for another
     // connection's lock.
-    [[nodiscard]] Status open(const QString &path, bool readOnly, std::chrono::milliseconds busyWait);
+    [[nodiscard]] Status open(const QString &path, bool readOnly,
+                              std::chrono::milliseconds busyWait);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     sqlite3 *handle() const { return m_db; }

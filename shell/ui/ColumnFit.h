@@ -4,6 +4,9 @@
 // column written narrow in its format would otherwise cut "101" to "10". Columns are never made
 // narrower than their format says.
 
+#include "runtime/ui/ListBinding.h"
+#include "runtime/ui/QueueModel.h"
+
 #include <QHeaderView>
 #include <QTableView>
 
@@ -12,11 +15,17 @@
 
 namespace zemor::shell::ui {
 
-inline void widenToContents(QTableView *view, std::initializer_list<int> columns)
+inline void widenToContents(runtime::ui::ListBinding *binding, std::initializer_list<int> columns)
 {
+    QTableView *view = binding->view();
+    const QFontMetrics metrics(view->font());
+    const int margin = metrics.averageCharWidth() * 2;
     for (const int column : columns) {
-        const int contents = std::max(static_cast<QAbstractItemView *>(view)->sizeHintForColumn(column),
-                                      view->horizontalHeader()->sectionSizeHint(column));
+        int contents = view->horizontalHeader()->sectionSizeHint(column);
+        for (int row = 0; row < binding->model()->rowCount(); ++row)
+            contents = std::max(
+                contents,
+                metrics.horizontalAdvance(binding->cellText(row, column).trimmed()) + margin);
         if (contents > view->columnWidth(column))
             view->setColumnWidth(column, contents);
     }

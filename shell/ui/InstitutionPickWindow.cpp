@@ -1,9 +1,9 @@
 #include "shell/ui/InstitutionPickWindow.h"
 
 #include "runtime/ui/Controls.h"
-#include "shell/ui/ColumnFit.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
+#include "shell/ui/ColumnFit.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,8 +16,7 @@ namespace zemor::shell::ui {
 
 using runtime::ui::createControl;
 
-InstitutionPickWindow::InstitutionPickWindow(const QString &currentName,
-                                             bool districtTotalOffered,
+InstitutionPickWindow::InstitutionPickWindow(const QString &currentName, bool districtTotalOffered,
                                              const QList<InstitutionEntry> &entries,
                                              QWidget *parent)
     : QDialog(parent)
@@ -51,10 +50,11 @@ InstitutionPickWindow::InstitutionPickWindow(const QString &currentName,
 
     const auto format = runtime::ui::ListFormat::parse(listFormat());
     Q_ASSERT(format);
-    m_binding = new runtime::ui::ListBinding(view, m_model, format.value_or(runtime::ui::ListFormat()));
+    m_binding =
+        new runtime::ui::ListBinding(view, m_model, format.value_or(runtime::ui::ListFormat()));
     m_binding->setDoubleClickAction(runtime::ui::ListBinding::DoubleClick::Choose);
     view->horizontalHeader()->setStretchLastSection(true);
-    widenToContents(view, {0});
+    widenToContents(m_binding, {0});
 
     connect(m_binding, &runtime::ui::ListBinding::chosen, this, [this](int row) {
         if (row < 0 || row >= m_model->rowCount())

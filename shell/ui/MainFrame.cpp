@@ -64,6 +64,10 @@ MainFrame::MainFrame(AppState &state, data::DataContext &data, runtime::Prompter
 MainFrame::~MainFrame()
 {
     finish();
+    // Procedure windows that outlive the frame are top-level; they go with it, and their data
+    // contexts with them.
+    for (const QPointer<QWidget> &window : std::as_const(m_windows))
+        delete window.data();
 }
 
 QAction *MainFrame::addItem(QWidget *menu, const QString &text, const QString &procedure,
@@ -84,16 +88,14 @@ void MainFrame::buildMenus()
     QMenuBar *bar = menuBar();
 
     QMenu *reports = bar->addMenu(QStringLiteral("Ввод отчетов"));
-    addItem(reports, QStringLiteral("Ввод отчетов"), QStringLiteral("EnterReportsFromMenu"),
-            false);
+    addItem(reports, QStringLiteral("Ввод отчетов"), QStringLiteral("EnterReportsFromMenu"), false);
     addItem(reports, QStringLiteral("Список Отчетов"), QStringLiteral("ListSubmittedReports"),
             false);
     addItem(reports, QStringLiteral("Межформенные контроли"), QStringLiteral("InterFormControls"),
             false);
 
     QMenu *controls = bar->addMenu(QStringLiteral("Контроли"));
-    addItem(controls, QStringLiteral("Полнота Отчетов"), QStringLiteral("ShowCompleteness"),
-            false);
+    addItem(controls, QStringLiteral("Полнота Отчетов"), QStringLiteral("ShowCompleteness"), false);
     addItem(controls, QStringLiteral("Внутриформенный контроль"),
             QStringLiteral("RunIntraFormControls"), false);
     addItem(controls, QStringLiteral("Список контролей"), QStringLiteral("ControlsList"), true);

@@ -78,8 +78,7 @@ private:
     void buildMenus();
     void buildToolBar();
     void showBackground();
-    QAction *addItem(QWidget *menu, const QString &text, const QString &procedure,
-                     bool ownWindow);
+    QAction *addItem(QWidget *menu, const QString &text, const QString &procedure, bool ownWindow);
     void finish();
 
     AppState &m_state;

@@ -1,9 +1,9 @@
 #include "shell/ui/PickListWindow.h"
 
 #include "runtime/ui/Controls.h"
-#include "shell/ui/ColumnFit.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
+#include "shell/ui/ColumnFit.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -29,7 +29,8 @@ PickListWindow::PickListWindow(const QString &title, int year, const QList<PickE
     auto *yearField = createControl<QLineEdit>(this, QStringLiteral("?GLOBYEAR"));
     yearField->setReadOnly(true);
     yearField->setText(QString::number(year).rightJustified(4, QLatin1Char(' ')));
-    yearField->setMaximumWidth(yearField->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+    yearField->setMaximumWidth(yearField->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                               16);
     yearRow->addWidget(yearField);
     yearRow->addStretch();
     layout->addLayout(yearRow);
@@ -40,16 +41,17 @@ PickListWindow::PickListWindow(const QString &title, int year, const QList<PickE
     m_model = new runtime::ui::QueueModel(5, this);
     QList<QVariantList> lines;
     for (const PickEntry &entry : entries)
-        lines.append(QVariantList{entry.code, entry.formCode, entry.name, entry.nameTip,
-                                  int(entry.tip)});
+        lines.append(
+            QVariantList{entry.code, entry.formCode, entry.name, entry.nameTip, int(entry.tip)});
     m_model->setLines(std::move(lines));
 
     const auto format = runtime::ui::ListFormat::parse(listFormat());
     Q_ASSERT(format);
-    m_binding = new runtime::ui::ListBinding(view, m_model, format.value_or(runtime::ui::ListFormat()));
+    m_binding =
+        new runtime::ui::ListBinding(view, m_model, format.value_or(runtime::ui::ListFormat()));
     m_binding->setDoubleClickAction(runtime::ui::ListBinding::DoubleClick::Choose);
     view->horizontalHeader()->setStretchLastSection(true);
-    widenToContents(view, {0, 1});
+    widenToContents(m_binding, {0, 1});
     connect(m_binding, &runtime::ui::ListBinding::chosen, this, &PickListWindow::choose);
     if (!entries.isEmpty())
         m_binding->selectRow(0);

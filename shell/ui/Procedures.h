@@ -25,7 +25,8 @@ class DataContext;
 
 namespace zemor::shell::ui {
 
-using Procedure = std::function<QWidget *(data::DataContext &data, QWidget *parent, bool ownWindow)>;
+using Procedure =
+    std::function<QWidget *(data::DataContext &data, QWidget *parent, bool ownWindow)>;
 using Procedures = QHash<QString, Procedure>;
 
 } // namespace zemor::shell::ui

@@ -186,10 +186,9 @@ void ShellLogicTest::yearScan_data()
     QTest::addColumn<bool>("found");
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("last");
-    QTest::newRow("mixed names")
-        << QStringList{u"2015"_qs, u"1998"_qs, u"2099"_qs, u"2100"_qs, u"2x15"_qs, u"20155"_qs,
-                       u"1989"_qs, u"2016.OLD"_qs}
-        << true << 1998 << 2099;
+    QTest::newRow("mixed names") << QStringList{u"2015"_qs, u"1998"_qs,  u"2099"_qs, u"2100"_qs,
+                                                u"2x15"_qs, u"20155"_qs, u"1989"_qs, u"2016.OLD"_qs}
+                                 << true << 1998 << 2099;
     QTest::newRow("one year") << QStringList{u"2025"_qs, u"temp1"_qs} << true << 2025 << 2025;
     QTest::newRow("none") << QStringList{u"temp1"_qs, u"1989"_qs} << false << 0 << 0;
 }
@@ -346,19 +345,18 @@ void ShellLogicTest::chooseInstitution_data()
     QTest::addColumn<int>("kodUser");
     QTest::addColumn<QString>("name");
     const QString before = u"Прежнее имя"_qs;
-    QTest::newRow("district installation") << 1 << true << false << true << qint64(5) << 5
-                                           << u"Озёрский"_qs;
+    QTest::newRow("district installation")
+        << 1 << true << false << true << qint64(5) << 5 << u"Озёрский"_qs;
     QTest::newRow("institution installation")
         << 2 << true << true << true << qint64(5) << 501
         << (u"Озёрский Озёрская ЦРБ с длинным названием, которое не помещается в семьдесят "
             u"знаков"_qs)
                .left(SettingsEditor::nameLength);
-    QTest::newRow("district list closed") << 2 << false << true << false << qint64(9) << 99
-                                          << before;
-    QTest::newRow("institution list closed") << 2 << true << false << false << qint64(9) << 99
-                                             << before;
-    QTest::newRow("region installation") << 0 << true << true << false << qint64(9) << 99
-                                         << before;
+    QTest::newRow("district list closed")
+        << 2 << false << true << false << qint64(9) << 99 << before;
+    QTest::newRow("institution list closed")
+        << 2 << true << false << false << qint64(9) << 99 << before;
+    QTest::newRow("region installation") << 0 << true << true << false << qint64(9) << 99 << before;
 }
 
 void ShellLogicTest::chooseInstitution()
@@ -466,12 +464,11 @@ void ShellLogicTest::formsWithDeadlines()
     addForm(data, 12, u"Форма 12"_qs, 0, 1); // switched off
     addForm(data, 7, u"Форма 7"_qs, 2, 0);
     addForm(data, 30, u"Форма 30"_qs, 9, 0); // a periodicity without a text
-    dir.writeFile(u"2025/SROKI.TXT"_qs,
-                  runtime::text::toCp1251(u"  62 до 20 числа\r\n"
-                                          u"0012 до 25 января\r\n"
-                                          u"0030до 1 марта\r\n"
-                                          u"abcd не форма\r\n"
-                                          u"0099 нет такой формы\r\n"));
+    dir.writeFile(u"2025/SROKI.TXT"_qs, runtime::text::toCp1251(u"  62 до 20 числа\r\n"
+                                                                u"0012 до 25 января\r\n"
+                                                                u"0030до 1 марта\r\n"
+                                                                u"abcd не форма\r\n"
+                                                                u"0099 нет такой формы\r\n"));
     AppState state;
     state.globYear = 2025;
     PickFromList pick(data, state, prompter);
@@ -639,25 +636,24 @@ void ShellLogicTest::institutionListed_data()
     QTest::addColumn<bool>("listed");
     // The year is 2025; the installation's own code is 123.
     QTest::newRow("open") << 1 << 150 << 1990 << 0 << 1 << QString() << true << true;
-    QTest::newRow("closed last year") << 1 << 150 << 1990 << 2024 << 1 << QString() << true
-                                      << false;
-    QTest::newRow("closed this year") << 1 << 150 << 1990 << 2025 << 1 << QString() << true
-                                      << true;
+    QTest::newRow("closed last year")
+        << 1 << 150 << 1990 << 2024 << 1 << QString() << true << false;
+    QTest::newRow("closed this year") << 1 << 150 << 1990 << 2025 << 1 << QString() << true << true;
     QTest::newRow("opens next year") << 1 << 150 << 2026 << 0 << 1 << QString() << true << false;
     QTest::newRow("opens this year") << 1 << 150 << 2025 << 0 << 1 << QString() << true << true;
     QTest::newRow("left out (sel 3)") << 0 << 150 << 1990 << 0 << 3 << QString() << true << false;
     QTest::newRow("own institution") << 2 << 123 << 1990 << 0 << 1 << QString() << true << true;
     QTest::newRow("attached to own") << 2 << 150 << 1990 << 0 << 1 << u"  123"_qs << true << true;
-    QTest::newRow("attached elsewhere") << 2 << 150 << 1990 << 0 << 1 << u"  124"_qs << true
-                                        << false;
-    QTest::newRow("another institution") << 2 << 150 << 1990 << 0 << 1 << QString() << false
-                                         << false;
-    QTest::newRow("own unit, form given") << 2 << 7123 << 1990 << 0 << 1 << QString() << true
-                                          << true;
-    QTest::newRow("other unit, form given") << 2 << 7200 << 1990 << 0 << 1 << QString() << true
-                                            << false;
-    QTest::newRow("other unit, no form") << 2 << 7200 << 1990 << 0 << 1 << QString() << false
-                                         << true;
+    QTest::newRow("attached elsewhere")
+        << 2 << 150 << 1990 << 0 << 1 << u"  124"_qs << true << false;
+    QTest::newRow("another institution")
+        << 2 << 150 << 1990 << 0 << 1 << QString() << false << false;
+    QTest::newRow("own unit, form given")
+        << 2 << 7123 << 1990 << 0 << 1 << QString() << true << true;
+    QTest::newRow("other unit, form given")
+        << 2 << 7200 << 1990 << 0 << 1 << QString() << true << false;
+    QTest::newRow("other unit, no form")
+        << 2 << 7200 << 1990 << 0 << 1 << QString() << false << true;
 }
 
 void ShellLogicTest::institutionListed()
@@ -702,8 +698,8 @@ void ShellLogicTest::institutionsOfOneDistrict()
     PickInstitution pick(data, state);
 
     QList<qint32> filled;
-    QVERIFY(pick.fill({5, std::nullopt},
-                      [&](const InstitutionEntry &e) { filled.append(e.code); }));
+    QVERIFY(
+        pick.fill({5, std::nullopt}, [&](const InstitutionEntry &e) { filled.append(e.code); }));
     QCOMPARE(filled, (QList<qint32>{503, 502, 501, 505})); // key order: duplicates as added
 
     auto list = pick.read({std::nullopt, std::nullopt});

@@ -77,9 +77,8 @@ void onNextModal(std::function<void(QWidget *)> act)
 
 QString shotsDir()
 {
-    const QString dir =
-        QDir(qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath()))
-            .filePath(QStringLiteral("screenshots"));
+    const QString dir = QDir(qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath()))
+                            .filePath(QStringLiteral("screenshots"));
     QDir().mkpath(dir);
     return dir;
 }
@@ -123,7 +122,8 @@ void ShellWindowsTest::frameOnDemo()
     ui::MainFrame frame(state, data, prompter, ini);
     frame.initialize(2030);
     QCOMPARE(prompter.messages.size(), 0);
-    QCOMPARE(frame.windowTitle(), QStringLiteral("Мониторинг системы здравоохранения Таргинской области"));
+    QCOMPARE(frame.windowTitle(),
+             QStringLiteral("Мониторинг системы здравоохранения Таргинской области"));
     QCOMPARE(state.globYear, qint16(2026));
     auto *year = findControl<QSpinBox>(&frame, u"?GLOBYEAR");
     QVERIFY(year);
@@ -140,25 +140,40 @@ void ShellWindowsTest::frameOnDemo()
     QCOMPARE(state.globYear, qint16(2031));
 
     // Every item is there; only those whose procedure exists can be used.
-    const QStringList later = {
-        QStringLiteral("Ввод отчетов"), QStringLiteral("Список Отчетов"),
-        QStringLiteral("Межформенные контроли"), QStringLiteral("Полнота Отчетов"),
-        QStringLiteral("Внутриформенный контроль"), QStringLiteral("Список контролей"),
-        QStringLiteral("Своды,показатели"), QStringLiteral("Печать бланков"),
-        QStringLiteral("Выгрузка отчетов "), QStringLiteral("Загрузка отчетов"),
-        QStringLiteral("Загрузка отчетов из DBF файлов (ПП счета ОМС)"),
-        QStringLiteral("Загрузка отчетов из старого формата"),
-        QStringLiteral("Загрузка 62 формы из шаблона(2014) xml файла"),
-        QStringLiteral("Загрузка 62 формы из xls выгруженных с сайта 2016"),
-        QStringLiteral("Восстановление ключей (индексация баз)"),
-        QStringLiteral("Включение/Выключение форм отчетности"), QStringLiteral("Список ЛПУ"),
-        QStringLiteral("Индикатор"), QStringLiteral("Формирование списоков ЛПУ для индикаторов")};
+    const QStringList later = {QStringLiteral("Ввод отчетов"),
+                               QStringLiteral("Список Отчетов"),
+                               QStringLiteral("Межформенные контроли"),
+                               QStringLiteral("Полнота Отчетов"),
+                               QStringLiteral("Внутриформенный контроль"),
+                               QStringLiteral("Список контролей"),
+                               QStringLiteral("Своды,показатели"),
+                               QStringLiteral("Печать бланков"),
+                               QStringLiteral("Выгрузка отчетов "),
+                               QStringLiteral("Загрузка отчетов"),
+                               QStringLiteral("Загрузка отчетов из DBF файлов (ПП счета ОМС)"),
+                               QStringLiteral("Загрузка отчетов из старого формата"),
+                               QStringLiteral("Загрузка 62 формы из шаблона(2014) xml файла"),
+                               QStringLiteral("Загрузка 62 формы из xls выгруженных с сайта 2016"),
+                               QStringLiteral("Восстановление ключей (индексация баз)"),
+                               QStringLiteral("Включение/Выключение форм отчетности"),
+                               QStringLiteral("Список ЛПУ"),
+                               QStringLiteral("Индикатор"),
+                               QStringLiteral("Формирование списоков ЛПУ для индикаторов")};
     for (const QString &text : later) {
         QAction *action = frame.menuAction(text);
         QVERIFY2(action, qPrintable(text));
         QVERIFY2(!action->isEnabled(), qPrintable(text));
     }
-    QVERIFY(frame.menuAction(QStringLiteral("Настройки пользователя"))->isEnabled());
+    QAction *settings = frame.menuAction(QStringLiteral("Настройки пользователя"));
+    QVERIFY(settings->isEnabled());
+    QString settingsTitle;
+    onNextModal([&settingsTitle](QWidget *window) {
+        settingsTitle = window->windowTitle();
+        QTest::mouseClick(findControl<QPushButton>(window, u"?CANCELBUTTON"), Qt::LeftButton);
+    });
+    settings->trigger();
+    QCOMPARE(settingsTitle, QStringLiteral("Реквизиты для выгрузки загрузки файлов"));
+    QCOMPARE(state.globKodUser, 3);
     QVERIFY(frame.menuAction(QStringLiteral("Выбор принтера"))->isEnabled());
     QVERIFY(!findControl<QToolButton>(&frame, u"?HELP1")->isEnabled());
     const QList<std::pair<const char16_t *, QString>> buttons = {
@@ -520,8 +535,7 @@ void ShellWindowsTest::screenshots()
     auto list = institutions.read({3, std::nullopt});
     QVERIFY(list);
     PickInstitution::sortForList(*list);
-    ui::InstitutionPickWindow institutionList(QStringLiteral("Каменская ЦРБ"), true, *list,
-                                              &frame);
+    ui::InstitutionPickWindow institutionList(QStringLiteral("Каменская ЦРБ"), true, *list, &frame);
     shoot(&institutionList, QStringLiteral("pick-institution.png"));
     institutionList.close();
 

@@ -35,8 +35,8 @@ inline FieldDef field(const char *name, int offset, FieldType type, int size, in
     return f;
 }
 
-inline KeyDef key(const char *name, QList<int> components, bool unique,
-                  bool excludeBlank = false, bool caseInsensitive = false, bool autoNumber = false)
+inline KeyDef key(const char *name, QList<int> components, bool unique, bool excludeBlank = false,
+                  bool caseInsensitive = false, bool autoNumber = false)
 {
     KeyDef k;
     k.name = QString::fromLatin1(name);
@@ -88,10 +88,8 @@ inline RecordLayout catalogueLayout()
     l.prefix = QStringLiteral("SPR");
     l.size = 40;
     l.fields = {
-        field("SPR:ID", 0, FieldType::Long, 4),
-        field("SPR:NAME", 4, FieldType::String, 20),
-        field("SPR:CODE", 24, FieldType::Decimal, 2),
-        field("SPR:NUM", 26, FieldType::Byte, 1),
+        field("SPR:ID", 0, FieldType::Long, 4),       field("SPR:NAME", 4, FieldType::String, 20),
+        field("SPR:CODE", 24, FieldType::Decimal, 2), field("SPR:NUM", 26, FieldType::Byte, 1),
         field("SPR:NOTE", 27, FieldType::String, 13),
     };
     l.keys = {

@@ -3,8 +3,8 @@
 
 #include "runtime/store/KeyEncoding.h"
 #include "runtime/store/KeyedFile.h"
-#include "runtime/text/Cp1251.h"
 #include "runtime/store/KeyedFileFixtures.h"
+#include "runtime/text/Cp1251.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -34,11 +34,13 @@ class Raw
 public:
     explicit Raw(const QString &path)
     {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE,
-                        nullptr);
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
     }
     ~Raw() { sqlite3_close_v2(m_db); }
-    bool exec(const char *sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+    bool exec(const char *sql)
+    {
+        return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
     QList<QByteArray> column(const char *sql)
     {
         QList<QByteArray> out;
@@ -167,12 +169,12 @@ private Q_SLOTS:
         QTest::newRow("real -0 is 0") << 3 << real(-0.0) << real(0.0) << 0;
         QTest::newRow("real fraction") << 3 << real(0.25) << real(2.0) << -1;
         QTest::newRow("decimal -0.001 below 0") << 4 << dec(-1) << dec(0) << -1;
-        QTest::newRow("decimal -0 is 0") << 4 << rec([](QByteArray &r) { r[15] = '\xD0'; })
-                                         << dec(0) << 0;
+        QTest::newRow("decimal -0 is 0")
+            << 4 << rec([](QByteArray &r) { r[15] = '\xD0'; }) << dec(0) << 0;
         QTest::newRow("decimal -2 below -1") << 4 << dec(-2000) << dec(-1000) << -1;
         QTest::newRow("decimal any sign is negative") << 4 << dec(-5, 0x1) << dec(-5, 0xF) << 0;
-        QTest::newRow("decimal largest") << 4 << dec(99999999999999998LL)
-                                         << dec(99999999999999999LL) << -1;
+        QTest::newRow("decimal largest")
+            << 4 << dec(99999999999999998LL) << dec(99999999999999999LL) << -1;
         QTest::newRow("decimal most negative") << 4 << dec(-99999999999999999LL) << dec(-1) << -1;
         QTest::newRow("string trailing blanks") << 5 << str("AB") << str("AB    ") << 0;
         QTest::newRow("string prefix first") << 5 << str("AB") << str("AB\x01") << -1;
@@ -185,8 +187,7 @@ private Q_SLOTS:
         QTest::newRow("folded yo") << 6 << str(cp("ёж")) << str(cp("ЁЖ")) << 0;
         QTest::newRow("folded order") << 6 << str(cp("а")) << str(cp("Б")) << -1;
         QTest::newRow("string prefix in composite") << 7 << pair("A", 200) << pair("AB", 1) << -1;
-        QTest::newRow("composite second component") << 7 << pair("AB", 1) << pair("AB  ", 2)
-                                                    << -1;
+        QTest::newRow("composite second component") << 7 << pair("AB", 1) << pair("AB  ", 2) << -1;
     }
 
     void keyOrder()
@@ -200,7 +201,10 @@ private Q_SLOTS:
         QVERIFY(encoding.encode(a.constData(), -1, ka));
         QVERIFY(encoding.encode(b.constData(), -1, kb));
         const int c = std::memcmp(ka.constData(), kb.constData(), std::min(ka.size(), kb.size()));
-        const int sign = c != 0 ? (c < 0 ? -1 : 1) : (ka.size() < kb.size() ? -1 : ka.size() > kb.size() ? 1 : 0);
+        const int sign = c != 0 ? (c < 0 ? -1 : 1)
+                                : (ka.size() < kb.size()   ? -1
+                                   : ka.size() > kb.size() ? 1
+                                                           : 0);
         QCOMPARE(sign, order);
     }
 
@@ -271,8 +275,10 @@ private Q_SLOTS:
         QCOMPARE(raw.column("PRAGMA journal_mode").value(0), QByteArray("delete"));
         QCOMPARE(raw.column("SELECT value FROM meta WHERE name = 'label'").value(0),
                  QByteArray("otchet"));
-        QVERIFY(QDir(m_dir.path()).entryList(QDir::Hidden | QDir::Files).filter(
-                                                QStringLiteral(".new-")).isEmpty());
+        QVERIFY(QDir(m_dir.path())
+                    .entryList(QDir::Hidden | QDir::Files)
+                    .filter(QStringLiteral(".new-"))
+                    .isEmpty());
     }
 
     void removeFile()
@@ -300,11 +306,15 @@ private Q_SLOTS:
             {"next", [](KeyedFile &f) { return f.next(); }},
             {"previous", [](KeyedFile &f) { return f.previous(); }},
             {"getByPosition", [](KeyedFile &f) { return f.getByPosition(1); }},
-            {"records", [](KeyedFile &f) { return f.records() ? Status{} : std::unexpected(f.records().error()); }},
+            {"records",
+             [](KeyedFile &f) {
+                 return f.records() ? Status{} : std::unexpected(f.records().error());
+             }},
             {"add", [](KeyedFile &f) { return f.add(); }},
             {"put", [](KeyedFile &f) { return f.put(); }},
             {"erase", [](KeyedFile &f) { return f.erase(); }},
-            {"nextAutoNumber", [](KeyedFile &f) {
+            {"nextAutoNumber",
+             [](KeyedFile &f) {
                  auto n = f.nextAutoNumber(0);
                  return n ? Status{} : std::unexpected(n.error());
              }},
@@ -475,28 +485,28 @@ private Q_SLOTS:
         auto at = [](int codUch, int codTab, int mes, int row) {
             return reportRecord({1, codUch, codTab, mes, 1, static_cast<qint16>(row)});
         };
-        QTest::newRow("one report") << int(KeyCodUch) << 2 << at(20, 0, 3, 0) << false
-                                    << QList<int>{1, 2, 3};
-        QTest::newRow("one report backward") << int(KeyCodUch) << 2 << at(20, 0, 3, 0) << true
-                                             << QList<int>{3, 2, 1};
-        QTest::newRow("one report from its second row") << int(KeyCodUch) << 3 << at(20, 0, 3, 2)
-                                                        << false << QList<int>{2};
-        QTest::newRow("one report's table") << int(KeyCodTab) << 2 << at(20, 2000, 0, 0) << false
-                                            << QList<int>{2, 2, 3, 3};
-        QTest::newRow("no such report") << int(KeyCodUch) << 2 << at(25, 0, 3, 0) << false
-                                        << QList<int>{};
-        QTest::newRow("no such report backward") << int(KeyCodUch) << 2 << at(25, 0, 3, 0) << true
-                                                 << QList<int>{};
-        QTest::newRow("unscoped from a key") << int(KeyCodUch) << -1 << at(30, 0, 4, 2) << false
-                                             << QList<int>{2, 3};
-        QTest::newRow("unscoped to a key") << int(KeyCodUch) << -1 << at(10, 0, 3, 2) << true
-                                           << QList<int>{2, 1};
+        QTest::newRow("one report")
+            << int(KeyCodUch) << 2 << at(20, 0, 3, 0) << false << QList<int>{1, 2, 3};
+        QTest::newRow("one report backward")
+            << int(KeyCodUch) << 2 << at(20, 0, 3, 0) << true << QList<int>{3, 2, 1};
+        QTest::newRow("one report from its second row")
+            << int(KeyCodUch) << 3 << at(20, 0, 3, 2) << false << QList<int>{2};
+        QTest::newRow("one report's table")
+            << int(KeyCodTab) << 2 << at(20, 2000, 0, 0) << false << QList<int>{2, 2, 3, 3};
+        QTest::newRow("no such report")
+            << int(KeyCodUch) << 2 << at(25, 0, 3, 0) << false << QList<int>{};
+        QTest::newRow("no such report backward")
+            << int(KeyCodUch) << 2 << at(25, 0, 3, 0) << true << QList<int>{};
+        QTest::newRow("unscoped from a key")
+            << int(KeyCodUch) << -1 << at(30, 0, 4, 2) << false << QList<int>{2, 3};
+        QTest::newRow("unscoped to a key")
+            << int(KeyCodUch) << -1 << at(10, 0, 3, 2) << true << QList<int>{2, 1};
         QTest::newRow("whole key") << int(KeyCodStr) << 0 << at(0, 0, 0, 0) << false
                                    << QList<int>{1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3};
         QTest::newRow("whole key backward") << int(KeyCodStr) << 0 << at(0, 0, 0, 0) << true
                                             << QList<int>{3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1};
-        QTest::newRow("one row over periods") << int(KeyCodStr) << 1 << at(0, 0, 0, 2) << false
-                                              << QList<int>{2, 2, 2, 2};
+        QTest::newRow("one row over periods")
+            << int(KeyCodStr) << 1 << at(0, 0, 0, 2) << false << QList<int>{2, 2, 2, 2};
     }
 
     void scopedScans()
@@ -546,6 +556,32 @@ private Q_SLOTS:
         KeyedFile g(reportLayout());
         QVERIFY(g.open(m_path, Access::ReadOnly));
         QCOMPARE(g.next().error().code, ErrorCode::InvalidArgument);
+    }
+
+    void scanOutlivesRecordDeletedElsewhere()
+    {
+        // Another handle deletes the record this scan stands on; turning round and going on
+        // still take its neighbours.
+        QList<Report> rows;
+        for (int i = 1; i <= 5; ++i)
+            rows.append({1, i, 1000, 1, 1, 1});
+        makeReports(rows);
+        KeyedFile f(reportLayout());
+        KeyedFile other(reportLayout());
+        QVERIFY(f.open(m_path));
+        QVERIFY(other.open(m_path));
+        f.clearRecord();
+        QVERIFY(f.set(KeyCodTab, 0));
+        QVERIFY(f.next());
+        QVERIFY(f.next());
+        QCOMPARE(getLong(f.record(), 1), 2);
+        other.record() = reportRecord({1, 2, 1000, 1, 1, 1});
+        QVERIFY(other.get(KeyCodUch));
+        QVERIFY(other.erase());
+        QVERIFY(f.previous());
+        QCOMPARE(getLong(f.record(), 1), 1);
+        QVERIFY(f.next());
+        QCOMPARE(getLong(f.record(), 1), 3);
     }
 
     void negativeDecimalsInKeyOrder()
@@ -618,7 +654,7 @@ private Q_SLOTS:
         KeyedFile f(catalogueLayout());
         QVERIFY(f.open(m_path));
         const QList<QByteArray> names = {cp("иванов"), cp("Ёлкин"), cp("ИВАНОВ"), cp("Абрамов"),
-                                         cp("ёлкин"), cp("Zeta"), cp("бобров")};
+                                         cp("ёлкин"),  cp("Zeta"),  cp("бобров")};
         for (int i = 0; i < names.size(); ++i) {
             f.record() = catalogueRecord(i + 1, names[i], i + 1);
             QVERIFY(f.add());
@@ -929,8 +965,8 @@ private Q_SLOTS:
         QList<QByteArray> pages;
         {
             Raw raw(m_path);
-            pages = raw.column(
-                "SELECT pageno FROM dbstat WHERE name = 'key1' AND pagetype = 'leaf'");
+            pages =
+                raw.column("SELECT pageno FROM dbstat WHERE name = 'key1' AND pagetype = 'leaf'");
         }
         if (pages.isEmpty())
             QSKIP("this SQLite has no dbstat table");
@@ -966,6 +1002,10 @@ private Q_SLOTS:
         f.close();
         Raw raw(m_path);
         QCOMPARE(raw.column("PRAGMA integrity_check").value(0), QByteArray("ok"));
+        QCOMPARE(QDir(m_dir.path())
+                     .entryList(QDir::Hidden | QDir::Files)
+                     .filter(QStringLiteral(".rebuild-")),
+                 QStringList());
     }
 
 private:
@@ -974,12 +1014,17 @@ private:
         RecordLayout l;
         l.label = QStringLiteral("order");
         l.size = 30;
-        l.fields = {field("B", 0, FieldType::Byte, 1),   field("S", 1, FieldType::Short, 2),
-                    field("L", 3, FieldType::Long, 4),   field("R", 7, FieldType::Real, 8),
+        l.fields = {field("B", 0, FieldType::Byte, 1),        field("S", 1, FieldType::Short, 2),
+                    field("L", 3, FieldType::Long, 4),        field("R", 7, FieldType::Real, 8),
                     field("D", 15, FieldType::Decimal, 9, 3), field("T", 24, FieldType::String, 6)};
-        l.keys = {key("KB", {0}, false), key("KS", {1}, false), key("KL", {2}, false),
-                  key("KR", {3}, false), key("KD", {4}, false), key("KT", {5}, false),
-                  key("KTI", {5}, false, false, true), key("KTB", {5, 0}, false)};
+        l.keys = {key("KB", {0}, false),
+                  key("KS", {1}, false),
+                  key("KL", {2}, false),
+                  key("KR", {3}, false),
+                  key("KD", {4}, false),
+                  key("KT", {5}, false),
+                  key("KTI", {5}, false, false, true),
+                  key("KTB", {5, 0}, false)};
         return l;
     }
 };

@@ -45,8 +45,7 @@ public:
     QByteArray line(int timeoutMs = 20000)
     {
         while (!m_process.canReadLine()) {
-            if (m_process.state() == QProcess::NotRunning ||
-                !m_process.waitForReadyRead(timeoutMs))
+            if (m_process.state() == QProcess::NotRunning || !m_process.waitForReadyRead(timeoutMs))
                 return m_process.canReadLine() ? m_process.readLine().trimmed() : QByteArray();
         }
         return m_process.readLine().trimmed();
@@ -234,8 +233,8 @@ private Q_SLOTS:
 
     void killedHolderReleasesItsLocks()
     {
-        Helper holder({QStringLiteral("hold"), m_path, QStringLiteral("rw"),
-                       QStringLiteral("exclusive")});
+        Helper holder(
+            {QStringLiteral("hold"), m_path, QStringLiteral("rw"), QStringLiteral("exclusive")});
         QCOMPARE(holder.line(), QByteArray("open"));
         KeyedFile f(reportLayout());
         QCOMPARE(f.open(m_path, Access::ReadOnly).error().code, ErrorCode::AccessDenied);
@@ -279,12 +278,10 @@ private Q_SLOTS:
             QVERIFY(passer.open(m_path, Access::ReadOnly));
             QCOMPARE(*passer.records(), 1);
         }
-        Helper other({QStringLiteral("add"), m_path, QStringLiteral("300"),
-                      QStringLiteral("7")});
+        Helper other({QStringLiteral("add"), m_path, QStringLiteral("300"), QStringLiteral("7")});
         QCOMPARE(other.line(), QByteArray("error 5"));
         QVERIFY(writer.commit());
-        Helper again({QStringLiteral("add"), m_path, QStringLiteral("300"),
-                      QStringLiteral("7")});
+        Helper again({QStringLiteral("add"), m_path, QStringLiteral("300"), QStringLiteral("7")});
         QCOMPARE(again.line(), QByteArray("ok"));
     }
 
@@ -304,6 +301,25 @@ private Q_SLOTS:
         QVERIFY(f.add());
         f.close();
         QVERIFY(!QFile::exists(m_path + QStringLiteral("-journal")));
+    }
+
+    void newFileIgnoresJournalOfRemovedFile()
+    {
+        // A writer dies mid-transaction, and its file is then deleted by hand, leaving the
+        // journal: a file made new under that name must not have the old pages played into it.
+        addReports(100);
+        Helper writer({QStringLiteral("pending"), m_path, QStringLiteral("20000")});
+        QCOMPARE(writer.line(), QByteArray("ready"));
+        writer.kill();
+        QVERIFY(QFile::remove(m_path));
+        QVERIFY(QFile::exists(m_path + QStringLiteral("-journal")));
+
+        QVERIFY(KeyedFile::create(m_path, reportLayout()));
+        KeyedFile f(reportLayout());
+        QVERIFY(f.open(m_path));
+        QCOMPARE(visitsPerKey(f), (QList<qint64>{0, 0, 0, 0, 0}));
+        f.record() = reportRecord({1, 1, 1000, 1, 1, 1});
+        QVERIFY(f.add());
     }
 
     void killedBetweenCommitsLosesNoCommit()

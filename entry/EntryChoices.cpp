@@ -1,0 +1,43 @@
+#include "entry/EntryChoices.h"
+
+#include "data/Period.h"
+
+namespace zemor::entry {
+
+EntryChoices::Year EntryChoices::clampYear(int year, int first, int last)
+{
+    const QString message = QStringLiteral("Возможный период с %1г. по %2г.").arg(first).arg(last);
+    if (year < first)
+        return {first, message};
+    if (year > last)
+        return {last, message};
+    return {year, QString()};
+}
+
+std::optional<qint32> EntryChoices::institutionOfDistrict(int district)
+{
+    if (district < 250)
+        return std::nullopt;
+    if (district == 250)
+        return 20000;
+    if (district == 251)
+        return 20001;
+    return 0;
+}
+
+QString EntryChoices::givenReportKindWord(int periodKind)
+{
+    if (periodKind < 0 || periodKind > 3)
+        return QString();
+    return data::kindWord(data::PeriodKind(periodKind));
+}
+
+QString EntryChoices::titleWithDistrict(int district, const QString &districtName,
+                                        const QString &title)
+{
+    const QString clipped = districtName.trimmed();
+    return district < 100 ? clipped + QStringLiteral(" р-н, ") + title
+                          : clipped + QStringLiteral(", ") + title;
+}
+
+} // namespace zemor::entry

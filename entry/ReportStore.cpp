@@ -1,0 +1,339 @@
+#include "entry/ReportStore.h"
+
+#include "data/DataContext.h"
+#include "data/records/OtchetRecord.h"
+#include "runtime/store/KeyedFile.h"
+
+#include <algorithm>
+
+namespace zemor::entry {
+
+using data::FileId;
+using data::OtchetRecord;
+using runtime::ErrorCode;
+using runtime::Result;
+using runtime::Status;
+using runtime::store::KeyedFile;
+
+namespace {
+
+// The report file of one operation: opened under the name of the report's year and form, closed
+// however the operation ends.
+class ReportFile
+{
+public:
+    ReportFile(data::DataContext &ctx, const ReportIdentity &id) : m_ctx(ctx)
+    {
+        ctx.names().setOtchetFileName(id.year, int(id.form));
+        m_status = ctx.open(FileId::otchet);
+    }
+    ~ReportFile()
+    {
+        if (m_status)
+            m_ctx.close(FileId::otchet);
+    }
+    ReportFile(const ReportFile &) = delete;
+    ReportFile &operator=(const ReportFile &) = delete;
+
+    const Status &status() const { return m_status; }
+    KeyedFile &file() { return m_ctx.file(FileId::otchet); }
+    OtchetRecord record() { return OtchetRecord(m_ctx.record(FileId::otchet)); }
+
+private:
+    data::DataContext &m_ctx;
+    Status m_status;
+};
+
+bool allZero(const OtchetRecord &r)
+{
+    for (int n = 1; n <= OtchetRecord::valueCount; ++n) {
+        if (!r.data(n).isZero())
+            return false;
+    }
+    return true;
+}
+
+bool allZero(const std::array<runtime::Decimal, valueCount> &values)
+{
+    return std::all_of(values.begin(), values.end(),
+                       [](const runtime::Decimal &v) { return v.isZero(); });
+}
+
+// Runs `work` in one transaction of `file`: committed when it succeeds, rolled back otherwise.
+template <class Work> Status inTransaction(KeyedFile &file, Work work)
+{
+    if (Status s = file.begin(); !s)
+        return s;
+    Status s = work();
+    if (s)
+        s = file.commit();
+    if (!s && file.inTransaction())
+        (void)file.rollback();
+    return s;
+}
+
+// Positions a scan on the records of (period, institution) in row-id order.
+Status setOnReport(ReportFile &f, qint32 period, qint32 institution)
+{
+    OtchetRecord r = f.record();
+    r.clear();
+    r.setMes(period);
+    r.setCodUch(institution);
+    r.setUnicodStr(0);
+    return f.file().set(OtchetRecord::KeyCodUch, 2);
+}
+
+// Calls `take` for each record of (period, institution); stops at the first failure.
+template <class Take> Status scanReport(ReportFile &f, qint32 period, qint32 institution, Take take)
+{
+    if (Status s = setOnReport(f, period, institution); !s)
+        return s;
+    for (;;) {
+        Status s = f.file().next();
+        if (!s)
+            return s.error().code == ErrorCode::EndOfFile ? Status() : s;
+        if (Status t = take(); !t)
+            return t;
+    }
+}
+
+// What a report looked like before a write removed its records.
+struct PreviousState
+{
+    int records = 0;
+    bool empty = false;   // records > 0 and every one of them all zero
+    QByteArray firstZero; // the first all-zero record, to be put back
+};
+
+Status deleteReport(ReportFile &f, const ReportIdentity &id, PreviousState &before)
+{
+    bool allRecordsZero = true;
+    const Status s = scanReport(f, id.period, id.institution, [&]() -> Status {
+        const OtchetRecord r = f.record();
+        ++before.records;
+        if (allZero(r)) {
+            if (before.firstZero.isEmpty())
+                before.firstZero = r.bytes();
+        } else {
+            allRecordsZero = false;
+        }
+        return f.file().erase();
+    });
+    before.empty = before.records > 0 && allRecordsZero;
+    return s;
+}
+
+Result<PreviousState> inspectReport(ReportFile &f, const ReportIdentity &id)
+{
+    PreviousState before;
+    bool allRecordsZero = true;
+    const Status s = scanReport(f, id.period, id.institution, [&]() -> Status {
+        const OtchetRecord r = f.record();
+        ++before.records;
+        if (allZero(r)) {
+            if (before.firstZero.isEmpty())
+                before.firstZero = r.bytes();
+        } else {
+            allRecordsZero = false;
+        }
+        return {};
+    });
+    if (!s)
+        return std::unexpected(s.error());
+    before.empty = before.records > 0 && allRecordsZero;
+    return before;
+}
+
+Result<bool> reportHasRecords(ReportFile &f, const ReportIdentity &id)
+{
+    if (Status s = setOnReport(f, id.period, id.institution); !s)
+        return std::unexpected(s.error());
+    const Status s = f.file().next();
+    if (s)
+        return true;
+    if (s.error().code == ErrorCode::EndOfFile)
+        return false;
+    return std::unexpected(s.error());
+}
+
+Status addRaw(ReportFile &f, const QByteArray &bytes)
+{
+    f.file().record() = bytes;
+    return f.file().add();
+}
+
+Status fillNew(OtchetRecord &r, const ReportIdentity &id, qint64 table, int rowId,
+               const std::array<runtime::Decimal, valueCount> &values)
+{
+    r.clear();
+    r.setCodReg(std::uint8_t(id.district));
+    r.setCodUch(id.institution);
+    if (Status s = r.setCodTab(table); !s)
+        return s;
+    r.setMes(id.period);
+    r.setTip(std::uint8_t(id.periodKind));
+    r.setUnicodStr(qint16(rowId));
+    for (int n = 1; n <= valueCount; ++n) {
+        if (!values[size_t(n - 1)].isZero()) {
+            if (Status s = r.setData(n, values[size_t(n - 1)]); !s)
+                return s;
+        }
+    }
+    return {};
+}
+
+std::unexpected<runtime::Error> atRow(const runtime::Error &e, int rowId)
+{
+    runtime::Error out = e;
+    out.where = e.where.isEmpty() ? QStringLiteral("UnicodStr %1").arg(rowId)
+                                  : e.where + QStringLiteral(", UnicodStr %1").arg(rowId);
+    return std::unexpected(out);
+}
+
+Result<ReportRows> loadRows(data::DataContext &ctx, const ReportIdentity &id, qint32 period)
+{
+    ReportFile f(ctx, id);
+    if (!f.status())
+        return std::unexpected(f.status().error());
+    ReportRows rows;
+    const Status s = scanReport(f, period, id.institution, [&]() -> Status {
+        const OtchetRecord r = f.record();
+        ReportRow row;
+        row.rowId = r.unicodStr();
+        row.table = r.codTab();
+        for (int n = 1; n <= valueCount; ++n)
+            row.values[size_t(n - 1)] = r.data(n);
+        rows.append(row);
+        return {};
+    });
+    if (!s)
+        return std::unexpected(s.error());
+    return rows;
+}
+
+} // namespace
+
+Result<ReportRows> ReportStore::load() const
+{
+    return loadRows(m_context, m_id, m_id.period);
+}
+
+Result<ReportRows> ReportStore::loadPeriod(qint32 period) const
+{
+    return loadRows(m_context, m_id, period);
+}
+
+Result<int> ReportStore::replace(const ReportRows &rows, const std::function<void(int)> &progress)
+{
+    ReportFile f(m_context, m_id);
+    if (!f.status())
+        return std::unexpected(f.status().error());
+    int written = 0;
+    const Status s = inTransaction(f.file(), [&]() -> Status {
+        PreviousState before;
+        if (Status d = deleteReport(f, m_id, before); !d)
+            return d;
+        for (const ReportRow &row : rows) {
+            if (progress)
+                progress(row.rowId);
+            OtchetRecord r = f.record();
+            if (Status w = fillNew(r, m_id, row.table, row.rowId, row.values); !w)
+                return atRow(w.error(), row.rowId);
+            if (Status w = f.file().add(); !w)
+                return atRow(w.error(), row.rowId);
+            ++written;
+        }
+        if (written == 0 && before.empty) {
+            if (Status w = addRaw(f, before.firstZero); !w)
+                return w;
+        }
+        return {};
+    });
+    if (!s)
+        return std::unexpected(s.error());
+    return written;
+}
+
+Status ReportStore::saveTable(qint64 table, const QList<EntryRow> &rows)
+{
+    ReportFile f(m_context, m_id);
+    if (!f.status())
+        return f.status();
+    return inTransaction(f.file(), [&]() -> Status {
+        const auto before = inspectReport(f, m_id);
+        if (!before)
+            return std::unexpected(before.error());
+        for (const EntryRow &row : rows) {
+            OtchetRecord r = f.record();
+            r.clear();
+            r.setMes(m_id.period);
+            r.setCodUch(m_id.institution);
+            r.setUnicodStr(qint16(row.rowId));
+            const bool zero = allZero(row.values);
+            const Status found = f.file().get(OtchetRecord::KeyCodUch);
+            if (!found) {
+                if (found.error().code != ErrorCode::RecordNotFound)
+                    return atRow(found.error(), row.rowId);
+                if (zero)
+                    continue;
+                if (Status w = fillNew(r, m_id, table, row.rowId, row.values); !w)
+                    return atRow(w.error(), row.rowId);
+                if (Status w = f.file().add(); !w)
+                    return atRow(w.error(), row.rowId);
+                continue;
+            }
+            if (zero) {
+                if (Status w = f.file().erase(); !w)
+                    return atRow(w.error(), row.rowId);
+                continue;
+            }
+            for (int n = 1; n <= valueCount; ++n) {
+                if (Status w = r.setData(n, row.values[size_t(n - 1)]); !w)
+                    return atRow(w.error(), row.rowId);
+            }
+            if (Status w = f.file().put(); !w)
+                return atRow(w.error(), row.rowId);
+        }
+        if (before->empty) {
+            const auto left = reportHasRecords(f, m_id);
+            if (!left)
+                return std::unexpected(left.error());
+            if (!*left)
+                return addRaw(f, before->firstZero);
+        }
+        return {};
+    });
+}
+
+Status ReportStore::saveEmpty(qint64 table, int rowId)
+{
+    ReportFile f(m_context, m_id);
+    if (!f.status())
+        return f.status();
+    return inTransaction(f.file(), [&]() -> Status {
+        PreviousState before;
+        if (Status d = deleteReport(f, m_id, before); !d)
+            return d;
+        OtchetRecord r = f.record();
+        if (Status w = fillNew(r, m_id, table, rowId, {}); !w)
+            return atRow(w.error(), rowId);
+        if (Status w = f.file().add(); !w)
+            return atRow(w.error(), rowId);
+        return {};
+    });
+}
+
+Result<int> ReportStore::remove()
+{
+    ReportFile f(m_context, m_id);
+    if (!f.status())
+        return std::unexpected(f.status().error());
+    PreviousState before;
+    const Status s =
+        inTransaction(f.file(), [&]() -> Status { return deleteReport(f, m_id, before); });
+    if (!s)
+        return std::unexpected(s.error());
+    return before.records;
+}
+
+} // namespace zemor::entry

@@ -1,0 +1,157 @@
+#include "entry/ui/ControlFailureWindow.h"
+
+#include "entry/ui/FailedControlsReport.h"
+#include "entry/ui/ReportOutput.h"
+#include "runtime/core/Prompter.h"
+#include "runtime/picture/Picture.h"
+#include "runtime/ui/Controls.h"
+#include "runtime/ui/ListBinding.h"
+#include "runtime/ui/QueueModel.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMoveEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace zemor::entry::ui {
+
+using runtime::ui::createControl;
+
+namespace {
+
+QString yearText(int year)
+{
+    const auto picture = runtime::Picture::parse(QStringLiteral("@n_4"));
+    Q_ASSERT(picture);
+    return picture ? picture->format(runtime::Decimal(year)) : QString::number(year);
+}
+
+} // namespace
+
+ControlFailureWindow::ControlFailureWindow(QList<ControlFailure> failures, int year,
+                                           runtime::Prompter &prompter, ReportOutput &output,
+                                           QWidget *parent)
+    : QDialog(parent), m_failures(std::move(failures)), m_year(year), m_prompter(prompter),
+      m_output(output)
+{
+    setObjectName(QStringLiteral("P1$SCRL"));
+    setWindowTitle(title());
+    setModal(true);
+
+    auto *layout = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
+    auto *yearField = createControl<QLineEdit>(this, QStringLiteral("?GLOBYEAR"));
+    yearField->setReadOnly(true);
+    yearField->setFocusPolicy(Qt::NoFocus);
+    yearField->setText(yearText(year));
+    yearField->setFixedWidth(yearField->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                             16);
+    top->addWidget(yearField);
+    top->addStretch();
+    layout->addLayout(top);
+
+    auto *view = createControl<QTableView>(this, QStringLiteral("?BROWSE:1"));
+    layout->addWidget(view, 3);
+
+    m_model = new runtime::ui::QueueModel(4, this);
+    QList<QVariantList> lines;
+    lines.reserve(m_failures.size());
+    for (const ControlFailure &f : m_failures)
+        lines.append(
+            QVariantList{f.codeText(), QString::number(f.table), f.deviation.toString(), f.text});
+    m_model->setLines(std::move(lines));
+
+    const auto format = runtime::ui::ListFormat::parse(listFormat());
+    Q_ASSERT(format);
+    m_binding =
+        new runtime::ui::ListBinding(view, m_model, format.value_or(runtime::ui::ListFormat()));
+    view->horizontalHeader()->setStretchLastSection(true);
+    view->setWordWrap(false);
+    connect(
+        view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this](const QModelIndex &current) { showText(current.isValid() ? current.row() : -1); });
+
+    m_text = createControl<QPlainTextEdit>(this, QStringLiteral("?TEXT1"));
+    m_text->setReadOnly(true);
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Room for the longest text, 500 characters, at the window's usual width.
+    m_text->setMinimumHeight(m_text->fontMetrics().lineSpacing() * 5 + 12);
+    layout->addWidget(m_text, 1);
+
+    auto *buttons = new QHBoxLayout;
+    auto *printButton =
+        createControl<QPushButton>(this, QStringLiteral("?PRNT1"), QStringLiteral("Печать"));
+    connect(printButton, &QPushButton::clicked, this, &ControlFailureWindow::print);
+    buttons->addStretch();
+    buttons->addWidget(printButton);
+    layout->addLayout(buttons);
+
+    if (!m_failures.isEmpty())
+        m_binding->selectRow(0);
+    showText(m_failures.isEmpty() ? -1 : 0);
+    view->setFocus();
+    resize(820, 480);
+}
+
+void ControlFailureWindow::showFailures(const QList<ControlFailure> &failures, int year,
+                                        int &counter, runtime::Prompter &prompter,
+                                        ReportOutput &output, QWidget *parent)
+{
+    if (failures.isEmpty()) {
+        prompter.message(noFailuresText());
+        counter = 0;
+        return;
+    }
+    ControlFailureWindow window(failures, year, prompter, output, parent);
+    window.exec();
+    counter = int(failures.size());
+}
+
+void ControlFailureWindow::showText(int row)
+{
+    m_text->setPlainText(row >= 0 && row < m_failures.size()
+                             ? m_failures[row].text.left(ControlFailure::textLength)
+                             : QString());
+}
+
+void ControlFailureWindow::print()
+{
+    const auto pages = FailedControlsReport::pages(m_failures, m_year);
+    const auto done = m_output.output(pages, FailedControlsReport::heading().trimmed());
+    if (!done) {
+        QString text = done.error().message;
+        if (!done.error().where.isEmpty())
+            text += u'|' + done.error().where;
+        m_prompter.message(text, title(), {}, runtime::MessageIcon::Error);
+        return;
+    }
+    if (!*done)
+        return;
+    m_printed = true;
+    accept();
+}
+
+void ControlFailureWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The window manager places the window after it is shown; pin it where it lands.
+    QTimer::singleShot(0, this, [this] { m_pinned = pos(); });
+}
+
+void ControlFailureWindow::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    if (m_pinned && event->pos() != event->oldPos() && pos() != *m_pinned)
+        QTimer::singleShot(0, this, [this] {
+            if (m_pinned && pos() != *m_pinned)
+                move(*m_pinned);
+        });
+}
+
+} // namespace zemor::entry::ui

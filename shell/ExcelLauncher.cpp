@@ -1,0 +1,292 @@
+#include "shell/ExcelLauncher.h"
+
+#include "runtime/core/Prompter.h"
+#include "runtime/fs/Paths.h"
+#include "runtime/office/Conversation.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSet>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace zemor::shell {
+
+using runtime::Error;
+using runtime::ErrorCode;
+using runtime::MessageIcon;
+using runtime::Result;
+using runtime::Status;
+namespace fs = runtime::fs;
+
+namespace {
+
+// Numbers longer than this are not taken for workbook numbers: the number after them would
+// not fit the callers' number text.
+constexpr qint64 kLargestNumber = 999'999'999;
+
+// Workbooks that an export of this process has reserved and not yet finished. They are open
+// in the spreadsheet service, so the cleaning of another export must leave them alone, as it
+// must leave a workbook the desktop program has open.
+QMutex &numberLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+QSet<QString> &reservedPaths()
+{
+    static QSet<QString> paths;
+    return paths;
+}
+
+// The desktop's spreadsheet program marks a document it has open with a lock file beside it.
+bool openOnDesktop(const QString &folder, const QString &name)
+{
+    return QFileInfo::exists(fs::join(folder, QStringLiteral(".~lock.") + name + u'#'));
+}
+
+struct Reservation
+{
+    qint64 number = 0;
+    QString path;
+};
+
+// Clears the work folder, chooses the next number and creates its file, so that nobody else
+// takes the number before the workbook is saved there.
+Result<Reservation> reserveWorkbook(const QString &folder)
+{
+    const QMutexLocker locker(&numberLock());
+    if (Status made = fs::makeDir(folder); !made)
+        return std::unexpected(made.error());
+
+    const QString pattern = QStringLiteral("*.XLS");
+    auto before = fs::list(folder, pattern);
+    if (!before)
+        return std::unexpected(before.error());
+    for (const fs::DirEntry &entry : *before) {
+        const QString path = fs::join(folder, entry.name);
+        if (entry.isDir || reservedPaths().contains(path) || openOnDesktop(folder, entry.name))
+            continue;
+        // A file that cannot be removed is still in use somewhere; it stays and keeps its number.
+        (void)fs::removeFile(path);
+    }
+
+    auto left = fs::list(folder, pattern);
+    if (!left)
+        return std::unexpected(left.error());
+    qint64 largest = 0;
+    QSet<QString> taken; // every name left, folded, so that no second spelling is made
+    for (const fs::DirEntry &entry : *left) {
+        taken.insert(entry.name.toCaseFolded());
+        if (!entry.isDir)
+            largest = std::max(largest, ExcelLauncher::numberOf(entry.name));
+    }
+
+    for (qint64 number = largest + 1; number <= kLargestNumber + 1; ++number) {
+        const QString name = QString::number(number) + QStringLiteral(".XLS");
+        if (taken.contains(name.toCaseFolded()))
+            continue;
+        const QString path = fs::join(folder, name);
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return fs::failWithErrno(errno, path);
+        }
+        ::close(fd);
+        reservedPaths().insert(path);
+        return Reservation{number, path};
+    }
+    return runtime::fail(ErrorCode::AlreadyExists, folder,
+                         QStringLiteral("No workbook number is left in %1").arg(folder));
+}
+
+QString quoted(const QString &text)
+{
+    QString doubled = text;
+    doubled.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + doubled + u'"';
+}
+
+QString reason(const Error &error)
+{
+    return error.message.isEmpty() ? runtime::errorText(error.code) : error.message;
+}
+
+} // namespace
+
+ExcelLauncher::ExcelLauncher(runtime::office::Conversation &office, runtime::Prompter &prompter,
+                             std::function<void()> wait)
+    : m_office(office), m_prompter(prompter), m_wait(std::move(wait))
+{
+}
+
+ExcelLauncher::~ExcelLauncher()
+{
+    if (m_channel != 0)
+        (void)m_office.close(m_channel);
+    release();
+}
+
+qint64 ExcelLauncher::numberOf(const QString &fileName)
+{
+    const qsizetype dot = fileName.indexOf(u'.');
+    const QString head = dot < 0 ? fileName : fileName.left(dot);
+    if (head.isEmpty())
+        return 0;
+    for (const QChar c : head) {
+        if (c < u'0' || c > u'9')
+            return 0;
+    }
+    bool ok = false;
+    const qint64 value = head.toLongLong(&ok);
+    return ok && value <= kLargestNumber ? value : 0;
+}
+
+QString ExcelLauncher::selectCommand(int firstRow, int firstColumn, int lastRow, int lastColumn)
+{
+    return QStringLiteral("[SELECT(\"R%1C%2:R%3C%4\")]")
+        .arg(firstRow)
+        .arg(firstColumn)
+        .arg(lastRow)
+        .arg(lastColumn);
+}
+
+int ExcelLauncher::launch(const QString &templateName)
+{
+    Q_ASSERT_X(m_number == 0 && !m_finished, "ExcelLauncher::launch", "one launch per launcher");
+    const QString root = fs::shortForm(fs::workDir());
+    // The folder as it is spelt on disk, when it exists in another spelling already.
+    const auto resolved = fs::resolve(u'\\' + workFolderName());
+    const QString folder = resolved ? *resolved : fs::join(root, workFolderName());
+
+    auto reserved = reserveWorkbook(folder);
+    if (!reserved)
+        return fail(QStringLiteral("Не удалось подготовить папку %1").arg(folder),
+                    reserved.error());
+    m_number = reserved->number;
+    m_path = reserved->path;
+    m_reserved = true;
+
+    const QString service = serviceName();
+    int system = m_office.open(service, systemTopic());
+    if (system == 0) {
+        // The program may still be starting: give it a moment, then ask the user to start it.
+        if (m_wait)
+            m_wait();
+        system = m_office.open(service, systemTopic());
+    }
+    if (system == 0) {
+        m_prompter.message(startExcelText());
+        system = m_office.open(service, systemTopic());
+    }
+    if (system == 0)
+        return fail(QStringLiteral("Нет связи с Excel: книга не создана"),
+                    Error{ErrorCode::FileNotOpen, QStringLiteral("Excel недоступен"), service});
+
+    const QString templatePath =
+        fs::join(root, templateFolderName() + u'/' + templateName.trimmed());
+    if (Status opened =
+            m_office.execute(system, QStringLiteral("[OPEN.TEXT(%1)]").arg(quoted(templatePath)));
+        !opened) {
+        (void)m_office.close(system);
+        return fail(QStringLiteral("Не удалось открыть шаблон %1").arg(templatePath),
+                    opened.error());
+    }
+    const Status saved =
+        m_office.execute(system, QStringLiteral("[Save.As(%1)]").arg(quoted(m_path)));
+    const Status systemClosed = m_office.close(system);
+    if (!saved)
+        return fail(QStringLiteral("Не удалось сохранить книгу %1").arg(m_path), saved.error());
+    if (!systemClosed)
+        return fail(QStringLiteral("Не удалось сохранить книгу %1").arg(m_path),
+                    systemClosed.error());
+
+    m_channel = m_office.open(service, m_path);
+    if (m_channel == 0)
+        return fail(QStringLiteral("Нет связи с книгой %1").arg(m_path),
+                    Error{ErrorCode::FileNotOpen, QStringLiteral("Excel не отвечает"), m_path});
+    return m_channel;
+}
+
+int ExcelLauncher::fail(const QString &text, const Error &error)
+{
+    m_failure = error;
+    m_finished = true; // nothing more is sent, and no success is announced
+    if (m_reserved && QFileInfo(m_path).size() == 0)
+        QFile::remove(m_path); // only the placeholder made for the number, never a workbook
+    release();
+    m_number = 0;
+    m_path.clear();
+    m_prompter.message(text + u'|' + reason(error) + u'|' + notDoneText(), {}, {},
+                       MessageIcon::Warning);
+    return 0;
+}
+
+void ExcelLauncher::keep(const Status &status)
+{
+    if (!status && m_failure.code == ErrorCode::None)
+        m_failure = status.error();
+}
+
+void ExcelLauncher::poke(int row, int column, const QString &value)
+{
+    if (!ok())
+        return;
+    keep(m_office.poke(m_channel, QStringLiteral("R%1C%2").arg(row).arg(column), value));
+}
+
+void ExcelLauncher::execute(const QString &command)
+{
+    if (!ok())
+        return;
+    keep(m_office.execute(m_channel, command));
+}
+
+void ExcelLauncher::frame(int firstRow, int firstColumn, int lastRow, int lastColumn)
+{
+    execute(selectCommand(firstRow, firstColumn, lastRow, lastColumn));
+    execute(borderCommand());
+}
+
+bool ExcelLauncher::finish()
+{
+    if (m_finished || m_channel == 0)
+        return false;
+    m_finished = true;
+    const Status closed = m_office.close(m_channel);
+    m_channel = 0;
+    release();
+    if (m_failure.code != ErrorCode::None) {
+        m_prompter.message(QStringLiteral("Книга %1 заполнена не полностью").arg(m_path) + u'|' +
+                               reason(m_failure) + u'|' + notDoneText(),
+                           {}, {}, MessageIcon::Warning);
+        return false;
+    }
+    if (!closed) {
+        m_failure = closed.error();
+        m_prompter.message(QStringLiteral("Книга %1 не записана").arg(m_path) + u'|' +
+                               reason(m_failure) + u'|' + notDoneText(),
+                           {}, {}, MessageIcon::Warning);
+        return false;
+    }
+    m_prompter.message(doneText());
+    return true;
+}
+
+void ExcelLauncher::release()
+{
+    if (!m_reserved)
+        return;
+    m_reserved = false;
+    const QMutexLocker locker(&numberLock());
+    reservedPaths().remove(m_path);
+}
+
+} // namespace zemor::shell

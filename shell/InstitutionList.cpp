@@ -1,0 +1,213 @@
+#include "shell/InstitutionList.h"
+
+#include "data/DataContext.h"
+#include "data/records/BolnRecord.h"
+#include "data/records/Region1Record.h"
+#include "data/records/ViduchRecord.h"
+#include "runtime/store/KeyedFile.h"
+#include "runtime/text/Cp1251.h"
+#include "runtime/text/FixedString.h"
+#include "shell/ExcelLauncher.h"
+
+#include <QHash>
+#include <QScopeGuard>
+
+#include <algorithm>
+#include <optional>
+
+namespace zemor::shell {
+
+using data::FileId;
+using runtime::ErrorCode;
+using runtime::Result;
+using runtime::Status;
+
+namespace {
+
+// Codes kept in `boln` for the program's own use, never institutions of the list.
+constexpr qint32 kReservedCodes[] = {998, 999};
+constexpr quint8 kSettlementLeftOut = 3;
+
+bool endOfScan(const Status &status)
+{
+    return !status && (status.error().code == ErrorCode::EndOfFile ||
+                       status.error().code == ErrorCode::RecordNotFound);
+}
+
+// The name of a code in a reference file (`region1` or `viduch`); nothing when absent.
+template <class Record>
+Result<std::optional<QString>> lookUp(data::DataContext &data, qint64 code, int key,
+                                      Status (Record::*setCode)(qint64),
+                                      QString (Record::*name)() const)
+{
+    runtime::store::KeyedFile &file = data.file(Record::fileId);
+    file.clearRecord();
+    Record record(file.record());
+    if (Status set = (record.*setCode)(code); !set)
+        return std::optional<QString>(); // a code the field cannot hold names nothing
+    const Status found = file.get(key);
+    if (endOfScan(found))
+        return std::optional<QString>();
+    if (!found)
+        return std::unexpected(found.error());
+    return std::optional<QString>((record.*name)());
+}
+
+// A read that failed is reported like a failed opening, by the context's error manager.
+std::unexpected<runtime::Error> readFailed(data::DataContext &data, FileId id,
+                                           const runtime::Error &error)
+{
+    const runtime::store::KeyedFile &file = data.file(id);
+    data.errors().report(data::FileOperation::Open, data::declaration(id).label, file.path(),
+                         error);
+    return std::unexpected(error);
+}
+
+// A text that starts with an apostrophe would lose it in the cell: the spreadsheet reads a
+// leading apostrophe as "this is a text".
+QString asText(const QString &value)
+{
+    return value.startsWith(u'\'') ? u'\'' + value : value;
+}
+
+} // namespace
+
+QStringList InstitutionList::excelHeadings()
+{
+    return {QStringLiteral("N"),      QStringLiteral("Код"),  QStringLiteral("район"),
+            QStringLiteral("Вид МО"), QStringLiteral("Село"), QStringLiteral("Название")};
+}
+
+QString InstitutionList::settlementText(int sel)
+{
+    switch (sel) {
+    case 1:
+        return QStringLiteral("город");
+    case 2:
+        return QStringLiteral("село");
+    default:
+        return {};
+    }
+}
+
+bool InstitutionList::isListed(const data::BolnRecord &institution, int year)
+{
+    if (institution.eYear() > 0 && institution.eYear() < year)
+        return false;
+    if (institution.sYear() > year)
+        return false;
+    if (std::find(std::begin(kReservedCodes), std::end(kReservedCodes), institution.unicod()) !=
+        std::end(kReservedCodes))
+        return false;
+    return institution.sel() != kSettlementLeftOut;
+}
+
+Result<QList<InstitutionListEntry>> InstitutionList::fill()
+{
+    for (const FileId id : {FileId::boln, FileId::region1, FileId::viduch}) {
+        if (Status opened = m_data.open(id); !opened) {
+            for (const FileId before : {FileId::boln, FileId::region1, FileId::viduch}) {
+                if (before == id)
+                    break;
+                m_data.close(before);
+            }
+            return std::unexpected(opened.error());
+        }
+    }
+    const auto closeAll = qScopeGuard([this] {
+        m_data.close(FileId::viduch);
+        m_data.close(FileId::region1);
+        m_data.close(FileId::boln);
+    });
+
+    QList<InstitutionListEntry> list;
+    runtime::store::KeyedFile &boln = m_data.file(FileId::boln);
+    boln.clearRecord();
+    Status status = boln.set(data::BolnRecord::KeyCodReg, -1);
+    while (status) {
+        status = boln.next();
+        if (!status)
+            break;
+        const data::BolnRecord institution(boln.record());
+        if (!isListed(institution, m_year))
+            continue;
+        InstitutionListEntry entry;
+        entry.cod = institution.unicod();
+        entry.nameSel = settlementText(institution.sel());
+        entry.name = institution.nazv();
+        entry.codReg = institution.codReg();
+        entry.vid = institution.vid();
+        // Characters 3 to 7 of BOL:S name the institution this one is attached to.
+        bool isNumber = false;
+        const qint64 parent = institution.s().mid(2, 5).trimmed().toLongLong(&isNumber);
+        entry.whod = isNumber ? static_cast<qint32>(parent) : 0;
+        list.append(entry);
+    }
+    if (!status && !endOfScan(status))
+        return readFailed(m_data, FileId::boln, status.error());
+
+    // Each district and kind is looked up once, however many institutions it has.
+    QHash<qint64, QString> districts;
+    QHash<qint64, QString> kinds;
+    for (InstitutionListEntry &entry : list) {
+        auto known = districts.constFind(entry.codReg);
+        if (known == districts.constEnd()) {
+            auto name = lookUp<data::Region1Record>(
+                m_data, entry.codReg, data::Region1Record::KeyCodReg,
+                &data::Region1Record::setCodReg, &data::Region1Record::name);
+            if (!name)
+                return readFailed(m_data, FileId::region1, name.error());
+            known = districts.insert(entry.codReg, name->value_or(QString()));
+        }
+        entry.nameR = *known;
+    }
+
+    const auto stored = [](const QString &name) { return runtime::text::toCp1251(name); };
+    std::stable_sort(list.begin(), list.end(),
+                     [&](const InstitutionListEntry &a, const InstitutionListEntry &b) {
+                         if (a.codReg != b.codReg)
+                             return a.codReg < b.codReg;
+                         if (a.vid != b.vid)
+                             return a.vid < b.vid;
+                         return runtime::text::compareFixed(stored(a.name), stored(b.name)) < 0;
+                     });
+
+    qint16 number = 0;
+    for (InstitutionListEntry &entry : list) {
+        entry.n = ++number;
+        auto known = kinds.constFind(entry.vid);
+        if (known == kinds.constEnd()) {
+            auto name = lookUp<data::ViduchRecord>(m_data, entry.vid, data::ViduchRecord::KeyCodVid,
+                                                   &data::ViduchRecord::setCodVid,
+                                                   &data::ViduchRecord::nameUch);
+            if (!name)
+                return readFailed(m_data, FileId::viduch, name.error());
+            known = kinds.insert(entry.vid, name->value_or(QString()));
+        }
+        entry.nameU = *known;
+    }
+    return list;
+}
+
+bool InstitutionList::exportToExcel(const QList<InstitutionListEntry> &entries,
+                                    ExcelLauncher &excel)
+{
+    if (excel.launch(templateName()) == 0)
+        return false;
+    const QStringList headings = excelHeadings();
+    for (int column = 1; column <= headings.size(); ++column)
+        excel.poke(headingRow, column, headings.at(column - 1));
+    int row = firstDataRow;
+    for (const InstitutionListEntry &entry : entries) {
+        const QString values[] = {QString::number(entry.n), QString::number(entry.cod),
+                                  asText(entry.nameR),      asText(entry.nameU),
+                                  asText(entry.nameSel),    asText(entry.name)};
+        int column = 1;
+        for (const QString &value : values)
+            excel.poke(row, column++, value);
+        ++row;
+    }
+    return excel.finish();
+}
+
+} // namespace zemor::shell

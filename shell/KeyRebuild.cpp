@@ -1,0 +1,211 @@
+#include "shell/KeyRebuild.h"
+
+#include "data/DataContext.h"
+#include "data/FileNames.h"
+#include "data/records/FormaRecord.h"
+#include "runtime/core/Prompter.h"
+#include "runtime/fs/Paths.h"
+#include "runtime/store/KeyedFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace zemor::shell {
+
+using data::FileId;
+using runtime::ErrorCode;
+using runtime::Status;
+using runtime::store::Access;
+using runtime::store::KeyedFile;
+using runtime::store::Share;
+
+namespace {
+
+const QString done = QStringLiteral("Готово");
+const QString formFailed = QStringLiteral("Форма ?");
+
+// The indicator copies of the catalogue files, in the working directory.
+const QString indicatorTabl = QStringLiteral("TablP.dat");
+const QString indicatorGrafa = QStringLiteral("GrafaP.dat");
+
+QString shownName(const QString &path)
+{
+    const QString root = runtime::fs::workDir();
+    const QString relative = QDir(root).relativeFilePath(path);
+    return relative.startsWith(QStringLiteral("..")) ? path : relative;
+}
+
+} // namespace
+
+KeyRebuild::FileResult KeyRebuild::rebuildFile(FileId id, const QString &name)
+{
+    FileResult result;
+    result.path = name;
+    const data::FileDecl &decl = data::declaration(id);
+    const auto path = runtime::fs::resolve(name, data::defaultExtension(decl.driver));
+    if (!path) {
+        result.outcome = Outcome::Missing;
+        result.error = path.error();
+        return result;
+    }
+    result.path = *path;
+    // Opening never creates a file here: a missing one is simply not there to rebuild.
+    if (!QFileInfo(*path).isFile()) {
+        result.outcome = Outcome::Missing;
+        result.error = runtime::fail(ErrorCode::FileNotFound, *path).error();
+        return result;
+    }
+
+    KeyedFile file(decl.layout);
+    const Status opened = file.open(*path, Access::ReadWrite, Share::Exclusive);
+    if (!opened && opened.error().code != ErrorCode::DuplicateKey &&
+        opened.error().code != ErrorCode::KeyFileMustBeRebuilt) {
+        result.error = opened.error();
+        return result;
+    }
+    const Status rebuilt = file.rebuildKeys();
+    file.close();
+    if (!rebuilt) {
+        result.error = rebuilt.error();
+        return result;
+    }
+    result.outcome = Outcome::Rebuilt;
+    return result;
+}
+
+bool KeyRebuild::rebuildForm(int year, int formCode)
+{
+    if (formCode == 0) {
+        m_prompter.message(formFailed);
+        return false;
+    }
+    m_data.names().setOtchetFileName(year, formCode);
+    const FileResult result = rebuildFile(FileId::otchet, m_data.names().otchetFileName());
+    const bool ok = result.outcome == Outcome::Rebuilt;
+    m_prompter.message(ok ? done : formFailed);
+    return ok;
+}
+
+KeyRebuild::FileResult KeyRebuild::rebuildShown(FileId id, const QString &name,
+                                                const QString &message, RunResult &run)
+{
+    FileResult result = rebuildFile(id, name);
+    if (result.outcome != Outcome::Rebuilt && !message.isEmpty())
+        m_prompter.message(message);
+    if (result.outcome == Outcome::Failed)
+        run.notRebuilt.append(result);
+    return result;
+}
+
+QList<qint64> KeyRebuild::formCodes(int year, RunResult &run)
+{
+    Q_UNUSED(year);
+    QList<qint64> codes;
+    const auto path = runtime::fs::resolve(m_data.names().formaFileName(),
+                                           data::defaultExtension(data::Driver::Keyed));
+    if (!path || !QFileInfo(*path).isFile())
+        return codes;
+    KeyedFile forma(data::declaration(FileId::forma).layout);
+    Status status = forma.open(*path, Access::ReadOnly, Share::DenyNone);
+    if (status)
+        status = forma.setPhysical();
+    while (status) {
+        status = forma.next();
+        if (status)
+            codes.append(data::FormaRecord(forma.record()).unicod());
+    }
+    if (status.error().code != ErrorCode::EndOfFile) {
+        // Without the list of forms none of their data files can be reached.
+        run.notRebuilt.append(FileResult{Outcome::Failed, *path, status.error()});
+        codes.clear();
+    }
+    return codes;
+}
+
+KeyRebuild::RunResult KeyRebuild::rebuildGroups(int year, Groups groups, const Progress &progress)
+{
+    RunResult run;
+    auto count = [&] {
+        ++run.counter;
+        if (progress.counter)
+            progress.counter(run.counter);
+    };
+    if (progress.counter)
+        progress.counter(0);
+
+    data::FileNames &names = m_data.names();
+    names.setYearFileNames(year, data::YearNameSet::KeyRebuilding);
+
+    if (groups.allForms) {
+        for (const qint64 code : formCodes(year, run)) {
+            names.setOtchetFileName(year, int(code));
+            if (progress.form)
+                progress.form(code);
+            const FileResult result = rebuildFile(FileId::otchet, names.otchetFileName());
+            if (result.outcome == Outcome::Rebuilt)
+                count();
+            else if (result.outcome == Outcome::Failed)
+                run.notRebuilt.append(result);
+        }
+    }
+
+    if (groups.catalogues) {
+        count();
+        if (rebuildShown(FileId::forma, names.formaFileName(), {}, run).outcome ==
+            Outcome::Rebuilt)
+            count();
+        const struct
+        {
+            FileId id;
+            QString message;
+        } files[] = {
+            {FileId::tabl, {}},
+            {FileId::stroka, QStringLiteral("stroka ?")},
+            {FileId::grafa, QStringLiteral("grafa ?")},
+            {FileId::ContrGr, QStringLiteral("ContrGr ?")},
+            {FileId::ContrStr, QStringLiteral("ContrStr ?")},
+            {FileId::ContrTab, QStringLiteral("ContrTab ?")},
+            {FileId::Rash, QStringLiteral("Rash ?")},
+        };
+        for (const auto &file : files) {
+            rebuildShown(file.id, names.fileName(file.id), file.message, run);
+            count();
+        }
+    }
+
+    if (groups.reference) {
+        rebuildShown(FileId::boln, names.fileName(FileId::boln), QStringLiteral("boln ?"), run);
+        count();
+        rebuildShown(FileId::region1, names.fileName(FileId::region1),
+                     QStringLiteral("region1 ?"), run);
+        count();
+        rebuildShown(FileId::tabl, indicatorTabl, {}, run);
+        count();
+        rebuildShown(FileId::grafa, indicatorGrafa, QStringLiteral("grafa ?"), run);
+        count();
+        rebuildShown(FileId::Pokas, names.fileName(FileId::Pokas), QStringLiteral("Pokas ?"),
+                     run);
+        count();
+    }
+
+    if (!run.notRebuilt.isEmpty())
+        m_prompter.message(notRebuiltText(run.notRebuilt), {}, {},
+                           runtime::MessageIcon::Warning);
+    m_prompter.message(done);
+    return run;
+}
+
+QString KeyRebuild::notRebuiltText(const QList<FileResult> &files)
+{
+    QStringList lines{QStringLiteral("Ключи этих файлов не восстановлены:")};
+    for (const FileResult &file : files) {
+        const QString reason = file.error.code == ErrorCode::AccessDenied
+                                   ? QStringLiteral("файл открыт другим окном или программой")
+                                   : file.error.message;
+        lines.append(QStringLiteral("%1 - %2").arg(shownName(file.path), reason));
+    }
+    lines.append(QStringLiteral("Закройте окна и программы, которые их используют, и повторите."));
+    return lines.join(QLatin1Char('|'));
+}
+
+} // namespace zemor::shell

@@ -1,0 +1,77 @@
+#pragma once
+
+// The page preview "Просмотр" (P1$VIEW1): one page of a laid-out report at a time, with next
+// and previous (hidden for a report of fewer than two pages), the page count, the page number
+// (which the user may type: the next move counts from it) and the print button, which closes
+// the window and asks the caller to print. Closing it otherwise asks for nothing.
+//
+// The window shows the caller's PageList and does not own it; each page is drawn only when it
+// is shown, so a report of any length costs one page image at a time. Paging itself is
+// shell::PagePreview.
+//
+// previewPages() is the procedure that callers use: an empty report is told to the user instead
+// of showing an empty window; previewAndPrint() adds the printing through a PageOutput and tells
+// the user when the pages could not be printed.
+
+#include "runtime/core/Error.h"
+#include "shell/PagePreview.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollArea;
+
+namespace zemor::runtime {
+class Prompter;
+namespace report {
+struct PageList;
+}
+} // namespace zemor::runtime
+
+namespace zemor::shell::ui {
+
+class PageOutput;
+
+class PreviewWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static QString title() { return QStringLiteral("Просмотр"); }
+    static QString emptyReportText() { return QStringLiteral("Нет страниц для просмотра"); }
+    static QString printFailedText() { return QStringLiteral("Страницы не напечатаны."); }
+
+    explicit PreviewWindow(const runtime::report::PageList &pages, QWidget *parent = nullptr);
+
+    // The print flag: 1 once the print button was pressed.
+    bool printRequested() const { return m_print; }
+    const PagePreview &paging() const { return m_paging; }
+
+private:
+    void showPage();
+    void takeTypedPage();
+    void next();
+    void previous();
+
+    const runtime::report::PageList &m_pages;
+    PagePreview m_paging;
+    bool m_print = false;
+    QLabel *m_image = nullptr;
+    QScrollArea *m_scroll = nullptr;
+    QLineEdit *m_number = nullptr;
+};
+
+// Shows the pages modally; true when the user asked to print them. An empty report gives the
+// message emptyReportText() and false.
+bool previewPages(const runtime::report::PageList &pages, runtime::Prompter &prompter,
+                  QWidget *parent = nullptr);
+
+// previewPages(), then the pages sent to `output` when printing was asked for. A failed print
+// is told to the user and returned.
+[[nodiscard]] runtime::Status previewAndPrint(const runtime::report::PageList &pages,
+                                              runtime::Prompter &prompter, PageOutput &output,
+                                              QWidget *parent = nullptr);
+
+} // namespace zemor::shell::ui

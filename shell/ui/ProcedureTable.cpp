@@ -1,0 +1,44 @@
+#include "shell/ui/ProcedureTable.h"
+
+#include "shell/AppState.h"
+#include "shell/ui/FormAccessWindow.h"
+#include "shell/ui/HelpWindow.h"
+#include "shell/ui/InstitutionListWindow.h"
+#include "shell/ui/KeyRebuildWindow.h"
+
+namespace zemor::shell::ui {
+
+Procedures procedureTable(const ProcedureServices &services)
+{
+    Procedures table;
+    table.insert(QStringLiteral("InstitutionList"),
+                 [&state = services.state, &office = services.office,
+                  &prompter = services.prompter](data::DataContext &data, QWidget *parent,
+                                                 bool) -> QWidget * {
+                     InstitutionListWindow::run(data, state.globYear, office, prompter, parent);
+                     return nullptr;
+                 });
+    // The help window, the forms on/off list and the key rebuilding run on the frame's own
+    // data context, modal to the frame.
+    table.insert(
+        QStringLiteral("ShowHelp"),
+        [&prompter = services.prompter](data::DataContext &, QWidget *parent, bool) -> QWidget * {
+            showHelp(prompter, 0, true, parent);
+            return nullptr;
+        });
+    table.insert(QStringLiteral("FormAccessList"),
+                 [&state = services.state, &prompter = services.prompter](
+                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     formAccessList(data, prompter, state.globYear, parent);
+                     return nullptr;
+                 });
+    table.insert(QStringLiteral("RebuildKeys"),
+                 [&state = services.state, &prompter = services.prompter](
+                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     rebuildKeys(data, prompter, state.globYear, parent);
+                     return nullptr;
+                 });
+    return table;
+}
+
+} // namespace zemor::shell::ui
