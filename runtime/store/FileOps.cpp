@@ -1,5 +1,7 @@
 #include "runtime/store/FileOps.h"
 
+#include "runtime/fs/Paths.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -13,57 +15,28 @@
 
 namespace zemor::runtime::store::fileops {
 
-namespace {
-
-QString systemMessage(int e)
-{
-    return QStringLiteral("Input/Output Error: %1").arg(QString::fromLocal8Bit(std::strerror(e)));
-}
-
-} // namespace
-
 bool isBlankPath(QStringView path)
 {
     return path.trimmed().isEmpty();
 }
 
-Result<QString> siblingTempName(const QString &path, const char *tag)
+Result<QString> siblingTempName(const QString &path)
 {
-    const QFileInfo info(path);
-    QByteArray pattern = QFile::encodeName(info.absolutePath() + u'/' + u'.' + info.fileName()) +
-                         '.' + tag + "-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        const int e = errno;
-        if (e == ENOSPC)
-            return fail(ErrorCode::DiskFull, path);
-        if (e == EACCES || e == EPERM || e == EROFS)
-            return fail(ErrorCode::AccessDenied, path);
-        return fail(ErrorCode::IoError, path, systemMessage(e));
-    }
-    ::close(fd);
-    return QFile::decodeName(pattern);
+    auto temp = fs::createTempBeside(path);
+    if (!temp)
+        return std::unexpected(temp.error());
+    ::close(temp->fd);
+    return temp->path;
 }
 
 Result<bool> renameNoReplace(const QString &from, const QString &to)
 {
-    const QByteArray a = QFile::encodeName(from);
-    const QByteArray b = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0)
+    const Status renamed = fs::renameFile(from, to);
+    if (renamed)
         return true;
-    if (errno == EEXIST)
+    if (renamed.error().code == ErrorCode::AlreadyExists)
         return false;
-    if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) {
-        // The file system cannot rename without replacing; a hard link refuses an existing name
-        // as well.
-        if (::link(a.constData(), b.constData()) == 0) {
-            ::unlink(a.constData());
-            return true;
-        }
-        if (errno == EEXIST)
-            return false;
-    }
-    return fail(ErrorCode::IoError, to, systemMessage(errno));
+    return std::unexpected(renamed.error());
 }
 
 void syncDirectory(const QString &dir)

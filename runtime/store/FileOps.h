@@ -15,9 +15,9 @@ namespace zemor::runtime::store::fileops {
 // A name that is empty or blanks only: never opened, never created.
 bool isBlankPath(QStringView path);
 
-// A new, empty file beside `path` ("." + its name + "." + tag + a unique suffix), for a file
-// that is built there and then renamed into place.
-[[nodiscard]] Result<QString> siblingTempName(const QString &path, const char *tag);
+// A new, empty file beside `path` (mode 0666 less the umask), for a file that is built there and
+// then renamed into place.
+[[nodiscard]] Result<QString> siblingTempName(const QString &path);
 
 // Gives `from` the name `to` only when no file has that name: true when renamed, false when
 // `to` exists (and `from` is left).

@@ -136,7 +136,7 @@ Status KeyedFile::Impl::rebuildInPlace()
 // exclusive hold throughout: the new file is locked before it gets the name.
 Status KeyedFile::Impl::rebuildIntoNewFile()
 {
-    auto temp = fileops::siblingTempName(path, "rebuild");
+    auto temp = fileops::siblingTempName(path);
     if (!temp)
         return std::unexpected(temp.error());
     Status status = [&]() -> Status {

@@ -45,7 +45,7 @@ Status KeyedFile::create(const QString &path, const RecordLayout &layout)
 
     // The file is built complete under a name of its own and then given its name, so that a
     // second creator or an opener never sees a half-made file.
-    auto temp = fileops::siblingTempName(path, "new");
+    auto temp = fileops::siblingTempName(path);
     if (!temp)
         return std::unexpected(temp.error());
     Status built = [&]() -> Status {
