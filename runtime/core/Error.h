@@ -13,24 +13,24 @@ namespace zemor::runtime {
 
 enum class ErrorCode : int {
     None = 0,
-    FileNotFound = 2,         // "File Not Found"
-    AccessDenied = 5,         // "Access Denied": locked by another holder, or no permission
-    DuplicateKey = 40,        // "Creates Duplicate Key"
+    FileNotFound = 2,          // "File Not Found"
+    AccessDenied = 5,          // "Access Denied": locked by another holder, or no permission
+    DuplicateKey = 40,         // "Creates Duplicate Key"
     KeyFileMustBeRebuilt = 46, // "Key File Must Be Rebuilt": an index disagrees with the data
 
-    RecordNotFound = 101, // no record with the key values asked for
-    EndOfFile = 102,      // a scan ran past the last (or first) record of its range
-    FileNotOpen = 103,    // an operation on a handle that is not open
+    RecordNotFound = 101,  // no record with the key values asked for
+    EndOfFile = 102,       // a scan ran past the last (or first) record of its range
+    FileNotOpen = 103,     // an operation on a handle that is not open
     NoCurrentRecord = 104, // put or delete without a record read before
-    InvalidName = 105,    // a blank or otherwise unusable file name
-    LayoutMismatch = 106, // the file was written with another record layout
-    IoError = 107,        // the operating system refused a read or write
-    DiskFull = 108,       // no room left for the write
-    DamagedFile = 109,    // not a file of this format, or its content is damaged
-    InvalidData = 110,    // a value that does not decode (a packed digit above 9, a bad date)
-    Overflow = 111,       // a value too large for the field it is stored into
+    InvalidName = 105,     // a blank or otherwise unusable file name
+    LayoutMismatch = 106,  // the file was written with another record layout
+    IoError = 107,         // the operating system refused a read or write
+    DiskFull = 108,        // no room left for the write
+    DamagedFile = 109,     // not a file of this format, or its content is damaged
+    InvalidData = 110,     // a value that does not decode (a packed digit above 9, a bad date)
+    Overflow = 111,        // a value too large for the field it is stored into
     InvalidArgument = 112, // a call with arguments outside their range (a programming error)
-    AlreadyExists = 113,  // a copy or rename onto a name that already exists
+    AlreadyExists = 113,   // a copy or rename onto a name that already exists
 };
 
 // The platform's text for a code ("File Not Found", ...); our own codes have texts of ours.
@@ -45,8 +45,7 @@ struct Error
     int number() const { return static_cast<int>(code); }
 };
 
-template <class T>
-using Result = std::expected<T, Error>;
+template <class T> using Result = std::expected<T, Error>;
 using Status = std::expected<void, Error>;
 
 // Builds the unexpected value of a Result: `return fail(ErrorCode::FileNotFound, path);`
