@@ -3,6 +3,8 @@
 #include "entry/RelationCode.h"
 #include "runtime/core/Prompter.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 
 namespace zemor::entry {
@@ -114,21 +116,38 @@ void ReportControlCheck::checkRowRules(const FormRules &rules)
             continue; // the catalogue and the form's tables disagree: nothing sound to check
         const QString leftCode = code5(leftRow->code);
 
+        // The terms read the same in every column; they are written out only for a failure.
+        QString terms;
+        bool termsWritten = false;
+        auto termText = [&]() -> const QString & {
+            if (!termsWritten) {
+                for (int k = 0; k < rule.terms.size(); ++k) {
+                    const int t = rule.terms[k];
+                    if (const CatalogueRow *termRow = m_catalogue->row(t < 0 ? -t : t)) {
+                        // The letter before the first code is the Latin "c".
+                        terms += (k == 0 ? QStringLiteral("c")
+                                         : (t > 0 ? QStringLiteral("+") : QStringLiteral("-"))) +
+                                 termRow->code;
+                    }
+                }
+                termsWritten = true;
+            }
+            return terms;
+        };
+
+        // The term rows are looked up once for all columns.
+        QVarLengthArray<const ReportRow *, 64> termRows;
+        for (const int t : rule.terms)
+            termRows.append(reportRow(t < 0 ? -t : t));
+
         auto evaluate = [&](int j) {
             Decimal sum;
-            QString terms;
             for (int k = 0; k < rule.terms.size(); ++k) {
                 const int t = rule.terms[k];
-                const ReportRow *row = reportRow(t < 0 ? -t : t);
+                const ReportRow *row = termRows[k];
                 const Decimal v = row ? row->value(j) : Decimal();
                 // The first term is always added, whatever its sign.
                 sum = (k == 0 || t > 0) ? plus(sum, v) : minus(sum, v);
-                if (const CatalogueRow *termRow = m_catalogue->row(t < 0 ? -t : t)) {
-                    // The letter before the first code is the Latin "c".
-                    terms += (k == 0 ? QStringLiteral("c")
-                                     : (t > 0 ? QStringLiteral("+") : QStringLiteral("-"))) +
-                             termRow->code;
-                }
             }
             const Decimal l = left ? left->value(j) : Decimal();
             if (relationHolds(rule.relation, l, sum))
@@ -141,7 +160,7 @@ void ReportControlCheck::checkRowRules(const FormRules &rules)
             f.deviation = minus(l, sum);
             f.text = (u"т"_s + number(leftRow->table) + u"г"_s + number(j + table->offset) +
                       u"с"_s + leftCode + u"("_s + num(l) + u")"_s +
-                      failureOperator(rule.relation) + u"("_s + num(sum) + u")"_s + terms)
+                      failureOperator(rule.relation) + u"("_s + num(sum) + u")"_s + termText())
                          .left(ControlFailure::textLength);
             m_failures.append(f);
         };

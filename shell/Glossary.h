@@ -17,3 +17,9 @@
 //                                          ui::InstitutionPickWindow
 //   PeriodText, P1$SCRMES                  ui::PeriodWindow::periodText(), ui::PeriodWindow
 //   SystemParametersInfo (dragging)        fullWindowDragging(), setFullWindowDragging()
+//   FormAccessList, QS                     FormAccess, FormAccessEntry, ui::FormAccessWindow
+//   RebuildKeys                            KeyRebuild, ui::KeyRebuildWindow
+//   ShowHelp, QS                           HelpIndex, HelpSection, ui::HelpWindow, ui::showHelp
+//   PreviewPages, P1$VIEW1                 PagePreview, ui::PreviewWindow, ui::previewPages
+//   ExcelLauncher                          ExcelLauncher
+//   InstitutionList, P32$SCRL              InstitutionList, ui::InstitutionListWindow

@@ -97,9 +97,8 @@ KeyRebuild::FileResult KeyRebuild::rebuildShown(FileId id, const QString &name,
     return result;
 }
 
-QList<qint64> KeyRebuild::formCodes(int year, RunResult &run)
+QList<qint64> KeyRebuild::formCodes(RunResult &run)
 {
-    Q_UNUSED(year);
     QList<qint64> codes;
     const auto path = runtime::fs::resolve(m_data.names().formaFileName(),
                                            data::defaultExtension(data::Driver::Keyed));
@@ -137,7 +136,7 @@ KeyRebuild::RunResult KeyRebuild::rebuildGroups(int year, Groups groups, const P
     names.setYearFileNames(year, data::YearNameSet::KeyRebuilding);
 
     if (groups.allForms) {
-        for (const qint64 code : formCodes(year, run)) {
+        for (const qint64 code : formCodes(run)) {
             names.setOtchetFileName(year, int(code));
             if (progress.form)
                 progress.form(code);
@@ -151,8 +150,7 @@ KeyRebuild::RunResult KeyRebuild::rebuildGroups(int year, Groups groups, const P
 
     if (groups.catalogues) {
         count();
-        if (rebuildShown(FileId::forma, names.formaFileName(), {}, run).outcome ==
-            Outcome::Rebuilt)
+        if (rebuildShown(FileId::forma, names.formaFileName(), {}, run).outcome == Outcome::Rebuilt)
             count();
         const struct
         {
@@ -176,21 +174,19 @@ KeyRebuild::RunResult KeyRebuild::rebuildGroups(int year, Groups groups, const P
     if (groups.reference) {
         rebuildShown(FileId::boln, names.fileName(FileId::boln), QStringLiteral("boln ?"), run);
         count();
-        rebuildShown(FileId::region1, names.fileName(FileId::region1),
-                     QStringLiteral("region1 ?"), run);
+        rebuildShown(FileId::region1, names.fileName(FileId::region1), QStringLiteral("region1 ?"),
+                     run);
         count();
         rebuildShown(FileId::tabl, indicatorTabl, {}, run);
         count();
         rebuildShown(FileId::grafa, indicatorGrafa, QStringLiteral("grafa ?"), run);
         count();
-        rebuildShown(FileId::Pokas, names.fileName(FileId::Pokas), QStringLiteral("Pokas ?"),
-                     run);
+        rebuildShown(FileId::Pokas, names.fileName(FileId::Pokas), QStringLiteral("Pokas ?"), run);
         count();
     }
 
     if (!run.notRebuilt.isEmpty())
-        m_prompter.message(notRebuiltText(run.notRebuilt), {}, {},
-                           runtime::MessageIcon::Warning);
+        m_prompter.message(notRebuiltText(run.notRebuilt), {}, {}, runtime::MessageIcon::Warning);
     m_prompter.message(done);
     return run;
 }

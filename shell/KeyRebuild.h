@@ -43,8 +43,8 @@ public:
     struct FileResult
     {
         Outcome outcome = Outcome::Failed;
-        QString path;          // the file on disk (its name as given when it did not resolve)
-        runtime::Error error;  // why it was not rebuilt
+        QString path;         // the file on disk (its name as given when it did not resolve)
+        runtime::Error error; // why it was not rebuilt
     };
 
     struct Groups
@@ -56,8 +56,8 @@ public:
 
     struct Progress
     {
-        std::function<void(int)> counter;   // ?I#, after every counted file
-        std::function<void(qint64)> form;   // ?FOR:UNICOD, the form being processed
+        std::function<void(int)> counter; // ?I#, after every counted file
+        std::function<void(qint64)> form; // ?FOR:UNICOD, the form being processed
     };
 
     struct RunResult
@@ -90,7 +90,8 @@ private:
     // Rebuilds one file and shows its message (blank: none) when it failed.
     FileResult rebuildShown(data::FileId id, const QString &name, const QString &message,
                             RunResult &run);
-    QList<qint64> formCodes(int year, RunResult &run);
+    // The codes of the year's forms (FormaFileName), in the file's physical order.
+    QList<qint64> formCodes(RunResult &run);
 
     data::DataContext &m_data;
     runtime::Prompter &m_prompter;

@@ -24,6 +24,7 @@
 #include "runtime/text/Cp1251.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoHelp.h"
+#include "tools/DemoMap.h"
 #include "tools/DemoReports.h"
 #include "tools/DemoTemplates.h"
 
@@ -595,6 +596,8 @@ Status DemoBuilder::build(const QString &directory)
     if (Status s = writeWorkTexts(root); !s)
         return s;
     if (Status s = DemoHelp::write(root); !s)
+        return s;
+    if (Status s = DemoMap::write(root); !s)
         return s;
     for (const QString &folder : {QStringLiteral("export"), QStringLiteral("import"),
                                   QStringLiteral("impfile"), QStringLiteral("temp1")}) {

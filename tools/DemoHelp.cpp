@@ -70,14 +70,13 @@ QImage drawPicture(const DemoHelpSection &section, int number)
         p.setPen(QColor(0x20, 0x20, 0x20));
         p.drawText(QRect(24, 100, 320, 400), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                    section.text.join(QLatin1Char('\n')));
-        p.drawText(QRect(window.right() - 110, window.bottom() + 16, 110, 30),
-                   Qt::AlignCenter, QStringLiteral("OK"));
+        p.drawText(QRect(window.right() - 110, window.bottom() + 16, 110, 30), Qt::AlignCenter,
+                   QStringLiteral("OK"));
         body.setPixelSize(13);
         p.setFont(body);
         p.setPen(QColor(0x70, 0x70, 0x70));
         p.drawText(QRect(24, pictureHeight - 36, pictureWidth - 48, 24),
-                   Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("Раздел %1").arg(number));
+                   Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Раздел %1").arg(number));
     } else {
         p.setPen(QPen(QColor(0x90, 0x90, 0x90), 3));
         for (int i = 0; i < 6; ++i)
@@ -101,25 +100,31 @@ Status writePng(const QImage &image, const QString &path)
 QList<DemoHelpSection> DemoHelp::sections()
 {
     return {
-        {QStringLiteral("help1.png"), QStringLiteral("Ввод отчетов"),
+        {QStringLiteral("help1.png"),
+         QStringLiteral("Ввод отчетов"),
          {QStringLiteral("Выберите форму, период и учреждение."),
           QStringLiteral("Значения вводятся по строкам таблицы; контроль строки выполняется "
                          "при переходе на другую строку."),
           QStringLiteral("Отчет сохраняется целиком.")}},
-        {QStringLiteral("help2.png"), QStringLiteral("Список отчетов, своды"),
+        {QStringLiteral("help2.png"),
+         QStringLiteral("Список отчетов, своды"),
          {QStringLiteral("Отметьте отчеты двойным щелчком."),
           QStringLiteral("Свод складывает отмеченные отчеты по таблице."),
           QStringLiteral("Заголовок столбца сортирует список.")}},
-        {QStringLiteral("help3.png"), QStringLiteral("Разрезы"),
+        {QStringLiteral("help3.png"),
+         QStringLiteral("Разрезы"),
          {QStringLiteral("Разрез собирает выбранные строки и графы по учреждениям."),
           QStringLiteral("Сохраненный разрез можно открыть снова.")}},
-        {QStringLiteral("help4.png"), QStringLiteral("Показатели"),
+        {QStringLiteral("help4.png"),
+         QStringLiteral("Показатели"),
          {QStringLiteral("Показатели считаются по формулам из файлов формул."),
           QStringLiteral("Результат выводится в Excel и в таблицу рангов.")}},
-        {QStringLiteral("help5.png"), QStringLiteral("Обмен данными"),
+        {QStringLiteral("help5.png"),
+         QStringLiteral("Обмен данными"),
          {QStringLiteral("Выгрузка пишет файлы обмена в папку export."),
           QStringLiteral("Загрузка проверяет файл целиком до записи.")}},
-        {QStringLiteral("help6.png"), QStringLiteral("Настройки и восстановление ключей"),
+        {QStringLiteral("help6.png"),
+         QStringLiteral("Настройки и восстановление ключей"),
          {QStringLiteral("Настройки пользователя задают свое учреждение."),
           QStringLiteral("Восстановление ключей требует, чтобы другие окна были закрыты.")}},
     };

@@ -19,7 +19,7 @@ namespace zemor::tools {
 
 struct DemoHelpSection
 {
-    QString file;  // the picture, in the working directory
+    QString file; // the picture, in the working directory
     QString title;
     QStringList text;
 };

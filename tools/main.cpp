@@ -3,9 +3,9 @@
 #include "runtime/core/Prompter.h"
 #include "tools/DemoBuilder.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTextStream>
 
 namespace {
@@ -29,7 +29,10 @@ public:
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The help pictures are drawn with text, which needs a GUI application; no window is shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QStringList args = app.arguments();

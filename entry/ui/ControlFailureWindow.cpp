@@ -12,11 +12,9 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace zemor::entry::ui {
@@ -135,23 +133,6 @@ void ControlFailureWindow::print()
         return;
     m_printed = true;
     accept();
-}
-
-void ControlFailureWindow::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    // The window manager places the window after it is shown; pin it where it lands.
-    QTimer::singleShot(0, this, [this] { m_pinned = pos(); });
-}
-
-void ControlFailureWindow::moveEvent(QMoveEvent *event)
-{
-    QDialog::moveEvent(event);
-    if (m_pinned && event->pos() != event->oldPos() && pos() != *m_pinned)
-        QTimer::singleShot(0, this, [this] {
-            if (m_pinned && pos() != *m_pinned)
-                move(*m_pinned);
-        });
 }
 
 } // namespace zemor::entry::ui

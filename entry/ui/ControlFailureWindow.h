@@ -3,7 +3,7 @@
 // The list of failed control rules of one report (`P1$SCRL`, "Список"): the year, the list
 // `?BROWSE:1` (rule id, table, deviation, text), the whole text of the chosen line in `?TEXT1`
 // and `?PRNT1`, which prints the list through the ReportOutput given and then closes the
-// window. The list opens on its first line. The window cannot be moved.
+// window. The list opens on its first line.
 //
 // showFailures() is the window mode of the whole-report check: "Ошибок нет" and a counter of 0
 // when nothing failed, otherwise the window, modal, and the counter set to the number of
@@ -16,9 +16,6 @@
 
 #include <QDialog>
 #include <QList>
-#include <QPoint>
-
-#include <optional>
 
 class QPlainTextEdit;
 class QTableView;
@@ -67,10 +64,6 @@ public:
     // ?PRNT1.
     void print();
 
-protected:
-    void showEvent(QShowEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
-
 private:
     void showText(int row);
 
@@ -81,7 +74,6 @@ private:
     runtime::ui::QueueModel *m_model = nullptr;
     runtime::ui::ListBinding *m_binding = nullptr;
     QPlainTextEdit *m_text = nullptr;
-    std::optional<QPoint> m_pinned; // where the window stays once shown
     bool m_printed = false;
 };
 

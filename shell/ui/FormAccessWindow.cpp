@@ -23,8 +23,7 @@ namespace {
 enum Field { Code, Access, Name };
 }
 
-FormAccessWindow::FormAccessWindow(FormAccess &forms, runtime::Prompter &prompter,
-                                   QWidget *parent)
+FormAccessWindow::FormAccessWindow(FormAccess &forms, runtime::Prompter &prompter, QWidget *parent)
     : QDialog(parent), m_forms(forms), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("P1$SCRL"));
@@ -42,8 +41,8 @@ FormAccessWindow::FormAccessWindow(FormAccess &forms, runtime::Prompter &prompte
     top->addWidget(createControl<QLabel>(this, QStringLiteral("?STRING2"),
                                          QStringLiteral("0-форма доступна     1- не доступна")));
     top->addStretch();
-    auto *put = createControl<QPushButton>(this, QStringLiteral("?PUT"),
-                                           QStringLiteral("Сохранить"));
+    auto *put =
+        createControl<QPushButton>(this, QStringLiteral("?PUT"), QStringLiteral("Сохранить"));
     top->addWidget(put);
     layout->addLayout(top);
 
@@ -70,7 +69,7 @@ FormAccessWindow::FormAccessWindow(FormAccess &forms, runtime::Prompter &prompte
     if (m_model->rowCount() > 0)
         m_binding->selectRow(0);
     view->setFocus();
-    resize(860, 520);
+    resize(1000, 520);
 }
 
 void FormAccessWindow::toggle(int row)
@@ -94,8 +93,7 @@ void FormAccessWindow::save()
                        title(), {}, runtime::MessageIcon::Warning);
 }
 
-void formAccessList(data::DataContext &data, runtime::Prompter &prompter, int year,
-                    QWidget *parent)
+void formAccessList(data::DataContext &data, runtime::Prompter &prompter, int year, QWidget *parent)
 {
     FormAccess forms(data);
     // A failed reading has been shown by the error manager; the list is then empty.

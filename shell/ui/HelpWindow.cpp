@@ -16,8 +16,7 @@ namespace zemor::shell::ui {
 
 using runtime::ui::createControl;
 
-HelpWindow::HelpWindow(runtime::Prompter &prompter, int section, bool preselect,
-                       QWidget *parent)
+HelpWindow::HelpWindow(runtime::Prompter &prompter, int section, bool preselect, QWidget *parent)
     : QDialog(parent), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("P1$SCRL"));
@@ -62,7 +61,7 @@ HelpWindow::HelpWindow(runtime::Prompter &prompter, int section, bool preselect,
     if (!m_sections.isEmpty())
         m_list->setCurrentRow(0);
     showSection(HelpIndex::initialSection(int(m_sections.size()), section, preselect));
-    resize(1000, 680);
+    resize(1060, 640);
 }
 
 void HelpWindow::showSection(int index)

@@ -33,8 +33,7 @@ public:
     static QString noSectionText() { return QStringLiteral("Раздел не выбран"); }
 
     // `section` counts from 1; with `preselect` false the first section's picture is shown.
-    HelpWindow(runtime::Prompter &prompter, int section, bool preselect,
-               QWidget *parent = nullptr);
+    HelpWindow(runtime::Prompter &prompter, int section, bool preselect, QWidget *parent = nullptr);
 
     const QList<HelpSection> &sections() const { return m_sections; }
     // The section whose picture is shown, from 0; -1 when none is.

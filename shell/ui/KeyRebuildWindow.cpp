@@ -33,8 +33,8 @@ QLineEdit *numberField(QWidget *parent, const QString &equate, int digits, bool 
 
 } // namespace
 
-KeyRebuildWindow::KeyRebuildWindow(data::DataContext &data, runtime::Prompter &prompter,
-                                   int year, QWidget *parent)
+KeyRebuildWindow::KeyRebuildWindow(data::DataContext &data, runtime::Prompter &prompter, int year,
+                                   QWidget *parent)
     : QDialog(parent), m_data(data), m_prompter(prompter), m_year(year)
 {
     setObjectName(QStringLiteral("P1$SCRL"));
@@ -57,16 +57,16 @@ KeyRebuildWindow::KeyRebuildWindow(data::DataContext &data, runtime::Prompter &p
     m_form->setValidator(new QIntValidator(0, 999, m_form));
     m_form->setText(QStringLiteral("0"));
     oneRow->addWidget(m_form);
-    auto *oneButton = createControl<QPushButton>(this, QStringLiteral("?OK_KOD"),
-                                                 QStringLiteral("Восстановить"));
+    auto *oneButton =
+        createControl<QPushButton>(this, QStringLiteral("?OK_KOD"), QStringLiteral("Восстановить"));
     oneRow->addWidget(oneButton);
     oneRow->addStretch();
     layout->addWidget(one);
 
     auto *groups = new QGroupBox(this);
     auto *groupsLayout = new QVBoxLayout(groups);
-    m_allForms = createControl<QCheckBox>(this, QStringLiteral("?CHECK1"),
-                                          QStringLiteral("Все формы"));
+    m_allForms =
+        createControl<QCheckBox>(this, QStringLiteral("?CHECK1"), QStringLiteral("Все формы"));
     m_catalogues = createControl<QCheckBox>(this, QStringLiteral("?CHECK2"),
                                             QStringLiteral("Справочники форм, контролей"));
     m_reference = createControl<QCheckBox>(this, QStringLiteral("?CHECK3"),
@@ -74,8 +74,8 @@ KeyRebuildWindow::KeyRebuildWindow(data::DataContext &data, runtime::Prompter &p
     groupsLayout->addWidget(m_allForms);
     groupsLayout->addWidget(m_catalogues);
     groupsLayout->addWidget(m_reference);
-    auto *start = createControl<QPushButton>(this, QStringLiteral("?OK"),
-                                             QStringLiteral("Выполнить"));
+    auto *start =
+        createControl<QPushButton>(this, QStringLiteral("?OK"), QStringLiteral("Выполнить"));
     auto *startRow = new QHBoxLayout;
     startRow->addStretch();
     startRow->addWidget(start);
@@ -86,7 +86,10 @@ KeyRebuildWindow::KeyRebuildWindow(data::DataContext &data, runtime::Prompter &p
     m_counter = numberField(this, QStringLiteral("?I#"), 10, true);
     m_counter->setText(QStringLiteral("0"));
     m_current = numberField(this, QStringLiteral("?FOR:UNICOD"), 5, true);
+    progress->addWidget(new QLabel(QStringLiteral("Восстановлено файлов"), this));
     progress->addWidget(m_counter);
+    progress->addSpacing(12);
+    progress->addWidget(new QLabel(QStringLiteral("Форма"), this));
     progress->addWidget(m_current);
     progress->addStretch();
     layout->addLayout(progress);
@@ -119,8 +122,7 @@ void KeyRebuildWindow::rebuildGroups()
     KeyRebuild(m_data, m_prompter).rebuildGroups(m_year, groups, progress);
 }
 
-void rebuildKeys(data::DataContext &data, runtime::Prompter &prompter, int year,
-                 QWidget *parent)
+void rebuildKeys(data::DataContext &data, runtime::Prompter &prompter, int year, QWidget *parent)
 {
     KeyRebuildWindow window(data, prompter, year, parent);
     window.exec();

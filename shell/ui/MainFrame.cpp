@@ -4,6 +4,7 @@
 #include "data/records/NameProgRecord.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
+#include "runtime/image/ImageLoader.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/WindowPlacement.h"
@@ -203,10 +204,13 @@ void MainFrame::showBackground()
     auto *background = new QLabel(this);
     background->setAlignment(Qt::AlignCenter);
     background->setScaledContents(false);
+    // The picture must not hold the frame at its own size: the frame keeps the size it was left
+    // with, and the picture is cut to it.
+    background->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     if (const auto path = runtime::fs::resolve(backgroundFile())) {
-        const QPixmap picture(*path);
+        const QImage picture = runtime::image::ImageLoader::loadOrEmpty(*path);
         if (!picture.isNull())
-            background->setPixmap(picture);
+            background->setPixmap(QPixmap::fromImage(picture));
     }
     setCentralWidget(background);
 }

@@ -33,10 +33,10 @@ PreviewWindow::PreviewWindow(const runtime::report::PageList &pages, QWidget *pa
 
     auto *layout = new QVBoxLayout(this);
     auto *bar = new QHBoxLayout;
-    auto *previous = createControl<QPushButton>(this, QStringLiteral("?UPPAGE"),
-                                                QStringLiteral("< Назад"));
-    auto *next = createControl<QPushButton>(this, QStringLiteral("?NEXTPAGE"),
-                                            QStringLiteral("Вперед >"));
+    auto *previous =
+        createControl<QPushButton>(this, QStringLiteral("?UPPAGE"), QStringLiteral("< Назад"));
+    auto *next =
+        createControl<QPushButton>(this, QStringLiteral("?NEXTPAGE"), QStringLiteral("Вперед >"));
     m_number = createControl<QLineEdit>(this, QStringLiteral("?NEXTENTRY"));
     m_number->setValidator(new QIntValidator(0, 9999, m_number));
     m_number->setMaxLength(4);
@@ -44,8 +44,8 @@ PreviewWindow::PreviewWindow(const runtime::report::PageList &pages, QWidget *pa
     m_number->setFixedWidth(m_number->fontMetrics().horizontalAdvance(QStringLiteral("000000")) +
                             12);
     auto *count = createControl<QLabel>(this, QStringLiteral("?KOLSTR"), m_paging.countText());
-    auto *print = createControl<QPushButton>(this, QStringLiteral("?PRINTREPORT"),
-                                             QStringLiteral("Печать"));
+    auto *print =
+        createControl<QPushButton>(this, QStringLiteral("?PRINTREPORT"), QStringLiteral("Печать"));
     bar->addWidget(previous);
     bar->addWidget(m_number);
     bar->addWidget(next);
@@ -123,8 +123,8 @@ bool previewPages(const runtime::report::PageList &pages, runtime::Prompter &pro
     return window.printRequested();
 }
 
-runtime::Status previewAndPrint(const runtime::report::PageList &pages,
-                                runtime::Prompter &prompter, PageOutput &output, QWidget *parent)
+runtime::Status previewAndPrint(const runtime::report::PageList &pages, runtime::Prompter &prompter,
+                                PageOutput &output, QWidget *parent)
 {
     if (!previewPages(pages, prompter, parent))
         return {};

@@ -51,8 +51,7 @@ void spoilKeys(const QString &path)
 {
     sqlite3 *db = nullptr;
     QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-    const QByteArray sql = "UPDATE records SET " +
-                           runtime::store::SqliteDatabase::keyColumn(0) +
+    const QByteArray sql = "UPDATE records SET " + runtime::store::SqliteDatabase::keyColumn(0) +
                            " = CAST('spoiled' || id AS BLOB)";
     char *error = nullptr;
     const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error);
@@ -209,11 +208,11 @@ void ServicesATest::helpLines_data()
     QTest::addColumn<QString>("title");
 
     const QString pad20 = QStringLiteral("help1.png").leftJustified(20, u' ');
-    QTest::newRow("file and title") << pad20 + QStringLiteral("Ввод отчетов  ")
-                                    << QStringLiteral("help1.png") << QStringLiteral("Ввод отчетов");
-    QTest::newRow("title only up to 70")
-        << pad20 + QString(50, u'А') + QStringLiteral("хвост") << QStringLiteral("help1.png")
-        << QString(50, u'А');
+    QTest::newRow("file and title")
+        << pad20 + QStringLiteral("Ввод отчетов  ") << QStringLiteral("help1.png")
+        << QStringLiteral("Ввод отчетов");
+    QTest::newRow("title only up to 70") << pad20 + QString(50, u'А') + QStringLiteral("хвост")
+                                         << QStringLiteral("help1.png") << QString(50, u'А');
     QTest::newRow("no title") << QStringLiteral("pic.png") << QStringLiteral("pic.png")
                               << QString();
     QTest::newRow("empty line") << QString() << QString() << QString();
@@ -282,8 +281,7 @@ void ServicesATest::helpIndexFile()
     QCOMPARE(sections->at(0).title, QStringLiteral("Первый раздел"));
     QCOMPARE(sections->at(1).title, QStringLiteral("Второй"));
     QCOMPARE(HelpIndex::picturePath(sections->at(0)), dir.filePath(QStringLiteral("help1.png")));
-    QCOMPARE(HelpIndex::picturePath(sections->at(1)),
-             dir.filePath(QStringLiteral("pics/Two.PNG")));
+    QCOMPARE(HelpIndex::picturePath(sections->at(1)), dir.filePath(QStringLiteral("pics/Two.PNG")));
     QCOMPARE(HelpIndex::picturePath(HelpSection{QStringLiteral("x"), QStringLiteral("   ")}),
              QString());
 
@@ -533,7 +531,8 @@ void ServicesATest::rebuildGroupsNamesFilesInUse()
 {
     WorkDir dir(true);
     const QString report = onDisk(data::FileNames::otchetFileName(2026, 14));
-    const QString stroka = onDisk(data::FileNames::workDirPrefix() + QStringLiteral("\\2026\\Stroka"));
+    const QString stroka =
+        onDisk(data::FileNames::workDirPrefix() + QStringLiteral("\\2026\\Stroka"));
     QVERIFY(QFile::exists(stroka));
     spoilKeys(report);
 

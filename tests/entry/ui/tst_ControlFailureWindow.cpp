@@ -135,7 +135,6 @@ private Q_SLOTS:
     void printOutcome();
     void printedListRunsOverPages();
     void windowModeCounter();
-    void windowCannotBeMoved();
     void demoReportInWindow();
 
 private:
@@ -343,19 +342,6 @@ void TestControlFailureWindow::windowModeCounter()
     QVERIFY(shown);
     QCOMPARE(counter, 3);
     QVERIFY(prompter.messages.isEmpty());
-}
-
-void TestControlFailureWindow::windowCannotBeMoved()
-{
-    test::ScriptedPrompter prompter;
-    FakeOutput output;
-    ControlFailureWindow window(sampleFailures(), m_year, prompter, output);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(20);
-    const QPoint placed = window.pos();
-    window.move(placed + QPoint(60, 40));
-    QTRY_COMPARE(window.pos(), placed);
 }
 
 void TestControlFailureWindow::demoReportInWindow()
