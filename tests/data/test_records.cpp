@@ -40,7 +40,7 @@ namespace {
 
 struct Located
 {
-    FieldSpec spec;
+    FieldSpec field;
     int element = 1;
 };
 
@@ -136,7 +136,7 @@ void TestRecords::textRoundTrip()
     QByteArray record = declaration(id).layout.clearedRecord();
     const QByteArray before = record;
 
-    const auto status = writeText(record, at.spec, input, at.element);
+    const auto status = writeText(record, at.field, input, at.element);
     if (error != ErrorCode::None) {
         QVERIFY(!status);
         QCOMPARE(status.error().code, error);
@@ -145,7 +145,7 @@ void TestRecords::textRoundTrip()
     }
     QVERIFY2(status, qPrintable(status ? QString() : status.error().message));
     QCOMPARE(record.size(), before.size());
-    QCOMPARE(readText(record, at.spec, at.element), expected);
+    QCOMPARE(readText(record, at.field, at.element), expected);
 }
 
 // The bytes as they lie in the stored record.
@@ -187,7 +187,7 @@ void TestRecords::storedBytes()
     const FileId id = *fileByLabel(file);
     const Located at = locate(id, field);
     QByteArray record = declaration(id).layout.clearedRecord();
-    QVERIFY(writeText(record, at.spec, value, at.element));
+    QVERIFY(writeText(record, at.field, value, at.element));
     QCOMPARE(record.mid(offset, bytes.size()).toHex(), bytes.toHex());
 }
 
@@ -242,15 +242,15 @@ void TestRecords::refusedWritesLeaveTheField()
     // A buffer shorter than the field: nothing is read past its end, nothing is written.
     QByteArray shortBuffer(3, '\0');
     const Located data = locate(FileId::otchet, u"OTC:DATA1"_s);
-    QVERIFY(!readDecimal(shortBuffer, data.spec));
-    QCOMPARE(readInteger(shortBuffer, locate(FileId::otchet, u"OTC:CODUCH"_s).spec), 0);
-    QVERIFY(!writeDecimal(shortBuffer, data.spec, dec("1")));
+    QVERIFY(!readDecimal(shortBuffer, data.field));
+    QCOMPARE(readInteger(shortBuffer, locate(FileId::otchet, u"OTC:CODUCH"_s).field), 0);
+    QVERIFY(!writeDecimal(shortBuffer, data.field, dec("1")));
     QCOMPARE(shortBuffer, QByteArray(3, '\0'));
 
     // Writing a value of one type into a field of another.
     QByteArray pokas = declaration(FileId::Pokas).layout.clearedRecord();
-    QVERIFY(!writeReal(pokas, locate(FileId::Pokas, u"POK:UNICOD"_s).spec, 1.0));
-    QVERIFY(!writeString(pokas, locate(FileId::Pokas, u"POK:HISLO"_s).spec, u"1"));
+    QVERIFY(!writeReal(pokas, locate(FileId::Pokas, u"POK:UNICOD"_s).field, 1.0));
+    QVERIFY(!writeString(pokas, locate(FileId::Pokas, u"POK:HISLO"_s).field, u"1"));
 }
 
 // A packed digit above 9 is found and named; the typed read gives 0 rather than a made-up
@@ -269,7 +269,7 @@ void TestRecords::damagedDecimals()
     QCOMPARE(status.error().code, ErrorCode::InvalidData);
     QCOMPARE(status.error().where, u"OTC:DATA7"_s);
     QCOMPARE(rec.data(7), Decimal());
-    QVERIFY(!readDecimal(buffer, locate(FileId::otchet, u"OTC:DATA7"_s).spec, 7));
+    QVERIFY(!readDecimal(buffer, locate(FileId::otchet, u"OTC:DATA7"_s).field, 7));
 
     // Any non-zero sign half-byte means negative.
     buffer = declaration(FileId::otchet).layout.clearedRecord();
@@ -321,7 +321,7 @@ void TestRecords::typedAccessors()
 
     const auto text = [&](const char *name) {
         const Located at = locate(FileId::otchet, QString::fromLatin1(name));
-        return readText(buffer, at.spec, at.element);
+        return readText(buffer, at.field, at.element);
     };
     QCOMPARE(text("OTC:CODREG"), u"12"_s);
     QCOMPARE(text("OTC:CODUCH"), u"21012"_s);
@@ -334,7 +334,7 @@ void TestRecords::typedAccessors()
 
     QByteArray user = declaration(FileId::USER1).layout.clearedRecord();
     const Located office = locate(FileId::USER1, u"USE:OFFICE"_s);
-    QVERIFY(writeText(user, office.spec, u"C:\\Program Files\\Microsoft Office\\OFFICE11\\"));
+    QVERIFY(writeText(user, office.field, u"C:\\Program Files\\Microsoft Office\\OFFICE11\\"));
     User1Record settings(user);
     QCOMPARE(settings.office(), u"C:\\Program Files\\Microsoft Office\\OFFICE11\\"_s);
     settings.setNameObl(u"Таргинская область");
