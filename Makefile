@@ -28,13 +28,14 @@ build: deps
 	cmake --build --preset $(PRESET)
 
 test: build
+	@$(MAKE) --no-print-directory format-check
 	ctest --preset $(PRESET)
 
 bench: deps
 	cmake --preset release
 	cmake --build --preset release
 	@set -e; for b in $$(find build/release/bench -type f -executable -name 'bench_*' | sort); do \
-	  echo "== $$b"; $$b --benchmark_min_time=0.01 >/dev/null 2>&1 || true; $$b --report; \
+	  $$b --report; \
 	done
 
 run: build
@@ -48,7 +49,7 @@ format:
 	clang-format -i $(FORMAT_FILES)
 
 format-check:
-	clang-format --dry-run --Werror $(FORMAT_FILES)
+	@clang-format --dry-run --Werror $(FORMAT_FILES) && echo "formatting: clean"
 
 # Writes the demo working directory ./demo when it is absent, with the zemor_demo of build/dev or
 # build/ci, whichever is configured (brought up to date first; configured with the current preset

@@ -169,7 +169,7 @@ void ListBinding::updateFixedView()
             fixed->setColumnWidth(col, m_view->columnWidth(col));
         }
     }
-    fixed->horizontalHeader()->setVisible(m_view->horizontalHeader()->isVisible());
+    fixed->horizontalHeader()->setVisible(!m_view->horizontalHeader()->isHidden());
     fixed->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     fixed->verticalHeader()->setDefaultSectionSize(m_view->verticalHeader()->defaultSectionSize());
     placeFixedView();

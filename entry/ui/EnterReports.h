@@ -1,0 +1,65 @@
+#pragma once
+
+// The report entry procedure: one report (institution, form, period of the reporting year) is
+// chosen, opened in the entry window, filled table by table and written back.
+//
+// interactive() is the menu's and the toolbar's way in: the year is held within its bounds,
+// then the form and period, the district and the institution are asked in that order; any
+// choice not made ends the procedure without a message of its own. givenReport() opens the
+// report its caller names and skips the choices; when the user deletes that report the
+// caller's district reads 0 afterwards.
+//
+// The procedure works on the data context it is given. On a window of its own (ownWindow) the
+// entry window is modeless and is returned open (nullptr when the procedure ended before it
+// opened); the caller keeps the context alive until the window is destroyed, which happens
+// when it closes. Otherwise the entry window is modal and the call returns when it has closed.
+// The prompter belongs to the caller; the choices provider is shared with the entry window.
+
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+class QWidget;
+
+namespace zemor::data {
+class DataContext;
+}
+namespace zemor::runtime {
+class Prompter;
+}
+
+namespace zemor::entry::ui {
+
+class EntryChoicesProvider;
+class EntryWindow;
+
+// A report named by the caller of the open-given-report mode.
+struct GivenReport
+{
+    qint32 institution = 0;
+    qint64 district = 0; // set to 0 when the report was deleted
+    qint64 form = 0;
+    qint32 period = 0;
+    int periodKind = 0;
+    QString formCodeText;
+    QString formName;
+    QString districtName;
+    QString title;
+};
+
+class EnterReports
+{
+public:
+    static QWidget *interactive(data::DataContext &context, runtime::Prompter &prompter,
+                                std::shared_ptr<EntryChoicesProvider> choices, bool ownWindow,
+                                QWidget *parent = nullptr);
+    static void givenReport(data::DataContext &context, runtime::Prompter &prompter,
+                            std::shared_ptr<EntryChoicesProvider> choices, GivenReport &report,
+                            QWidget *parent = nullptr);
+
+private:
+    static QWidget *run(EntryWindow *window, bool ownWindow);
+};
+
+} // namespace zemor::entry::ui

@@ -1,0 +1,152 @@
+#pragma once
+
+// The main window of report entry (`P1$SCRL`): the entry list of the current table with the
+// report's particulars above it and the command buttons beside it. The window owns the
+// ReportSession of the open report and shows it; every command is the session's, and the
+// window only asks the questions, shows the messages and renews the list.
+//
+// The list (`?BROWSE:1`) follows the list format the session builds for the table: row code,
+// error mark, name, sex mark and codes, then one column per value. Enter, or a double click on
+// a fixed column, opens the row form on the selected row; a double click on a value column
+// edits that value in place, and Enter or Down stores it and goes on down the same column.
+// Column widths set by the user stay until another table is loaded.
+//
+// The window's ways out: the closing sequence (closing the window asks "СОХРАНИТЬ  ОТЧЕТ ?"
+// when the report was modified and releases the marker), saving an empty report, deleting the
+// report, and a change of form or institution that is not completed. A save that fails keeps
+// the window open with everything typed. The data context, the prompter and the choices belong
+// to the caller and must outlive the window.
+
+#include "entry/ReportSession.h"
+#include "entry/ui/EntryChoicesProvider.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace zemor::data {
+class DataContext;
+}
+namespace zemor::runtime::ui {
+class ListBinding;
+class QueueModel;
+} // namespace zemor::runtime::ui
+
+namespace zemor::entry::ui {
+
+// The open report as the window shows it.
+struct EntryReport
+{
+    ReportIdentity id;
+    bool given = false; // opened by its caller: no change of form or institution
+    QString formCodeText;
+    QString formName;
+    QString periodWord;
+    QString periodText;
+    QString districtName;
+    QString title;
+};
+
+class EntryWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static QString savedText() { return QStringLiteral("ЗАПИСАНО ."); }
+    static QString tableSavedText() { return QStringLiteral("Данная таблица записана в базу"); }
+    static QString saveQuestion() { return QStringLiteral("Сохранить отчет ?"); }
+
+    EntryWindow(data::DataContext &context, runtime::Prompter &prompter,
+                std::shared_ptr<EntryChoicesProvider> choices, EntryReport report,
+                QWidget *parent = nullptr);
+    ~EntryWindow() override;
+
+    // Opens the report (the marker, the tables, the stored rows); false when the procedure
+    // ended instead: the marker was refused, the report could not be read, or its table has
+    // no rows (the closing sequence has run then).
+    bool openReport();
+
+    ReportSession &session() { return m_session; }
+    const EntryReport &report() const { return m_report; }
+    runtime::ui::ListBinding *binding() const { return m_binding; }
+    // True once the procedure has ended through one of its ways out.
+    bool ended() const { return m_ended; }
+    // True once the report was deleted.
+    bool reportDeleted() const { return m_deleted; }
+
+    // The commands of the buttons, also reached without a mouse by the tests.
+    void saveTable();
+    void saveReport();
+    void saveEmptyReport();
+    void clearTable();
+    void deleteReport();
+    void calculateTotals();
+    void checkReport();
+    void carryOver();
+    void chooseTable();
+    void stepTable(int step);
+    void changeForm();
+    void changeInstitution();
+    void setColumnWise(bool on);
+    void openRowForm();
+    void editInPlace(int row, int valueNumber);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void reject() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWindow();
+    void showParticulars();
+    void loadTableView();
+    void refreshValues();
+    void placeFixedColumns();
+    void showRowText(int row);
+    void valueEdited(const QModelIndex &index);
+    void listDoubleClicked(const QModelIndex &index);
+    bool reopen(); // the marker taken again after a cancelled change
+    void end();
+    bool saveBeforeChange();
+
+    data::DataContext &m_context;
+    runtime::Prompter &m_prompter;
+    std::shared_ptr<EntryChoicesProvider> m_choices;
+    EntryReport m_report;
+    ReportSession m_session;
+    bool m_ended = false;
+    bool m_deleted = false;
+    bool m_filling = false;
+    int m_editColumn = -1; // the value being edited in place, -1 when none
+
+    QLabel *m_year = nullptr;
+    QLabel *m_formCode = nullptr;
+    QLabel *m_periodWord = nullptr;
+    QLineEdit *m_period = nullptr;
+    QLabel *m_periodText = nullptr;
+    QLabel *m_institution = nullptr;
+    QLabel *m_tableText = nullptr;
+    QLabel *m_formText = nullptr;
+    QLabel *m_rowName = nullptr;
+    QLabel *m_rowSexCodes = nullptr;
+    QCheckBox *m_columnWise = nullptr;
+    QCheckBox *m_controlOff = nullptr;
+    QTableView *m_list = nullptr;
+    runtime::ui::QueueModel *m_model = nullptr;
+    runtime::ui::ListBinding *m_binding = nullptr;
+    QPushButton *m_calc = nullptr;
+    QPushButton *m_carry = nullptr;
+    QPushButton *m_next = nullptr;
+    QPushButton *m_previous = nullptr;
+    QPushButton *m_newForm = nullptr;
+    QPushButton *m_newInstitution = nullptr;
+};
+
+} // namespace zemor::entry::ui

@@ -1,0 +1,41 @@
+#pragma once
+
+// The table list of report entry (`P1$SCRL1`, "Таблицы"): the tables of the form by code and
+// name. A double click or Enter picks a table; closing the window otherwise picks nothing. The
+// window copies the tables it is given and opens on the current one.
+
+#include "entry/ReportSession.h"
+
+#include <QDialog>
+
+namespace zemor::runtime::ui {
+class ListBinding;
+class QueueModel;
+} // namespace zemor::runtime::ui
+
+namespace zemor::entry::ui {
+
+class TableListWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static QString title() { return QStringLiteral("Таблицы"); }
+    static QString listFormat() { return QStringLiteral("23C(1)|M@s5@80L(1)|M@S200@"); }
+
+    TableListWindow(const QList<FormTable> &tables, int current, QWidget *parent = nullptr);
+
+    // The picked table's index, -1 when nothing was picked.
+    int chosen() const { return m_chosen; }
+    runtime::ui::ListBinding *binding() const { return m_binding; }
+
+    // Shows the window modal to `parent`; the picked index or -1.
+    static int choose(const QList<FormTable> &tables, int current, QWidget *parent);
+
+private:
+    runtime::ui::QueueModel *m_model = nullptr;
+    runtime::ui::ListBinding *m_binding = nullptr;
+    int m_chosen = -1;
+};
+
+} // namespace zemor::entry::ui

@@ -1,0 +1,162 @@
+// Report entry started from the program's frame with the shell's own pick windows: the menu
+// item and the toolbar button are there, the toolbar opens a modeless entry window of its own,
+// and closing the frame runs that window's closing sequence before the program ends.
+
+#include "data/DataContext.h"
+#include "entry/ReportMarker.h"
+#include "entry/ReportStore.h"
+#include "entry/ui/EntryWindow.h"
+#include "runtime/fs/Paths.h"
+#include "runtime/ini/IniFile.h"
+#include "runtime/office/OfficeServer.h"
+#include "runtime/ui/Controls.h"
+#include "runtime/ui/ListBinding.h"
+#include "runtime/ui/QueueModel.h"
+#include "shell/AppState.h"
+#include "shell/ui/InstitutionPickWindow.h"
+#include "shell/ui/MainFrame.h"
+#include "shell/ui/PickListWindow.h"
+#include "shell/ui/ProcedureTable.h"
+#include "support/ScriptedPrompter.h"
+#include "tools/DemoBuilder.h"
+#include "tools/DemoCatalogue.h"
+#include "tools/DemoReports.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace zemor;
+using namespace Qt::StringLiterals;
+using runtime::ui::findControl;
+
+namespace {
+
+constexpr int demoYear = 2025;
+
+// Answers the modal windows that come up one after another, each with the next handler.
+void answerModals(QList<std::function<void(QWidget *)>> handlers)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(5);
+    auto pending = std::make_shared<QList<std::function<void(QWidget *)>>>(std::move(handlers));
+    auto last = std::make_shared<QPointer<QWidget>>();
+    QObject::connect(timer, &QTimer::timeout, [timer, pending, last] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal == last->data())
+            return;
+        *last = modal;
+        const auto handler = pending->takeFirst();
+        if (pending->isEmpty()) {
+            timer->stop();
+            timer->deleteLater();
+        }
+        handler(modal);
+    });
+    timer->start();
+}
+
+// Picks the line whose first field holds `code`.
+std::function<void(QWidget *)> pick(qint64 code)
+{
+    return [code](QWidget *w) {
+        runtime::ui::ListBinding *binding = nullptr;
+        if (auto *list = qobject_cast<shell::ui::PickListWindow *>(w))
+            binding = list->binding();
+        else if (auto *institutions = qobject_cast<shell::ui::InstitutionPickWindow *>(w))
+            binding = institutions->binding();
+        QVERIFY2(binding, qPrintable(w->windowTitle()));
+        for (int r = 0; r < binding->model()->rowCount(); ++r) {
+            if (binding->model()->value(r, 0).toLongLong() == code) {
+                binding->activateRow(r);
+                return;
+            }
+        }
+        QFAIL(qPrintable(u"no line %1 in %2"_s.arg(code).arg(w->windowTitle())));
+    };
+}
+
+const tools::DemoInstitution &quietInstitution()
+{
+    for (const tools::DemoInstitution &inst : tools::demoReference().institutions) {
+        if (inst.worksIn(demoYear) && !tools::demoReportsFrom(inst.code, demoYear) &&
+            inst.district < 100)
+            return inst;
+    }
+    qFatal("the demo has no quiet institution");
+}
+
+} // namespace
+
+class TestEntryWindowsFrame : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void closingTheFrameClosesEntryWindows();
+};
+
+void TestEntryWindowsFrame::closingTheFrameClosesEntryWindows()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString root = dir.filePath(u"work"_s);
+    tools::DemoBuilder builder;
+    QVERIFY(builder.build(root));
+    runtime::fs::setWorkDir(root);
+
+    runtime::ini::IniFile ini(QDir(root).filePath(u"zemor.INI"_s));
+    test::ScriptedPrompter prompter;
+    data::DataContext data(&prompter);
+    shell::AppState state;
+    runtime::office::OfficeServer office;
+    auto *frame = new shell::ui::MainFrame(
+        state, data, prompter, ini, shell::ui::procedureTable({state, prompter, ini, office}));
+    QPointer<QWidget> frameAlive = frame;
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->initialize(demoYear);
+    frame->show();
+    state.globYear = demoYear;
+    state.globTipUser = 0;
+
+    QAction *menu = frame->menuAction(u"Ввод отчетов"_s);
+    QVERIFY(menu && menu->isEnabled());
+    auto *toolbar = findControl<QPushButton>(frame, u"?BUTTON3");
+    QVERIFY(toolbar && toolbar->isEnabled());
+
+    // The toolbar: form, district and institution from the shell's pick windows.
+    const tools::DemoInstitution &inst = quietInstitution();
+    answerModals({pick(12), pick(inst.district), pick(inst.code)});
+    QTest::mouseClick(toolbar, Qt::LeftButton);
+    QTRY_COMPARE(frame->procedureWindows().size(), 1);
+    auto *entry = qobject_cast<entry::ui::EntryWindow *>(frame->procedureWindows().first());
+    QVERIFY(entry);
+    QVERIFY(!entry->isModal());
+    const entry::ReportIdentity id = entry->report().id;
+    QCOMPARE(id.institution, inst.code);
+    QCOMPARE(id.form, 12);
+    entry->session().storeValue(1, 2, runtime::Decimal::fromUnits(4, 0));
+    QVERIFY(prompter.messages.isEmpty());
+
+    // Closing the frame asks to save the modified report, saves it and releases the marker.
+    prompter.answers = {1};
+    frame->close();
+    QTRY_VERIFY(!frameAlive);
+    QCOMPARE(prompter.texts().first(), u"СОХРАНИТЬ  ОТЧЕТ ?"_s);
+    data::DataContext check;
+    entry::ReportStore store(check, id);
+    const auto rows = store.load();
+    QVERIFY(rows && rows->size() == 1);
+    QCOMPARE(rows->first().value(2), runtime::Decimal::fromUnits(4, 0));
+    entry::ReportMarker marker(check, id.year, id.institution, id.form);
+    QCOMPARE(marker.exists().value_or(true), false);
+}
+
+QTEST_MAIN(TestEntryWindowsFrame)
+#include "test_entry_windows_frame.moc"
