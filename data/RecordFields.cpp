@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QtEndian>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -247,7 +248,8 @@ Status writeText(QByteArray &record, const FieldSpec &field, QStringView text, i
         plain.replace(u',', u'.');
         bool ok = false;
         const double value = plain.toDouble(&ok);
-        if (!ok)
+        // "nan" and "inf" parse as doubles, but no computation over the field could use them.
+        if (!ok || !std::isfinite(value))
             return fail(ErrorCode::InvalidData, text.toString());
         return writeReal(record, field, value, n);
     }

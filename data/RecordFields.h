@@ -82,7 +82,7 @@ runtime::Decimal decimalOrZero(const QByteArray &record, const FieldSpec &field,
 // without trailing blanks, REAL in the shortest form that reads back the same.
 QString readText(const QByteArray &record, const FieldSpec &field, int n = 1);
 // Parses the text by the field's type (a blank text is zero); InvalidData when it is not a
-// number, Overflow when it does not fit.
+// number (for REAL also "nan" and "inf"), Overflow when it does not fit.
 [[nodiscard]] runtime::Status writeText(QByteArray &record, const FieldSpec &field,
                                         QStringView text, int n = 1);
 

@@ -6,6 +6,7 @@
 #include "data/records/ContrTabRecord.h"
 #include "data/records/StrokaRecord.h"
 #include "data/records/TablRecord.h"
+#include "entry/OpenedFile.h"
 #include "runtime/store/KeyedFile.h"
 
 #include <limits>
@@ -17,24 +18,6 @@ using runtime::ErrorCode;
 using runtime::Status;
 
 namespace {
-
-// Opens a file for the length of one read and closes it however the read ends.
-class OpenedFile
-{
-public:
-    OpenedFile(data::DataContext &ctx, FileId id) : m_ctx(ctx), m_id(id), m_status(ctx.open(id)) {}
-    ~OpenedFile()
-    {
-        if (m_status)
-            m_ctx.close(m_id);
-    }
-    const Status &status() const { return m_status; }
-
-private:
-    data::DataContext &m_ctx;
-    FileId m_id;
-    Status m_status;
-};
 
 // Walks the records of `key` whose first component equals what the buffer holds, calling
 // `take` for each.

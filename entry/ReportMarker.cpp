@@ -2,6 +2,7 @@
 
 #include "data/DataContext.h"
 #include "data/records/WwodRecord.h"
+#include "entry/OpenedFile.h"
 #include "runtime/store/KeyedFile.h"
 
 namespace zemor::entry {
@@ -13,24 +14,6 @@ using runtime::Result;
 using runtime::Status;
 
 namespace {
-
-class MarkerFile
-{
-public:
-    explicit MarkerFile(data::DataContext &ctx) : m_ctx(ctx), m_status(ctx.open(FileId::WWOD)) {}
-    ~MarkerFile()
-    {
-        if (m_status)
-            m_ctx.close(FileId::WWOD);
-    }
-    MarkerFile(const MarkerFile &) = delete;
-    MarkerFile &operator=(const MarkerFile &) = delete;
-    const Status &status() const { return m_status; }
-
-private:
-    data::DataContext &m_ctx;
-    Status m_status;
-};
 
 Result<bool> lookUp(data::DataContext &ctx, int year, qint32 institution, qint64 form)
 {
@@ -52,7 +35,7 @@ Result<bool> lookUp(data::DataContext &ctx, int year, qint32 institution, qint64
 
 Result<ReportMarker::Take> ReportMarker::take()
 {
-    MarkerFile f(m_context);
+    OpenedFile f(m_context, FileId::WWOD);
     if (!f.status())
         return std::unexpected(f.status().error());
     const auto found = lookUp(m_context, m_year, m_institution, m_form);
@@ -76,7 +59,7 @@ Status ReportMarker::release()
 {
     if (!m_held)
         return {};
-    MarkerFile f(m_context);
+    OpenedFile f(m_context, FileId::WWOD);
     if (!f.status())
         return f.status();
     const auto found = lookUp(m_context, m_year, m_institution, m_form);
@@ -92,7 +75,7 @@ Status ReportMarker::release()
 
 Result<bool> ReportMarker::exists()
 {
-    MarkerFile f(m_context);
+    OpenedFile f(m_context, FileId::WWOD);
     if (!f.status())
         return std::unexpected(f.status().error());
     return lookUp(m_context, m_year, m_institution, m_form);

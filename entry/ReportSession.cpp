@@ -5,6 +5,7 @@
 #include "data/records/StrokaRecord.h"
 #include "data/records/TablRecord.h"
 #include "entry/ControlRuleLoader.h"
+#include "entry/OpenedFile.h"
 #include "entry/ReportControlCheck.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/store/KeyedFile.h"
@@ -28,25 +29,6 @@ const QString markerInUseButtons = QStringLiteral("&Выход|&Продолжи
 const QString noRowsText = QStringLiteral("В таблице нет строк обратитесь к разработчику");
 const QString saveOnExitText = QStringLiteral("СОХРАНИТЬ  ОТЧЕТ ?");
 const QString yesNoButtons = QStringLiteral("&Да|&Нет");
-
-class OpenedFile
-{
-public:
-    OpenedFile(data::DataContext &ctx, FileId id) : m_ctx(ctx), m_id(id), m_status(ctx.open(id)) {}
-    ~OpenedFile()
-    {
-        if (m_status)
-            m_ctx.close(m_id);
-    }
-    OpenedFile(const OpenedFile &) = delete;
-    OpenedFile &operator=(const OpenedFile &) = delete;
-    const Status &status() const { return m_status; }
-
-private:
-    data::DataContext &m_ctx;
-    FileId m_id;
-    Status m_status;
-};
 
 // Reads the records of `key` within the scope of its first `components` components, as the
 // buffer holds them, calling `take` for each; `take` returns false to stop.
@@ -494,8 +476,9 @@ Status ReportSession::calculateTotals()
         return std::unexpected(notOpen("calculateTotals"));
     const Status s =
         TableCalculations::calculateTotals(m_calcRules, m_rows, currentTable().entry());
-    // The totals are changes of the report like any value typed.
-    m_modified = true;
+    // The totals reach the whole report at once (and mark it modified), so that a check, an
+    // empty save's question or a change of table sees them like any row stored.
+    syncReportQueue();
     if (!s)
         reportFailure(QStringLiteral("Расчет таблицы не выполнен полностью"), s.error());
     return s;
@@ -511,6 +494,13 @@ Result<QList<ControlFailure>> ReportSession::checkReport()
         tables.append(t.entry());
     ReportControlCheck check(m_prompter);
     return check.check(m_id.form, m_report, tables, m_rules, m_catalogue);
+}
+
+bool ReportSession::hasData() const
+{
+    const auto holds = [](const auto &row) { return !allZero(row.values); };
+    return std::any_of(m_report.begin(), m_report.end(), holds) ||
+           std::any_of(m_rows.begin(), m_rows.end(), holds);
 }
 
 void ReportSession::syncReportQueue()

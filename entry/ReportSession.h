@@ -81,7 +81,9 @@ public:
     [[nodiscard]] runtime::Result<Opening> open(const ReportIdentity &identity);
     // The closing sequence: asks "СОХРАНИТЬ  ОТЧЕТ ?" when the report was modified and saves on
     // "&Да", then releases the marker and empties the queues. A failed save keeps everything
-    // (marker, data) and is returned, so that the window can stay open.
+    // (marker, data) and is returned with the session still open, so that the window can stay
+    // open. A marker that cannot be removed is returned after the session has closed all the
+    // same (isOpen() is false then): the report is as saved, only the marker stayed.
     [[nodiscard]] runtime::Status leave();
     // A change of form or institution releases the marker before the new choice; when the
     // choice is cancelled the same report goes on: relock() takes the marker again (asking over
@@ -89,7 +91,8 @@ public:
     // "&Выход", and the session is to end.
     [[nodiscard]] runtime::Status releaseMarker();
     [[nodiscard]] runtime::Result<Opening> relock();
-    // Releases the marker and empties the queues without asking.
+    // Releases the marker and empties the queues without asking; the session is closed even
+    // when the marker cannot be removed, which is returned.
     [[nodiscard]] runtime::Status close();
     bool isOpen() const { return m_open; }
 
@@ -100,7 +103,9 @@ public:
     const ReportRows &reportRows() const { return m_report; }
     QString reportRowError(int rowId) const { return m_reportErrors.value(rowId); }
     bool modified() const { return m_modified; }
-    bool hasData() const { return !m_report.isEmpty(); }
+    // Whether the report holds a value not 0, in the whole report or among the current table's
+    // rows typed since the last copy; the single all-zero record of an empty report is no data.
+    bool hasData() const;
 
     // --- tables
     // The operations below need an open report; they fail with InvalidArgument otherwise, and
@@ -161,8 +166,9 @@ public:
     }
     // Stores the report as one all-zero record of the current table's first row.
     [[nodiscard]] runtime::Status saveEmptyReport();
-    // Deletes every record of the report and releases the marker. A failure deletes nothing
-    // and keeps the session as it was.
+    // Deletes every record of the report and releases the marker. A failed deletion deletes
+    // nothing and keeps the session open as it was; a marker that cannot be removed after the
+    // deletion is returned with the session closed.
     [[nodiscard]] runtime::Status deleteReport();
     // Drops the current table from the report in memory and reloads it with all values 0; the
     // file is not changed until the next save.

@@ -8,7 +8,11 @@ void RowCatalogue::add(const CatalogueRow &row)
     while (stored.code.endsWith(u' '))
         stored.code.chop(1);
     m_rows.insert(stored.id, stored);
-    m_byCode.insert(codeKey(stored.table, stored.code), stored.id);
+    // A code printed on several rows of a table names the first of them, as a key look-up of
+    // the code finds it.
+    const QString key = codeKey(stored.table, stored.code);
+    if (!m_byCode.contains(key))
+        m_byCode.insert(key, stored.id);
 }
 
 const CatalogueRow *RowCatalogue::row(int id) const

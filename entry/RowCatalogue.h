@@ -27,7 +27,7 @@ public:
     void add(const CatalogueRow &row);
     const CatalogueRow *row(int id) const;
     // The row of a table by its printed code, compared without regard to case or trailing
-    // blanks.
+    // blanks; of several rows with one code, the first added.
     const CatalogueRow *rowByCode(qint64 table, const QString &code) const;
     int size() const { return int(m_rows.size()); }
 

@@ -5,6 +5,7 @@
 #include "data/records/FormaRecord.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
+#include "shell/ReadFailure.h"
 
 #include <QFileInfo>
 
@@ -45,9 +46,11 @@ Status FormAccess::load(int year)
         m_entries.append(FormAccessEntry{qint32(form.unicod()), quint8(form.vkl()),
                                          form.name().left(nameLength)});
     }
-    m_data.close(data::FileId::forma);
-    if (!result)
+    if (!result) {
+        reportReadFailure(m_data, data::FileId::forma, result.error());
         m_entries.clear();
+    }
+    m_data.close(data::FileId::forma);
     return result;
 }
 

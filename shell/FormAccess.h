@@ -7,8 +7,9 @@
 // was read from, whatever year the frame shows by then.
 //
 // Loading opens `forma` through its relation manager in the given data context (a missing
-// file of an existing year directory is created empty, so the list is empty) and fails with
-// the manager's error, which the context's error manager has already shown.
+// file of an existing year directory is created empty, so the list is empty). A file that
+// cannot be opened or read fails the load with an empty list; the context's error manager has
+// shown the failure.
 //
 // Saving opens the file directly, for reading and writing with others denied writing, and
 // never creates it. All flags go in one transaction: a file that cannot be opened that way

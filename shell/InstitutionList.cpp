@@ -8,6 +8,7 @@
 #include "runtime/text/Cp1251.h"
 #include "runtime/text/FixedString.h"
 #include "shell/ExcelLauncher.h"
+#include "shell/ReadFailure.h"
 
 #include <QHash>
 #include <QScopeGuard>
@@ -53,14 +54,10 @@ Result<std::optional<QString>> lookUp(data::DataContext &data, qint64 code, int 
     return std::optional<QString>((record.*name)());
 }
 
-// A read that failed is reported like a failed opening, by the context's error manager.
 std::unexpected<runtime::Error> readFailed(data::DataContext &data, FileId id,
                                            const runtime::Error &error)
 {
-    const runtime::store::KeyedFile &file = data.file(id);
-    data.errors().report(data::FileOperation::Open, data::declaration(id).label, file.path(),
-                         error);
-    return std::unexpected(error);
+    return std::unexpected(reportReadFailure(data, id, error));
 }
 
 // A text that starts with an apostrophe would lose it in the cell: the spreadsheet reads a

@@ -13,6 +13,7 @@
 #include "runtime/text/Cp1251.h"
 #include "shell/AppState.h"
 #include "shell/FixedText.h"
+#include "shell/ReadFailure.h"
 
 #include <algorithm>
 #include <functional>
@@ -38,9 +39,11 @@ Status scanFile(data::DataContext &data, data::FileId id,
         if (status)
             take(file.record());
     }
-    data.close(id);
     if (status.error().code == ErrorCode::EndOfFile)
-        return {};
+        status = Status();
+    else
+        reportReadFailure(data, id, status.error());
+    data.close(id);
     return status;
 }
 

@@ -8,8 +8,9 @@
 // PickFromList builds the entries from the caller's data context and applies the result rules;
 // which entry the user takes is asked of a ListChooser (the list window in the program, a
 // script in tests). The results are written through the references the caller gives; a null
-// reference means that result is not wanted and is never written. Failed openings are reported
-// by the context's error manager and end the pick without touching the results.
+// reference means that result is not wanted and is never written. A file that cannot be opened
+// or read is reported by the context's error manager and ends the pick without touching the
+// results.
 
 #include "runtime/core/Error.h"
 

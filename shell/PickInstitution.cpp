@@ -5,8 +5,10 @@
 #include "data/records/BolnRecord.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/text/Cp1251.h"
+#include "runtime/text/FixedString.h"
 #include "shell/AppState.h"
 #include "shell/FixedText.h"
+#include "shell/ReadFailure.h"
 
 #include <algorithm>
 
@@ -80,9 +82,12 @@ Result<QList<InstitutionEntry>> PickInstitution::read(const Filter &filter)
         list.append(InstitutionEntry{institution.unicod(), institution.nazv(), institution.vid(),
                                      institution.sel(), institution.codReg()});
     }
+    const bool failed = !status && status.error().code != ErrorCode::EndOfFile &&
+                        status.error().code != ErrorCode::RecordNotFound;
+    if (failed)
+        reportReadFailure(m_data, data::FileId::boln, status.error());
     m_data.close(data::FileId::boln);
-    if (!status && status.error().code != ErrorCode::EndOfFile &&
-        status.error().code != ErrorCode::RecordNotFound)
+    if (failed)
         return std::unexpected(status.error());
     return list;
 }
@@ -90,17 +95,12 @@ Result<QList<InstitutionEntry>> PickInstitution::read(const Filter &filter)
 void PickInstitution::sortForList(QList<InstitutionEntry> &entries)
 {
     // Names go in the order of their stored bytes, as the keys of the files order them.
-    const auto stored = [](const QString &name) {
-        QByteArray bytes = runtime::text::toCp1251(name);
-        while (bytes.endsWith(' '))
-            bytes.chop(1);
-        return bytes;
-    };
+    const auto stored = [](const QString &name) { return runtime::text::toCp1251(name); };
     std::stable_sort(entries.begin(), entries.end(),
                      [&](const InstitutionEntry &a, const InstitutionEntry &b) {
                          if (a.vid != b.vid)
                              return a.vid < b.vid;
-                         return stored(a.name) < stored(b.name);
+                         return runtime::text::compareFixed(stored(a.name), stored(b.name)) < 0;
                      });
 }
 

@@ -7,8 +7,8 @@
 //
 // PickInstitution reads through the caller's data context (opening and closing `boln` with its
 // relation manager) and applies the result rules; the choice itself is asked of an
-// InstitutionChooser. A failed opening is reported by the context's error manager and leaves
-// the results untouched.
+// InstitutionChooser. A file that cannot be opened or read is reported by the context's error
+// manager and leaves the results untouched.
 
 #include "runtime/core/Error.h"
 

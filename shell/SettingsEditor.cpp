@@ -42,11 +42,13 @@ Status SettingsEditor::load()
     if (m_isNew) {
         user().clear();
         user().setTipUser(static_cast<quint8>(data::UserType::Institution));
-        user().setTemp(UserSettings::defaultTemp());
-        user().setOffice(UserSettings::defaultOffice());
     } else {
         m_record = **read;
     }
+    // The work folder is not shown in the window, yet the save checks it: a stored record
+    // whose work folder is blank gets the default the program already works with, so that
+    // the window can be saved at all.
+    UserSettings::fillDefaultFolders(m_record);
     m_seenType = userType();
     return {};
 }

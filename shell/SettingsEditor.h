@@ -4,10 +4,11 @@
 // type, the district, the own code and the name together, and the save. The window
 // (ui/UserSettingsWindow) shows the record and hands every change here.
 //
-// load() reads the record; a file without one gives a new record (type "ЛПУ", the default work
-// and office folders). A failed opening is reported by the context's error manager and load()
-// fails: the window then does not open, so that no second settings record can be added beside
-// one that could not be read.
+// load() reads the record; a file without one gives a new record (type "ЛПУ"). Blank work and
+// office folders get their defaults, as the program applies them at start. A file that cannot
+// be opened or read is reported by the context's error manager and load() fails: the window
+// then does not open, so that no second settings record can be added beside one that could
+// not be read.
 //
 // save() checks the folders, writes the record in one transaction (record 1 updated in place,
 // or added when the file holds none) and, only after the write succeeded, says "Записано" and

@@ -7,6 +7,7 @@
 #include "runtime/core/Prompter.h"
 #include "runtime/store/KeyedFile.h"
 #include "shell/AppState.h"
+#include "shell/ReadFailure.h"
 
 namespace zemor::shell {
 
@@ -28,7 +29,7 @@ Result<std::optional<QByteArray>> readFirst(data::DataContext &data, data::FileI
     if (status)
         result = std::optional<QByteArray>(file.record());
     else if (status.error().code != ErrorCode::EndOfFile)
-        result = std::unexpected(status.error());
+        result = std::unexpected(reportReadFailure(data, id, status.error()));
     data.close(id);
     return result;
 }
@@ -45,7 +46,7 @@ Result<std::optional<QByteArray>> UserSettings::readNameProg(data::DataContext &
     return readFirst(data, data::FileId::NameProg);
 }
 
-void UserSettings::apply(QByteArray &record, AppState &state)
+void UserSettings::fillDefaultFolders(QByteArray &record)
 {
     data::User1Record user(record);
     if (record.size() != data::User1Record::recordSize)
@@ -54,6 +55,12 @@ void UserSettings::apply(QByteArray &record, AppState &state)
         user.setTemp(defaultTemp());
     if (user.office().trimmed().isEmpty())
         user.setOffice(defaultOffice());
+}
+
+void UserSettings::apply(QByteArray &record, AppState &state)
+{
+    fillDefaultFolders(record);
+    const data::User1Record user(record);
     state.globKodUser = user.kodUser();
     state.globTipUser = user.tipUser();
     state.globCodReg = user.codReg();

@@ -7,8 +7,8 @@
 // that edits the record is driven by SettingsEditor.
 //
 // Everything here works on the caller's data context and process state and shows its messages
-// through the caller's prompter. A file that cannot be opened is reported by the context's
-// error manager and returned: a failed opening is never taken for an empty file.
+// through the caller's prompter. A file that cannot be opened or read is reported by the
+// context's error manager and returned: a failure is never taken for an empty file.
 
 #include "runtime/core/Error.h"
 
@@ -52,8 +52,12 @@ public:
     [[nodiscard]] static runtime::Result<std::optional<QByteArray>>
     readRecord(data::DataContext &data);
 
-    // ApplyUserSettings: the blank work and office folders get their defaults (in `record`
-    // only), then the installation settings are copied into `state`.
+    // The blank work and office folders of `record` get their defaults (a record of another
+    // size is cleared first).
+    static void fillDefaultFolders(QByteArray &record);
+
+    // ApplyUserSettings: fillDefaultFolders (in `record` only), then the installation settings
+    // are copied into `state`.
     static void apply(QByteArray &record, AppState &state);
 
     // The year bounds of `workDir` put into `state`; false when there is no year directory

@@ -21,7 +21,7 @@
 #include "runtime/decimal/Decimal.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
-#include "runtime/text/Cp1251.h"
+#include "runtime/store/TextLineFile.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoHelp.h"
 #include "tools/DemoMap.h"
@@ -29,7 +29,6 @@
 #include "tools/DemoTemplates.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QScopeGuard>
 
 #include <cstdlib>
@@ -47,7 +46,8 @@ using runtime::store::KeyedFile;
 
 namespace {
 
-// The first failure of a sequence of steps; later steps are still run but change nothing.
+// The first failure among the field writes of one record; a record with a failed write is
+// reported and not added.
 class Steps
 {
 public:
@@ -104,15 +104,14 @@ Status withOpen(DataContext &ctx, FileId id, const std::function<Status()> &writ
 // Text files of the program are Windows-1251 with CRLF line ends; each is written whole or not.
 Status writeText(const QString &path, const QStringList &lines)
 {
-    QByteArray bytes;
+    runtime::store::TextLineFile file;
+    if (Status created = file.create(path); !created)
+        return created;
     for (const QString &line : lines) {
-        bytes += runtime::text::toCp1251(line);
-        bytes += "\r\n";
+        if (Status written = file.writeLine(QStringView(line)); !written)
+            return written;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return fail(ErrorCode::IoError, path, file.errorString());
-    return {};
+    return file.commit();
 }
 
 QString number(qint64 value, int width)
@@ -347,15 +346,27 @@ Status writeColumnRulesAndCalculations(DataContext &ctx)
         int id = 0;
         for (const DemoCalculation &calc : cat.calculations) {
             const DemoForm *form = cat.form(calc.form);
-            const DemoTable *table = form->table(calc.table);
+            const DemoTable *table = form ? form->table(calc.table) : nullptr;
+            const DemoColumnRule *columnRule =
+                calc.kind == 'g' ? cat.columnRule(calc.ruleId) : nullptr;
+            const DemoRowRule *rowRule = calc.kind == 's' ? cat.rowRule(calc.ruleId) : nullptr;
+            if (!table || (!columnRule && !rowRule))
+                return report(ctx, FileId::Rash, FileOperation::Add,
+                              fail(ErrorCode::InvalidData, QStringLiteral("Rash.txt"),
+                                   QStringLiteral("calculation %1 %2 %3%4 names no table or "
+                                                  "rule of the catalogue")
+                                       .arg(calc.form)
+                                       .arg(calc.table)
+                                       .arg(QLatin1Char(calc.kind))
+                                       .arg(calc.ruleId)));
             data::RashRecord r(ctx.record(FileId::Rash));
             r.clear();
             Steps steps;
             r.setId(++id);
             steps(r.setCodForm(calc.form));
             steps(r.setCodTab(calc.table));
-            if (calc.kind == 'g') {
-                const DemoColumnRule *rule = cat.columnRule(calc.ruleId);
+            if (columnRule) {
+                const DemoColumnRule *rule = columnRule;
                 r.setTipRash(1);
                 r.setGs(qint16(rule->left - table->offset));
                 for (int k = 0; k < rule->terms.size(); ++k) {
@@ -364,7 +375,7 @@ Status writeColumnRulesAndCalculations(DataContext &ctx)
                     steps(r.setGs1(k + 1, t < 0 ? -value : value));
                 }
             } else {
-                const DemoRowRule *rule = cat.rowRule(calc.ruleId);
+                const DemoRowRule *rule = rowRule;
                 r.setTipRash(2);
                 r.setGs(qint16(table->position(rule->leftRow)));
                 for (int k = 0; k < rule->terms.size(); ++k) {

@@ -1,7 +1,6 @@
 #include "tools/DemoHelp.h"
 
 #include "runtime/store/TextLineFile.h"
-#include "runtime/text/Cp1251.h"
 
 #include <QColor>
 #include <QDir>
@@ -141,7 +140,7 @@ Status DemoHelp::write(const QString &directory)
         const DemoHelpSection &section = all.at(i);
         const QString line =
             section.file.leftJustified(20, QLatin1Char(' ')) + section.title.left(50);
-        if (Status s = index.writeLine(runtime::text::toCp1251(line)); !s)
+        if (Status s = index.writeLine(QStringView(line)); !s)
             return s;
         if (Status s = writePng(drawPicture(section, i + 1), dir.filePath(section.file)); !s)
             return s;

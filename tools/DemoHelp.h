@@ -5,8 +5,9 @@
 // picture per section, drawn with QPainter: a page with the section's title, a few lines of
 // text and a sketch of the window it explains.
 //
-// Text is drawn only where the program runs with a QGuiApplication (fonts need one); without
-// it, as in the command-line demo builder, the pictures carry their frames and sketches only.
+// Text is drawn only where the program runs with a QGuiApplication (fonts need one), as the
+// demo builder's program does; without one (a GUI-less test) the pictures carry their frames
+// and sketches only.
 // A file that cannot be written is returned as the failure; the directory must exist.
 
 #include "runtime/core/Error.h"

@@ -1,5 +1,6 @@
 #include "tools/DemoMap.h"
 
+#include "data/Codes.h"
 #include "tools/DemoCatalogue.h"
 
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSaveFile>
 
 #include <cmath>
 
@@ -20,10 +22,10 @@ runtime::Status DemoMap::write(const QString &root)
     painter.setRenderHint(QPainter::Antialiasing);
 
     // The rural districts lie on a grid of cells, each cell's corners pushed about a little so
-    // that the borders look drawn rather than ruled; cities are dots inside their district.
+    // that the borders look drawn rather than ruled; a dot marks each district's centre.
     QList<DemoDistrict> rural;
     for (const DemoDistrict &d : demoReference().districts) {
-        if (d.code >= 1 && d.code <= 99)
+        if (data::isRuralDistrict(d.code))
             rural.append(d);
     }
     const int columns = 3;
@@ -64,9 +66,12 @@ runtime::Status DemoMap::write(const QString &root)
     }
     painter.end();
 
+    // Written whole or not at all, like every other file of the demo.
     const QString path = QDir(root).filePath(QStringLiteral("karta.bmp"));
-    if (!map.save(path, "BMP"))
-        return runtime::fail(runtime::ErrorCode::IoError, path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !map.save(&file, "BMP") || !file.commit())
+        return runtime::fail(runtime::ErrorCode::IoError, path,
+                             QStringLiteral("%1 could not be written").arg(path));
     return {};
 }
 

@@ -1,5 +1,6 @@
 #include "tools/DemoReports.h"
 
+#include "data/Codes.h"
 #include "tools/DemoCatalogue.h"
 
 #include <algorithm>
@@ -222,10 +223,11 @@ DemoReport form62(int year, int inst)
 bool demoReportsFrom(int institution, int year)
 {
     const DemoInstitution *inst = demoReference().institution(institution);
-    if (!inst || inst->code >= 7000 || !inst->worksIn(year))
+    if (!inst || data::classifyCode(inst->code) != data::CodeKind::Institution ||
+        !inst->worksIn(year))
         return false;
-    return (inst->district >= 1 && inst->district <= 4) || inst->district == 101 ||
-           inst->district == 201;
+    return (inst->district >= 1 && inst->district <= 4) || inst->district == data::LargeCityFirst ||
+           inst->district == data::RegionalInstitutionsDistrict;
 }
 
 QList<DemoReport> demoReports(int year)

@@ -1,11 +1,13 @@
 // zemor_demo <directory>: writes the demo working directory when the directory is absent.
 
 #include "runtime/core/Prompter.h"
+#include "runtime/fs/Paths.h"
 #include "tools/DemoBuilder.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 namespace {
@@ -45,12 +47,33 @@ int main(int argc, char *argv[])
         out << dir << " exists; left as it is\n";
         return 0;
     }
+    // The demo is built beside its place and given its name only when complete: a build that
+    // fails leaves no half-written directory that a later run would take as the demo.
+    const QFileInfo place(dir);
+    if (!QDir().mkpath(place.absolutePath())) {
+        err << "zemor_demo: " << place.absolutePath() << " cannot be made\n";
+        return 1;
+    }
+    QTemporaryDir partial(place.absolutePath() + QStringLiteral("/.") + place.fileName() +
+                          QStringLiteral(".part-XXXXXX"));
+    if (!partial.isValid()) {
+        err << "zemor_demo: " << partial.errorString() << " (" << place.absolutePath() << ")\n";
+        return 1;
+    }
     ConsolePrompter prompter;
     zemor::tools::DemoBuilder builder(&prompter);
-    if (const zemor::runtime::Status built = builder.build(dir); !built) {
+    zemor::runtime::Status built = builder.build(partial.path());
+    if (built)
+        built = zemor::runtime::fs::renameFile(partial.path(), dir);
+    if (!built) {
         err << "zemor_demo: " << built.error().message << " (" << built.error().where << ")\n";
         return 1;
     }
+    // Readable like a directory made with the usual permissions, not only by its owner.
+    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                   QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                   QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                   QFileDevice::ExeOther);
     out << "demo working directory written: " << dir << '\n';
     return 0;
 }

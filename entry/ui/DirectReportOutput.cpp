@@ -2,6 +2,7 @@
 
 #include "runtime/report/PageList.h"
 #include "runtime/report/PageRenderer.h"
+#include "runtime/report/ProgramPrinter.h"
 
 #include <QPageLayout>
 #include <QPrintDialog>
@@ -19,7 +20,8 @@ runtime::Result<bool> DirectReportOutput::output(const runtime::report::PageList
         return true;
     }
 
-    QPrinter printer(QPrinter::HighResolution);
+    // The printer chosen on the frame; this print sets only what belongs to it.
+    QPrinter &printer = runtime::report::ProgramPrinter::instance();
     printer.setDocName(title);
     printer.setPageOrientation(pages.setup.orientation == runtime::report::Orientation::Landscape
                                    ? QPageLayout::Landscape

@@ -467,8 +467,12 @@ void EntryWindow::saveEmptyReport()
     if (!saved)
         return;
     m_prompter.message(savedText());
-    if (m_session.leave())
-        end();
+    if (const runtime::Status left = m_session.leave(); !left) {
+        if (m_session.isOpen())
+            return;
+        tellMarkerLeft(left.error());
+    }
+    end();
 }
 
 void EntryWindow::clearTable()
@@ -486,8 +490,11 @@ void EntryWindow::deleteReport()
     if (m_prompter.message(QStringLiteral("УДАЛИТЬ ОТЧЕТ ?"), {}, QStringLiteral("&НЕТ|&ДА"),
                            runtime::MessageIcon::Question) != 2)
         return;
-    if (!m_session.deleteReport())
-        return; // reported; the report is still there and stays open
+    if (const runtime::Status deleted = m_session.deleteReport(); !deleted) {
+        if (m_session.isOpen())
+            return;                      // reported; the report is still there and stays open
+        tellMarkerLeft(deleted.error()); // deleted, only its marker stayed
+    }
     m_deleted = true;
     end();
 }
@@ -624,6 +631,14 @@ void EntryWindow::setColumnWise(bool on)
     m_list->setFocus();
 }
 
+void EntryWindow::tellMarkerLeft(const runtime::Error &error)
+{
+    QString text = QStringLiteral("Отметка о занятости отчета не снята|") + error.message;
+    if (!error.where.isEmpty())
+        text += u'|' + error.where;
+    m_prompter.message(text, {}, {}, runtime::MessageIcon::Error);
+}
+
 void EntryWindow::end()
 {
     m_ended = true;
@@ -653,9 +668,12 @@ void EntryWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    if (!m_session.leave()) {
-        event->ignore(); // the save failed and was reported: nothing typed is lost
-        return;
+    if (const runtime::Status left = m_session.leave(); !left) {
+        if (m_session.isOpen()) {
+            event->ignore(); // the save failed and was reported: nothing typed is lost
+            return;
+        }
+        tellMarkerLeft(left.error());
     }
     m_ended = true;
     event->accept();

@@ -114,6 +114,10 @@ private:
     void listDoubleClicked(const QModelIndex &index);
     bool reopen(); // the marker taken again after a cancelled change
     void end();
+    // A way out that failed only at removing the report-in-use marker still ends the window:
+    // the report is saved or deleted and the session closed. The user is told that the marker
+    // stayed, since the next opening will meet it.
+    void tellMarkerLeft(const runtime::Error &error);
     bool saveBeforeChange();
 
     data::DataContext &m_context;

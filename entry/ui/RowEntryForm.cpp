@@ -126,6 +126,7 @@ void RowEntryForm::buildFields()
     for (QLineEdit *field : std::as_const(m_values))
         field->removeEventFilter(this);
     m_values.clear();
+    m_flags.clear();
     while (QLayoutItem *item = m_fieldsLayout->takeAt(0)) {
         delete item->widget();
         delete item;
@@ -156,10 +157,15 @@ void RowEntryForm::buildFields()
         field->setAlignment(Qt::AlignRight);
         field->setStyleSheet(fieldColour(computed.contains(n)));
         field->installEventFilter(this);
-        m_fieldsLayout->addWidget(number, line, column * 3);
-        m_fieldsLayout->addWidget(name, line, column * 3 + 1);
-        m_fieldsLayout->addWidget(field, line, column * 3 + 2);
+        auto *flag = createControl<QLabel>(m_fieldsBox, QStringLiteral("?FLAG_%1").arg(n));
+        flag->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
+        flag->setMinimumWidth(digit * 4);
+        m_fieldsLayout->addWidget(number, line, column * 4);
+        m_fieldsLayout->addWidget(name, line, column * 4 + 1);
+        m_fieldsLayout->addWidget(field, line, column * 4 + 2);
+        m_fieldsLayout->addWidget(flag, line, column * 4 + 3);
         m_values.append(field);
+        m_flags.append(flag);
     }
     // Tab order: table code, row code, then the values in their order.
     QWidget *previous = m_rowCode;
@@ -190,12 +196,18 @@ void RowEntryForm::showRow(int row)
         field->setText(pictureOf(m_session.columns().at(n)).format(r.value(n)).trimmed());
         field->setStyleSheet(fieldColour(computedRow || computed.contains(n)));
     }
+    // Flags belong to the row that was checked.
+    for (QLabel *flag : std::as_const(m_flags))
+        flag->clear();
 }
 
 void RowEntryForm::checkShownRow()
 {
-    if (!m_session.controlOff())
-        m_session.checkRow(m_row, false);
+    if (m_session.controlOff())
+        return;
+    const RowOnlineCheck::Outcome outcome = m_session.checkRow(m_row, false);
+    for (int n = 1; n <= m_flags.size(); ++n)
+        m_flags[n - 1]->setText(outcome.flags[size_t(n - 1)]);
 }
 
 bool RowEntryForm::storeRow()
@@ -215,8 +227,8 @@ bool RowEntryForm::storeRow()
         row.values[size_t(n - 1)] = *value;
     }
     m_session.putRow(m_row, row);
-    checkShownRow();
     showRow(m_row);
+    checkShownRow();
     return true;
 }
 

@@ -8,7 +8,10 @@
 // Values typed reach the session's entry rows only when the row is stored: with F2 or
 // "F2-сохранить", or when the focus leaves the last value field forward (Tab, Enter or Down),
 // which also brings the focus back to the row code for the next row. A stored row is checked
-// with messages when the on-line control is on. Enter and Down move on like Tab, Up moves back.
+// with messages when the on-line control is on, and the fields of a failed rule are flagged
+// beside them ("?" and the relation with the terms' sum at its left column, "?" at its terms)
+// until the row is checked again or another row is shown. Enter and Down move on like Tab, Up
+// moves back.
 // A typed value that its column's picture does not read is not stored: the form beeps and
 // keeps the focus on that field. Typing another row code jumps to that row (an unknown code
 // opens the row list); another table code opens the table list.
@@ -72,6 +75,7 @@ private:
     QWidget *m_fieldsBox = nullptr;
     QGridLayout *m_fieldsLayout = nullptr;
     QList<QLineEdit *> m_values; // value n at [n - 1]
+    QList<QLabel *> m_flags;     // beside value n at [n - 1]: what the last check found there
 };
 
 } // namespace zemor::entry::ui

@@ -166,6 +166,9 @@ Result<Decimal> fromDigits(bool negative, std::string_view integer, std::string_
     for (int i = 0; i < targetScale; ++i)
         if (!push(i < int(fraction.size()) ? fraction[std::size_t(i)] : '0'))
             return overflow();
+    // Checked before rounding up, so that the largest unsigned value cannot wrap to zero.
+    if (m > maxMagnitude)
+        return overflow();
     if (int(fraction.size()) > targetScale && fraction[std::size_t(targetScale)] >= '5')
         ++m;
     if (m > maxMagnitude)

@@ -107,32 +107,6 @@ QString anchorOf(const QString &abs)
     return best;
 }
 
-Status writeAll(int fd, const char *data, qint64 size, const QString &where)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return failWithErrno(errno, where);
-        }
-        data += n;
-        size -= n;
-    }
-    return {};
-}
-
-void syncDirectory(const QString &dir)
-{
-    // Best effort: some file systems refuse fsync on a directory, and the data itself is
-    // already on the disk by then.
-    const int fd = ::open(encoded(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 int renameNoReplace(const QString &from, const QString &to)
 {
     return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, encoded(from).constData(), AT_FDCWD,
@@ -567,6 +541,30 @@ Status replaceWith(const QString &from, const QString &to)
         return failWithErrno(errno, to);
     syncDirectory(parentOf(to));
     return {};
+}
+
+Status writeAll(int fd, const char *data, qint64 size, const QString &where)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return failWithErrno(errno, where);
+        }
+        data += n;
+        size -= n;
+    }
+    return {};
+}
+
+void syncDirectory(const QString &dir)
+{
+    const int fd = ::open(encoded(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 Status syncFile(int fd, const QString &where)

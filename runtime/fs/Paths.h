@@ -96,6 +96,11 @@ struct TempFile
 [[nodiscard]] Status replaceWith(const QString &from, const QString &to);
 // Flushes the written data of an open descriptor to the disk.
 [[nodiscard]] Status syncFile(int fd, const QString &where);
+// Writes all of `data` to an open descriptor, going on after short writes and interruptions.
+[[nodiscard]] Status writeAll(int fd, const char *data, qint64 size, const QString &where);
+// Makes the entries of `dir` durable after a rename or an unlink. Best effort: some file
+// systems cannot sync a directory, and the data itself is on the disk by then.
+void syncDirectory(const QString &dir);
 // The error for a failed system call: errno mapped to FileNotFound, AccessDenied, AlreadyExists,
 // DiskFull, InvalidName or IoError, with `where` the path concerned.
 std::unexpected<Error> failWithErrno(int errnum, const QString &where);

@@ -574,6 +574,9 @@ Status ExcelService::poke(int workbook, const QString &item, const QString &valu
 
     const bool block = rows.size() > 1 || rows.front().size() > 1;
     const bool isRange = range->rowCount() > 1 || range->columnCount() > 1;
+    // A range poke empties the whole range, so it is bounded like a formatting command.
+    if (isRange && qint64(range->rowCount()) * range->columnCount() > kMaxFormattedCells)
+        return fail(ErrorCode::Overflow, item, QStringLiteral("Too many cells for one poke"));
     // Check everything first: a poke is taken whole or not at all.
     for (int i = 0; i < rows.size(); ++i) {
         for (int j = 0; j < rows.at(i).size(); ++j) {

@@ -383,7 +383,8 @@ public:
             } else if (name == u"row") {
                 const QStringView r = attributes.value("r"_L1);
                 if (r.isEmpty()) {
-                    ++row;
+                    if (++row > CellRange::kMaxRows)
+                        return damaged(entry, QStringLiteral("bad row number"));
                 } else {
                     bool ok = false;
                     row = r.toInt(&ok);

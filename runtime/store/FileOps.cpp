@@ -3,14 +3,7 @@
 #include "runtime/fs/Paths.h"
 
 #include <QFile>
-#include <QFileInfo>
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-
-#include <fcntl.h>
-#include <stdio.h>
 #include <unistd.h>
 
 namespace zemor::runtime::store::fileops {
@@ -37,15 +30,6 @@ Result<bool> renameNoReplace(const QString &from, const QString &to)
     if (renamed.error().code == ErrorCode::AlreadyExists)
         return false;
     return std::unexpected(renamed.error());
-}
-
-void syncDirectory(const QString &dir)
-{
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 void removeWithJournal(const QString &path)

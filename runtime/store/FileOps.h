@@ -2,8 +2,8 @@
 
 // File-system steps of the keyed-file layer that must not lose a file: building a file under a
 // name of its own beside the target and giving it the target's name only when complete, and
-// making a directory change durable. Free functions; they own nothing and report failures as
-// errors naming the path concerned.
+// cleaning up after a failed build. Free functions over runtime/fs; they own nothing and report
+// failures as errors naming the path concerned.
 
 #include "runtime/core/Error.h"
 
@@ -22,10 +22,6 @@ bool isBlankPath(QStringView path);
 // Gives `from` the name `to` only when no file has that name: true when renamed, false when
 // `to` exists (and `from` is left).
 [[nodiscard]] Result<bool> renameNoReplace(const QString &from, const QString &to);
-
-// Makes the entries of `dir` durable (after a rename or an unlink); failures are ignored, as
-// some file systems cannot sync a directory.
-void syncDirectory(const QString &dir);
 
 // Removes a database file and its rollback journal, ignoring errors (cleaning up after a
 // failure).

@@ -79,21 +79,6 @@ Result<qint64> readSome(int fd, char *data, qint64 size, const QString &path)
     return done;
 }
 
-Status writeAll(int fd, const char *data, qint64 size, const QString &path)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fs::failWithErrno(errno, path);
-        }
-        data += n;
-        size -= n;
-    }
-    return {};
-}
-
 using Sink = std::function<Status(const char *, qint64)>;
 
 // Checks a whole flat file from its start: header, size and the checksum of the records, which
@@ -149,7 +134,10 @@ Result<Header> checkFile(int fd, const QString &path, int expectedRecordLength, 
                                  .arg(h.count)
                                  .arg(h.recordLength));
 
-    QByteArray buffer(chunkFor(int(h.recordLength)), Qt::Uninitialized);
+    // Bounded by what the file holds: a header claiming huge records must not make us allocate
+    // them before the size check has said whether they exist.
+    QByteArray buffer(qsizetype(std::min<quint64>(quint64(chunkFor(int(h.recordLength))), body)),
+                      Qt::Uninitialized);
     quint32 crc = quint32(::crc32(0, nullptr, 0));
     qint64 left = qint64(body);
     while (left > 0) {
@@ -210,7 +198,8 @@ Result<FlatFile::Writer> FlatFile::Writer::create(const QString &name, int recor
     writer.m_tempPath = temp->path;
     // The header is written again with the count and checksum on commit.
     const QByteArray header = encodeHeader(quint32(recordLength), 0, 0);
-    if (auto written = writeAll(writer.m_fd, header.constData(), header.size(), *path); !written)
+    if (auto written = fs::writeAll(writer.m_fd, header.constData(), header.size(), *path);
+        !written)
         return std::unexpected(writer.spoil(written.error()).error());
     writer.m_buffer.reserve(chunkFor(recordLength) + recordLength);
     return writer;
@@ -236,7 +225,7 @@ Result<FlatFile::Writer> FlatFile::Writer::openForAppend(const QString &name, in
     const int target = writer->m_fd;
     const QString tempPath = writer->m_tempPath;
     auto checked = checkFile(source, *path, recordLength, [&](const char *data, qint64 size) {
-        return writeAll(target, data, size, tempPath);
+        return fs::writeAll(target, data, size, tempPath);
     });
     closeFd(source);
     if (!checked)
@@ -299,7 +288,7 @@ Status FlatFile::Writer::flushBuffer()
 {
     if (m_buffer.isEmpty())
         return {};
-    if (auto written = writeAll(m_fd, m_buffer.constData(), m_buffer.size(), m_path); !written)
+    if (auto written = fs::writeAll(m_fd, m_buffer.constData(), m_buffer.size(), m_path); !written)
         return spoil(written.error());
     m_buffer.clear();
     return {};

@@ -2,6 +2,7 @@
 // anew, in place when SQLite can still free the old index pages, else in a new file that takes
 // the old one's name.
 
+#include "runtime/fs/Paths.h"
 #include "runtime/store/FileOps.h"
 #include "runtime/store/KeyedFileImpl.h"
 
@@ -212,7 +213,7 @@ Status KeyedFile::Impl::rebuildIntoNewFile()
             ErrorCode::IoError, path,
             QStringLiteral("Input/Output Error: %1").arg(QString::fromLocal8Bit(std::strerror(e))));
     }
-    fileops::syncDirectory(QFileInfo(path).absolutePath());
+    fs::syncDirectory(QFileInfo(path).absolutePath());
     lock.swap(newLock);
     newLock.release(); // the old file's locks; its name now belongs to the new file
     return openConnection();

@@ -1,5 +1,6 @@
 #include "runtime/store/KeyedFile.h"
 
+#include "runtime/fs/Paths.h"
 #include "runtime/store/FileOps.h"
 #include "runtime/store/KeyedFileImpl.h"
 
@@ -74,7 +75,7 @@ Status KeyedFile::create(const QString &path, const RecordLayout &layout)
         fileops::removeWithJournal(*temp);
     if (!renamed)
         return std::unexpected(renamed.error());
-    fileops::syncDirectory(info.absolutePath());
+    fs::syncDirectory(info.absolutePath());
     return {};
 }
 
@@ -94,7 +95,7 @@ Status KeyedFile::remove(const QString &path)
     // A journal left by a crash belongs to the file removed.
     ::unlink(QFile::encodeName(path + QStringLiteral("-journal")).constData());
     lock.release();
-    fileops::syncDirectory(QFileInfo(path).absolutePath());
+    fs::syncDirectory(QFileInfo(path).absolutePath());
     return {};
 }
 

@@ -16,12 +16,15 @@ const QString keyY = QStringLiteral("Y");
 const QString keyWidth = QStringLiteral("Width");
 const QString keyHeight = QStringLiteral("Height");
 const QString keyMaximized = QStringLiteral("Maximized");
+// Far beyond any desktop; a stored value past it is damage, and would overflow QRect's edges.
+constexpr int maxCoordinate = 1 << 20;
 
 std::optional<int> number(const ini::IniFile &ini, QStringView section, const QString &key)
 {
     bool ok = false;
     const int value = ini.value(section, key).trimmed().toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
+    return ok && value >= -maxCoordinate && value <= maxCoordinate ? std::optional<int>(value)
+                                                                   : std::nullopt;
 }
 
 qint64 squaredDistance(const QRect &a, const QRect &b)

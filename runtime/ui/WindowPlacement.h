@@ -10,11 +10,11 @@
 //
 // WindowPlacement reads and writes through an IniFile that the caller owns (the program keeps
 // one for all windows) and never shows anything. A window without a section, or with values that
-// are missing, not numbers or not positive sizes, keeps the placement it has: restore() changes
-// nothing and answers false. A stored placement is fitted to the screens there are now: a size
-// larger than the screen is cut to it and a position that would leave the window off every
-// screen (a second monitor since removed) is moved onto the nearest one, so a window never
-// opens where it cannot be reached.
+// are missing, not numbers, not positive sizes or far beyond any desktop, keeps the placement it
+// has: restore() changes nothing and answers false. A stored placement is fitted to the screens
+// there are now: a size larger than the screen is cut to it and a position that would leave the
+// window off every screen (a second monitor since removed) is moved onto the nearest one, so a
+// window never opens where it cannot be reached.
 
 #include "runtime/core/Error.h"
 #include "runtime/ini/IniFile.h"

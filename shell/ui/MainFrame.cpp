@@ -6,6 +6,7 @@
 #include "runtime/fs/Paths.h"
 #include "runtime/image/ImageLoader.h"
 #include "runtime/ini/IniFile.h"
+#include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/WindowPlacement.h"
 #include "shell/AppState.h"
@@ -261,6 +262,7 @@ QWidget *MainFrame::startProcedure(const QString &name, bool ownWindow)
         return nullptr;
     }
     connect(window, &QObject::destroyed, this, [context] { delete context; });
+    m_windows.removeIf([](const QPointer<QWidget> &gone) { return gone.isNull(); });
     m_windows.append(window);
     return window;
 }
@@ -295,9 +297,7 @@ void MainFrame::openUserSettings()
 
 void MainFrame::choosePrinter()
 {
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>();
-    QPrintDialog dialog(m_printer.get(), this);
+    QPrintDialog dialog(&runtime::report::ProgramPrinter::instance(), this);
     dialog.exec();
 }
 

@@ -18,10 +18,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <memory>
-
 class QAction;
-class QPrinter;
 class QSpinBox;
 class QToolButton;
 
@@ -93,7 +90,6 @@ private:
     QSpinBox *m_year = nullptr;
     QList<QAction *> m_actions;
     QList<QPointer<QWidget>> m_windows;
-    std::unique_ptr<QPrinter> m_printer;
 };
 
 } // namespace zemor::shell::ui

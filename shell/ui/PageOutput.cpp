@@ -1,15 +1,13 @@
 #include "shell/ui/PageOutput.h"
 
 #include "runtime/report/PageRenderer.h"
-
-#include <QPrinter>
+#include "runtime/report/ProgramPrinter.h"
 
 namespace zemor::shell::ui {
 
 runtime::Status PrinterOutput::print(const runtime::report::PageList &pages)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    return runtime::report::PageRenderer::print(pages, printer);
+    return runtime::report::PageRenderer::print(pages, runtime::report::ProgramPrinter::instance());
 }
 
 runtime::Status PdfOutput::print(const runtime::report::PageList &pages)

@@ -105,6 +105,10 @@ void TestRecords::textRoundTrip_data()
     row("not a number", "otchet", "OTC:CODUCH", u"12a"_s, {}, ErrorCode::InvalidData);
     row("real", "Pokas", "POK:HISLO", u"0.1"_s, u"0.1"_s);
     row("real negative", "Pokas", "POK:HISLO", u"-1e+300"_s, u"-1e+300"_s);
+    row("real comma", "Pokas", "POK:HISLO", u"2,5"_s, u"2.5"_s);
+    row("real not a number", "Pokas", "POK:HISLO", u"nan"_s, {}, ErrorCode::InvalidData);
+    row("real infinite", "Pokas", "POK:HISLO", u"-inf"_s, {}, ErrorCode::InvalidData);
+    row("real beyond a double", "Pokas", "POK:HISLO", u"1e999"_s, {}, ErrorCode::InvalidData);
     row("string", "forma", "FOR:COD", u"62"_s, u"62"_s);
     row("string Russian", "forma", "FOR:NAME", u"Сведения о сети"_s, u"Сведения о сети"_s);
     row("string cut", "forma", "FOR:COD", u"ОТЧЕТ №12345"_s, u"ОТЧЕТ №123"_s);

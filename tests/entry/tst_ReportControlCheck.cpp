@@ -77,6 +77,7 @@ private Q_SLOTS:
     void tableRule();
     void faultyRulesToldOncePerCheck();
     void unknownTableOfReportRow();
+    void repeatedRowCodeNamesItsFirstRow();
     void exactArithmeticAtTheLimits();
     void valueTooLargeIsRefused();
     void listOrderAndRunMode();
@@ -272,6 +273,24 @@ void TestReportControlCheck::unknownTableOfReportRow()
         check.check(form, {row(60, 1000, {"1", "2"})}, tables(), rules, catalogue());
     QVERIFY(unnamed);
     QCOMPARE(unnamed->first().text, u"т1000с?60 г2(2)= (1)г1"_s);
+}
+
+void TestReportControlCheck::repeatedRowCodeNamesItsFirstRow()
+{
+    // Two rows of one table print the same code: a column rule on that code is checked on the
+    // first of them, as a look-up of the code in the catalogue finds it.
+    RowCatalogue c = catalogue();
+    c.add({4, 1000, u"2"_s, 4});
+    c.add({5, 1000, u"2"_s, 5});
+    QCOMPARE(c.rowByCode(1000, u"2"_s)->id, 4);
+    FormRules rules;
+    rules.columnRules = {columnRule(1, 1000, u"2"_s, 2, 1, {1})};
+    const ReportRows rows{row(4, 1000, {"1", "3"}), row(5, 1000, {"1", "7"})};
+    ReportControlCheck check;
+    const auto failures = check.check(form, rows, tables(), rules, c);
+    QVERIFY(failures);
+    QCOMPARE(failures->size(), 1);
+    QCOMPARE(failures->first().deviation, dec("2"));
 }
 
 void TestReportControlCheck::exactArithmeticAtTheLimits()

@@ -481,6 +481,8 @@ void TestReportSession::emptyReportSurvivesSaving()
     {
         ReportSession s(*m_ctx, &m_prompter);
         QVERIFY(s.open(id));
+        // Its all-zero record is no data: saving it empty again asks nothing.
+        QVERIFY(!s.hasData());
         QVERIFY(s.checkReport());
         QVERIFY(s.modified());
         m_prompter.reset();
@@ -499,6 +501,9 @@ void TestReportSession::emptyReportSurvivesSaving()
         QVERIFY(s.open(id));
         dataRow = s.entryRows()[1].rowId;
         s.storeValue(1, 1, units(1000));
+        // A value typed in place counts before it is copied into the whole report, so an empty
+        // save would ask before dropping it.
+        QVERIFY(s.hasData());
         s.syncReportQueue();
         QVERIFY(s.saveReport());
         QVERIFY(s.close());
@@ -772,6 +777,10 @@ void TestReportSession::totalsComputedAndChecked()
     QCOMPARE(s.entryRows()[2].value(1), units(6000));
     QCOMPARE(s.entryRows()[0].value(1), units(18000));
     QCOMPARE(s.entryRows()[0].value(2), units(6000));
+    // The totals are in the whole report at once, not only on the screen.
+    const ReportRow *total = findRow(s.reportRows(), s.entryRows()[0].rowId);
+    QVERIFY(total);
+    QCOMPARE(total->value(1), units(18000));
     auto failures = s.checkReport();
     QVERIFY(failures);
     QVERIFY2(failures->isEmpty(),

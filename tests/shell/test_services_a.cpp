@@ -124,6 +124,7 @@ private Q_SLOTS:
     void formAccessSaveRefusedWhileHeld();
     void formAccessSavesToTheYearItRead();
     void formAccessSkipsRemovedForm();
+    void formAccessUnreadableIsReported();
 
     void rebuildOneForm_data();
     void rebuildOneForm();
@@ -441,6 +442,28 @@ void ServicesATest::formAccessSkipsRemovedForm()
     const QMap<qint64, int> after = storedFlags(2026);
     QVERIFY(!after.contains(removed));
     QCOMPARE(after.value(kept), int(forms.entries().at(1).vkl));
+}
+
+void ServicesATest::formAccessUnreadableIsReported()
+{
+    WorkDir dir(true);
+    {
+        // The records are cut short behind the program's back: the file opens, nothing reads.
+        sqlite3 *db = nullptr;
+        const QString path = onDisk(FormAccess::formaFileName(2026));
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        const int rc =
+            sqlite3_exec(db, "UPDATE records SET data = X'00'", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        QCOMPARE(rc, SQLITE_OK);
+    }
+    ScriptedPrompter prompter;
+    data::DataContext data(&prompter);
+    FormAccess forms(data);
+    QVERIFY(!forms.load(2026));
+    QVERIFY(forms.entries().isEmpty());
+    QCOMPARE(prompter.messages.size(), 1);
+    QVERIFY(prompter.texts().first().contains(QStringLiteral("forma"), Qt::CaseInsensitive));
 }
 
 void ServicesATest::rebuildOneForm_data()

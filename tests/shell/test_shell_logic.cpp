@@ -18,7 +18,10 @@
 #include "shell/SettingsPicker.h"
 #include "shell/UserSettings.h"
 
+#include <QFile>
 #include <QTest>
+
+#include <sqlite3.h>
 
 using namespace zemor;
 using namespace zemor::shell;
@@ -105,6 +108,20 @@ void addForm(data::DataContext &data, qint64 code, const QString &name, quint8 t
     });
 }
 
+// Cuts the stored bytes of every record of a keyed file short behind the program's back, as a
+// damaged disk would: the file still opens, but no record of it can be read.
+void damageRecords(const QString &path)
+{
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    char *error = nullptr;
+    const int rc = sqlite3_exec(db, "UPDATE records SET data = X'00'", nullptr, nullptr, &error);
+    const QString message = QString::fromUtf8(error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+    QVERIFY2(rc == SQLITE_OK, qPrintable(message));
+}
+
 QList<qint64> codesOf(const QList<PickEntry> &entries)
 {
     QList<qint64> codes;
@@ -143,6 +160,8 @@ private Q_SLOTS:
     void saveRefusesFolderWithoutSeparator();
     void failedSaveIsNotApplied();
     void unreadableSettingsDoNotOpen();
+    void blankWorkFolderCanBeSaved();
+    void unreadableRecordsAreReported();
 
     void formsWithDeadlines();
     void formsWithoutDeadlineFile();
@@ -449,6 +468,81 @@ void ShellLogicTest::unreadableSettingsDoNotOpen()
     QFile file(dir.filePath(u"USER1.DAT"_qs));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray(4096, 'x'));
+}
+
+void ShellLogicTest::blankWorkFolderCanBeSaved()
+{
+    // A stored record without a work folder: the window does not show that folder, so the save
+    // must not be refused for it.
+    WorkDir dir;
+    ScriptedPrompter prompter;
+    data::DataContext data(&prompter);
+    test::addRecord(data, FileId::USER1, [](QByteArray &bytes) {
+        data::User1Record r(bytes);
+        r.setTipUser(2);
+        r.setKodUser(17);
+    });
+    AppState state;
+    SettingsEditor editor(data, state, prompter);
+    QVERIFY(editor.load());
+    QVERIFY(!editor.isNew());
+    QCOMPARE(editor.save(), SettingsEditor::SaveOutcome::Saved);
+    QCOMPARE(prompter.texts(), QStringList{SettingsEditor::savedText()});
+    QCOMPARE(state.globKodUser, 17);
+    QByteArray stored =
+        UserSettings::readRecord(data).value_or(std::nullopt).value_or(QByteArray());
+    QCOMPARE(data::User1Record(stored).temp(), UserSettings::defaultTemp());
+}
+
+void ShellLogicTest::unreadableRecordsAreReported()
+{
+    // Files that open but whose records cannot be read are reported, never taken for empty.
+    WorkDir dir(true);
+    ScriptedPrompter prompter;
+    data::DataContext data(&prompter);
+    for (const char16_t *name : {u"USER1.DAT", u"region1.DAT", u"boln.DAT"}) {
+        const auto path = runtime::fs::resolve(QString::fromUtf16(name));
+        QVERIFY(path);
+        damageRecords(*path);
+    }
+
+    AppState state;
+    UserSettings::startUp(data, state, prompter, dir.path());
+    QCOMPARE(prompter.messages.size(), 2); // the damaged file, then the missing own code
+    QVERIFY(prompter.texts().first().contains(u"USER1"_qs, Qt::CaseInsensitive));
+    QCOMPARE(prompter.texts().last(), UserSettings::noOwnCodeText());
+
+    prompter.messages.clear();
+    SettingsEditor editor(data, state, prompter);
+    QVERIFY(!editor.load());
+    QCOMPARE(prompter.messages.size(), 1);
+
+    prompter.messages.clear();
+    PickFromList pick(data, state, prompter);
+    ScriptedListChooser lists;
+    qint64 code = 7;
+    PickFromList::Request request;
+    request.code = &code;
+    QCOMPARE(pick.run(PickFromList::DistrictsWithRegion, request, lists),
+             PickFromList::Outcome::Failed);
+    QCOMPARE(lists.calls, 0);
+    QCOMPARE(code, 7);
+    QCOMPARE(prompter.messages.size(), 1);
+    QVERIFY(prompter.texts().first().contains(u"region1"_qs, Qt::CaseInsensitive));
+
+    prompter.messages.clear();
+    PickInstitution institutions(data, state);
+    ScriptedInstitutionChooser chooser;
+    qint32 institution = 7;
+    QString name = u"как было"_qs;
+    PickInstitution::Request which;
+    which.code = &institution;
+    which.name = &name;
+    QCOMPARE(institutions.run(which, chooser), PickInstitution::Outcome::Failed);
+    QCOMPARE(chooser.calls, 0);
+    QCOMPARE(institution, 7);
+    QCOMPARE(prompter.messages.size(), 1);
+    QVERIFY(prompter.texts().first().contains(u"boln"_qs, Qt::CaseInsensitive));
 }
 
 // ---- the generic pick list ------------------------------------------------------------------

@@ -19,8 +19,11 @@
 #include "data/records/User1Record.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
+#include "runtime/store/TextLineFile.h"
 #include "support/ScriptedPrompter.h"
 #include "tools/DemoBuilder.h"
+#include "tools/DemoCatalogue.h"
+#include "tools/DemoHelp.h"
 #include "tools/DemoReports.h"
 
 #include <QDir>
@@ -432,6 +435,73 @@ private Q_SLOTS:
         const StoredYear y2026(m_root, 2026);
         QVERIFY(y2026.reportCount() > 0);
         QCOMPARE(y2026.intraFormFailures(), QSet<QString>());
+    }
+
+    // The text files are read by fixed character positions: each line must hold what its
+    // reader expects there, in Windows-1251 with CR LF line ends.
+    void textFilesKeepTheirColumns()
+    {
+        const tools::DemoCatalogue &cat = tools::demoCatalogue();
+        const auto linesOf = [](const QString &path) -> QStringList {
+            QFile raw(path);
+            if (!raw.open(QIODevice::ReadOnly))
+                return {};
+            const QByteArray bytes = raw.readAll();
+            if (bytes.count("\r\n") != bytes.count('\n') || !bytes.endsWith("\r\n"))
+                return {};
+            return runtime::store::TextLineFile::readTextLines(path).value_or(QStringList());
+        };
+        const auto number = [](const QString &line, int from, int count) {
+            bool ok = false;
+            const int n = line.mid(from - 1, count).trimmed().toInt(&ok);
+            return ok ? n : -1;
+        };
+
+        for (int year : tools::demoYears()) {
+            const QString yearDir = m_root + u'/' + QString::number(year);
+            const QStringList deadlines = linesOf(yearDir + u"/sroki.txt"_s);
+            QCOMPARE(deadlines.size(), cat.forms.size());
+            for (const QString &line : deadlines) {
+                const tools::DemoForm *form = cat.form(number(line, 1, 4));
+                QVERIFY2(form, qPrintable(line));
+                QCOMPARE(line.mid(4), form->deadline);
+            }
+
+            const QStringList calculations = linesOf(yearDir + u"/Rash.txt"_s);
+            QCOMPARE(calculations.size(), cat.calculations.size());
+            for (const QString &line : calculations) {
+                const int form = number(line, 1, 4);
+                const int table = number(line, 6, 5);
+                const QChar kind = line.at(11);
+                const int id = number(line, 13, 5);
+                if (kind == u'g') {
+                    const tools::DemoColumnRule *rule = cat.columnRule(id);
+                    QVERIFY2(rule && rule->form == form && rule->table == table, qPrintable(line));
+                } else {
+                    QCOMPARE(kind, QChar(u's'));
+                    const tools::DemoRowRule *rule = cat.rowRule(id);
+                    QVERIFY2(rule && rule->form == form, qPrintable(line));
+                    const tools::DemoTable *of = cat.form(form)->tableOfRow(rule->leftRow);
+                    QVERIFY2(of && of->code == table, qPrintable(line));
+                }
+            }
+        }
+
+        const QStringList formulas = linesOf(m_root + u"/SpisMF.TXT"_s);
+        QCOMPARE(formulas.size(), 2 * cat.interFormRules.size());
+        for (qsizetype i = 0; i < cat.interFormRules.size(); ++i) {
+            const tools::DemoInterFormRule &rule = cat.interFormRules.at(i);
+            QCOMPARE(number(formulas.at(2 * i), 1, 3), rule.id);
+            QCOMPARE(formulas.at(2 * i).mid(3), rule.name);
+            QCOMPARE(formulas.at(2 * i + 1), rule.text);
+        }
+
+        const QStringList help = linesOf(m_root + u"/help.TXT"_s);
+        QCOMPARE(help.size(), tools::DemoHelp::sections().size());
+        for (const QString &line : help) {
+            QVERIFY2(QFileInfo::exists(m_root + u'/' + line.left(20).trimmed()), qPrintable(line));
+            QVERIFY2(!line.mid(20, 50).trimmed().isEmpty(), qPrintable(line));
+        }
     }
 
     void existingDirectoryIsNotWrittenInto()

@@ -32,6 +32,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -210,6 +211,8 @@ private Q_SLOTS:
     void givenReportDeletedTellsTheCaller();
     void failedWriteKeepsTheWindow_data();
     void failedWriteKeepsTheWindow();
+    void markerLeftBehindStillEnds_data();
+    void markerLeftBehindStillEnds();
     void changeOfFormOrInstitution_data();
     void changeOfFormOrInstitution();
     void lastValueFieldStoresWhenLeftForward();
@@ -362,7 +365,18 @@ void TestEntryWindows::reportFromChoiceToReopening()
         QVERIFY(!findControl<QLineEdit>(form, u"?QT:DATA5"));
         typeRow(form, u"1.1"_s, {u"3"_s, u"1"_s, u"2"_s, u"0"_s});
         typeRow(form, u"1.2"_s, {u"6"_s, u"2"_s, u"4"_s, u"7"_s});
+        // The failed rule's fields are flagged: its left column with the relation and the
+        // terms' sum, its terms with "?"; the next row shown clears them.
+        QStringList flags;
+        for (int n = 1; n <= 4; ++n)
+            flags << findControl<QLabel>(form, u"?FLAG_%1"_s.arg(n))->text();
+        QVERIFY2(flags.contains(u"?"_s), qPrintable(flags.join(u',')));
+        QVERIFY2(std::any_of(flags.cbegin(), flags.cend(),
+                             [](const QString &f) { return f.size() > 1 && f.startsWith(u'?'); }),
+                 qPrintable(flags.join(u',')));
         typeRow(form, u"1.3"_s, {u"9"_s, u"3"_s, u"6"_s, u"0"_s});
+        for (int n = 1; n <= 4; ++n)
+            QVERIFY(findControl<QLabel>(form, u"?FLAG_%1"_s.arg(n))->text().isEmpty());
         QVERIFY(form->grab().save(artifactPath(u"entry_row_form.png"_s)));
     });
     QTest::keyClick(list, Qt::Key_Return);
@@ -677,6 +691,63 @@ void TestEntryWindows::failedWriteKeepsTheWindow()
     m_prompter.fallback = 2;
     window->close();
     QTRY_VERIFY(!window);
+    QVERIFY(!markerExists(id));
+}
+
+void TestEntryWindows::markerLeftBehindStillEnds_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QList<int>>("answers");
+    QTest::addColumn<int>("records"); // stored afterwards
+    QTest::newRow("close, save") << u"close"_s << QList<int>{1} << 1;
+    QTest::newRow("empty report") << u"empty"_s << QList<int>{1} << 1;
+    QTest::newRow("delete") << u"delete"_s << QList<int>{2} << 0;
+}
+
+void TestEntryWindows::markerLeftBehindStillEnds()
+{
+    // Another writer holds the marker file, so the marker cannot be removed: the report is
+    // still saved or deleted, the window ends (it is not left open over a closed report, nor
+    // refuses to close) and the user is told that the marker stayed.
+    QFETCH(QString, way);
+    QFETCH(QList<int>, answers);
+    QFETCH(int, records);
+    auto choices = choicesFor(12, quietInstitution());
+    const ReportIdentity id = identityOf(*choices);
+    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QVERIFY(window);
+    EntryWindow *entry = asEntryWindow(window);
+    entry->session().storeValue(1, 2, runtime::Decimal::fromUnits(5, 0));
+    entry->session().syncReportQueue();
+
+    data::DataContext holderCtx;
+    QVERIFY(holderCtx.open(data::FileId::WWOD));
+    runtime::store::KeyedFile &holder = holderCtx.file(data::FileId::WWOD);
+    QVERIFY(holder.begin());
+    QVERIFY(holder.setPhysical());
+    QVERIFY(holder.next());
+    QVERIFY(holder.put());
+    const auto wait = runtime::store::KeyedFile::shareWait();
+    runtime::store::KeyedFile::setShareWait(std::chrono::milliseconds(100));
+
+    m_prompter.reset();
+    m_prompter.answers = answers;
+    if (way == u"empty")
+        click(entry, u"?SAVEOTHNUL");
+    else if (way == u"delete")
+        click(entry, u"?DEL1");
+    else
+        window->close();
+    runtime::store::KeyedFile::setShareWait(wait);
+    QVERIFY(holder.rollback());
+    holderCtx.close(data::FileId::WWOD);
+
+    QTRY_VERIFY(!window);
+    QVERIFY(m_prompter.messages.last().icon == runtime::MessageIcon::Error);
+    QVERIFY(m_prompter.lastText().startsWith(u"Отметка о занятости отчета не снята|"_s));
+    QCOMPARE(stored(id).size(), records);
+    // The session kept the marker as its own, so once the file was free again the window's
+    // end removed it after all.
     QVERIFY(!markerExists(id));
 }
 

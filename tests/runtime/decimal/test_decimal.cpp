@@ -250,6 +250,9 @@ void DecimalTest::fromString_data()
     QTest::newRow("non-ASCII digit") << u"١٢"_s << QString() << invalid;
     QTest::newRow("beyond 128 bits")
         << u"1000000000000000000000000000000000000000"_s << QString() << overflow;
+    // 18 places read 2^128 - 1 units; rounding the 19th place up must not wrap them to zero.
+    QTest::newRow("rounding up past 128 bits")
+        << u"340282366920938463463.3746074317682114555"_s << QString() << overflow;
 }
 
 void DecimalTest::fromString()

@@ -235,6 +235,12 @@ void OfficeServerTest::pokedBlocksFillSeveralCells()
     QVERIFY(!book->cell(31, 1));
     QCOMPARE(book->cell(11, 5)->text, QStringLiteral("single"));
     QVERIFY(!book->cell(12, 2)); // an empty poke empties the template's cell
+    // A range over most of the sheet is refused at once instead of emptying it cell by cell.
+    const Status huge =
+        server.poke(channel, QStringLiteral("R1C1:R1048576C16384"), QStringLiteral("x"));
+    QVERIFY(!huge);
+    QCOMPARE(huge.error().code, ErrorCode::Overflow);
+    QCOMPARE(book->cell(20, 1)->text, QStringLiteral("a"));
     CHECK_OK(server.close(channel));
 }
 

@@ -131,6 +131,10 @@ void XlsxTest::damagedFilesAreRefused_data()
         << replaced(sheet, QByteArray("<worksheet><sheetData><row r=\"1048577\"/>"
                                       "</sheetData></worksheet>"))
         << QByteArray() << ErrorCode::DamagedFile;
+    QTest::newRow("unnumbered row after the last row")
+        << replaced(sheet, QByteArray("<worksheet><sheetData><row r=\"1048576\"/>"
+                                      "<row><c><v>1</v></c></row></sheetData></worksheet>"))
+        << QByteArray() << ErrorCode::DamagedFile;
     QTest::newRow("number that is not one")
         << replaced(sheet, QByteArray("<worksheet><sheetData><row r=\"1\"><c r=\"A1\">"
                                       "<v>12,5</v></c></row></sheetData></worksheet>"))

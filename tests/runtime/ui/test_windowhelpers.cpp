@@ -121,6 +121,8 @@ void WindowHelpersTest::placementNotUsable_data()
     QTest::newRow("zero width") << QByteArray("[Main]\r\nX=1\r\nY=1\r\nWidth=0\r\nHeight=200\r\n");
     QTest::newRow("negative height")
         << QByteArray("[Main]\r\nX=1\r\nY=1\r\nWidth=300\r\nHeight=-20\r\n");
+    QTest::newRow("beyond any desktop")
+        << QByteArray("[Main]\r\nX=2147483000\r\nY=1\r\nWidth=10000\r\nHeight=200\r\n");
 }
 
 void WindowHelpersTest::placementNotUsable()
