@@ -9,34 +9,33 @@
 //
 // The files are made in a temporary working directory and removed at the end.
 
+#include "bench/support/PlainSqlite.h"
 #include "data/DataContext.h"
 #include "entry/ReportStore.h"
 #include "runtime/fs/Paths.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <string>
 #include <vector>
 
 using namespace zemor;
 using namespace zemor::entry;
+using namespace zemor::bench;
 
 namespace {
 
 constexpr int benchYear = 2025;
 constexpr int benchForm = 12;
-constexpr int recordSize = 330;
+constexpr int recordSize = bench::plainRecordSize;
 constexpr qint32 benchInstitution = 501;
 constexpr qint32 benchPeriod = 0;
 
@@ -60,15 +59,6 @@ ReportRows makeReport(int rows)
 
 // --- the baseline's records: the same bytes the store writes
 
-void packDecimal(unsigned char *p, int bytes, std::uint64_t v)
-{
-    std::memset(p, 0, bytes);
-    for (int pos = 2 * bytes - 1; pos >= 1 && v; --pos, v /= 10) {
-        const auto d = static_cast<unsigned char>(v % 10);
-        p[pos / 2] |= pos % 2 == 0 ? static_cast<unsigned char>(d << 4) : d;
-    }
-}
-
 std::vector<unsigned char> baselineRecords(const ReportRows &report)
 {
     std::vector<unsigned char> all(report.size() * recordSize);
@@ -77,72 +67,15 @@ std::vector<unsigned char> baselineRecords(const ReportRows &report)
         const ReportRow &row = report[i];
         r[0] = 1;
         std::memcpy(r + 1, &benchInstitution, 4);
-        packDecimal(r + 5, 3, std::uint64_t(row.table));
+        packDigits(r + 5, 3, std::uint64_t(row.table));
         std::memcpy(r + 8, &benchPeriod, 4);
         r[12] = 0;
         const auto id = static_cast<std::int16_t>(row.rowId);
         std::memcpy(r + 13, &id, 2);
         for (int n = 0; n < valueCount; ++n)
-            packDecimal(r + 15 + 9 * n, 9, std::uint64_t(qint64(row.values[size_t(n)].units())));
+            packDigits(r + 15 + 9 * n, 9, std::uint64_t(qint64(row.values[size_t(n)].units())));
     }
     return all;
-}
-
-unsigned char *putLong(unsigned char *o, const unsigned char *p)
-{
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    v ^= 0x80000000u;
-    *o++ = static_cast<unsigned char>(v >> 24);
-    *o++ = static_cast<unsigned char>(v >> 16);
-    *o++ = static_cast<unsigned char>(v >> 8);
-    *o++ = static_cast<unsigned char>(v);
-    return o;
-}
-
-unsigned char *putShort(unsigned char *o, const unsigned char *p)
-{
-    std::uint16_t v;
-    std::memcpy(&v, p, 2);
-    v ^= 0x8000u;
-    *o++ = static_cast<unsigned char>(v >> 8);
-    *o++ = static_cast<unsigned char>(v);
-    return o;
-}
-
-struct Blobs
-{
-    unsigned char k[4][16];
-    int n[4];
-};
-
-void baselineKeys(const unsigned char *r, Blobs &b)
-{
-    unsigned char *o = b.k[0];
-    *o++ = r[0];
-    o = putShort(o, r + 13);
-    b.n[0] = static_cast<int>(o - b.k[0]);
-    o = putLong(b.k[1], r + 8);
-    o = putLong(o, r + 1);
-    o = putShort(o, r + 13);
-    b.n[1] = static_cast<int>(o - b.k[1]);
-    o = putLong(b.k[2], r + 1);
-    *o++ = static_cast<unsigned char>(0x10 | (r[5] & 0x0F));
-    *o++ = r[6];
-    *o++ = r[7];
-    o = putShort(o, r + 13);
-    b.n[2] = static_cast<int>(o - b.k[2]);
-    o = putShort(b.k[3], r + 13);
-    o = putLong(o, r + 8);
-    b.n[3] = static_cast<int>(o - b.k[3]);
-}
-
-void check(int rc, sqlite3 *db, const char *what)
-{
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        std::fprintf(stderr, "baseline %s: %s\n", what, sqlite3_errmsg(db));
-        std::exit(1);
-    }
 }
 
 class Baseline
@@ -150,13 +83,8 @@ class Baseline
 public:
     explicit Baseline(QString path) : m_path(std::move(path))
     {
-        sqlite3 *db = open();
-        exec(db, "CREATE TABLE records(id INTEGER PRIMARY KEY, data BLOB NOT NULL, k0 BLOB, "
-                 "k1 BLOB, k2 BLOB, k3 BLOB)");
-        exec(db, "CREATE INDEX key0 ON records(k0)");
-        exec(db, "CREATE UNIQUE INDEX key1 ON records(k1)");
-        exec(db, "CREATE INDEX key2 ON records(k2)");
-        exec(db, "CREATE INDEX key3 ON records(k3)");
+        sqlite3 *db = openPlain(m_path);
+        createRecordsTable(db);
         sqlite3_close_v2(db);
     }
 
@@ -173,7 +101,7 @@ public:
 
     void save(const std::vector<unsigned char> &records)
     {
-        sqlite3 *db = open();
+        sqlite3 *db = openPlain(m_path);
         exec(db, "BEGIN IMMEDIATE");
         unsigned char lo[8], hi[9];
         range(lo, hi);
@@ -182,17 +110,9 @@ public:
         sqlite3_bind_blob(del, 2, hi, 9, SQLITE_STATIC);
         check(sqlite3_step(del), db, "delete");
         sqlite3_finalize(del);
-        sqlite3_stmt *insert =
-            prepare(db, "INSERT INTO records(data, k0, k1, k2, k3) VALUES(?1, ?2, ?3, ?4, ?5)");
-        for (size_t at = 0; at < records.size(); at += recordSize) {
-            Blobs b;
-            baselineKeys(records.data() + at, b);
-            sqlite3_bind_blob(insert, 1, records.data() + at, recordSize, SQLITE_STATIC);
-            for (int k = 0; k < 4; ++k)
-                sqlite3_bind_blob(insert, k + 2, b.k[k], b.n[k], SQLITE_STATIC);
-            check(sqlite3_step(insert), db, "insert");
-            sqlite3_reset(insert);
-        }
+        sqlite3_stmt *insert = prepare(db, insertRecordSql);
+        for (size_t at = 0; at < records.size(); at += recordSize)
+            insertRecord(db, insert, records.data() + at);
         sqlite3_finalize(insert);
         exec(db, "COMMIT");
         sqlite3_close_v2(db);
@@ -200,7 +120,7 @@ public:
 
     std::int64_t load(std::vector<unsigned char> &out)
     {
-        sqlite3 *db = open();
+        sqlite3 *db = openPlain(m_path);
         unsigned char lo[8], hi[9];
         range(lo, hi);
         sqlite3_stmt *scan =
@@ -220,32 +140,6 @@ public:
     }
 
 private:
-    sqlite3 *open()
-    {
-        sqlite3 *db = nullptr;
-        check(sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db,
-                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                              nullptr),
-              db, "open");
-        exec(db, "PRAGMA synchronous=FULL");
-        exec(db, "PRAGMA journal_mode=DELETE");
-        return db;
-    }
-    static void exec(sqlite3 *db, const char *sql)
-    {
-        char *error = nullptr;
-        if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-            std::fprintf(stderr, "baseline: %s: %s\n", sql, error ? error : "");
-            std::exit(1);
-        }
-    }
-    static sqlite3_stmt *prepare(sqlite3 *db, const char *sql)
-    {
-        sqlite3_stmt *s = nullptr;
-        check(sqlite3_prepare_v2(db, sql, -1, &s, nullptr), db, "prepare");
-        return s;
-    }
-
     QString m_path;
 };
 
@@ -302,23 +196,6 @@ struct Setup
         }
     }
 };
-
-template <class F> double seconds(F &&f)
-{
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-std::int64_t argValue(int argc, char **argv, const char *name, std::int64_t fallback)
-{
-    const std::string prefix = std::string("--") + name + "=";
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], prefix.c_str(), prefix.size()) == 0)
-            return std::atoll(argv[i] + prefix.size());
-    }
-    return fallback;
-}
 
 int report(int argc, char **argv)
 {

@@ -8,31 +8,30 @@
 //
 // The files are made in a temporary directory and removed at the end.
 
+#include "bench/support/PlainSqlite.h"
 #include "runtime/store/KeyedFile.h"
 
 #include <QByteArray>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <random>
-#include <string>
 #include <vector>
 
 using namespace zemor::runtime;
 using namespace zemor::runtime::store;
+using namespace zemor::bench;
 
 namespace {
 
-constexpr int recordSize = 330;
+constexpr int recordSize = plainRecordSize;
 
 RecordLayout reportLayout()
 {
@@ -91,15 +90,6 @@ Fields fieldsOf(std::int64_t i)
     return f;
 }
 
-void packDigits(unsigned char *p, int bytes, std::uint64_t v)
-{
-    std::memset(p, 0, bytes);
-    for (int pos = 2 * bytes - 1; pos >= 1 && v; --pos, v /= 10) {
-        const auto d = static_cast<unsigned char>(v % 10);
-        p[pos / 2] |= pos % 2 == 0 ? static_cast<unsigned char>(d << 4) : d;
-    }
-}
-
 void makeRecord(std::int64_t i, unsigned char *r)
 {
     const Fields f = fieldsOf(i);
@@ -122,76 +112,12 @@ std::vector<unsigned char> makeRecords(std::int64_t count)
     return all;
 }
 
-// --- the baseline's own key blobs, written for these fields only
-
-unsigned char *putLong(unsigned char *o, const unsigned char *p)
-{
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    v ^= 0x80000000u;
-    *o++ = static_cast<unsigned char>(v >> 24);
-    *o++ = static_cast<unsigned char>(v >> 16);
-    *o++ = static_cast<unsigned char>(v >> 8);
-    *o++ = static_cast<unsigned char>(v);
-    return o;
-}
-
-unsigned char *putShort(unsigned char *o, const unsigned char *p)
-{
-    std::uint16_t v;
-    std::memcpy(&v, p, 2);
-    v ^= 0x8000u;
-    *o++ = static_cast<unsigned char>(v >> 8);
-    *o++ = static_cast<unsigned char>(v);
-    return o;
-}
-
-unsigned char *putDecimal3(unsigned char *o, const unsigned char *p)
-{
-    // non-negative codes only
-    *o++ = static_cast<unsigned char>(0x10 | (p[0] & 0x0F));
-    *o++ = p[1];
-    *o++ = p[2];
-    return o;
-}
-
-struct Blobs
-{
-    unsigned char k[4][16];
-    int n[4];
-};
-
-void baselineKeys(const unsigned char *r, Blobs &b)
-{
-    unsigned char *o = b.k[0];
-    *o++ = r[0];
-    o = putShort(o, r + 13);
-    b.n[0] = static_cast<int>(o - b.k[0]);
-    o = putLong(b.k[1], r + 8);
-    o = putLong(o, r + 1);
-    o = putShort(o, r + 13);
-    b.n[1] = static_cast<int>(o - b.k[1]);
-    o = putLong(b.k[2], r + 1);
-    o = putDecimal3(o, r + 5);
-    o = putShort(o, r + 13);
-    b.n[2] = static_cast<int>(o - b.k[2]);
-    o = putShort(b.k[3], r + 13);
-    o = putLong(o, r + 8);
-    b.n[3] = static_cast<int>(o - b.k[3]);
-}
-
 // --- the baseline: plain statements on the same schema, with the same pragmas
 
 class Baseline
 {
 public:
-    explicit Baseline(const QString &path)
-    {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-        exec("PRAGMA synchronous=FULL");
-        exec("PRAGMA journal_mode=DELETE");
-    }
+    explicit Baseline(const QString &path) : m_db(openPlain(path)) {}
     ~Baseline()
     {
         for (sqlite3_stmt *s : {m_insert, m_get, m_scan})
@@ -202,56 +128,24 @@ public:
     void createSchema()
     {
         exec("CREATE TABLE meta(name TEXT PRIMARY KEY, value TEXT NOT NULL)");
-        exec("CREATE TABLE records(id INTEGER PRIMARY KEY, data BLOB NOT NULL, k0 BLOB, k1 BLOB, "
-             "k2 BLOB, k3 BLOB)");
-        exec("CREATE INDEX key0 ON records(k0)");
-        exec("CREATE UNIQUE INDEX key1 ON records(k1)");
-        exec("CREATE INDEX key2 ON records(k2)");
-        exec("CREATE INDEX key3 ON records(k3)");
+        createRecordsTable(m_db);
     }
 
-    void exec(const char *sql)
-    {
-        char *error = nullptr;
-        if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-            std::fprintf(stderr, "baseline: %s: %s\n", sql, error ? error : "");
-            std::exit(1);
-        }
-    }
-
-    sqlite3_stmt *prepare(const char *sql)
-    {
-        sqlite3_stmt *s = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql, -1, &s, nullptr) != SQLITE_OK) {
-            std::fprintf(stderr, "baseline: %s\n", sqlite3_errmsg(m_db));
-            std::exit(1);
-        }
-        return s;
-    }
+    void exec(const char *sql) { zemor::bench::exec(m_db, sql); }
 
     void add(const unsigned char *r)
     {
         if (!m_insert)
-            m_insert =
-                prepare("INSERT INTO records(data, k0, k1, k2, k3) VALUES(?1, ?2, ?3, ?4, ?5)");
-        Blobs b;
-        baselineKeys(r, b);
-        sqlite3_bind_blob(m_insert, 1, r, recordSize, SQLITE_STATIC);
-        for (int k = 0; k < 4; ++k)
-            sqlite3_bind_blob(m_insert, k + 2, b.k[k], b.n[k], SQLITE_STATIC);
-        if (sqlite3_step(m_insert) != SQLITE_DONE) {
-            std::fprintf(stderr, "baseline add: %s\n", sqlite3_errmsg(m_db));
-            std::exit(1);
-        }
-        sqlite3_reset(m_insert);
+            m_insert = prepare(m_db, insertRecordSql);
+        insertRecord(m_db, m_insert, r);
     }
 
     bool get(const unsigned char *keyRecord, unsigned char *out)
     {
         if (!m_get)
-            m_get = prepare("SELECT id, data FROM records WHERE k1 = ?1");
-        Blobs b;
-        baselineKeys(keyRecord, b);
+            m_get = prepare(m_db, "SELECT id, data FROM records WHERE k1 = ?1");
+        KeyBlobs b;
+        keyBlobs(keyRecord, b);
         sqlite3_bind_blob(m_get, 1, b.k[1], b.n[1], SQLITE_STATIC);
         const bool found = sqlite3_step(m_get) == SQLITE_ROW;
         if (found)
@@ -263,7 +157,7 @@ public:
     std::int64_t scan(unsigned char *out)
     {
         if (!m_scan)
-            m_scan = prepare("SELECT id, data FROM records ORDER BY k1");
+            m_scan = prepare(m_db, "SELECT id, data FROM records ORDER BY k1");
         std::int64_t n = 0;
         while (sqlite3_step(m_scan) == SQLITE_ROW) {
             std::memcpy(out, sqlite3_column_blob(m_scan, 1), recordSize);
@@ -356,28 +250,11 @@ std::int64_t oursScan(KeyedFile &f)
     return n;
 }
 
-template <class F> double seconds(F &&f)
-{
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 void line(const char *what, std::int64_t n, double ours, double baseline)
 {
     std::printf("store %s %lld ours=%.3fs baseline=%.3fs ratio=%.2f\n", what,
                 static_cast<long long>(n), ours, baseline, ours / baseline);
     std::fflush(stdout);
-}
-
-std::int64_t argValue(int argc, char **argv, const char *name, std::int64_t fallback)
-{
-    const std::string prefix = std::string("--") + name + "=";
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], prefix.c_str(), prefix.size()) == 0)
-            return std::atoll(argv[i] + prefix.size());
-    }
-    return fallback;
 }
 
 int report(int argc, char **argv)

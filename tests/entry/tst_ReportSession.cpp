@@ -7,13 +7,11 @@
 #include "data/records/OtchetRecord.h"
 #include "data/records/StrokaRecord.h"
 #include "data/records/TablRecord.h"
-#include "entry/ReportMarker.h"
 #include "entry/ReportSession.h"
 #include "entry/ReportStore.h"
-#include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
 #include "support/ScriptedPrompter.h"
-#include "tools/DemoBuilder.h"
+#include "tests/entry/EntryFixture.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoReports.h"
 
@@ -29,7 +27,9 @@ using runtime::Decimal;
 
 namespace {
 
-constexpr int demoYear = 2025;
+using test::demoYear;
+using test::markerExists;
+using test::stored;
 
 const QString markerText =
     u"Если был сбой-зайдите в меню \"Помощь\" и восстановите все ключи|Если Вы уверены, |что "
@@ -75,22 +75,6 @@ Decimal units(qint64 thousandths)
 Decimal dec(const char *text)
 {
     return *Decimal::fromString(QString::fromLatin1(text));
-}
-
-ReportRows stored(const ReportIdentity &id)
-{
-    data::DataContext ctx;
-    ReportStore store(ctx, id);
-    auto rows = store.load();
-    return rows ? *rows : ReportRows();
-}
-
-bool markerExists(const ReportIdentity &id)
-{
-    data::DataContext ctx;
-    ReportMarker m(ctx, id.year, id.institution, id.form);
-    const auto e = m.exists();
-    return e && *e;
 }
 
 const ReportRow *findRow(const ReportRows &rows, int rowId)
@@ -152,12 +136,8 @@ private:
 void TestReportSession::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    const QString root = m_dir->filePath(u"work"_s);
-    tools::DemoBuilder builder;
-    const auto built = builder.build(root);
-    QVERIFY2(built, qPrintable(built ? QString() : built.error().message));
-    runtime::fs::setWorkDir(root);
+    const QString failed = test::buildDemoWorkDir(*m_dir);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
     m_prompter.reset();
     m_ctx = std::make_unique<data::DataContext>(&m_prompter);
 }

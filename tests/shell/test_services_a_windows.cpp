@@ -3,6 +3,7 @@
 // <build>/tests/shell/screenshots.
 
 #include "ShellFixture.h"
+#include "ShellWindowFixture.h"
 
 #include "data/DataContext.h"
 #include "data/FileNames.h"
@@ -44,34 +45,12 @@ using namespace zemor;
 using namespace zemor::shell;
 using runtime::report::PageList;
 using runtime::ui::findControl;
+using test::onNextModal;
 using test::ScriptedPrompter;
+using test::shoot;
 using test::WorkDir;
 
 namespace {
-
-void onNextModal(std::function<void(QWidget *)> act)
-{
-    QTimer::singleShot(0, qApp, [act] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        act(QApplication::activeModalWidget());
-    });
-}
-
-QString shotsDir()
-{
-    const QString dir = QDir(qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath()))
-                            .filePath(QStringLiteral("screenshots"));
-    QDir().mkpath(dir);
-    return dir;
-}
-
-void shoot(QWidget *window, const QString &name)
-{
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    QCoreApplication::processEvents();
-    QVERIFY(window->grab().save(QDir(shotsDir()).filePath(name)));
-}
 
 // A report of `pages` pages: a page header with the page number, a table of `rows` framed
 // lines per page and a page footer.

@@ -3,6 +3,7 @@
 // pictures of the windows into the build tree for a look by eye.
 
 #include "ShellFixture.h"
+#include "ShellWindowFixture.h"
 
 #include "data/Period.h"
 #include "runtime/ini/IniFile.h"
@@ -36,7 +37,9 @@
 using namespace zemor;
 using namespace zemor::shell;
 using runtime::ui::findControl;
+using test::onNextModal;
 using test::ScriptedPrompter;
+using test::shoot;
 using test::WorkDir;
 
 namespace {
@@ -65,31 +68,6 @@ public:
         event->accept();
     }
 };
-
-// Runs `act` on the modal window that opens next.
-void onNextModal(std::function<void(QWidget *)> act)
-{
-    QTimer::singleShot(0, qApp, [act] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        act(QApplication::activeModalWidget());
-    });
-}
-
-QString shotsDir()
-{
-    const QString dir = QDir(qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath()))
-                            .filePath(QStringLiteral("screenshots"));
-    QDir().mkpath(dir);
-    return dir;
-}
-
-void shoot(QWidget *window, const QString &name)
-{
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    QCoreApplication::processEvents();
-    QVERIFY(window->grab().save(QDir(shotsDir()).filePath(name)));
-}
 
 } // namespace
 

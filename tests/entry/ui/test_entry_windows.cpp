@@ -4,19 +4,16 @@
 // last value field and the entry in place down a column.
 
 #include "data/DataContext.h"
-#include "entry/ReportMarker.h"
-#include "entry/ReportStore.h"
 #include "entry/ui/EnterReports.h"
 #include "entry/ui/EntryChoicesProvider.h"
 #include "entry/ui/EntryWindow.h"
 #include "entry/ui/RowEntryForm.h"
 #include "entry/ui/SavingWindow.h"
-#include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "support/ScriptedPrompter.h"
-#include "tools/DemoBuilder.h"
+#include "tests/entry/EntryFixture.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoReports.h"
 
@@ -44,7 +41,9 @@ using runtime::ui::findControl;
 
 namespace {
 
-constexpr int demoYear = 2025;
+using test::demoYear;
+using test::markerExists;
+using test::stored;
 
 // Answers report entry's choices from its fields and records what was asked, in order.
 class ScriptedChoices : public EntryChoicesProvider
@@ -101,15 +100,23 @@ const tools::DemoInstitution &quietInstitution()
     qFatal("the demo has no quiet institution");
 }
 
+// The choice of a demo form as the form window makes it; none for code 0.
+FormChoice formChoice(int formCode)
+{
+    if (formCode == 0)
+        return FormChoice{};
+    const tools::DemoForm *f = tools::demoCatalogue().form(formCode);
+    return FormChoice{formCode, f->name, f->designation, f->periodicity};
+}
+
 std::shared_ptr<ScriptedChoices> choicesFor(int formCode, const tools::DemoInstitution &inst)
 {
     auto c = std::make_shared<ScriptedChoices>();
     c->state.year = demoYear;
     c->state.yearFirst = tools::demoYears().first();
     c->state.yearLast = tools::demoYears().last();
-    const tools::DemoForm *f = tools::demoCatalogue().form(formCode);
-    c->form = FormChoice{formCode, f->name, f->designation, f->periodicity};
-    c->period = f->periodicity == 0 ? 0 : 1;
+    c->form = formChoice(formCode);
+    c->period = c->form.periodKind == 0 ? 0 : 1;
     c->district = DistrictChoice{inst.district, u"Заречный"_s};
     c->institution = inst.code;
     c->institutionName = inst.name;
@@ -120,22 +127,6 @@ ReportIdentity identityOf(const ScriptedChoices &c)
 {
     return ReportIdentity{demoYear,          c.form.form, c.institution, int(c.district.district),
                           c.form.periodKind, c.period};
-}
-
-ReportRows stored(const ReportIdentity &id)
-{
-    data::DataContext ctx;
-    ReportStore store(ctx, id);
-    auto rows = store.load();
-    return rows ? *rows : ReportRows();
-}
-
-bool markerExists(const ReportIdentity &id)
-{
-    data::DataContext ctx;
-    ReportMarker m(ctx, id.year, id.institution, id.form);
-    const auto e = m.exists();
-    return e && *e;
 }
 
 // Runs `inspect` on the next modal window once it is up; `inspect` closes it or leaves that
@@ -191,6 +182,68 @@ EntryWindow *asEntryWindow(QWidget *w)
     return qobject_cast<EntryWindow *>(w);
 }
 
+// Another writer: holds the first record of one file in a transaction of its own, so that the
+// entry window's writes to that file are refused once the (shortened) share wait runs out.
+class RecordHolder
+{
+public:
+    explicit RecordHolder(data::FileId file) : m_file(file) {}
+    ~RecordHolder()
+    {
+        if (m_held)
+            release();
+    }
+
+    data::DataContext &context() { return m_ctx; }
+
+    bool hold()
+    {
+        if (!m_ctx.open(m_file))
+            return false;
+        runtime::store::KeyedFile &f = m_ctx.file(m_file);
+        if (!f.begin() || !f.setPhysical() || !f.next() || !f.put())
+            return false;
+        m_wait = runtime::store::KeyedFile::shareWait();
+        runtime::store::KeyedFile::setShareWait(std::chrono::milliseconds(100));
+        m_held = true;
+        return true;
+    }
+
+    // Restores the share wait and gives the record up; false when the rollback failed.
+    bool release()
+    {
+        runtime::store::KeyedFile::setShareWait(m_wait);
+        m_held = false;
+        const bool rolledBack = bool(m_ctx.file(m_file).rollback());
+        m_ctx.close(m_file);
+        return rolledBack;
+    }
+
+private:
+    data::FileId m_file;
+    data::DataContext m_ctx;
+    decltype(runtime::store::KeyedFile::shareWait()) m_wait{};
+    bool m_held = false;
+};
+
+// Ends the work on the report the way a test names: "save", "table", "empty" (save it empty),
+// "clear" (the table), "delete", or anything else to close the window.
+void endBy(EntryWindow *entry, const QString &way)
+{
+    if (way == u"save")
+        click(entry, u"?SAVEOTH");
+    else if (way == u"table")
+        click(entry, u"?PUTTABL");
+    else if (way == u"empty")
+        click(entry, u"?SAVEOTHNUL");
+    else if (way == u"clear")
+        click(entry, u"?CLEARTABL");
+    else if (way == u"delete")
+        click(entry, u"?DEL1");
+    else
+        entry->close();
+}
+
 } // namespace
 
 class TestEntryWindows : public QObject
@@ -227,12 +280,8 @@ private:
 void TestEntryWindows::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    const QString root = m_dir->filePath(u"work"_s);
-    tools::DemoBuilder builder;
-    const auto built = builder.build(root);
-    QVERIFY2(built, qPrintable(built ? QString() : built.error().message));
-    runtime::fs::setWorkDir(root);
+    const QString failed = test::buildDemoWorkDir(*m_dir);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
     m_prompter.reset();
     m_ctx = std::make_unique<data::DataContext>(&m_prompter);
 }
@@ -285,12 +334,7 @@ void TestEntryWindows::choicesInTheirOrder()
     QFETCH(int, institution);
 
     auto choices = choicesFor(12, quietInstitution());
-    if (form == 0) {
-        choices->form = FormChoice{};
-    } else {
-        const tools::DemoForm *f = tools::demoCatalogue().form(form);
-        choices->form = FormChoice{form, f->name, f->designation, f->periodicity};
-    }
+    choices->form = formChoice(form);
     choices->period = period;
     choices->state.userType = userType;
     choices->state.district = district;
@@ -544,16 +588,7 @@ void TestEntryWindows::waysOut()
     entry->session().syncReportQueue();
 
     m_prompter.answers = answers;
-    if (way == u"close")
-        window->close();
-    else if (way == u"empty")
-        click(entry, u"?SAVEOTHNUL");
-    else if (way == u"clear")
-        click(entry, u"?CLEARTABL");
-    else if (way == u"table")
-        click(entry, u"?PUTTABL");
-    else if (way == u"delete")
-        click(entry, u"?DEL1");
+    endBy(entry, way);
     QCOMPARE(m_prompter.texts(), texts);
     QCOMPARE(stored(id).size(), records);
     if (way == u"empty" && records == 1)
@@ -648,32 +683,14 @@ void TestEntryWindows::failedWriteKeepsTheWindow()
     EntryWindow *entry = asEntryWindow(window);
     entry->session().storeValue(0, 1, runtime::Decimal::fromUnits(777, 0));
 
-    data::DataContext holderCtx;
-    holderCtx.names().setOtchetFileName(id.year, int(id.form));
-    QVERIFY(holderCtx.open(data::FileId::otchet));
-    runtime::store::KeyedFile &holder = holderCtx.file(data::FileId::otchet);
-    QVERIFY(holder.begin());
-    QVERIFY(holder.setPhysical());
-    QVERIFY(holder.next());
-    QVERIFY(holder.put());
-    const auto wait = runtime::store::KeyedFile::shareWait();
-    runtime::store::KeyedFile::setShareWait(std::chrono::milliseconds(100));
+    RecordHolder holder(data::FileId::otchet);
+    holder.context().names().setOtchetFileName(id.year, int(id.form));
+    QVERIFY(holder.hold());
 
     m_prompter.reset();
     m_prompter.answers = answers;
-    if (way == u"save")
-        click(entry, u"?SAVEOTH");
-    else if (way == u"table")
-        click(entry, u"?PUTTABL");
-    else if (way == u"empty")
-        click(entry, u"?SAVEOTHNUL");
-    else if (way == u"delete")
-        click(entry, u"?DEL1");
-    else
-        window->close();
-    runtime::store::KeyedFile::setShareWait(wait);
-    QVERIFY(holder.rollback());
-    holderCtx.close(data::FileId::otchet);
+    endBy(entry, way);
+    QVERIFY(holder.release());
 
     QVERIFY(!m_prompter.texts().contains(u"ЗАПИСАНО ."_s));
     QVERIFY(!m_prompter.texts().contains(u"Данная таблица записана в базу"_s));
@@ -720,27 +737,13 @@ void TestEntryWindows::markerLeftBehindStillEnds()
     entry->session().storeValue(1, 2, runtime::Decimal::fromUnits(5, 0));
     entry->session().syncReportQueue();
 
-    data::DataContext holderCtx;
-    QVERIFY(holderCtx.open(data::FileId::WWOD));
-    runtime::store::KeyedFile &holder = holderCtx.file(data::FileId::WWOD);
-    QVERIFY(holder.begin());
-    QVERIFY(holder.setPhysical());
-    QVERIFY(holder.next());
-    QVERIFY(holder.put());
-    const auto wait = runtime::store::KeyedFile::shareWait();
-    runtime::store::KeyedFile::setShareWait(std::chrono::milliseconds(100));
+    RecordHolder holder(data::FileId::WWOD);
+    QVERIFY(holder.hold());
 
     m_prompter.reset();
     m_prompter.answers = answers;
-    if (way == u"empty")
-        click(entry, u"?SAVEOTHNUL");
-    else if (way == u"delete")
-        click(entry, u"?DEL1");
-    else
-        window->close();
-    runtime::store::KeyedFile::setShareWait(wait);
-    QVERIFY(holder.rollback());
-    holderCtx.close(data::FileId::WWOD);
+    endBy(entry, way);
+    QVERIFY(holder.release());
 
     QTRY_VERIFY(!window);
     QVERIFY(m_prompter.messages.last().icon == runtime::MessageIcon::Error);
@@ -781,12 +784,7 @@ void TestEntryWindows::changeOfFormOrInstitution()
     EntryWindow *entry = asEntryWindow(window);
     entry->session().storeValue(0, 1, runtime::Decimal::fromUnits(5, 0));
 
-    if (newForm == 0) {
-        choices->form = FormChoice{};
-    } else {
-        const tools::DemoForm *f = tools::demoCatalogue().form(newForm);
-        choices->form = FormChoice{newForm, f->name, f->designation, f->periodicity};
-    }
+    choices->form = formChoice(newForm);
     choices->period = 1;
     choices->district.district = newDistrict;
     choices->asked.clear();
