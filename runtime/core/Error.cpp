@@ -41,6 +41,8 @@ QString errorText(ErrorCode code)
         return QStringLiteral("Invalid Argument");
     case ErrorCode::AlreadyExists:
         return QStringLiteral("File Already Exists");
+    case ErrorCode::Cancelled:
+        return QStringLiteral("Cancelled");
     }
     return QStringLiteral("Error %1").arg(static_cast<int>(code));
 }

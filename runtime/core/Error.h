@@ -31,6 +31,7 @@ enum class ErrorCode : int {
     Overflow = 111,        // a value too large for the field it is stored into
     InvalidArgument = 112, // a call with arguments outside their range (a programming error)
     AlreadyExists = 113,   // a copy or rename onto a name that already exists
+    Cancelled = 114,       // the user stopped a long run; what it had not finished is not written
 };
 
 // The platform's text for a code ("File Not Found", ...); our own codes have texts of ours.

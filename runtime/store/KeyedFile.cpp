@@ -485,6 +485,26 @@ Status KeyedFile::begin()
     return d->note(d->db.exec("BEGIN IMMEDIATE"));
 }
 
+Status KeyedFile::beginRead()
+{
+    if (!isOpen())
+        return d->note(d->notOpen());
+    if (d->db.inTransaction())
+        return d->note(fail(ErrorCode::InvalidArgument, d->path,
+                            QStringLiteral("Invalid Argument: a transaction is already open")));
+    // A deferred transaction takes its snapshot at the first read; reading one row
+    // now makes the snapshot the state at this call, not at the caller's first record.
+    d->pinPosition();
+    d->dropBatch();
+    if (auto s = d->db.exec("BEGIN DEFERRED"); !s)
+        return d->note(s);
+    if (auto s = d->db.exec("SELECT 1 FROM records LIMIT 1"); !s) {
+        (void)d->db.exec("ROLLBACK");
+        return d->note(s);
+    }
+    return {};
+}
+
 Status KeyedFile::commit()
 {
     if (!isOpen())

@@ -127,6 +127,10 @@ public:
 
     // --- transactions: all writes between begin and commit land together or not at all
     [[nodiscard]] Status begin();
+    // A read transaction: every read until commit (or rollback) sees one committed state of the
+    // file, so a scan over many batches never meets half of another connection's save. Works on
+    // read-only handles; a writer elsewhere waits (up to shareWait()) until it ends.
+    [[nodiscard]] Status beginRead();
     [[nodiscard]] Status commit();
     [[nodiscard]] Status rollback();
     bool inTransaction() const;

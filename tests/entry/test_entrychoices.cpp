@@ -74,4 +74,4 @@ void TestEntryChoices::texts()
 }
 
 QTEST_GUILESS_MAIN(TestEntryChoices)
-#include "tst_EntryChoices.moc"
+#include "test_entrychoices.moc"

@@ -161,4 +161,4 @@ void TestDemoControls::calculationsKeepComputedTotals()
 }
 
 QTEST_GUILESS_MAIN(TestDemoControls)
-#include "tst_DemoControls.moc"
+#include "test_democontrols.moc"

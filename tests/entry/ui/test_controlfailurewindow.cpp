@@ -418,4 +418,4 @@ void TestControlFailureWindow::demoReportInWindow()
 }
 
 QTEST_MAIN(TestControlFailureWindow)
-#include "tst_ControlFailureWindow.moc"
+#include "test_controlfailurewindow.moc"

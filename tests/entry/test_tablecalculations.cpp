@@ -141,4 +141,4 @@ void TestTableCalculations::sumTooLargeLeavesCell()
 }
 
 QTEST_GUILESS_MAIN(TestTableCalculations)
-#include "tst_TableCalculations.moc"
+#include "test_tablecalculations.moc"

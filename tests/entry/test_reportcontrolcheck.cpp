@@ -378,4 +378,4 @@ void TestReportControlCheck::listOrderAndRunMode()
 }
 
 QTEST_GUILESS_MAIN(TestReportControlCheck)
-#include "tst_ReportControlCheck.moc"
+#include "test_reportcontrolcheck.moc"

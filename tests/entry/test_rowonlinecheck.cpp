@@ -159,4 +159,4 @@ void TestRowOnlineCheck::columnsOutsideTableAreNotRead()
 }
 
 QTEST_GUILESS_MAIN(TestRowOnlineCheck)
-#include "tst_RowOnlineCheck.moc"
+#include "test_rowonlinecheck.moc"

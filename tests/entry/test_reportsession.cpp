@@ -787,4 +787,4 @@ void TestReportSession::totalsComputedAndChecked()
 }
 
 QTEST_GUILESS_MAIN(TestReportSession)
-#include "tst_ReportSession.moc"
+#include "test_reportsession.moc"
