@@ -274,3 +274,18 @@
 //   every field                findFieldElement(declaration(id).layout, u"DOC:NAME") and the
 //                              functions of RecordFields.h; OTC1:DATA1 .. OTC1:DATA10 are the
 //                              elements of the array OTC1:DATA, TXT:LINE the text line
+//
+// Exchange files (ExchangeRecord, ExchangeFile, ExchangeFileName; not dictionary files)
+//   ReportExchangeFile         ExchangeFormat::Current, exchangeLayout(), 332 bytes
+//   OldReportExchangeFile      ExchangeFormat::Old, exchangeLayout(), 330 bytes
+//   OT2:CODFORM                ExchangeRecord::codForm() / setCodForm() (current format only)
+//   OT2:CODREG .. OT2:UNICODSTR codReg() .. unicodStr(), as OtchetRecord
+//   OT2:DATA1 .. OT2:DATA35    ExchangeRecord::data(n) / setData(n, v)
+//   bytes 2 to 331 (otchet)    ExchangeRecord::reportRecord(), setReport(formCode, report)
+//   reading an exchange file   ExchangeFile::read(name, format): whole and checked, or refused
+//   writing an exchange file   ExchangeFileWriter (create, append, appendReport, commit)
+//   ExchangeFileName           ExchangeFileName (prefix(), periodPart(), addForm(), fileName())
+//   summary exchange file name ExchangeFileName::summaryFileName() ("ssw" + code + "F" + form)
+//   "ssw" test of the importer ExchangeFileName::isSummaryFile() (the file's own name only)
+//   export work file           ExchangeFileName::exportWorkFileName() ("export\W0284.dat")
+//   old-format file name       ExchangeFileName::parseOldFileName() (form code, period)

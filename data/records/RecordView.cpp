@@ -6,9 +6,9 @@ namespace zemor::data {
 
 namespace {
 
-QString qualified(FileId file, QStringView name)
+QString qualified(const runtime::store::RecordLayout &layout, QStringView name)
 {
-    QString result = declaration(file).prefix;
+    QString result = layout.prefix;
     result += u':';
     result += name;
     return result;
@@ -16,18 +16,23 @@ QString qualified(FileId file, QStringView name)
 
 } // namespace
 
-FieldBinder::FieldBinder(FileId file, int recordSize) : m_file(file)
+FieldBinder::FieldBinder(FileId file, int recordSize)
+    : FieldBinder(declaration(file).layout, recordSize)
 {
-    const int declared = declaration(file).layout.size;
-    if (declared != recordSize)
-        qFatal("record class of %s: size %d, declared %d", qPrintable(declaration(file).label),
-               recordSize, declared);
+}
+
+FieldBinder::FieldBinder(const runtime::store::RecordLayout &layout, int recordSize)
+    : m_layout(&layout)
+{
+    if (layout.size != recordSize)
+        qFatal("record class of %s: size %d, declared %d", qPrintable(layout.label), recordSize,
+               layout.size);
 }
 
 FieldSpec FieldBinder::operator()(QStringView name, runtime::store::FieldType type, int dim) const
 {
-    const runtime::store::RecordLayout &layout = declaration(m_file).layout;
-    const QString full = qualified(m_file, name);
+    const runtime::store::RecordLayout &layout = *m_layout;
+    const QString full = qualified(layout, name);
     const int index = layout.fieldIndex(full);
     if (index < 0)
         qFatal("record accessor for %s: no such field", qPrintable(full));
@@ -40,8 +45,8 @@ FieldSpec FieldBinder::operator()(QStringView name, runtime::store::FieldType ty
 
 void FieldBinder::key(QStringView name, int index) const
 {
-    const QString full = qualified(m_file, name);
-    if (declaration(m_file).layout.keyIndex(full) != index)
+    const QString full = qualified(*m_layout, name);
+    if (m_layout->keyIndex(full) != index)
         qFatal("record key %s is not registered at %d", qPrintable(full), index);
 }
 

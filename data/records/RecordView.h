@@ -18,6 +18,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace zemor::data {
 
@@ -25,23 +26,39 @@ class FieldBinder
 {
 public:
     FieldBinder(FileId file, int recordSize);
+    // For a record that belongs to no dictionary file (the exchange records): bound to `layout`,
+    // which lives as long as the program.
+    FieldBinder(const runtime::store::RecordLayout &layout, int recordSize);
     // The field description of prefix:name; stops the program when it is missing or differs.
     FieldSpec operator()(QStringView name, runtime::store::FieldType type, int dim = 1) const;
     // Stops the program when the key prefix:name is not registered at `index`.
     void key(QStringView name, int index) const;
 
 private:
-    FileId m_file;
+    const runtime::store::RecordLayout *m_layout;
 };
 
 class RecordView
 {
 public:
-    RecordView(QByteArray &record, FileId file) : m_record(&record), m_file(file) {}
+    RecordView(QByteArray &record, FileId file)
+        : m_record(&record), m_layout(&declaration(file).layout), m_file(file)
+    {
+    }
+    // A view over a record of no dictionary file; `layout` lives as long as the program.
+    RecordView(QByteArray &record, const runtime::store::RecordLayout &layout)
+        : m_record(&record), m_layout(&layout)
+    {
+    }
 
     QByteArray &bytes() const { return *m_record; }
-    FileId file() const { return m_file; }
-    const runtime::store::RecordLayout &layout() const { return declaration(m_file).layout; }
+    // The dictionary file of the record; a view over another layout has none.
+    FileId file() const
+    {
+        Q_ASSERT(m_file.has_value());
+        return *m_file;
+    }
+    const runtime::store::RecordLayout &layout() const { return *m_layout; }
     // Sizes the buffer to the record and clears it: numbers zero, strings blank.
     void clear() const;
     // Every packed decimal of the record decodes (see checkDecimals()).
@@ -75,7 +92,8 @@ protected:
 
 private:
     QByteArray *m_record;
-    FileId m_file;
+    const runtime::store::RecordLayout *m_layout;
+    std::optional<FileId> m_file;
 };
 
 } // namespace zemor::data

@@ -1,0 +1,126 @@
+#include "data/ExchangeFile.h"
+
+#include "data/RecordFields.h"
+
+using namespace Qt::StringLiterals;
+
+namespace zemor::data {
+
+using runtime::ErrorCode;
+using runtime::Result;
+using runtime::Status;
+using runtime::store::FlatFile;
+
+namespace {
+
+std::unexpected<runtime::Error> refused(const QString &path, qint64 index, qint64 count,
+                                        const runtime::Error &why)
+{
+    return runtime::fail(ErrorCode::DamagedFile, path,
+                         u"Damaged file %1: record %2 of %3: a packed decimal with a digit above "
+                         u"9 in %4"_s.arg(path)
+                             .arg(index + 1)
+                             .arg(count)
+                             .arg(why.where));
+}
+
+} // namespace
+
+Result<ExchangeFile> ExchangeFile::read(const QString &name, ExchangeFormat format)
+{
+    const int size = exchangeRecordSize(format);
+    auto reader = FlatFile::Reader::open(name, size);
+    if (!reader)
+        return std::unexpected(reader.error());
+
+    ExchangeFile file;
+    file.m_format = format;
+    file.m_path = reader->path();
+    file.m_count = reader->count();
+    file.m_records.reserve(qsizetype(file.m_count * size));
+    const runtime::store::RecordLayout &layout = exchangeLayout(format);
+    QByteArray record;
+    for (qint64 index = 0;; ++index) {
+        auto more = reader->next(record);
+        if (!more)
+            return std::unexpected(more.error());
+        if (!*more)
+            break;
+        if (auto sound = checkDecimals(layout, record); !sound)
+            return refused(file.m_path, index, file.m_count, sound.error());
+        file.m_records.append(record);
+    }
+    return file;
+}
+
+QByteArray ExchangeFile::record(qint64 index) const
+{
+    if (index < 0 || index >= m_count)
+        return {};
+    const int size = recordSize();
+    return m_records.mid(qsizetype(index * size), size);
+}
+
+Result<ExchangeFileWriter> ExchangeFileWriter::create(const QString &name, ExchangeFormat format)
+{
+    auto writer = FlatFile::Writer::create(name, exchangeRecordSize(format));
+    if (!writer)
+        return std::unexpected(writer.error());
+    return ExchangeFileWriter(std::move(*writer), format);
+}
+
+Status ExchangeFileWriter::append(const QByteArray &record)
+{
+    if (m_error.code != ErrorCode::None)
+        return std::unexpected(m_error);
+    const int size = exchangeRecordSize(m_format);
+    if (record.size() != size)
+        return spoil({ErrorCode::InvalidArgument,
+                      u"Record %1 of %2: %3 bytes, expected %4"_s.arg(count() + 1)
+                          .arg(path())
+                          .arg(record.size())
+                          .arg(size),
+                      path()});
+    if (auto sound = checkDecimals(exchangeLayout(m_format), record); !sound)
+        return spoil(
+            {ErrorCode::InvalidData,
+             u"Record %1 of %2: a packed decimal with a digit above 9 in %3"_s.arg(count() + 1)
+                 .arg(path(), sound.error().where),
+             path()});
+    if (auto added = m_writer.append(record); !added)
+        return spoil(added.error());
+    return {};
+}
+
+Status ExchangeFileWriter::appendReport(qint64 formCode, const QByteArray &report)
+{
+    if (m_error.code != ErrorCode::None)
+        return std::unexpected(m_error);
+    QByteArray record;
+    if (auto set = ExchangeRecord(record, m_format).setReport(formCode, report); !set)
+        return spoil(set.error());
+    return append(record);
+}
+
+Status ExchangeFileWriter::commit()
+{
+    if (m_error.code != ErrorCode::None)
+        return std::unexpected(m_error);
+    if (auto done = m_writer.commit(); !done)
+        return spoil(done.error());
+    return {};
+}
+
+void ExchangeFileWriter::abandon()
+{
+    m_writer.abandon();
+}
+
+Status ExchangeFileWriter::spoil(runtime::Error error)
+{
+    m_error = error;
+    m_writer.abandon();
+    return std::unexpected(std::move(error));
+}
+
+} // namespace zemor::data
