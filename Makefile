@@ -6,7 +6,7 @@
 DEBS := build-essential cmake ninja-build pkg-config git \
         qt6-base-dev libgl-dev libsqlite3-dev sqlite3 zlib1g-dev libpng-dev libjpeg-dev \
         libxlsxwriter-dev libminizip-dev libbenchmark-dev \
-        fonts-dejavu-core clang-format poppler-utils
+        fonts-dejavu-core clang-format poppler-utils python3
 
 PRESET := $(if $(CI),ci,dev)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
