@@ -38,11 +38,15 @@ using runtime::store::Transaction;
 
 namespace {
 
+// The error as the caller reports it: `where` is the file's name as the program writes it; the
+// place on disk (or the key) the failure named stays in the message.
 std::unexpected<Error> named(Error error, const QString &name)
 {
-    error.where = name;
     if (error.message.isEmpty())
         error.message = runtime::errorText(error.code);
+    if (!error.where.isEmpty() && error.where != name && !error.message.contains(error.where))
+        error.message += u" ("_s + error.where + u")"_s;
+    error.where = name;
     return std::unexpected(std::move(error));
 }
 
