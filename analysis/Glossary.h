@@ -4,3 +4,37 @@
 // lives in this folder, so that a reader can search either way.
 //
 //   name                                         code
+//
+//   indicator definition, QST (IndicatorChoice)  IndicatorDefinition
+//   QST:UNICODT, QST:CODFORM, QST:NAME           IndicatorDefinition::id, form, name
+//   QST:YEAR1, QST:YEAR2, QST:XLS, QST:TWO       IndicatorDefinition::firstYear, lastYear,
+//                                                workbook, successor
+//   QST:SM, QST:A, QST:TYPE                      IndicatorDefinition::kind, columns, type
+//   ParseIndicatorDefinition                     IndicatorDefinition::fromRecord()
+//   LoadSuccessorDefinition                      IndicatorFormulaFiles::loadSuccessorDefinition()
+//   RebuildDefinitionList                        IndicatorFormulaFiles::rebuildDefinitionList(),
+//                                                arrangeDefinitionList()
+//   IndicatorFormula (QP)                        IndicatorFormula, IndicatorTerm
+//   QP:CODFORM, QP:FORTIP, QP:SNAK               IndicatorFormula::form, formKind, subtract
+//   QP:CODTABL                                   IndicatorFormula::table (cell file lines),
+//                                                sourceRow ("<n>.MDV" lines)
+//   QP:UNICODSTR                                 IndicatorFormula::sourceRow (cell file lines),
+//                                                resultRow ("<n>.MDV" lines)
+//   QP:CODGR, QP:CODGRP, QP:HISLO, QP:MES        IndicatorTerm::column, slot, scope, month
+//   IndicatorStep (QF)                           IndicatorStep
+//   QF:NUM, QF:CODGRP, QF:SNAK, QF:CODGR         IndicatorStep::number, target, operation, source
+//   QF:HISLO, QF:CODFOR, QF:UNICODSTR            IndicatorStep::constant, condition, value
+//   population marks, month-1 flag               IndicatorTerms::populationMarks, monthOne
+//   LoadIndicatorTerms                           IndicatorFormulaFiles::loadIndicatorTerms()
+//   ReadIndicatorFormula ("<n>.MDV")             IndicatorFormulaFiles::readIndicatorFormula(),
+//                                                FormulaText::parseMdv()
+//   ReadFormulaRows ("<n>.MDS")                  IndicatorFormulaFiles::readFormulaRows(),
+//                                                readFormulaRowLines(), FormulaText::parseMds()
+//   LoadColumnPictures                           IndicatorFormulaFiles::loadColumnPictures(),
+//                                                ColumnPictures::apply()
+//   column records (GRA: of "GrafaP.dat")        IndicatorColumn,
+//   IndicatorFormulaFiles::readColumns() stored list format (Sapki, "SapkiP.tps")
+//   IndicatorFormulaFiles::readListFormat() "Проверте формулу"
+//   IndicatorFormulaFiles::formulaFaultMessage() "Ошибка в конструкторе"
+//   IndicatorFormulaFiles::successorMissingMessage() "Ошибка в <n>.mdv"
+//   FormulaText::mdvErrorMessage()
