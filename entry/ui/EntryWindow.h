@@ -112,6 +112,10 @@ private:
     void showRowText(int row);
     void valueEdited(const QModelIndex &index);
     void listDoubleClicked(const QModelIndex &index);
+    bool editing() const;
+    // Ends an edit in place, storing its value; false (with a beep, the edit kept open) when
+    // the text does not read.
+    bool finishEdit();
     bool reopen(); // the marker taken again after a cancelled change
     void end();
     // A way out that failed only at removing the report-in-use marker still ends the window:
@@ -119,6 +123,10 @@ private:
     // stayed, since the next opening will meet it.
     void tellMarkerLeft(const runtime::Error &error);
     bool saveBeforeChange();
+    // The closing sequence; false when a failed save keeps the report open.
+    bool leaveReport();
+    // A table without rows ends the window through the closing sequence; true when it ended.
+    bool endWhenNoRows();
 
     data::DataContext &m_context;
     runtime::Prompter &m_prompter;
@@ -128,7 +136,10 @@ private:
     bool m_ended = false;
     bool m_deleted = false;
     bool m_filling = false;
+    // Where an edit in place goes on once its value is stored.
+    enum class EditStep { Down, Next, Previous };
     int m_editColumn = -1; // the value being edited in place, -1 when none
+    EditStep m_editStep = EditStep::Down;
 
     QLabel *m_year = nullptr;
     QLabel *m_formCode = nullptr;
