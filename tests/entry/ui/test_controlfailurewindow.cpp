@@ -169,6 +169,10 @@ void TestControlFailureWindow::listShowsWholeIdsAndChosenText()
     QVERIFY(year && list && text && findControl<QPushButton>(&window, u"?PRNT1"));
     QCOMPARE(year->text().trimmed(), u"2025"_s);
 
+    // The table and deviation columns are laid out as the list has them everywhere, narrow
+    // and widened to what they show.
+    QVERIFY(ControlFailureWindow::listFormat().contains(
+        u"21L|M~Таблица~@s5@E(,0BDFFDEH,,)21L(1)|M~Откл~L(0)@s"_s));
     // Every column shows its value whole: the 11-digit id, the widest deviation.
     const QStringList first = {u"12345678901"_s, u"1"_s, u"-12345678901234.567"_s,
                                u"т1г3с1    (0)= (5)c2+3"_s};
