@@ -13,6 +13,7 @@
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "support/ScriptedPrompter.h"
+#include "tests/entry/ui/WhenModal.h"
 #include "tools/DemoBuilder.h"
 #include "tools/DemoReports.h"
 
@@ -38,6 +39,7 @@ using namespace zemor::entry;
 using namespace zemor::entry::ui;
 using namespace Qt::StringLiterals;
 using runtime::ui::findControl;
+using test::whenModal;
 
 namespace {
 
@@ -85,23 +87,6 @@ public:
         return answer;
     }
 };
-
-// Runs `inspect` on the modal window once it is up, then closes it.
-void whenModal(std::function<void(QWidget *)> inspect)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        inspect(modal);
-        modal->close();
-    });
-    timer->start();
-}
 
 int pdfPageCount(const QByteArray &pdf)
 {

@@ -11,6 +11,7 @@
 #include "runtime/ui/ListBinding.h"
 #include "support/ScriptedPrompter.h"
 #include "tests/entry/EntryFixture.h"
+#include "tests/entry/ui/WhenModal.h"
 #include "tools/DemoCatalogue.h"
 
 #include <QApplication>
@@ -35,6 +36,7 @@ namespace {
 
 using test::demoYear;
 using test::stored;
+using test::whenModal;
 
 // Form 7 ("7-мес", one table of four columns: three "@n_9", the fourth with the default
 // "@n_12"), January, of the first institution of the demo; row 1.1 is the second row.
@@ -63,24 +65,6 @@ bool storeRowOneOne(const QList<Decimal> &values)
     data::DataContext ctx;
     ReportStore store(ctx, form7Report());
     return bool(store.replace({row}));
-}
-
-// Runs `inspect` on the next modal window once it is up, then closes it.
-void whenModal(std::function<void(QWidget *)> inspect)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        inspect(modal);
-        if (modal->isVisible())
-            modal->close();
-    });
-    timer->start();
 }
 
 QLineEdit *editorOf(QTableView *list)

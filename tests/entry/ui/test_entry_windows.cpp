@@ -15,6 +15,7 @@
 #include "runtime/ui/ListBinding.h"
 #include "support/ScriptedPrompter.h"
 #include "tests/entry/EntryFixture.h"
+#include "tests/entry/ui/WhenModal.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoReports.h"
 
@@ -45,6 +46,7 @@ namespace {
 using test::demoYear;
 using test::markerExists;
 using test::stored;
+using test::whenModal;
 
 // Answers report entry's choices from its fields and records what was asked, in order.
 class ScriptedChoices : public EntryChoicesProvider
@@ -128,25 +130,6 @@ ReportIdentity identityOf(const ScriptedChoices &c)
 {
     return ReportIdentity{demoYear,          c.form.form, c.institution, int(c.district.district),
                           c.form.periodKind, c.period};
-}
-
-// Runs `inspect` on the next modal window once it is up; `inspect` closes it or leaves that
-// to the caller's code.
-void whenModal(std::function<void(QWidget *)> inspect, bool close = true)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, inspect, close] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        inspect(modal);
-        if (close && modal->isVisible())
-            modal->close();
-    });
-    timer->start();
 }
 
 QString artifactPath(const QString &name)
