@@ -42,7 +42,9 @@ QString EntryColumns::listFormat(bool hasCodes, const QSet<int> &computed) const
     for (int n = 1; n <= m_count; ++n) {
         const ColumnDescription &c = m_columns[size_t(n - 1)];
         const int number = m_offset + n;
-        const QString heading = (QString::number(number) + c.shortName.trimmed()).left(15);
+        // A column the catalogue does not describe has no heading.
+        const QString heading =
+            c.present ? (QString::number(number) + c.shortName.trimmed()).left(15) : QString();
         format += n == m_count ? QStringLiteral("43C|_M~") : QStringLiteral("43R|_M~");
         format += heading + QStringLiteral("~L") + c.picture + u'@';
         if (computed.contains(n))

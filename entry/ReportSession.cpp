@@ -106,7 +106,6 @@ Result<ReportSession::Opening> ReportSession::open(const ReportIdentity &identit
         (void)m_marker->release();
     freeQueues();
     m_id = identity;
-    m_controlOff = false;
     m_marker = std::make_unique<ReportMarker>(m_context, m_id.year, m_id.institution, m_id.form);
     const auto locked = relock();
     if (!locked || *locked == Opening::Refused)
@@ -175,6 +174,7 @@ void ReportSession::freeQueues()
     m_report.clear();
     m_reportErrors.clear();
     m_modified = false;
+    m_storedEmpty = false;
     m_current = 0;
     m_rows.clear();
     m_texts.clear();
@@ -212,7 +212,6 @@ Status ReportSession::loadTables()
                      [](const FormTable &a, const FormTable &b) { return a.code < b.code; });
     if (m_tables.isEmpty()) {
         const QString text = QStringLiteral("Нет таблиц формы %1").arg(m_id.form);
-        tell(text);
         return runtime::fail(ErrorCode::RecordNotFound, m_context.names().tablFileName(), text);
     }
     m_current = 0;
@@ -241,6 +240,7 @@ Status ReportSession::loadWholeReport()
     if (!rows)
         return std::unexpected(rows.error());
     m_report = std::move(*rows);
+    m_storedEmpty = !m_report.isEmpty() && !hasData();
     std::stable_sort(m_report.begin(), m_report.end(),
                      [](const ReportRow &a, const ReportRow &b) { return a.rowId < b.rowId; });
     m_reportErrors.clear();
@@ -564,7 +564,13 @@ Result<int> ReportSession::saveReport()
                       written.error());
         return written;
     }
-    tell(QStringLiteral("Сохранено %1 записей из %2").arg(*written).arg(m_report.size()));
+    // A report stored empty that still holds nothing keeps its empty record (the store puts it
+    // back): that is what the file holds, not "0 of 0".
+    m_storedEmpty = m_storedEmpty && *written == 0;
+    if (m_storedEmpty)
+        tell(QStringLiteral("Сохранен пустой отчет"));
+    else
+        tell(QStringLiteral("Сохранено %1 записей из %2").arg(*written).arg(m_report.size()));
     m_modified = false;
     return written;
 }
@@ -589,6 +595,7 @@ Status ReportSession::saveEmptyReport()
     empty.table = currentTable().code;
     m_report = {empty};
     m_reportErrors.clear();
+    m_storedEmpty = true;
     m_modified = false;
     return {};
 }

@@ -77,7 +77,10 @@ public:
 
     // Takes the marker (asking the user over a marker found), then reads the form's tables,
     // the report and its first table. Refused: the user chose "&Выход". A failure after the
-    // marker was taken releases it again.
+    // marker was taken releases it again; a form without tables is returned as that failure
+    // ("Нет таблиц формы N"), for the caller to show. The on-line control switch is cleared
+    // when the session is made, not by each opening: a change of form or institution keeps
+    // the user's choice (the table load may still switch it as it always does).
     [[nodiscard]] runtime::Result<Opening> open(const ReportIdentity &identity);
     // The closing sequence: asks "СОХРАНИТЬ  ОТЧЕТ ?" when the report was modified and saves on
     // "&Да", then releases the marker and empties the queues. A failed save keeps everything
@@ -206,6 +209,7 @@ private:
     ReportRows m_report;
     QHash<int, QString> m_reportErrors;
     bool m_modified = false;
+    bool m_storedEmpty = false; // the file holds the report as one all-zero record
 
     // The current table.
     int m_current = 0;

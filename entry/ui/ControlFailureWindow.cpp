@@ -8,6 +8,7 @@
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zemor::entry::ui {
 
@@ -71,6 +74,7 @@ ControlFailureWindow::ControlFailureWindow(QList<ControlFailure> failures, int y
         new runtime::ui::ListBinding(view, m_model, format.value_or(runtime::ui::ListFormat()));
     view->horizontalHeader()->setStretchLastSection(true);
     view->setWordWrap(false);
+    widenColumns(view);
     connect(
         view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex &current) { showText(current.isValid() ? current.row() : -1); });
@@ -109,6 +113,21 @@ void ControlFailureWindow::showFailures(const QList<ControlFailure> &failures, i
     ControlFailureWindow window(failures, year, prompter, output, parent);
     window.exec();
     counter = int(failures.size());
+}
+
+void ControlFailureWindow::widenColumns(QTableView *view)
+{
+    const runtime::ui::ListFormat &format = m_binding->format();
+    const QFontMetrics metrics(view->font());
+    const int margin = metrics.averageCharWidth() * 2;
+    // Every column but the text, which takes the rest of the window.
+    for (int c = 0; c + 1 < format.columnCount(); ++c) {
+        int needed = metrics.horizontalAdvance(format.column(c).heading);
+        for (int row = 0; row < m_model->rowCount(); ++row)
+            needed = std::max(needed, metrics.horizontalAdvance(m_binding->cellText(row, c)));
+        if (view->columnWidth(c) < needed + margin)
+            view->setColumnWidth(c, needed + margin);
+    }
 }
 
 void ControlFailureWindow::showText(int row)

@@ -39,11 +39,12 @@ class ControlFailureWindow : public QDialog
 
 public:
     // Rule ids are shown whole (up to 11 digits) and deviations with every digit a
-    // DECIMAL(17,3) can have.
+    // DECIMAL(17,3) can have. The table and deviation columns are laid out narrow; the window
+    // widens every column to its heading and its widest value, so nothing shown is cut.
     static QString listFormat()
     {
-        return QStringLiteral("64L|M~код~@s11@44L|M~Таблица~@s5@E(,0BDFFDEH,,)"
-                              "100L(1)|M~Откл~L(0)@s20@E(080H,,,)200L(1)M~наименование~@s220@");
+        return QStringLiteral("64L|M~код~@s11@21L|M~Таблица~@s5@E(,0BDFFDEH,,)"
+                              "21L(1)|M~Откл~L(0)@s20@E(080H,,,)200L(1)M~наименование~@s220@");
     }
     static QString title() { return QStringLiteral("Список"); }
     static QString noFailuresText() { return QStringLiteral("Ошибок нет"); }
@@ -66,6 +67,7 @@ public:
 
 private:
     void showText(int row);
+    void widenColumns(QTableView *view);
 
     QList<ControlFailure> m_failures;
     int m_year;

@@ -21,6 +21,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -126,6 +127,7 @@ void EntryWindow::buildWindow()
     commands->addSpacing(8);
     m_calc = button(QStringLiteral("?RT"), QStringLiteral("Расчет таблиц"),
                     &EntryWindow::calculateTotals);
+    m_calc->setToolTip(QStringLiteral("Расчет итоговых строк и граф"));
     button(QStringLiteral("?CONTRS"), QStringLiteral("Контроль"), &EntryWindow::checkReport);
     // Printing and the workbook export of a table come with their own windows.
     button(QStringLiteral("?PRNT1"), QStringLiteral("Печать"), nullptr)->setEnabled(false);
@@ -198,18 +200,42 @@ void EntryWindow::buildWindow()
     connect(m_binding->delegate(), &QAbstractItemDelegate::closeEditor, this,
             [this](QWidget *, QAbstractItemDelegate::EndEditHint hint) {
                 const int column = m_editColumn;
+                const EditStep step = m_editStep;
                 m_editColumn = -1;
+                m_editStep = EditStep::Down;
                 if (column < 0 || hint != QAbstractItemDelegate::SubmitModelCache)
                     return;
-                // Enter or Down stored the value: on down the same column.
+                // Enter or Down stored the value: on down the same column; Tab and Backtab:
+                // on along the row.
                 const int row = m_binding->currentRow();
-                if (row + 1 < m_model->rowCount())
+                int nextRow = row + 1;
+                int nextColumn = column;
+                if (step == EditStep::Next) {
+                    nextRow = row;
+                    nextColumn = column + 1;
+                    if (nextColumn > m_session.currentTable().entry().valueColumns()) {
+                        nextRow = row + 1;
+                        nextColumn = 1;
+                    }
+                } else if (step == EditStep::Previous) {
+                    nextRow = row;
+                    nextColumn = column - 1;
+                }
+                if (nextRow < m_model->rowCount() && nextColumn >= 1)
                     QMetaObject::invokeMethod(
-                        this, [this, row, column] { editInPlace(row + 1, column); },
+                        this, [this, nextRow, nextColumn] { editInPlace(nextRow, nextColumn); },
                         Qt::QueuedConnection);
                 else
                     m_list->setFocus();
             });
+    // Text the column's picture cannot read is refused with a beep; the edit stays open.
+    connect(m_binding, &runtime::ui::ListBinding::inputRefused, this, [this] {
+        m_editStep = EditStep::Down;
+        m_prompter.beep();
+    });
+    // The row's full name and its sex mark and codes follow the selected line.
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) { showRowText(current.row()); });
     resize(1100, 640);
 }
 
@@ -235,6 +261,9 @@ bool EntryWindow::openReport()
         end();
         return false;
     }
+    // Every opening, the first and one after a change of form or institution, starts with
+    // row-wise entry.
+    m_columnWise->setChecked(false);
     showParticulars();
     loadTableView();
     return true;
@@ -384,6 +413,9 @@ void EntryWindow::editInPlace(int row, int valueNumber)
 
 void EntryWindow::openRowForm()
 {
+    // A value still in its edit field reaches the row first: the form shows what was typed.
+    if (editing() && !finishEdit())
+        return;
     const int row = m_binding->currentRow();
     if (row < 0 || row >= m_session.entryRows().size())
         return;
@@ -393,6 +425,8 @@ void EntryWindow::openRowForm()
                       m_prompter, this);
     if (m_session.currentTableIndex() != table) {
         loadTableView();
+        if (endWhenNoRows())
+            return;
     } else {
         refreshValues();
     }
@@ -404,7 +438,7 @@ bool EntryWindow::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         // Keys the edit field leaves unused come up to the list; they belong to the edit.
-        if ((watched == m_list || watched == m_binding->fixedView()) && m_editColumn < 0) {
+        if ((watched == m_list || watched == m_binding->fixedView()) && !editing()) {
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
                 openRowForm();
                 return true;
@@ -413,8 +447,24 @@ bool EntryWindow::eventFilter(QObject *watched, QEvent *event)
                 chooseTable();
                 return true;
             }
-        } else if (m_editColumn > 0 && key->key() == Qt::Key_Down) {
-            // Down in the edit field stores the value like Enter does.
+        } else if (m_editColumn > 0 && watched != m_list && watched != m_binding->fixedView()) {
+            // Down stores the value like Enter does and goes on down; Tab and Backtab store it
+            // and go on along the row. The value is read as Enter reads it, so text that does
+            // not read keeps the edit open.
+            EditStep step = EditStep::Down;
+            switch (key->key()) {
+            case Qt::Key_Down:
+                break;
+            case Qt::Key_Tab:
+                step = EditStep::Next;
+                break;
+            case Qt::Key_Backtab:
+                step = EditStep::Previous;
+                break;
+            default:
+                return QDialog::eventFilter(watched, event);
+            }
+            m_editStep = step;
             QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
             QCoreApplication::sendEvent(watched, &enter);
             return true;
@@ -423,6 +473,30 @@ bool EntryWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_list && event->type() == QEvent::FocusIn)
         showRowText(m_binding->currentRow());
     return QDialog::eventFilter(watched, event);
+}
+
+bool EntryWindow::editing() const
+{
+    return m_editColumn > 0 || m_list->indexWidget(m_list->currentIndex());
+}
+
+bool EntryWindow::finishEdit()
+{
+    QWidget *editor = m_list->indexWidget(m_list->currentIndex());
+    if (!editor) {
+        m_editColumn = -1;
+        return true;
+    }
+    // Accepted as Enter accepts it: text that does not read is refused (with the beep) and
+    // the edit stays.
+    if (!m_binding->delegate()->acceptable(editor)) {
+        editor->setFocus();
+        return false;
+    }
+    m_editColumn = -1;
+    Q_EMIT m_binding->delegate()->commitData(editor);
+    Q_EMIT m_binding->delegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return true;
 }
 
 void EntryWindow::saveTable()
@@ -455,6 +529,14 @@ void EntryWindow::saveReport()
 
 void EntryWindow::saveEmptyReport()
 {
+    if (m_session.entryRows().isEmpty()) {
+        // The empty report is the first row of the table shown, and this table has none.
+        m_prompter.message(
+            QStringLiteral(
+                "Пустой отчет не сохранен|В таблице нет строк обратитесь к разработчику"),
+            {}, {}, runtime::MessageIcon::Error);
+        return;
+    }
     if (m_session.hasData() &&
         m_prompter.message(QStringLiteral("В отчете есть данные.|Сохранить пустой отчет ?"), {},
                            QStringLiteral("&Да|&Отменить"), runtime::MessageIcon::Question) != 1)
@@ -530,8 +612,10 @@ void EntryWindow::chooseTable()
         TableListWindow::choose(m_session.tables(), m_session.currentTableIndex(), this);
     if (picked < 0)
         return;
-    if (m_session.stepToTable(picked))
+    if (m_session.stepToTable(picked)) {
         loadTableView();
+        endWhenNoRows();
+    }
 }
 
 void EntryWindow::stepTable(int step)
@@ -539,8 +623,32 @@ void EntryWindow::stepTable(int step)
     const int index = m_session.currentTableIndex() + step;
     if (index < 0 || index >= m_session.tables().size())
         return;
-    if (m_session.stepToTable(index))
+    if (m_session.stepToTable(index)) {
         loadTableView();
+        endWhenNoRows();
+    }
+}
+
+bool EntryWindow::endWhenNoRows()
+{
+    if (m_ended || !m_session.entryRows().isEmpty())
+        return false;
+    // A table without rows (its message has been shown): nothing to enter, so the window
+    // ends through the closing sequence.
+    if (!leaveReport())
+        return false;
+    end();
+    return true;
+}
+
+bool EntryWindow::leaveReport()
+{
+    if (const runtime::Status left = m_session.leave(); !left) {
+        if (m_session.isOpen())
+            return false; // the save failed and was reported: nothing typed is lost
+        tellMarkerLeft(left.error());
+    }
+    return true;
 }
 
 bool EntryWindow::saveBeforeChange()
@@ -657,23 +765,16 @@ void EntryWindow::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (m_editColumn > 0) {
+    if (editing()) {
         // Closing while a value is edited in place only ends the edit.
-        m_editColumn = -1;
-        if (QWidget *editor = m_list->indexWidget(m_list->currentIndex())) {
-            Q_EMIT m_binding->delegate()->commitData(editor);
-            Q_EMIT m_binding->delegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
-        }
-        m_list->setFocus();
+        if (finishEdit())
+            m_list->setFocus();
         event->ignore();
         return;
     }
-    if (const runtime::Status left = m_session.leave(); !left) {
-        if (m_session.isOpen()) {
-            event->ignore(); // the save failed and was reported: nothing typed is lost
-            return;
-        }
-        tellMarkerLeft(left.error());
+    if (!leaveReport()) {
+        event->ignore();
+        return;
     }
     m_ended = true;
     event->accept();

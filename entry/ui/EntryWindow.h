@@ -8,14 +8,19 @@
 // The list (`?BROWSE:1`) follows the list format the session builds for the table: row code,
 // error mark, name, sex mark and codes, then one column per value. Enter, or a double click on
 // a fixed column, opens the row form on the selected row; a double click on a value column
-// edits that value in place, and Enter or Down stores it and goes on down the same column.
-// Column widths set by the user stay until another table is loaded.
+// edits that value in place, and Enter or Down stores it and goes on down the same column, Tab
+// and Backtab along the row. Text the column's picture cannot read is refused with a beep and
+// the edit stays; a value left as it was shown is not stored again. A value still in its edit
+// field is stored before the row form opens. The row's full name and codes below the list
+// follow the selected line. Column widths set by the user stay until another table is loaded.
 //
 // The window's ways out: the closing sequence (closing the window asks "СОХРАНИТЬ  ОТЧЕТ ?"
-// when the report was modified and releases the marker), saving an empty report, deleting the
-// report, and a change of form or institution that is not completed. A save that fails keeps
-// the window open with everything typed. The data context, the prompter and the choices belong
-// to the caller and must outlive the window.
+// when the report was modified and releases the marker; moving to a table without rows runs it
+// too), saving an empty report, deleting the report, and a change of form or institution that
+// is not completed. Every opening, also after a change of form or institution, starts with
+// row-wise entry; the on-line control switch is the user's until the procedure ends. A save that
+// fails keeps the window open with everything typed. The data context, the prompter and the choices
+// belong to the caller and must outlive the window.
 
 #include "entry/ReportSession.h"
 #include "entry/ui/EntryChoicesProvider.h"
@@ -112,6 +117,10 @@ private:
     void showRowText(int row);
     void valueEdited(const QModelIndex &index);
     void listDoubleClicked(const QModelIndex &index);
+    bool editing() const;
+    // Ends an edit in place, storing its value; false (with a beep, the edit kept open) when
+    // the text does not read.
+    bool finishEdit();
     bool reopen(); // the marker taken again after a cancelled change
     void end();
     // A way out that failed only at removing the report-in-use marker still ends the window:
@@ -119,6 +128,10 @@ private:
     // stayed, since the next opening will meet it.
     void tellMarkerLeft(const runtime::Error &error);
     bool saveBeforeChange();
+    // The closing sequence; false when a failed save keeps the report open.
+    bool leaveReport();
+    // A table without rows ends the window through the closing sequence; true when it ended.
+    bool endWhenNoRows();
 
     data::DataContext &m_context;
     runtime::Prompter &m_prompter;
@@ -128,7 +141,10 @@ private:
     bool m_ended = false;
     bool m_deleted = false;
     bool m_filling = false;
+    // Where an edit in place goes on once its value is stored.
+    enum class EditStep { Down, Next, Previous };
     int m_editColumn = -1; // the value being edited in place, -1 when none
+    EditStep m_editStep = EditStep::Down;
 
     QLabel *m_year = nullptr;
     QLabel *m_formCode = nullptr;

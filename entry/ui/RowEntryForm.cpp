@@ -46,6 +46,14 @@ runtime::Picture pictureOf(const ColumnDescription &column)
     return picture ? *picture : runtime::Picture();
 }
 
+// A value as its field shows it: through the column's picture, or whole where the picture is
+// too narrow for it (never as a row of '#').
+QString fieldText(const runtime::Picture &picture, const runtime::Decimal &value)
+{
+    const QString text = picture.format(value).trimmed();
+    return text.contains(u'#') ? value.toString() : text;
+}
+
 } // namespace
 
 RowEntryForm::RowEntryForm(ReportSession &session, int row, const QString &title,
@@ -191,9 +199,14 @@ void RowEntryForm::showRow(int row)
     m_rowSexCodes->setText(m_session.rowText(row).sexCodes.trimmed());
     const bool computedRow = m_session.isComputedRow(row);
     const QSet<int> computed = m_session.computedColumns();
+    m_shown.clear();
     for (int n = 1; n <= m_values.size(); ++n) {
         QLineEdit *field = m_values[n - 1];
-        field->setText(pictureOf(m_session.columns().at(n)).format(r.value(n)).trimmed());
+        const QString text = fieldText(pictureOf(m_session.columns().at(n)), r.value(n));
+        if (text.size() > field->maxLength())
+            field->setMaxLength(int(text.size()));
+        field->setText(text);
+        m_shown.append(text);
         field->setStyleSheet(fieldColour(computedRow || computed.contains(n)));
     }
     // Flags belong to the row that was checked.
@@ -216,6 +229,10 @@ bool RowEntryForm::storeRow()
         return false;
     EntryRow row = m_session.entryRows()[m_row];
     for (int n = 1; n <= m_values.size(); ++n) {
+        // Only what the user changed is read back: a field left as shown keeps its value
+        // exactly, with the places its picture does not show.
+        if (n <= m_shown.size() && m_values[n - 1]->text() == m_shown[n - 1])
+            continue;
         const auto value =
             pictureOf(m_session.columns().at(n)).parseNumber(m_values[n - 1]->text());
         if (!value) {
@@ -279,6 +296,11 @@ void RowEntryForm::pickTable()
 
 void RowEntryForm::changedTable()
 {
+    if (m_session.entryRows().isEmpty()) {
+        // A table without rows has nothing to show here; the main window ends the entry.
+        reject();
+        return;
+    }
     buildFields();
     m_row = 0;
     showRow(0);

@@ -12,9 +12,11 @@
 // beside them ("?" and the relation with the terms' sum at its left column, "?" at its terms)
 // until the row is checked again or another row is shown. Enter and Down move on like Tab, Up
 // moves back.
-// A typed value that its column's picture does not read is not stored: the form beeps and
-// keeps the focus on that field. Typing another row code jumps to that row (an unknown code
-// opens the row list); another table code opens the table list.
+// Only the fields the user changed are read back through their pictures; the others keep
+// their values exactly, also the places a picture does not show. A value too wide for its
+// picture is shown whole. A typed value that its column's picture does not read is not
+// stored: the form beeps and keeps the focus on that field. Typing another row code jumps to that
+// row (an unknown code opens the row list); another table code opens the table list.
 //
 // run() shows the form modal and, when it closes, lets the session copy the rows stored in it
 // into the report. The session and the prompter belong to the caller.
@@ -23,6 +25,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QStringList>
 
 class QGridLayout;
 class QLabel;
@@ -75,6 +78,7 @@ private:
     QWidget *m_fieldsBox = nullptr;
     QGridLayout *m_fieldsLayout = nullptr;
     QList<QLineEdit *> m_values; // value n at [n - 1]
+    QStringList m_shown;         // the text each value field was given for the row shown
     QList<QLabel *> m_flags;     // beside value n at [n - 1]: what the last check found there
 };
 

@@ -4,6 +4,7 @@
 #include "runtime/ui/QueueModel.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTime>
@@ -98,6 +99,11 @@ QString pictured(const Picture &picture, const QVariant &v)
     }
     return plainText(v);
 }
+
+// The cell an edit field was made for, and the text it was given to show: a text left as it
+// was stores nothing.
+const char editedIndexProperty[] = "zemorEditedIndex";
+const char shownTextProperty[] = "zemorShownText";
 
 int pixels(double units, double unit)
 {
@@ -286,7 +292,19 @@ QWidget *ListCellDelegate::createEditor(QWidget *parent, const QStyleOptionViewI
     edit->setAlignment(alignmentOf(column->alignment));
     if (column->picture)
         edit->setMaxLength(column->picture->width());
+    edit->setProperty(editedIndexProperty, QVariant::fromValue(QPersistentModelIndex(index)));
     return edit;
+}
+
+QString ListCellDelegate::editText(const ListColumn &column, const QVariant &value)
+{
+    QString text = cellText(column, value).trimmed();
+    // A number wider than its picture would show as a row of '#': the field shows it whole, so
+    // that what is there can be seen and kept.
+    if (column.picture && column.picture->kind() == Picture::Kind::Number && text.contains(u'#') &&
+        numberOf(value, column.picture->places()))
+        text = plainText(value);
+    return text;
 }
 
 void ListCellDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
@@ -297,8 +315,26 @@ void ListCellDelegate::setEditorData(QWidget *editor, const QModelIndex &index) 
         QStyledItemDelegate::setEditorData(editor, index);
         return;
     }
-    edit->setText(cellText(*column, index.data(QueueModel::ValueRole)).trimmed());
+    const QString text = editText(*column, index.data(QueueModel::ValueRole));
+    if (text.size() > edit->maxLength())
+        edit->setMaxLength(int(text.size()));
+    edit->setText(text);
+    edit->setProperty(shownTextProperty, text);
     edit->selectAll();
+}
+
+bool ListCellDelegate::changed(const QLineEdit *edit)
+{
+    const QVariant shown = edit->property(shownTextProperty);
+    return !shown.isValid() || shown.toString() != edit->text();
+}
+
+Result<QVariant> ListCellDelegate::readEditor(const QLineEdit *edit, const QModelIndex &index) const
+{
+    const ListColumn *column = columnAt(index.column());
+    if (!column)
+        return QVariant(edit->text());
+    return readTyped(*column, edit->text(), index.data(QueueModel::ValueRole));
 }
 
 void ListCellDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
@@ -310,12 +346,47 @@ void ListCellDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
         QStyledItemDelegate::setModelData(editor, model, index);
         return;
     }
-    auto value = readTyped(*column, edit->text(), index.data(QueueModel::ValueRole));
+    // An edit that changed nothing keeps the value exactly, however the picture shows it.
+    if (!changed(edit))
+        return;
+    auto value = readEditor(edit, index);
     if (!value) {
         Q_EMIT inputRefused(index, value.error().message);
         return;
     }
     model->setData(index, *value, Qt::EditRole);
+}
+
+bool ListCellDelegate::acceptable(QWidget *editor) const
+{
+    auto *edit = qobject_cast<QLineEdit *>(editor);
+    if (!edit || !changed(edit))
+        return true;
+    const QVariant at = edit->property(editedIndexProperty);
+    if (!at.canConvert<QPersistentModelIndex>())
+        return true;
+    const QModelIndex index = at.value<QPersistentModelIndex>();
+    if (!index.isValid() || !columnAt(index.column()))
+        return true;
+    if (auto value = readEditor(edit, index); !value) {
+        Q_EMIT inputRefused(index, value.error().message);
+        edit->selectAll();
+        return false;
+    }
+    return true;
+}
+
+bool ListCellDelegate::eventFilter(QObject *object, QEvent *event)
+{
+    // The keys that accept an edit are refused while the text does not read.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const bool accepting = key == Qt::Key_Return || key == Qt::Key_Enter ||
+                               key == Qt::Key_Tab || key == Qt::Key_Backtab;
+        if (accepting && !acceptable(qobject_cast<QWidget *>(object)))
+            return true;
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 } // namespace zemor::runtime::ui

@@ -12,12 +12,17 @@
 // Editing (for fields the model makes editable): the edit field is put over the cell, holds at
 // most the picture's width in characters and is read back through the picture: numbers become
 // Decimals (or integers, where the field held an integer), dates day numbers, times QTime.
-// Typed text that the picture refuses is not stored: the cell keeps its value and inputRefused()
-// says why.
+// A number too wide for its picture is given to the field whole, never as its row of '#'.
+// A field whose text was left as it was given stores nothing, so the value keeps every digit
+// the picture does not show. Typed text that the picture refuses is not stored: Enter and Tab
+// do not accept it (the edit stays open, its text selected), the cell keeps its value, and
+// inputRefused() says why.
 
 #include "runtime/ui/ListFormat.h"
 
 #include <QStyledItemDelegate>
+
+class QLineEdit;
 
 namespace zemor::runtime::ui {
 
@@ -48,6 +53,12 @@ public:
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
+    // The text an edit field starts with for `value`.
+    static QString editText(const ListColumn &column, const QVariant &value);
+    // Whether the edit field may be accepted: its text was left as it was given, or it reads.
+    // When it does not read, inputRefused() is emitted and the text selected.
+    bool acceptable(QWidget *editor) const;
+
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
@@ -57,8 +68,14 @@ public:
 Q_SIGNALS:
     void inputRefused(const QModelIndex &index, const QString &message) const;
 
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
+
 private:
     const ListColumn *columnAt(int column) const;
+    // Whether the field's text differs from what it was given to show.
+    static bool changed(const QLineEdit *edit);
+    Result<QVariant> readEditor(const QLineEdit *edit, const QModelIndex &index) const;
 
     ListFormat m_format;
     double m_unit = 2.0;

@@ -269,7 +269,8 @@ void TestReportSession::loadFillsEntryQueues()
 void TestReportSession::columnsFollowTheirNumbers()
 {
     // Offset 2, three value columns, the catalogue lists stored columns 3 and 5 only: the
-    // second value has no description and the third is centred as the last.
+    // second value has no description (and a blank heading) and the third is centred as the
+    // last.
     EntryColumns c;
     c.clear(2, 3);
     QVERIFY(c.place(3, u"Первая"_s, u"перв"_s, u"@n_9"_s));
@@ -282,7 +283,7 @@ void TestReportSession::columnsFollowTheirNumbers()
     QCOMPARE(c.listFormat(false, {1}),
              u"16L|FM~Nстроки~@s9@7L(1)|F~Ош.~L(0)@s1@E(0FFH,,,)160L|F_M~Название~@S100@"
              u"E(,0E6FFFFH,,)7C|F_M@S1@"
-             u"43R|_M~3перв~L@n_9@E(,099FFCCH,,)43R|_M~4~L@n_12@43C|_M~5трет~L@n_12@"_s);
+             u"43R|_M~3перв~L@n_9@E(,099FFCCH,,)43R|_M~~L@n_12@43C|_M~5трет~L@n_12@"_s);
 
     // Form 12, table 1000: four columns, rows with disease codes, two calculated columns? No:
     // the column rule 1 computes column 1 and the row rule 1 computes row 1.

@@ -13,6 +13,7 @@
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "support/ScriptedPrompter.h"
+#include "tests/entry/ui/WhenModal.h"
 #include "tools/DemoBuilder.h"
 #include "tools/DemoReports.h"
 
@@ -38,6 +39,7 @@ using namespace zemor::entry;
 using namespace zemor::entry::ui;
 using namespace Qt::StringLiterals;
 using runtime::ui::findControl;
+using test::whenModal;
 
 namespace {
 
@@ -85,23 +87,6 @@ public:
         return answer;
     }
 };
-
-// Runs `inspect` on the modal window once it is up, then closes it.
-void whenModal(std::function<void(QWidget *)> inspect)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        inspect(modal);
-        modal->close();
-    });
-    timer->start();
-}
 
 int pdfPageCount(const QByteArray &pdf)
 {
@@ -169,6 +154,10 @@ void TestControlFailureWindow::listShowsWholeIdsAndChosenText()
     QVERIFY(year && list && text && findControl<QPushButton>(&window, u"?PRNT1"));
     QCOMPARE(year->text().trimmed(), u"2025"_s);
 
+    // The table and deviation columns are laid out as the list has them everywhere, narrow
+    // and widened to what they show.
+    QVERIFY(ControlFailureWindow::listFormat().contains(
+        u"21L|M~Таблица~@s5@E(,0BDFFDEH,,)21L(1)|M~Откл~L(0)@s"_s));
     // Every column shows its value whole: the 11-digit id, the widest deviation.
     const QStringList first = {u"12345678901"_s, u"1"_s, u"-12345678901234.567"_s,
                                u"т1г3с1    (0)= (5)c2+3"_s};

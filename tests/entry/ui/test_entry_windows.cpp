@@ -4,6 +4,7 @@
 // last value field and the entry in place down a column.
 
 #include "data/DataContext.h"
+#include "data/records/TablRecord.h"
 #include "entry/ui/EnterReports.h"
 #include "entry/ui/EntryChoicesProvider.h"
 #include "entry/ui/EntryWindow.h"
@@ -14,6 +15,7 @@
 #include "runtime/ui/ListBinding.h"
 #include "support/ScriptedPrompter.h"
 #include "tests/entry/EntryFixture.h"
+#include "tests/entry/ui/WhenModal.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoReports.h"
 
@@ -44,6 +46,7 @@ namespace {
 using test::demoYear;
 using test::markerExists;
 using test::stored;
+using test::whenModal;
 
 // Answers report entry's choices from its fields and records what was asked, in order.
 class ScriptedChoices : public EntryChoicesProvider
@@ -129,25 +132,6 @@ ReportIdentity identityOf(const ScriptedChoices &c)
                           c.form.periodKind, c.period};
 }
 
-// Runs `inspect` on the next modal window once it is up; `inspect` closes it or leaves that
-// to the caller's code.
-void whenModal(std::function<void(QWidget *)> inspect, bool close = true)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, inspect, close] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        inspect(modal);
-        if (close && modal->isVisible())
-            modal->close();
-    });
-    timer->start();
-}
-
 QString artifactPath(const QString &name)
 {
     return QDir(qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::tempPath())).filePath(name);
@@ -226,6 +210,22 @@ private:
     bool m_held = false;
 };
 
+// A third table of form 12 that the catalogue gives no rows.
+bool addTableWithoutRows(data::DataContext &ctx)
+{
+    ctx.names().setYearFileNames(demoYear);
+    if (!ctx.open(data::FileId::tabl))
+        return false;
+    data::TablRecord t(ctx.record(data::FileId::tabl));
+    t.clear();
+    t.setUnicodT(9012);
+    bool ok = t.setCodForm(12) && t.setCodTabl(3000) && t.setSm(0) && t.setA(2);
+    t.setName(u"Без строк"_s);
+    ok = ok && ctx.file(data::FileId::tabl).add();
+    ctx.close(data::FileId::tabl);
+    return ok;
+}
+
 // Ends the work on the report the way a test names: "save", "table", "empty" (save it empty),
 // "clear" (the table), "delete", or anything else to close the window.
 void endBy(EntryWindow *entry, const QString &way)
@@ -270,6 +270,13 @@ private Q_SLOTS:
     void changeOfFormOrInstitution();
     void lastValueFieldStoresWhenLeftForward();
     void entryInPlaceGoesDownTheColumn();
+    void tableWithoutRowsEndsTheWindow_data();
+    void tableWithoutRowsEndsTheWindow();
+    void reopeningAfterChangeKeepsControlSwitch_data();
+    void reopeningAfterChangeKeepsControlSwitch();
+    void rowTextFollowsTheSelectedRow();
+    void emptyReportSavedAgainSaysSo();
+    void formWithoutTablesToldOnce();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -899,6 +906,160 @@ void TestEntryWindows::entryInPlaceGoesDownTheColumn()
     window->close();
     QTRY_VERIFY(!window);
     QCOMPARE(m_prompter.texts(), QStringList{u"СОХРАНИТЬ  ОТЧЕТ ?"_s});
+}
+
+void TestEntryWindows::tableWithoutRowsEndsTheWindow_data()
+{
+    QTest::addColumn<bool>("saveFails"); // the closing sequence's save is refused
+    QTest::newRow("closing sequence") << false;
+    QTest::newRow("save refused, empty report asked for") << true;
+}
+
+void TestEntryWindows::tableWithoutRowsEndsTheWindow()
+{
+    // Stepping onto a table without rows shows why, then runs the closing sequence, which
+    // ends the window. When its save is refused the window stays on the empty table, and
+    // "Сохранить пустой отчет и выйти" says why it cannot store anything there.
+    QFETCH(bool, saveFails);
+    QVERIFY(addTableWithoutRows(*m_ctx));
+    auto choices = choicesFor(12, quietInstitution());
+    const ReportIdentity id = identityOf(*choices);
+    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QVERIFY(window);
+    EntryWindow *entry = asEntryWindow(window);
+    entry->session().storeValue(1, 2, runtime::Decimal::fromUnits(5, 0));
+    click(entry, u"?DNTABL");
+    QCOMPARE(entry->session().currentTable().code, 2000);
+
+    RecordHolder holder(data::FileId::otchet);
+    holder.context().names().setOtchetFileName(id.year, int(id.form));
+    if (saveFails)
+        QVERIFY(holder.hold());
+    m_prompter.reset();
+    m_prompter.answers = {1, saveFails ? 1 : 2}; // the message; "СОХРАНИТЬ  ОТЧЕТ ?"
+    click(entry, u"?DNTABL");
+    QCOMPARE(
+        m_prompter.texts().mid(0, 2),
+        (QStringList{u"В таблице нет строк обратитесь к разработчику"_s, u"СОХРАНИТЬ  ОТЧЕТ ?"_s}));
+    if (!saveFails) {
+        QTRY_VERIFY(!window);
+        QVERIFY(!markerExists(id));
+        QVERIFY(stored(id).isEmpty());
+        return;
+    }
+    QVERIFY(m_prompter.messages.last().icon == runtime::MessageIcon::Error);
+    QVERIFY(window && window->isVisible());
+    m_prompter.reset();
+    click(entry, u"?SAVEOTHNUL");
+    QCOMPARE(
+        m_prompter.texts(),
+        QStringList{u"Пустой отчет не сохранен|В таблице нет строк обратитесь к разработчику"_s});
+    QVERIFY(window && window->isVisible());
+    QVERIFY(holder.release());
+    m_prompter.reset();
+    m_prompter.answers = {1};
+    window->close();
+    QTRY_VERIFY(!window);
+    QCOMPARE(stored(id).size(), 1); // the value typed in the first table
+    QVERIFY(!markerExists(id));
+}
+
+void TestEntryWindows::reopeningAfterChangeKeepsControlSwitch_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("form") << u"form"_s;
+    QTest::newRow("institution") << u"institution"_s;
+}
+
+void TestEntryWindows::reopeningAfterChangeKeepsControlSwitch()
+{
+    // After "Форма" or "ЛПУ" the report opens again in row-wise entry, and the on-line control
+    // stays as the user set it (form 62's first table has no calculations to switch it).
+    QFETCH(QString, change);
+    auto choices = choicesFor(62, quietInstitution());
+    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QVERIFY(window);
+    EntryWindow *entry = asEntryWindow(window);
+    auto *columnWise = findControl<QCheckBox>(entry, u"?WWODCOL");
+    auto *controlOff = findControl<QCheckBox>(entry, u"?LOCCONTR");
+    QVERIFY(!controlOff->isChecked());
+    controlOff->click();
+    columnWise->click();
+    QVERIFY(entry->session().controlOff());
+    QVERIFY(columnWise->isChecked());
+
+    m_prompter.reset();
+    m_prompter.answers = {2}; // "Сохранить отчет ?": "&Нет"
+    click(entry, change == u"form" ? u"?NEWFORM" : u"?LPU");
+    QVERIFY(window && window->isVisible());
+    QVERIFY(!columnWise->isChecked());
+    auto *list = findControl<QTableView>(entry, u"?BROWSE:1");
+    QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    QVERIFY(controlOff->isChecked());
+    QVERIFY(entry->session().controlOff());
+    QCOMPARE(findControl<QPushButton>(entry, u"?RT")->toolTip(), u"Расчет итоговых строк и граф"_s);
+    m_prompter.fallback = 2;
+    window->close();
+    QTRY_VERIFY(!window);
+}
+
+void TestEntryWindows::rowTextFollowsTheSelectedRow()
+{
+    auto choices = choicesFor(12, quietInstitution());
+    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QVERIFY(window);
+    EntryWindow *entry = asEntryWindow(window);
+    QVERIFY(QTest::qWaitForWindowExposed(entry));
+    auto *name = findControl<QLabel>(entry, u"?QT:S");
+    auto *sexCodes = findControl<QLabel>(entry, u"?QT:POL");
+    auto *list = findControl<QTableView>(entry, u"?BROWSE:1");
+    QCOMPARE(name->text(), entry->session().rowText(0).name.trimmed());
+    entry->binding()->selectRow(2);
+    QCOMPARE(name->text(), entry->session().rowText(2).name.trimmed());
+    QCOMPARE(sexCodes->text(), entry->session().rowText(2).sexCodes.trimmed());
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(entry->binding()->currentRow(), 3);
+    QCOMPARE(name->text(), entry->session().rowText(3).name.trimmed());
+    window->close();
+    QTRY_VERIFY(!window);
+}
+
+void TestEntryWindows::emptyReportSavedAgainSaysSo()
+{
+    // A report stored empty, opened and saved again without data, stays stored empty, and the
+    // message says so instead of "Сохранено 0 записей из 0".
+    auto choices = choicesFor(12, quietInstitution());
+    const ReportIdentity id = identityOf(*choices);
+    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QVERIFY(window);
+    click(window, u"?SAVEOTHNUL");
+    QTRY_VERIFY(!window);
+    QCOMPARE(m_prompter.texts(), QStringList{u"ЗАПИСАНО ."_s});
+    QCOMPARE(stored(id).size(), 1);
+
+    window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QVERIFY(window);
+    m_prompter.reset();
+    click(window, u"?SAVEOTH");
+    QCOMPARE(m_prompter.texts(), (QStringList{u"Сохранен пустой отчет"_s, u"ЗАПИСАНО ."_s}));
+    const ReportRows after = stored(id);
+    QCOMPARE(after.size(), 1);
+    QVERIFY(after.first().values == ReportRow().values);
+    window->close();
+    QTRY_VERIFY(!window);
+}
+
+void TestEntryWindows::formWithoutTablesToldOnce()
+{
+    auto choices = choicesFor(12, quietInstitution());
+    choices->form = FormChoice{99, u"Форма без таблиц"_s, u"99"_s, 0};
+    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QVERIFY(!window);
+    QCOMPARE(m_prompter.messages.size(), 1);
+    QVERIFY2(m_prompter.lastText().contains(u"Нет таблиц формы 99"_s),
+             qPrintable(m_prompter.lastText()));
+    QVERIFY(!markerExists(identityOf(*choices)));
 }
 
 QTEST_MAIN(TestEntryWindows)
