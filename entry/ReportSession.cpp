@@ -7,6 +7,7 @@
 #include "entry/ControlRuleLoader.h"
 #include "entry/OpenedFile.h"
 #include "entry/ReportControlCheck.h"
+#include "entry/ReportReader.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/store/KeyedFile.h"
 
@@ -236,8 +237,7 @@ Status ReportSession::loadRules()
 
 Status ReportSession::loadWholeReport()
 {
-    ReportStore store(m_context, m_id);
-    auto rows = store.load();
+    auto rows = ReportReader(m_context).report(m_id.year, m_id.form, m_id.period, m_id.institution);
     if (!rows)
         return std::unexpected(rows.error());
     m_report = std::move(*rows);
@@ -632,8 +632,8 @@ Status ReportSession::carryOverBalances()
 {
     if (!m_open)
         return std::unexpected(notOpen("carryOverBalances"));
-    ReportStore store(m_context, m_id);
-    const auto previous = store.loadPeriod(m_id.period - 1);
+    const auto previous =
+        ReportReader(m_context).report(m_id.year, m_id.form, m_id.period - 1, m_id.institution);
     if (!previous) {
         reportFailure(QStringLiteral("Остатки не перенесены"), previous.error());
         return std::unexpected(previous.error());

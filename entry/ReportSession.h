@@ -39,8 +39,9 @@ namespace zemor::data {
 class DataContext;
 }
 namespace zemor::runtime {
+class Progress;
 class Prompter;
-}
+} // namespace zemor::runtime
 
 namespace zemor::entry {
 
@@ -159,11 +160,9 @@ public:
     // The whole report; a form with one table writes its table only, without a message, and
     // stays modified. Returns the number of records written (-1 for the one-table way).
     [[nodiscard]] runtime::Result<int> saveReport();
-    // Told the row id of each record a whole-report save writes (the saving window shows it).
-    void setSaveProgress(std::function<void(int rowId)> progress)
-    {
-        m_saveProgress = std::move(progress);
-    }
+    // Told of each record a whole-report save writes, its row id as the step's text (the saving
+    // window shows it); not owned, nullptr for none.
+    void setSaveProgress(runtime::Progress *progress) { m_saveProgress = progress; }
     // Stores the report as one all-zero record of the current table's first row.
     [[nodiscard]] runtime::Status saveEmptyReport();
     // Deletes every record of the report and releases the marker. A failed deletion deletes
@@ -217,7 +216,7 @@ private:
     bool m_hasCodes = false;
     bool m_controlOff = false;
     int m_writtenBack = 0;
-    std::function<void(int)> m_saveProgress;
+    runtime::Progress *m_saveProgress = nullptr;
 };
 
 } // namespace zemor::entry
