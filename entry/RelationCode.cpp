@@ -23,6 +23,25 @@ bool relationHolds(int code, const Decimal &left, const Decimal &right)
     return true;
 }
 
+bool relationHolds(int code, runtime::Int128 left, runtime::Int128 right)
+{
+    switch (static_cast<RelationCode>(code)) {
+    case RelationCode::Equal:
+        return left == right;
+    case RelationCode::Greater:
+        return left > right;
+    case RelationCode::GreaterOrEqual:
+        return left >= right;
+    case RelationCode::Less:
+        return left < right;
+    case RelationCode::LessOrEqual:
+        return left <= right;
+    case RelationCode::ZeroImpliesZero:
+        return !(left == 0 && right != 0);
+    }
+    return true;
+}
+
 bool relationHoldsOnline(int code, const Decimal &left, const Decimal &right)
 {
     if (code == int(RelationCode::ZeroImpliesZero))

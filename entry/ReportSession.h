@@ -22,8 +22,10 @@
 #include "entry/ControlRules.h"
 #include "entry/EntryColumns.h"
 #include "entry/EntryRow.h"
+#include "entry/FormCatalogue.h"
 #include "entry/ReportMarker.h"
 #include "entry/ReportStore.h"
+#include "entry/ResolvedRules.h"
 #include "entry/RowCatalogue.h"
 #include "entry/RowOnlineCheck.h"
 #include "entry/TableCalculations.h"
@@ -44,19 +46,6 @@ class Prompter;
 } // namespace zemor::runtime
 
 namespace zemor::entry {
-
-// A table of the form (`QST`).
-struct FormTable
-{
-    qint64 code = 0; // TAB:CODTABL
-    QString name;    // TAB:NAME
-    int offset = 0;  // TAB:SM
-    int columns = 0; // TAB:A
-    int type = 0;    // TAB:TYPE
-    QString xls;     // the first 15 characters of TAB:NAMEL
-
-    TableEntry entry() const { return TableEntry{code, offset, columns}; }
-};
 
 // What the entry list shows of a row beside its values.
 struct EntryRowText
@@ -111,9 +100,11 @@ public:
     // --- tables
     // The operations below need an open report; they fail with InvalidArgument otherwise, and
     // currentTable() must not be asked for then.
-    const QList<FormTable> &tables() const { return m_tables; }
+    const QList<FormTable> &tables() const { return m_form.tables(); }
+    // The form's catalogue as read at opening.
+    const FormCatalogue &form() const { return m_form; }
     int currentTableIndex() const { return m_current; }
-    const FormTable &currentTable() const { return m_tables[m_current]; }
+    const FormTable &currentTable() const { return m_form.tables()[m_current]; }
     // Copies the entry rows into the report and loads the table at `index` of tables().
     [[nodiscard]] runtime::Status stepToTable(int index);
     [[nodiscard]] runtime::Status chooseTable(qint64 code);
@@ -195,11 +186,12 @@ private:
     std::unique_ptr<ReportMarker> m_marker;
     bool m_open = false;
 
-    // The form (read once per opening).
-    QList<FormTable> m_tables;
+    // The form (read once per opening): its catalogue, its control rules as read and as resolved
+    // against the catalogue, and its calculations.
+    FormCatalogue m_form;
     FormRules m_rules;
-    RowCatalogue m_catalogue;
-    bool m_rulesLoaded = false;
+    ResolvedRules m_resolved;
+    FormCalculations m_calculations;
 
     // The report (`QSU`), in row-id order, with the rows' error marks.
     ReportRows m_report;
