@@ -2,6 +2,8 @@
 
 #include "entry/FormCatalogue.h"
 
+#include <utility>
+
 namespace zemor::entry {
 
 using namespace Qt::StringLiterals;
@@ -74,14 +76,17 @@ ResolvedRules ResolvedRules::resolve(qint64 formCode, const FormTables &tables,
     r.m_tables = tables;
     r.m_catalogue = catalogue;
 
-    // Row rules: a rule on a row the form does not have, or whose table the form does not list,
-    // is not applicable and is left out.
+    // A row or inter-table rule on a row the form does not have, or whose table the form does
+    // not list, is not applicable and is left out.
+    auto leftOf = [&](int rowId) -> std::pair<const CatalogueRow *, const TableEntry *> {
+        const CatalogueRow *leftRow = catalogue.row(rowId);
+        const TableEntry *table = leftRow ? r.tableEntry(leftRow->table) : nullptr;
+        return {table ? leftRow : nullptr, table};
+    };
+
     for (const RowRule &rule : rules.rowRules) {
-        const CatalogueRow *leftRow = catalogue.row(rule.leftRow);
+        const auto [leftRow, table] = leftOf(rule.leftRow);
         if (!leftRow)
-            continue;
-        const TableEntry *table = r.tableEntry(leftRow->table);
-        if (!table)
             continue;
         Row row;
         row.id = rule.id;
@@ -111,11 +116,8 @@ ResolvedRules ResolvedRules::resolve(qint64 formCode, const FormTables &tables,
     }
 
     for (const TableRule &rule : rules.tableRules) {
-        const CatalogueRow *leftRow = catalogue.row(rule.leftRow);
+        const auto [leftRow, table] = leftOf(rule.leftRow);
         if (!leftRow)
-            continue;
-        const TableEntry *table = r.tableEntry(leftRow->table);
-        if (!table)
             continue;
         Table t;
         t.id = rule.id;
