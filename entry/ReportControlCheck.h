@@ -33,6 +33,8 @@
 #include <QSet>
 #include <QStringList>
 
+#include <vector>
+
 namespace zemor::runtime {
 class Prompter;
 }
