@@ -4,10 +4,10 @@
 #include "data/records/ContrGrRecord.h"
 #include "data/records/ContrStrRecord.h"
 #include "data/records/ContrTabRecord.h"
-#include "data/records/StrokaRecord.h"
-#include "data/records/TablRecord.h"
+#include "entry/FormCatalogue.h"
 #include "entry/OpenedFile.h"
 #include "runtime/store/KeyedFile.h"
+#include "runtime/store/Scan.h"
 
 #include <limits>
 
@@ -23,17 +23,10 @@ namespace {
 // `take` for each.
 template <class Take> Status scan(runtime::store::KeyedFile &file, int key, Take take)
 {
-    if (Status s = file.set(key, 1); !s)
-        return s;
-    for (;;) {
-        Status s = file.next();
-        if (!s) {
-            if (s.error().code == ErrorCode::EndOfFile)
-                return {};
-            return s;
-        }
+    return runtime::store::scan(file, key, 1, [&] {
         take();
-    }
+        return true;
+    });
 }
 
 ColumnRule columnRuleOf(const data::ContrGrRecord &r)
@@ -127,40 +120,26 @@ Status ControlRuleLoader::readColumnRules(qint64 formCode, QList<ColumnRule> &ou
 
 runtime::Result<RowCatalogue> ControlRuleLoader::catalogue(qint64 formCode)
 {
-    m_context.names().setYearFileNames(m_year);
-    OpenedFile opened(m_context, FileId::stroka);
-    if (!opened.status())
-        return std::unexpected(opened.status().error());
-    RowCatalogue rows;
-    data::StrokaRecord r(m_context.record(FileId::stroka));
-    r.clear();
-    if (!r.setCodForm(formCode))
-        return rows;
-    const Status s = scan(m_context.file(FileId::stroka), data::StrokaRecord::KeyStr1, [&] {
-        rows.add(CatalogueRow{r.unicod(), r.codTabl(), r.codStr(), r.number()});
-    });
-    if (!s)
-        return std::unexpected(s.error());
-    return rows;
+    const auto form = FormCatalogue::read(m_context, m_year, formCode);
+    if (!form)
+        return std::unexpected(form.error());
+    return form->rowCatalogue();
 }
 
 runtime::Result<FormTables> ControlRuleLoader::tables(qint64 formCode)
 {
-    m_context.names().setYearFileNames(m_year);
-    OpenedFile opened(m_context, FileId::tabl);
-    if (!opened.status())
-        return std::unexpected(opened.status().error());
-    FormTables tables;
-    data::TablRecord r(m_context.record(FileId::tabl));
-    r.clear();
-    if (!r.setCodForm(formCode))
-        return tables;
-    const Status s = scan(m_context.file(FileId::tabl), data::TablRecord::KeyTab1, [&] {
-        tables.append(TableEntry{r.codTabl(), int(r.sm()), int(r.a())});
-    });
-    if (!s)
-        return std::unexpected(s.error());
-    return tables;
+    const auto form = FormCatalogue::read(m_context, m_year, formCode);
+    if (!form)
+        return std::unexpected(form.error());
+    return form->tableEntries();
+}
+
+runtime::Result<ResolvedRules> ControlRuleLoader::resolved(const FormCatalogue &form)
+{
+    const auto read = rules(form.form());
+    if (!read)
+        return std::unexpected(read.error());
+    return ResolvedRules::resolve(form, *read);
 }
 
 runtime::Result<std::optional<ColumnRule>> ControlRuleLoader::columnRule(qint64 id)

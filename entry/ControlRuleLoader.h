@@ -1,9 +1,10 @@
 #pragma once
 
 // Reads what the checks need of one form from the files of a reporting year: its control rules
-// (column, row and inter-table rules), the rows of its catalogue and its tables. The year is the
-// caller's, never the process-wide one: report entry passes the year of its report, the summary
-// and the runs the year they read their reports from.
+// (column, row and inter-table rules), resolved against the form's catalogue (FormCatalogue) when
+// asked; the rows and tables of the catalogue on their own for callers that hold no catalogue. The
+// year is the caller's, never the process-wide one: report entry passes the year of its report, the
+// summary and the runs the year they read their reports from.
 //
 // Each read sets the year's file names in the caller's data context, opens the file it needs
 // through its relation manager, reads the form's records in key order and closes it again. A
@@ -12,6 +13,7 @@
 
 #include "entry/ControlRules.h"
 #include "entry/ReportRows.h"
+#include "entry/ResolvedRules.h"
 #include "entry/RowCatalogue.h"
 #include "runtime/core/Error.h"
 
@@ -23,6 +25,8 @@ class DataContext;
 
 namespace zemor::entry {
 
+class FormCatalogue;
+
 class ControlRuleLoader
 {
 public:
@@ -33,8 +37,10 @@ public:
 
     // Row rules by left row, inter-table rules by left row, column rules by table and row id.
     [[nodiscard]] runtime::Result<FormRules> rules(qint64 formCode);
+    // The form's rules resolved against its catalogue, which must be of the loader's year.
+    [[nodiscard]] runtime::Result<ResolvedRules> resolved(const FormCatalogue &form);
+    // Read through FormCatalogue: the rows of the form, and its tables in table-code order.
     [[nodiscard]] runtime::Result<RowCatalogue> catalogue(qint64 formCode);
-    // The form's tables in table-code order, with their offsets and column counts.
     [[nodiscard]] runtime::Result<FormTables> tables(qint64 formCode);
 
     // Single rules by id, for the calculations; nullopt when there is no such rule.

@@ -4,7 +4,9 @@ namespace zemor::entry {
 
 using runtime::Decimal;
 
-bool relationHolds(int code, const Decimal &left, const Decimal &right)
+namespace {
+
+template <class V> bool holds(int code, const V &left, const V &right, const V &zero)
 {
     switch (static_cast<RelationCode>(code)) {
     case RelationCode::Equal:
@@ -18,9 +20,21 @@ bool relationHolds(int code, const Decimal &left, const Decimal &right)
     case RelationCode::LessOrEqual:
         return left <= right;
     case RelationCode::ZeroImpliesZero:
-        return !(left.isZero() && !right.isZero());
+        return !(left == zero && right != zero);
     }
     return true;
+}
+
+} // namespace
+
+bool relationHolds(int code, const Decimal &left, const Decimal &right)
+{
+    return holds(code, left, right, Decimal());
+}
+
+bool relationHolds(int code, runtime::Int128 left, runtime::Int128 right)
+{
+    return holds(code, left, right, runtime::Int128(0));
 }
 
 bool relationHoldsOnline(int code, const Decimal &left, const Decimal &right)

@@ -21,6 +21,8 @@ enum class RelationCode : int {
 
 // Whether the rule of code `code` holds for L and R.
 bool relationHolds(int code, const runtime::Decimal &left, const runtime::Decimal &right);
+// The same on two values of one scale, as counts of its units.
+bool relationHolds(int code, runtime::Int128 left, runtime::Int128 right);
 // The same, for the on-line row check, where code 6 never fails.
 bool relationHoldsOnline(int code, const runtime::Decimal &left, const runtime::Decimal &right);
 // The operator of a failure text in its two-character field: "= ", "> ", ">=", "< ", "<=", "? ";

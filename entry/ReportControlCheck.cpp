@@ -6,6 +6,8 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
+#include <optional>
 
 namespace zemor::entry {
 
@@ -19,23 +21,24 @@ namespace {
 constexpr int columnTextLength = 200; // of a column rule's text from the left column on
 constexpr int tableHeadLength = 30;   // of an inter-table rule's text up to the operator
 
-// Sums of DECIMAL(17,3) values over at most a few hundred terms stay far inside the 128-bit
-// range, so these never fail for a report that passed the fit check.
-Decimal plus(const Decimal &sum, const Decimal &value)
+using runtime::Int128;
+
+constexpr qint64 limit17 = 100000000000000000; // 10^17 thousandths: DECIMAL(17,3) stays below
+
+// A value as thousandths when it fits a DECIMAL(17,3) work value (rounded to three places).
+std::optional<qint64> thousandths(const Decimal &v)
 {
-    const auto r = sum.add(value);
-    return r ? *r : sum;
+    if (v.scale() == 3 && v.units() < limit17 && v.units() > -limit17)
+        return qint64(v.units());
+    const auto fitted = v.fitted(17, 3);
+    if (!fitted)
+        return std::nullopt;
+    return qint64(fitted->units());
 }
 
-Decimal minus(const Decimal &sum, const Decimal &value)
+QString num(Int128 thousandths)
 {
-    const auto r = sum.subtract(value);
-    return r ? *r : sum;
-}
-
-QString num(const Decimal &value)
-{
-    return value.toString();
+    return Decimal::fromUnits(thousandths, 3).toString();
 }
 
 QString clipped(QString text)
@@ -43,12 +46,6 @@ QString clipped(QString text)
     while (text.endsWith(u' '))
         text.chop(1);
     return text;
-}
-
-// The first five characters of a row code, blank-padded to five.
-QString code5(const QString &code)
-{
-    return code.left(5).leftJustified(5, u' ');
 }
 
 QString number(qint64 value)
@@ -62,120 +59,103 @@ runtime::Result<QList<ControlFailure>>
 ReportControlCheck::check(qint64 formCode, const ReportRows &rows, const FormTables &tables,
                           const FormRules &rules, const RowCatalogue &catalogue)
 {
+    return check(ResolvedRules::resolve(formCode, tables, rules, catalogue), rows);
+}
+
+runtime::Result<QList<ControlFailure>> ReportControlCheck::check(const ResolvedRules &rules,
+                                                                 const ReportRows &rows)
+{
     m_diagnostics.clear();
     m_toldOnce.clear();
     m_failures.clear();
-    m_rowIndex.clear();
 
     // Every value goes into a DECIMAL(17,3) work value first; one that does not fit is refused
     // rather than cut.
-    ReportRows work = rows;
-    for (ReportRow &row : work) {
+    m_zeroRow = int(rows.size());
+    m_cells.assign(size_t(m_zeroRow + 1) * valueCount, 0);
+    for (int i = 0; i < rows.size(); ++i) {
+        const ReportRow &row = rows[i];
+        qint64 *out = &m_cells[size_t(i) * valueCount];
         for (int n = 1; n <= valueCount; ++n) {
-            Decimal &v = row.values[size_t(n - 1)];
-            const auto fitted = v.fitted(17, 3);
-            if (!fitted) {
+            const Decimal &v = row.values[size_t(n - 1)];
+            const auto units = thousandths(v);
+            if (!units) {
                 return runtime::fail(
                     ErrorCode::Overflow,
                     QStringLiteral("т%1с%2г%3").arg(row.table).arg(row.rowId).arg(n),
                     QStringLiteral("Значение %1 не помещается в 17 цифр").arg(v.toString()));
             }
-            v = *fitted;
+            out[n - 1] = *units;
         }
     }
-
-    m_form = formCode;
-    m_rows = &work;
-    m_tables = &tables;
-    m_catalogue = &catalogue;
-    for (int i = 0; i < work.size(); ++i) {
-        if (!m_rowIndex.contains(work[i].rowId))
-            m_rowIndex.insert(work[i].rowId, i);
+    m_slotRow.assign(size_t(rules.slotCount()), m_zeroRow);
+    for (int i = 0; i < rows.size(); ++i) {
+        const int slot = rules.slotOf(rows[i].rowId);
+        if (slot >= 0 && m_slotRow[size_t(slot)] == m_zeroRow)
+            m_slotRow[size_t(slot)] = i;
     }
 
-    checkRowRules(rules);
-    checkTableRules(rules);
-    checkColumnRules(rules);
-
+    m_rules = &rules;
+    m_rows = &rows;
+    checkRowRules();
+    checkTableRules();
+    checkColumnRules();
+    m_rules = nullptr;
     m_rows = nullptr;
-    m_tables = nullptr;
-    m_catalogue = nullptr;
     return std::move(m_failures);
 }
 
-void ReportControlCheck::checkRowRules(const FormRules &rules)
+const qint64 *ReportControlCheck::cells(int slot) const
+{
+    return &m_cells[size_t(m_slotRow[size_t(slot)]) * valueCount];
+}
+
+bool ReportControlCheck::present(int slot) const
+{
+    return m_slotRow[size_t(slot)] != m_zeroRow;
+}
+
+void ReportControlCheck::checkRowRules()
 {
     const qsizetype first = m_failures.size();
-    for (const RowRule &rule : rules.rowRules) {
-        const ReportRow *left = reportRow(rule.leftRow);
-        const CatalogueRow *leftRow = m_catalogue->row(rule.leftRow);
-        if (!leftRow)
-            continue; // a rule on a row the form does not have is not applicable
-        const TableEntry *table = tableEntry(leftRow->table);
-        if (!table)
-            continue; // the catalogue and the form's tables disagree: nothing sound to check
-        const QString leftCode = code5(leftRow->code);
-
-        // The terms read the same in every column; they are written out only for a failure.
-        QString terms;
-        bool termsWritten = false;
-        auto termText = [&]() -> const QString & {
-            if (!termsWritten) {
-                for (int k = 0; k < rule.terms.size(); ++k) {
-                    const int t = rule.terms[k];
-                    if (const CatalogueRow *termRow = m_catalogue->row(t < 0 ? -t : t)) {
-                        // The letter before the first code is the Latin "c".
-                        terms += (k == 0 ? QStringLiteral("c")
-                                         : (t > 0 ? QStringLiteral("+") : QStringLiteral("-"))) +
-                                 termRow->code;
-                    }
-                }
-                termsWritten = true;
+    for (const ResolvedRules::Row &rule : m_rules->rowRules()) {
+        if (!rule.diagnostic.isEmpty()) {
+            tellOnce(rule.diagnostic);
+            continue;
+        }
+        // The sums of every value column checked, term row by term row.
+        std::array<Int128, valueCount> sums{};
+        const int from = rule.firstValue - 1;
+        const int to = rule.lastValue;
+        for (size_t k = 0; k < rule.termSlots.size(); ++k) {
+            const qint64 *term = cells(rule.termSlots[k]);
+            if (rule.subtract[k]) {
+                for (int j = from; j < to; ++j)
+                    sums[size_t(j)] -= term[j];
+            } else {
+                for (int j = from; j < to; ++j)
+                    sums[size_t(j)] += term[j];
             }
-            return terms;
-        };
-
-        // The term rows are looked up once for all columns.
-        QVarLengthArray<const ReportRow *, 64> termRows;
-        for (const int t : rule.terms)
-            termRows.append(reportRow(t < 0 ? -t : t));
-
-        auto evaluate = [&](int j) {
-            Decimal sum;
-            for (int k = 0; k < rule.terms.size(); ++k) {
-                const int t = rule.terms[k];
-                const ReportRow *row = termRows[k];
-                const Decimal v = row ? row->value(j) : Decimal();
-                // The first term is always added, whatever its sign.
-                sum = (k == 0 || t > 0) ? plus(sum, v) : minus(sum, v);
-            }
-            const Decimal l = left ? left->value(j) : Decimal();
+        }
+        const qint64 *left = cells(rule.leftSlot);
+        for (int j = from; j < to; ++j) {
+            const Int128 l = left[j];
+            const Int128 sum = sums[size_t(j)];
             if (relationHolds(rule.relation, l, sum))
-                return;
+                continue;
+            const int column = j + 1 + rule.offset;
             ControlFailure f;
             f.kind = RuleKind::Row;
             f.ruleId = rule.id;
-            f.table = leftRow->table;
-            f.column = j + table->offset;
-            f.deviation = minus(l, sum);
-            f.text = (u"т"_s + number(leftRow->table) + u"г"_s + number(j + table->offset) +
-                      u"с"_s + leftCode + u"("_s + num(l) + u")"_s +
-                      failureOperator(rule.relation) + u"("_s + num(sum) + u")"_s + termText())
+            f.table = rule.table;
+            f.column = column;
+            f.deviation = Decimal::fromUnits(l - sum, 3);
+            f.text = (u"т"_s + number(rule.table) + u"г"_s + number(column) + u"с"_s +
+                      rule.leftCode + u"("_s + num(l) + u")"_s + failureOperator(rule.relation) +
+                      u"("_s + num(sum) + u")"_s + rule.termText)
                          .left(ControlFailure::textLength);
             m_failures.append(f);
-        };
-
-        if (rule.column == 0) {
-            for (int j = 1; j <= table->valueColumns(); ++j)
-                evaluate(j);
-            continue;
         }
-        const int j = table->valueIndex(rule.column);
-        if (j == 0) {
-            tellOnce(QStringLiteral("ИСПРАВТЕ КОНТРОЛЬ ") + number(rule.id));
-            continue;
-        }
-        evaluate(j);
     }
     std::stable_sort(m_failures.begin() + first, m_failures.end(),
                      [](const ControlFailure &a, const ControlFailure &b) {
@@ -183,48 +163,44 @@ void ReportControlCheck::checkRowRules(const FormRules &rules)
                      });
 }
 
-void ReportControlCheck::checkTableRules(const FormRules &rules)
+void ReportControlCheck::checkTableRules()
 {
-    for (const TableRule &rule : rules.tableRules) {
-        const ReportRow *left = reportRow(rule.leftRow);
-        const CatalogueRow *leftRow = m_catalogue->row(rule.leftRow);
-        if (!leftRow)
-            continue;
-        const TableEntry *table = tableEntry(leftRow->table);
-        if (!table)
-            continue;
-        const int j = table->valueIndex(rule.leftColumn);
-        if (j == 0) {
-            tellOnce(QStringLiteral("ИСПРАВТЕ КОНТРОЛЬ..... ") + number(rule.id));
+    const RowCatalogue &catalogue = m_rules->catalogue();
+    const FormTables &tables = m_rules->tables();
+    struct Used
+    {
+        qint64 table;
+        const CatalogueRow *row;
+        const ResolvedRules::TableTermRef *term;
+        int k;
+    };
+    QVarLengthArray<Used, 16> used;
+    for (const ResolvedRules::Table &rule : m_rules->tableRules()) {
+        if (!rule.diagnostic.isEmpty()) {
+            tellOnce(rule.diagnostic);
             continue;
         }
-        const Decimal l = left ? left->value(j) : Decimal();
-        const QString head =
-            (u"т"_s + number(leftRow->table) + u"с"_s + code5(leftRow->code) + u"г"_s +
-             number(rule.leftColumn) + u" ("_s + num(l) + u")"_s + failureOperator(rule.relation))
-                .left(tableHeadLength);
-
-        Decimal sum;
-        QString terms;
+        const Int128 l = cells(rule.leftSlot)[rule.leftValue - 1];
+        Int128 sum = 0;
         bool beep = false;
-        for (int k = 0; k < rule.terms.size(); ++k) {
-            const TableTerm &term = rule.terms[k];
-            const int rowId = term.row < 0 ? -term.row : term.row;
-            const ReportRow *row = reportRow(rowId);
-            const CatalogueRow *termRow = m_catalogue->row(rowId);
+        used.clear();
+        for (int k = 0; k < int(rule.terms.size()); ++k) {
+            const ResolvedRules::TableTermRef &term = rule.terms[size_t(k)];
+            const bool inReport = present(term.slot);
+            const CatalogueRow *termRow = catalogue.row(term.row < 0 ? -term.row : term.row);
+            // The table of a stored row is the one it was stored with.
             qint64 termTable = 0;
-            if (row) {
-                termTable = row->table;
+            if (inReport) {
+                termTable = m_rows->at(m_slotRow[size_t(term.slot)]).table;
             } else if (termRow) {
                 termTable = termRow->table;
             } else {
                 tellOnce(QStringLiteral("НЕТ СТРОКИ ") + number(term.row));
                 continue;
             }
-            const TableEntry *te = tableEntry(termTable);
+            const TableEntry *te = m_rules->tableEntry(termTable);
             if (!te) {
-                const QString last =
-                    m_tables->isEmpty() ? QString() : number(m_tables->constLast().code);
+                const QString last = tables.isEmpty() ? QString() : number(tables.constLast().code);
                 tellOnce(last + u' ' + number(termTable));
                 continue;
             }
@@ -235,94 +211,68 @@ void ReportControlCheck::checkTableRules(const FormRules &rules)
                          number(te->offset) + u' ' + number(te->columns));
                 continue;
             }
-            const Decimal v = row ? row->value(jj) : Decimal();
-            sum = (k == 0 || term.row > 0) ? plus(sum, v) : minus(sum, v);
-            if (termRow) {
-                terms += (k == 0 ? QStringLiteral("т")
-                                 : (term.row > 0 ? QStringLiteral("+т") : QStringLiteral("-т"))) +
-                         number(termTable) + u"с"_s + termRow->code + u"г"_s + number(term.column);
-            } else {
+            const Int128 v = cells(term.slot)[jj - 1];
+            sum += (k == 0 || term.row > 0) ? v : -v;
+            if (termRow)
+                used.append(Used{termTable, termRow, &term, k});
+            else
                 beep = true;
-            }
         }
         if (relationHolds(rule.relation, l, sum))
             continue;
         if (beep && m_prompter)
             m_prompter->beep();
+        const QString head =
+            (u"т"_s + number(rule.table) + u"с"_s + rule.leftCode + u"г"_s +
+             number(rule.leftColumn) + u" ("_s + num(l) + u")"_s + failureOperator(rule.relation))
+                .left(tableHeadLength);
+        QString terms;
+        for (const Used &u : used) {
+            terms += (u.k == 0 ? QStringLiteral("т")
+                               : (u.term->row > 0 ? QStringLiteral("+т") : QStringLiteral("-т"))) +
+                     number(u.table) + u"с"_s + u.row->code + u"г"_s + number(u.term->column);
+        }
         ControlFailure f;
         f.kind = RuleKind::Table;
         f.ruleId = rule.id;
-        f.table = leftRow->table;
+        f.table = rule.table;
         f.column = rule.leftColumn;
-        f.deviation = minus(l, sum);
+        f.deviation = Decimal::fromUnits(l - sum, 3);
         f.text = (head + u"("_s + num(sum) + u")"_s + terms).left(ControlFailure::textLength);
         m_failures.append(f);
     }
 }
 
-void ReportControlCheck::checkColumnRules(const FormRules &rules)
+void ReportControlCheck::checkColumnRules()
 {
-    struct Resolved
-    {
-        const ColumnRule *rule;
-        int rowId;   // 0: every row of the table
-        bool usable; // every column of the rule lies in its table
-    };
-    QList<Resolved> resolved;
-    resolved.reserve(rules.columnRules.size());
-    for (const ColumnRule &rule : rules.columnRules) {
-        Resolved r{&rule, 0, false};
-        if (!isEveryRowCode(rule.rowCode)) {
-            if (const CatalogueRow *row = m_catalogue->rowByCode(rule.table, rule.rowCode))
-                r.rowId = row->id;
-            else
-                tellOnce(QStringLiteral("Исправте код строки в контроле ") + number(rule.id));
-        }
-        if (const TableEntry *table = tableEntry(rule.table)) {
-            r.usable = table->valueIndex(rule.left) != 0 &&
-                       std::all_of(rule.terms.cbegin(), rule.terms.cend(),
-                                   [&](int t) { return table->valueIndex(t < 0 ? -t : t) != 0; });
-            if (!r.usable)
-                tellOnce(QStringLiteral("ИСПРАВТЕ КОНТРОЛЬ ") + number(rule.id));
-        }
-        resolved.append(r);
-    }
-    std::stable_sort(resolved.begin(), resolved.end(), [](const Resolved &a, const Resolved &b) {
-        return a.rule->table < b.rule->table;
-    });
-
-    for (const ReportRow &row : *m_rows) {
-        const TableEntry *table = tableEntry(row.table);
-        if (!table) {
-            tell(u"f"_s + number(m_form) + u"?t"_s + number(row.table));
+    for (const QString &text : m_rules->columnDiagnostics())
+        tellOnce(text);
+    const RowCatalogue &catalogue = m_rules->catalogue();
+    for (int i = 0; i < m_rows->size(); ++i) {
+        const ReportRow &row = m_rows->at(i);
+        if (!m_rules->tableEntry(row.table)) {
+            tell(u"f"_s + number(m_rules->formCode()) + u"?t"_s + number(row.table));
             continue;
         }
+        const std::vector<ResolvedRules::Column> *rules = m_rules->columnRules(row.table);
+        if (!rules)
+            continue;
+        const qint64 *values = &m_cells[size_t(i) * valueCount];
         QString rowCode;
         bool rowCodeKnown = false;
-        for (const Resolved &r : resolved) {
-            const ColumnRule &rule = *r.rule;
-            if (rule.table != row.table || !r.usable)
+        for (const ResolvedRules::Column &rule : *rules) {
+            if (rule.rowId > 0 && rule.rowId != row.rowId)
                 continue;
-            if (r.rowId > 0 && r.rowId != row.rowId)
-                continue;
-            Decimal sum;
-            QString terms;
-            for (int k = 0; k < rule.terms.size(); ++k) {
-                const int t = rule.terms[k];
-                const Decimal v = row.value(table->valueIndex(t < 0 ? -t : t));
-                if (t > 0) {
-                    sum = plus(sum, v);
-                    terms += (k == 0 ? QStringLiteral("г") : QStringLiteral("+г")) + number(t);
-                } else {
-                    sum = minus(sum, v);
-                    terms += QStringLiteral("-г") + number(-t);
-                }
+            Int128 sum = 0;
+            for (size_t k = 0; k < rule.values.size(); ++k) {
+                const qint64 v = values[rule.values[k] - 1];
+                sum += rule.subtract[k] ? -Int128(v) : Int128(v);
             }
-            const Decimal l = row.value(table->valueIndex(rule.left));
+            const Int128 l = values[rule.leftValue - 1];
             if (relationHolds(rule.relation, l, sum))
                 continue;
             if (!rowCodeKnown) {
-                const CatalogueRow *catRow = m_catalogue->row(row.rowId);
+                const CatalogueRow *catRow = catalogue.row(row.rowId);
                 rowCode = catRow ? catRow->code : u"?"_s + number(row.rowId);
                 rowCodeKnown = true;
             }
@@ -331,31 +281,16 @@ void ReportControlCheck::checkColumnRules(const FormRules &rules)
             f.ruleId = rule.id;
             f.table = rule.table;
             f.column = 0;
-            f.deviation = minus(l, sum);
+            f.deviation = Decimal::fromUnits(l - sum, 3);
             const QString tail = u"г"_s + number(rule.left) + u"("_s + num(l) + u")"_s +
                                  failureOperator(rule.relation) + u"("_s + num(sum) + u")"_s +
-                                 terms;
+                                 rule.termText;
             f.text = (u"т"_s + number(rule.table) + u"с"_s + clipped(rowCode) + u" "_s +
                       tail.left(columnTextLength))
                          .left(ControlFailure::textLength);
             m_failures.append(f);
         }
     }
-}
-
-const ReportRow *ReportControlCheck::reportRow(int rowId) const
-{
-    const auto it = m_rowIndex.constFind(rowId);
-    return it == m_rowIndex.constEnd() ? nullptr : &m_rows->at(it.value());
-}
-
-const TableEntry *ReportControlCheck::tableEntry(qint64 code) const
-{
-    for (const TableEntry &t : *m_tables) {
-        if (t.code == code)
-            return &t;
-    }
-    return nullptr;
 }
 
 void ReportControlCheck::tell(const QString &text)

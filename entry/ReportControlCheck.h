@@ -17,18 +17,23 @@
 // columns meet it. The prompter is not owned; without one the diagnostics are only collected
 // (diagnostics()). Missing report rows count as rows of zeros.
 //
-// The rules and the catalogue come from the caller (ControlRuleLoader reads them from the year
-// the caller names); nothing here touches a file, so report entry, the summary and the runs can
-// all use it, on any thread with its own instance.
+// The rules come resolved against the form's catalogue (ResolvedRules, made once per form and
+// year; ControlRuleLoader reads them from the year the caller names), so a check is a loop over
+// indexes with exact sums of scaled integers; texts are written only for failures. Nothing here
+// touches a file, so report entry, the summary and the runs can all use it, on any thread with
+// its own instance.
 
 #include "entry/ControlFailure.h"
 #include "entry/ControlRules.h"
 #include "entry/ReportRows.h"
+#include "entry/ResolvedRules.h"
 #include "entry/RowCatalogue.h"
 #include "runtime/core/Error.h"
 
 #include <QSet>
 #include <QStringList>
+
+#include <vector>
 
 namespace zemor::runtime {
 class Prompter;
@@ -41,6 +46,10 @@ class ReportControlCheck
 public:
     explicit ReportControlCheck(runtime::Prompter *prompter = nullptr) : m_prompter(prompter) {}
 
+    // One report against the resolved rules of its form.
+    [[nodiscard]] runtime::Result<QList<ControlFailure>> check(const ResolvedRules &rules,
+                                                               const ReportRows &rows);
+    // The same, resolving the rules for this one check.
     [[nodiscard]] runtime::Result<QList<ControlFailure>>
     check(qint64 formCode, const ReportRows &rows, const FormTables &tables, const FormRules &rules,
           const RowCatalogue &catalogue);
@@ -54,12 +63,12 @@ public:
                             QList<RunFailure> &run, int &counter);
 
 private:
-    void checkRowRules(const FormRules &rules);
-    void checkTableRules(const FormRules &rules);
-    void checkColumnRules(const FormRules &rules);
+    void checkRowRules();
+    void checkTableRules();
+    void checkColumnRules();
 
-    const ReportRow *reportRow(int rowId) const;
-    const TableEntry *tableEntry(qint64 code) const;
+    const qint64 *cells(int slot) const;
+    bool present(int slot) const;
     void tell(const QString &text);
     void tellOnce(const QString &text);
 
@@ -67,12 +76,13 @@ private:
     QStringList m_diagnostics;
     QSet<QString> m_toldOnce;
 
-    // Per check.
-    qint64 m_form = 0;
+    // Per check: every value of the report as thousandths, a row of 35 cells per report row and
+    // a last row of zeros; the report row of each slot (the zero row when the report lacks it).
+    const ResolvedRules *m_rules = nullptr;
     const ReportRows *m_rows = nullptr;
-    const FormTables *m_tables = nullptr;
-    const RowCatalogue *m_catalogue = nullptr;
-    QHash<int, int> m_rowIndex; // row id -> first report row with it
+    std::vector<qint64> m_cells;
+    std::vector<int> m_slotRow;
+    int m_zeroRow = 0;
     QList<ControlFailure> m_failures;
 };
 

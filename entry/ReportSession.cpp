@@ -1,14 +1,10 @@
 #include "entry/ReportSession.h"
 
 #include "data/DataContext.h"
-#include "data/records/GrafaRecord.h"
-#include "data/records/StrokaRecord.h"
-#include "data/records/TablRecord.h"
 #include "entry/ControlRuleLoader.h"
-#include "entry/OpenedFile.h"
 #include "entry/ReportControlCheck.h"
+#include "entry/ReportReader.h"
 #include "runtime/core/Prompter.h"
-#include "runtime/store/KeyedFile.h"
 
 #include <algorithm>
 
@@ -29,22 +25,6 @@ const QString markerInUseButtons = QStringLiteral("&Выход|&Продолжи
 const QString noRowsText = QStringLiteral("В таблице нет строк обратитесь к разработчику");
 const QString saveOnExitText = QStringLiteral("СОХРАНИТЬ  ОТЧЕТ ?");
 const QString yesNoButtons = QStringLiteral("&Да|&Нет");
-
-// Reads the records of `key` within the scope of its first `components` components, as the
-// buffer holds them, calling `take` for each; `take` returns false to stop.
-template <class Take>
-Status scan(runtime::store::KeyedFile &file, int key, int components, Take take)
-{
-    if (Status s = file.set(key, components); !s)
-        return s;
-    for (;;) {
-        Status s = file.next();
-        if (!s)
-            return s.error().code == ErrorCode::EndOfFile ? Status() : s;
-        if (!take())
-            return {};
-    }
-}
 
 bool allZero(const std::array<Decimal, valueCount> &values)
 {
@@ -167,10 +147,10 @@ Status ReportSession::close()
 
 void ReportSession::freeQueues()
 {
-    m_tables.clear();
+    m_form = FormCatalogue();
     m_rules = FormRules();
-    m_catalogue = RowCatalogue();
-    m_rulesLoaded = false;
+    m_resolved = ResolvedRules();
+    m_calculations = FormCalculations();
     m_report.clear();
     m_reportErrors.clear();
     m_modified = false;
@@ -187,30 +167,11 @@ void ReportSession::freeQueues()
 
 Status ReportSession::loadTables()
 {
-    m_context.names().setYearFileNames(m_id.year);
-    OpenedFile opened(m_context, FileId::tabl);
-    if (!opened.status())
-        return opened.status();
-    data::TablRecord r(m_context.record(FileId::tabl));
-    r.clear();
-    if (Status s = r.setCodForm(m_id.form); !s)
-        return s;
-    const Status s = scan(m_context.file(FileId::tabl), data::TablRecord::KeyTab1, 1, [&] {
-        FormTable t;
-        t.code = r.codTabl();
-        t.name = r.name();
-        t.offset = int(r.sm());
-        t.columns = int(r.a());
-        t.type = r.type();
-        t.xls = r.nameL().left(15);
-        m_tables.append(t);
-        return true;
-    });
-    if (!s)
-        return s;
-    std::stable_sort(m_tables.begin(), m_tables.end(),
-                     [](const FormTable &a, const FormTable &b) { return a.code < b.code; });
-    if (m_tables.isEmpty()) {
+    auto form = FormCatalogue::read(m_context, m_id.year, m_id.form);
+    if (!form)
+        return std::unexpected(form.error());
+    m_form = std::move(*form);
+    if (m_form.tables().isEmpty()) {
         const QString text = QStringLiteral("Нет таблиц формы %1").arg(m_id.form);
         return runtime::fail(ErrorCode::RecordNotFound, m_context.names().tablFileName(), text);
     }
@@ -224,19 +185,18 @@ Status ReportSession::loadRules()
     auto rules = loader.rules(m_id.form);
     if (!rules)
         return std::unexpected(rules.error());
-    auto catalogue = loader.catalogue(m_id.form);
-    if (!catalogue)
-        return std::unexpected(catalogue.error());
+    auto calculations = TableCalculations::readForm(m_context, m_id.year, m_id.form);
+    if (!calculations)
+        return std::unexpected(calculations.error());
     m_rules = std::move(*rules);
-    m_catalogue = std::move(*catalogue);
-    m_rulesLoaded = true;
+    m_resolved = ResolvedRules::resolve(m_form, m_rules);
+    m_calculations = std::move(*calculations);
     return {};
 }
 
 Status ReportSession::loadWholeReport()
 {
-    ReportStore store(m_context, m_id);
-    auto rows = store.load();
+    auto rows = ReportReader(m_context).report(m_id.year, m_id.form, m_id.period, m_id.institution);
     if (!rows)
         return std::unexpected(rows.error());
     m_report = std::move(*rows);
@@ -259,11 +219,8 @@ Status ReportSession::loadTable()
     const FormTable &table = currentTable();
     const TableEntry entry = table.entry();
 
-    auto calc =
-        TableCalculations::loadCalcRules(m_context, m_id.year, m_id.form, entry, m_prompter);
-    if (!calc)
-        return std::unexpected(calc.error());
-    m_calcRules = std::move(*calc);
+    m_calcRules = TableCalculations::resolve(m_calculations, m_id.form, entry,
+                                             m_form.rowCatalogue(), m_prompter);
 
     m_rows.clear();
     m_texts.clear();
@@ -277,39 +234,21 @@ Status ReportSession::loadTable()
             computedRows.insert(rule.target);
     }
 
-    m_context.names().setYearFileNames(m_id.year);
-    {
-        OpenedFile opened(m_context, FileId::stroka);
-        if (!opened.status())
-            return opened.status();
-        data::StrokaRecord r(m_context.record(FileId::stroka));
-        r.clear();
-        if (Status s = r.setCodForm(m_id.form); !s)
-            return s;
-        if (Status s = r.setCodTabl(table.code); !s)
-            return s;
-        r.setNumber(1);
-        const Status s =
-            scan(m_context.file(FileId::stroka), data::StrokaRecord::KeyStrNum, 2, [&] {
-                EntryRow row;
-                row.rowId = r.unicod();
-                row.code = r.codStr().left(9);
-                row.number = r.number();
-                EntryRowText text;
-                text.name = r.name().left(200);
-                text.shortName = r.nameL().left(30);
-                const QString codes = r.codMkb();
-                if (!codes.trimmed().isEmpty())
-                    m_hasCodes = true;
-                text.sexCodes = (r.pol().trimmed() + codes).left(30);
-                if (computedRows.contains(row.number))
-                    text.sexCodes = (u'*' + text.sexCodes).left(30);
-                m_rows.append(row);
-                m_texts.append(text);
-                return true;
-            });
-        if (!s)
-            return s;
+    for (const FormRow &r : m_form.rows(table.code)) {
+        EntryRow row;
+        row.rowId = r.id;
+        row.code = r.code.left(9);
+        row.number = r.number;
+        EntryRowText text;
+        text.name = r.name.left(200);
+        text.shortName = r.shortName.left(30);
+        if (!r.codes.trimmed().isEmpty())
+            m_hasCodes = true;
+        text.sexCodes = (r.sex.trimmed() + r.codes).left(30);
+        if (computedRows.contains(row.number))
+            text.sexCodes = (u'*' + text.sexCodes).left(30);
+        m_rows.append(row);
+        m_texts.append(text);
     }
 
     // The stored values of the rows; a stored row of another table now belongs to this one.
@@ -342,28 +281,12 @@ Status ReportSession::loadTable()
     m_rows = std::move(rows);
     m_texts = std::move(texts);
 
-    {
-        OpenedFile opened(m_context, FileId::grafa);
-        if (!opened.status())
-            return opened.status();
-        data::GrafaRecord r(m_context.record(FileId::grafa));
-        r.clear();
-        if (Status s = r.setCodForm(m_id.form); !s)
-            return s;
-        if (Status s = r.setCodTabl(table.code); !s)
-            return s;
-        r.setCod(0);
-        const Status s = scan(m_context.file(FileId::grafa), data::GrafaRecord::KeyGra1, 2, [&] {
-            const int cod = r.cod();
-            if (cod <= m_columns.offset())
-                return true;
-            if (cod > m_columns.offset() + m_columns.count())
-                return false;
-            m_columns.place(cod, r.name().left(100), r.nameL(), r.format().left(10));
-            return true;
-        });
-        if (!s)
-            return s;
+    for (const FormColumn &c : m_form.columns(table.code)) {
+        if (c.storedColumn <= m_columns.offset())
+            continue;
+        if (c.storedColumn > m_columns.offset() + m_columns.count())
+            break;
+        m_columns.place(c.storedColumn, c.name.left(100), c.shortName, c.picture.left(10));
     }
 
     m_columnRules.clear();
@@ -422,7 +345,7 @@ Status ReportSession::stepToTable(int index)
 {
     if (!m_open)
         return std::unexpected(notOpen("stepToTable"));
-    if (index < 0 || index >= m_tables.size())
+    if (index < 0 || index >= m_form.tables().size())
         return runtime::fail(ErrorCode::InvalidArgument, QStringLiteral("stepToTable"));
     syncReportQueue();
     m_current = index;
@@ -431,8 +354,8 @@ Status ReportSession::stepToTable(int index)
 
 Status ReportSession::chooseTable(qint64 code)
 {
-    for (int i = 0; i < m_tables.size(); ++i) {
-        if (m_tables[i].code == code)
+    for (int i = 0; i < m_form.tables().size(); ++i) {
+        if (m_form.tables()[i].code == code)
             return stepToTable(i);
     }
     return runtime::fail(ErrorCode::RecordNotFound, QStringLiteral("tabl"),
@@ -489,11 +412,8 @@ Result<QList<ControlFailure>> ReportSession::checkReport()
     if (!m_open)
         return std::unexpected(notOpen("checkReport"));
     syncReportQueue();
-    FormTables tables;
-    for (const FormTable &t : m_tables)
-        tables.append(t.entry());
     ReportControlCheck check(m_prompter);
-    return check.check(m_id.form, m_report, tables, m_rules, m_catalogue);
+    return check.check(m_resolved, m_report);
 }
 
 bool ReportSession::hasData() const
@@ -505,7 +425,7 @@ bool ReportSession::hasData() const
 
 void ReportSession::syncReportQueue()
 {
-    if (m_tables.isEmpty())
+    if (m_form.tables().isEmpty())
         return;
     m_modified = true;
     const qint64 table = currentTable().code;
@@ -551,7 +471,7 @@ Result<int> ReportSession::saveReport()
 {
     if (!m_open)
         return std::unexpected(notOpen("saveReport"));
-    if (m_tables.size() == 1) {
+    if (m_form.tables().size() == 1) {
         if (Status s = saveTable(); !s)
             return std::unexpected(s.error());
         return -1;
@@ -639,8 +559,8 @@ Status ReportSession::carryOverBalances()
 {
     if (!m_open)
         return std::unexpected(notOpen("carryOverBalances"));
-    ReportStore store(m_context, m_id);
-    const auto previous = store.loadPeriod(m_id.period - 1);
+    const auto previous =
+        ReportReader(m_context).report(m_id.year, m_id.form, m_id.period - 1, m_id.institution);
     if (!previous) {
         reportFailure(QStringLiteral("Остатки не перенесены"), previous.error());
         return std::unexpected(previous.error());

@@ -22,8 +22,10 @@
 #include "entry/ControlRules.h"
 #include "entry/EntryColumns.h"
 #include "entry/EntryRow.h"
+#include "entry/FormCatalogue.h"
 #include "entry/ReportMarker.h"
 #include "entry/ReportStore.h"
+#include "entry/ResolvedRules.h"
 #include "entry/RowCatalogue.h"
 #include "entry/RowOnlineCheck.h"
 #include "entry/TableCalculations.h"
@@ -39,23 +41,11 @@ namespace zemor::data {
 class DataContext;
 }
 namespace zemor::runtime {
+class Progress;
 class Prompter;
-}
+} // namespace zemor::runtime
 
 namespace zemor::entry {
-
-// A table of the form (`QST`).
-struct FormTable
-{
-    qint64 code = 0; // TAB:CODTABL
-    QString name;    // TAB:NAME
-    int offset = 0;  // TAB:SM
-    int columns = 0; // TAB:A
-    int type = 0;    // TAB:TYPE
-    QString xls;     // the first 15 characters of TAB:NAMEL
-
-    TableEntry entry() const { return TableEntry{code, offset, columns}; }
-};
 
 // What the entry list shows of a row beside its values.
 struct EntryRowText
@@ -113,9 +103,11 @@ public:
     // --- tables
     // The operations below need an open report; they fail with InvalidArgument otherwise, and
     // currentTable() must not be asked for then.
-    const QList<FormTable> &tables() const { return m_tables; }
+    const QList<FormTable> &tables() const { return m_form.tables(); }
+    // The form's catalogue as read at opening.
+    const FormCatalogue &form() const { return m_form; }
     int currentTableIndex() const { return m_current; }
-    const FormTable &currentTable() const { return m_tables[m_current]; }
+    const FormTable &currentTable() const { return m_form.tables()[m_current]; }
     // Copies the entry rows into the report and loads the table at `index` of tables().
     [[nodiscard]] runtime::Status stepToTable(int index);
     [[nodiscard]] runtime::Status chooseTable(qint64 code);
@@ -162,11 +154,9 @@ public:
     // The whole report; a form with one table writes its table only, without a message, and
     // stays modified. Returns the number of records written (-1 for the one-table way).
     [[nodiscard]] runtime::Result<int> saveReport();
-    // Told the row id of each record a whole-report save writes (the saving window shows it).
-    void setSaveProgress(std::function<void(int rowId)> progress)
-    {
-        m_saveProgress = std::move(progress);
-    }
+    // Told of each record a whole-report save writes, its row id as the step's text (the saving
+    // window shows it); not owned, nullptr for none.
+    void setSaveProgress(runtime::Progress *progress) { m_saveProgress = progress; }
     // Stores the report as one all-zero record of the current table's first row.
     [[nodiscard]] runtime::Status saveEmptyReport();
     // Deletes every record of the report and releases the marker. A failed deletion deletes
@@ -199,11 +189,12 @@ private:
     std::unique_ptr<ReportMarker> m_marker;
     bool m_open = false;
 
-    // The form (read once per opening).
-    QList<FormTable> m_tables;
+    // The form (read once per opening): its catalogue, its control rules as read and as resolved
+    // against the catalogue, and its calculations.
+    FormCatalogue m_form;
     FormRules m_rules;
-    RowCatalogue m_catalogue;
-    bool m_rulesLoaded = false;
+    ResolvedRules m_resolved;
+    FormCalculations m_calculations;
 
     // The report (`QSU`), in row-id order, with the rows' error marks.
     ReportRows m_report;
@@ -221,7 +212,7 @@ private:
     bool m_hasCodes = false;
     bool m_controlOff = false;
     int m_writtenBack = 0;
-    std::function<void(int)> m_saveProgress;
+    runtime::Progress *m_saveProgress = nullptr;
 };
 
 } // namespace zemor::entry

@@ -2,7 +2,10 @@
 
 #include "data/DataContext.h"
 #include "data/records/OtchetRecord.h"
+#include "runtime/core/Progress.h"
 #include "runtime/store/KeyedFile.h"
+#include "runtime/store/Scan.h"
+#include "runtime/store/Transaction.h"
 
 #include <algorithm>
 
@@ -14,6 +17,7 @@ using runtime::ErrorCode;
 using runtime::Result;
 using runtime::Status;
 using runtime::store::KeyedFile;
+using runtime::store::Transaction;
 
 namespace {
 
@@ -62,39 +66,23 @@ bool allZero(const std::array<runtime::Decimal, valueCount> &values)
 // Runs `work` in one transaction of `file`: committed when it succeeds, rolled back otherwise.
 template <class Work> Status inTransaction(KeyedFile &file, Work work)
 {
-    if (Status s = file.begin(); !s)
+    auto tx = Transaction::begin(file);
+    if (!tx)
+        return std::unexpected(tx.error());
+    if (Status s = work(); !s)
         return s;
-    Status s = work();
-    if (s)
-        s = file.commit();
-    if (!s && file.inTransaction())
-        (void)file.rollback();
-    return s;
+    return tx->commit();
 }
 
-// Positions a scan on the records of (period, institution) in row-id order.
-Status setOnReport(ReportFile &f, qint32 period, qint32 institution)
+// Calls `take` for each record of (period, institution); stops at the first failure.
+template <class Take> Status scanReport(ReportFile &f, qint32 period, qint32 institution, Take take)
 {
     OtchetRecord r = f.record();
     r.clear();
     r.setMes(period);
     r.setCodUch(institution);
     r.setUnicodStr(0);
-    return f.file().set(OtchetRecord::KeyCodUch, 2);
-}
-
-// Calls `take` for each record of (period, institution); stops at the first failure.
-template <class Take> Status scanReport(ReportFile &f, qint32 period, qint32 institution, Take take)
-{
-    if (Status s = setOnReport(f, period, institution); !s)
-        return s;
-    for (;;) {
-        Status s = f.file().next();
-        if (!s)
-            return s.error().code == ErrorCode::EndOfFile ? Status() : s;
-        if (Status t = take(); !t)
-            return t;
-    }
+    return runtime::store::scan(f.file(), OtchetRecord::KeyCodUch, 2, take);
 }
 
 // What a report looked like before a write removed its records.
@@ -105,7 +93,8 @@ struct PreviousState
     QByteArray firstZero; // the first all-zero record, to be put back
 };
 
-Status deleteReport(ReportFile &f, const ReportIdentity &id, PreviousState &before)
+// Notes what the report holds and, when `erase` is set, deletes its records.
+Status walkReport(ReportFile &f, const ReportIdentity &id, PreviousState &before, bool erase)
 {
     bool allRecordsZero = true;
     const Status s = scanReport(f, id.period, id.institution, [&]() -> Status {
@@ -117,43 +106,35 @@ Status deleteReport(ReportFile &f, const ReportIdentity &id, PreviousState &befo
         } else {
             allRecordsZero = false;
         }
-        return f.file().erase();
+        return erase ? f.file().erase() : Status();
     });
     before.empty = before.records > 0 && allRecordsZero;
     return s;
 }
 
+Status deleteReport(ReportFile &f, const ReportIdentity &id, PreviousState &before)
+{
+    return walkReport(f, id, before, true);
+}
+
 Result<PreviousState> inspectReport(ReportFile &f, const ReportIdentity &id)
 {
     PreviousState before;
-    bool allRecordsZero = true;
-    const Status s = scanReport(f, id.period, id.institution, [&]() -> Status {
-        const OtchetRecord r = f.record();
-        ++before.records;
-        if (allZero(r)) {
-            if (before.firstZero.isEmpty())
-                before.firstZero = r.bytes();
-        } else {
-            allRecordsZero = false;
-        }
-        return {};
-    });
-    if (!s)
+    if (Status s = walkReport(f, id, before, false); !s)
         return std::unexpected(s.error());
-    before.empty = before.records > 0 && allRecordsZero;
     return before;
 }
 
 Result<bool> reportHasRecords(ReportFile &f, const ReportIdentity &id)
 {
-    if (Status s = setOnReport(f, id.period, id.institution); !s)
-        return std::unexpected(s.error());
-    const Status s = f.file().next();
-    if (s)
-        return true;
-    if (s.error().code == ErrorCode::EndOfFile)
+    bool found = false;
+    const Status s = scanReport(f, id.period, id.institution, [&] {
+        found = true;
         return false;
-    return std::unexpected(s.error());
+    });
+    if (!s)
+        return std::unexpected(s.error());
+    return found;
 }
 
 Status addRaw(ReportFile &f, const QByteArray &bytes)
@@ -190,41 +171,12 @@ std::unexpected<runtime::Error> atRow(const runtime::Error &e, int rowId)
     return std::unexpected(out);
 }
 
-Result<ReportRows> loadRows(data::DataContext &ctx, const ReportIdentity &id, qint32 period)
-{
-    ReportFile f(ctx, id);
-    if (!f.status())
-        return std::unexpected(f.status().error());
-    ReportRows rows;
-    const Status s = scanReport(f, period, id.institution, [&]() -> Status {
-        const OtchetRecord r = f.record();
-        ReportRow row;
-        row.rowId = r.unicodStr();
-        row.table = r.codTab();
-        for (int n = 1; n <= valueCount; ++n)
-            row.values[size_t(n - 1)] = r.data(n);
-        rows.append(row);
-        return {};
-    });
-    if (!s)
-        return std::unexpected(s.error());
-    return rows;
-}
-
 } // namespace
 
-Result<ReportRows> ReportStore::load() const
+Result<int> ReportStore::replace(const ReportRows &rows, runtime::Progress *progress)
 {
-    return loadRows(m_context, m_id, m_id.period);
-}
-
-Result<ReportRows> ReportStore::loadPeriod(qint32 period) const
-{
-    return loadRows(m_context, m_id, period);
-}
-
-Result<int> ReportStore::replace(const ReportRows &rows, const std::function<void(int)> &progress)
-{
+    if (progress)
+        progress->setTotal(rows.size());
     ReportFile f(m_context, m_id);
     if (!f.status())
         return std::unexpected(f.status().error());
@@ -234,14 +186,16 @@ Result<int> ReportStore::replace(const ReportRows &rows, const std::function<voi
         if (Status d = deleteReport(f, m_id, before); !d)
             return d;
         for (const ReportRow &row : rows) {
-            if (progress)
-                progress(row.rowId);
+            if (progress && progress->cancelled())
+                return runtime::fail(ErrorCode::Cancelled, m_context.names().otchetFileName());
             OtchetRecord r = f.record();
             if (Status w = fillNew(r, m_id, row.table, row.rowId, row.values); !w)
                 return atRow(w.error(), row.rowId);
             if (Status w = f.file().add(); !w)
                 return atRow(w.error(), row.rowId);
             ++written;
+            if (progress)
+                progress->step(written, QString::number(row.rowId));
         }
         if (written == 0 && before.empty) {
             if (Status w = addRaw(f, before.firstZero); !w)

@@ -1,16 +1,17 @@
 #pragma once
 
 // The stored form of one report: the records of one institution and one period in the form's
-// data file of the year (`otchet`, "F" + form in four digits + ".dat"). ReportStore reads the
-// report, replaces it, writes one table of it, writes it as an empty report and deletes it. It
+// data file of the year (`otchet`, "F" + form in four digits + ".dat"). ReportStore replaces the
+// report, writes one table of it, writes it as an empty report and deletes it (ReportReader
+// reads reports). It
 // holds no state of its own beyond the report's identity; the caller's data context owns the
 // file, which is opened for each operation and closed after it.
 //
-// Every write is one transaction: the deletes, updates and adds of an operation land together
-// or not at all, so a failure half-way leaves the report exactly as it was stored, and another
-// window reads the old or the new report, never a mixture. The failure is returned with the
-// record or key concerned; a file that cannot be opened has also been reported by the context's
-// error manager.
+// Every write is one transaction (runtime::store::Transaction): the deletes, updates and adds of an
+// operation land together or not at all, so a failure half-way leaves the report exactly as it was
+// stored, and another window reads the old or the new report, never a mixture. The failure is
+// returned with the record or key concerned; a file that cannot be opened has also been reported by
+// the context's error manager.
 //
 // A report stored as empty (its only records hold nothing but zeros) keeps its all-zero record
 // when a save would leave it without any record: an empty report never vanishes by being saved
@@ -20,10 +21,11 @@
 #include "entry/ReportRows.h"
 #include "runtime/core/Error.h"
 
-#include <functional>
-
 namespace zemor::data {
 class DataContext;
+}
+namespace zemor::runtime {
+class Progress;
 }
 
 namespace zemor::entry {
@@ -48,15 +50,12 @@ public:
     {
     }
 
-    // The report's records in row-id order (the district is not compared).
-    [[nodiscard]] runtime::Result<ReportRows> load() const;
-    // The records of the same institution in another period of the same file.
-    [[nodiscard]] runtime::Result<ReportRows> loadPeriod(qint32 period) const;
-
     // Replaces the whole report by `rows` (each written with its own table) and returns how many
-    // records were written. `progress`, when given, hears the row id of each record written.
+    // records were written. `progress`, when given, is told the number of rows, then after each
+    // record written how many are written and that record's row id as its text; when it asks to
+    // stop, nothing is written and Cancelled is returned.
     [[nodiscard]] runtime::Result<int> replace(const ReportRows &rows,
-                                               const std::function<void(int rowId)> &progress = {});
+                                               runtime::Progress *progress = nullptr);
     // Writes the rows of one table: a row with some value not 0 is added or has its values
     // replaced (its stored district, table and period kind stay); the stored record of a row
     // whose values are all 0 is deleted.

@@ -1,6 +1,7 @@
 #include "entry/RowOnlineCheck.h"
 
 #include "entry/RelationCode.h"
+#include "entry/ResolvedRules.h"
 #include "runtime/core/Prompter.h"
 
 namespace zemor::entry {
@@ -31,17 +32,16 @@ RowOnlineCheck::Outcome RowOnlineCheck::check(EntryRow &row, const QList<ColumnR
     for (const ColumnRule &rule : rules) {
         if (!isEveryRowCode(rule.rowCode) && clipped(rule.rowCode) != rowCode)
             continue;
-        const int leftIndex = table.valueIndex(rule.left);
-        bool inTable = leftIndex != 0;
-        for (int t : rule.terms)
-            inTable = inTable && table.valueIndex(t < 0 ? -t : t) != 0;
-        if (!inTable)
+        // A rule with a column outside the table is never evaluated.
+        const auto resolved = resolveColumnRule(rule, table);
+        if (!resolved)
             continue;
+        const int leftIndex = resolved->left;
 
         Decimal sum;
-        for (int t : rule.terms) {
-            const Decimal v = row.value(table.valueIndex(t < 0 ? -t : t));
-            const auto next = t > 0 ? sum.add(v) : sum.subtract(v);
+        for (const int n : resolved->terms) {
+            const Decimal v = row.value(n < 0 ? -n : n);
+            const auto next = n > 0 ? sum.add(v) : sum.subtract(v);
             if (next)
                 sum = *next;
         }
@@ -68,8 +68,8 @@ RowOnlineCheck::Outcome RowOnlineCheck::check(EntryRow &row, const QList<ColumnR
                    QString::number(rule.terms[k]));
 
         out.flags[size_t(leftIndex - 1)] = u"?"_s + op + sum.toString();
-        for (int t : rule.terms) {
-            QString &flag = out.flags[size_t(table.valueIndex(t < 0 ? -t : t) - 1)];
+        for (const int n : resolved->terms) {
+            QString &flag = out.flags[size_t((n < 0 ? -n : n) - 1)];
             if (flag.isEmpty())
                 flag = QStringLiteral("?");
         }

@@ -7,10 +7,10 @@
 //
 // Rules apply when their row code is the row's code (trailing blanks ignored) or stands for
 // every row. Relation codes 1 to 5 are tested, exactly on decimal values; code 6 and any other
-// code never fail here. A rule that names a column outside the table is not evaluated (the
-// whole-report check reports it). The message, when a rule failed outside silent mode, is
-// "Не выполнено условие|" and the failure text of at most 70 characters; it is shown through
-// the prompter when one is given, and returned either way.
+// code never fail here. A rule that names a column outside the table is faulty and never
+// evaluated, as everywhere (resolveColumnRule()); the whole-report check names it. The message,
+// when a rule failed outside silent mode, is "Не выполнено условие|" and the failure text of at
+// most 70 characters; it is shown through the prompter when one is given, and returned either way.
 
 #include "entry/ControlRules.h"
 #include "entry/EntryRow.h"

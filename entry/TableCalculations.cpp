@@ -2,6 +2,7 @@
 
 #include "data/FileNames.h"
 #include "entry/ControlRuleLoader.h"
+#include "entry/ResolvedRules.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/TextLineFile.h"
@@ -75,13 +76,9 @@ QList<CalcRule> TableCalculations::resolve(const QList<RashLine> &lines, qint64 
         if (line.kind == CalcRule::Column) {
             const auto it = columnRules.constFind(line.ruleId);
             if (it != columnRules.constEnd()) {
-                rule.target = table.valueIndex(it->left);
-                if (rule.target != 0) {
-                    for (int t : it->terms) {
-                        const int n = table.valueIndex(t < 0 ? -t : t);
-                        if (n != 0)
-                            rule.addends.append(t < 0 ? -n : n);
-                    }
+                if (const auto resolved = resolveColumnRule(*it, table)) {
+                    rule.target = resolved->left;
+                    rule.addends = resolved->terms;
                 }
             }
         } else {
@@ -111,52 +108,79 @@ QList<CalcRule> TableCalculations::resolve(const QList<RashLine> &lines, qint64 
     return rules;
 }
 
+QList<CalcRule> TableCalculations::resolve(const FormCalculations &form, qint64 formCode,
+                                           const TableEntry &table, const RowCatalogue &catalogue,
+                                           runtime::Prompter *prompter)
+{
+    return resolve(form.lines, formCode, table, form.columnRules, form.rowRules, catalogue,
+                   prompter);
+}
+
+runtime::Result<FormCalculations> TableCalculations::readForm(data::DataContext &context, int year,
+                                                              qint64 form)
+{
+    FormCalculations calc;
+    const QString name = data::FileNames::workDirPrefix() +
+                         QStringLiteral("\\%1\\Rash.txt").arg(year, 4, 10, QLatin1Char('0'));
+    const auto path = runtime::fs::resolve(name);
+    if (!path)
+        return calc;
+    const auto text = runtime::store::TextLineFile::readLines(*path);
+    if (!text) {
+        if (text.error().code == ErrorCode::FileNotFound)
+            return calc;
+        return std::unexpected(text.error());
+    }
+    for (const RashLine &line : parseRashLines(*text)) {
+        if (line.form == form)
+            calc.lines.append(line);
+    }
+    if (calc.lines.isEmpty())
+        return calc;
+
+    ControlRuleLoader loader(context, year);
+    for (const RashLine &line : std::as_const(calc.lines)) {
+        if (line.kind == CalcRule::Column) {
+            if (calc.columnRules.contains(line.ruleId))
+                continue;
+            const auto rule = loader.columnRule(line.ruleId);
+            if (!rule)
+                return std::unexpected(rule.error());
+            if (*rule)
+                calc.columnRules.insert(line.ruleId, **rule);
+        } else {
+            if (calc.rowRules.contains(line.ruleId))
+                continue;
+            const auto rule = loader.rowRule(line.ruleId);
+            if (!rule)
+                return std::unexpected(rule.error());
+            if (*rule)
+                calc.rowRules.insert(line.ruleId, **rule);
+        }
+    }
+    return calc;
+}
+
 runtime::Result<QList<CalcRule>> TableCalculations::loadCalcRules(data::DataContext &context,
                                                                   int year, qint64 form,
                                                                   const TableEntry &table,
                                                                   runtime::Prompter *prompter)
 {
-    const QString name = data::FileNames::workDirPrefix() +
-                         QStringLiteral("\\%1\\Rash.txt").arg(year, 4, 10, QLatin1Char('0'));
-    const auto path = runtime::fs::resolve(name);
-    if (!path)
-        return QList<CalcRule>();
-    const auto text = runtime::store::TextLineFile::readLines(*path);
-    if (!text) {
-        if (text.error().code == ErrorCode::FileNotFound)
-            return QList<CalcRule>();
-        return std::unexpected(text.error());
-    }
+    auto calc = readForm(context, year, form);
+    if (!calc)
+        return std::unexpected(calc.error());
+    // Only this table's lines matter here: the rules of other tables are not looked up.
     QList<RashLine> lines;
-    for (const RashLine &line : parseRashLines(*text)) {
-        if (line.form == form && line.table == table.code)
+    for (const RashLine &line : std::as_const(calc->lines)) {
+        if (line.table == table.code)
             lines.append(line);
     }
     if (lines.isEmpty())
         return QList<CalcRule>();
-
-    ControlRuleLoader loader(context, year);
-    QHash<qint64, ColumnRule> columnRules;
-    QHash<qint64, RowRule> rowRules;
-    for (const RashLine &line : lines) {
-        if (line.kind == CalcRule::Column) {
-            const auto rule = loader.columnRule(line.ruleId);
-            if (!rule)
-                return std::unexpected(rule.error());
-            if (*rule)
-                columnRules.insert(line.ruleId, **rule);
-        } else {
-            const auto rule = loader.rowRule(line.ruleId);
-            if (!rule)
-                return std::unexpected(rule.error());
-            if (*rule)
-                rowRules.insert(line.ruleId, **rule);
-        }
-    }
-    const auto catalogue = loader.catalogue(form);
+    const auto catalogue = ControlRuleLoader(context, year).catalogue(form);
     if (!catalogue)
         return std::unexpected(catalogue.error());
-    return resolve(lines, form, table, columnRules, rowRules, *catalogue, prompter);
+    return resolve(lines, form, table, calc->columnRules, calc->rowRules, *catalogue, prompter);
 }
 
 runtime::Status TableCalculations::calculateTotals(QList<CalcRule> &rules, QList<EntryRow> &rows,

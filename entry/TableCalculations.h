@@ -8,8 +8,9 @@
 //
 // Lines of "Rash.txt" are read by fixed columns: form code 1-4, table code 6-10, kind 12, rule
 // id 13-17; a short line reads blank beyond its end, and a line whose codes are not numbers is
-// skipped. Column numbers that fall outside the table and term rows of another table are left
-// out of a calculation; a calculation without a target computes nothing. Sums are exact; a sum
+// skipped. A column rule with a column outside the table computes nothing (as the checks never
+// evaluate it: resolveColumnRule()); term rows of another table are left out of a row
+// calculation; a calculation without a target computes nothing. Sums are exact; a sum
 // that does not fit a DECIMAL(17,3) value leaves the cell as it was and is reported as
 // Overflow, after every other cell has been computed. A missing "Rash.txt" means no
 // calculations.
@@ -51,6 +52,15 @@ struct RashLine
     qint64 ruleId = 0;
 };
 
+// What "Rash.txt" of a year names for one form, with the rules it names: read once when a form
+// is opened, then resolved for each table the user moves to without reading a file again.
+struct FormCalculations
+{
+    QList<RashLine> lines; // of the form, in file order
+    QHash<qint64, ColumnRule> columnRules;
+    QHash<qint64, RowRule> rowRules;
+};
+
 class TableCalculations
 {
 public:
@@ -65,7 +75,15 @@ public:
             const QHash<qint64, ColumnRule> &columnRules, const QHash<qint64, RowRule> &rowRules,
             const RowCatalogue &catalogue, runtime::Prompter *prompter = nullptr);
 
-    // `LoadCalcRules`: reads "Rash.txt" of the year and the rules it names.
+    // Reads "Rash.txt" of the year and the rules it names for `form`.
+    [[nodiscard]] static runtime::Result<FormCalculations> readForm(data::DataContext &context,
+                                                                    int year, qint64 form);
+    // The calculations of one table of the form.
+    static QList<CalcRule> resolve(const FormCalculations &form, qint64 formCode,
+                                   const TableEntry &table, const RowCatalogue &catalogue,
+                                   runtime::Prompter *prompter = nullptr);
+
+    // `LoadCalcRules`: reads "Rash.txt" of the year, the rules it names and the form's rows.
     [[nodiscard]] static runtime::Result<QList<CalcRule>>
     loadCalcRules(data::DataContext &context, int year, qint64 form, const TableEntry &table,
                   runtime::Prompter *prompter = nullptr);

@@ -11,6 +11,7 @@
 
 #include "bench/support/PlainSqlite.h"
 #include "data/DataContext.h"
+#include "entry/ReportReader.h"
 #include "entry/ReportStore.h"
 #include "runtime/fs/Paths.h"
 
@@ -178,7 +179,9 @@ struct Setup
                          written ? "short" : qPrintable(written.error().message));
             std::exit(1);
         }
-        const auto loaded = store.load();
+        const ReportIdentity id = identity();
+        const auto loaded =
+            ReportReader(*context).report(id.year, id.form, id.period, id.institution);
         if (!loaded || loaded->size() != report.size()) {
             std::fprintf(stderr, "load: %s\n",
                          loaded ? "short" : qPrintable(loaded.error().message));

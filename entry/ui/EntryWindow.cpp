@@ -8,6 +8,7 @@
 #include "entry/ui/SavingWindow.h"
 #include "entry/ui/TableListWindow.h"
 #include "entry/ui/WindowControlCheck.h"
+#include "runtime/core/Progress.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/picture/Picture.h"
 #include "runtime/ui/Controls.h"
@@ -508,19 +509,30 @@ void EntryWindow::saveTable()
 
 void EntryWindow::saveReport()
 {
+    // The saving window shows the row id of each record written, which the save gives as the
+    // text of its step.
+    struct ShownRows final : runtime::Progress
+    {
+        explicit ShownRows(SavingWindow &w) : window(w) {}
+        void setTotal(qint64) override {}
+        void step(qint64, const QString &text) override { window.showRow(text.toInt()); }
+        bool cancelled() const override { return false; }
+        SavingWindow &window;
+    };
     SavingWindow saving(this);
+    ShownRows shown(saving);
     const bool whole = m_session.tables().size() > 1;
     if (whole) {
         saving.show();
         saving.repaint();
-        m_session.setSaveProgress([&saving](int rowId) { saving.showRow(rowId); });
+        m_session.setSaveProgress(&shown);
     }
     runtime::Result<int> saved;
     {
         runtime::ui::WaitCursor wait;
         saved = m_session.saveReport();
     }
-    m_session.setSaveProgress({});
+    m_session.setSaveProgress(nullptr);
     saving.close();
     if (saved)
         m_prompter.message(savedText());

@@ -8,6 +8,7 @@
 
 #include "data/DataContext.h"
 #include "entry/ReportMarker.h"
+#include "entry/ReportReader.h"
 #include "entry/ReportStore.h"
 #include "runtime/fs/Paths.h"
 #include "tools/DemoBuilder.h"
@@ -40,8 +41,7 @@ inline QString buildDemoWorkDir(const QTemporaryDir &dir)
 inline entry::ReportRows stored(const entry::ReportIdentity &id)
 {
     data::DataContext ctx;
-    entry::ReportStore store(ctx, id);
-    auto rows = store.load();
+    auto rows = entry::ReportReader(ctx).report(id.year, id.form, id.period, id.institution);
     return rows ? *rows : entry::ReportRows();
 }
 

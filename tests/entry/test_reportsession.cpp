@@ -9,6 +9,7 @@
 #include "data/records/TablRecord.h"
 #include "entry/ReportSession.h"
 #include "entry/ReportStore.h"
+#include "runtime/core/Progress.h"
 #include "runtime/store/KeyedFile.h"
 #include "support/ScriptedPrompter.h"
 #include "tests/entry/EntryFixture.h"
@@ -669,6 +670,30 @@ void TestReportSession::failedSaveKeepsOldReport()
     QVERIFY(!written);
     QCOMPARE(written.error().code, runtime::ErrorCode::DuplicateKey);
 
+    QVERIFY(same(stored(id), before));
+
+    // A save stopped through its progress after two records: nothing of it is written, and the
+    // progress heard the number of rows and the row id of each record written.
+    struct StopAfterTwo final : runtime::Progress
+    {
+        void setTotal(qint64 t) override { total = t; }
+        void step(qint64 d, const QString &text) override
+        {
+            done = d;
+            texts.append(text);
+        }
+        bool cancelled() const override { return done >= 2; }
+        qint64 total = 0;
+        qint64 done = 0;
+        QStringList texts;
+    } progress;
+    changed.removeLast();
+    const auto stopped = store.replace(changed, &progress);
+    QVERIFY(!stopped);
+    QCOMPARE(stopped.error().code, runtime::ErrorCode::Cancelled);
+    QCOMPARE(progress.total, qint64(changed.size()));
+    QCOMPARE(progress.texts,
+             (QStringList{QString::number(changed[0].rowId), QString::number(changed[1].rowId)}));
     QVERIFY(same(stored(id), before));
 }
 

@@ -4,7 +4,7 @@
 
 #include "data/DataContext.h"
 #include "entry/ReportMarker.h"
-#include "entry/ReportStore.h"
+#include "entry/ReportReader.h"
 #include "entry/ui/EntryWindow.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/ini/IniFile.h"
@@ -150,8 +150,8 @@ void TestEntryWindowsFrame::closingTheFrameClosesEntryWindows()
     QTRY_VERIFY(!frameAlive);
     QCOMPARE(prompter.texts().first(), u"СОХРАНИТЬ  ОТЧЕТ ?"_s);
     data::DataContext check;
-    entry::ReportStore store(check, id);
-    const auto rows = store.load();
+    const auto rows =
+        entry::ReportReader(check).report(id.year, id.form, id.period, id.institution);
     QVERIFY(rows && rows->size() == 1);
     QCOMPARE(rows->first().value(2), runtime::Decimal::fromUnits(4, 0));
     entry::ReportMarker marker(check, id.year, id.institution, id.form);

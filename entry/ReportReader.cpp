@@ -1,0 +1,143 @@
+#include "entry/ReportReader.h"
+
+#include "data/DataContext.h"
+#include "data/records/OtchetRecord.h"
+#include "entry/OpenedFile.h"
+#include "runtime/core/Progress.h"
+#include "runtime/store/Scan.h"
+#include "runtime/store/Transaction.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+namespace zemor::entry {
+
+using data::FileId;
+using data::OtchetRecord;
+using runtime::ErrorCode;
+using runtime::Result;
+using runtime::Status;
+using runtime::store::Transaction;
+
+namespace {
+
+ReportRow rowOf(const OtchetRecord &r)
+{
+    ReportRow row;
+    row.rowId = r.unicodStr();
+    row.table = r.codTab();
+    for (int n = 1; n <= valueCount; ++n)
+        row.values[size_t(n - 1)] = r.data(n);
+    return row;
+}
+
+// Reads the records of one period (of one institution when `institution` is given) inside one
+// read transaction, handing each to `take`.
+template <class Take>
+Status readPeriod(data::DataContext &ctx, qint32 period, std::optional<qint32> institution,
+                  Take take)
+{
+    runtime::store::KeyedFile &file = ctx.file(FileId::otchet);
+    auto tx = Transaction::begin(file, Transaction::Kind::Read);
+    if (!tx)
+        return std::unexpected(tx.error());
+    OtchetRecord r(ctx.record(FileId::otchet));
+    r.clear();
+    r.setMes(period);
+    // A report's records from row id 0 on, as the writes of ReportStore take them; a whole
+    // period from the lowest institution code on.
+    r.setCodUch(institution.value_or(std::numeric_limits<qint32>::min()));
+    r.setUnicodStr(0);
+    const int components = institution ? 2 : 1;
+    if (Status s = runtime::store::scan(file, OtchetRecord::KeyCodUch, components,
+                                        [&]() -> Status { return take(r); });
+        !s)
+        return s;
+    return tx->commit();
+}
+
+} // namespace
+
+Result<ReportRows> ReportReader::report(int year, qint64 form, qint32 period, qint32 institution)
+{
+    m_context.names().setOtchetFileName(year, int(form));
+    OpenedFile opened(m_context, FileId::otchet);
+    if (!opened.status())
+        return std::unexpected(opened.status().error());
+    ReportRows rows;
+    const Status s = readPeriod(m_context, period, institution, [&](const OtchetRecord &r) {
+        rows.append(rowOf(r));
+        return Status();
+    });
+    if (!s)
+        return std::unexpected(s.error());
+    return rows;
+}
+
+Status ReportReader::reports(const ReportRange &range,
+                             const std::function<Status(const StoredReport &)> &take,
+                             runtime::Progress *progress)
+{
+    m_context.names().setOtchetFileName(range.year, int(range.form));
+    OpenedFile opened(m_context, FileId::otchet);
+    if (!opened.status())
+        return opened.status();
+
+    QList<qint32> institutions = range.institutions;
+    std::sort(institutions.begin(), institutions.end());
+    institutions.erase(std::unique(institutions.begin(), institutions.end()), institutions.end());
+
+    if (progress)
+        progress->setTotal(
+            range.periodTo >= range.periodFrom ? qint64(range.periodTo) - range.periodFrom + 1 : 0);
+    // The reports of one read transaction, handed out once it has ended, so that `take` may
+    // read or write the file itself.
+    QList<StoredReport> batch;
+    auto collect = [&](const OtchetRecord &r) -> Status {
+        if (batch.isEmpty() || r.codUch() != batch.constLast().institution ||
+            r.mes() != batch.constLast().period) {
+            StoredReport report;
+            report.period = r.mes();
+            report.institution = r.codUch();
+            report.district = r.codReg();
+            report.periodKind = r.tip();
+            batch.append(report);
+        }
+        batch.last().rows.append(rowOf(r));
+        return {};
+    };
+    auto handOut = [&]() -> Status {
+        for (const StoredReport &report : std::as_const(batch)) {
+            if (Status s = take(report); !s)
+                return s;
+        }
+        batch.clear();
+        return {};
+    };
+
+    qint64 done = 0;
+    for (qint64 period = range.periodFrom; period <= range.periodTo; ++period) {
+        if (progress && progress->cancelled())
+            return runtime::fail(ErrorCode::Cancelled, m_context.names().otchetFileName());
+        if (institutions.isEmpty()) {
+            // One read transaction for the whole period: every report of it is one state.
+            if (Status s = readPeriod(m_context, qint32(period), std::nullopt, collect); !s)
+                return s;
+            if (Status s = handOut(); !s)
+                return s;
+        } else {
+            for (const qint32 institution : institutions) {
+                if (Status s = readPeriod(m_context, qint32(period), institution, collect); !s)
+                    return s;
+                if (Status s = handOut(); !s)
+                    return s;
+            }
+        }
+        if (progress)
+            progress->step(++done);
+    }
+    return {};
+}
+
+} // namespace zemor::entry
