@@ -4,3 +4,18 @@
 // lives in this folder, so that a reader can search either way.
 //
 //   name                                         code
+//   ShowRankTable (the rank table's logic)       RankTable (RankTable.h)
+//   QS (rank rows)                               RankRow, RankTable::rows()
+//   QS:CODSTR, QS:S, QS:DATA, QS:RANG, QS:D      RankRow::codStr, name, data, rank, range
+//   QS:CODREG, QS:DATES                          RankRow::codReg, dates
+//   ?LOCMIN:2, ?LOCMAX:2, ?DI:2, ?KOLDIAP        RankTable::minimum(), maximum(), step(),
+//   rangeCount() ?D1_1 .. ?D1_5, ?D2_1 .. ?D2_5               RankTable::lowerBound(i),
+//   upperBound(i) SplitRangesEvenly                            RankTable::splitRangesEvenly()
+//   AssignRanges                                 RankTable::assignRanges()
+//   QSI:DIAP (the map's bounds)                  RankTable::mapBounds()
+//   OpenIndicatorMap (what the map is drawn from) RankTable::mapSource()
+//   WriteIndicatorMap                            IndicatorMap (IndicatorMap.h): write(), show()
+//   CollectDistrictValues                        IndicatorMap::districtValues()
+//   ?T1, ?T2, ?T3, ?LEG, ?LEG1, ?SRPOK           MapOptions::valueTable, title, titleSize, legend,
+//                                                pictureSet, regionValue
+//   REG:NAME of districts 1..28                  readDistrictNames() (IndicatorMap.h)
