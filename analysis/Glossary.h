@@ -19,3 +19,4 @@
 //   ?T1, ?T2, ?T3, ?LEG, ?LEG1, ?SRPOK           MapOptions::valueTable, title, titleSize, legend,
 //                                                pictureSet, regionValue
 //   REG:NAME of districts 1..28                  readDistrictNames() (IndicatorMap.h)
+//   ExportRanksToExcel ("rang.xls")              RankTableExcel::exportRanks() (RankTableExcel.h)

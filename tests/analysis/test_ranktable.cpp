@@ -2,7 +2,15 @@
 // the user recomputes or types, and what goes to the map.
 
 #include "analysis/RankTable.h"
+#include "analysis/RankTableExcel.h"
+#include "entry/EntryFixture.h"
+#include "runtime/office/DesktopOpener.h"
+#include "runtime/office/OfficeServer.h"
+#include "runtime/office/XlsxReader.h"
+#include "shell/ExcelLauncher.h"
+#include "support/ScriptedPrompter.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -80,6 +88,7 @@ private Q_SLOTS:
     void negativeMeanRangesRunLowToHigh();
     void listLinesAndTexts();
     void mapGetsTheTablesBounds();
+    void excelWorkbook();
 };
 
 // The table as it opens: ranks, the ranges and each row's range.
@@ -288,6 +297,56 @@ void TestRankTable::mapGetsTheTablesBounds()
     RankTable even(districts(u"a=5@1 b=6.668@2 c=10@3"_s));
     QCOMPARE(even.mapBounds().at(1), dec("6.667"));
     QCOMPARE(even.rows().at(1).range, 2);
+}
+
+void TestRankTable::excelWorkbook()
+{
+    QTemporaryDir dir;
+    const QString failed = zemor::test::buildDemoWorkDir(dir);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+
+    RankTableSource source = districts(u"a=10.5@1 b=6.667@2 c=-0.5@3 d=8@4"_s);
+    source.lines[0].name = u"'Первый"_s;
+    source.subtitle = u"Графа 3"_s;
+    const RankTable table(source);
+
+    struct : zemor::runtime::office::DesktopOpener
+    {
+        zemor::runtime::Status open(const QString &) override { return {}; }
+    } desktop;
+    zemor::runtime::office::OfficeServer office(&desktop);
+    zemor::test::ScriptedPrompter prompter;
+    zemor::shell::ExcelLauncher excel(office, prompter);
+    QVERIFY(zemor::analysis::RankTableExcel::exportRanks(table, excel));
+    QCOMPARE(prompter.messages.size(), 1);
+    QCOMPARE(prompter.messages.at(0).text, zemor::shell::ExcelLauncher::doneText());
+
+    const auto book = zemor::runtime::office::XlsxReader::read(excel.workbookPath());
+    QVERIFY2(book, qPrintable(book ? QString() : book.error().message));
+    const auto text = [&](int row, int column) {
+        const auto *cell = book->cell(row, column);
+        return cell ? cell->displayText() : QString();
+    };
+    QCOMPARE(text(2, 1), u"2025 год"_s);
+    QCOMPARE(text(3, 1), u"Показатель"_s);
+    QCOMPARE(text(10, 2), u"Графа 3"_s);
+    QCOMPARE(text(10, 5), u"Диапазон"_s);
+    // Values go as "10,5" and "6,66" (two places kept, not rounded); the sheet reads the comma as
+    // the decimal point.
+    QCOMPARE(zemor::analysis::RankTableExcel::valueText(u"6.667"_s), u"6,66"_s);
+    const QStringList expected[] = {
+        {u"'Первый"_s, u"10.5"_s, u"1"_s, u"3"_s, u"-0.5"_s, u"3.167"_s},
+        {u"d"_s, u"8"_s, u"2"_s, u"3"_s, u"3.167"_s, u"6.833"_s},
+        {u"b"_s, u"6.66"_s, u"3"_s, u"2"_s, u"6.833"_s, u"10.5"_s},
+        {u"c"_s, u"-0.5"_s, u"4"_s, u"1"_s, u"0"_s, u"0"_s},
+        {QString(), QString(), QString(), QString(), u"0"_s, u"0"_s},
+    };
+    for (int k = 1; k <= 5; ++k) {
+        QStringList row;
+        for (int column = 1; column <= 6; ++column)
+            row << text(k + 10, column);
+        QCOMPARE(row, expected[k - 1]);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRankTable)
