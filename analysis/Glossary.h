@@ -6,8 +6,9 @@
 //   name                                         code
 //   ShowRankTable (the rank table's logic)       RankTable (RankTable.h)
 //   QS (rank rows)                               RankRow, RankTable::rows()
-//   QS:CODSTR, QS:S, QS:DATA, QS:RANG, QS:D      RankRow::codStr, name, data, rank, range
-//   QS:CODREG, QS:DATES                          RankRow::codReg, dates
+//   QS:CODSTR, QS:S                              RankTable::codStr(row), name(row)
+//   QS:DATA (= QS:DATES), QS:RANG, QS:D          RankRow::data(), rank, range
+//   QS:CODREG                                    RankRow::codReg
 //   ?LOCMIN:2, ?LOCMAX:2, ?DI:2, ?KOLDIAP        RankTable::minimum(), maximum(), step(),
 //   rangeCount() ?D1_1 .. ?D1_5, ?D2_1 .. ?D2_5               RankTable::lowerBound(i),
 //   upperBound(i) SplitRangesEvenly                            RankTable::splitRangesEvenly()

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace zemor::analysis {
 
@@ -11,20 +13,34 @@ using runtime::Decimal;
 
 namespace {
 
-// The largest magnitude a bound (DECIMAL(17,3)) holds.
-Decimal largestBound()
+// The largest magnitude a value or bound (DECIMAL(17,3)) holds, in thousandths.
+constexpr qint64 kLargestUnits = 99'999'999'999'999'999LL;
+
+// A value in thousandths, rounded half away from zero and held at the largest a field holds.
+qint64 unitsOf(const Decimal &value)
 {
-    return Decimal::fromUnits(runtime::Int128(99'999'999'999'999'999LL), RankTable::places);
+    if (value.scale() == RankTable::places)
+        return static_cast<qint64>(
+            std::clamp<runtime::Int128>(value.units(), -kLargestUnits, kLargestUnits));
+    const Decimal r = value.rounded(RankTable::places);
+    runtime::Int128 units = r.units();
+    runtime::Int128 limit = kLargestUnits;
+    runtime::Int128 factor = 1;
+    for (int s = r.scale(); s < RankTable::places; ++s)
+        factor *= 10;
+    limit /= factor;
+    units = std::clamp(units, -limit, limit) * factor;
+    return static_cast<qint64>(units);
+}
+
+Decimal fromUnits(qint64 units)
+{
+    return Decimal::fromUnits(units, RankTable::places);
 }
 
 Decimal clampedToBound(const Decimal &value)
 {
-    const Decimal limit = largestBound();
-    if (value > limit)
-        return limit;
-    if (value < -limit)
-        return -limit;
-    return value.rounded(RankTable::places);
+    return fromUnits(unitsOf(value));
 }
 
 // A double of the window as a bound: rounded half away from zero to 3 places.
@@ -34,7 +50,7 @@ Decimal bound(double value)
         return Decimal();
     auto converted = Decimal::fromDouble(value, RankTable::places);
     if (!converted)
-        return value < 0 ? -largestBound() : largestBound();
+        return fromUnits(value < 0 ? -kLargestUnits : kLargestUnits);
     return clampedToBound(*converted);
 }
 
@@ -69,12 +85,13 @@ const Decimal &oneUnit()
 
 } // namespace
 
-RankTable::RankTable(RankTableSource source)
+RankTable::RankTable(const RankTableSource &source)
     : m_mean(source.mean), m_year(source.year), m_title(source.title), m_subtitle(source.subtitle),
-      m_mapAvailable(source.districtCodes && !source.lineCodes)
+      m_mapAvailable(source.districtCodes && !source.lineCodes), m_lines(source.lines),
+      m_districtCodes(source.districtCodes), m_lineCodes(source.lineCodes),
+      m_extraTexts(source.extraTexts)
 {
-    fill(source);
-    rank();
+    rank(fill());
     m_step = (m_maximum - m_minimum) / defaultRangeCount;
     if (m_mean)
         setRangesAroundMean(*m_mean);
@@ -83,54 +100,70 @@ RankTable::RankTable(RankTableSource source)
     assignRanges();
 }
 
-void RankTable::fill(RankTableSource &source)
+std::vector<std::pair<qint64, qsizetype>> RankTable::fill()
 {
-    m_rows.reserve(source.lines.size());
-    std::optional<Decimal> low;
-    std::optional<Decimal> high;
-    for (RankLine &line : source.lines) {
-        RankRow row;
-        if (source.lineCodes)
-            row.codStr = line.codStr;
-        row.name = std::move(line.name);
-        if (source.extraTexts && !line.extra.trimmed().isEmpty()) {
-            QString extra = line.extra;
-            while (extra.endsWith(u' '))
-                extra.chop(1);
-            row.name += QStringLiteral(" (") + extra + u')';
-        }
-        row.data = clampedToBound(line.value);
-        row.dates = row.data;
+    // Each line as a small (negated value, line) key: ranking sorts these, which is much faster
+    // than moving whole rows.
+    std::vector<std::pair<qint64, qsizetype>> keys;
+    keys.reserve(static_cast<size_t>(m_lines.size()));
+    std::optional<qint64> low;
+    std::optional<qint64> high;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const RankLine &line = m_lines.at(i);
+        const qint64 units = unitsOf(line.value);
+        keys.emplace_back(-units, i);
         bool counts = true;
-        if (source.districtCodes) {
-            row.codReg = line.codReg;
+        if (m_districtCodes) {
             if (line.codReg == regionCode)
-                m_regionValue = row.data;
+                m_regionValue = fromUnits(units);
             counts = line.codReg < firstNonDistrictCode;
         }
         if (counts) {
-            if (!low || row.data < *low)
-                low = row.data;
-            if (!high || row.data > *high)
-                high = row.data;
+            low = std::min(low.value_or(units), units);
+            high = std::max(high.value_or(units), units);
         }
-        m_rows.append(std::move(row));
     }
     // Districts passed without one below 200 leave nothing to take the bounds from.
-    m_minimum = low ? low->toDouble() : 0.0;
-    m_maximum = high ? high->toDouble() : 0.0;
+    m_minimum = low ? fromUnits(*low).toDouble() : 0.0;
+    m_maximum = high ? fromUnits(*high).toDouble() : 0.0;
+    return keys;
 }
 
-void RankTable::rank()
+// Highest value first; equal values keep the caller's order and share a rank, and ranks have no
+// gaps.
+void RankTable::rank(std::vector<std::pair<qint64, qsizetype>> keys)
 {
-    std::stable_sort(m_rows.begin(), m_rows.end(),
-                     [](const RankRow &a, const RankRow &b) { return a.data > b.data; });
-    for (qsizetype i = 0; i < m_rows.size(); ++i) {
-        if (i == 0)
-            m_rows[i].rank = 1;
-        else
-            m_rows[i].rank = m_rows[i - 1].rank + (m_rows[i].data < m_rows[i - 1].data ? 1 : 0);
+    std::sort(keys.begin(), keys.end());
+    m_rows.resize(static_cast<qsizetype>(keys.size()));
+    RankRow *row = m_rows.data();
+    int rank = 0;
+    for (const auto &[negated, line] : keys) {
+        const qint64 units = -negated;
+        if (rank == 0 || units < (row - 1)->units)
+            ++rank;
+        row->line = line;
+        row->units = units;
+        row->rank = rank;
+        row->range = 0;
+        row->codReg = m_districtCodes ? m_lines.at(line).codReg : 0;
+        ++row;
     }
+}
+
+QString RankTable::name(const RankRow &row) const
+{
+    const RankLine &line = m_lines.at(row.line);
+    if (!m_extraTexts || line.extra.trimmed().isEmpty())
+        return line.name;
+    QString extra = line.extra;
+    while (extra.endsWith(u' '))
+        extra.chop(1);
+    return line.name + QStringLiteral(" (") + extra + u')';
+}
+
+QString RankTable::codStr(const RankRow &row) const
+{
+    return m_lineCodes ? m_lines.at(row.line).codStr : QString();
 }
 
 // Three ranges: below the mean by more than its share, within it, above it. The share is taken
@@ -198,9 +231,15 @@ void RankTable::splitRangesEvenly()
 
 void RankTable::assignRanges()
 {
+    std::array<qint64, maxRangeCount> lower{};
+    std::array<qint64, maxRangeCount> upper{};
+    for (int i = 0; i < m_rangeCount; ++i) {
+        lower[i] = unitsOf(m_lower[i]);
+        upper[i] = unitsOf(m_upper[i]);
+    }
     for (RankRow &row : m_rows) {
         for (int i = 0; i < m_rangeCount; ++i) {
-            if (m_lower[i] <= row.data && row.data <= m_upper[i]) {
+            if (lower[i] <= row.units && row.units <= upper[i]) {
                 row.range = i + 1;
                 break;
             }
@@ -213,7 +252,7 @@ QList<QVariantList> RankTable::listLines() const
     QList<QVariantList> lines;
     lines.reserve(m_rows.size());
     for (const RankRow &row : m_rows) {
-        lines.append(QVariantList{row.codStr, row.name, QVariant::fromValue(row.data), row.rank,
+        lines.append(QVariantList{codStr(row), name(row), QVariant::fromValue(row.data()), row.rank,
                                   row.range, row.codReg});
     }
     return lines;
@@ -236,7 +275,7 @@ IndicatorMapSource RankTable::mapSource() const
     source.bounds = mapBounds();
     source.lines.reserve(m_rows.size());
     for (const RankRow &row : m_rows)
-        source.lines.append(MapLine{row.dates, row.codReg});
+        source.lines.append(MapLine{row.data(), row.codReg});
     source.title = m_title;
     source.rangeCount = m_rangeCount;
     source.regionValue = m_regionValue;

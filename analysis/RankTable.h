@@ -5,7 +5,7 @@
 // it falls into. Up to five ranges: equal ranges between a minimum and a maximum, three ranges
 // around a mean the caller gives, or bounds typed by hand and then assigned.
 //
-// The table copies the caller's lines when it is built and never changes them. Values and range
+// The table keeps a shared copy of the caller's lines and never changes them. Values and range
 // bounds are held with 3 places; the minimum, the maximum and the step are the doubles the
 // window edits. When the lines are districts (the caller passes district codes), codes below 200
 // count for the minimum and maximum, the line with code 250 is the region's own value, and the
@@ -25,6 +25,8 @@
 
 #include <array>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace zemor::analysis {
 
@@ -51,16 +53,18 @@ struct RankTableSource
     QString subtitle;                     // ?PNAMEGR
 };
 
-// One rank row (QS), as the list shows it.
+// One rank row (QS). Its name and line code are the caller's line's (RankTable::name(),
+// codStr()); the row keeps which line it is.
 struct RankRow
 {
-    QString codStr;
-    QString name;
-    runtime::Decimal data; // the value with 3 places
+    qsizetype line = 0; // the caller's line, counted from 0 in list order
+    qint64 units = 0;   // the value in thousandths
     int rank = 0;
-    int range = 0; // 0: in no range
-    int codReg = 0;
-    runtime::Decimal dates; // the copy handed to the map
+    int range = 0;  // 0: in no range
+    int codReg = 0; // 0 without district codes
+
+    // The value with 3 places; the map is handed the same value (QS:DATES).
+    runtime::Decimal data() const { return runtime::Decimal::fromUnits(units, 3); }
 };
 
 class RankTable
@@ -76,9 +80,12 @@ public:
     enum Field { CodStr, Name, Data, Rank, Range, CodReg, FieldCount };
 
     // Fills, ranks, sets the first ranges and assigns them.
-    explicit RankTable(RankTableSource source);
+    explicit RankTable(const RankTableSource &source);
 
     const QList<RankRow> &rows() const { return m_rows; }
+    // The row's name (with its extra text when the caller passed them) and line code.
+    QString name(const RankRow &row) const;
+    QString codStr(const RankRow &row) const;
     // The rows as list lines: QString, QString, Decimal, int, int, int.
     QList<QVariantList> listLines() const;
 
@@ -118,8 +125,8 @@ public:
     IndicatorMapSource mapSource() const;
 
 private:
-    void fill(RankTableSource &source);
-    void rank();
+    std::vector<std::pair<qint64, qsizetype>> fill();
+    void rank(std::vector<std::pair<qint64, qsizetype>> keys);
     void setRangesAroundMean(const runtime::Decimal &mean);
     static int clampedCount(int count);
 
@@ -129,6 +136,10 @@ private:
     QString m_title;
     QString m_subtitle;
     bool m_mapAvailable = false;
+    QList<RankLine> m_lines; // the caller's lines, shared, never changed
+    bool m_districtCodes = false;
+    bool m_lineCodes = false;
+    bool m_extraTexts = false;
     runtime::Decimal m_regionValue;
     double m_minimum = 0;
     double m_maximum = 0;

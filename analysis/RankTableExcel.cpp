@@ -36,8 +36,8 @@ bool RankTableExcel::exportRanks(const RankTable &table, shell::ExcelLauncher &e
     int row = headingRow;
     for (const RankRow &rank : table.rows()) {
         ++row;
-        excel.poke(row, 1, asText(rank.name));
-        excel.poke(row, 2, valueText(rank.data.toString()));
+        excel.poke(row, 1, asText(table.name(rank)));
+        excel.poke(row, 2, valueText(rank.data().toString()));
         excel.poke(row, 3, QString::number(rank.rank));
         excel.poke(row, 4, QString::number(rank.range));
     }

@@ -452,9 +452,9 @@ void TestIndicatorMap::pageMatchesTheRankTable()
         const auto row = std::find_if(table.rows().begin(), table.rows().end(),
                                       [d](const RankRow &r) { return r.codReg == d; });
         QVERIFY(row != table.rows().end());
-        if (row->dates > Decimal() && row->range > 0)
+        if (row->data() > Decimal() && row->range > 0)
             expectedLayers << layerLine(d, 6, row->range);
-        const QString value = row->dates > Decimal() ? row->dates.toString() : u"0"_s;
+        const QString value = row->data() > Decimal() ? row->data().toString() : u"0"_s;
         expectedCells << u"<TD align=center><font Size=1>%1</FONT></TD>"_s.arg(value);
     }
     QCOMPARE(layerLines(lines), expectedLayers);

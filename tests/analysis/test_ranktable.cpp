@@ -59,7 +59,7 @@ QString rowsText(const RankTable &table)
 {
     QStringList out;
     for (const RankRow &row : table.rows())
-        out << u"%1:%2:%3"_s.arg(row.name).arg(row.rank).arg(row.range);
+        out << u"%1:%2:%3"_s.arg(table.name(row)).arg(row.rank).arg(row.range);
     return out.join(u' ');
 }
 
@@ -258,17 +258,17 @@ void TestRankTable::listLinesAndTexts()
     source.lines[1].extra = u"   "_s;
 
     RankTable plain(source);
-    QCOMPARE(plain.rows().at(1).name, u"a"_s);
-    QCOMPARE(plain.rows().at(1).codStr, QString());
-    QCOMPARE(plain.rows().at(1).data, dec("1.235"));
-    QCOMPARE(plain.rows().at(1).dates, dec("1.235"));
+    QCOMPARE(plain.name(plain.rows().at(1)), u"a"_s);
+    QCOMPARE(plain.codStr(plain.rows().at(1)), QString());
+    QCOMPARE(plain.rows().at(1).data(), dec("1.235"));
+    QCOMPARE(plain.mapSource().lines.at(1).value, dec("1.235"));
 
     source.lineCodes = true;
     source.extraTexts = true;
     const RankTable coded(source);
     QVERIFY(!coded.mapAvailable());
-    QCOMPARE(coded.rows().at(1).name, u"a (город)"_s);
-    QCOMPARE(coded.rows().at(0).name, u"b"_s);
+    QCOMPARE(coded.name(coded.rows().at(1)), u"a (город)"_s);
+    QCOMPARE(coded.name(coded.rows().at(0)), u"b"_s);
     const QList<QVariantList> lines = coded.listLines();
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines.at(1).size(), int(RankTable::FieldCount));
