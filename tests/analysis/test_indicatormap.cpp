@@ -9,19 +9,13 @@
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/text/Cp1251.h"
 #include "support/ScriptedPrompter.h"
+#include "support/WriteFailures.h"
 #include "tools/DemoCatalogue.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-
-#include <linux/capability.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using zemor::analysis::IndicatorMap;
@@ -106,52 +100,6 @@ public:
         return {};
     }
     QStringList opened;
-};
-
-// For as long as it lives, file permissions bind this process even when it runs as the
-// superuser (whose override of them is set aside).
-class PermissionsBind
-{
-public:
-    PermissionsBind()
-    {
-        if (::geteuid() != 0)
-            return;
-        m_header.version = _LINUX_CAPABILITY_VERSION_3;
-        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
-        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        m_lowered = ::syscall(SYS_capset, &m_header, lowered) == 0;
-    }
-    ~PermissionsBind()
-    {
-        if (m_lowered)
-            ::syscall(SYS_capset, &m_header, m_saved);
-    }
-
-private:
-    __user_cap_header_struct m_header{};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_lowered = false;
-};
-
-// Lowers the largest file size this process may write, so that a write fails.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
 };
 
 } // namespace
@@ -348,14 +296,15 @@ void TestIndicatorMap::failedWriteKeepsOldPage()
     RecordingOpener opener;
     zemor::runtime::Status shown;
     {
-        PermissionsBind permissions;
+        zemor::test::PermissionsBind permissions;
+        QVERIFY(permissions.binds());
         if (readOnly) {
             QVERIFY(QFile::setPermissions(work, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
             shown = map.show(options, districtNames, prompter, &opener);
             QVERIFY(QFile::setPermissions(work, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                     QFileDevice::ExeOwner));
         } else {
-            FileSizeLimit limit(512);
+            zemor::test::FileSizeLimit limit(512);
             shown = map.show(options, districtNames, prompter, &opener);
         }
     }
