@@ -10,10 +10,10 @@
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/WindowPlacement.h"
 #include "shell/AppState.h"
-#include "shell/ListPicker.h"
 #include "shell/SettingsEditor.h"
 #include "shell/UserSettings.h"
 #include "shell/ui/InstitutionPickWindow.h"
+#include "shell/ui/PickListChoices.h"
 #include "shell/ui/PickListWindow.h"
 #include "shell/ui/UserSettingsWindow.h"
 
@@ -289,10 +289,8 @@ QAction *MainFrame::menuAction(const QString &text) const
 void MainFrame::openUserSettings()
 {
     SettingsEditor editor(m_data, m_state, m_prompter);
-    PickListChooser lists(this);
-    InstitutionPickChooser institutions(this);
-    ListPicker picker(m_data, m_state, m_prompter, lists, institutions);
-    UserSettingsWindow::run(editor, picker, this);
+    PickListChoices choices(m_data, m_state, m_prompter);
+    UserSettingsWindow::run(editor, choices, this);
 }
 
 void MainFrame::choosePrinter()

@@ -5,12 +5,14 @@
 #include "ShellFixture.h"
 #include "ShellWindowFixture.h"
 
+#include "app/ProcedureTable.h"
 #include "data/DataContext.h"
 #include "data/FileNames.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/report/PageRenderer.h"
+#include "runtime/report/PageSink.h"
 #include "runtime/report/ReportWriter.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/ui/Controls.h"
@@ -21,9 +23,7 @@
 #include "shell/ui/HelpWindow.h"
 #include "shell/ui/KeyRebuildWindow.h"
 #include "shell/ui/MainFrame.h"
-#include "shell/ui/PageOutput.h"
 #include "shell/ui/PreviewWindow.h"
-#include "shell/ui/ProcedureTable.h"
 
 #include <QAction>
 #include <QApplication>
@@ -154,7 +154,7 @@ void ServicesAWindowsTest::previewThreePagesPrintsThree()
     const PageList pages = report(3);
     QCOMPARE(pages.count(), 3);
     QTemporaryDir out;
-    ui::PdfOutput pdf(out.filePath(QStringLiteral("report.pdf")));
+    runtime::report::PdfSink pdf(out.filePath(QStringLiteral("report.pdf")));
     ScriptedPrompter prompter;
 
     QList<QImage> seen;
@@ -214,7 +214,7 @@ void ServicesAWindowsTest::previewManyPages()
 
     // Closing without printing prints nothing.
     QTemporaryDir out;
-    ui::PdfOutput pdf(out.filePath(QStringLiteral("none.pdf")));
+    runtime::report::PdfSink pdf(out.filePath(QStringLiteral("none.pdf")));
     ScriptedPrompter prompter;
     onNextModal([](QWidget *w) { w->close(); });
     QVERIFY(ui::previewAndPrint(pages, prompter, pdf));
@@ -251,7 +251,7 @@ void ServicesAWindowsTest::previewOnePageAndEmpty()
 void ServicesAWindowsTest::previewPrintFailureIsTold()
 {
     const PageList pages = report(2);
-    ui::PdfOutput pdf(QStringLiteral("/nonexistent-dir/x/report.pdf"));
+    runtime::report::PdfSink pdf(QStringLiteral("/nonexistent-dir/x/report.pdf"));
     ScriptedPrompter prompter;
     onNextModal([](QWidget *window) {
         QTest::mouseClick(findControl<QPushButton>(window, u"?PRINTREPORT"), Qt::LeftButton);
@@ -424,7 +424,7 @@ void ServicesAWindowsTest::fromTheFrame()
     AppState state;
     runtime::office::OfficeServer office;
     ui::MainFrame frame(state, data, prompter, ini,
-                        ui::procedureTable({state, prompter, ini, office}));
+                        app::procedureTable({state, prompter, ini, office}));
     frame.initialize(2026);
     frame.show();
 

@@ -2,6 +2,7 @@
 // item and the toolbar button are there, the toolbar opens a modeless entry window of its own,
 // and closing the frame runs that window's closing sequence before the program ends.
 
+#include "app/ProcedureTable.h"
 #include "data/DataContext.h"
 #include "entry/ReportMarker.h"
 #include "entry/ReportStore.h"
@@ -16,7 +17,6 @@
 #include "shell/ui/InstitutionPickWindow.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/PickListWindow.h"
-#include "shell/ui/ProcedureTable.h"
 #include "support/ScriptedPrompter.h"
 #include "tools/DemoBuilder.h"
 #include "tools/DemoCatalogue.h"
@@ -116,8 +116,8 @@ void TestEntryWindowsFrame::closingTheFrameClosesEntryWindows()
     data::DataContext data(&prompter);
     shell::AppState state;
     runtime::office::OfficeServer office;
-    auto *frame = new shell::ui::MainFrame(
-        state, data, prompter, ini, shell::ui::procedureTable({state, prompter, ini, office}));
+    auto *frame = new shell::ui::MainFrame(state, data, prompter, ini,
+                                           app::procedureTable({state, prompter, ini, office}));
     QPointer<QWidget> frameAlive = frame;
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->initialize(demoYear);

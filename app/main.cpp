@@ -4,6 +4,7 @@
 // ZEMOR_SMOKE=1 makes the program close its frame as soon as it is shown, answering every
 // message on the standard error stream instead of in a box: the start-up check of the tests.
 
+#include "app/ProcedureTable.h"
 #include "data/DataContext.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
@@ -14,7 +15,6 @@
 #include "shell/AppState.h"
 #include "shell/WindowDragging.h"
 #include "shell/ui/MainFrame.h"
-#include "shell/ui/ProcedureTable.h"
 
 #include <QApplication>
 #include <QDate>
@@ -65,7 +65,7 @@ int main(int argc, char *argv[])
             shell::setFullWindowDragging(false);
 
         shell::ui::MainFrame frame(state, frameData, prompter, ini,
-                                   shell::ui::procedureTable({state, prompter, ini, office}));
+                                   app::procedureTable({state, prompter, ini, office}));
         boxes.setParentWindow(&frame);
         frame.initialize(QDate::currentDate().year());
         frame.show();
