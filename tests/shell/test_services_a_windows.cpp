@@ -360,6 +360,15 @@ void ServicesAWindowsTest::formAccessWindow()
         QCOMPARE(view->model()->rowCount(), int(forms.entries().size()));
         QCOMPARE(window.binding()->cellText(0, 0).trimmed(), QString::number(first));
 
+        // Only a double click switches a form: Enter leaves the flag and the window as they are.
+        view->setFocus();
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            QTest::keyClick(view, key);
+            QCOMPARE(window.binding()->cellText(0, 1).trimmed(), QString::number(before));
+            QVERIFY(window.isVisible());
+        }
+        QCOMPARE(prompter.messages.size(), 0);
+
         doubleClickRow(view, 0);
         QCOMPARE(window.binding()->cellText(0, 1).trimmed(), QString::number(1 - before));
 

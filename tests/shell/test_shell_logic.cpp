@@ -885,11 +885,13 @@ void ShellLogicTest::institutionResults()
     QCOMPARE(chooser.calls, calls + 1);
     QCOMPARE(code, 7);
 
-    // "Ввод по району": a form below 900 hides it; without a district it has nothing to total.
+    // "Ввод по району" is hidden for a form below 900 only.
     QVERIFY(PickInstitution::districtTotalOffered({5, std::nullopt}));
     QVERIFY(PickInstitution::districtTotalOffered({5, 900}));
     QVERIFY(!PickInstitution::districtTotalOffered({5, 899}));
-    QVERIFY(!PickInstitution::districtTotalOffered({std::nullopt, 900}));
+    QVERIFY(PickInstitution::districtTotalOffered({std::nullopt, 900}));
+    QVERIFY(PickInstitution::districtTotalOffered({std::nullopt, std::nullopt}));
+    QVERIFY(!PickInstitution::districtTotalOffered({std::nullopt, 899}));
 }
 
 QTEST_GUILESS_MAIN(ShellLogicTest)

@@ -25,6 +25,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,6 +37,7 @@
 
 using namespace zemor;
 using namespace zemor::shell;
+using namespace Qt::StringLiterals;
 using runtime::ui::findControl;
 using test::onNextModal;
 using test::ScriptedPrompter;
@@ -103,6 +105,14 @@ void ShellWindowsTest::frameOnDemo()
              QStringLiteral("Версия ПП 2.1.4 от 24.01.12"));
     QCOMPARE(findControl<QLineEdit>(&frame, u"?NAM:MAIL")->text(),
              QStringLiteral("stat@miac.targin.example"));
+    // The toolbar's own texts, as they stand.
+    QStringList labels;
+    for (const QLabel *label : frame.findChildren<QLabel *>()) {
+        if (!label->text().isEmpty())
+            labels.append(label->text());
+    }
+    for (const QString &text : {u"Год"_s, u"Период"_s, u"ПОЧТА"_s})
+        QVERIFY2(labels.contains(text), qPrintable(labels.join(u'|')));
 
     // A year typed on the frame is the process's year, beyond the bounds too.
     year->setValue(2031);
