@@ -32,13 +32,14 @@ std::optional<EntryReport> chooseReport(shell::ui::Choices &choices, const shell
     EntryReport report;
     report.id.year = year;
 
-    const std::optional<shell::ui::FormChoice> form = choices.chooseForm(year, parent);
+    const std::optional<shell::ui::FormChoice> form =
+        EnterReports::chooseForm(choices, year, parent);
     if (!form)
         return std::nullopt;
     report.id.form = form->form;
     report.id.periodKind = form->periodKind;
-    report.formName = shell::fixedText(form->name, 100);
-    report.formCodeText = shell::fixedText(form->codeText, 10);
+    report.formName = form->name;
+    report.formCodeText = form->codeText;
     const shell::ui::PeriodChoice period = choices.choosePeriod(form->periodKind, parent);
     report.periodWord = period.kindWord;
     report.id.period = form->periodKind == 0 ? 0 : period.number;
@@ -55,11 +56,12 @@ std::optional<EntryReport> chooseReport(shell::ui::Choices &choices, const shell
             report.title.clear();
             report.districtName.clear();
         }
-        const std::optional<shell::PickedEntry> chosen = choices.chooseDistrict(
+        const DistrictName chosen = EnterReports::chooseDistrict(
+            choices,
             withRegion ? shell::ui::Choices::districtsWithRegion : shell::ui::Choices::districts,
             parent);
-        district = chosen ? chosen->code : 0;
-        report.districtName = shell::fixedText(chosen ? chosen->name : QString(), 30);
+        district = chosen.district;
+        report.districtName = chosen.name;
     }
     if (district == 0)
         return std::nullopt;
@@ -94,6 +96,27 @@ std::optional<EntryReport> chooseReport(shell::ui::Choices &choices, const shell
 }
 
 } // namespace
+
+std::optional<shell::ui::FormChoice> EnterReports::chooseForm(shell::ui::Choices &choices, int year,
+                                                              QWidget *parent)
+{
+    std::optional<shell::ui::FormChoice> form = choices.chooseForm(year, parent);
+    if (form) {
+        form->name = shell::fixedText(form->name, 100);
+        form->codeText = shell::fixedText(form->codeText, 10);
+    }
+    return form;
+}
+
+DistrictName EnterReports::chooseDistrict(shell::ui::Choices &choices, int listKind,
+                                          QWidget *parent)
+{
+    constexpr int nameLength = 30;
+    const std::optional<shell::PickedEntry> district = choices.chooseDistrict(listKind, parent);
+    if (!district)
+        return {0, shell::fixedText(QString(), nameLength)};
+    return {district->code, shell::fixedText(district->name, nameLength)};
+}
 
 InstitutionTitle EnterReports::chooseInstitution(shell::ui::Choices &choices, qint64 district,
                                                  qint64 form, const QString &title, qint32 current,

@@ -21,6 +21,7 @@
 #include <QtGlobal>
 
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -34,7 +35,8 @@ namespace zemor::shell {
 struct AppState;
 namespace ui {
 class Choices;
-}
+struct FormChoice;
+} // namespace ui
 } // namespace zemor::shell
 
 namespace zemor::entry::ui {
@@ -53,6 +55,13 @@ struct GivenReport
     QString formName;
     QString districtName;
     QString title;
+};
+
+// A district as report entry keeps it: its code (0: nothing chosen) and its name.
+struct DistrictName
+{
+    qint64 district = 0;
+    QString name;
 };
 
 // An institution as report entry keeps it: its code (0: nothing chosen) and the title.
@@ -74,6 +83,11 @@ public:
                             std::shared_ptr<shell::ui::Choices> choices, GivenReport &report,
                             QWidget *parent = nullptr);
 
+    // The choices in report entry's fields: the form with its 100-character name and
+    // 10-character code text (nullopt: none chosen), the district with its 30-character name.
+    static std::optional<shell::ui::FormChoice> chooseForm(shell::ui::Choices &choices, int year,
+                                                           QWidget *parent);
+    static DistrictName chooseDistrict(shell::ui::Choices &choices, int listKind, QWidget *parent);
     // The institution pick list of the district for the form: the chosen institution with its
     // name as the 50-character title, `current` with `title` as it was when there was nothing
     // to list, institution 0 when nothing was chosen.

@@ -17,7 +17,6 @@
 #include "runtime/ui/QueueModel.h"
 #include "runtime/ui/WaitCursor.h"
 #include "shell/AppState.h"
-#include "shell/FixedText.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -572,13 +571,12 @@ void EntryWindow::changeForm()
     if (!m_session.releaseMarker())
         return;
     const std::optional<shell::ui::FormChoice> chosen =
-        m_choices->chooseForm(m_report.id.year, this);
+        EnterReports::chooseForm(*m_choices, m_report.id.year, this);
     if (!chosen) {
         reopen();
         return;
     }
-    const shell::ui::FormChoice form{chosen->form, shell::fixedText(chosen->name, 100),
-                                     shell::fixedText(chosen->codeText, 10), chosen->periodKind};
+    const shell::ui::FormChoice &form = *chosen;
     const shell::ui::PeriodChoice periodChoice = m_choices->choosePeriod(form.periodKind, this);
     const QString word = periodChoice.kindWord;
     const qint32 period = periodChoice.number;
@@ -603,13 +601,8 @@ void EntryWindow::changeInstitution()
         return;
     if (!m_session.releaseMarker())
         return;
-    const std::optional<shell::PickedEntry> picked =
-        m_choices->chooseDistrict(shell::ui::Choices::districts, this);
-    const struct
-    {
-        qint64 district;
-        QString name;
-    } district{picked ? picked->code : 0, shell::fixedText(picked ? picked->name : QString(), 30)};
+    const DistrictName district =
+        EnterReports::chooseDistrict(*m_choices, shell::ui::Choices::districts, this);
     if (district.district == 0) {
         (void)m_session.close();
         end();

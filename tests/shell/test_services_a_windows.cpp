@@ -133,6 +133,8 @@ private Q_SLOTS:
     void previewManyPages();
     void previewOnePageAndEmpty();
     void previewPrintFailureIsTold();
+    void previewAsPageSink_data();
+    void previewAsPageSink();
 
     void helpWindow();
     void helpWithoutIndexOrPicture();
@@ -259,6 +261,37 @@ void ServicesAWindowsTest::previewPrintFailureIsTold()
     QVERIFY(!ui::previewAndPrint(pages, prompter, pdf));
     QCOMPARE(prompter.messages.size(), 1);
     QVERIFY(prompter.lastText().startsWith(ui::PreviewWindow::printFailedText()));
+}
+
+void ServicesAWindowsTest::previewAsPageSink_data()
+{
+    QTest::addColumn<bool>("print");
+    QTest::newRow("printed") << true;
+    QTest::newRow("closed") << false;
+}
+
+// The preview as a page sink: the pages go on to the printing sink only when asked for.
+void ServicesAWindowsTest::previewAsPageSink()
+{
+    QFETCH(bool, print);
+    const PageList pages = report(2);
+    QTemporaryDir out;
+    runtime::report::PdfSink pdf(out.filePath(QStringLiteral("report.pdf")));
+    ScriptedPrompter prompter;
+    ui::PreviewSink preview(prompter, pdf);
+    onNextModal([print](QWidget *window) {
+        if (print)
+            QTest::mouseClick(findControl<QPushButton>(window, u"?PRINTREPORT"), Qt::LeftButton);
+        else
+            window->close();
+    });
+    const runtime::Result<bool> done = preview.output(pages, QStringLiteral("Список"));
+    QVERIFY(done);
+    QCOMPARE(*done, print);
+    QCOMPARE(QFile::exists(pdf.path()), print);
+    if (print)
+        QCOMPARE(pdfPages(pdf.path()), 2);
+    QVERIFY(prompter.messages.isEmpty());
 }
 
 void ServicesAWindowsTest::helpWindow()
