@@ -40,7 +40,7 @@ bench: deps
 
 run: build
 	@if [ ! -e demo ]; then $(MAKE) --no-print-directory demo; fi
-	@if [ -x build/$(PRESET)/shell/zemor ]; then cd demo && ../build/$(PRESET)/shell/zemor; \
+	@if [ -x build/$(PRESET)/app/zemor ]; then cd demo && ../build/$(PRESET)/app/zemor; \
 	else echo "The zemor program is not built yet."; exit 1; fi
 
 FORMAT_FILES = $$(git ls-files '*.h' '*.cpp')

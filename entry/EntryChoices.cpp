@@ -4,16 +4,6 @@
 
 namespace zemor::entry {
 
-EntryChoices::Year EntryChoices::clampYear(int year, int first, int last)
-{
-    const QString message = QStringLiteral("Возможный период с %1г. по %2г.").arg(first).arg(last);
-    if (year < first)
-        return {first, message};
-    if (year > last)
-        return {last, message};
-    return {year, QString()};
-}
-
 std::optional<qint32> EntryChoices::institutionOfDistrict(int district)
 {
     if (district < 250)

@@ -1,9 +1,9 @@
 #pragma once
 
 // The small decisions of report entry before a report is opened, kept apart from the windows
-// that ask for the choices: the reporting year held within the available years, the
-// institution a district choice stands for, the period word of a report opened by its caller
-// and the title of the entry window. Plain functions of their arguments.
+// that ask for the choices: the institution a district choice stands for, the period word of a
+// report opened by its caller and the title of the entry window. Plain functions of their
+// arguments.
 
 #include <QString>
 
@@ -14,14 +14,6 @@ namespace zemor::entry {
 class EntryChoices
 {
 public:
-    struct Year
-    {
-        int year = 0;
-        QString message; // "Возможный период с ...", empty when the year was within bounds
-    };
-    // The year held within first .. last.
-    static Year clampYear(int year, int first, int last);
-
     // The institution of a region installation's district choice: the region's summary for 250,
     // the districts' summary for 251, nullopt for a district below 250 (the institution is
     // picked from its list), 0 for any other district (nothing to open).

@@ -7,9 +7,8 @@ QString AppState::versia()
     return QStringLiteral("Версия ПП 2.1.4 от 24.01.12");
 }
 
-int AppState::clampedYear(int todayYear, int first, int last)
+int AppState::clampedYear(int year, int first, int last)
 {
-    int year = todayYear;
     if (year > last)
         year = last;
     if (year < first)
@@ -17,9 +16,23 @@ int AppState::clampedYear(int todayYear, int first, int last)
     return year;
 }
 
+QString AppState::yearBoundsText(int first, int last)
+{
+    return QStringLiteral("Возможный период с %1г. по %2г.").arg(first).arg(last);
+}
+
 void AppState::clampYear(int todayYear)
 {
     globYear = static_cast<qint16>(clampedYear(todayYear, globYearS, globYearE));
+}
+
+QString AppState::holdYear()
+{
+    const int held = clampedYear(globYear, globYearS, globYearE);
+    if (held == globYear)
+        return QString();
+    globYear = static_cast<qint16>(held);
+    return yearBoundsText(globYearS, globYearE);
 }
 
 } // namespace zemor::shell

@@ -6,8 +6,9 @@
 // data::DataContext.
 //
 // The program makes one AppState in main() and hands it by reference to the frame and to every
-// procedure; it owns nothing and is used on the GUI thread only. A procedure that computes with
-// another year keeps that year to itself and never writes `globYear`.
+// procedure; every subsystem reads the process state from here and from nowhere else. It owns
+// nothing and is used on the GUI thread only. A procedure that computes with another year keeps
+// that year to itself and never writes `globYear`.
 
 #include <QString>
 #include <QtGlobal>
@@ -30,11 +31,16 @@ struct AppState
     // VERSIA, shown on the frame's toolbar.
     static QString versia();
 
-    // The year the frame opens with: today's year, lowered to the last year directory and then
-    // raised to the first (the lower bound wins when the bounds cross).
-    static int clampedYear(int todayYear, int first, int last);
-    // globYear := clampedYear(todayYear, globYearS, globYearE).
+    // The one year clamp: `year` lowered to the last year directory and then raised to the
+    // first (the lower bound wins when the bounds cross).
+    static int clampedYear(int year, int first, int last);
+    // "Возможный период с <first>г. по <last>г.", told when a year had to be moved.
+    static QString yearBoundsText(int first, int last);
+    // The year the frame opens with: globYear := clampedYear(todayYear, globYearS, globYearE).
     void clampYear(int todayYear);
+    // A procedure's start: globYear held within its bounds. Answers yearBoundsText() when the
+    // year had to be moved, an empty text when it was within them.
+    QString holdYear();
 };
 
 } // namespace zemor::shell

@@ -2,7 +2,7 @@
 
 // Names of the shell as the system's documents write them, and the code that carries them.
 //
-//   ProgramEntry, ProgramGlobalInit/Kill   shell/main.cpp
+//   ProgramEntry, ProgramGlobalInit/Kill   app/main.cpp, app::procedureTable()
 //   ProgramThreadInit/2, ThreadKill        a data::DataContext per window family
 //   GLOBYEAR, GLOBYEAR_S, GLOBYEAR_E       AppState::globYear, globYearS, globYearE
 //   GLOBKODUSER, GLOBTIPUSER, GLOBCODREG   AppState::globKodUser, globTipUser, globCodReg
@@ -16,10 +16,12 @@
 //   PickInstitution, QS                    PickInstitution, InstitutionEntry,
 //                                          ui::InstitutionPickWindow
 //   PeriodText, P1$SCRMES                  ui::PeriodWindow::periodText(), ui::PeriodWindow
+//   the pick lists as other windows ask    ui::Choices, ui::PickListChoices
 //   SystemParametersInfo (dragging)        fullWindowDragging(), setFullWindowDragging()
 //   FormAccessList, QS                     FormAccess, FormAccessEntry, ui::FormAccessWindow
 //   RebuildKeys                            KeyRebuild, ui::KeyRebuildWindow
 //   ShowHelp, QS                           HelpIndex, HelpSection, ui::HelpWindow, ui::showHelp
-//   PreviewPages, P1$VIEW1                 PagePreview, ui::PreviewWindow, ui::previewPages
+//   PreviewPages, P1$VIEW1                 PagePreview, ui::PreviewWindow, ui::previewPages,
+//                                          ui::PreviewSink
 //   ExcelLauncher                          ExcelLauncher
 //   InstitutionList, P32$SCRL              InstitutionList, ui::InstitutionListWindow

@@ -49,8 +49,6 @@ bool PickInstitution::isListed(const data::BolnRecord &institution, const AppSta
 
 bool PickInstitution::districtTotalOffered(const Filter &filter)
 {
-    if (!filter.district)
-        return false;
     return !filter.formCode || *filter.formCode >= formCodeWithDistrictTotal;
 }
 

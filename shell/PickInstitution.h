@@ -77,8 +77,8 @@ public:
     // Whether an institution is listed for this installation and year.
     static bool isListed(const data::BolnRecord &institution, const AppState &state,
                          bool formCodeGiven);
-    // "Ввод по району" is offered unless the caller's form is below 900. It needs a district to
-    // stand for, so without a district filter it is not offered.
+    // "Ввод по району" is offered unless the caller's form is below 900. Pressed without a
+    // district filter, it stands for no district and counts as no choice.
     static bool districtTotalOffered(const Filter &filter);
 
     // The listed institutions in `BOL:KEYCODREG` order.

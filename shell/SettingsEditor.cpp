@@ -8,7 +8,6 @@
 #include "runtime/core/Prompter.h"
 #include "runtime/store/KeyedFile.h"
 #include "shell/AppState.h"
-#include "shell/SettingsPicker.h"
 #include "shell/UserSettings.h"
 
 namespace zemor::shell {
@@ -65,15 +64,15 @@ void SettingsEditor::changeUserType(int type)
     (void)u.setCodReg(0);
 }
 
-bool SettingsEditor::chooseInstitution(SettingsPicker &picker)
+bool SettingsEditor::chooseInstitution(const std::optional<PickedEntry> &district,
+                                       const InstitutionPick &pickInstitution)
 {
-    const std::optional<PickedEntry> district = picker.pickDistrict();
     if (!district)
         return false;
     const int type = userType();
     data::User1Record u = user();
     if (district->code > 0 && type == static_cast<int>(data::UserType::Institution)) {
-        const std::optional<PickedEntry> institution = picker.pickInstitution(district->code);
+        const std::optional<PickedEntry> institution = pickInstitution(district->code);
         if (!institution)
             return false;
         if (!u.setCodReg(district->code))

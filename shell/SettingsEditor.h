@@ -17,9 +17,16 @@
 
 #include "data/records/User1Record.h"
 #include "runtime/core/Error.h"
+#include "shell/Picked.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <functional>
+#include <optional>
+
+#include <functional>
+#include <optional>
 
 namespace zemor::runtime {
 class Prompter;
@@ -31,7 +38,6 @@ class DataContext;
 namespace zemor::shell {
 
 struct AppState;
-class SettingsPicker;
 
 class SettingsEditor
 {
@@ -62,9 +68,14 @@ public:
     // the own code and the name.
     void changeUserType(int type);
 
-    // "Выбор ЛПУ". The district, the own code and the name change only when every pick the type
-    // needs was made; true when they changed.
-    bool chooseInstitution(SettingsPicker &picker);
+    // "Выбор ЛПУ" with the district picked from the list headed by the whole region (nullopt:
+    // none). An institution installation then picks an institution of that district through
+    // `pickInstitution` (nullopt: none). The district, the own code and the name change only
+    // when every pick the type needs was made; true when they changed. Names without trailing
+    // blanks.
+    using InstitutionPick = std::function<std::optional<PickedEntry>(qint64 district)>;
+    bool chooseInstitution(const std::optional<PickedEntry> &district,
+                           const InstitutionPick &pickInstitution);
 
     enum class SaveOutcome { Saved, Refused, Failed };
     SaveOutcome save();

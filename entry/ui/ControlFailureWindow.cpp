@@ -1,9 +1,9 @@
 #include "entry/ui/ControlFailureWindow.h"
 
 #include "entry/ui/FailedControlsReport.h"
-#include "entry/ui/ReportOutput.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/picture/Picture.h"
+#include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
@@ -36,8 +36,8 @@ QString yearText(int year)
 } // namespace
 
 ControlFailureWindow::ControlFailureWindow(QList<ControlFailure> failures, int year,
-                                           runtime::Prompter &prompter, ReportOutput &output,
-                                           QWidget *parent)
+                                           runtime::Prompter &prompter,
+                                           runtime::report::PageSink &output, QWidget *parent)
     : QDialog(parent), m_failures(std::move(failures)), m_year(year), m_prompter(prompter),
       m_output(output)
 {
@@ -103,7 +103,7 @@ ControlFailureWindow::ControlFailureWindow(QList<ControlFailure> failures, int y
 
 void ControlFailureWindow::showFailures(const QList<ControlFailure> &failures, int year,
                                         int &counter, runtime::Prompter &prompter,
-                                        ReportOutput &output, QWidget *parent)
+                                        runtime::report::PageSink &output, QWidget *parent)
 {
     if (failures.isEmpty()) {
         prompter.message(noFailuresText());

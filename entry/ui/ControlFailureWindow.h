@@ -2,7 +2,7 @@
 
 // The list of failed control rules of one report (`P1$SCRL`, "Список"): the year, the list
 // `?BROWSE:1` (rule id, table, deviation, text), the whole text of the chosen line in `?TEXT1`
-// and `?PRNT1`, which prints the list through the ReportOutput given and then closes the
+// and `?PRNT1`, which prints the list through the page sink given and then closes the
 // window. The list opens on its first line.
 //
 // showFailures() is the window mode of the whole-report check: "Ошибок нет" and a counter of 0
@@ -22,7 +22,10 @@ class QTableView;
 
 namespace zemor::runtime {
 class Prompter;
+namespace report {
+class PageSink;
 }
+} // namespace zemor::runtime
 
 namespace zemor::runtime::ui {
 class ListBinding;
@@ -30,8 +33,6 @@ class QueueModel;
 } // namespace zemor::runtime::ui
 
 namespace zemor::entry::ui {
-
-class ReportOutput;
 
 class ControlFailureWindow : public QDialog
 {
@@ -50,11 +51,11 @@ public:
     static QString noFailuresText() { return QStringLiteral("Ошибок нет"); }
 
     ControlFailureWindow(QList<ControlFailure> failures, int year, runtime::Prompter &prompter,
-                         ReportOutput &output, QWidget *parent = nullptr);
+                         runtime::report::PageSink &output, QWidget *parent = nullptr);
 
     // Window mode of the check; see above.
     static void showFailures(const QList<ControlFailure> &failures, int year, int &counter,
-                             runtime::Prompter &prompter, ReportOutput &output,
+                             runtime::Prompter &prompter, runtime::report::PageSink &output,
                              QWidget *parent = nullptr);
 
     const QList<ControlFailure> &failures() const { return m_failures; }
@@ -72,7 +73,7 @@ private:
     QList<ControlFailure> m_failures;
     int m_year;
     runtime::Prompter &m_prompter;
-    ReportOutput &m_output;
+    runtime::report::PageSink &m_output;
     runtime::ui::QueueModel *m_model = nullptr;
     runtime::ui::ListBinding *m_binding = nullptr;
     QPlainTextEdit *m_text = nullptr;

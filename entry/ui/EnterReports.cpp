@@ -1,10 +1,13 @@
 #include "entry/ui/EnterReports.h"
 
+#include "data/DataContext.h"
 #include "data/Period.h"
 #include "entry/EntryChoices.h"
-#include "entry/ui/EntryChoicesProvider.h"
 #include "entry/ui/EntryWindow.h"
 #include "runtime/core/Prompter.h"
+#include "shell/AppState.h"
+#include "shell/FixedText.h"
+#include "shell/ui/Choices.h"
 
 #include <optional>
 
@@ -14,49 +17,49 @@ namespace {
 
 // The year of the procedure: the process-wide year held within its bounds, with the message
 // when it had to be moved.
-int procedureYear(EntryChoicesProvider &choices, runtime::Prompter &prompter)
+int procedureYear(shell::AppState &state, runtime::Prompter &prompter)
 {
-    const EntrySettings settings = choices.settings();
-    const EntryChoices::Year year =
-        EntryChoices::clampYear(settings.year, settings.yearFirst, settings.yearLast);
-    if (!year.message.isEmpty()) {
-        prompter.message(year.message);
-        choices.setYear(year.year);
-    }
-    return year.year;
+    if (const QString moved = state.holdYear(); !moved.isEmpty())
+        prompter.message(moved);
+    return state.globYear;
 }
 
 // The interactive choices in their order: form and period, district, institution. nullopt
 // when one of them was not made.
-std::optional<EntryReport> chooseReport(EntryChoicesProvider &choices, int year, QWidget *parent)
+std::optional<EntryReport> chooseReport(shell::ui::Choices &choices, const shell::AppState &state,
+                                        int year, QWidget *parent)
 {
     EntryReport report;
     report.id.year = year;
 
-    const FormChoice form = choices.chooseForm(year, parent);
-    if (form.form == 0)
+    const std::optional<shell::ui::FormChoice> form =
+        EnterReports::chooseForm(choices, year, parent);
+    if (!form)
         return std::nullopt;
-    report.id.form = form.form;
-    report.id.periodKind = form.periodKind;
-    report.formName = form.name;
-    report.formCodeText = form.codeText;
-    const qint32 period = choices.choosePeriod(form.periodKind, report.periodWord, parent);
-    report.id.period = form.periodKind == 0 ? 0 : period;
-    if (form.periodKind > 0 && report.id.period == 0)
+    report.id.form = form->form;
+    report.id.periodKind = form->periodKind;
+    report.formName = form->name;
+    report.formCodeText = form->codeText;
+    const shell::ui::PeriodChoice period = choices.choosePeriod(form->periodKind, parent);
+    report.periodWord = period.kindWord;
+    report.id.period = form->periodKind == 0 ? 0 : period.number;
+    if (form->periodKind > 0 && report.id.period == 0)
         return std::nullopt;
 
-    const EntrySettings settings = choices.settings();
     qint64 district = 0;
-    if (settings.userType > 0) {
-        district = settings.district;
-        report.districtName = settings.name;
+    if (state.globTipUser > 0) {
+        district = state.globCodReg;
+        report.districtName = state.globNameObl;
     } else {
-        const bool withRegion = form.form >= 900 && form.form <= 999;
+        const bool withRegion = form->form >= 900 && form->form <= 999;
         if (!withRegion) {
             report.title.clear();
             report.districtName.clear();
         }
-        const DistrictChoice chosen = choices.chooseDistrict(year, withRegion ? 22 : 2, parent);
+        const DistrictName chosen = EnterReports::chooseDistrict(
+            choices,
+            withRegion ? shell::ui::Choices::districtsWithRegion : shell::ui::Choices::districts,
+            parent);
         district = chosen.district;
         report.districtName = chosen.name;
     }
@@ -65,14 +68,19 @@ std::optional<EntryReport> chooseReport(EntryChoicesProvider &choices, int year,
     report.id.district = int(district);
 
     qint32 institution = 0;
-    if (settings.userType == 2) {
-        report.title = settings.name;
+    if (state.globTipUser == 2) {
+        report.title = state.globNameObl;
         report.districtName.clear();
-        institution =
-            choices.chooseInstitution(district, form.form, report.title, settings.ownCode, parent);
+        const InstitutionTitle chosen = EnterReports::chooseInstitution(
+            choices, district, form->form, report.title, state.globKodUser, parent);
+        institution = chosen.institution;
+        report.title = chosen.title;
     } else if (const auto fixed = EntryChoices::institutionOfDistrict(int(district)); !fixed) {
         report.title = report.districtName;
-        institution = choices.chooseInstitution(district, form.form, report.title, 0, parent);
+        const InstitutionTitle chosen =
+            EnterReports::chooseInstitution(choices, district, form->form, report.title, 0, parent);
+        institution = chosen.institution;
+        report.title = chosen.title;
     } else {
         institution = *fixed;
     }
@@ -80,14 +88,49 @@ std::optional<EntryReport> chooseReport(EntryChoicesProvider &choices, int year,
         return std::nullopt;
     report.id.institution = institution;
 
-    report.periodText = data::periodLabel(data::PeriodKind(form.periodKind), report.id.period);
-    if (settings.userType != 2)
+    report.periodText = data::periodLabel(data::PeriodKind(form->periodKind), report.id.period);
+    if (state.globTipUser != 2)
         report.title = EntryChoices::titleWithDistrict(report.id.district, report.districtName,
                                                        report.title.trimmed());
     return report;
 }
 
 } // namespace
+
+std::optional<shell::ui::FormChoice> EnterReports::chooseForm(shell::ui::Choices &choices, int year,
+                                                              QWidget *parent)
+{
+    std::optional<shell::ui::FormChoice> form = choices.chooseForm(year, parent);
+    if (form) {
+        form->name = shell::fixedText(form->name, 100);
+        form->codeText = shell::fixedText(form->codeText, 10);
+    }
+    return form;
+}
+
+DistrictName EnterReports::chooseDistrict(shell::ui::Choices &choices, int listKind,
+                                          QWidget *parent)
+{
+    constexpr int nameLength = 30;
+    const std::optional<shell::PickedEntry> district = choices.chooseDistrict(listKind, parent);
+    if (!district)
+        return {0, shell::fixedText(QString(), nameLength)};
+    return {district->code, shell::fixedText(district->name, nameLength)};
+}
+
+InstitutionTitle EnterReports::chooseInstitution(shell::ui::Choices &choices, qint64 district,
+                                                 qint64 form, const QString &title, qint32 current,
+                                                 QWidget *parent)
+{
+    constexpr int titleLength = 50;
+    const shell::ui::InstitutionChoice choice =
+        choices.chooseInstitution({district, form, title.trimmed()}, parent);
+    if (choice.chosen())
+        return {choice.code, shell::fixedText(choice.name, titleLength)};
+    if (choice.answer == shell::ui::InstitutionChoice::Answer::NothingListed)
+        return {current, title};
+    return {0, shell::fixedText(QString(), titleLength)};
+}
 
 QWidget *EnterReports::run(EntryWindow *window, bool ownWindow)
 {
@@ -107,25 +150,30 @@ QWidget *EnterReports::run(EntryWindow *window, bool ownWindow)
     return nullptr;
 }
 
-QWidget *EnterReports::interactive(data::DataContext &context, runtime::Prompter &prompter,
-                                   std::shared_ptr<EntryChoicesProvider> choices, bool ownWindow,
+QWidget *EnterReports::interactive(data::DataContext &context, shell::AppState &state,
+                                   runtime::Prompter &prompter,
+                                   std::shared_ptr<shell::ui::Choices> choices, bool ownWindow,
                                    QWidget *parent)
 {
     if (!choices)
         return nullptr;
-    const int year = procedureYear(*choices, prompter);
-    const std::optional<EntryReport> report = chooseReport(*choices, year, parent);
+    const int year = procedureYear(state, prompter);
+    // Every list and file of the procedure is the year's, whatever the context read before.
+    context.names().setYearFileNames(year);
+    const std::optional<EntryReport> report = chooseReport(*choices, state, year, parent);
     if (!report)
         return nullptr;
-    return run(new EntryWindow(context, prompter, choices, *report, parent), ownWindow);
+    return run(new EntryWindow(context, state, prompter, choices, *report, parent), ownWindow);
 }
 
-void EnterReports::givenReport(data::DataContext &context, runtime::Prompter &prompter,
-                               std::shared_ptr<EntryChoicesProvider> choices, GivenReport &given,
+void EnterReports::givenReport(data::DataContext &context, shell::AppState &state,
+                               runtime::Prompter &prompter,
+                               std::shared_ptr<shell::ui::Choices> choices, GivenReport &given,
                                QWidget *parent)
 {
     EntryReport report;
-    report.id.year = choices ? procedureYear(*choices, prompter) : 0;
+    report.id.year = procedureYear(state, prompter);
+    context.names().setYearFileNames(report.id.year);
     report.given = true;
     report.id.institution = given.institution;
     report.id.district = int(given.district);
@@ -138,11 +186,11 @@ void EnterReports::givenReport(data::DataContext &context, runtime::Prompter &pr
     report.title = given.title.left(50);
     report.periodWord = EntryChoices::givenReportKindWord(given.periodKind);
     report.periodText = data::periodLabel(data::PeriodKind(given.periodKind), given.period);
-    if (choices && choices->settings().userType != 2)
+    if (state.globTipUser != 2)
         report.title = EntryChoices::titleWithDistrict(report.id.district, report.districtName,
                                                        report.title.trimmed());
 
-    auto *window = new EntryWindow(context, prompter, std::move(choices), report, parent);
+    auto *window = new EntryWindow(context, state, prompter, std::move(choices), report, parent);
     if (!window->openReport()) {
         delete window;
         return;

@@ -3,7 +3,7 @@
 #include "data/DataContext.h"
 #include "data/Period.h"
 #include "entry/EntryChoices.h"
-#include "entry/ui/DirectReportOutput.h"
+#include "entry/ui/EnterReports.h"
 #include "entry/ui/RowEntryForm.h"
 #include "entry/ui/SavingWindow.h"
 #include "entry/ui/TableListWindow.h"
@@ -11,11 +11,13 @@
 #include "runtime/core/Progress.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/picture/Picture.h"
+#include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/ListCellDelegate.h"
 #include "runtime/ui/QueueModel.h"
 #include "runtime/ui/WaitCursor.h"
+#include "shell/AppState.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -52,11 +54,11 @@ QLabel *valueLabel(QWidget *parent, const QString &equate)
 
 } // namespace
 
-EntryWindow::EntryWindow(data::DataContext &context, runtime::Prompter &prompter,
-                         std::shared_ptr<EntryChoicesProvider> choices, EntryReport report,
-                         QWidget *parent)
-    : QDialog(parent), m_context(context), m_prompter(prompter), m_choices(std::move(choices)),
-      m_report(std::move(report)), m_session(context, &prompter)
+EntryWindow::EntryWindow(data::DataContext &context, shell::AppState &state,
+                         runtime::Prompter &prompter, std::shared_ptr<shell::ui::Choices> choices,
+                         EntryReport report, QWidget *parent)
+    : QDialog(parent), m_context(context), m_prompter(prompter), m_state(state),
+      m_choices(std::move(choices)), m_report(std::move(report)), m_session(context, &prompter)
 {
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
@@ -605,7 +607,7 @@ void EntryWindow::checkReport()
     FormTables tables;
     for (const FormTable &t : m_session.tables())
         tables.append(t.entry());
-    DirectReportOutput output(this);
+    runtime::report::PrinterSink output(this);
     WindowControlCheck check(m_context, m_prompter, output, this);
     int counter = 0;
     (void)check.run(m_report.id.year, m_report.id.form, m_session.reportRows(), tables, counter);
@@ -688,13 +690,16 @@ void EntryWindow::changeForm()
         return;
     if (!m_session.releaseMarker())
         return;
-    const FormChoice form = m_choices->chooseForm(m_report.id.year, this);
-    if (form.form == 0) {
+    const std::optional<shell::ui::FormChoice> chosen =
+        EnterReports::chooseForm(*m_choices, m_report.id.year, this);
+    if (!chosen) {
         reopen();
         return;
     }
-    QString word;
-    const qint32 period = m_choices->choosePeriod(form.periodKind, word, this);
+    const shell::ui::FormChoice &form = *chosen;
+    const shell::ui::PeriodChoice periodChoice = m_choices->choosePeriod(form.periodKind, this);
+    const QString word = periodChoice.kindWord;
+    const qint32 period = periodChoice.number;
     if (form.periodKind > 0 && period == 0) {
         (void)m_session.close();
         end();
@@ -716,15 +721,15 @@ void EntryWindow::changeInstitution()
         return;
     if (!m_session.releaseMarker())
         return;
-    const DistrictChoice district = m_choices->chooseDistrict(m_report.id.year, 2, this);
+    const DistrictName district =
+        EnterReports::chooseDistrict(*m_choices, shell::ui::Choices::districts, this);
     if (district.district == 0) {
         (void)m_session.close();
         end();
         return;
     }
-    QString title = district.name;
-    const qint32 institution =
-        m_choices->chooseInstitution(district.district, m_report.id.form, title, 0, this);
+    const auto [institution, title] = EnterReports::chooseInstitution(
+        *m_choices, district.district, m_report.id.form, district.name, 0, this);
     if (institution == 0) {
         (void)m_session.close();
         end();
@@ -734,7 +739,7 @@ void EntryWindow::changeInstitution()
     m_report.id.district = int(district.district);
     m_report.districtName = district.name;
     m_report.title = title;
-    if (m_choices->settings().userType != 2)
+    if (m_state.globTipUser != 2)
         m_report.title =
             EntryChoices::titleWithDistrict(int(district.district), district.name, title.trimmed());
     openReport();

@@ -23,7 +23,7 @@
 // belong to the caller and must outlive the window.
 
 #include "entry/ReportSession.h"
-#include "entry/ui/EntryChoicesProvider.h"
+#include "shell/ui/Choices.h"
 
 #include <QDialog>
 
@@ -42,6 +42,9 @@ namespace zemor::runtime::ui {
 class ListBinding;
 class QueueModel;
 } // namespace zemor::runtime::ui
+namespace zemor::shell {
+struct AppState;
+}
 
 namespace zemor::entry::ui {
 
@@ -67,8 +70,8 @@ public:
     static QString tableSavedText() { return QStringLiteral("Данная таблица записана в базу"); }
     static QString saveQuestion() { return QStringLiteral("Сохранить отчет ?"); }
 
-    EntryWindow(data::DataContext &context, runtime::Prompter &prompter,
-                std::shared_ptr<EntryChoicesProvider> choices, EntryReport report,
+    EntryWindow(data::DataContext &context, shell::AppState &state, runtime::Prompter &prompter,
+                std::shared_ptr<shell::ui::Choices> choices, EntryReport report,
                 QWidget *parent = nullptr);
     ~EntryWindow() override;
 
@@ -135,7 +138,8 @@ private:
 
     data::DataContext &m_context;
     runtime::Prompter &m_prompter;
-    std::shared_ptr<EntryChoicesProvider> m_choices;
+    shell::AppState &m_state;
+    std::shared_ptr<shell::ui::Choices> m_choices;
     EntryReport m_report;
     ReportSession m_session;
     bool m_ended = false;

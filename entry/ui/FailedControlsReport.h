@@ -8,7 +8,7 @@
 // character of it is cut off at the margin.
 //
 // Plain layout work through runtime/report: no file, no printer, no failure mode. The pages go
-// out through a ReportOutput.
+// out through a page sink.
 
 #include "entry/ControlFailure.h"
 #include "runtime/report/PageList.h"

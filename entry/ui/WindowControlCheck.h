@@ -23,17 +23,18 @@ class DataContext;
 
 namespace zemor::runtime {
 class Prompter;
+namespace report {
+class PageSink;
 }
+} // namespace zemor::runtime
 
 namespace zemor::entry::ui {
-
-class ReportOutput;
 
 class WindowControlCheck
 {
 public:
     WindowControlCheck(data::DataContext &context, runtime::Prompter &prompter,
-                       ReportOutput &output, QWidget *parent = nullptr)
+                       runtime::report::PageSink &output, QWidget *parent = nullptr)
         : m_context(context), m_prompter(prompter), m_output(output), m_parent(parent)
     {
     }
@@ -44,7 +45,7 @@ public:
 private:
     data::DataContext &m_context;
     runtime::Prompter &m_prompter;
-    ReportOutput &m_output;
+    runtime::report::PageSink &m_output;
     QWidget *m_parent;
 };
 

@@ -7,7 +7,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
 
 #include <unistd.h>
 
@@ -45,22 +44,15 @@ QPen penFor(double widthMm, double scale)
     return pen;
 }
 
-// The pages from/to of the printer's range as indexes into `count` pages.
-std::pair<int, int> printedRange(const QPrinter &printer, int count)
+} // namespace
+
+QPageLayout PageRenderer::pageLayout(const PageSetup &setup)
 {
-    int first = 0;
-    int last = count - 1;
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        first = printer.fromPage() - 1;
-        if (printer.toPage() > 0)
-            last = qMin(last, printer.toPage() - 1);
-    }
-    return {first, last};
+    return layoutFor(setup);
 }
 
-// Draws pages [first, last] onto an open painter, starting a new device page between them.
-Status paintPages(QPainter &painter, QPagedPaintDevice &device, const PageList &pages, int first,
-                  int last, double dpi, const QString &where)
+Status PageRenderer::paintPages(QPainter &painter, QPagedPaintDevice &device, const PageList &pages,
+                                int first, int last, double dpi, const QString &where)
 {
     for (int i = first; i <= last; ++i) {
         if (i > first && !device.newPage())
@@ -70,8 +62,6 @@ Status paintPages(QPainter &painter, QPagedPaintDevice &device, const PageList &
     }
     return {};
 }
-
-} // namespace
 
 void PageRenderer::paint(QPainter &painter, const ReportPage &page, double dpi)
 {
@@ -139,30 +129,6 @@ QImage PageRenderer::pageImage(const PageList &pages, int index, int dpi)
     paint(painter, pages.pages.at(index), dpi);
     painter.end();
     return image;
-}
-
-Status PageRenderer::print(const PageList &pages, QPrinter &printer)
-{
-    const QString where = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName()
-                                                                        : printer.printerName();
-    if (pages.isEmpty())
-        return fail(ErrorCode::InvalidArgument, where, QStringLiteral("The report has no pages"));
-    const auto [first, last] = printedRange(printer, pages.count());
-    if (first > last)
-        return fail(ErrorCode::InvalidArgument, where,
-                    QStringLiteral("No page of the report lies in the chosen range"));
-
-    printer.setFullPage(true);
-    if (!printer.setPageLayout(layoutFor(pages.setup)))
-        return fail(ErrorCode::IoError, where,
-                    QStringLiteral("The printer does not take A4 sheets"));
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return fail(ErrorCode::IoError, where, QStringLiteral("The printer cannot be started"));
-    Status painted = paintPages(painter, printer, pages, first, last, printer.resolution(), where);
-    if (!painter.end() && painted)
-        painted = fail(ErrorCode::IoError, where, QStringLiteral("Printing failed"));
-    return painted;
 }
 
 Status PageRenderer::writePdf(const PageList &pages, const QString &path, const QString &title)

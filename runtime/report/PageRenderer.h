@@ -1,8 +1,9 @@
 #pragma once
 
-// Draws the pages of a PageList: into a page image for the preview, onto the system printer,
-// or into a PDF file. Every output draws the same items at the same places on the A4 sheet; the
-// resolution only decides how fine the result is.
+// Draws the pages of a PageList: into a page image for the preview, onto any paged device (the
+// system printer's library draws through paintPages()), or into a PDF file. Every output draws the
+// same items at the same places on the A4 sheet; the resolution only decides how fine the result
+// is.
 //
 // Failures are values: a printer that cannot be started or refuses a page, a PDF that cannot be
 // written. A PDF replaces an existing file only when it has been written completely; a failure
@@ -14,9 +15,10 @@
 
 #include <QImage>
 #include <QList>
+#include <QPageLayout>
 
 class QPainter;
-class QPrinter;
+class QPagedPaintDevice;
 
 namespace zemor::runtime::report {
 
@@ -31,9 +33,14 @@ public:
     // the list.
     static QImage pageImage(const PageList &pages, int index, int dpi = 96);
 
-    // Prints onto `printer` as it is set up (its printer name, copies, page range). Only the
-    // pages inside the printer's from/to range are printed when a range is set.
-    [[nodiscard]] static Status print(const PageList &pages, QPrinter &printer);
+    // The whole A4 sheet of `setup`'s orientation, without margins.
+    static QPageLayout pageLayout(const PageSetup &setup);
+
+    // Draws pages [first, last] onto a painter open on `device`, starting a new device page
+    // between them; `where` names the output in an error.
+    [[nodiscard]] static Status paintPages(QPainter &painter, QPagedPaintDevice &device,
+                                           const PageList &pages, int first, int last, double dpi,
+                                           const QString &where);
 
     // Writes the pages as a PDF document at `path` (a path on disk).
     [[nodiscard]] static Status writePdf(const PageList &pages, const QString &path,

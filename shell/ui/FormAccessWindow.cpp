@@ -9,6 +9,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,11 +66,23 @@ FormAccessWindow::FormAccessWindow(FormAccess &forms, runtime::Prompter &prompte
     view->horizontalHeader()->setStretchLastSection(true);
     widenToContents(m_binding, {Code, Access});
     connect(m_binding, &runtime::ui::ListBinding::chosen, this, &FormAccessWindow::toggle);
+    // Installed after the binding's own filter, so it sees the keys first.
+    view->installEventFilter(this);
     connect(put, &QPushButton::clicked, this, &FormAccessWindow::save);
     if (m_model->rowCount() > 0)
         m_binding->selectRow(0);
     view->setFocus();
     resize(1000, 520);
+}
+
+bool FormAccessWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_binding->view() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void FormAccessWindow::toggle(int row)

@@ -45,6 +45,10 @@ public:
 
     runtime::ui::ListBinding *binding() const { return m_binding; }
 
+protected:
+    // Enter on the list does nothing: only a double click switches a form.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void toggle(int row);
     void save();

@@ -10,10 +10,10 @@
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/WindowPlacement.h"
 #include "shell/AppState.h"
-#include "shell/ListPicker.h"
 #include "shell/SettingsEditor.h"
 #include "shell/UserSettings.h"
 #include "shell/ui/InstitutionPickWindow.h"
+#include "shell/ui/PickListChoices.h"
 #include "shell/ui/PickListWindow.h"
 #include "shell/ui/UserSettingsWindow.h"
 
@@ -153,7 +153,13 @@ void MainFrame::buildToolBar()
     bar->addWidget(help);
     bar->addSeparator();
 
-    bar->addWidget(new QLabel(QStringLiteral(" Год "), bar));
+    // The toolbar's texts keep a little room on either side.
+    const auto addLabel = [bar](const QString &text) {
+        auto *label = new QLabel(text, bar);
+        label->setContentsMargins(6, 0, 6, 0);
+        bar->addWidget(label);
+    };
+    addLabel(QStringLiteral("Год"));
     m_year = createControl<QSpinBox>(bar, QStringLiteral("?GLOBYEAR"));
     m_year->setRange(0, 9999);
     m_year->setValue(m_state.globYear);
@@ -162,12 +168,12 @@ void MainFrame::buildToolBar()
     connect(m_year, &QSpinBox::valueChanged, this,
             [this](int year) { m_state.globYear = static_cast<qint16>(year); });
     bar->addWidget(m_year);
-    bar->addWidget(new QLabel(QStringLiteral(" Период "), bar));
+    addLabel(QStringLiteral("Период"));
     addField(bar, QStringLiteral("?GLOBYEAR_S"), QString::number(m_state.globYearS), 5);
     addField(bar, QStringLiteral("?GLOBYEAR_E"), QString::number(m_state.globYearE), 5);
     bar->addSeparator();
     addField(bar, QStringLiteral("?VERSIA"), AppState::versia(), 30);
-    bar->addWidget(new QLabel(QStringLiteral(" ПОЧТА "), bar));
+    addLabel(QStringLiteral("ПОЧТА"));
     addField(bar, QStringLiteral("?NAM:MAIL"), QString(), 36);
 
     addToolBarBreak();
@@ -289,10 +295,8 @@ QAction *MainFrame::menuAction(const QString &text) const
 void MainFrame::openUserSettings()
 {
     SettingsEditor editor(m_data, m_state, m_prompter);
-    PickListChooser lists(this);
-    InstitutionPickChooser institutions(this);
-    ListPicker picker(m_data, m_state, m_prompter, lists, institutions);
-    UserSettingsWindow::run(editor, picker, this);
+    PickListChoices choices(m_data, m_state, m_prompter);
+    UserSettingsWindow::run(editor, choices, this);
 }
 
 void MainFrame::choosePrinter()

@@ -4,7 +4,6 @@
 #include "runtime/report/PageList.h"
 #include "runtime/report/PageRenderer.h"
 #include "runtime/ui/Controls.h"
-#include "shell/ui/PageOutput.h"
 
 #include <QHBoxLayout>
 #include <QIntValidator>
@@ -123,18 +122,41 @@ bool previewPages(const runtime::report::PageList &pages, runtime::Prompter &pro
     return window.printRequested();
 }
 
-runtime::Status previewAndPrint(const runtime::report::PageList &pages, runtime::Prompter &prompter,
-                                PageOutput &output, QWidget *parent)
+namespace {
+
+// The previewed pages sent to `output`; a failure is told to the user.
+runtime::Result<bool> printPreviewed(const runtime::report::PageList &pages,
+                                     runtime::Prompter &prompter, runtime::report::PageSink &output,
+                                     const QString &title)
 {
-    if (!previewPages(pages, prompter, parent))
-        return {};
-    runtime::Status printed = output.print(pages);
+    runtime::Result<bool> printed = output.output(pages, title);
     if (!printed) {
         prompter.message(PreviewWindow::printFailedText() + QLatin1Char('|') +
                              printed.error().message,
                          PreviewWindow::title(), {}, runtime::MessageIcon::Error);
     }
     return printed;
+}
+
+} // namespace
+
+runtime::Status previewAndPrint(const runtime::report::PageList &pages, runtime::Prompter &prompter,
+                                runtime::report::PageSink &output, QWidget *parent,
+                                const QString &title)
+{
+    if (!previewPages(pages, prompter, parent))
+        return {};
+    if (auto printed = printPreviewed(pages, prompter, output, title); !printed)
+        return std::unexpected(printed.error());
+    return {};
+}
+
+runtime::Result<bool> PreviewSink::output(const runtime::report::PageList &pages,
+                                          const QString &title)
+{
+    if (!previewPages(pages, m_prompter, m_parent))
+        return false;
+    return printPreviewed(pages, m_prompter, m_printing, title);
 }
 
 } // namespace zemor::shell::ui

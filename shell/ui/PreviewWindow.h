@@ -10,10 +10,12 @@
 // shell::PagePreview.
 //
 // previewPages() is the procedure that callers use: an empty report is told to the user instead
-// of showing an empty window; previewAndPrint() adds the printing through a PageOutput and tells
-// the user when the pages could not be printed.
+// of showing an empty window; previewAndPrint() adds the printing through a page sink and tells
+// the user when the pages could not be printed. PreviewSink is the preview as a page sink of its
+// own, for the windows that print through one.
 
 #include "runtime/core/Error.h"
+#include "runtime/report/PageSink.h"
 #include "shell/PagePreview.h"
 
 #include <QDialog>
@@ -31,8 +33,6 @@ struct PageList;
 } // namespace zemor::runtime
 
 namespace zemor::shell::ui {
-
-class PageOutput;
 
 class PreviewWindow : public QDialog
 {
@@ -68,10 +68,30 @@ private:
 bool previewPages(const runtime::report::PageList &pages, runtime::Prompter &prompter,
                   QWidget *parent = nullptr);
 
-// previewPages(), then the pages sent to `output` when printing was asked for. A failed print
-// is told to the user and returned.
+// previewPages(), then the pages sent to `output` under `title` when printing was asked for.
+// A failed print is told to the user and returned.
 [[nodiscard]] runtime::Status previewAndPrint(const runtime::report::PageList &pages,
-                                              runtime::Prompter &prompter, PageOutput &output,
-                                              QWidget *parent = nullptr);
+                                              runtime::Prompter &prompter,
+                                              runtime::report::PageSink &output,
+                                              QWidget *parent = nullptr, const QString &title = {});
+
+// The preview, printing through the sink given when the user asks to print. Answers false when
+// the preview was closed without printing. Borrows the prompter and the printing sink.
+class PreviewSink : public runtime::report::PageSink
+{
+public:
+    PreviewSink(runtime::Prompter &prompter, runtime::report::PageSink &printing,
+                QWidget *parent = nullptr)
+        : m_prompter(prompter), m_printing(printing), m_parent(parent)
+    {
+    }
+    [[nodiscard]] runtime::Result<bool> output(const runtime::report::PageList &pages,
+                                               const QString &title) override;
+
+private:
+    runtime::Prompter &m_prompter;
+    runtime::report::PageSink &m_printing;
+    QWidget *m_parent;
+};
 
 } // namespace zemor::shell::ui

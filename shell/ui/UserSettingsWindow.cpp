@@ -2,7 +2,9 @@
 
 #include "data/records/User1Record.h"
 #include "runtime/ui/Controls.h"
+#include "shell/FixedText.h"
 #include "shell/SettingsEditor.h"
+#include "shell/ui/Choices.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -19,9 +21,8 @@ namespace zemor::shell::ui {
 
 using runtime::ui::createControl;
 
-UserSettingsWindow::UserSettingsWindow(SettingsEditor &editor, SettingsPicker &picker,
-                                       QWidget *parent)
-    : QDialog(parent), m_editor(editor), m_picker(picker)
+UserSettingsWindow::UserSettingsWindow(SettingsEditor &editor, Choices &choices, QWidget *parent)
+    : QDialog(parent), m_editor(editor), m_choices(choices)
 {
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowTitle(SettingsEditor::windowTitle());
@@ -128,7 +129,21 @@ void UserSettingsWindow::typeChosen(int type)
 void UserSettingsWindow::chooseInstitution()
 {
     takeFields();
-    if (m_editor.chooseInstitution(m_picker))
+    // Names as the settings keep them: the lists' fields cut, without trailing blanks.
+    const auto trimmed = [](const PickedEntry &entry, int length) {
+        return PickedEntry{entry.code, fixedText(entry.name, length).trimmed()};
+    };
+    std::optional<PickedEntry> district =
+        m_choices.chooseDistrict(Choices::districtsWithRegion, this);
+    if (district)
+        *district = trimmed(*district, 100);
+    const auto institution = [&](qint64 code) -> std::optional<PickedEntry> {
+        const InstitutionChoice chosen = m_choices.chooseInstitution({code, {}, {}}, this);
+        if (!chosen.chosen())
+            return std::nullopt;
+        return trimmed(PickedEntry{chosen.code, chosen.name}, 200);
+    };
+    if (m_editor.chooseInstitution(district, institution))
         showRecord();
 }
 
@@ -139,11 +154,11 @@ void UserSettingsWindow::saveClicked()
         accept();
 }
 
-void UserSettingsWindow::run(SettingsEditor &editor, SettingsPicker &picker, QWidget *parent)
+void UserSettingsWindow::run(SettingsEditor &editor, Choices &choices, QWidget *parent)
 {
     if (!editor.load())
         return;
-    UserSettingsWindow window(editor, picker, parent);
+    UserSettingsWindow window(editor, choices, parent);
     window.exec();
 }
 

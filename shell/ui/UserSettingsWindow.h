@@ -3,7 +3,7 @@
 // The settings window "Реквизиты для выгрузки загрузки файлов": the user type, the own
 // institution with its "Выбор ЛПУ" button, the own code and name and the two exchange folders.
 // A thin view over shell::SettingsEditor, which holds the record and every rule; the picks of
-// "Выбор ЛПУ" go to the SettingsPicker given. "Сохранить" leaves the window only after the
+// "Выбор ЛПУ" are asked of the Choices given. "Сохранить" leaves the window only after the
 // record was stored; "Закрыть" leaves it without saving.
 
 #include <QDialog>
@@ -14,21 +14,22 @@ class QPushButton;
 
 namespace zemor::shell {
 class SettingsEditor;
-class SettingsPicker;
 } // namespace zemor::shell
 
 namespace zemor::shell::ui {
+
+class Choices;
 
 class UserSettingsWindow : public QDialog
 {
     Q_OBJECT
 
 public:
-    UserSettingsWindow(SettingsEditor &editor, SettingsPicker &picker, QWidget *parent = nullptr);
+    UserSettingsWindow(SettingsEditor &editor, Choices &choices, QWidget *parent = nullptr);
 
     // The settings window run from the menu: read, shown, saved. Returns at once when the record
     // cannot be read (the failure has been shown).
-    static void run(SettingsEditor &editor, SettingsPicker &picker, QWidget *parent);
+    static void run(SettingsEditor &editor, Choices &choices, QWidget *parent);
 
 private:
     void showRecord();
@@ -38,7 +39,7 @@ private:
     void saveClicked();
 
     SettingsEditor &m_editor;
-    SettingsPicker &m_picker;
+    Choices &m_choices;
     QButtonGroup *m_types = nullptr;
     QPushButton *m_choose = nullptr;
     QLineEdit *m_code = nullptr;

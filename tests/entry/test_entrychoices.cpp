@@ -1,5 +1,5 @@
-// The choices of report entry before a report opens: the year held within the available years,
-// the institution of a district choice, the period word of a given report, the window title.
+// The choices of report entry before a report opens: the institution of a district choice,
+// the period word of a given report, the window title.
 
 #include "entry/EntryChoices.h"
 
@@ -13,34 +13,10 @@ class TestEntryChoices : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void clampYear_data();
-    void clampYear();
     void institutionOfDistrict_data();
     void institutionOfDistrict();
     void texts();
 };
-
-void TestEntryChoices::clampYear_data()
-{
-    QTest::addColumn<int>("year");
-    QTest::addColumn<int>("expected");
-    QTest::addColumn<bool>("told");
-    QTest::newRow("below") << 2000 << 2005 << true;
-    QTest::newRow("first") << 2005 << 2005 << false;
-    QTest::newRow("inside") << 2009 << 2009 << false;
-    QTest::newRow("last") << 2012 << 2012 << false;
-    QTest::newRow("above") << 2013 << 2012 << true;
-}
-
-void TestEntryChoices::clampYear()
-{
-    QFETCH(int, year);
-    QFETCH(int, expected);
-    QFETCH(bool, told);
-    const EntryChoices::Year y = EntryChoices::clampYear(year, 2005, 2012);
-    QCOMPARE(y.year, expected);
-    QCOMPARE(y.message, told ? u"Возможный период с 2005г. по 2012г."_s : QString());
-}
 
 void TestEntryChoices::institutionOfDistrict_data()
 {

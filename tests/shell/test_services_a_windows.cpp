@@ -5,12 +5,14 @@
 #include "ShellFixture.h"
 #include "ShellWindowFixture.h"
 
+#include "app/ProcedureTable.h"
 #include "data/DataContext.h"
 #include "data/FileNames.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/report/PageRenderer.h"
+#include "runtime/report/PageSink.h"
 #include "runtime/report/ReportWriter.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/ui/Controls.h"
@@ -21,9 +23,7 @@
 #include "shell/ui/HelpWindow.h"
 #include "shell/ui/KeyRebuildWindow.h"
 #include "shell/ui/MainFrame.h"
-#include "shell/ui/PageOutput.h"
 #include "shell/ui/PreviewWindow.h"
-#include "shell/ui/ProcedureTable.h"
 
 #include <QAction>
 #include <QApplication>
@@ -133,6 +133,8 @@ private Q_SLOTS:
     void previewManyPages();
     void previewOnePageAndEmpty();
     void previewPrintFailureIsTold();
+    void previewAsPageSink_data();
+    void previewAsPageSink();
 
     void helpWindow();
     void helpWithoutIndexOrPicture();
@@ -154,7 +156,7 @@ void ServicesAWindowsTest::previewThreePagesPrintsThree()
     const PageList pages = report(3);
     QCOMPARE(pages.count(), 3);
     QTemporaryDir out;
-    ui::PdfOutput pdf(out.filePath(QStringLiteral("report.pdf")));
+    runtime::report::PdfSink pdf(out.filePath(QStringLiteral("report.pdf")));
     ScriptedPrompter prompter;
 
     QList<QImage> seen;
@@ -214,7 +216,7 @@ void ServicesAWindowsTest::previewManyPages()
 
     // Closing without printing prints nothing.
     QTemporaryDir out;
-    ui::PdfOutput pdf(out.filePath(QStringLiteral("none.pdf")));
+    runtime::report::PdfSink pdf(out.filePath(QStringLiteral("none.pdf")));
     ScriptedPrompter prompter;
     onNextModal([](QWidget *w) { w->close(); });
     QVERIFY(ui::previewAndPrint(pages, prompter, pdf));
@@ -251,7 +253,7 @@ void ServicesAWindowsTest::previewOnePageAndEmpty()
 void ServicesAWindowsTest::previewPrintFailureIsTold()
 {
     const PageList pages = report(2);
-    ui::PdfOutput pdf(QStringLiteral("/nonexistent-dir/x/report.pdf"));
+    runtime::report::PdfSink pdf(QStringLiteral("/nonexistent-dir/x/report.pdf"));
     ScriptedPrompter prompter;
     onNextModal([](QWidget *window) {
         QTest::mouseClick(findControl<QPushButton>(window, u"?PRINTREPORT"), Qt::LeftButton);
@@ -259,6 +261,37 @@ void ServicesAWindowsTest::previewPrintFailureIsTold()
     QVERIFY(!ui::previewAndPrint(pages, prompter, pdf));
     QCOMPARE(prompter.messages.size(), 1);
     QVERIFY(prompter.lastText().startsWith(ui::PreviewWindow::printFailedText()));
+}
+
+void ServicesAWindowsTest::previewAsPageSink_data()
+{
+    QTest::addColumn<bool>("print");
+    QTest::newRow("printed") << true;
+    QTest::newRow("closed") << false;
+}
+
+// The preview as a page sink: the pages go on to the printing sink only when asked for.
+void ServicesAWindowsTest::previewAsPageSink()
+{
+    QFETCH(bool, print);
+    const PageList pages = report(2);
+    QTemporaryDir out;
+    runtime::report::PdfSink pdf(out.filePath(QStringLiteral("report.pdf")));
+    ScriptedPrompter prompter;
+    ui::PreviewSink preview(prompter, pdf);
+    onNextModal([print](QWidget *window) {
+        if (print)
+            QTest::mouseClick(findControl<QPushButton>(window, u"?PRINTREPORT"), Qt::LeftButton);
+        else
+            window->close();
+    });
+    const runtime::Result<bool> done = preview.output(pages, QStringLiteral("Список"));
+    QVERIFY(done);
+    QCOMPARE(*done, print);
+    QCOMPARE(QFile::exists(pdf.path()), print);
+    if (print)
+        QCOMPARE(pdfPages(pdf.path()), 2);
+    QVERIFY(prompter.messages.isEmpty());
 }
 
 void ServicesAWindowsTest::helpWindow()
@@ -360,6 +393,15 @@ void ServicesAWindowsTest::formAccessWindow()
         QCOMPARE(view->model()->rowCount(), int(forms.entries().size()));
         QCOMPARE(window.binding()->cellText(0, 0).trimmed(), QString::number(first));
 
+        // Only a double click switches a form: Enter leaves the flag and the window as they are.
+        view->setFocus();
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            QTest::keyClick(view, key);
+            QCOMPARE(window.binding()->cellText(0, 1).trimmed(), QString::number(before));
+            QVERIFY(window.isVisible());
+        }
+        QCOMPARE(prompter.messages.size(), 0);
+
         doubleClickRow(view, 0);
         QCOMPARE(window.binding()->cellText(0, 1).trimmed(), QString::number(1 - before));
 
@@ -424,7 +466,7 @@ void ServicesAWindowsTest::fromTheFrame()
     AppState state;
     runtime::office::OfficeServer office;
     ui::MainFrame frame(state, data, prompter, ini,
-                        ui::procedureTable({state, prompter, ini, office}));
+                        app::procedureTable({state, prompter, ini, office}));
     frame.initialize(2026);
     frame.show();
 

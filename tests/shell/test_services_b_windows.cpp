@@ -3,6 +3,7 @@
 
 #include "ShellFixture.h"
 
+#include "app/ProcedureTable.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/office/XlsxReader.h"
@@ -12,7 +13,6 @@
 #include "shell/ExcelLauncher.h"
 #include "shell/ui/InstitutionListWindow.h"
 #include "shell/ui/MainFrame.h"
-#include "shell/ui/ProcedureTable.h"
 #include "tools/DemoCatalogue.h"
 
 #include <QAbstractItemModel>
@@ -76,7 +76,7 @@ void ServicesBWindowsTest::institutionListFromMenu()
     shell::AppState state;
     OfficeServer office;
     shell::ui::MainFrame frame(state, data, prompter, ini,
-                               shell::ui::procedureTable({state, prompter, ini, office}));
+                               app::procedureTable({state, prompter, ini, office}));
     frame.initialize(2026);
     frame.show();
     const int year = state.globYear;

@@ -14,8 +14,8 @@
 #include "shell/AppState.h"
 #include "shell/PickFromList.h"
 #include "shell/PickInstitution.h"
+#include "shell/Picked.h"
 #include "shell/SettingsEditor.h"
-#include "shell/SettingsPicker.h"
 #include "shell/UserSettings.h"
 
 #include <QFile>
@@ -65,17 +65,18 @@ public:
     }
 };
 
-class ScriptedPicker : public SettingsPicker
+// The picks of "Выбор ЛПУ", answered from its fields.
+struct ScriptedPicker
 {
-public:
     std::optional<PickedEntry> district;
     std::optional<PickedEntry> institution;
     qint64 askedDistrict = -1;
-    std::optional<PickedEntry> pickDistrict() override { return district; }
-    std::optional<PickedEntry> pickInstitution(qint64 d) override
+    SettingsEditor::InstitutionPick institutionPick()
     {
-        askedDistrict = d;
-        return institution;
+        return [this](qint64 d) {
+            askedDistrict = d;
+            return institution;
+        };
     }
 };
 
@@ -147,6 +148,8 @@ class ShellLogicTest : public QObject
 private Q_SLOTS:
     void clampedYear_data();
     void clampedYear();
+    void heldYear_data();
+    void heldYear();
     void yearScan_data();
     void yearScan();
     void startUpOfNewInstallation();
@@ -197,6 +200,32 @@ void ShellLogicTest::clampedYear()
     QFETCH(int, last);
     QFETCH(int, year);
     QCOMPARE(AppState::clampedYear(today, first, last), year);
+}
+
+void ShellLogicTest::heldYear_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<bool>("told");
+    QTest::newRow("below") << 2000 << 2005 << true;
+    QTest::newRow("first") << 2005 << 2005 << false;
+    QTest::newRow("inside") << 2009 << 2009 << false;
+    QTest::newRow("last") << 2012 << 2012 << false;
+    QTest::newRow("above") << 2013 << 2012 << true;
+}
+
+// A procedure's year held within the year directories, told when it moved.
+void ShellLogicTest::heldYear()
+{
+    QFETCH(int, year);
+    QFETCH(int, expected);
+    QFETCH(bool, told);
+    AppState state;
+    state.globYear = qint16(year);
+    state.globYearS = 2005;
+    state.globYearE = 2012;
+    QCOMPARE(state.holdYear(), told ? u"Возможный период с 2005г. по 2012г."_qs : QString());
+    QCOMPARE(state.globYear, qint16(expected));
 }
 
 void ShellLogicTest::yearScan_data()
@@ -405,7 +434,7 @@ void ShellLogicTest::chooseInstitution()
     if (institutionChosen)
         picker.institution = PickedEntry{
             501, u"Озёрская ЦРБ с длинным названием, которое не помещается в семьдесят знаков"_qs};
-    QCOMPARE(editor.chooseInstitution(picker), changed);
+    QCOMPARE(editor.chooseInstitution(picker.district, picker.institutionPick()), changed);
     QCOMPARE(editor.user().codReg(), codReg);
     QCOMPARE(editor.user().kodUser(), kodUser);
     QCOMPARE(editor.user().nameObl(), name);
@@ -856,11 +885,13 @@ void ShellLogicTest::institutionResults()
     QCOMPARE(chooser.calls, calls + 1);
     QCOMPARE(code, 7);
 
-    // "Ввод по району": a form below 900 hides it; without a district it has nothing to total.
+    // "Ввод по району" is hidden for a form below 900 only.
     QVERIFY(PickInstitution::districtTotalOffered({5, std::nullopt}));
     QVERIFY(PickInstitution::districtTotalOffered({5, 900}));
     QVERIFY(!PickInstitution::districtTotalOffered({5, 899}));
-    QVERIFY(!PickInstitution::districtTotalOffered({std::nullopt, 900}));
+    QVERIFY(PickInstitution::districtTotalOffered({std::nullopt, 900}));
+    QVERIFY(PickInstitution::districtTotalOffered({std::nullopt, std::nullopt}));
+    QVERIFY(!PickInstitution::districtTotalOffered({std::nullopt, 899}));
 }
 
 QTEST_GUILESS_MAIN(ShellLogicTest)

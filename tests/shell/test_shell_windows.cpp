@@ -10,21 +10,22 @@
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "shell/AppState.h"
-#include "shell/ListPicker.h"
 #include "shell/PickFromList.h"
 #include "shell/PickInstitution.h"
 #include "shell/SettingsEditor.h"
-#include "shell/SettingsPicker.h"
 #include "shell/ui/InstitutionPickWindow.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/PeriodWindow.h"
+#include "shell/ui/PickListChoices.h"
 #include "shell/ui/PickListWindow.h"
 #include "shell/ui/UserSettingsWindow.h"
+#include "support/ScriptedChoices.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,6 +37,7 @@
 
 using namespace zemor;
 using namespace zemor::shell;
+using namespace Qt::StringLiterals;
 using runtime::ui::findControl;
 using test::onNextModal;
 using test::ScriptedPrompter;
@@ -43,15 +45,6 @@ using test::shoot;
 using test::WorkDir;
 
 namespace {
-
-class ScriptedPicker : public SettingsPicker
-{
-public:
-    std::optional<PickedEntry> district;
-    std::optional<PickedEntry> institution;
-    std::optional<PickedEntry> pickDistrict() override { return district; }
-    std::optional<PickedEntry> pickInstitution(qint64) override { return institution; }
-};
 
 // A procedure window that, like report entry with unsaved values, can refuse to close.
 class StubbornWindow : public QWidget
@@ -112,6 +105,14 @@ void ShellWindowsTest::frameOnDemo()
              QStringLiteral("Версия ПП 2.1.4 от 24.01.12"));
     QCOMPARE(findControl<QLineEdit>(&frame, u"?NAM:MAIL")->text(),
              QStringLiteral("stat@miac.targin.example"));
+    // The toolbar's own texts, as they stand.
+    QStringList labels;
+    for (const QLabel *label : frame.findChildren<QLabel *>()) {
+        if (!label->text().isEmpty())
+            labels.append(label->text());
+    }
+    for (const QString &text : {u"Год"_s, u"Период"_s, u"ПОЧТА"_s})
+        QVERIFY2(labels.contains(text), qPrintable(labels.join(u'|')));
 
     // A year typed on the frame is the process's year, beyond the bounds too.
     year->setValue(2031);
@@ -250,7 +251,7 @@ void ShellWindowsTest::settingsWindowClose()
     state.globKodUser = 3;
     SettingsEditor editor(data, state, prompter);
     QVERIFY(editor.load());
-    ScriptedPicker picker;
+    test::ScriptedChoices picker;
     picker.district = PickedEntry{5, QStringLiteral("Озёрский")};
     picker.institution = PickedEntry{501, QStringLiteral("Озёрская ЦРБ")};
     ui::UserSettingsWindow window(editor, picker);
@@ -286,7 +287,7 @@ void ShellWindowsTest::settingsWindowSave()
     AppState state;
     SettingsEditor editor(data, state, prompter);
     QVERIFY(editor.load());
-    ScriptedPicker picker;
+    test::ScriptedChoices picker;
     ui::UserSettingsWindow window(editor, picker);
     window.show();
 
@@ -375,9 +376,7 @@ void ShellWindowsTest::listPickerUsesTheWindows()
     data::DataContext data(&prompter);
     AppState state;
     state.globYear = 2025;
-    ui::PickListChooser lists;
-    ui::InstitutionPickChooser institutions;
-    ListPicker picker(data, state, prompter, lists, institutions);
+    ui::PickListChoices picker(data, state, prompter);
 
     QString title;
     onNextModal([&title](QWidget *window) {
@@ -387,7 +386,8 @@ void ShellWindowsTest::listPickerUsesTheWindows()
         QTest::keyClick(view, Qt::Key_Down);
         QTest::keyClick(view, Qt::Key_Return);
     });
-    const std::optional<PickedEntry> district = picker.pickDistrict();
+    const std::optional<PickedEntry> district =
+        picker.chooseDistrict(ui::Choices::districtsWithRegion, nullptr);
     QVERIFY(district);
     QCOMPARE(title, QStringLiteral("Список"));
     QCOMPARE(district->code, qint64(3));
@@ -395,12 +395,12 @@ void ShellWindowsTest::listPickerUsesTheWindows()
     onNextModal([](QWidget *window) {
         QTest::keyClick(findControl<QTableView>(window, u"?BROWSE:1"), Qt::Key_Return);
     });
-    const std::optional<PickedEntry> institution = picker.pickInstitution(3);
-    QVERIFY(institution);
-    QCOMPARE(institution->code, qint64(301)); // the central hospital heads its district's list
+    const ui::InstitutionChoice institution = picker.chooseInstitution({3, {}, {}}, nullptr);
+    QVERIFY(institution.chosen());
+    QCOMPARE(institution.code, qint32(301)); // the central hospital heads its district's list
 
     onNextModal([](QWidget *window) { qobject_cast<QDialog *>(window)->reject(); });
-    QVERIFY(!picker.pickInstitution(3));
+    QVERIFY(!picker.chooseInstitution({3, {}, {}}, nullptr).chosen());
 }
 
 void ShellWindowsTest::periodWindow_data()
@@ -491,7 +491,7 @@ void ShellWindowsTest::screenshots()
 
     SettingsEditor editor(data, state, prompter);
     QVERIFY(editor.load());
-    ScriptedPicker picker;
+    test::ScriptedChoices picker;
     ui::UserSettingsWindow settings(editor, picker, &frame);
     shoot(&settings, QStringLiteral("user-settings.png"));
     settings.close();

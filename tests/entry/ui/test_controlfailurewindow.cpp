@@ -5,11 +5,11 @@
 #include "data/DataContext.h"
 #include "entry/ControlRuleLoader.h"
 #include "entry/ui/ControlFailureWindow.h"
-#include "entry/ui/DirectReportOutput.h"
 #include "entry/ui/FailedControlsReport.h"
 #include "entry/ui/WindowControlCheck.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/report/PageList.h"
+#include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "support/ScriptedPrompter.h"
@@ -72,8 +72,8 @@ QList<ControlFailure> sampleFailures()
             failure(12345, 2, "0.5", u"т2с1.1 г4(1)= (0.5)г5"_s), failure(7, 3, "100", longText())};
 }
 
-// A ReportOutput whose answer the test sets; it keeps the pages it was given.
-class FakeOutput : public ReportOutput
+// A page sink whose answer the test sets; it keeps the pages it was given.
+class FakeOutput : public runtime::report::PageSink
 {
 public:
     runtime::Result<bool> answer = true;
@@ -190,7 +190,7 @@ void TestControlFailureWindow::printsTheListAsPdf()
 {
     const QString pdf = m_dir.filePath(u"failures.pdf"_s);
     test::ScriptedPrompter prompter;
-    DirectReportOutput output(nullptr, pdf);
+    runtime::report::PdfSink output(pdf);
     const QList<ControlFailure> failures = sampleFailures();
     ControlFailureWindow window(failures, m_year, prompter, output);
     window.show();

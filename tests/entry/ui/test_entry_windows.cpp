@@ -6,13 +6,14 @@
 #include "data/DataContext.h"
 #include "data/records/TablRecord.h"
 #include "entry/ui/EnterReports.h"
-#include "entry/ui/EntryChoicesProvider.h"
 #include "entry/ui/EntryWindow.h"
 #include "entry/ui/RowEntryForm.h"
 #include "entry/ui/SavingWindow.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
+#include "shell/AppState.h"
+#include "support/ScriptedChoices.h"
 #include "support/ScriptedPrompter.h"
 #include "tests/entry/EntryFixture.h"
 #include "tests/entry/ui/WhenModal.h"
@@ -48,48 +49,10 @@ using test::markerExists;
 using test::stored;
 using test::whenModal;
 
-// Answers report entry's choices from its fields and records what was asked, in order.
-class ScriptedChoices : public EntryChoicesProvider
+// Report entry's choices answered from a script, with the process state they go with.
+struct ScriptedChoices : test::ScriptedChoices
 {
-public:
-    EntrySettings state;
-    FormChoice form;
-    qint32 period = 0;
-    DistrictChoice district;
-    qint32 institution = 0;
-    QString institutionName;
-    QStringList asked;
-
-    EntrySettings settings() const override { return state; }
-    void setYear(int year) override
-    {
-        asked.append(u"year %1"_s.arg(year));
-        state.year = year;
-    }
-    FormChoice chooseForm(int, QWidget *) override
-    {
-        asked.append(u"form"_s);
-        return form;
-    }
-    qint32 choosePeriod(int kind, QString &word, QWidget *) override
-    {
-        asked.append(u"period"_s);
-        word = kind == 1 ? u"месяц"_s : u"год"_s;
-        return kind == 0 ? 0 : period;
-    }
-    DistrictChoice chooseDistrict(int, int listKind, QWidget *) override
-    {
-        asked.append(u"district %1"_s.arg(listKind));
-        return district;
-    }
-    qint32 chooseInstitution(qint64 d, qint64, QString &title, qint32, QWidget *) override
-    {
-        asked.append(u"institution %1"_s.arg(d));
-        if (institution)
-            title = institutionName;
-        return institution;
-    }
-    void showHelp(int, QWidget *) override { asked.append(u"help"_s); }
+    shell::AppState state;
 };
 
 // An institution that sends nothing: its reports are new.
@@ -104,32 +67,32 @@ const tools::DemoInstitution &quietInstitution()
 }
 
 // The choice of a demo form as the form window makes it; none for code 0.
-FormChoice formChoice(int formCode)
+shell::ui::FormChoice formChoice(int formCode)
 {
     if (formCode == 0)
-        return FormChoice{};
+        return shell::ui::FormChoice{};
     const tools::DemoForm *f = tools::demoCatalogue().form(formCode);
-    return FormChoice{formCode, f->name, f->designation, f->periodicity};
+    return shell::ui::FormChoice{formCode, f->name, f->designation, f->periodicity};
 }
 
 std::shared_ptr<ScriptedChoices> choicesFor(int formCode, const tools::DemoInstitution &inst)
 {
     auto c = std::make_shared<ScriptedChoices>();
-    c->state.year = demoYear;
-    c->state.yearFirst = tools::demoYears().first();
-    c->state.yearLast = tools::demoYears().last();
+    c->state.globYear = demoYear;
+    c->state.globYearS = tools::demoYears().first();
+    c->state.globYearE = tools::demoYears().last();
     c->form = formChoice(formCode);
     c->period = c->form.periodKind == 0 ? 0 : 1;
-    c->district = DistrictChoice{inst.district, u"Заречный"_s};
-    c->institution = inst.code;
-    c->institutionName = inst.name;
+    c->district = shell::PickedEntry{inst.district, u"Заречный"_s};
+    c->institution = shell::PickedEntry{inst.code, inst.name};
     return c;
 }
 
 ReportIdentity identityOf(const ScriptedChoices &c)
 {
-    return ReportIdentity{demoYear,          c.form.form, c.institution, int(c.district.district),
-                          c.form.periodKind, c.period};
+    return ReportIdentity{
+        demoYear,          c.form.form, qint32(c.institution.code), int(c.district.code),
+        c.form.periodKind, c.period};
 }
 
 QString artifactPath(const QString &name)
@@ -343,12 +306,12 @@ void TestEntryWindows::choicesInTheirOrder()
     auto choices = choicesFor(12, quietInstitution());
     choices->form = formChoice(form);
     choices->period = period;
-    choices->state.userType = userType;
-    choices->state.district = district;
-    choices->district.district = district;
+    choices->state.globTipUser = userType;
+    choices->state.globCodReg = district;
+    choices->district.code = district;
 
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, m_prompter, choices, true, nullptr);
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true, nullptr);
     QCOMPARE(choices->asked, asked);
     QCOMPARE(bool(window), institution != 0);
     if (window) {
@@ -369,21 +332,22 @@ void TestEntryWindows::reportFromChoiceToReopening()
     const tools::DemoInstitution &inst = quietInstitution();
     auto choices = choicesFor(12, inst);
     // A year before the available ones is held within them, with the message.
-    choices->state.year = tools::demoYears().first() - 5;
-    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    choices->state.globYear = tools::demoYears().first() - 5;
+    QPointer<QWidget> window =
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(window);
     const int first = tools::demoYears().first();
     QCOMPARE(m_prompter.texts(), QStringList{u"Возможный период с %1г. по %2г."_s.arg(first).arg(
                                      tools::demoYears().last())});
-    QCOMPARE(choices->asked.first(), u"year %1"_s.arg(first));
+    QCOMPARE(choices->state.globYear, first);
     QCOMPARE(asEntryWindow(window)->report().id.year, first);
     m_prompter.reset();
     window->close();
     QTRY_VERIFY(!window);
 
-    choices->state.year = demoYear;
+    choices->state.globYear = demoYear;
     choices->asked.clear();
-    window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    window = EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     const ReportIdentity id = identityOf(*choices);
@@ -490,7 +454,7 @@ void TestEntryWindows::reportFromChoiceToReopening()
     QVERIFY(m_prompter.messages.isEmpty()); // saved: closing does not ask
     QVERIFY(!markerExists(id));
 
-    window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    window = EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(window);
     entry = asEntryWindow(window);
     const QStringList expected[] = {{u"18"_s, u"6"_s, u"12"_s, u"7"_s},
@@ -524,14 +488,16 @@ void TestEntryWindows::secondWindowMeetsTheMarker()
     QFETCH(bool, opened);
     auto choices = choicesFor(12, quietInstitution());
     const ReportIdentity id = identityOf(*choices);
-    QPointer<QWidget> first = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QPointer<QWidget> first =
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(first);
 
     // A second window of its own, with its own data context, side by side with the first.
     data::DataContext otherCtx;
     test::ScriptedPrompter other;
     other.answers = {answer};
-    QPointer<QWidget> second = EnterReports::interactive(otherCtx, other, choices, true);
+    QPointer<QWidget> second =
+        EnterReports::interactive(otherCtx, choices->state, other, choices, true);
     QCOMPARE(other.messages.size(), 1);
     QCOMPARE(other.messages[0].buttons, u"&Выход|&Продолжить"_s);
     QVERIFY(other.messages[0].text.startsWith(u"Если был сбой"_s));
@@ -587,7 +553,8 @@ void TestEntryWindows::waysOut()
 
     auto choices = choicesFor(12, quietInstitution());
     const ReportIdentity id = identityOf(*choices);
-    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QPointer<QWidget> window =
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     // One row with a value: the report holds data and is modified.
@@ -647,7 +614,7 @@ void TestEntryWindows::givenReportDeletedTellsTheCaller()
             click(w, u"?DEL1");
         },
         false);
-    EnterReports::givenReport(*m_ctx, m_prompter, choices, given);
+    EnterReports::givenReport(*m_ctx, choices->state, m_prompter, choices, given);
     QVERIFY(changesOff);
     QCOMPARE(given.district, 0);
     QVERIFY(stored(id).isEmpty());
@@ -679,13 +646,14 @@ void TestEntryWindows::failedWriteKeepsTheWindow()
         }
     }
     auto choices = choicesFor(62, quietInstitution());
-    choices->institution = sample.institution;
-    choices->district.district = sample.district;
+    choices->institution.code = sample.institution;
+    choices->district.code = sample.district;
     choices->period = sample.period;
     const ReportIdentity id = identityOf(*choices);
     const ReportRows before = stored(id);
     QVERIFY(!before.isEmpty());
-    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QPointer<QWidget> window =
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     entry->session().storeValue(0, 1, runtime::Decimal::fromUnits(777, 0));
@@ -738,7 +706,8 @@ void TestEntryWindows::markerLeftBehindStillEnds()
     QFETCH(int, records);
     auto choices = choicesFor(12, quietInstitution());
     const ReportIdentity id = identityOf(*choices);
-    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QPointer<QWidget> window =
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     entry->session().storeValue(1, 2, runtime::Decimal::fromUnits(5, 0));
@@ -786,14 +755,15 @@ void TestEntryWindows::changeOfFormOrInstitution()
 
     auto choices = choicesFor(12, quietInstitution());
     const ReportIdentity first = identityOf(*choices);
-    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QPointer<QWidget> window =
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     entry->session().storeValue(0, 1, runtime::Decimal::fromUnits(5, 0));
 
     choices->form = formChoice(newForm);
     choices->period = 1;
-    choices->district.district = newDistrict;
+    choices->district.code = newDistrict;
     choices->asked.clear();
     m_prompter.reset();
     m_prompter.answers = {2}; // "Сохранить отчет ?": "&Нет"
@@ -873,7 +843,8 @@ void TestEntryWindows::lastValueFieldStoresWhenLeftForward()
 void TestEntryWindows::entryInPlaceGoesDownTheColumn()
 {
     auto choices = choicesFor(12, quietInstitution());
-    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, m_prompter, choices, true);
+    QPointer<QWidget> window =
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     QVERIFY(QTest::qWaitForWindowExposed(entry));

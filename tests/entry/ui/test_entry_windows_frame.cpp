@@ -2,6 +2,7 @@
 // item and the toolbar button are there, the toolbar opens a modeless entry window of its own,
 // and closing the frame runs that window's closing sequence before the program ends.
 
+#include "app/ProcedureTable.h"
 #include "data/DataContext.h"
 #include "entry/ReportMarker.h"
 #include "entry/ReportReader.h"
@@ -16,7 +17,7 @@
 #include "shell/ui/InstitutionPickWindow.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/PickListWindow.h"
-#include "shell/ui/ProcedureTable.h"
+#include "support/ModalScript.h"
 #include "support/ScriptedPrompter.h"
 #include "tools/DemoBuilder.h"
 #include "tools/DemoCatalogue.h"
@@ -40,47 +41,8 @@ namespace {
 
 constexpr int demoYear = 2025;
 
-// Answers the modal windows that come up one after another, each with the next handler.
-void answerModals(QList<std::function<void(QWidget *)>> handlers)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    auto pending = std::make_shared<QList<std::function<void(QWidget *)>>>(std::move(handlers));
-    auto last = std::make_shared<QPointer<QWidget>>();
-    QObject::connect(timer, &QTimer::timeout, [timer, pending, last] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || modal == last->data())
-            return;
-        *last = modal;
-        const auto handler = pending->takeFirst();
-        if (pending->isEmpty()) {
-            timer->stop();
-            timer->deleteLater();
-        }
-        handler(modal);
-    });
-    timer->start();
-}
-
-// Picks the line whose first field holds `code`.
-std::function<void(QWidget *)> pick(qint64 code)
-{
-    return [code](QWidget *w) {
-        runtime::ui::ListBinding *binding = nullptr;
-        if (auto *list = qobject_cast<shell::ui::PickListWindow *>(w))
-            binding = list->binding();
-        else if (auto *institutions = qobject_cast<shell::ui::InstitutionPickWindow *>(w))
-            binding = institutions->binding();
-        QVERIFY2(binding, qPrintable(w->windowTitle()));
-        for (int r = 0; r < binding->model()->rowCount(); ++r) {
-            if (binding->model()->value(r, 0).toLongLong() == code) {
-                binding->activateRow(r);
-                return;
-            }
-        }
-        QFAIL(qPrintable(u"no line %1 in %2"_s.arg(code).arg(w->windowTitle())));
-    };
-}
+using test::answerModals;
+const auto pick = test::pickCode;
 
 const tools::DemoInstitution &quietInstitution()
 {
@@ -116,8 +78,8 @@ void TestEntryWindowsFrame::closingTheFrameClosesEntryWindows()
     data::DataContext data(&prompter);
     shell::AppState state;
     runtime::office::OfficeServer office;
-    auto *frame = new shell::ui::MainFrame(
-        state, data, prompter, ini, shell::ui::procedureTable({state, prompter, ini, office}));
+    auto *frame = new shell::ui::MainFrame(state, data, prompter, ini,
+                                           app::procedureTable({state, prompter, ini, office}));
     QPointer<QWidget> frameAlive = frame;
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->initialize(demoYear);

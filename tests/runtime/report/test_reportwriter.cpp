@@ -1,4 +1,5 @@
 #include "runtime/report/PageRenderer.h"
+#include "runtime/report/ProgramPrinter.h"
 #include "runtime/report/ReportWriter.h"
 
 #include <QDir>
@@ -180,7 +181,7 @@ void ReportWriterTest::threePagesGiveThreeImagesAndPdfPages()
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
-        auto printed = PageRenderer::print(list, printer);
+        auto printed = ProgramPrinter::print(list, printer);
         QVERIFY2(printed, qPrintable(printed ? QString() : printed.error().message));
     } else {
         auto written = PageRenderer::writePdf(list, path, QStringLiteral("Список"));
@@ -292,7 +293,7 @@ void ReportWriterTest::emptyReportHasNoPagesAndNoOutput()
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
-    QVERIFY(!PageRenderer::print(list, printer));
+    QVERIFY(!ProgramPrinter::print(list, printer));
     QVERIFY(!QFile::exists(path));
 }
 

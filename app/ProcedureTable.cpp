@@ -1,26 +1,28 @@
-#include "shell/ui/ProcedureTable.h"
+#include "app/ProcedureTable.h"
 
 #include "entry/ui/EnterReports.h"
 #include "shell/AppState.h"
-#include "shell/ui/EntryChoicesFromPickLists.h"
 #include "shell/ui/FormAccessWindow.h"
 #include "shell/ui/HelpWindow.h"
 #include "shell/ui/InstitutionListWindow.h"
 #include "shell/ui/KeyRebuildWindow.h"
+#include "shell/ui/PickListChoices.h"
 
-namespace zemor::shell::ui {
+namespace zemor::app {
+
+using namespace shell::ui;
 
 Procedures procedureTable(const ProcedureServices &services)
 {
     Procedures table;
     // Report entry: modal from the menu, a modeless window of its own from the toolbar.
-    table.insert(
-        QStringLiteral("EnterReportsFromMenu"),
-        [&state = services.state, &prompter = services.prompter](
-            data::DataContext &data, QWidget *parent, bool ownWindow) -> QWidget * {
-            auto choices = std::make_shared<EntryChoicesFromPickLists>(data, state, prompter);
-            return entry::ui::EnterReports::interactive(data, prompter, choices, ownWindow, parent);
-        });
+    table.insert(QStringLiteral("EnterReportsFromMenu"),
+                 [&state = services.state, &prompter = services.prompter](
+                     data::DataContext &data, QWidget *parent, bool ownWindow) -> QWidget * {
+                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+                     return entry::ui::EnterReports::interactive(data, state, prompter, choices,
+                                                                 ownWindow, parent);
+                 });
     table.insert(QStringLiteral("InstitutionList"),
                  [&state = services.state, &office = services.office,
                   &prompter = services.prompter](data::DataContext &data, QWidget *parent,
@@ -51,4 +53,4 @@ Procedures procedureTable(const ProcedureServices &services)
     return table;
 }
 
-} // namespace zemor::shell::ui
+} // namespace zemor::app

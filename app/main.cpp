@@ -4,17 +4,17 @@
 // ZEMOR_SMOKE=1 makes the program close its frame as soon as it is shown, answering every
 // message on the standard error stream instead of in a box: the start-up check of the tests.
 
+#include "app/IniPath.h"
+#include "app/ProcedureTable.h"
 #include "data/DataContext.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/ui/WidgetPrompter.h"
-#include "runtime/ui/WindowPlacement.h"
 #include "shell/AppState.h"
 #include "shell/WindowDragging.h"
 #include "shell/ui/MainFrame.h"
-#include "shell/ui/ProcedureTable.h"
 
 #include <QApplication>
 #include <QDate>
@@ -47,8 +47,7 @@ int main(int argc, char *argv[])
     const bool smoke = qEnvironmentVariableIntValue("ZEMOR_SMOKE") == 1;
 
     runtime::fs::captureWorkDir();
-    runtime::ini::IniFile ini(
-        runtime::fs::join(runtime::fs::workDir(), runtime::ui::WindowPlacement::iniFileName()));
+    runtime::ini::IniFile ini(app::iniFilePath());
     shell::AppState state;
     runtime::office::OfficeServer office;
 
@@ -65,7 +64,7 @@ int main(int argc, char *argv[])
             shell::setFullWindowDragging(false);
 
         shell::ui::MainFrame frame(state, frameData, prompter, ini,
-                                   shell::ui::procedureTable({state, prompter, ini, office}));
+                                   app::procedureTable({state, prompter, ini, office}));
         boxes.setParentWindow(&frame);
         frame.initialize(QDate::currentDate().year());
         frame.show();

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class ShellSmokeTest : public QObject
+class AppSmokeTest : public QObject
 {
     Q_OBJECT
 
@@ -18,7 +18,7 @@ private Q_SLOTS:
     void startsAndEnds();
 };
 
-void ShellSmokeTest::startsAndEnds_data()
+void AppSmokeTest::startsAndEnds_data()
 {
     QTest::addColumn<bool>("demo");
     QTest::addColumn<QStringList>("messages");
@@ -30,7 +30,7 @@ void ShellSmokeTest::startsAndEnds_data()
                        QStringLiteral("укажите свое ЛПУ")};
 }
 
-void ShellSmokeTest::startsAndEnds()
+void AppSmokeTest::startsAndEnds()
 {
     QFETCH(bool, demo);
     QFETCH(QStringList, messages);
@@ -65,5 +65,5 @@ void ShellSmokeTest::startsAndEnds()
     QVERIFY(ini.readAll().contains("[Main]"));
 }
 
-QTEST_GUILESS_MAIN(ShellSmokeTest)
-#include "test_shell_smoke.moc"
+QTEST_GUILESS_MAIN(AppSmokeTest)
+#include "test_app_smoke.moc"
