@@ -7,6 +7,7 @@
 #include "entry/ReportStore.h"
 #include "entry/ui/EntryWindow.h"
 #include "entry/ui/RowEntryForm.h"
+#include "shell/AppState.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "support/ScriptedPrompter.h"
@@ -94,6 +95,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     test::ScriptedPrompter m_prompter;
+    shell::AppState m_state;
     std::unique_ptr<data::DataContext> m_ctx;
 };
 
@@ -104,6 +106,8 @@ void TestEntryTyping::init()
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
     m_prompter.reset();
     m_ctx = std::make_unique<data::DataContext>(&m_prompter);
+    m_state = shell::AppState{};
+    m_state.globYear = demoYear;
 }
 
 void TestEntryTyping::cleanup()
@@ -120,7 +124,7 @@ std::unique_ptr<EntryWindow> TestEntryTyping::openWindow()
     report.formName = tools::demoCatalogue().form(7)->name;
     report.periodWord = u"месяц"_s;
     report.title = tools::demoReference().institutions.first().name;
-    auto window = std::make_unique<EntryWindow>(*m_ctx, m_prompter, nullptr, report);
+    auto window = std::make_unique<EntryWindow>(*m_ctx, m_state, m_prompter, nullptr, report);
     if (!window->openReport())
         return nullptr;
     window->show();
