@@ -895,7 +895,8 @@ void TestEntryWindows::tableWithoutRowsEndsTheWindow()
     QVERIFY(addTableWithoutRows(*m_ctx));
     auto choices = choicesFor(12, quietInstitution());
     const ReportIdentity id = identityOf(*choices);
-    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+    QPointer<QWidget> window =
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     entry->session().storeValue(1, 2, runtime::Decimal::fromUnits(5, 0));
@@ -948,7 +949,8 @@ void TestEntryWindows::reopeningAfterChangeKeepsControlSwitch()
     // stays as the user set it (form 62's first table has no calculations to switch it).
     QFETCH(QString, change);
     auto choices = choicesFor(62, quietInstitution());
-    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+    QPointer<QWidget> window =
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     auto *columnWise = findControl<QCheckBox>(entry, u"?WWODCOL");
@@ -977,7 +979,8 @@ void TestEntryWindows::reopeningAfterChangeKeepsControlSwitch()
 void TestEntryWindows::rowTextFollowsTheSelectedRow()
 {
     auto choices = choicesFor(12, quietInstitution());
-    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+    QPointer<QWidget> window =
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     QVERIFY(QTest::qWaitForWindowExposed(entry));
@@ -1002,7 +1005,8 @@ void TestEntryWindows::emptyReportSavedAgainSaysSo()
     // message says so instead of "Сохранено 0 записей из 0".
     auto choices = choicesFor(12, quietInstitution());
     const ReportIdentity id = identityOf(*choices);
-    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+    QPointer<QWidget> window =
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(window);
     click(window, u"?SAVEOTHNUL");
     QTRY_VERIFY(!window);
@@ -1025,7 +1029,8 @@ void TestEntryWindows::formWithoutTablesToldOnce()
 {
     auto choices = choicesFor(12, quietInstitution());
     choices->form = shell::ui::FormChoice{99, u"Форма без таблиц"_s, u"99"_s, 0};
-    QPointer<QWidget> window = EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+    QPointer<QWidget> window =
+        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
     QVERIFY(!window);
     QCOMPARE(m_prompter.messages.size(), 1);
     QVERIFY2(m_prompter.lastText().contains(u"Нет таблиц формы 99"_s),
