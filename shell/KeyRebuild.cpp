@@ -28,6 +28,15 @@ const QString formFailed = QStringLiteral("Форма ?");
 const QString indicatorTabl = QStringLiteral("TablP.dat");
 const QString indicatorGrafa = QStringLiteral("GrafaP.dat");
 
+// What the progress says of a file: its program name without the leading "\\".
+QString stepText(const QString &name)
+{
+    qsizetype start = 0;
+    while (start < name.size() && name.at(start) == u'\\')
+        ++start;
+    return name.mid(start);
+}
+
 QString shownName(const QString &path)
 {
     const QString root = runtime::fs::workDir();
@@ -131,27 +140,43 @@ KeyRebuild::RunResult KeyRebuild::rebuildGroups(int year, Groups groups, const P
     };
     if (progress.counter)
         progress.counter(0);
+    runtime::NoProgress unwatched;
+    runtime::Progress &steps = progress.run ? *progress.run : unwatched;
+    qint64 filesDone = 0;
+    // Before each file: says which one comes and whether the run goes on to it.
+    auto next = [&](const QString &text) {
+        if (!run.cancelled) {
+            steps.step(filesDone, text);
+            run.cancelled = steps.cancelled();
+        }
+        return !run.cancelled;
+    };
 
     data::FileNames &names = m_data.names();
     names.setYearFileNames(year, data::YearNameSet::KeyRebuilding);
 
-    if (groups.allForms) {
-        for (const qint64 code : formCodes(run)) {
-            names.setOtchetFileName(year, int(code));
-            if (progress.form)
-                progress.form(code);
-            const FileResult result = rebuildFile(FileId::otchet, names.otchetFileName());
-            if (result.outcome == Outcome::Rebuilt)
-                count();
-            else if (result.outcome == Outcome::Failed)
-                run.notRebuilt.append(result);
-        }
+    const QList<qint64> codes = groups.allForms ? formCodes(run) : QList<qint64>();
+    steps.setTotal(codes.size() + (groups.catalogues ? 8 : 0) + (groups.reference ? 5 : 0));
+
+    for (const qint64 code : codes) {
+        names.setOtchetFileName(year, int(code));
+        if (!next(stepText(names.otchetFileName())))
+            break;
+        if (progress.form)
+            progress.form(code);
+        const FileResult result = rebuildFile(FileId::otchet, names.otchetFileName());
+        if (result.outcome == Outcome::Rebuilt)
+            count();
+        else if (result.outcome == Outcome::Failed)
+            run.notRebuilt.append(result);
+        ++filesDone;
     }
 
-    if (groups.catalogues) {
+    if (groups.catalogues && next(stepText(names.formaFileName()))) {
         count();
         if (rebuildShown(FileId::forma, names.formaFileName(), {}, run).outcome == Outcome::Rebuilt)
             count();
+        ++filesDone;
         const struct
         {
             FileId id;
@@ -166,29 +191,46 @@ KeyRebuild::RunResult KeyRebuild::rebuildGroups(int year, Groups groups, const P
             {FileId::Rash, QStringLiteral("Rash ?")},
         };
         for (const auto &file : files) {
+            if (!next(stepText(names.fileName(file.id))))
+                break;
             rebuildShown(file.id, names.fileName(file.id), file.message, run);
             count();
+            ++filesDone;
         }
     }
 
     if (groups.reference) {
-        rebuildShown(FileId::boln, names.fileName(FileId::boln), QStringLiteral("boln ?"), run);
-        count();
-        rebuildShown(FileId::region1, names.fileName(FileId::region1), QStringLiteral("region1 ?"),
-                     run);
-        count();
-        rebuildShown(FileId::tabl, indicatorTabl, {}, run);
-        count();
-        rebuildShown(FileId::grafa, indicatorGrafa, QStringLiteral("grafa ?"), run);
-        count();
-        rebuildShown(FileId::Pokas, names.fileName(FileId::Pokas), QStringLiteral("Pokas ?"), run);
-        count();
+        const struct
+        {
+            FileId id;
+            QString name;
+            QString message;
+        } files[] = {
+            {FileId::boln, names.fileName(FileId::boln), QStringLiteral("boln ?")},
+            {FileId::region1, names.fileName(FileId::region1), QStringLiteral("region1 ?")},
+            {FileId::tabl, indicatorTabl, {}},
+            {FileId::grafa, indicatorGrafa, QStringLiteral("grafa ?")},
+            {FileId::Pokas, names.fileName(FileId::Pokas), QStringLiteral("Pokas ?")},
+        };
+        for (const auto &file : files) {
+            if (!next(stepText(file.name)))
+                break;
+            rebuildShown(file.id, file.name, file.message, run);
+            count();
+            ++filesDone;
+        }
     }
+    steps.step(filesDone);
 
     if (!run.notRebuilt.isEmpty())
         m_prompter.message(notRebuiltText(run.notRebuilt), {}, {}, runtime::MessageIcon::Warning);
-    m_prompter.message(done);
+    m_prompter.message(run.cancelled ? cancelledText() : done);
     return run;
+}
+
+KeyRebuild::RunResult KeyRebuild::rebuildGroups(int year, Groups groups)
+{
+    return rebuildGroups(year, groups, Progress());
 }
 
 QString KeyRebuild::notRebuiltText(const QList<FileResult> &files)

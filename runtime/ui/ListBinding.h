@@ -70,6 +70,10 @@ public:
     void selectRow(int row);
     // The text the cell shows (its picture applied).
     QString cellText(int row, int column) const;
+    // Widens the given columns so that their values and headings show whole: a code column
+    // written narrow in its format would otherwise cut "101" to "10". Never narrower than the
+    // format says.
+    void widenToContents(const QList<int> &columns);
 
     // What a double click on the line does, without a mouse (also used by the view).
     void activateRow(int row);

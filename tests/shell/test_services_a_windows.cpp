@@ -15,6 +15,7 @@
 #include "runtime/store/KeyedFile.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
+#include "runtime/ui/ProgressWindow.h"
 #include "shell/AppState.h"
 #include "shell/FormAccess.h"
 #include "shell/ui/FormAccessWindow.h"
@@ -32,6 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -139,6 +141,7 @@ private Q_SLOTS:
 
     void formAccessWindow();
     void keyRebuildWindow();
+    void keyRebuildWindowCancelled();
     void fromTheFrame();
 
     void screenshots();
@@ -411,6 +414,51 @@ void ServicesAWindowsTest::keyRebuildWindow()
     QCOMPARE(prompter.texts(), QStringList{QStringLiteral("Готово")});
     QCOMPARE(findControl<QLineEdit>(&window, u"?I#")->text(), QStringLiteral("5"));
     QVERIFY(!findControl<QLineEdit>(&window, u"?FOR:UNICOD")->text().isEmpty());
+    QVERIFY(window.isVisible());
+}
+
+// A run of every group, stopped with "Отмена" of its progress window half-way: it stops at the
+// next file and says so.
+void ServicesAWindowsTest::keyRebuildWindowCancelled()
+{
+    WorkDir dir(true);
+    ScriptedPrompter prompter;
+    data::DataContext data(&prompter);
+    ui::KeyRebuildWindow window(data, prompter, 2026);
+    window.show();
+    for (const char16_t *box : {u"?CHECK1", u"?CHECK2", u"?CHECK3"})
+        findControl<QCheckBox>(&window, box)->setChecked(true);
+
+    QPointer<runtime::ui::ProgressWindow> progress;
+    qint64 cancelledAt = -1;
+    QTimer user;
+    user.setInterval(0);
+    connect(&user, &QTimer::timeout, this, [&] {
+        if (cancelledAt >= 0)
+            return;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *shown = qobject_cast<runtime::ui::ProgressWindow *>(w);
+            if (!shown || !shown->isVisible() || shown->total() == 0 ||
+                shown->done() < shown->total() / 2)
+                continue;
+            progress = shown;
+            cancelledAt = shown->done();
+            QCOMPARE(shown->windowTitle(), ui::KeyRebuildWindow::title());
+            QVERIFY(!shown->text().isEmpty());
+            QTest::mouseClick(shown->findChild<QPushButton *>(QStringLiteral("cancel")),
+                              Qt::LeftButton);
+        }
+    });
+    user.start();
+    QTest::mouseClick(findControl<QPushButton>(&window, u"?OK"), Qt::LeftButton);
+    user.stop();
+
+    QVERIFY(cancelledAt > 0);
+    QVERIFY(!progress); // gone with the run
+    QCOMPARE(prompter.texts(), QStringList{QStringLiteral("Прервано")});
+    const int counted = findControl<QLineEdit>(&window, u"?I#")->text().toInt();
+    QVERIFY(counted > 0);
+    QVERIFY(counted < 5 + 9 + 5);
     QVERIFY(window.isVisible());
 }
 
