@@ -12,10 +12,17 @@ namespace zemor::shell::ui {
 
 using runtime::ui::createControl;
 
+namespace {
+
+const QString listFormat =
+    QStringLiteral("17C(1)|M~Код ЛПУ~L(2)@n_4@?35L(1)|M~Название~L(2)@s200@");
+
+} // namespace
+
 InstitutionPickWindow::InstitutionPickWindow(const QString &currentName, bool districtTotalOffered,
                                              const QList<InstitutionEntry> &entries,
                                              QWidget *parent)
-    : ListWindow(QStringLiteral("P1$SCRL"), PickInstitution::windowTitle(), 2, listFormat(), parent)
+    : ListWindow(QStringLiteral("P1$SCRL"), PickInstitution::windowTitle(), 2, listFormat, parent)
 {
     auto *top = new QHBoxLayout;
     auto *name = createControl<QLineEdit>(this, QStringLiteral("?STRING_1"));

@@ -16,11 +16,6 @@ class InstitutionPickWindow : public runtime::ui::ListWindow
     Q_OBJECT
 
 public:
-    static QString listFormat()
-    {
-        return QStringLiteral("17C(1)|M~Код ЛПУ~L(2)@n_4@?35L(1)|M~Название~L(2)@s200@");
-    }
-
     InstitutionPickWindow(const QString &currentName, bool districtTotalOffered,
                           const QList<InstitutionEntry> &entries, QWidget *parent = nullptr);
 

@@ -11,9 +11,16 @@ namespace zemor::shell::ui {
 
 using runtime::ui::createControl;
 
+namespace {
+
+const QString listFormat = QStringLiteral("13L(1)|M~id~E(0808080H,,,)?20L|M~код~L(1)?259L(1)|M~"
+                                          "наименование~@s200@100L(1)M@s100@");
+
+} // namespace
+
 PickListWindow::PickListWindow(const QString &title, int year, const QList<PickEntry> &entries,
                                QWidget *parent)
-    : ListWindow(QStringLiteral("P1$SCRL"), title, 5, listFormat(), parent)
+    : ListWindow(QStringLiteral("P1$SCRL"), title, 5, listFormat, parent)
 {
     auto *yearRow = new QHBoxLayout;
     auto *yearField = createControl<QLineEdit>(this, QStringLiteral("?GLOBYEAR"));

@@ -15,12 +15,6 @@ class PickListWindow : public runtime::ui::ListWindow
     Q_OBJECT
 
 public:
-    static QString listFormat()
-    {
-        return QStringLiteral("13L(1)|M~id~E(0808080H,,,)?20L|M~код~L(1)?259L(1)|M~"
-                              "наименование~@s200@100L(1)M@s100@");
-    }
-
     PickListWindow(const QString &title, int year, const QList<PickEntry> &entries,
                    QWidget *parent = nullptr);
 };
