@@ -5,6 +5,8 @@
 #include <QTimerEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zemor::shell::ui {
 
 WaitingWindow::WaitingWindow(QWidget *parent, std::chrono::milliseconds tickLength)
@@ -17,9 +19,11 @@ WaitingWindow::WaitingWindow(QWidget *parent, std::chrono::milliseconds tickLeng
     label->setAlignment(Qt::AlignCenter);
     QFont font = label->font();
     font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.5);
     label->setFont(font);
     layout->addWidget(label);
-    setMinimumWidth(label->fontMetrics().horizontalAdvance(text()) * 3);
+    setMinimumSize(std::max(240, label->fontMetrics().horizontalAdvance(text()) * 3),
+                   label->fontMetrics().height() * 4);
 }
 
 void WaitingWindow::waitOneTick()

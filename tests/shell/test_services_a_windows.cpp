@@ -25,6 +25,7 @@
 #include "shell/ui/PageOutput.h"
 #include "shell/ui/PreviewWindow.h"
 #include "shell/ui/ProcedureTable.h"
+#include "shell/ui/WaitingWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -535,7 +536,17 @@ void ServicesAWindowsTest::screenshots()
 
     ui::KeyRebuildWindow rebuild(data, prompter, 2026);
     shoot(&rebuild, QStringLiteral("key-rebuild.png"));
+
+    runtime::ui::ProgressWindow progress(ui::KeyRebuildWindow::title(), &rebuild);
+    progress.setTotal(18);
+    progress.step(7, QStringLiteral("2026/Stroka.DAT"));
+    shoot(&progress, QStringLiteral("key-rebuild-progress.png"));
+    progress.finish();
     rebuild.close();
+
+    ui::WaitingWindow waiting;
+    shoot(&waiting, QStringLiteral("waiting.png"));
+    waiting.close();
 }
 
 QTEST_MAIN(ServicesAWindowsTest)
