@@ -142,7 +142,6 @@ private Q_SLOTS:
 
     void formAccessWindow();
     void keyRebuildWindow();
-    void keyRebuildWindowCancelled();
     void fromTheFrame();
 
     void screenshots();
@@ -416,17 +415,10 @@ void ServicesAWindowsTest::keyRebuildWindow()
     QCOMPARE(findControl<QLineEdit>(&window, u"?I#")->text(), QStringLiteral("5"));
     QVERIFY(!findControl<QLineEdit>(&window, u"?FOR:UNICOD")->text().isEmpty());
     QVERIFY(window.isVisible());
-}
 
-// A run of every group, stopped with "Отмена" of its progress window half-way: it stops at the
-// next file and says so.
-void ServicesAWindowsTest::keyRebuildWindowCancelled()
-{
-    WorkDir dir(true);
-    ScriptedPrompter prompter;
-    data::DataContext data(&prompter);
-    ui::KeyRebuildWindow window(data, prompter, 2026);
-    window.show();
+    // A run of every group, stopped with "Отмена" of its progress window half-way: it stops
+    // at the next file and says so.
+    prompter.reset();
     for (const char16_t *box : {u"?CHECK1", u"?CHECK2", u"?CHECK3"})
         findControl<QCheckBox>(&window, box)->setChecked(true);
 
