@@ -21,8 +21,8 @@
 // queue of questions. (A run moved to a worker thread one day would need a Prompter that passes
 // each question to the GUI thread and waits for the answer; none exists.)
 //
-// What the run says when it was cancelled is the run's own message, shown through its Prompter
-// (cancelledText() is the word every run uses).
+// What the run says when it has stopped is its own message, shown through its Prompter (key
+// rebuilding says "Прервано" in place of "Готово").
 
 #include "runtime/core/Progress.h"
 
@@ -41,7 +41,6 @@ class ProgressWindow : public QDialog, public Progress
 
 public:
     static QString cancelText() { return QStringLiteral("Отмена"); }
-    static QString cancelledText() { return QStringLiteral("Прервано"); }
 
     explicit ProgressWindow(const QString &title, QWidget *parent = nullptr);
 
