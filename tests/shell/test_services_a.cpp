@@ -714,6 +714,7 @@ void ServicesATest::rebuildDamagedKeylessFile_data()
     QTest::newRow("a record cut short")
         << QByteArray("UPDATE records SET data = substr(data, 1, 10)");
     QTest::newRow("a record too long") << QByteArray("UPDATE records SET data = data || x'00'");
+    QTest::newRow("the records' page overwritten") << QByteArray("page");
 }
 
 // A file whose declaration has no keys has nothing to recompute, but its rebuilding still reads
@@ -733,9 +734,27 @@ void ServicesATest::rebuildDamagedKeylessFile()
 
     sqlite3 *db = nullptr;
     QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(db, damage.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-    QCOMPARE(sqlite3_changes(db), 1);
-    sqlite3_close(db);
+    if (damage == "page") {
+        sqlite3_stmt *root = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(db,
+                                    "SELECT rootpage, (SELECT page_size FROM pragma_page_size) "
+                                    "FROM sqlite_master WHERE name = 'records'",
+                                    -1, &root, nullptr),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_step(root), SQLITE_ROW);
+        const qint64 page = sqlite3_column_int64(root, 0);
+        const qint64 pageSize = sqlite3_column_int64(root, 1);
+        sqlite3_finalize(root);
+        sqlite3_close(db);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek((page - 1) * pageSize));
+        QCOMPARE(file.write(QByteArray(int(pageSize), '\x5A')), pageSize);
+    } else {
+        QCOMPARE(sqlite3_exec(db, damage.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_changes(db), 1);
+        sqlite3_close(db);
+    }
 
     const KeyRebuild::FileResult result = KeyRebuild::rebuildFile(data::FileId::USER1, name);
     QCOMPARE(result.outcome, KeyRebuild::Outcome::Failed);
