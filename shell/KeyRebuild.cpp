@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <iterator>
+
 namespace zemor::shell {
 
 using data::FileId;
@@ -155,8 +157,36 @@ KeyRebuild::RunResult KeyRebuild::rebuildGroups(int year, Groups groups, const P
     data::FileNames &names = m_data.names();
     names.setYearFileNames(year, data::YearNameSet::KeyRebuilding);
 
+    // After the forms' data files: `forma`, then these of the year; then the reference files.
+    const struct
+    {
+        FileId id;
+        QString message;
+    } catalogues[] = {
+        {FileId::tabl, {}},
+        {FileId::stroka, QStringLiteral("stroka ?")},
+        {FileId::grafa, QStringLiteral("grafa ?")},
+        {FileId::ContrGr, QStringLiteral("ContrGr ?")},
+        {FileId::ContrStr, QStringLiteral("ContrStr ?")},
+        {FileId::ContrTab, QStringLiteral("ContrTab ?")},
+        {FileId::Rash, QStringLiteral("Rash ?")},
+    };
+    const struct
+    {
+        FileId id;
+        QString name;
+        QString message;
+    } reference[] = {
+        {FileId::boln, names.fileName(FileId::boln), QStringLiteral("boln ?")},
+        {FileId::region1, names.fileName(FileId::region1), QStringLiteral("region1 ?")},
+        {FileId::tabl, indicatorTabl, {}},
+        {FileId::grafa, indicatorGrafa, QStringLiteral("grafa ?")},
+        {FileId::Pokas, names.fileName(FileId::Pokas), QStringLiteral("Pokas ?")},
+    };
+
     const QList<qint64> codes = groups.allForms ? formCodes(run) : QList<qint64>();
-    steps.setTotal(codes.size() + (groups.catalogues ? 8 : 0) + (groups.reference ? 5 : 0));
+    steps.setTotal(codes.size() + (groups.catalogues ? 1 + qsizetype(std::size(catalogues)) : 0) +
+                   (groups.reference ? qsizetype(std::size(reference)) : 0));
 
     for (const qint64 code : codes) {
         names.setOtchetFileName(year, int(code));
@@ -177,20 +207,7 @@ KeyRebuild::RunResult KeyRebuild::rebuildGroups(int year, Groups groups, const P
         if (rebuildShown(FileId::forma, names.formaFileName(), {}, run).outcome == Outcome::Rebuilt)
             count();
         ++filesDone;
-        const struct
-        {
-            FileId id;
-            QString message;
-        } files[] = {
-            {FileId::tabl, {}},
-            {FileId::stroka, QStringLiteral("stroka ?")},
-            {FileId::grafa, QStringLiteral("grafa ?")},
-            {FileId::ContrGr, QStringLiteral("ContrGr ?")},
-            {FileId::ContrStr, QStringLiteral("ContrStr ?")},
-            {FileId::ContrTab, QStringLiteral("ContrTab ?")},
-            {FileId::Rash, QStringLiteral("Rash ?")},
-        };
-        for (const auto &file : files) {
+        for (const auto &file : catalogues) {
             if (!next(stepText(names.fileName(file.id))))
                 break;
             rebuildShown(file.id, names.fileName(file.id), file.message, run);
@@ -200,19 +217,7 @@ KeyRebuild::RunResult KeyRebuild::rebuildGroups(int year, Groups groups, const P
     }
 
     if (groups.reference) {
-        const struct
-        {
-            FileId id;
-            QString name;
-            QString message;
-        } files[] = {
-            {FileId::boln, names.fileName(FileId::boln), QStringLiteral("boln ?")},
-            {FileId::region1, names.fileName(FileId::region1), QStringLiteral("region1 ?")},
-            {FileId::tabl, indicatorTabl, {}},
-            {FileId::grafa, indicatorGrafa, QStringLiteral("grafa ?")},
-            {FileId::Pokas, names.fileName(FileId::Pokas), QStringLiteral("Pokas ?")},
-        };
-        for (const auto &file : files) {
+        for (const auto &file : reference) {
             if (!next(stepText(file.name)))
                 break;
             rebuildShown(file.id, file.name, file.message, run);
