@@ -1,7 +1,7 @@
 # zemor: the two commands that set up a fresh Debian machine.
 #   make run   installs what is missing, builds, makes the demo working directory, starts zemor
 #   make test  installs what is missing, builds, runs every test
-# Further: make build, make bench, make format, make format-check, make deps.
+# Further: make build, make test-asan, make bench, make format, make format-check, make deps.
 
 DEBS := build-essential cmake ninja-build pkg-config git \
         qt6-base-dev libgl-dev libsqlite3-dev sqlite3 zlib1g-dev libpng-dev libjpeg-dev \
@@ -11,7 +11,7 @@ DEBS := build-essential cmake ninja-build pkg-config git \
 PRESET := $(if $(CI),ci,dev)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test bench run format format-check
+.PHONY: deps build test test-asan bench run format format-check
 
 deps:
 	@missing=""; for p in $(DEBS); do \
@@ -30,6 +30,13 @@ build: deps
 test: build
 	@$(MAKE) --no-print-directory format-check
 	ctest --preset $(PRESET)
+
+# Every test again, built under AddressSanitizer and UndefinedBehaviorSanitizer in build/asan: a
+# memory fault or undefined behaviour stops the test that meets it.
+test-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
 
 bench: deps
 	cmake --preset release

@@ -122,8 +122,8 @@ QString reason(const Error &error)
 } // namespace
 
 ExcelLauncher::ExcelLauncher(runtime::office::Conversation &office, runtime::Prompter &prompter,
-                             std::function<void()> wait)
-    : m_office(office), m_prompter(prompter), m_wait(std::move(wait))
+                             std::function<void()> wait, std::function<void()> opening)
+    : m_office(office), m_prompter(prompter), m_wait(std::move(wait)), m_opening(std::move(opening))
 {
 }
 
@@ -199,6 +199,8 @@ int ExcelLauncher::launch(const QString &templateName)
         return fail(QStringLiteral("Не удалось открыть шаблон %1").arg(templatePath),
                     opened.error());
     }
+    if (m_opening)
+        m_opening();
     const Status saved =
         m_office.execute(system, QStringLiteral("[Save.As(%1)]").arg(quoted(m_path)));
     const Status systemClosed = m_office.close(system);

@@ -57,10 +57,11 @@ public:
     static QString notDoneText() { return QStringLiteral("Выгрузка в Excel не выполнена."); }
     static QString borderCommand() { return QStringLiteral("[BORDER(1,1,1,1,1,0,0,0,0,0,0)]"); }
 
-    // `wait` lets a moment pass while the spreadsheet program starts (the caller's waiting
-    // window); none: no pause.
+    // `wait` lets a moment pass while the spreadsheet program starts, `opening` once it has
+    // been told to open the template (one tick of the caller's waiting window each); none: no
+    // pause.
     ExcelLauncher(runtime::office::Conversation &office, runtime::Prompter &prompter,
-                  std::function<void()> wait = {});
+                  std::function<void()> wait = {}, std::function<void()> opening = {});
     ~ExcelLauncher();
     ExcelLauncher(const ExcelLauncher &) = delete;
     ExcelLauncher &operator=(const ExcelLauncher &) = delete;
@@ -101,6 +102,7 @@ private:
     runtime::office::Conversation &m_office;
     runtime::Prompter &m_prompter;
     std::function<void()> m_wait;
+    std::function<void()> m_opening;
     int m_channel = 0;
     qint64 m_number = 0;
     QString m_path;

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <iterator>
+
 namespace zemor::shell {
 
 using data::FileId;
@@ -27,6 +29,15 @@ const QString formFailed = QStringLiteral("Форма ?");
 // The indicator copies of the catalogue files, in the working directory.
 const QString indicatorTabl = QStringLiteral("TablP.dat");
 const QString indicatorGrafa = QStringLiteral("GrafaP.dat");
+
+// What the progress says of a file: its program name without the leading "\\".
+QString stepText(const QString &name)
+{
+    qsizetype start = 0;
+    while (start < name.size() && name.at(start) == u'\\')
+        ++start;
+    return name.mid(start);
+}
 
 QString shownName(const QString &path)
 {
@@ -131,64 +142,100 @@ KeyRebuild::RunResult KeyRebuild::rebuildGroups(int year, Groups groups, const P
     };
     if (progress.counter)
         progress.counter(0);
+    runtime::NoProgress unwatched;
+    runtime::Progress &steps = progress.run ? *progress.run : unwatched;
+    qint64 filesDone = 0;
+    // Before each file: says which one comes and whether the run goes on to it.
+    auto next = [&](const QString &text) {
+        if (!run.cancelled) {
+            steps.step(filesDone, text);
+            run.cancelled = steps.cancelled();
+        }
+        return !run.cancelled;
+    };
 
     data::FileNames &names = m_data.names();
     names.setYearFileNames(year, data::YearNameSet::KeyRebuilding);
 
-    if (groups.allForms) {
-        for (const qint64 code : formCodes(run)) {
-            names.setOtchetFileName(year, int(code));
-            if (progress.form)
-                progress.form(code);
-            const FileResult result = rebuildFile(FileId::otchet, names.otchetFileName());
-            if (result.outcome == Outcome::Rebuilt)
-                count();
-            else if (result.outcome == Outcome::Failed)
-                run.notRebuilt.append(result);
-        }
+    // After the forms' data files: `forma`, then these of the year; then the reference files.
+    const struct
+    {
+        FileId id;
+        QString message;
+    } catalogues[] = {
+        {FileId::tabl, {}},
+        {FileId::stroka, QStringLiteral("stroka ?")},
+        {FileId::grafa, QStringLiteral("grafa ?")},
+        {FileId::ContrGr, QStringLiteral("ContrGr ?")},
+        {FileId::ContrStr, QStringLiteral("ContrStr ?")},
+        {FileId::ContrTab, QStringLiteral("ContrTab ?")},
+        {FileId::Rash, QStringLiteral("Rash ?")},
+    };
+    const struct
+    {
+        FileId id;
+        QString name;
+        QString message;
+    } reference[] = {
+        {FileId::boln, names.fileName(FileId::boln), QStringLiteral("boln ?")},
+        {FileId::region1, names.fileName(FileId::region1), QStringLiteral("region1 ?")},
+        {FileId::tabl, indicatorTabl, {}},
+        {FileId::grafa, indicatorGrafa, QStringLiteral("grafa ?")},
+        {FileId::Pokas, names.fileName(FileId::Pokas), QStringLiteral("Pokas ?")},
+    };
+
+    const QList<qint64> codes = groups.allForms ? formCodes(run) : QList<qint64>();
+    steps.setTotal(codes.size() + (groups.catalogues ? 1 + qsizetype(std::size(catalogues)) : 0) +
+                   (groups.reference ? qsizetype(std::size(reference)) : 0));
+
+    for (const qint64 code : codes) {
+        names.setOtchetFileName(year, int(code));
+        if (!next(stepText(names.otchetFileName())))
+            break;
+        if (progress.form)
+            progress.form(code);
+        const FileResult result = rebuildFile(FileId::otchet, names.otchetFileName());
+        if (result.outcome == Outcome::Rebuilt)
+            count();
+        else if (result.outcome == Outcome::Failed)
+            run.notRebuilt.append(result);
+        ++filesDone;
     }
 
-    if (groups.catalogues) {
+    if (groups.catalogues && next(stepText(names.formaFileName()))) {
         count();
         if (rebuildShown(FileId::forma, names.formaFileName(), {}, run).outcome == Outcome::Rebuilt)
             count();
-        const struct
-        {
-            FileId id;
-            QString message;
-        } files[] = {
-            {FileId::tabl, {}},
-            {FileId::stroka, QStringLiteral("stroka ?")},
-            {FileId::grafa, QStringLiteral("grafa ?")},
-            {FileId::ContrGr, QStringLiteral("ContrGr ?")},
-            {FileId::ContrStr, QStringLiteral("ContrStr ?")},
-            {FileId::ContrTab, QStringLiteral("ContrTab ?")},
-            {FileId::Rash, QStringLiteral("Rash ?")},
-        };
-        for (const auto &file : files) {
+        ++filesDone;
+        for (const auto &file : catalogues) {
+            if (!next(stepText(names.fileName(file.id))))
+                break;
             rebuildShown(file.id, names.fileName(file.id), file.message, run);
             count();
+            ++filesDone;
         }
     }
 
     if (groups.reference) {
-        rebuildShown(FileId::boln, names.fileName(FileId::boln), QStringLiteral("boln ?"), run);
-        count();
-        rebuildShown(FileId::region1, names.fileName(FileId::region1), QStringLiteral("region1 ?"),
-                     run);
-        count();
-        rebuildShown(FileId::tabl, indicatorTabl, {}, run);
-        count();
-        rebuildShown(FileId::grafa, indicatorGrafa, QStringLiteral("grafa ?"), run);
-        count();
-        rebuildShown(FileId::Pokas, names.fileName(FileId::Pokas), QStringLiteral("Pokas ?"), run);
-        count();
+        for (const auto &file : reference) {
+            if (!next(stepText(file.name)))
+                break;
+            rebuildShown(file.id, file.name, file.message, run);
+            count();
+            ++filesDone;
+        }
     }
+    steps.step(filesDone);
 
     if (!run.notRebuilt.isEmpty())
         m_prompter.message(notRebuiltText(run.notRebuilt), {}, {}, runtime::MessageIcon::Warning);
-    m_prompter.message(done);
+    m_prompter.message(run.cancelled ? cancelledText() : done);
     return run;
+}
+
+KeyRebuild::RunResult KeyRebuild::rebuildGroups(int year, Groups groups)
+{
+    return rebuildGroups(year, groups, Progress());
 }
 
 QString KeyRebuild::notRebuiltText(const QList<FileResult> &files)

@@ -14,12 +14,19 @@
 // skipped silently and not counted.
 //
 // Messages go through the prompter handed in; the window follows the run through the progress
-// callbacks. The catalogue names are set in the data context for the year (as every procedure
-// sets the names it opens); the indicator copies "TablP.dat" and "GrafaP.dat" are rebuilt
-// under their own names without touching the context's TablFileName and GrafaFileName.
+// callbacks. A run of the ticked groups reports every file it is about to rebuild to the
+// runtime::Progress it is given and asks it between files whether to stop: a cancelled run stops
+// before the next file, so each file is left either with its old keys or wholly rebuilt (a
+// file's rebuilding is one transaction, or a new file that takes the old one's name only when it
+// is complete). It then names the files not rebuilt, as a finished run does, and says
+// cancelledText() in place of "Готово". The catalogue names are set in the data context for the
+// year (as every procedure sets the names it opens); the indicator copies "TablP.dat" and
+// "GrafaP.dat" are rebuilt under their own names without touching the context's TablFileName and
+// GrafaFileName.
 
 #include "data/Dictionary.h"
 #include "runtime/core/Error.h"
+#include "runtime/core/Progress.h"
 
 #include <QList>
 #include <QString>
@@ -58,13 +65,17 @@ public:
     {
         std::function<void(int)> counter; // ?I#, after every counted file
         std::function<void(qint64)> form; // ?FOR:UNICOD, the form being processed
+        runtime::Progress *run = nullptr; // the files, one step each; none: not shown, no cancel
     };
 
     struct RunResult
     {
         int counter = 0;
         QList<FileResult> notRebuilt; // files left with their old keys, in run order
+        bool cancelled = false;       // stopped before its last file
     };
+
+    static QString cancelledText() { return QStringLiteral("Прервано"); }
 
     KeyRebuild(data::DataContext &data, runtime::Prompter &prompter)
         : m_data(data), m_prompter(prompter)
@@ -80,8 +91,9 @@ public:
     bool rebuildForm(int year, int formCode);
 
     // The start button: the ticked groups, then the list of files not rebuilt (when there is
-    // one) and "Готово".
-    RunResult rebuildGroups(int year, Groups groups, const Progress &progress = {});
+    // one) and "Готово" (cancelledText() when the run was cancelled).
+    RunResult rebuildGroups(int year, Groups groups, const Progress &progress);
+    RunResult rebuildGroups(int year, Groups groups);
 
     // The message that names the files not rebuilt.
     static QString notRebuiltText(const QList<FileResult> &files);

@@ -5,17 +5,11 @@
 // window otherwise picks nothing. The window opens on the current row.
 
 #include "entry/ReportSession.h"
-
-#include <QDialog>
-
-namespace zemor::runtime::ui {
-class ListBinding;
-class QueueModel;
-} // namespace zemor::runtime::ui
+#include "runtime/ui/ListWindow.h"
 
 namespace zemor::entry::ui {
 
-class RowListWindow : public QDialog
+class RowListWindow : public runtime::ui::ListWindow
 {
     Q_OBJECT
 
@@ -26,15 +20,9 @@ public:
     RowListWindow(const ReportSession &session, int current, QWidget *parent = nullptr);
 
     // The picked row's index in the entry rows, -1 when nothing was picked.
-    int chosen() const { return m_chosen; }
-    runtime::ui::ListBinding *binding() const { return m_binding; }
+    int chosen() const { return chosenRow(); }
 
     static int choose(const ReportSession &session, int current, QWidget *parent);
-
-private:
-    runtime::ui::QueueModel *m_model = nullptr;
-    runtime::ui::ListBinding *m_binding = nullptr;
-    int m_chosen = -1;
 };
 
 } // namespace zemor::entry::ui

@@ -5,17 +5,11 @@
 // window copies the tables it is given and opens on the current one.
 
 #include "entry/ReportSession.h"
-
-#include <QDialog>
-
-namespace zemor::runtime::ui {
-class ListBinding;
-class QueueModel;
-} // namespace zemor::runtime::ui
+#include "runtime/ui/ListWindow.h"
 
 namespace zemor::entry::ui {
 
-class TableListWindow : public QDialog
+class TableListWindow : public runtime::ui::ListWindow
 {
     Q_OBJECT
 
@@ -26,16 +20,10 @@ public:
     TableListWindow(const QList<FormTable> &tables, int current, QWidget *parent = nullptr);
 
     // The picked table's index, -1 when nothing was picked.
-    int chosen() const { return m_chosen; }
-    runtime::ui::ListBinding *binding() const { return m_binding; }
+    int chosen() const { return chosenRow(); }
 
     // Shows the window modal to `parent`; the picked index or -1.
     static int choose(const QList<FormTable> &tables, int current, QWidget *parent);
-
-private:
-    runtime::ui::QueueModel *m_model = nullptr;
-    runtime::ui::ListBinding *m_binding = nullptr;
-    int m_chosen = -1;
 };
 
 } // namespace zemor::entry::ui

@@ -90,38 +90,42 @@ Status KeyedFile::Impl::rebuildInPlace()
     Status status = [&]() -> Status {
         if (auto s = db.dropIndexes(layout); !s)
             return s;
-        QByteArray sql = "UPDATE records SET ";
-        for (int k = 0; k < layout.keys.size(); ++k)
-            sql +=
-                (k ? ", " : "") + SqliteDatabase::keyColumn(k) + " = ?" + QByteArray::number(k + 1);
-        sql += " WHERE id = ?" + QByteArray::number(layout.keys.size() + 1);
         if (!layout.keys.isEmpty()) {
+            QByteArray sql = "UPDATE records SET ";
+            for (int k = 0; k < layout.keys.size(); ++k)
+                sql += (k ? ", " : "") + SqliteDatabase::keyColumn(k) + " = ?" +
+                       QByteArray::number(k + 1);
+            sql += " WHERE id = ?" + QByteArray::number(layout.keys.size() + 1);
             Error error;
             write = db.prepare(sql, error);
             if (!write)
                 return std::unexpected(error);
-            auto s = forEachStoredRow("", [&](qint64 id, QByteArrayView data, QByteArrayView) {
-                if (auto e = encodeKeys(data.data()); !e) {
-                    Error err = e.error();
-                    err.message += QStringLiteral(" (record %1)").arg(id);
-                    return Status(std::unexpected(err));
-                }
-                for (size_t k = 0; k < keyBuffers.size(); ++k) {
-                    if (keyBlank[k])
-                        sqlite3_bind_null(write, static_cast<int>(k) + 1);
-                    else
-                        bindBlob(write, static_cast<int>(k) + 1, keyBuffers[k]);
-                }
-                sqlite3_bind_int64(write, static_cast<int>(keyBuffers.size()) + 1, id);
-                const int rc = sqlite3_step(write);
-                sqlite3_reset(write);
-                if (rc != SQLITE_DONE)
-                    return Status(std::unexpected(sqlError(rc, Damage::File)));
-                return Status{};
-            });
-            if (!s)
-                return s;
         }
+        // Every stored record is read, also where there is no key to compute: a damaged record
+        // or page fails the rebuilding instead of passing as rebuilt.
+        Status read = forEachStoredRow("", [&](qint64 id, QByteArrayView data, QByteArrayView) {
+            if (!write)
+                return Status{};
+            if (auto e = encodeKeys(data.data()); !e) {
+                Error err = e.error();
+                err.message += QStringLiteral(" (record %1)").arg(id);
+                return Status(std::unexpected(err));
+            }
+            for (size_t k = 0; k < keyBuffers.size(); ++k) {
+                if (keyBlank[k])
+                    sqlite3_bind_null(write, static_cast<int>(k) + 1);
+                else
+                    bindBlob(write, static_cast<int>(k) + 1, keyBuffers[k]);
+            }
+            sqlite3_bind_int64(write, static_cast<int>(keyBuffers.size()) + 1, id);
+            const int rc = sqlite3_step(write);
+            sqlite3_reset(write);
+            if (rc != SQLITE_DONE)
+                return Status(std::unexpected(sqlError(rc, Damage::File)));
+            return Status{};
+        });
+        if (!read)
+            return read;
         if (auto s = db.createIndexes(layout); !s)
             return s;
         return db.exec("COMMIT");

@@ -241,6 +241,22 @@ QString ListBinding::cellText(int row, int column) const
     return m_delegate->cellText(column, m_model->index(row, column).data(QueueModel::ValueRole));
 }
 
+void ListBinding::widenToContents(const QList<int> &columns)
+{
+    if (!m_view)
+        return;
+    const QFontMetrics metrics(m_view->font());
+    const int margin = metrics.averageCharWidth() * 2;
+    for (const int column : columns) {
+        int contents = m_view->horizontalHeader()->sectionSizeHint(column);
+        for (int row = 0; row < m_model->rowCount(); ++row)
+            contents = std::max(
+                contents, metrics.horizontalAdvance(cellText(row, column).trimmed()) + margin);
+        if (contents > m_view->columnWidth(column))
+            m_view->setColumnWidth(column, contents);
+    }
+}
+
 void ListBinding::activateRow(int row)
 {
     if (row < 0 || row >= m_model->rowCount())

@@ -37,6 +37,28 @@ namespace zemor::runtime::ui {
 class ListCellDelegate;
 class QueueModel;
 
+// A guarded pointer to a view that answers nullptr as soon as the view is being destroyed, not
+// only once it is gone: from the end of its QTableView destructor on the object is no longer a
+// QTableView (a view takes its viewport and other children down while it is a bare QWidget, and
+// they send events the binding watches), and nothing of it may be used as one.
+class TableViewRef
+{
+public:
+    TableViewRef() = default;
+    explicit TableViewRef(QTableView *view) : m_object(view) {}
+    TableViewRef &operator=(QTableView *view)
+    {
+        m_object = view;
+        return *this;
+    }
+    QTableView *data() const { return qobject_cast<QTableView *>(m_object.data()); }
+    operator QTableView *() const { return data(); }
+    QTableView *operator->() const { return data(); }
+
+private:
+    QPointer<QObject> m_object;
+};
+
 class ListBinding : public QObject
 {
     Q_OBJECT
@@ -70,6 +92,10 @@ public:
     void selectRow(int row);
     // The text the cell shows (its picture applied).
     QString cellText(int row, int column) const;
+    // Widens the given columns so that their values and headings show whole: a code column
+    // written narrow in its format would otherwise cut "101" to "10". Never narrower than the
+    // format says.
+    void widenToContents(const QList<int> &columns);
 
     // What a double click on the line does, without a mouse (also used by the view).
     void activateRow(int row);
@@ -94,10 +120,10 @@ private:
     void placeFixedView();
     void keepClearOfFixedColumns(const QModelIndex &current);
 
-    QPointer<QTableView> m_view;
+    TableViewRef m_view;
     QueueModel *m_model = nullptr;
     ListCellDelegate *m_delegate = nullptr;
-    QPointer<QTableView> m_fixedView;
+    TableViewRef m_fixedView;
     ListFormat m_format;
     DoubleClick m_doubleClick = DoubleClick::None;
     bool m_headingSort = false;

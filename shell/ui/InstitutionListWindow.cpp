@@ -5,6 +5,7 @@
 #include "runtime/ui/QueueModel.h"
 #include "shell/ExcelLauncher.h"
 #include "shell/ui/ColumnFit.h"
+#include "shell/ui/WaitingWindow.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -69,7 +70,8 @@ InstitutionListWindow::InstitutionListWindow(QList<InstitutionListEntry> entries
 
 bool InstitutionListWindow::exportToExcel()
 {
-    ExcelLauncher excel(m_office, m_prompter);
+    const auto wait = WaitingWindow::over(this);
+    ExcelLauncher excel(m_office, m_prompter, wait, wait);
     return InstitutionList::exportToExcel(m_entries, excel);
 }
 

@@ -1,31 +1,29 @@
 #include "shell/ui/InstitutionPickWindow.h"
 
 #include "runtime/ui/Controls.h"
-#include "runtime/ui/ListBinding.h"
-#include "runtime/ui/QueueModel.h"
-#include "shell/ui/ColumnFit.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QVBoxLayout>
 
 namespace zemor::shell::ui {
 
 using runtime::ui::createControl;
 
+namespace {
+
+const QString listFormat =
+    QStringLiteral("17C(1)|M~Код ЛПУ~L(2)@n_4@?35L(1)|M~Название~L(2)@s200@");
+
+} // namespace
+
 InstitutionPickWindow::InstitutionPickWindow(const QString &currentName, bool districtTotalOffered,
                                              const QList<InstitutionEntry> &entries,
                                              QWidget *parent)
-    : QDialog(parent)
+    : ListWindow(QStringLiteral("P1$SCRL"), PickInstitution::windowTitle(), 2, listFormat, parent)
 {
-    setObjectName(QStringLiteral("P1$SCRL"));
-    setWindowTitle(PickInstitution::windowTitle());
-    setModal(true);
-
-    auto *layout = new QVBoxLayout(this);
     auto *top = new QHBoxLayout;
     auto *name = createControl<QLineEdit>(this, QStringLiteral("?STRING_1"));
     name->setReadOnly(true);
@@ -37,39 +35,30 @@ InstitutionPickWindow::InstitutionPickWindow(const QString &currentName, bool di
     districtTotal->setAutoDefault(false);
     districtTotal->setVisible(districtTotalOffered);
     top->addWidget(districtTotal);
-    layout->addLayout(top);
+    addAbove(top);
 
-    auto *view = createControl<QTableView>(this, QStringLiteral("?BROWSE:1"));
-    layout->addWidget(view);
-
-    m_model = new runtime::ui::QueueModel(2, this);
     QList<QVariantList> lines;
     for (const InstitutionEntry &entry : entries)
         lines.append(QVariantList{entry.code, entry.name});
-    m_model->setLines(std::move(lines));
+    setLines(std::move(lines));
+    view()->horizontalHeader()->setStretchLastSection(true);
+    widenToContents({0});
 
-    const auto format = runtime::ui::ListFormat::parse(listFormat());
-    Q_ASSERT(format);
-    m_binding =
-        new runtime::ui::ListBinding(view, m_model, format.value_or(runtime::ui::ListFormat()));
-    m_binding->setDoubleClickAction(runtime::ui::ListBinding::DoubleClick::Choose);
-    view->horizontalHeader()->setStretchLastSection(true);
-    widenToContents(m_binding, {0});
-
-    connect(m_binding, &runtime::ui::ListBinding::chosen, this, [this](int row) {
-        if (row < 0 || row >= m_model->rowCount())
-            return;
-        m_answer = {InstitutionChooser::Answer::Kind::Institution, row};
-        accept();
-    });
     connect(districtTotal, &QPushButton::clicked, this, [this] {
-        m_answer = {InstitutionChooser::Answer::Kind::DistrictTotal, -1};
+        m_districtTotal = true;
         accept();
     });
-    if (!entries.isEmpty())
-        m_binding->selectRow(0);
-    view->setFocus();
+    openAt(0);
     resize(640, 460);
+}
+
+InstitutionChooser::Answer InstitutionPickWindow::answer() const
+{
+    if (m_districtTotal)
+        return {InstitutionChooser::Answer::Kind::DistrictTotal, -1};
+    if (chosenRow() >= 0)
+        return {InstitutionChooser::Answer::Kind::Institution, chosenRow()};
+    return {};
 }
 
 InstitutionChooser::Answer InstitutionPickChooser::choose(const QString &currentName,

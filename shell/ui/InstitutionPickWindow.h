@@ -6,37 +6,23 @@
 // result rules come from shell::PickInstitution; InstitutionPickChooser shows this window for
 // it, modal to the parent given.
 
+#include "runtime/ui/ListWindow.h"
 #include "shell/PickInstitution.h"
-
-#include <QDialog>
-
-namespace zemor::runtime::ui {
-class ListBinding;
-class QueueModel;
-} // namespace zemor::runtime::ui
 
 namespace zemor::shell::ui {
 
-class InstitutionPickWindow : public QDialog
+class InstitutionPickWindow : public runtime::ui::ListWindow
 {
     Q_OBJECT
 
 public:
-    static QString listFormat()
-    {
-        return QStringLiteral("17C(1)|M~Код ЛПУ~L(2)@n_4@?35L(1)|M~Название~L(2)@s200@");
-    }
-
     InstitutionPickWindow(const QString &currentName, bool districtTotalOffered,
                           const QList<InstitutionEntry> &entries, QWidget *parent = nullptr);
 
-    InstitutionChooser::Answer answer() const { return m_answer; }
-    runtime::ui::ListBinding *binding() const { return m_binding; }
+    InstitutionChooser::Answer answer() const;
 
 private:
-    runtime::ui::QueueModel *m_model = nullptr;
-    runtime::ui::ListBinding *m_binding = nullptr;
-    InstitutionChooser::Answer m_answer;
+    bool m_districtTotal = false;
 };
 
 class InstitutionPickChooser : public InstitutionChooser

@@ -1,10 +1,10 @@
 #include "shell/ui/KeyRebuildWindow.h"
 
 #include "runtime/ui/Controls.h"
+#include "runtime/ui/ProgressWindow.h"
 #include "shell/KeyRebuild.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -110,16 +110,15 @@ void KeyRebuildWindow::rebuildGroups()
     groups.allForms = m_allForms->isChecked();
     groups.catalogues = m_catalogues->isChecked();
     groups.reference = m_reference->isChecked();
+    // The progress window lets the events through between files, which paints the counter and
+    // the form here too.
+    runtime::ui::ProgressWindow window(title(), this);
     KeyRebuild::Progress progress;
-    progress.counter = [this](int n) {
-        m_counter->setText(QString::number(n));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    };
-    progress.form = [this](qint64 code) {
-        m_current->setText(QString::number(code));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    };
+    progress.counter = [this](int n) { m_counter->setText(QString::number(n)); };
+    progress.form = [this](qint64 code) { m_current->setText(QString::number(code)); };
+    progress.run = &window;
     KeyRebuild(m_data, m_prompter).rebuildGroups(m_year, groups, progress);
+    window.finish();
 }
 
 void rebuildKeys(data::DataContext &data, runtime::Prompter &prompter, int year, QWidget *parent)

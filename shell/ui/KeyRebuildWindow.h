@@ -3,8 +3,9 @@
 // The key rebuilding window "Восстановление ключей": a form code with its button, which
 // rebuilds that form's report data file of the year, and three groups to tick ("Все формы",
 // "Справочники форм, контролей", "Справочники ЛПУ, показатели") with the start button; the
-// counter of rebuilt files and the form being processed follow the run. The window stays open
-// after each run. The work and its messages are shell::KeyRebuild's.
+// counter of rebuilt files and the form being processed follow the run, and a progress window
+// with "Отмена" shows it file by file. The window stays open after each run. The work and its
+// messages are shell::KeyRebuild's.
 
 #include <QDialog>
 

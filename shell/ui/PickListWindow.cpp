@@ -1,30 +1,27 @@
 #include "shell/ui/PickListWindow.h"
 
 #include "runtime/ui/Controls.h"
-#include "runtime/ui/ListBinding.h"
-#include "runtime/ui/QueueModel.h"
-#include "shell/ui/ColumnFit.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
-#include <QVBoxLayout>
 
 namespace zemor::shell::ui {
 
 using runtime::ui::createControl;
 
+namespace {
+
+const QString listFormat = QStringLiteral("13L(1)|M~id~E(0808080H,,,)?20L|M~код~L(1)?259L(1)|M~"
+                                          "наименование~@s200@100L(1)M@s100@");
+
+} // namespace
+
 PickListWindow::PickListWindow(const QString &title, int year, const QList<PickEntry> &entries,
                                QWidget *parent)
-    : QDialog(parent)
+    : ListWindow(QStringLiteral("P1$SCRL"), title, 5, listFormat, parent)
 {
-    setObjectName(QStringLiteral("P1$SCRL"));
-    setWindowTitle(title);
-    setModal(true);
-
-    auto *layout = new QVBoxLayout(this);
     auto *yearRow = new QHBoxLayout;
     auto *yearField = createControl<QLineEdit>(this, QStringLiteral("?GLOBYEAR"));
     yearField->setReadOnly(true);
@@ -33,47 +30,23 @@ PickListWindow::PickListWindow(const QString &title, int year, const QList<PickE
                                16);
     yearRow->addWidget(yearField);
     yearRow->addStretch();
-    layout->addLayout(yearRow);
+    addAbove(yearRow);
 
-    auto *view = createControl<QTableView>(this, QStringLiteral("?BROWSE:1"));
-    layout->addWidget(view);
-
-    m_model = new runtime::ui::QueueModel(5, this);
     QList<QVariantList> lines;
     for (const PickEntry &entry : entries)
         lines.append(
             QVariantList{entry.code, entry.formCode, entry.name, entry.nameTip, int(entry.tip)});
-    m_model->setLines(std::move(lines));
-
-    const auto format = runtime::ui::ListFormat::parse(listFormat());
-    Q_ASSERT(format);
-    m_binding =
-        new runtime::ui::ListBinding(view, m_model, format.value_or(runtime::ui::ListFormat()));
-    m_binding->setDoubleClickAction(runtime::ui::ListBinding::DoubleClick::Choose);
-    view->horizontalHeader()->setStretchLastSection(true);
-    widenToContents(m_binding, {0, 1});
-    connect(m_binding, &runtime::ui::ListBinding::chosen, this, &PickListWindow::choose);
-    if (!entries.isEmpty())
-        m_binding->selectRow(0);
-    view->setFocus();
+    setLines(std::move(lines));
+    view()->horizontalHeader()->setStretchLastSection(true);
+    widenToContents({0, 1});
+    openAt(0);
     resize(980, 460);
-}
-
-void PickListWindow::choose(int row)
-{
-    if (row < 0 || row >= m_model->rowCount())
-        return;
-    m_chosen = row;
-    accept();
 }
 
 std::optional<int> PickListChooser::choose(const QString &title, int year,
                                            const QList<PickEntry> &entries)
 {
-    PickListWindow window(title, year, entries, m_parent);
-    if (window.exec() != QDialog::Accepted || window.chosenRow() < 0)
-        return std::nullopt;
-    return window.chosenRow();
+    return PickListWindow(title, year, entries, m_parent).choose();
 }
 
 } // namespace zemor::shell::ui

@@ -5,43 +5,18 @@
 // and the rules behind them come from shell::PickFromList; PickListChooser shows this window
 // for it, modal to the parent given.
 
+#include "runtime/ui/ListWindow.h"
 #include "shell/PickFromList.h"
-
-#include <QDialog>
-
-class QTableView;
-
-namespace zemor::runtime::ui {
-class ListBinding;
-class QueueModel;
-} // namespace zemor::runtime::ui
 
 namespace zemor::shell::ui {
 
-class PickListWindow : public QDialog
+class PickListWindow : public runtime::ui::ListWindow
 {
     Q_OBJECT
 
 public:
-    static QString listFormat()
-    {
-        return QStringLiteral("13L(1)|M~id~E(0808080H,,,)?20L|M~код~L(1)?259L(1)|M~"
-                              "наименование~@s200@100L(1)M@s100@");
-    }
-
     PickListWindow(const QString &title, int year, const QList<PickEntry> &entries,
                    QWidget *parent = nullptr);
-
-    // The chosen line once the window has been accepted; -1 otherwise.
-    int chosenRow() const { return m_chosen; }
-    runtime::ui::ListBinding *binding() const { return m_binding; }
-
-private:
-    void choose(int row);
-
-    runtime::ui::QueueModel *m_model = nullptr;
-    runtime::ui::ListBinding *m_binding = nullptr;
-    int m_chosen = -1;
 };
 
 class PickListChooser : public ListChooser

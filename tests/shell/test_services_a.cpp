@@ -17,6 +17,7 @@
 #include "shell/KeyRebuild.h"
 #include "shell/PagePreview.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -99,6 +100,51 @@ bool firstRecordFoundByKey(const QString &path, data::FileId id)
     return bool(file.get(0));
 }
 
+// Whether a keyed file is whole: SQLite finds nothing wrong with it, it opens with its
+// declaration and every record reads.
+bool wholeAndOpenable(const QString &path, data::FileId id)
+{
+    sqlite3 *db = nullptr;
+    bool whole = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY,
+                                 nullptr) == SQLITE_OK;
+    sqlite3_stmt *check = nullptr;
+    whole = whole &&
+            sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr) == SQLITE_OK &&
+            sqlite3_step(check) == SQLITE_ROW &&
+            QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(check, 0))) == "ok";
+    sqlite3_finalize(check);
+    sqlite3_close(db);
+    if (!whole)
+        return false;
+
+    KeyedFile file(data::declaration(id).layout);
+    if (!file.open(path, Access::ReadOnly) || !file.setPhysical())
+        return false;
+    const auto records = file.records();
+    qint64 read = 0;
+    runtime::Status status;
+    while ((status = file.next()))
+        ++read;
+    return status.error().code == ErrorCode::EndOfFile && records && read == *records;
+}
+
+// Cancels a run once it has reached half of its steps.
+class CancelHalfWay : public runtime::Progress
+{
+public:
+    qint64 total = 0;
+    qint64 done = 0;
+    QStringList texts;
+    void setTotal(qint64 t) override { total = t; }
+    void step(qint64 d, const QString &text) override
+    {
+        done = d;
+        if (!text.isEmpty())
+            texts.append(text);
+    }
+    bool cancelled() const override { return total > 0 && done >= total / 2; }
+};
+
 } // namespace
 
 class ServicesATest : public QObject
@@ -131,6 +177,9 @@ private Q_SLOTS:
     void rebuildGroups();
     void rebuildGroupsNamesFilesInUse();
     void rebuildNothingTicked();
+    void rebuildCancelledHalfWay();
+    void rebuildDamagedKeylessFile_data();
+    void rebuildDamagedKeylessFile();
 };
 
 void ServicesATest::initTestCase()
@@ -601,6 +650,115 @@ void ServicesATest::rebuildNothingTicked()
     QCOMPARE(run.counter, 0);
     QCOMPARE(prompter.texts(), QStringList{done});
     QVERIFY(!firstRecordFoundByKey(report, data::FileId::otchet));
+}
+
+void ServicesATest::rebuildCancelledHalfWay()
+{
+    WorkDir dir(true);
+    const QList<qint64> forms = storedFlags(2026).keys();
+    QVERIFY(forms.size() >= 2);
+    struct File
+    {
+        data::FileId id;
+        QString path;
+    };
+    // Every file the run goes through, in its order.
+    ScriptedPrompter prompter;
+    data::DataContext data(&prompter);
+    data::FileNames &names = data.names();
+    names.setYearFileNames(2026, data::YearNameSet::KeyRebuilding);
+    QList<File> files;
+    for (const qint64 code : forms)
+        files.append({data::FileId::otchet, onDisk(data::FileNames::otchetFileName(2026, code))});
+    for (const data::FileId id :
+         {data::FileId::forma, data::FileId::tabl, data::FileId::stroka, data::FileId::grafa,
+          data::FileId::ContrGr, data::FileId::ContrStr, data::FileId::ContrTab, data::FileId::Rash,
+          data::FileId::boln, data::FileId::region1, data::FileId::Pokas})
+        files.append({id, onDisk(names.fileName(id))});
+    for (const File &file : files) {
+        QVERIFY2(!file.path.isEmpty() && QFile::exists(file.path), qPrintable(file.path));
+        spoilKeys(file.path);
+    }
+
+    CancelHalfWay cancel;
+    KeyRebuild::Progress progress;
+    progress.run = &cancel;
+    const KeyRebuild::RunResult run =
+        KeyRebuild(data, prompter).rebuildGroups(2026, {true, true, true}, progress);
+
+    // The report data files, 8 catalogue and rule files, 5 reference files; it stopped at half.
+    QCOMPARE(cancel.total, forms.size() + 8 + 5);
+    QCOMPARE(cancel.done, cancel.total / 2);
+    QCOMPARE(cancel.texts.size(), cancel.total / 2 + 1); // the file it did not go on to too
+    QVERIFY(run.cancelled);
+    QVERIFY(run.notRebuilt.isEmpty());
+    // It says that it was cancelled, not that it is done.
+    QCOMPARE(prompter.texts(), QStringList{KeyRebuild::cancelledText()});
+
+    // Every file is whole and opens: those before the stop with their keys rebuilt, the others
+    // with their old keys.
+    for (const File &file : files)
+        QVERIFY2(wholeAndOpenable(file.path, file.id), qPrintable(file.path));
+    QVERIFY(firstRecordFoundByKey(files.first().path, data::FileId::otchet));
+    QVERIFY(formFound(2026, 12));
+    QVERIFY(!firstRecordFoundByKey(onDisk(QStringLiteral("BOLN")), data::FileId::boln));
+    QCOMPARE(QDir(QFileInfo(files.first().path).absolutePath())
+                 .entryList(QDir::Hidden | QDir::Files)
+                 .filter(QStringLiteral(".rebuild-")),
+             QStringList());
+}
+
+void ServicesATest::rebuildDamagedKeylessFile_data()
+{
+    QTest::addColumn<QByteArray>("damage");
+    QTest::newRow("a record cut short")
+        << QByteArray("UPDATE records SET data = substr(data, 1, 10)");
+    QTest::newRow("a record too long") << QByteArray("UPDATE records SET data = data || x'00'");
+    QTest::newRow("the records' page overwritten") << QByteArray("page");
+}
+
+// A file whose declaration has no keys has nothing to recompute, but its rebuilding still reads
+// it whole: a damaged one is reported, never counted as rebuilt.
+void ServicesATest::rebuildDamagedKeylessFile()
+{
+    QFETCH(QByteArray, damage);
+    WorkDir dir(true);
+    ScriptedPrompter prompter;
+    data::DataContext data(&prompter);
+    const QString name = data.names().fileName(data::FileId::USER1);
+    const QString path = onDisk(name);
+    QVERIFY(QFile::exists(path));
+    QVERIFY(data::declaration(data::FileId::USER1).layout.keys.isEmpty());
+    QCOMPARE(KeyRebuild::rebuildFile(data::FileId::USER1, name).outcome,
+             KeyRebuild::Outcome::Rebuilt);
+
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    if (damage == "page") {
+        sqlite3_stmt *root = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(db,
+                                    "SELECT rootpage, (SELECT page_size FROM pragma_page_size) "
+                                    "FROM sqlite_master WHERE name = 'records'",
+                                    -1, &root, nullptr),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_step(root), SQLITE_ROW);
+        const qint64 page = sqlite3_column_int64(root, 0);
+        const qint64 pageSize = sqlite3_column_int64(root, 1);
+        sqlite3_finalize(root);
+        sqlite3_close(db);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek((page - 1) * pageSize));
+        QCOMPARE(file.write(QByteArray(int(pageSize), '\x5A')), pageSize);
+    } else {
+        QCOMPARE(sqlite3_exec(db, damage.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_changes(db), 1);
+        sqlite3_close(db);
+    }
+
+    const KeyRebuild::FileResult result = KeyRebuild::rebuildFile(data::FileId::USER1, name);
+    QCOMPARE(result.outcome, KeyRebuild::Outcome::Failed);
+    QCOMPARE(result.error.code, ErrorCode::DamagedFile);
 }
 
 QTEST_GUILESS_MAIN(ServicesATest)

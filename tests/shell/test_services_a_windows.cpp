@@ -17,6 +17,7 @@
 #include "runtime/store/KeyedFile.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
+#include "runtime/ui/ProgressWindow.h"
 #include "shell/AppState.h"
 #include "shell/FormAccess.h"
 #include "shell/ui/FormAccessWindow.h"
@@ -24,6 +25,7 @@
 #include "shell/ui/KeyRebuildWindow.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/PreviewWindow.h"
+#include "shell/ui/WaitingWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,6 +34,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -454,6 +457,44 @@ void ServicesAWindowsTest::keyRebuildWindow()
     QCOMPARE(findControl<QLineEdit>(&window, u"?I#")->text(), QStringLiteral("5"));
     QVERIFY(!findControl<QLineEdit>(&window, u"?FOR:UNICOD")->text().isEmpty());
     QVERIFY(window.isVisible());
+
+    // A run of every group, stopped with "Отмена" of its progress window half-way: it stops
+    // at the next file and says so.
+    prompter.reset();
+    for (const char16_t *box : {u"?CHECK1", u"?CHECK2", u"?CHECK3"})
+        findControl<QCheckBox>(&window, box)->setChecked(true);
+
+    QPointer<runtime::ui::ProgressWindow> progress;
+    qint64 cancelledAt = -1;
+    QTimer user;
+    user.setInterval(0);
+    connect(&user, &QTimer::timeout, this, [&] {
+        if (cancelledAt >= 0)
+            return;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *shown = qobject_cast<runtime::ui::ProgressWindow *>(w);
+            if (!shown || !shown->isVisible() || shown->total() == 0 ||
+                shown->done() < shown->total() / 2)
+                continue;
+            progress = shown;
+            cancelledAt = shown->done();
+            QCOMPARE(shown->windowTitle(), ui::KeyRebuildWindow::title());
+            QVERIFY(!shown->text().isEmpty());
+            QTest::mouseClick(shown->findChild<QPushButton *>(QStringLiteral("cancel")),
+                              Qt::LeftButton);
+        }
+    });
+    user.start();
+    QTest::mouseClick(findControl<QPushButton>(&window, u"?OK"), Qt::LeftButton);
+    user.stop();
+
+    QVERIFY(cancelledAt > 0);
+    QVERIFY(!progress); // gone with the run
+    QCOMPARE(prompter.texts(), QStringList{QStringLiteral("Прервано")});
+    const int counted = findControl<QLineEdit>(&window, u"?I#")->text().toInt();
+    QVERIFY(counted > 0);
+    QVERIFY(counted < 5 + 9 + 5);
+    QVERIFY(window.isVisible());
 }
 
 // The frame starts the three procedures modally, on its own data context and year.
@@ -529,7 +570,17 @@ void ServicesAWindowsTest::screenshots()
 
     ui::KeyRebuildWindow rebuild(data, prompter, 2026);
     shoot(&rebuild, QStringLiteral("key-rebuild.png"));
+
+    runtime::ui::ProgressWindow progress(ui::KeyRebuildWindow::title(), &rebuild);
+    progress.setTotal(18);
+    progress.step(7, QStringLiteral("2026/Stroka.DAT"));
+    shoot(&progress, QStringLiteral("key-rebuild-progress.png"));
+    progress.finish();
     rebuild.close();
+
+    ui::WaitingWindow waiting;
+    shoot(&waiting, QStringLiteral("waiting.png"));
+    waiting.close();
 }
 
 QTEST_MAIN(ServicesAWindowsTest)

@@ -13,6 +13,7 @@
 #include "shell/ExcelLauncher.h"
 #include "shell/ui/InstitutionListWindow.h"
 #include "shell/ui/MainFrame.h"
+#include "shell/ui/WaitingWindow.h"
 #include "tools/DemoCatalogue.h"
 
 #include <QAbstractItemModel>
@@ -21,7 +22,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTableView>
@@ -65,6 +68,8 @@ class ServicesBWindowsTest : public QObject
 
 private Q_SLOTS:
     void institutionListFromMenu();
+    void waitingWindow_data();
+    void waitingWindow();
 };
 
 void ServicesBWindowsTest::institutionListFromMenu()
@@ -155,6 +160,57 @@ void ServicesBWindowsTest::institutionListFromMenu()
     const QString copy = QDir(shotsDir()).filePath(u"institution-list.xlsx"_s);
     QFile::remove(copy);
     QVERIFY(QFile::copy(shown, copy));
+}
+
+void ServicesBWindowsTest::waitingWindow_data()
+{
+    QTest::addColumn<bool>("excelRunning");
+    QTest::addColumn<QString>("lastMessage");
+
+    // Once the template has been opened; or once, before the user is asked to start Excel.
+    QTest::newRow("Excel running") << true << ExcelLauncher::doneText();
+    QTest::newRow("Excel not reachable") << false << ExcelLauncher::notDoneText();
+}
+
+// An export shows "ЖДЕМ..." for a moment while the spreadsheet program is waited for, and the
+// window goes by itself.
+void ServicesBWindowsTest::waitingWindow()
+{
+    QFETCH(bool, excelRunning);
+    QFETCH(QString, lastMessage);
+
+    WorkDir dir(true);
+    ScriptedPrompter prompter;
+    data::DataContext data(&prompter);
+    OfficeServer office;
+    office.setServiceAvailable(ExcelLauncher::serviceName(), excelRunning);
+    auto entries = shell::InstitutionList(data, 2026).fill();
+    QVERIFY(entries);
+    shell::ui::InstitutionListWindow window(std::move(*entries), 2026, office, prompter);
+    window.show();
+
+    int shown = 0;
+    QPointer<QWidget> last;
+    QTimer watch;
+    watch.setInterval(5);
+    connect(&watch, &QTimer::timeout, this, [&] {
+        QWidget *waiting = QApplication::activeModalWidget();
+        if (!waiting || waiting == last || waiting->objectName() != u"P1$WIN1"_s)
+            return;
+        last = waiting;
+        ++shown;
+        QVERIFY(qobject_cast<shell::ui::WaitingWindow *>(waiting));
+        QCOMPARE(waiting->findChild<QLabel *>()->text(), u"ЖДЕМ..."_s);
+        QTest::keyClick(waiting, Qt::Key_Escape); // does not end the wait
+        QVERIFY(waiting->isVisible());
+    });
+    watch.start();
+    QTest::mouseClick(findControl<QPushButton>(&window, u"?EXCEL"), Qt::LeftButton);
+    watch.stop();
+
+    QCOMPARE(shown, 1);
+    QVERIFY(!last); // it closed itself and is gone
+    QVERIFY(prompter.lastText().endsWith(lastMessage));
 }
 
 QTEST_MAIN(ServicesBWindowsTest)

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
@@ -69,6 +70,7 @@ private Q_SLOTS:
     void headingDoubleClickSorts();
     void typingFindsLocatorLine();
     void fixedColumnsStayInView();
+    void viewBeingDestroyed();
     void typedInput_data();
     void typedInput();
     void refusedInputKeepsTheValue();
@@ -313,6 +315,42 @@ void ListBindingTest::fixedColumnsStayInView()
     // A format without fixed columns needs no second view.
     binding.setFormat(format(u"16L|M~N~@s9@80L|_M~Название~@S100@"_s));
     QVERIFY(!binding.fixedView());
+}
+
+// A view takes its viewport and the second view down while it is no longer a QTableView, and
+// they send the binding events on their way: the binding no longer takes it for a view then
+// (the sanitizer's downcast check catches what it would do with one).
+void ListBindingTest::viewBeingDestroyed()
+{
+    auto *view = new QTableView;
+    QueueModel model(3);
+    model.setLines({{u"1"_s, u"первая"_s, dec(u"1"_s)}, {u"2"_s, u"вторая"_s, dec(u"2"_s)}});
+    QPointer<ListBinding> binding =
+        new ListBinding(view, &model, format(u"16L|FM~N~@s9@80L|M~Название~@S100@43R|M@n_12@"_s));
+    view->resize(300, 200);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    QVERIFY(binding->fixedView());
+
+    // What the binding answers for the view while events reach it from the view's viewport.
+    struct Watcher : QObject
+    {
+        QPointer<ListBinding> binding;
+        QList<bool> viewSeen;
+        bool eventFilter(QObject *, QEvent *) override
+        {
+            if (binding)
+                viewSeen.append(binding->view() != nullptr);
+            return false;
+        }
+    } watcher;
+    view->viewport()->installEventFilter(&watcher);
+    watcher.binding = binding;
+
+    delete view;
+    QVERIFY(!binding);
+    QVERIFY(!watcher.viewSeen.isEmpty());
+    QVERIFY(!watcher.viewSeen.contains(true));
 }
 
 void ListBindingTest::typedInput_data()
