@@ -576,39 +576,4 @@ Status syncFile(int fd, const QString &where)
     return {};
 }
 
-std::unexpected<Error> failWithErrno(int errnum, const QString &where)
-{
-    ErrorCode code = ErrorCode::IoError;
-    switch (errnum) {
-    case ENOENT:
-    case ENOTDIR:
-        code = ErrorCode::FileNotFound;
-        break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EBUSY:
-    case ETXTBSY:
-    case EISDIR:
-        code = ErrorCode::AccessDenied;
-        break;
-    case EEXIST:
-    case ENOTEMPTY:
-        code = ErrorCode::AlreadyExists;
-        break;
-    case ENOSPC:
-    case EDQUOT:
-        code = ErrorCode::DiskFull;
-        break;
-    case ENAMETOOLONG:
-    case EILSEQ:
-        code = ErrorCode::InvalidName;
-        break;
-    default:
-        break;
-    }
-    return fail(code, where,
-                QStringLiteral("%1 (%2)").arg(errorText(code), qt_error_string(errnum)));
-}
-
 } // namespace zemor::runtime::fs

@@ -15,6 +15,7 @@
 // `where` is the path concerned.
 
 #include "runtime/core/Error.h"
+#include "runtime/fs/FileError.h"
 
 #include <QDateTime>
 #include <QList>
@@ -101,8 +102,5 @@ struct TempFile
 // Makes the entries of `dir` durable after a rename or an unlink. Best effort: some file
 // systems cannot sync a directory, and the data itself is on the disk by then.
 void syncDirectory(const QString &dir);
-// The error for a failed system call: errno mapped to FileNotFound, AccessDenied, AlreadyExists,
-// DiskFull, InvalidName or IoError, with `where` the path concerned.
-std::unexpected<Error> failWithErrno(int errnum, const QString &where);
 
 } // namespace zemor::runtime::fs

@@ -1,0 +1,183 @@
+#include "runtime/fs/DurableFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+
+using zemor::runtime::ErrorCode;
+namespace fs = zemor::runtime::fs;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return f.readAll();
+}
+
+// Injected write failures last for one scope only.
+struct InjectedWriteFailure
+{
+    explicit InjectedWriteFailure(int errnum) { fs::failDurableWritesForTesting(errnum); }
+    ~InjectedWriteFailure() { fs::failDurableWritesForTesting(0); }
+};
+
+} // namespace
+
+class TestDurableFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void commitReplacesTargetWhole();
+    void leftUnfinishedKeepsOldContent_data();
+    void leftUnfinishedKeepsOldContent();
+    void missingFolderIsFileNotFound();
+    void headerWrittenLast();
+    void createIfAbsentNeverTruncates();
+    void errnoMapping_data();
+    void errnoMapping();
+
+private:
+    QStringList entries() const
+    {
+        return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_target;
+};
+
+void TestDurableFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_target = m_dir->filePath(u"out.txt"_s);
+}
+
+void TestDurableFile::commitReplacesTargetWhole()
+{
+    QVERIFY(fs::writeWholeFile(m_target, "old").has_value());
+    auto file = fs::DurableFile::begin(m_target);
+    QVERIFY(file.has_value());
+    QVERIFY(file->write("new ").has_value());
+    QCOMPARE(readBytes(m_target), QByteArray("old")); // nothing shows before the commit
+    QVERIFY(file->write("content").has_value());
+    QVERIFY(file->commit().has_value());
+    QCOMPARE(readBytes(m_target), QByteArray("new content"));
+    QCOMPARE(entries(), QStringList{u"out.txt"_s});
+}
+
+// A writer that is destroyed, discarded or fails (a full disk, a quota) leaves the target as
+// it was and no file of its own behind.
+void TestDurableFile::leftUnfinishedKeepsOldContent_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("errnum");
+    QTest::addColumn<int>("code");
+    QTest::newRow("destroyed") << u"destroyed"_s << 0 << 0;
+    QTest::newRow("discarded") << u"discarded"_s << 0 << 0;
+    QTest::newRow("disk full") << u"failed"_s << ENOSPC << int(ErrorCode::DiskFull);
+    QTest::newRow("quota") << u"failed"_s << EDQUOT << int(ErrorCode::DiskFull);
+    QTest::newRow("io error") << u"failed"_s << EIO << int(ErrorCode::IoError);
+}
+
+void TestDurableFile::leftUnfinishedKeepsOldContent()
+{
+    QFETCH(QString, how);
+    QFETCH(int, errnum);
+    QFETCH(int, code);
+    QVERIFY(fs::writeWholeFile(m_target, "old").has_value());
+    {
+        auto file = fs::DurableFile::begin(m_target);
+        QVERIFY(file.has_value());
+        QCOMPARE(entries().size(), 2);
+        if (how == u"discarded") {
+            QVERIFY(file->write("x").has_value());
+            file->discard();
+            QCOMPARE(file->commit().error().code, ErrorCode::FileNotOpen);
+        } else if (how == u"failed") {
+            InjectedWriteFailure failure(errnum);
+            auto written = file->write("x");
+            QVERIFY(!written.has_value());
+            QCOMPARE(int(written.error().code), code);
+            QVERIFY(written.error().message != u"Unknown error"_s);
+            auto committed = file->commit();
+            QVERIFY(!committed.has_value());
+            QCOMPARE(int(committed.error().code), code);
+        } else {
+            QVERIFY(file->write("x").has_value());
+        }
+    }
+    QCOMPARE(readBytes(m_target), QByteArray("old"));
+    QCOMPARE(entries(), QStringList{u"out.txt"_s});
+}
+
+void TestDurableFile::missingFolderIsFileNotFound()
+{
+    auto file = fs::DurableFile::begin(m_dir->filePath(u"no/such.txt"_s));
+    QVERIFY(!file.has_value());
+    QCOMPARE(file.error().code, ErrorCode::FileNotFound);
+    QCOMPARE(fs::DurableFile::begin(u"  "_s).error().code, ErrorCode::InvalidName);
+}
+
+void TestDurableFile::headerWrittenLast()
+{
+    auto file = fs::DurableFile::begin(m_target);
+    QVERIFY(file.has_value());
+    QVERIFY(file->write("0000body").has_value());
+    QVERIFY(file->writeAt(0, "HEAD").has_value());
+    QVERIFY(file->setMode(0600).has_value());
+    QVERIFY(file->commit().has_value());
+    QCOMPARE(readBytes(m_target), QByteArray("HEADbody"));
+    QCOMPARE(QFile::permissions(m_target) & 0x7777,
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                 QFileDevice::WriteUser);
+}
+
+void TestDurableFile::createIfAbsentNeverTruncates()
+{
+    auto created = fs::createIfAbsent(m_target);
+    QVERIFY(created.has_value());
+    QVERIFY(*created);
+    QVERIFY(fs::writeWholeFile(m_target, "kept").has_value());
+    created = fs::createIfAbsent(m_target);
+    QVERIFY(created.has_value());
+    QVERIFY(!*created);
+    QCOMPARE(readBytes(m_target), QByteArray("kept"));
+    QCOMPARE(fs::createIfAbsent(m_dir->filePath(u"no/x"_s)).error().code, ErrorCode::FileNotFound);
+}
+
+void TestDurableFile::errnoMapping_data()
+{
+    QTest::addColumn<int>("errnum");
+    QTest::addColumn<int>("code");
+    QTest::newRow("ENOSPC") << ENOSPC << int(ErrorCode::DiskFull);
+    QTest::newRow("EDQUOT") << EDQUOT << int(ErrorCode::DiskFull);
+    QTest::newRow("EACCES") << EACCES << int(ErrorCode::AccessDenied);
+    QTest::newRow("EROFS") << EROFS << int(ErrorCode::AccessDenied);
+    QTest::newRow("ENOENT") << ENOENT << int(ErrorCode::FileNotFound);
+    QTest::newRow("EEXIST") << EEXIST << int(ErrorCode::AlreadyExists);
+    QTest::newRow("ENAMETOOLONG") << ENAMETOOLONG << int(ErrorCode::InvalidName);
+    QTest::newRow("EIO") << EIO << int(ErrorCode::IoError);
+}
+
+void TestDurableFile::errnoMapping()
+{
+    QFETCH(int, errnum);
+    QFETCH(int, code);
+    QCOMPARE(int(fs::codeForErrno(errnum)), code);
+    const auto error = fs::failWithErrno(errnum, u"/x"_s).error();
+    QCOMPARE(int(error.code), code);
+    QCOMPARE(error.where, u"/x"_s);
+}
+
+QTEST_APPLESS_MAIN(TestDurableFile)
+#include "test_durablefile.moc"
