@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <sqlite3.h>
 
@@ -46,9 +47,13 @@ Status KeyedFile::create(const QString &path, const RecordLayout &layout)
 
     // The file is built complete under a name of its own and then given its name, so that a
     // second creator or an opener never sees a half-made file.
-    auto temp = fileops::siblingTempName(path);
-    if (!temp)
-        return std::unexpected(temp.error());
+    // Leftovers of a creator that died before its file was in place.
+    fileops::removeStaleTemps(path);
+    auto held = fileops::siblingTemp(path);
+    if (!held)
+        return std::unexpected(held.error());
+    const auto unlock = qScopeGuard([&] { fileops::releaseTemp(*held); });
+    const QString *temp = &held->path;
     Status built = [&]() -> Status {
         SqliteDatabase db;
         if (auto s = db.open(*temp, false, shareWait()); !s)
@@ -109,6 +114,8 @@ Status KeyedFile::open(const QString &path, Access access, Share share)
     d->share = share;
     if (auto s = d->lock.acquire(path, access, share, shareWait()); !s)
         return d->note(s);
+    // Temporary files left by a creator that died are removed with the next opening.
+    fileops::removeStaleTemps(path);
     if (auto s = d->openConnection(); !s) {
         d->lock.release();
         return d->note(s);
