@@ -260,15 +260,45 @@ Result<QString> resolve(const QString &name, const QString &defaultExtension)
         return fail(ErrorCode::InvalidName, name,
                     QStringLiteral("File name contains a NUL character"));
 
+    // The folder the name must stay inside: the working directory for a DOS-style name, the
+    // temporary folder for a name in the Windows temporary folder; none for a path of this
+    // system (one that starts with "/").
+    const bool hasDrive = mapWindowsPath(text) != text;
+    QString root;
     text = mapWindowsPath(text);
     if (text.isEmpty()) // a bare drive ("C:") names its current directory
         text = QStringLiteral("\\");
+    if (hasDrive && text.startsWith(u'/'))
+        root = cleanDir(QDir::tempPath());
+    else if (!text.startsWith(u'/'))
+        root = workDir();
     const bool namesDirectory = isSeparator(text.back());
-    QString abs = text;
-    abs.replace(u'\\', u'/');
-    if (!text.startsWith(u'/'))
-        abs = workDir() + u'/' + abs;
-    abs = QDir::cleanPath(abs);
+    QString abs;
+    if (root.isEmpty()) {
+        abs = QDir::cleanPath(QString(text).replace(u'\\', u'/'));
+    } else {
+        QString rel = text;
+        rel.replace(u'\\', u'/');
+        if (rel.startsWith(root + u'/') || rel == root)
+            rel = rel.mid(root.size());
+        // "." is skipped and ".." steps up, but never above the root: such a name would make
+        // the program read or write files that are not its own.
+        QStringList kept;
+        for (const QString &component : rel.split(u'/', Qt::SkipEmptyParts)) {
+            if (component == u".")
+                continue;
+            if (component == u"..") {
+                if (kept.isEmpty())
+                    return fail(ErrorCode::InvalidName, name,
+                                QStringLiteral("The name %1 leads outside the folder %2")
+                                    .arg(name.trimmed(), root));
+                kept.removeLast();
+                continue;
+            }
+            kept.append(component);
+        }
+        abs = kept.isEmpty() ? root : (root == u"/" ? QString() : root) + u'/' + kept.join(u'/');
+    }
 
     const QString anchor = anchorOf(abs);
     QStringList components = abs.mid(anchor.size()).split(u'/', Qt::SkipEmptyParts);

@@ -34,9 +34,11 @@ QString workDir();
 // extension rule applies: when the last component has no extension, the extension is added
 // before matching. A blank name is InvalidName and creates nothing.
 // Trailing blanks are dropped (names come from blank-padded fields), "." components are skipped
-// and ".." steps up. When several entries of a directory differ only in letter case, the first
-// of them in case-insensitive-then-exact order is taken, so every spelling names the same one.
-// The result is an absolute, clean path with "/" separators and no trailing separator.
+// and ".." steps up, but a DOS-style name never leaves the working directory (nor a name in
+// the Windows temporary folder that folder): "\..\x" or "a\..\..\x" is InvalidName. When several
+// entries of a directory differ only in letter case, the first of them in
+// case-insensitive-then-exact order is taken, so every spelling names the same one. The result is
+// an absolute, clean path with "/" separators and no trailing separator.
 [[nodiscard]] Result<QString> resolve(const QString &name, const QString &defaultExtension = {});
 // Joins a directory and a name with exactly one separator between them.
 QString join(const QString &dir, const QString &name);

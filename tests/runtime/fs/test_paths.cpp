@@ -175,6 +175,39 @@ private Q_SLOTS:
         QCOMPARE(*temp, QDir(QDir::tempPath()).canonicalPath());
     }
 
+    // Names that climb above the working directory are refused, whatever writes with them;
+    // ".." that stays inside is fine.
+    void namesLeavingWorkDirAreRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("rooted") << u"\\..\\zemor-outside"_s;
+        QTest::newRow("drive") << u"D:\\..\\zemor-outside"_s;
+        QTest::newRow("two up") << u"a\\..\\..\\zemor-outside"_s;
+        QTest::newRow("relative") << u"..\\zemor-outside"_s;
+        QTest::newRow("forward slashes") << u"2015/../../zemor-outside"_s;
+        QTest::newRow("drive relative") << u"e:..\\zemor-outside"_s;
+        QTest::newRow("deep") << u"a\\b\\..\\..\\..\\etc\\zemor-outside"_s;
+        QTest::newRow("windows temp") << u"C:\\WINDOWS\\TEMP\\..\\zemor-outside"_s;
+    }
+
+    void namesLeavingWorkDirAreRefused()
+    {
+        QFETCH(QString, name);
+        writeFile(at(u"src.txt"_s), "x");
+        const QString parent = QFileInfo(m_work).absolutePath();
+        const auto resolved = resolve(name);
+        QVERIFY(!resolved);
+        QCOMPARE(resolved.error().code, ErrorCode::InvalidName);
+        QVERIFY(resolved.error().message.contains(u"outside"_s));
+        QCOMPARE(copyFile(u"src.txt"_s, name).error().code, ErrorCode::InvalidName);
+        QCOMPARE(makeDir(name).error().code, ErrorCode::InvalidName);
+        QVERIFY(!QFileInfo::exists(parent + u"/zemor-outside"_s));
+
+        auto inside = resolve(u"a\\..\\x"_s);
+        QVERIFY(inside);
+        QCOMPARE(*inside, at(u"x"_s));
+    }
+
     void mapWindowsPath_data()
     {
         QTest::addColumn<QString>("name");
