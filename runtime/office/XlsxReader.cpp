@@ -481,7 +481,8 @@ public:
         } else {
             bool ok = false;
             const double number = value.toDouble(&ok);
-            if (!ok)
+            // A cell holds a finite number: "NaN" and "INF" are no numbers of a workbook.
+            if (!ok || !std::isfinite(number))
                 return damaged(entry, QStringLiteral("bad number"));
             cell.setNumber(number);
         }
