@@ -341,7 +341,8 @@ private Q_SLOTS:
         if (byOpening)
             QVERIFY(KeyedFile::create(m_path, reportLayout()));
         const auto hidden = [&] {
-            return QDir(m_dir.path()).entryList(QDir::Hidden | QDir::Files)
+            return QDir(m_dir.path())
+                .entryList(QDir::Hidden | QDir::Files)
                 .filter(QFileInfo(m_path).fileName() + QStringLiteral("."));
         };
         Helper creator({QStringLiteral("creating"), m_path});
