@@ -1,11 +1,11 @@
 #include "entry/ReportSession.h"
 
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/GrafaRecord.h"
 #include "data/records/StrokaRecord.h"
 #include "data/records/TablRecord.h"
 #include "entry/ControlRuleLoader.h"
-#include "entry/OpenedFile.h"
 #include "entry/ReportControlCheck.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/store/KeyedFile.h"
@@ -15,10 +15,12 @@
 namespace zemor::entry {
 
 using data::FileId;
+using data::OpenedFile;
 using runtime::Decimal;
 using runtime::ErrorCode;
 using runtime::Result;
 using runtime::Status;
+using runtime::store::scan;
 
 namespace {
 
@@ -29,22 +31,6 @@ const QString markerInUseButtons = QStringLiteral("&Выход|&Продолжи
 const QString noRowsText = QStringLiteral("В таблице нет строк обратитесь к разработчику");
 const QString saveOnExitText = QStringLiteral("СОХРАНИТЬ  ОТЧЕТ ?");
 const QString yesNoButtons = QStringLiteral("&Да|&Нет");
-
-// Reads the records of `key` within the scope of its first `components` components, as the
-// buffer holds them, calling `take` for each; `take` returns false to stop.
-template <class Take>
-Status scan(runtime::store::KeyedFile &file, int key, int components, Take take)
-{
-    if (Status s = file.set(key, components); !s)
-        return s;
-    for (;;) {
-        Status s = file.next();
-        if (!s)
-            return s.error().code == ErrorCode::EndOfFile ? Status() : s;
-        if (!take())
-            return {};
-    }
-}
 
 bool allZero(const std::array<Decimal, valueCount> &values)
 {

@@ -7,6 +7,8 @@
 #include "data/records/User1Record.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/store/KeyedFile.h"
+#include "runtime/store/Scan.h"
+#include "runtime/store/Transaction.h"
 #include "shell/AppState.h"
 #include "shell/SettingsPicker.h"
 #include "shell/UserSettings.h"
@@ -108,26 +110,27 @@ Status SettingsEditor::write()
         return opened; // reported by the file manager
     runtime::store::KeyedFile &file = m_data.file(data::FileId::USER1);
     data::FileOperation operation = data::FileOperation::Update;
-    Status status = file.begin();
-    if (status) {
+    Status status = [&]() -> Status {
+        auto transaction = runtime::store::Transaction::begin(file);
+        if (!transaction)
+            return std::unexpected(transaction.error());
         // Record 1 is updated in place; a file that holds none (a new installation, or one
         // whose record has gone meanwhile) gets it added.
-        status = file.setPhysical();
-        if (status)
-            status = file.next();
-        if (status) {
-            file.record() = m_record;
-            status = file.put();
-        } else if (status.error().code == ErrorCode::EndOfFile) {
+        bool found = false;
+        if (Status read = runtime::store::scanPhysical(file,
+                                                       [&] {
+                                                           found = true;
+                                                           return false; // record 1 is the one
+                                                       });
+            !read)
+            return read;
+        file.record() = m_record;
+        if (!found)
             operation = data::FileOperation::Add;
-            file.record() = m_record;
-            status = file.add();
-        }
-        if (status)
-            status = file.commit();
-        else
-            (void)file.rollback();
-    }
+        if (Status written = found ? file.put() : file.add(); !written)
+            return written; // rolled back by the guard
+        return transaction->commit();
+    }();
     if (!status)
         m_data.errors().report(operation, m_data.fileManager(data::FileId::USER1).label(),
                                m_data.fileManager(data::FileId::USER1).name(), status.error());
