@@ -5,8 +5,6 @@
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
 
-#include <QFileInfo>
-
 namespace zemor::data {
 
 using runtime::Error;
@@ -109,7 +107,7 @@ Status FileManager::createMissing(const QString &path)
 Status FileManager::openHandle(Handle &handle, const QString &name, const QString &path)
 {
     bool created = false;
-    if (!QFileInfo::exists(path)) {
+    if (!runtime::fs::exists(path)) {
         if (!mayCreate())
             return failed(fail(ErrorCode::FileNotFound, path).error(), name);
         if (auto made = createMissing(path); !made)

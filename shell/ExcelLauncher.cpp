@@ -6,7 +6,6 @@
 #include "runtime/office/Conversation.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSet>
@@ -44,7 +43,7 @@ QSet<QString> &reservedPaths()
 // The desktop's spreadsheet program marks a document it has open with a lock file beside it.
 bool openOnDesktop(const QString &folder, const QString &name)
 {
-    return QFileInfo::exists(fs::join(folder, QStringLiteral(".~lock.") + name + u'#'));
+    return fs::exists(fs::join(folder, QStringLiteral(".~lock.") + name + u'#'));
 }
 
 struct Reservation
@@ -213,7 +212,7 @@ int ExcelLauncher::fail(const QString &text, const Error &error)
 {
     m_failure = error;
     m_finished = true; // nothing more is sent, and no success is announced
-    if (m_reserved && QFileInfo(m_path).size() == 0)
+    if (m_reserved && fs::pathInfo(m_path).size == 0)
         (void)fs::removeFile(m_path); // only the placeholder made for the number, never a workbook
     release();
     m_number = 0;

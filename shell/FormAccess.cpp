@@ -8,8 +8,6 @@
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/Transaction.h"
 
-#include <QFileInfo>
-
 namespace zemor::shell {
 
 using runtime::ErrorCode;
@@ -60,7 +58,7 @@ runtime::Result<int> FormAccess::save() const
         runtime::fs::resolve(m_formaName, data::defaultExtension(data::Driver::Keyed));
     if (!path)
         return std::unexpected(path.error());
-    if (!QFileInfo::exists(*path))
+    if (!runtime::fs::exists(*path))
         return runtime::fail(ErrorCode::FileNotFound, *path);
 
     KeyedFile file(data::declaration(data::FileId::forma).layout);

@@ -581,8 +581,8 @@ private:
 Status DemoBuilder::build(const QString &directory)
 {
     const QString root = QDir(directory).absolutePath();
-    const QDir target(root);
-    if (target.exists() && !target.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+    const auto present = runtime::fs::entryNames(root);
+    if (present && !present->isEmpty())
         return fail(ErrorCode::AlreadyExists, root,
                     QStringLiteral("%1 is not empty; the demo is written only into a new "
                                    "directory")

@@ -18,14 +18,6 @@ namespace {
 
 std::atomic<int> g_injectedWriteErrno{0};
 
-QString folderOf(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    if (slash < 0)
-        return QStringLiteral(".");
-    return slash == 0 ? QStringLiteral("/") : path.left(slash);
-}
-
 } // namespace
 
 void failDurableWritesForTesting(int errnum)
@@ -124,11 +116,11 @@ Status DurableFile::commit()
         status = syncFile(m_fd, m_target);
     if (::close(std::exchange(m_fd, -1)) != 0 && status)
         status = failWithErrno(errno, m_target);
-    if (status && ::rename(QFile::encodeName(m_tempPath).constData(),
-                           QFile::encodeName(m_target).constData()) != 0)
+    if (status &&
+        ::rename(fs::encodeName(m_tempPath).constData(), fs::encodeName(m_target).constData()) != 0)
         status = failWithErrno(errno, m_target);
     if (!status) {
-        ::unlink(QFile::encodeName(m_tempPath).constData());
+        ::unlink(fs::encodeName(m_tempPath).constData());
         m_tempPath.clear();
         m_status = status;
         return status;
@@ -143,7 +135,7 @@ void DurableFile::discard()
     if (m_fd >= 0)
         ::close(std::exchange(m_fd, -1));
     if (!m_tempPath.isEmpty())
-        ::unlink(QFile::encodeName(std::exchange(m_tempPath, QString())).constData());
+        ::unlink(fs::encodeName(std::exchange(m_tempPath, QString())).constData());
 }
 
 Status writeWholeFile(const QString &target, QByteArrayView content, unsigned mode)
@@ -158,8 +150,8 @@ Status writeWholeFile(const QString &target, QByteArrayView content, unsigned mo
 
 Result<bool> createIfAbsent(const QString &path, unsigned mode)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
+    const int fd = ::open(fs::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                          static_cast<mode_t>(mode));
     if (fd < 0) {
         if (errno == EEXIST)
             return false;
@@ -172,7 +164,7 @@ Result<bool> createIfAbsent(const QString &path, unsigned mode)
 
 Result<QByteArray> readWholeFile(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(fs::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return failWithErrno(errno, path);
     QByteArray content;

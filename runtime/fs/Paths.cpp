@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -33,7 +35,43 @@ bool isSeparator(QChar c)
 
 QByteArray encoded(const QString &path)
 {
-    return QFile::encodeName(path);
+    return encodeName(path);
+}
+
+// The length of the valid UTF-8 sequence at `p` (of `left` bytes), 0 when there is none.
+int utf8Length(const unsigned char *p, qsizetype left, char32_t *code)
+{
+    const unsigned char c = p[0];
+    int length = 0;
+    char32_t value = 0;
+    if (c < 0x80) {
+        *code = c;
+        return 1;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+        value = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        value = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        value = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (left < length)
+        return 0;
+    for (int i = 1; i < length; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (p[i] & 0x3F);
+    }
+    // Overlong forms, surrogates and values beyond Unicode are no valid UTF-8.
+    static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < smallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    *code = value;
+    return length;
 }
 
 // Entries with equal names when case is ignored are ordered by their exact spelling, so that a
@@ -67,10 +105,11 @@ QString childOf(const QString &dir, const QString &name)
 // The entry of `dir` that `component` names, ignoring case; empty when there is none.
 QString findEntry(const QString &dir, const QString &component)
 {
-    const QStringList names = QDir(dir).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    const auto names = entryNames(dir);
+    if (!names)
+        return {};
     QString best;
-    for (const QString &candidate : names) {
+    for (const QString &candidate : *names) {
         if (QString::compare(candidate, component, Qt::CaseInsensitive) != 0)
             continue;
         if (best.isEmpty() || candidate < best)
@@ -87,7 +126,14 @@ bool pathExists(const QString &path, struct stat *st = nullptr)
 
 QString cleanDir(const QString &dir)
 {
-    QString clean = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
+    QString absolute = dir;
+    if (!absolute.startsWith(u'/')) {
+        QByteArray bytes(4096, Qt::Uninitialized);
+        absolute = (::getcwd(bytes.data(), size_t(bytes.size())) ? decodeName(bytes.constData())
+                                                                 : QDir::currentPath()) +
+                   u'/' + dir;
+    }
+    QString clean = QDir::cleanPath(absolute);
     while (clean.size() > 1 && clean.endsWith(u'/'))
         clean.chop(1);
     return clean;
@@ -207,9 +253,108 @@ Status copyRegular(const QString &from, const struct stat &srcStat, const QStrin
 
 } // namespace
 
+QByteArray encodeName(const QString &name)
+{
+    QByteArray bytes;
+    bytes.reserve(name.size());
+    const qsizetype n = name.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = name.at(i).unicode();
+        const bool pairs = QChar::isHighSurrogate(u) && i + 1 < n &&
+                           QChar::isLowSurrogate(name.at(i + 1).unicode());
+        if (!pairs && u >= 0xDC80 && u <= 0xDCFF) {
+            bytes.append(char(u - 0xDC00)); // a byte that was not UTF-8, given back
+            continue;
+        }
+        const qsizetype length = pairs ? 2 : 1;
+        bytes.append(QStringView(name).sliced(i, length).toUtf8());
+        i += length - 1;
+    }
+    return bytes;
+}
+
+QString decodeName(const QByteArray &bytes)
+{
+    QString name;
+    name.reserve(bytes.size());
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        char32_t code = 0;
+        const int length = utf8Length(p + i, n - i, &code);
+        if (length == 0) {
+            name.append(QChar(char16_t(0xDC00 + p[i])));
+            ++i;
+            continue;
+        }
+        name.append(QString::fromUcs4(&code, 1));
+        i += length;
+    }
+    return name;
+}
+
+PathInfo pathInfo(const QString &path)
+{
+    struct stat st;
+    PathInfo info;
+    if (::stat(encoded(path).constData(), &st) != 0)
+        return info;
+    info.exists = true;
+    info.isDir = S_ISDIR(st.st_mode);
+    info.isFile = S_ISREG(st.st_mode);
+    info.size = info.isFile ? qint64(st.st_size) : 0;
+    return info;
+}
+
+QString folderOf(const QString &path)
+{
+    return parentOf(path);
+}
+
+Result<QStringList> entryNames(const QString &dir)
+{
+    DIR *listing = ::opendir(encoded(dir).constData());
+    if (listing == nullptr)
+        return failWithErrno(errno, dir);
+    QStringList names;
+    while (const dirent *entry = ::readdir(listing)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        names.append(decodeName(QByteArray(entry->d_name)));
+    }
+    ::closedir(listing);
+    return names;
+}
+
+void removeTree(const QString &path)
+{
+    struct stat st;
+    if (::lstat(encoded(path).constData(), &st) != 0)
+        return;
+    if (S_ISDIR(st.st_mode)) {
+        if (auto names = entryNames(path)) {
+            for (const QString &name : std::as_const(*names))
+                removeTree(childOf(path, name));
+        }
+        ::rmdir(encoded(path).constData());
+    } else {
+        ::unlink(encoded(path).constData());
+    }
+}
+
 void captureWorkDir()
 {
-    setWorkDir(QDir::currentPath());
+    // The bytes of the current directory as the system has them (Qt would replace those that
+    // are not UTF-8).
+    QByteArray bytes(4096, Qt::Uninitialized);
+    while (::getcwd(bytes.data(), size_t(bytes.size())) == nullptr) {
+        if (errno != ERANGE) {
+            setWorkDir(QDir::currentPath());
+            return;
+        }
+        bytes.resize(bytes.size() * 2);
+    }
+    setWorkDir(decodeName(QByteArray(bytes.constData())));
 }
 
 void setWorkDir(const QString &dir)
@@ -380,28 +525,29 @@ Result<QList<DirEntry>> list(const QString &dir, const QString &pattern)
     auto resolved = resolve(dir);
     if (!resolved)
         return std::unexpected(resolved.error());
-    const QFileInfo info(*resolved);
-    if (!info.exists() || !info.isDir())
+    if (!pathInfo(*resolved).isDir)
         return fail(ErrorCode::FileNotFound, *resolved);
-    QDir qdir(*resolved);
-    if (!qdir.isReadable())
-        return fail(ErrorCode::AccessDenied, *resolved);
+    const auto names = entryNames(*resolved);
+    if (!names)
+        return std::unexpected(names.error());
 
     QList<DirEntry> entries;
-    const QFileInfoList infos = qdir.entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    for (const QFileInfo &fi : infos) {
-        const QString entryName = fi.fileName();
+    for (const QString &entryName : *names) {
         if (!matchesPattern(entryName, pattern))
             continue;
+        struct stat st;
+        if (::stat(encoded(childOf(*resolved, entryName)).constData(), &st) != 0 &&
+            ::lstat(encoded(childOf(*resolved, entryName)).constData(), &st) != 0)
+            continue; // gone meanwhile
         DirEntry entry;
         entry.name = entryName;
-        entry.isDir = fi.isDir();
-        entry.size = entry.isDir ? 0 : fi.size();
-        entry.modified = fi.lastModified();
+        entry.isDir = S_ISDIR(st.st_mode);
+        entry.size = entry.isDir ? 0 : qint64(st.st_size);
+        entry.modified = QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 +
+                                                        st.st_mtim.tv_nsec / 1'000'000);
         // Ownership decides, not who asks: a file without write permission is read-only even
         // for a user (root) who could write it anyway.
-        entry.readOnly = !(fi.permissions() & QFileDevice::WriteOwner);
+        entry.readOnly = !(st.st_mode & S_IWUSR);
         entry.hidden = entryName.startsWith(u'.');
         entries.append(std::move(entry));
     }

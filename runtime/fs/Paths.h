@@ -23,6 +23,34 @@
 
 namespace zemor::runtime::fs {
 
+// Names as the system holds them: bytes. Valid UTF-8 reads as its characters; a byte that is
+// not part of valid UTF-8 (a folder named in Windows-1251, say) becomes the code unit
+// U+DC00 + byte, which encodeName() turns back into that byte. So every name of the system
+// survives the trip into a QString and back, and a path is always the bytes the system gave.
+// Every file call of the program passes its names through these two.
+QByteArray encodeName(const QString &name);
+QString decodeName(const QByteArray &bytes);
+
+// What a path names, following symbolic links; nothing exists when it cannot be looked at.
+struct PathInfo
+{
+    bool exists = false;
+    bool isDir = false;
+    bool isFile = false;
+    qint64 size = 0;
+};
+PathInfo pathInfo(const QString &path);
+inline bool exists(const QString &path)
+{
+    return pathInfo(path).exists;
+}
+// The folder a path lies in ("/" for a name at the root), as a string operation.
+QString folderOf(const QString &path);
+// The names in a folder (without "." and ".."), in the order the system lists them.
+[[nodiscard]] Result<QStringList> entryNames(const QString &dir);
+// Removes a folder with everything in it (best effort, for cleaning up).
+void removeTree(const QString &path);
+
 // The working directory: captured once at start (the process's current directory), or set by
 // tests. Every relative or "\"-rooted name resolves against it. Safe to call from any thread;
 // workDir() captures the current directory itself when nothing was captured or set before.

@@ -1,6 +1,7 @@
 #include "runtime/ini/IniFile.h"
 
 #include "runtime/fs/DurableFile.h"
+#include "runtime/fs/Paths.h"
 #include "runtime/text/Cp1251.h"
 
 #include <QFileInfo>
@@ -179,7 +180,7 @@ Status IniFile::save()
 
 Status IniFile::reload()
 {
-    if (!QFileInfo::exists(m_path)) {
+    if (!fs::exists(m_path)) {
         m_lines.clear();
         m_modified = false;
         m_loadStatus = {};

@@ -1,6 +1,7 @@
 #include "runtime/office/XlsxWriter.h"
 
 #include "runtime/fs/DurableFile.h"
+#include "runtime/fs/Paths.h"
 
 #include <QFile>
 
@@ -196,7 +197,7 @@ Status XlsxWriter::write(const Workbook &book, const QString &path)
     auto target = fs::DurableFile::begin(path);
     if (!target)
         return std::unexpected(target.error());
-    const QByteArray tempName = QFile::encodeName(target->tempPath());
+    const QByteArray tempName = fs::encodeName(target->tempPath());
 
     CNumericLocale cLocale;
     lxw_workbook_options options{};

@@ -28,7 +28,7 @@ bool stillNamed(int fd, const QString &path)
 {
     struct stat byFd;
     struct stat byName;
-    return ::fstat(fd, &byFd) == 0 && ::stat(QFile::encodeName(path).constData(), &byName) == 0 &&
+    return ::fstat(fd, &byFd) == 0 && ::stat(fs::encodeName(path).constData(), &byName) == 0 &&
            byFd.st_ino == byName.st_ino && byFd.st_dev == byName.st_dev;
 }
 
@@ -91,7 +91,7 @@ void removeStaleTemps(const QString &path)
     const qsizetype slash = path.lastIndexOf(u'/');
     const QString dir = slash < 0 ? QStringLiteral(".") : path.left(std::max<qsizetype>(slash, 1));
     const QString base = path.mid(slash + 1);
-    DIR *listing = ::opendir(QFile::encodeName(dir).constData());
+    DIR *listing = ::opendir(fs::encodeName(dir).constData());
     if (listing == nullptr)
         return;
     QStringList temps;
@@ -99,7 +99,7 @@ void removeStaleTemps(const QString &path)
     while (const dirent *entry = ::readdir(listing)) {
         if (entry->d_name[0] != '.')
             continue;
-        const QString name = QFile::decodeName(entry->d_name);
+        const QString name = fs::decodeName(entry->d_name);
         QString tempName;
         if (!isTempOf(name, base, &tempName))
             continue;
@@ -109,7 +109,7 @@ void removeStaleTemps(const QString &path)
 
     bool removed = false;
     for (const QString &temp : std::as_const(temps)) {
-        const int fd = ::open(QFile::encodeName(temp).constData(), O_RDONLY | O_CLOEXEC);
+        const int fd = ::open(fs::encodeName(temp).constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             continue;
         // A creator that is alive holds its lock until the file is in place.
@@ -121,8 +121,8 @@ void removeStaleTemps(const QString &path)
     }
     // A journal whose temporary file is gone belongs to nobody.
     for (const QString &temp : std::as_const(journals)) {
-        if (!temps.contains(temp) && ::access(QFile::encodeName(temp).constData(), F_OK) != 0) {
-            ::unlink(QFile::encodeName(temp + QStringLiteral("-journal")).constData());
+        if (!temps.contains(temp) && ::access(fs::encodeName(temp).constData(), F_OK) != 0) {
+            ::unlink(fs::encodeName(temp + QStringLiteral("-journal")).constData());
             removed = true;
         }
     }
@@ -142,8 +142,8 @@ Result<bool> renameNoReplace(const QString &from, const QString &to)
 
 void removeWithJournal(const QString &path)
 {
-    ::unlink(QFile::encodeName(path).constData());
-    ::unlink(QFile::encodeName(path + QStringLiteral("-journal")).constData());
+    ::unlink(fs::encodeName(path).constData());
+    ::unlink(fs::encodeName(path + QStringLiteral("-journal")).constData());
 }
 
 } // namespace zemor::runtime::store::fileops

@@ -58,7 +58,7 @@ std::unexpected<Error> damaged(const QString &path, const QString &reason)
 
 QByteArray encoded(const QString &path)
 {
-    return QFile::encodeName(path);
+    return fs::encodeName(path);
 }
 
 // Reads up to `size` bytes; fewer only at the end of the file.

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <limits>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zemor::runtime::store {
@@ -39,10 +40,11 @@ Status KeyedFile::create(const QString &path, const RecordLayout &layout)
         return fail(ErrorCode::InvalidName, path);
     if (const QString problem = layout.validate(); !problem.isEmpty())
         return fail(ErrorCode::InvalidArgument, path, problem);
-    const QFileInfo info(path);
-    if (info.exists() || info.isSymLink())
+    struct stat st;
+    if (::lstat(fs::encodeName(path).constData(), &st) == 0)
         return {}; // never truncated, never replaced
-    if (!QFileInfo(info.absolutePath()).isDir())
+    const QString folder = fs::folderOf(path);
+    if (!fs::pathInfo(folder).isDir)
         return fail(ErrorCode::FileNotFound, path);
 
     // The file is built complete under a name of its own and then given its name, so that a
@@ -73,14 +75,14 @@ Status KeyedFile::create(const QString &path, const RecordLayout &layout)
     // A journal without its database is left over from a file that was removed after a crash;
     // SQLite would play it back into the new file.
     const QString journal = path + QStringLiteral("-journal");
-    if (QFileInfo::exists(journal) && !QFileInfo::exists(path))
-        QFile::remove(journal);
+    if (fs::exists(journal) && !fs::exists(path))
+        ::unlink(fs::encodeName(journal).constData());
     auto renamed = fileops::renameNoReplace(*temp, path);
     if (!renamed || !*renamed)
         fileops::removeWithJournal(*temp);
     if (!renamed)
         return std::unexpected(renamed.error());
-    fs::syncDirectory(info.absolutePath());
+    fs::syncDirectory(folder);
     return {};
 }
 
@@ -91,16 +93,16 @@ Status KeyedFile::remove(const QString &path)
     ShareLock lock;
     if (auto s = lock.acquire(path, Access::ReadWrite, Share::Exclusive, shareWait()); !s)
         return s;
-    if (::unlink(QFile::encodeName(path).constData()) != 0) {
+    if (::unlink(fs::encodeName(path).constData()) != 0) {
         const int e = errno;
         return fail(e == EACCES || e == EPERM || e == EROFS ? ErrorCode::AccessDenied
                                                             : ErrorCode::IoError,
                     path);
     }
     // A journal left by a crash belongs to the file removed.
-    ::unlink(QFile::encodeName(path + QStringLiteral("-journal")).constData());
+    ::unlink(fs::encodeName(path + QStringLiteral("-journal")).constData());
     lock.release();
-    fs::syncDirectory(QFileInfo(path).absolutePath());
+    fs::syncDirectory(fs::folderOf(path));
     return {};
 }
 

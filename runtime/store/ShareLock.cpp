@@ -1,4 +1,5 @@
 #include "runtime/store/ShareLock.h"
+#include "runtime/fs/Paths.h"
 
 #include <QFile>
 
@@ -125,7 +126,7 @@ Status ShareLock::acquire(const QString &path, Access access, Share share,
                           std::chrono::milliseconds wait)
 {
     release();
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = fs::encodeName(path);
     const bool needsWrite = access == Access::ReadWrite || share != Share::DenyNone;
     const auto deadline = std::chrono::steady_clock::now() + wait;
 

@@ -1,11 +1,17 @@
 #include "runtime/store/TextLineFile.h"
 
 #include "runtime/fs/DurableFile.h"
+#include "runtime/fs/Paths.h"
 #include "runtime/text/Cp1251.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace zemor::runtime::store {
 
@@ -57,11 +63,19 @@ QString TextLineFile::decode(QByteArrayView line)
 Status TextLineFile::openForReading(const QString &path)
 {
     close();
-    if (!QFileInfo::exists(path))
+    const fs::PathInfo info = fs::pathInfo(path);
+    if (!info.exists)
         return fail(ErrorCode::FileNotFound, path);
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly))
+    if (info.isDir)
+        return fs::failWithErrno(EISDIR, path);
+    const int fd = ::open(fs::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return fs::failWithErrno(errno, path);
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return fs::failWithDevice(*file, path);
+    }
     m_reader = std::move(file);
     m_path = path;
     m_mode = Mode::Reading;
@@ -94,8 +108,7 @@ bool TextLineFile::atEnd() const
 Status TextLineFile::create(const QString &path)
 {
     close();
-    const QFileInfo info(path);
-    if (!info.absoluteDir().exists())
+    if (!fs::pathInfo(fs::folderOf(path)).isDir)
         return fail(ErrorCode::FileNotFound, path);
     auto file = fs::DurableFile::begin(path);
     if (!file)

@@ -1,3 +1,4 @@
+#include "runtime/fs/DurableFile.h"
 #include "runtime/fs/Paths.h"
 
 #include <QDir>
@@ -206,6 +207,48 @@ private Q_SLOTS:
         auto inside = resolve(u"a\\..\\x"_s);
         QVERIFY(inside);
         QCOMPARE(*inside, at(u"x"_s));
+    }
+
+    // Every name of the system comes back as the same bytes, UTF-8 or not.
+    void namesKeepTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text"); // what it reads as, when that is plain
+        QTest::newRow("ascii") << QByteArray("Forma.DAT") << u"Forma.DAT"_s;
+        QTest::newRow("utf-8 cyrillic") << QByteArray("\xd0\x9e\xd1\x82\xd1\x87") << u"Отч"_s;
+        QTest::newRow("four-byte utf-8") << QByteArray("a\xf0\x9f\x98\x80") << u"a😀"_s;
+        QTest::newRow("windows-1251") << QByteArray("\xce\xf2\xf7\xe5\xf2\xfb") << QString();
+        QTest::newRow("mixed") << QByteArray("2015/\xce\xf2/\xd0\x9e") << QString();
+        QTest::newRow("cut sequence") << QByteArray("ab\xd0") << QString();
+        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << QString();
+        QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << QString();
+        QTest::newRow("beyond unicode") << QByteArray("\xf4\x90\x80\x80") << QString();
+    }
+
+    void namesKeepTheirBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const QString name = fs::decodeName(bytes);
+        QCOMPARE(fs::encodeName(name), bytes);
+        if (!text.isEmpty())
+            QCOMPARE(name, text);
+        else
+            QVERIFY(!name.contains(QChar::ReplacementCharacter));
+
+        // On disk too: made, found and listed under those bytes.
+        const QByteArray leaf = bytes.mid(bytes.lastIndexOf('/') + 1);
+        const QString made = at(fs::decodeName(leaf));
+        QVERIFY(fs::writeWholeFile(made, "x").has_value());
+        QVERIFY(QFile::exists(QFile::decodeName(fs::encodeName(m_work) + '/' + leaf)) ||
+                !leaf.isValidUtf8());
+        const auto listed = fs::list(m_work);
+        QVERIFY(listed);
+        QCOMPARE(listed->size(), 1);
+        QCOMPARE(fs::encodeName(listed->first().name), leaf);
+        const auto found = resolve(u"\\"_s + fs::decodeName(leaf));
+        QVERIFY(found);
+        QCOMPARE(*found, made);
     }
 
     void mapWindowsPath_data()
