@@ -10,8 +10,6 @@
 #include <QScopeGuard>
 #include <QTextStream>
 
-#include <sys/stat.h>
-
 namespace {
 
 // Failures of the builder go to the standard error stream; there is no one to answer.
@@ -81,7 +79,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     // Readable like a directory made with the usual permissions, not only by its owner.
-    ::chmod(fs::encodeName(dir).constData(), 0755);
+    (void)fs::setPermissions(dir, 0755);
     out << "demo working directory written: " << dir << '\n';
     return 0;
 }

@@ -326,6 +326,13 @@ Result<QStringList> entryNames(const QString &dir)
     return names;
 }
 
+Status setPermissions(const QString &path, unsigned mode)
+{
+    if (::chmod(encoded(path).constData(), mode_t(mode)) != 0)
+        return failWithErrno(errno, path);
+    return {};
+}
+
 void removeTree(const QString &path)
 {
     struct stat st;

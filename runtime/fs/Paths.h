@@ -48,6 +48,8 @@ inline bool exists(const QString &path)
 QString folderOf(const QString &path);
 // The names in a folder (without "." and ".."), in the order the system lists them.
 [[nodiscard]] Result<QStringList> entryNames(const QString &dir);
+// Sets the permission bits of a file or folder (chmod).
+[[nodiscard]] Status setPermissions(const QString &path, unsigned mode);
 // Removes a folder with everything in it (best effort, for cleaning up).
 void removeTree(const QString &path);
 
