@@ -5,8 +5,8 @@
 //   input.<ext>    the file as another program (or this one) wrote it, byte for byte;
 //   args.txt       what the reader is told besides the file, one item a line (optional);
 //   expected.txt   what the reader must make of it, UTF-8, one item a line: the result in the
-//                  words of that format's test, or "error <code>" (an ErrorCode name) followed
-//                  by "message <words>" lines that the error's message must contain.
+//                  words of that format's test, or "error <code>" (the code's text, errorText())
+//                  followed by "message <words>" lines that the error's message must contain.
 // A format has one data-driven test that walks its cases: addGoldenRows() in its _data
 // function, then it reads `input` with `args`, renders the outcome as lines and compares them
 // with goldenMismatch(). A new case is a new folder; no test code changes.
@@ -64,33 +64,6 @@ inline void addGoldenRows(const QString &format)
     }
 }
 
-inline QString errorCodeName(runtime::ErrorCode code)
-{
-    using runtime::ErrorCode;
-    switch (code) {
-    case ErrorCode::FileNotFound:
-        return QStringLiteral("FileNotFound");
-    case ErrorCode::AccessDenied:
-        return QStringLiteral("AccessDenied");
-    case ErrorCode::InvalidName:
-        return QStringLiteral("InvalidName");
-    case ErrorCode::LayoutMismatch:
-        return QStringLiteral("LayoutMismatch");
-    case ErrorCode::IoError:
-        return QStringLiteral("IoError");
-    case ErrorCode::DamagedFile:
-        return QStringLiteral("DamagedFile");
-    case ErrorCode::InvalidData:
-        return QStringLiteral("InvalidData");
-    case ErrorCode::Overflow:
-        return QStringLiteral("Overflow");
-    case ErrorCode::InvalidArgument:
-        return QStringLiteral("InvalidArgument");
-    default:
-        return QString::number(int(code));
-    }
-}
-
 // What differs between the expected lines and the outcome (`lines`, or the failure `error`);
 // empty when they agree.
 inline QString goldenMismatch(const QStringList &expected, const QStringList &lines,
@@ -105,7 +78,7 @@ inline QString goldenMismatch(const QStringList &expected, const QStringList &li
             wanted.append(line);
     }
     const QStringList actual =
-        error ? QStringList{u"error "_s + errorCodeName(error->code)} : lines;
+        error ? QStringList{u"error "_s + runtime::errorText(error->code)} : lines;
     if (actual != wanted)
         return u"expected:\n  "_s + wanted.join(u"\n  "_s) + u"\nbut got:\n  "_s +
                actual.join(u"\n  "_s) + (error ? u"\n  ("_s + error->message + u')' : QString());

@@ -15,10 +15,7 @@ namespace {
 
 QByteArray readBytes(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
+    return fs::readWholeFile(path).value_or("<unreadable>");
 }
 
 // Injected write failures last for one scope only.
