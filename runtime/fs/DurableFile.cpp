@@ -61,6 +61,12 @@ Result<DurableFile> DurableFile::begin(const QString &target, unsigned mode)
     file.m_fd = temp->fd;
     file.m_target = target;
     file.m_tempPath = temp->path;
+    // A file that replaces another keeps its permissions.
+    struct stat st;
+    if (::stat(encodeName(target).constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+        if (auto kept = file.setMode(st.st_mode & 07777); !kept)
+            return std::unexpected(kept.error());
+    }
     return file;
 }
 

@@ -27,7 +27,8 @@ public:
     DurableFile &operator=(const DurableFile &) = delete;
 
     // Starts a file that will replace `target` (which may not exist yet). The new file gets
-    // `mode` less the umask. A missing folder is FileNotFound.
+    // the permissions of the file it replaces, or `mode` less the umask when there is none. A
+    // missing folder is FileNotFound.
     [[nodiscard]] static Result<DurableFile> begin(const QString &target, unsigned mode = 0666);
 
     // Appends bytes; after a failure every later call returns that failure.

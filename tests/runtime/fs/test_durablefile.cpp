@@ -38,6 +38,7 @@ private Q_SLOTS:
     void leftUnfinishedKeepsOldContent();
     void missingFolderIsFileNotFound();
     void headerWrittenLast();
+    void replacementKeepsPermissions();
     void createIfAbsentNeverTruncates();
     void errnoMapping_data();
     void errnoMapping();
@@ -134,6 +135,17 @@ void TestDurableFile::headerWrittenLast()
     QVERIFY(file->setMode(0600).has_value());
     QVERIFY(file->commit().has_value());
     QCOMPARE(readBytes(m_target), QByteArray("HEADbody"));
+    QCOMPARE(QFile::permissions(m_target) & 0x7777,
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                 QFileDevice::WriteUser);
+}
+
+void TestDurableFile::replacementKeepsPermissions()
+{
+    QVERIFY(fs::writeWholeFile(m_target, "old").has_value());
+    QVERIFY(QFile::setPermissions(m_target, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QVERIFY(fs::writeWholeFile(m_target, "new").has_value());
+    QCOMPARE(readBytes(m_target), QByteArray("new"));
     QCOMPARE(QFile::permissions(m_target) & 0x7777,
              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
                  QFileDevice::WriteUser);
