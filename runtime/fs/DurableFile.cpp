@@ -54,7 +54,8 @@ Result<DurableFile> DurableFile::begin(const QString &target, unsigned mode)
 {
     if (target.trimmed().isEmpty())
         return fail(ErrorCode::InvalidName, target, QStringLiteral("Blank file name"));
-    auto temp = createTempBeside(target, mode);
+    // The new file lies in the target's folder, also for a name relative to the current one.
+    auto temp = createTempBeside(absolutePath(target), mode);
     if (!temp)
         return std::unexpected(temp.error());
     DurableFile file;
@@ -132,7 +133,7 @@ Status DurableFile::commit()
         return status;
     }
     m_tempPath.clear();
-    syncDirectory(folderOf(m_target));
+    syncDirectory(folderOf(absolutePath(m_target)));
     return {};
 }
 
@@ -164,7 +165,7 @@ Result<bool> createIfAbsent(const QString &path, unsigned mode)
         return failWithErrno(errno, path);
     }
     ::close(fd);
-    syncDirectory(folderOf(path));
+    syncDirectory(folderOf(absolutePath(path)));
     return true;
 }
 

@@ -126,14 +126,7 @@ bool pathExists(const QString &path, struct stat *st = nullptr)
 
 QString cleanDir(const QString &dir)
 {
-    QString absolute = dir;
-    if (!absolute.startsWith(u'/')) {
-        QByteArray bytes(4096, Qt::Uninitialized);
-        absolute = (::getcwd(bytes.data(), size_t(bytes.size())) ? decodeName(bytes.constData())
-                                                                 : QDir::currentPath()) +
-                   u'/' + dir;
-    }
-    QString clean = QDir::cleanPath(absolute);
+    QString clean = absolutePath(dir);
     while (clean.size() > 1 && clean.endsWith(u'/'))
         clean.chop(1);
     return clean;
@@ -304,6 +297,18 @@ PathInfo pathInfo(const QString &path)
     info.isFile = S_ISREG(st.st_mode);
     info.size = info.isFile ? qint64(st.st_size) : 0;
     return info;
+}
+
+QString absolutePath(const QString &path)
+{
+    QString absolute = path;
+    if (!absolute.startsWith(u'/')) {
+        QByteArray bytes(4096, Qt::Uninitialized);
+        absolute = (::getcwd(bytes.data(), size_t(bytes.size())) ? decodeName(bytes.constData())
+                                                                 : QDir::currentPath()) +
+                   u'/' + path;
+    }
+    return QDir::cleanPath(absolute);
 }
 
 QString folderOf(const QString &path)

@@ -44,6 +44,9 @@ inline bool exists(const QString &path)
 {
     return pathInfo(path).exists;
 }
+// A path of this system made absolute against the process's current directory (kept as the
+// system's bytes) and cleaned of "." and ".." components.
+QString absolutePath(const QString &path);
 // The folder a path lies in ("/" for a name at the root), as a string operation.
 QString folderOf(const QString &path);
 // The names in a folder (without "." and ".."), in the order the system lists them.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,6 +37,7 @@ private Q_SLOTS:
     void commitReplacesTargetWhole();
     void leftUnfinishedKeepsOldContent_data();
     void leftUnfinishedKeepsOldContent();
+    void relativeNameStaysInItsFolder();
     void missingFolderIsFileNotFound();
     void headerWrittenLast();
     void replacementKeepsPermissions();
@@ -116,6 +118,17 @@ void TestDurableFile::leftUnfinishedKeepsOldContent()
     }
     QCOMPARE(readBytes(m_target), QByteArray("old"));
     QCOMPARE(entries(), QStringList{u"out.txt"_s});
+}
+
+// A name relative to the current folder is written there, its new file beside it.
+void TestDurableFile::relativeNameStaysInItsFolder()
+{
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    const auto back = qScopeGuard([&] { QDir::setCurrent(before); });
+    QVERIFY(fs::writeWholeFile(u"rel.txt"_s, "content").has_value());
+    QCOMPARE(readBytes(m_dir->filePath(u"rel.txt"_s)), QByteArray("content"));
+    QCOMPARE(entries(), QStringList{u"rel.txt"_s});
 }
 
 void TestDurableFile::missingFolderIsFileNotFound()
