@@ -93,12 +93,8 @@ Status KeyedFile::remove(const QString &path)
     ShareLock lock;
     if (auto s = lock.acquire(path, Access::ReadWrite, Share::Exclusive, shareWait()); !s)
         return s;
-    if (::unlink(fs::encodeName(path).constData()) != 0) {
-        const int e = errno;
-        return fail(e == EACCES || e == EPERM || e == EROFS ? ErrorCode::AccessDenied
-                                                            : ErrorCode::IoError,
-                    path);
-    }
+    if (::unlink(fs::encodeName(path).constData()) != 0)
+        return fs::failWithErrno(errno, path);
     // A journal left by a crash belongs to the file removed.
     ::unlink(fs::encodeName(path + QStringLiteral("-journal")).constData());
     lock.release();

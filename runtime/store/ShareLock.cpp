@@ -95,24 +95,11 @@ private:
 
 Error openError(int e, const QString &path)
 {
-    switch (e) {
-    case ENOENT:
-    case ENOTDIR:
-        return fail(ErrorCode::FileNotFound, path).error();
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return fail(ErrorCode::AccessDenied, path).error();
-    case EISDIR:
+    if (e == EISDIR)
         return fail(ErrorCode::InvalidName, path,
                     QStringLiteral("Invalid File Name: the name is a directory"))
             .error();
-    default:
-        return fail(ErrorCode::IoError, path,
-                    QStringLiteral("Input/Output Error: %1")
-                        .arg(QString::fromLocal8Bit(std::strerror(e))))
-            .error();
-    }
+    return fs::failWithErrno(e, path).error();
 }
 
 } // namespace
