@@ -54,8 +54,11 @@ Result<DurableFile> DurableFile::begin(const QString &target, unsigned mode)
 {
     if (target.trimmed().isEmpty())
         return fail(ErrorCode::InvalidName, target, QStringLiteral("Blank file name"));
-    // The new file lies in the target's folder, also for a name relative to the current one.
-    auto temp = createTempBeside(absolutePath(target), mode);
+    // The new file lies in the target's folder, also for a name relative to the current one;
+    // what a writer of this target left there when it died goes first.
+    const QString absolute = absolutePath(target);
+    removeLeftoverTemps(absolute);
+    auto temp = createTempBeside(absolute, mode);
     if (!temp)
         return std::unexpected(temp.error());
     DurableFile file;

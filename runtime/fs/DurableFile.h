@@ -3,7 +3,8 @@
 // The one way a whole file is written: the content goes to a new file beside the target, is
 // synced to the disk, renamed over the target and the folder is synced, so that after a crash
 // the target holds either its old or its new content, never a part. A writer that fails, is
-// discarded or is destroyed before commit() removes its file and leaves the target as it was.
+// discarded or is destroyed before commit() removes its file and leaves the target as it was;
+// the file of a writer that died is removed when the target is next written.
 //
 // Paths are paths of this system (resolve DOS-style names with fs::resolve first). Every
 // failure is an Error mapped from the system's errno (FileError.h): a full disk is DiskFull.

@@ -12,6 +12,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
@@ -242,6 +243,36 @@ Status copyRegular(const QString &from, const struct stat &srcStat, const QStrin
     }
     syncDirectory(parentOf(to));
     return {};
+}
+
+// Whether `fd` is still the file named `path` (a cleaner may have removed the name between its
+// creation and its locking).
+bool stillNamed(int fd, const QString &path)
+{
+    struct stat byFd;
+    struct stat byName;
+    return ::fstat(fd, &byFd) == 0 && ::stat(encodeName(path).constData(), &byName) == 0 &&
+           byFd.st_ino == byName.st_ino && byFd.st_dev == byName.st_dev;
+}
+
+bool isTempOf(const QString &entry, const QString &base, QString *tempName)
+{
+    // ".<base>.<8 hex>.tmp", or that with "-journal" after it.
+    static const QString journal = QStringLiteral("-journal");
+    QString name = entry;
+    if (name.endsWith(journal))
+        name.chop(journal.size());
+    const qsizetype fixed = 1 + base.size() + 1 + 8 + 4;
+    if (name.size() != fixed || !name.startsWith(u'.') || !name.endsWith(u".tmp") ||
+        name.at(1 + base.size()) != u'.' ||
+        QStringView(name).sliced(1, base.size()).compare(base, Qt::CaseInsensitive) != 0)
+        return false;
+    for (const QChar c : QStringView(name).sliced(2 + base.size(), 8)) {
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f')))
+            return false;
+    }
+    *tempName = name;
+    return true;
 }
 
 } // namespace
@@ -703,6 +734,51 @@ Status makeDir(const QString &path)
     return {};
 }
 
+void removeLeftoverTemps(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString dir = slash < 0 ? QStringLiteral(".") : path.left(std::max<qsizetype>(slash, 1));
+    const QString base = path.mid(slash + 1);
+    DIR *listing = ::opendir(encodeName(dir).constData());
+    if (listing == nullptr)
+        return;
+    QStringList temps;
+    QStringList journals;
+    while (const dirent *entry = ::readdir(listing)) {
+        if (entry->d_name[0] != '.')
+            continue;
+        const QString name = decodeName(entry->d_name);
+        QString tempName;
+        if (!isTempOf(name, base, &tempName))
+            continue;
+        (name == tempName ? temps : journals).append(join(dir, tempName));
+    }
+    ::closedir(listing);
+
+    bool removed = false;
+    for (const QString &temp : std::as_const(temps)) {
+        const int fd = ::open(encodeName(temp).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // A creator that is alive holds its lock until the file is in place.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && stillNamed(fd, temp)) {
+            ::unlink(encodeName(temp).constData());
+            ::unlink(encodeName(temp + QStringLiteral("-journal")).constData());
+            removed = true;
+        }
+        ::close(fd);
+    }
+    // A journal whose temporary file is gone belongs to nobody.
+    for (const QString &temp : std::as_const(journals)) {
+        if (!temps.contains(temp) && ::access(encodeName(temp).constData(), F_OK) != 0) {
+            ::unlink(encodeName(temp + QStringLiteral("-journal")).constData());
+            removed = true;
+        }
+    }
+    if (removed)
+        syncDirectory(dir);
+}
+
 Result<TempFile> createTempBeside(const QString &targetPath, unsigned mode)
 {
     const QString dir = parentOf(targetPath);
@@ -714,10 +790,19 @@ Result<TempFile> createTempBeside(const QString &targetPath, unsigned mode)
                              .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
         const int fd = ::open(encoded(candidate).constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
-        if (fd >= 0)
+        if (fd < 0) {
+            if (errno != EEXIST)
+                return failWithErrno(errno, targetPath);
+            continue;
+        }
+        // Held while it is open, so that removeLeftoverTemps() of another process never takes
+        // it for a leftover; a cleaner that removed the name before the lock was taken makes
+        // this try again.
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        if (stillNamed(fd, candidate))
             return TempFile{fd, candidate};
-        if (errno != EEXIST)
-            return failWithErrno(errno, targetPath);
+        ::close(fd);
     }
     return fail(ErrorCode::IoError, targetPath,
                 QStringLiteral("Could not create a temporary file beside it"));

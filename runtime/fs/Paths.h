@@ -125,8 +125,13 @@ struct TempFile
     int fd = -1;  // open for writing; the caller closes it
     QString path; // the temporary name, in the target's directory
 };
-// Creates a new, empty file with a unique name in the directory of `targetPath`.
+// Creates a new, empty file with a unique name in the directory of `targetPath`:
+// ".<name>.<8 hex digits>.tmp". It stays locked while its descriptor is open, so that
+// removeLeftoverTemps() never takes a file that is being written for a leftover.
 [[nodiscard]] Result<TempFile> createTempBeside(const QString &targetPath, unsigned mode = 0666);
+// Removes the temporary files beside `targetPath` (and their "-journal" files) that a writer
+// left when it died before its file was in place: those that nobody holds any more.
+void removeLeftoverTemps(const QString &targetPath);
 // Renames `from` over `to` (replacing it) and flushes the directory, so that after a crash the
 // name holds either the old or the new content.
 [[nodiscard]] Status replaceWith(const QString &from, const QString &to);

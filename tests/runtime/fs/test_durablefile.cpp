@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void leftUnfinishedKeepsOldContent_data();
     void leftUnfinishedKeepsOldContent();
     void relativeNameStaysInItsFolder();
+    void leftoverOfDeadWriterRemoved();
     void missingFolderIsFileNotFound();
     void headerWrittenLast();
     void replacementKeepsPermissions();
@@ -129,6 +131,26 @@ void TestDurableFile::relativeNameStaysInItsFolder()
     QVERIFY(fs::writeWholeFile(u"rel.txt"_s, "content").has_value());
     QCOMPARE(readBytes(m_dir->filePath(u"rel.txt"_s)), QByteArray("content"));
     QCOMPARE(entries(), QStringList{u"rel.txt"_s});
+}
+
+// The new file of a writer that died stays beside its target until the target is written
+// again; that of a writer still at work is left alone.
+void TestDurableFile::leftoverOfDeadWriterRemoved()
+{
+    const QString leftover = m_dir->filePath(u".out.txt.0123abcd.tmp"_s);
+    QVERIFY(fs::writeWholeFile(leftover, "cut sho").has_value());
+    QVERIFY(fs::writeWholeFile(m_dir->filePath(u".out.txt.89abcdef.tmp-journal"_s), "j"));
+    QVERIFY(fs::writeWholeFile(m_dir->filePath(u".other.txt.0123abcd.tmp"_s), "keep"));
+    auto busy = fs::DurableFile::begin(m_target); // at work meanwhile
+    QVERIFY(busy.has_value());
+    QVERIFY(fs::writeWholeFile(m_target, "whole").has_value());
+    QCOMPARE(readBytes(m_target), QByteArray("whole"));
+    QStringList left = entries();
+    left.removeOne(QFileInfo(busy->tempPath()).fileName());
+    QCOMPARE(left, (QStringList{u".other.txt.0123abcd.tmp"_s, u"out.txt"_s}));
+    QVERIFY(busy->write("later").has_value());
+    QVERIFY(busy->commit().has_value());
+    QCOMPARE(readBytes(m_target), QByteArray("later"));
 }
 
 void TestDurableFile::missingFolderIsFileNotFound()
