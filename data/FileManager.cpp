@@ -1,15 +1,9 @@
 #include "data/FileManager.h"
 
 #include "data/ErrorManager.h"
+#include "runtime/fs/DurableFile.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
-
-#include <QFile>
-#include <QFileInfo>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace zemor::data {
 
@@ -104,21 +98,16 @@ Status FileManager::createMissing(const QString &path)
         return KeyedFile::create(path, m_decl.layout);
     // A text file: created empty, and only when absent, so that a file another holder has
     // just made is never truncated.
-    const QByteArray local = QFile::encodeName(path);
-    const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        if (errno == EEXIST)
-            return {};
-        return runtime::fs::failWithErrno(errno, path);
-    }
-    ::close(fd);
+    auto created = runtime::fs::createIfAbsent(path);
+    if (!created)
+        return std::unexpected(created.error());
     return {};
 }
 
 Status FileManager::openHandle(Handle &handle, const QString &name, const QString &path)
 {
     bool created = false;
-    if (!QFileInfo::exists(path)) {
+    if (!runtime::fs::exists(path)) {
         if (!mayCreate())
             return failed(fail(ErrorCode::FileNotFound, path).error(), name);
         if (auto made = createMissing(path); !made)

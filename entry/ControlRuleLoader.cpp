@@ -1,11 +1,11 @@
 #include "entry/ControlRuleLoader.h"
 
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/ContrGrRecord.h"
 #include "data/records/ContrStrRecord.h"
 #include "data/records/ContrTabRecord.h"
 #include "entry/FormCatalogue.h"
-#include "entry/OpenedFile.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/Scan.h"
 
@@ -14,6 +14,7 @@
 namespace zemor::entry {
 
 using data::FileId;
+using data::OpenedFile;
 using runtime::ErrorCode;
 using runtime::Status;
 

@@ -4,7 +4,7 @@
 #include "data/records/GrafaRecord.h"
 #include "data/records/StrokaRecord.h"
 #include "data/records/TablRecord.h"
-#include "entry/OpenedFile.h"
+#include "data/OpenedFile.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
 
@@ -13,6 +13,7 @@
 namespace zemor::entry {
 
 using data::FileId;
+using data::OpenedFile;
 using runtime::Result;
 using runtime::Status;
 using runtime::store::Transaction;

@@ -1,13 +1,14 @@
 #include "entry/ReportMarker.h"
 
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/WwodRecord.h"
-#include "entry/OpenedFile.h"
 #include "runtime/store/KeyedFile.h"
 
 namespace zemor::entry {
 
 using data::FileId;
+using data::OpenedFile;
 using data::WwodRecord;
 using runtime::ErrorCode;
 using runtime::Result;

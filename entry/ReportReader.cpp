@@ -2,7 +2,7 @@
 
 #include "data/DataContext.h"
 #include "data/records/OtchetRecord.h"
-#include "entry/OpenedFile.h"
+#include "data/OpenedFile.h"
 #include "runtime/core/Progress.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
@@ -14,6 +14,7 @@
 namespace zemor::entry {
 
 using data::FileId;
+using data::OpenedFile;
 using data::OtchetRecord;
 using runtime::ErrorCode;
 using runtime::Result;

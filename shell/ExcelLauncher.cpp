@@ -1,18 +1,14 @@
 #include "shell/ExcelLauncher.h"
 
 #include "runtime/core/Prompter.h"
+#include "runtime/fs/DurableFile.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/office/Conversation.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSet>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace zemor::shell {
 
@@ -47,7 +43,7 @@ QSet<QString> &reservedPaths()
 // The desktop's spreadsheet program marks a document it has open with a lock file beside it.
 bool openOnDesktop(const QString &folder, const QString &name)
 {
-    return QFileInfo::exists(fs::join(folder, QStringLiteral(".~lock.") + name + u'#'));
+    return fs::exists(fs::join(folder, QStringLiteral(".~lock.") + name + u'#'));
 }
 
 struct Reservation
@@ -92,14 +88,11 @@ Result<Reservation> reserveWorkbook(const QString &folder)
         if (taken.contains(name.toCaseFolded()))
             continue;
         const QString path = fs::join(folder, name);
-        const int fd = ::open(QFile::encodeName(path).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return fs::failWithErrno(errno, path);
-        }
-        ::close(fd);
+        auto created = fs::createIfAbsent(path);
+        if (!created)
+            return std::unexpected(created.error());
+        if (!*created)
+            continue;
         reservedPaths().insert(path);
         return Reservation{number, path};
     }
@@ -221,8 +214,8 @@ int ExcelLauncher::fail(const QString &text, const Error &error)
 {
     m_failure = error;
     m_finished = true; // nothing more is sent, and no success is announced
-    if (m_reserved && QFileInfo(m_path).size() == 0)
-        QFile::remove(m_path); // only the placeholder made for the number, never a workbook
+    if (m_reserved && fs::pathInfo(m_path).size == 0)
+        (void)fs::removeFile(m_path); // only the placeholder made for the number, never a workbook
     release();
     m_number = 0;
     m_path.clear();

@@ -2,12 +2,11 @@
 
 #include "data/DataContext.h"
 #include "data/FileNames.h"
+#include "data/OpenedFile.h"
 #include "data/records/FormaRecord.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
-#include "shell/ReadFailure.h"
-
-#include <QFileInfo>
+#include "runtime/store/Transaction.h"
 
 namespace zemor::shell {
 
@@ -31,26 +30,17 @@ Status FormAccess::load(int year)
     m_formaName = formaFileName(year);
     m_data.names().setFormaFileName(m_formaName);
 
-    if (Status opened = m_data.open(data::FileId::forma); !opened)
-        return opened;
-    KeyedFile &file = m_data.file(data::FileId::forma);
-    Status result = file.setPhysical();
-    while (result) {
-        const Status read = file.next();
-        if (!read) {
-            if (read.error().code != ErrorCode::EndOfFile)
-                result = read;
-            break;
-        }
-        const data::FormaRecord form(file.record());
+    data::OpenedFile forma(m_data, data::FileId::forma);
+    if (!forma.status())
+        return forma.status();
+    const Status result = forma.scanPhysical([&] {
+        const data::FormaRecord form(forma.file().record());
         m_entries.append(FormAccessEntry{qint32(form.unicod()), quint8(form.vkl()),
                                          form.name().left(nameLength)});
-    }
-    if (!result) {
-        reportReadFailure(m_data, data::FileId::forma, result.error());
+        return true;
+    });
+    if (!result)
         m_entries.clear();
-    }
-    m_data.close(data::FileId::forma);
     return result;
 }
 
@@ -68,7 +58,7 @@ runtime::Result<int> FormAccess::save() const
         runtime::fs::resolve(m_formaName, data::defaultExtension(data::Driver::Keyed));
     if (!path)
         return std::unexpected(path.error());
-    if (!QFileInfo::exists(*path))
+    if (!runtime::fs::exists(*path))
         return runtime::fail(ErrorCode::FileNotFound, *path);
 
     KeyedFile file(data::declaration(data::FileId::forma).layout);
@@ -76,8 +66,9 @@ runtime::Result<int> FormAccess::save() const
             file.open(*path, runtime::store::Access::ReadWrite, runtime::store::Share::DenyWrite);
         !opened)
         return std::unexpected(opened.error());
-    if (Status begun = file.begin(); !begun)
-        return std::unexpected(begun.error());
+    auto transaction = runtime::store::Transaction::begin(file);
+    if (!transaction)
+        return std::unexpected(transaction.error());
 
     int updated = 0;
     for (const FormAccessEntry &entry : m_entries) {
@@ -92,16 +83,12 @@ runtime::Result<int> FormAccess::save() const
             form.setVkl(entry.vkl);
             step = file.put();
         }
-        if (!step) {
-            (void)file.rollback();
-            return std::unexpected(step.error());
-        }
+        if (!step)
+            return std::unexpected(step.error()); // rolled back by the guard
         ++updated;
     }
-    if (Status committed = file.commit(); !committed) {
-        (void)file.rollback();
+    if (Status committed = transaction->commit(); !committed)
         return std::unexpected(committed.error());
-    }
     return updated;
 }
 

@@ -1,17 +1,18 @@
 #include "shell/InstitutionList.h"
 
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/Region1Record.h"
 #include "data/records/ViduchRecord.h"
 #include "runtime/store/KeyedFile.h"
+#include "runtime/store/Scan.h"
 #include "runtime/text/Cp1251.h"
 #include "runtime/text/FixedString.h"
 #include "shell/ExcelLauncher.h"
-#include "shell/ReadFailure.h"
+#include "shell/InstitutionListing.h"
 
 #include <QHash>
-#include <QScopeGuard>
 
 #include <algorithm>
 #include <optional>
@@ -24,10 +25,6 @@ using runtime::Result;
 using runtime::Status;
 
 namespace {
-
-// Codes kept in `boln` for the program's own use, never institutions of the list.
-constexpr qint32 kReservedCodes[] = {998, 999};
-constexpr quint8 kSettlementLeftOut = 3;
 
 bool endOfScan(const Status &status)
 {
@@ -57,7 +54,7 @@ Result<std::optional<QString>> lookUp(data::DataContext &data, qint64 code, int 
 std::unexpected<runtime::Error> readFailed(data::DataContext &data, FileId id,
                                            const runtime::Error &error)
 {
-    return std::unexpected(reportReadFailure(data, id, error));
+    return std::unexpected(data::reportReadFailure(data, id, error));
 }
 
 // A text that starts with an apostrophe would lose it in the cell: the spreadsheet reads a
@@ -89,58 +86,41 @@ QString InstitutionList::settlementText(int sel)
 
 bool InstitutionList::isListed(const data::BolnRecord &institution, int year)
 {
-    if (institution.eYear() > 0 && institution.eYear() < year)
-        return false;
-    if (institution.sYear() > year)
-        return false;
-    if (std::find(std::begin(kReservedCodes), std::end(kReservedCodes), institution.unicod()) !=
-        std::end(kReservedCodes))
-        return false;
-    return institution.sel() != kSettlementLeftOut;
+    return InstitutionListing::forList(year).isListed(institution);
 }
 
 Result<QList<InstitutionListEntry>> InstitutionList::fill()
 {
-    for (const FileId id : {FileId::boln, FileId::region1, FileId::viduch}) {
-        if (Status opened = m_data.open(id); !opened) {
-            for (const FileId before : {FileId::boln, FileId::region1, FileId::viduch}) {
-                if (before == id)
-                    break;
-                m_data.close(before);
-            }
-            return std::unexpected(opened.error());
-        }
-    }
-    const auto closeAll = qScopeGuard([this] {
-        m_data.close(FileId::viduch);
-        m_data.close(FileId::region1);
-        m_data.close(FileId::boln);
-    });
+    // Opened in this order and closed in the reverse one, whatever happens.
+    data::OpenedFile bolnFile(m_data, FileId::boln);
+    if (!bolnFile.status())
+        return std::unexpected(bolnFile.status().error());
+    data::OpenedFile districtFile(m_data, FileId::region1);
+    if (!districtFile.status())
+        return std::unexpected(districtFile.status().error());
+    data::OpenedFile kindFile(m_data, FileId::viduch);
+    if (!kindFile.status())
+        return std::unexpected(kindFile.status().error());
 
     QList<InstitutionListEntry> list;
     runtime::store::KeyedFile &boln = m_data.file(FileId::boln);
     boln.clearRecord();
-    Status status = boln.set(data::BolnRecord::KeyCodReg, -1);
-    while (status) {
-        status = boln.next();
-        if (!status)
-            break;
+    const InstitutionListing listing = InstitutionListing::forList(m_year);
+    const Status status = runtime::store::scan(boln, data::BolnRecord::KeyCodReg, -1, [&] {
         const data::BolnRecord institution(boln.record());
-        if (!isListed(institution, m_year))
-            continue;
+        if (!listing.isListed(institution))
+            return true;
         InstitutionListEntry entry;
         entry.cod = institution.unicod();
         entry.nameSel = settlementText(institution.sel());
         entry.name = institution.nazv();
         entry.codReg = institution.codReg();
         entry.vid = institution.vid();
-        // Characters 3 to 7 of BOL:S name the institution this one is attached to.
-        bool isNumber = false;
-        const qint64 parent = institution.s().mid(2, 5).trimmed().toLongLong(&isNumber);
-        entry.whod = isNumber ? static_cast<qint32>(parent) : 0;
+        entry.whod = InstitutionListing::attachedTo(institution).value_or(0);
         list.append(entry);
-    }
-    if (!status && !endOfScan(status))
+        return true;
+    });
+    if (!status)
         return readFailed(m_data, FileId::boln, status.error());
 
     // Each district and kind is looked up once, however many institutions it has.

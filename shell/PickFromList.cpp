@@ -2,6 +2,7 @@
 
 #include "data/DataContext.h"
 #include "data/FileNames.h"
+#include "data/OpenedFile.h"
 #include "data/Period.h"
 #include "data/records/FormaRecord.h"
 #include "data/records/Region1Record.h"
@@ -13,7 +14,6 @@
 #include "runtime/text/Cp1251.h"
 #include "shell/AppState.h"
 #include "shell/FixedText.h"
-#include "shell/ReadFailure.h"
 
 #include <algorithm>
 #include <functional>
@@ -30,21 +30,13 @@ namespace {
 Status scanFile(data::DataContext &data, data::FileId id,
                 const std::function<void(QByteArray &)> &take)
 {
-    if (Status opened = data.open(id); !opened)
-        return opened;
-    runtime::store::KeyedFile &file = data.file(id);
-    Status status = file.setPhysical();
-    while (status) {
-        status = file.next();
-        if (status)
-            take(file.record());
-    }
-    if (status.error().code == ErrorCode::EndOfFile)
-        status = Status();
-    else
-        reportReadFailure(data, id, status.error());
-    data.close(id);
-    return status;
+    data::OpenedFile opened(data, id);
+    if (!opened.status())
+        return opened.status();
+    return opened.scanPhysical([&] {
+        take(opened.file().record());
+        return true;
+    });
 }
 
 void sortByCode(QList<PickEntry> &entries)

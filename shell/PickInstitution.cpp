@@ -2,13 +2,14 @@
 
 #include "data/Codes.h"
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/text/Cp1251.h"
 #include "runtime/text/FixedString.h"
 #include "shell/AppState.h"
 #include "shell/FixedText.h"
-#include "shell/ReadFailure.h"
+#include "shell/InstitutionListing.h"
 
 #include <algorithm>
 
@@ -26,25 +27,7 @@ PickInstitution::PickInstitution(data::DataContext &data, const AppState &state)
 bool PickInstitution::isListed(const data::BolnRecord &institution, const AppState &state,
                                bool formCodeGiven)
 {
-    const int year = state.globYear;
-    if (institution.eYear() != 0 && institution.eYear() < year)
-        return false;
-    if (institution.sYear() > year)
-        return false;
-    if (institution.sel() == 3)
-        return false;
-    if (state.globTipUser != static_cast<quint8>(data::UserType::Institution))
-        return true;
-    const qint32 code = institution.unicod();
-    if (code < data::AttachedUnitBase) {
-        if (code == state.globKodUser)
-            return true;
-        // Characters 3 to 7 of BOL:S name the institution this one is attached to.
-        bool isNumber = false;
-        const qint64 parent = institution.s().mid(2, 5).trimmed().toLongLong(&isNumber);
-        return isNumber && parent == state.globKodUser;
-    }
-    return !formCodeGiven || code == state.globKodUser + data::AttachedUnitBase;
+    return InstitutionListing::forPicking(state, formCodeGiven).isListed(institution);
 }
 
 bool PickInstitution::districtTotalOffered(const Filter &filter)
@@ -54,38 +37,29 @@ bool PickInstitution::districtTotalOffered(const Filter &filter)
 
 Result<QList<InstitutionEntry>> PickInstitution::read(const Filter &filter)
 {
-    if (Status opened = m_data.open(data::FileId::boln); !opened)
-        return std::unexpected(opened.error());
-    runtime::store::KeyedFile &file = m_data.file(data::FileId::boln);
+    data::OpenedFile boln(m_data, data::FileId::boln);
+    if (!boln.status())
+        return std::unexpected(boln.status().error());
+    runtime::store::KeyedFile &file = boln.file();
+    const InstitutionListing listing =
+        InstitutionListing::forPicking(m_state, filter.formCode.has_value());
     QList<InstitutionEntry> list;
     file.clearRecord();
-    data::BolnRecord position(file.record());
-    Status status;
     if (filter.district) {
-        status = position.setCodReg(*filter.district);
-        if (status)
-            status = file.set(data::BolnRecord::KeyCodReg, 1);
-    } else {
-        status = file.set(data::BolnRecord::KeyCodReg, -1);
+        if (Status set = data::BolnRecord(file.record()).setCodReg(*filter.district); !set)
+            return std::unexpected(boln.readFailed(set.error()));
     }
-    while (status) {
-        status = file.next();
-        if (!status)
-            break;
+    const Status status = boln.scan(data::BolnRecord::KeyCodReg, filter.district ? 1 : -1, [&] {
         const data::BolnRecord institution(file.record());
         if (filter.district && institution.codReg() != *filter.district)
-            break;
-        if (!isListed(institution, m_state, filter.formCode.has_value()))
-            continue;
-        list.append(InstitutionEntry{institution.unicod(), institution.nazv(), institution.vid(),
-                                     institution.sel(), institution.codReg()});
-    }
-    const bool failed = !status && status.error().code != ErrorCode::EndOfFile &&
-                        status.error().code != ErrorCode::RecordNotFound;
-    if (failed)
-        reportReadFailure(m_data, data::FileId::boln, status.error());
-    m_data.close(data::FileId::boln);
-    if (failed)
+            return false;
+        if (listing.isListed(institution))
+            list.append(InstitutionEntry{institution.unicod(), institution.nazv(),
+                                         institution.vid(), institution.sel(),
+                                         institution.codReg()});
+        return true;
+    });
+    if (!status)
         return std::unexpected(status.error());
     return list;
 }

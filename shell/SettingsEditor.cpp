@@ -4,9 +4,12 @@
 #include "data/DataContext.h"
 #include "data/ErrorManager.h"
 #include "data/FileManager.h"
+#include "data/OpenedFile.h"
 #include "data/records/User1Record.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/store/KeyedFile.h"
+#include "runtime/store/Scan.h"
+#include "runtime/store/Transaction.h"
 #include "shell/AppState.h"
 #include "shell/UserSettings.h"
 
@@ -103,34 +106,34 @@ bool SettingsEditor::folderEndsWithSeparator(const QString &folder, bool blankAl
 
 Status SettingsEditor::write()
 {
-    if (Status opened = m_data.open(data::FileId::USER1); !opened)
-        return opened; // reported by the file manager
-    runtime::store::KeyedFile &file = m_data.file(data::FileId::USER1);
+    data::OpenedFile user(m_data, data::FileId::USER1);
+    if (!user.status())
+        return user.status(); // reported by the file manager
+    runtime::store::KeyedFile &file = user.file();
+    // Record 1 is updated in place; a file that holds none (a new installation, or one whose
+    // record has gone meanwhile) gets it added.
+    bool found = false;
+    const auto firstRecord = [&] {
+        found = true;
+        return false; // record 1 is the one
+    };
     data::FileOperation operation = data::FileOperation::Update;
-    Status status = file.begin();
-    if (status) {
-        // Record 1 is updated in place; a file that holds none (a new installation, or one
-        // whose record has gone meanwhile) gets it added.
-        status = file.setPhysical();
-        if (status)
-            status = file.next();
-        if (status) {
-            file.record() = m_record;
-            status = file.put();
-        } else if (status.error().code == ErrorCode::EndOfFile) {
+    const Status status = [&]() -> Status {
+        auto transaction = runtime::store::Transaction::begin(file);
+        if (!transaction)
+            return std::unexpected(transaction.error());
+        if (Status read = runtime::store::scanPhysical(file, firstRecord); !read)
+            return read;
+        file.record() = m_record;
+        if (!found)
             operation = data::FileOperation::Add;
-            file.record() = m_record;
-            status = file.add();
-        }
-        if (status)
-            status = file.commit();
-        else
-            (void)file.rollback();
-    }
+        if (Status written = found ? file.put() : file.add(); !written)
+            return written; // rolled back by the guard
+        return transaction->commit();
+    }();
     if (!status)
         m_data.errors().report(operation, m_data.fileManager(data::FileId::USER1).label(),
                                m_data.fileManager(data::FileId::USER1).name(), status.error());
-    m_data.close(data::FileId::USER1);
     return status;
 }
 

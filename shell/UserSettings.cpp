@@ -2,12 +2,12 @@
 
 #include "data/DataContext.h"
 #include "data/FileNames.h"
+#include "data/OpenedFile.h"
 #include "data/records/NameProgRecord.h"
 #include "data/records/User1Record.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/store/KeyedFile.h"
 #include "shell/AppState.h"
-#include "shell/ReadFailure.h"
 
 namespace zemor::shell {
 
@@ -19,19 +19,17 @@ namespace {
 // The first record of a keyed file in file order, with the file opened and closed around it.
 Result<std::optional<QByteArray>> readFirst(data::DataContext &data, data::FileId id)
 {
-    if (runtime::Status opened = data.open(id); !opened)
-        return std::unexpected(opened.error());
-    runtime::store::KeyedFile &file = data.file(id);
-    Result<std::optional<QByteArray>> result = std::optional<QByteArray>();
-    runtime::Status status = file.setPhysical();
-    if (status)
-        status = file.next();
-    if (status)
-        result = std::optional<QByteArray>(file.record());
-    else if (status.error().code != ErrorCode::EndOfFile)
-        result = std::unexpected(reportReadFailure(data, id, status.error()));
-    data.close(id);
-    return result;
+    data::OpenedFile opened(data, id);
+    if (!opened.status())
+        return std::unexpected(opened.status().error());
+    std::optional<QByteArray> first;
+    const runtime::Status read = opened.scanPhysical([&] {
+        first = opened.file().record();
+        return false; // the first record is all
+    });
+    if (!read)
+        return std::unexpected(read.error());
+    return first;
 }
 
 } // namespace

@@ -22,6 +22,7 @@
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/TextLineFile.h"
+#include "runtime/store/Transaction.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoHelp.h"
 #include "tools/DemoMap.h"
@@ -81,15 +82,12 @@ Status addRecord(DataContext &ctx, FileId id, Steps &steps)
 // file back to what it was.
 Status inTransaction(DataContext &ctx, FileId id, const std::function<Status()> &write)
 {
-    KeyedFile &file = ctx.file(id);
-    if (Status begun = report(ctx, id, FileOperation::Open, file.begin()); !begun)
-        return begun;
-    Status written = write();
-    if (!written) {
-        (void)file.rollback();
-        return written;
-    }
-    return report(ctx, id, FileOperation::Add, file.commit());
+    auto transaction = runtime::store::Transaction::begin(ctx.file(id));
+    if (!transaction)
+        return report(ctx, id, FileOperation::Open, Status(std::unexpected(transaction.error())));
+    if (Status written = write(); !written)
+        return written; // rolled back by the guard
+    return report(ctx, id, FileOperation::Add, transaction->commit());
 }
 
 // Opens a file through its relation manager for the time of `write`.
@@ -583,8 +581,8 @@ private:
 Status DemoBuilder::build(const QString &directory)
 {
     const QString root = QDir(directory).absolutePath();
-    const QDir target(root);
-    if (target.exists() && !target.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+    const auto present = runtime::fs::entryNames(root);
+    if (present && !present->isEmpty())
         return fail(ErrorCode::AlreadyExists, root,
                     QStringLiteral("%1 is not empty; the demo is written only into a new "
                                    "directory")

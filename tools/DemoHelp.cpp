@@ -1,14 +1,15 @@
 #include "tools/DemoHelp.h"
 
+#include "runtime/fs/DurableFile.h"
 #include "runtime/store/TextLineFile.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 
 namespace zemor::tools {
 
@@ -87,11 +88,12 @@ QImage drawPicture(const DemoHelpSection &section, int number)
 
 Status writePng(const QImage &image, const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
         return runtime::fail(ErrorCode::IoError, path,
                              QStringLiteral("%1 could not be written").arg(path));
-    return {};
+    return runtime::fs::writeWholeFile(path, bytes);
 }
 
 } // namespace

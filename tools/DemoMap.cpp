@@ -1,14 +1,15 @@
 #include "tools/DemoMap.h"
 
 #include "data/Codes.h"
+#include "runtime/fs/DurableFile.h"
 #include "tools/DemoCatalogue.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -68,11 +69,12 @@ runtime::Status DemoMap::write(const QString &root)
 
     // Written whole or not at all, like every other file of the demo.
     const QString path = QDir(root).filePath(QStringLiteral("karta.bmp"));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !map.save(&file, "BMP") || !file.commit())
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !map.save(&buffer, "BMP"))
         return runtime::fail(runtime::ErrorCode::IoError, path,
                              QStringLiteral("%1 could not be written").arg(path));
-    return {};
+    return runtime::fs::writeWholeFile(path, bytes);
 }
 
 } // namespace zemor::tools

@@ -5,9 +5,9 @@
 #include "tools/DemoBuilder.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QTemporaryDir>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTextStream>
 
 namespace {
@@ -37,43 +37,49 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QStringList args = app.arguments();
-    if (args.size() != 2) {
+    if (argc != 2) {
         err << "usage: zemor_demo <directory>\n";
         return 2;
     }
-    const QString dir = QDir(args.at(1)).absolutePath();
-    if (QFileInfo::exists(dir)) {
+    // The directory as the bytes it was given in: a name that is not UTF-8 (a folder named in
+    // Windows-1251) is written where it was asked for, not under a look-alike name.
+    namespace fs = zemor::runtime::fs;
+    fs::captureWorkDir();
+    QString dir = fs::decodeName(QByteArray(argv[1]));
+    if (!dir.startsWith(u'/'))
+        dir = fs::join(fs::workDir(), dir);
+    dir = QDir::cleanPath(dir);
+    if (fs::exists(dir)) {
         out << dir << " exists; left as it is\n";
         return 0;
     }
     // The demo is built beside its place and given its name only when complete: a build that
     // fails leaves no half-written directory that a later run would take as the demo.
-    const QFileInfo place(dir);
-    if (!QDir().mkpath(place.absolutePath())) {
-        err << "zemor_demo: " << place.absolutePath() << " cannot be made\n";
+    const QString parent = fs::folderOf(dir);
+    if (zemor::runtime::Status made = fs::makeDir(parent); !made) {
+        err << "zemor_demo: " << parent << " cannot be made\n";
         return 1;
     }
-    QTemporaryDir partial(place.absolutePath() + QStringLiteral("/.") + place.fileName() +
-                          QStringLiteral(".part-XXXXXX"));
-    if (!partial.isValid()) {
-        err << "zemor_demo: " << partial.errorString() << " (" << place.absolutePath() << ")\n";
+    const QString partial =
+        fs::join(parent, QStringLiteral(".%1.part-%2")
+                             .arg(dir.mid(parent.size() + 1))
+                             .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+    if (zemor::runtime::Status made = fs::makeDir(partial); !made) {
+        err << "zemor_demo: " << made.error().message << " (" << parent << ")\n";
         return 1;
     }
+    const auto cleanUp = qScopeGuard([&] { fs::removeTree(partial); });
     ConsolePrompter prompter;
     zemor::tools::DemoBuilder builder(&prompter);
-    zemor::runtime::Status built = builder.build(partial.path());
+    zemor::runtime::Status built = builder.build(partial);
     if (built)
-        built = zemor::runtime::fs::renameFile(partial.path(), dir);
+        built = fs::renameFile(partial, dir);
     if (!built) {
         err << "zemor_demo: " << built.error().message << " (" << built.error().where << ")\n";
         return 1;
     }
     // Readable like a directory made with the usual permissions, not only by its owner.
-    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                   QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                   QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                   QFileDevice::ExeOther);
+    (void)fs::setPermissions(dir, 0755);
     out << "demo working directory written: " << dir << '\n';
     return 0;
 }

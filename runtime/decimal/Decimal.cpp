@@ -315,6 +315,15 @@ Result<Decimal> Decimal::fromString(QStringView text)
     if (!splitNumber(ascii, negative, integer, fraction))
         return fail(ErrorCode::InvalidData, text.toString(), QStringLiteral("Not a number"));
     auto result = fromDigits(negative, integer, fraction, std::min(int(fraction.size()), maxScale));
+    if (!result) {
+        // Long text whose value fits: zeros before the integer digits and after the fraction
+        // digits carry nothing, so the value is read at the fewest places that hold it exactly.
+        while (integer.size() > 1 && integer.front() == '0')
+            integer.remove_prefix(1);
+        while (!fraction.empty() && fraction.back() == '0')
+            fraction.remove_suffix(1);
+        result = fromDigits(negative, integer, fraction, std::min(int(fraction.size()), maxScale));
+    }
     if (!result)
         return fail(ErrorCode::Overflow, text.toString(), result.error().message);
     return result;

@@ -8,8 +8,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
@@ -33,7 +36,43 @@ bool isSeparator(QChar c)
 
 QByteArray encoded(const QString &path)
 {
-    return QFile::encodeName(path);
+    return encodeName(path);
+}
+
+// The length of the valid UTF-8 sequence at `p` (of `left` bytes), 0 when there is none.
+int utf8Length(const unsigned char *p, qsizetype left, char32_t *code)
+{
+    const unsigned char c = p[0];
+    int length = 0;
+    char32_t value = 0;
+    if (c < 0x80) {
+        *code = c;
+        return 1;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+        value = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        value = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        value = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (left < length)
+        return 0;
+    for (int i = 1; i < length; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (p[i] & 0x3F);
+    }
+    // Overlong forms, surrogates and values beyond Unicode are no valid UTF-8.
+    static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < smallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    *code = value;
+    return length;
 }
 
 // Entries with equal names when case is ignored are ordered by their exact spelling, so that a
@@ -67,10 +106,11 @@ QString childOf(const QString &dir, const QString &name)
 // The entry of `dir` that `component` names, ignoring case; empty when there is none.
 QString findEntry(const QString &dir, const QString &component)
 {
-    const QStringList names = QDir(dir).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    const auto names = entryNames(dir);
+    if (!names)
+        return {};
     QString best;
-    for (const QString &candidate : names) {
+    for (const QString &candidate : *names) {
         if (QString::compare(candidate, component, Qt::CaseInsensitive) != 0)
             continue;
         if (best.isEmpty() || candidate < best)
@@ -87,7 +127,7 @@ bool pathExists(const QString &path, struct stat *st = nullptr)
 
 QString cleanDir(const QString &dir)
 {
-    QString clean = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
+    QString clean = absolutePath(dir);
     while (clean.size() > 1 && clean.endsWith(u'/'))
         clean.chop(1);
     return clean;
@@ -205,11 +245,159 @@ Status copyRegular(const QString &from, const struct stat &srcStat, const QStrin
     return {};
 }
 
+// Whether `fd` is still the file named `path` (a cleaner may have removed the name between its
+// creation and its locking).
+bool stillNamed(int fd, const QString &path)
+{
+    struct stat byFd;
+    struct stat byName;
+    return ::fstat(fd, &byFd) == 0 && ::stat(encodeName(path).constData(), &byName) == 0 &&
+           byFd.st_ino == byName.st_ino && byFd.st_dev == byName.st_dev;
+}
+
+bool isTempOf(const QString &entry, const QString &base, QString *tempName)
+{
+    // ".<base>.<8 hex>.tmp", or that with "-journal" after it.
+    static const QString journal = QStringLiteral("-journal");
+    QString name = entry;
+    if (name.endsWith(journal))
+        name.chop(journal.size());
+    const qsizetype fixed = 1 + base.size() + 1 + 8 + 4;
+    if (name.size() != fixed || !name.startsWith(u'.') || !name.endsWith(u".tmp") ||
+        name.at(1 + base.size()) != u'.' ||
+        QStringView(name).sliced(1, base.size()).compare(base, Qt::CaseInsensitive) != 0)
+        return false;
+    for (const QChar c : QStringView(name).sliced(2 + base.size(), 8)) {
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f')))
+            return false;
+    }
+    *tempName = name;
+    return true;
+}
+
 } // namespace
+
+QByteArray encodeName(const QString &name)
+{
+    QByteArray bytes;
+    bytes.reserve(name.size());
+    const qsizetype n = name.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = name.at(i).unicode();
+        const bool pairs = QChar::isHighSurrogate(u) && i + 1 < n &&
+                           QChar::isLowSurrogate(name.at(i + 1).unicode());
+        if (!pairs && u >= 0xDC80 && u <= 0xDCFF) {
+            bytes.append(char(u - 0xDC00)); // a byte that was not UTF-8, given back
+            continue;
+        }
+        const qsizetype length = pairs ? 2 : 1;
+        bytes.append(QStringView(name).sliced(i, length).toUtf8());
+        i += length - 1;
+    }
+    return bytes;
+}
+
+QString decodeName(const QByteArray &bytes)
+{
+    QString name;
+    name.reserve(bytes.size());
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        char32_t code = 0;
+        const int length = utf8Length(p + i, n - i, &code);
+        if (length == 0) {
+            name.append(QChar(char16_t(0xDC00 + p[i])));
+            ++i;
+            continue;
+        }
+        name.append(QString::fromUcs4(&code, 1));
+        i += length;
+    }
+    return name;
+}
+
+PathInfo pathInfo(const QString &path)
+{
+    struct stat st;
+    PathInfo info;
+    if (::stat(encoded(path).constData(), &st) != 0)
+        return info;
+    info.exists = true;
+    info.isDir = S_ISDIR(st.st_mode);
+    info.isFile = S_ISREG(st.st_mode);
+    info.size = info.isFile ? qint64(st.st_size) : 0;
+    return info;
+}
+
+QString absolutePath(const QString &path)
+{
+    QString absolute = path;
+    if (!absolute.startsWith(u'/')) {
+        QByteArray bytes(4096, Qt::Uninitialized);
+        absolute = (::getcwd(bytes.data(), size_t(bytes.size())) ? decodeName(bytes.constData())
+                                                                 : QDir::currentPath()) +
+                   u'/' + path;
+    }
+    return QDir::cleanPath(absolute);
+}
+
+QString folderOf(const QString &path)
+{
+    return parentOf(path);
+}
+
+Result<QStringList> entryNames(const QString &dir)
+{
+    DIR *listing = ::opendir(encoded(dir).constData());
+    if (listing == nullptr)
+        return failWithErrno(errno, dir);
+    QStringList names;
+    while (const dirent *entry = ::readdir(listing)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        names.append(decodeName(QByteArray(entry->d_name)));
+    }
+    ::closedir(listing);
+    return names;
+}
+
+Status setPermissions(const QString &path, unsigned mode)
+{
+    if (::chmod(encoded(path).constData(), mode_t(mode)) != 0)
+        return failWithErrno(errno, path);
+    return {};
+}
+
+void removeTree(const QString &path)
+{
+    struct stat st;
+    if (::lstat(encoded(path).constData(), &st) != 0)
+        return;
+    if (S_ISDIR(st.st_mode)) {
+        if (auto names = entryNames(path)) {
+            for (const QString &name : std::as_const(*names))
+                removeTree(childOf(path, name));
+        }
+        ::rmdir(encoded(path).constData());
+    } else {
+        ::unlink(encoded(path).constData());
+    }
+}
 
 void captureWorkDir()
 {
-    setWorkDir(QDir::currentPath());
+    // The bytes of the current directory as the system has them (Qt would replace those that
+    // are not UTF-8).
+    QByteArray bytes(4096, Qt::Uninitialized);
+    while (::getcwd(bytes.data(), size_t(bytes.size())) == nullptr) {
+        if (errno != ERANGE) {
+            setWorkDir(QDir::currentPath());
+            return;
+        }
+        bytes.resize(bytes.size() * 2);
+    }
+    setWorkDir(decodeName(QByteArray(bytes.constData())));
 }
 
 void setWorkDir(const QString &dir)
@@ -260,15 +448,45 @@ Result<QString> resolve(const QString &name, const QString &defaultExtension)
         return fail(ErrorCode::InvalidName, name,
                     QStringLiteral("File name contains a NUL character"));
 
+    // The folder the name must stay inside: the working directory for a DOS-style name, the
+    // temporary folder for a name in the Windows temporary folder; none for a path of this
+    // system (one that starts with "/").
+    const bool hasDrive = mapWindowsPath(text) != text;
+    QString root;
     text = mapWindowsPath(text);
     if (text.isEmpty()) // a bare drive ("C:") names its current directory
         text = QStringLiteral("\\");
+    if (hasDrive && text.startsWith(u'/'))
+        root = cleanDir(QDir::tempPath());
+    else if (!text.startsWith(u'/'))
+        root = workDir();
     const bool namesDirectory = isSeparator(text.back());
-    QString abs = text;
-    abs.replace(u'\\', u'/');
-    if (!text.startsWith(u'/'))
-        abs = workDir() + u'/' + abs;
-    abs = QDir::cleanPath(abs);
+    QString abs;
+    if (root.isEmpty()) {
+        abs = QDir::cleanPath(QString(text).replace(u'\\', u'/'));
+    } else {
+        QString rel = text;
+        rel.replace(u'\\', u'/');
+        if (rel.startsWith(root + u'/') || rel == root)
+            rel = rel.mid(root.size());
+        // "." is skipped and ".." steps up, but never above the root: such a name would make
+        // the program read or write files that are not its own.
+        QStringList kept;
+        for (const QString &component : rel.split(u'/', Qt::SkipEmptyParts)) {
+            if (component == u".")
+                continue;
+            if (component == u"..") {
+                if (kept.isEmpty())
+                    return fail(ErrorCode::InvalidName, name,
+                                QStringLiteral("The name %1 leads outside the folder %2")
+                                    .arg(name.trimmed(), root));
+                kept.removeLast();
+                continue;
+            }
+            kept.append(component);
+        }
+        abs = kept.isEmpty() ? root : (root == u"/" ? QString() : root) + u'/' + kept.join(u'/');
+    }
 
     const QString anchor = anchorOf(abs);
     QStringList components = abs.mid(anchor.size()).split(u'/', Qt::SkipEmptyParts);
@@ -350,28 +568,29 @@ Result<QList<DirEntry>> list(const QString &dir, const QString &pattern)
     auto resolved = resolve(dir);
     if (!resolved)
         return std::unexpected(resolved.error());
-    const QFileInfo info(*resolved);
-    if (!info.exists() || !info.isDir())
+    if (!pathInfo(*resolved).isDir)
         return fail(ErrorCode::FileNotFound, *resolved);
-    QDir qdir(*resolved);
-    if (!qdir.isReadable())
-        return fail(ErrorCode::AccessDenied, *resolved);
+    const auto names = entryNames(*resolved);
+    if (!names)
+        return std::unexpected(names.error());
 
     QList<DirEntry> entries;
-    const QFileInfoList infos = qdir.entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    for (const QFileInfo &fi : infos) {
-        const QString entryName = fi.fileName();
+    for (const QString &entryName : *names) {
         if (!matchesPattern(entryName, pattern))
             continue;
+        struct stat st;
+        if (::stat(encoded(childOf(*resolved, entryName)).constData(), &st) != 0 &&
+            ::lstat(encoded(childOf(*resolved, entryName)).constData(), &st) != 0)
+            continue; // gone meanwhile
         DirEntry entry;
         entry.name = entryName;
-        entry.isDir = fi.isDir();
-        entry.size = entry.isDir ? 0 : fi.size();
-        entry.modified = fi.lastModified();
+        entry.isDir = S_ISDIR(st.st_mode);
+        entry.size = entry.isDir ? 0 : qint64(st.st_size);
+        entry.modified = QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 +
+                                                        st.st_mtim.tv_nsec / 1'000'000);
         // Ownership decides, not who asks: a file without write permission is read-only even
         // for a user (root) who could write it anyway.
-        entry.readOnly = !(fi.permissions() & QFileDevice::WriteOwner);
+        entry.readOnly = !(st.st_mode & S_IWUSR);
         entry.hidden = entryName.startsWith(u'.');
         entries.append(std::move(entry));
     }
@@ -515,6 +734,51 @@ Status makeDir(const QString &path)
     return {};
 }
 
+void removeLeftoverTemps(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString dir = slash < 0 ? QStringLiteral(".") : path.left(std::max<qsizetype>(slash, 1));
+    const QString base = path.mid(slash + 1);
+    DIR *listing = ::opendir(encodeName(dir).constData());
+    if (listing == nullptr)
+        return;
+    QStringList temps;
+    QStringList journals;
+    while (const dirent *entry = ::readdir(listing)) {
+        if (entry->d_name[0] != '.')
+            continue;
+        const QString name = decodeName(entry->d_name);
+        QString tempName;
+        if (!isTempOf(name, base, &tempName))
+            continue;
+        (name == tempName ? temps : journals).append(join(dir, tempName));
+    }
+    ::closedir(listing);
+
+    bool removed = false;
+    for (const QString &temp : std::as_const(temps)) {
+        const int fd = ::open(encodeName(temp).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // A creator that is alive holds its lock until the file is in place.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && stillNamed(fd, temp)) {
+            ::unlink(encodeName(temp).constData());
+            ::unlink(encodeName(temp + QStringLiteral("-journal")).constData());
+            removed = true;
+        }
+        ::close(fd);
+    }
+    // A journal whose temporary file is gone belongs to nobody.
+    for (const QString &temp : std::as_const(journals)) {
+        if (!temps.contains(temp) && ::access(encodeName(temp).constData(), F_OK) != 0) {
+            ::unlink(encodeName(temp + QStringLiteral("-journal")).constData());
+            removed = true;
+        }
+    }
+    if (removed)
+        syncDirectory(dir);
+}
+
 Result<TempFile> createTempBeside(const QString &targetPath, unsigned mode)
 {
     const QString dir = parentOf(targetPath);
@@ -526,10 +790,19 @@ Result<TempFile> createTempBeside(const QString &targetPath, unsigned mode)
                              .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
         const int fd = ::open(encoded(candidate).constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
-        if (fd >= 0)
+        if (fd < 0) {
+            if (errno != EEXIST)
+                return failWithErrno(errno, targetPath);
+            continue;
+        }
+        // Held while it is open, so that removeLeftoverTemps() of another process never takes
+        // it for a leftover; a cleaner that removed the name before the lock was taken makes
+        // this try again.
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        if (stillNamed(fd, candidate))
             return TempFile{fd, candidate};
-        if (errno != EEXIST)
-            return failWithErrno(errno, targetPath);
+        ::close(fd);
     }
     return fail(ErrorCode::IoError, targetPath,
                 QStringLiteral("Could not create a temporary file beside it"));
@@ -574,41 +847,6 @@ Status syncFile(int fd, const QString &where)
             return failWithErrno(errno, where);
     }
     return {};
-}
-
-std::unexpected<Error> failWithErrno(int errnum, const QString &where)
-{
-    ErrorCode code = ErrorCode::IoError;
-    switch (errnum) {
-    case ENOENT:
-    case ENOTDIR:
-        code = ErrorCode::FileNotFound;
-        break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EBUSY:
-    case ETXTBSY:
-    case EISDIR:
-        code = ErrorCode::AccessDenied;
-        break;
-    case EEXIST:
-    case ENOTEMPTY:
-        code = ErrorCode::AlreadyExists;
-        break;
-    case ENOSPC:
-    case EDQUOT:
-        code = ErrorCode::DiskFull;
-        break;
-    case ENAMETOOLONG:
-    case EILSEQ:
-        code = ErrorCode::InvalidName;
-        break;
-    default:
-        break;
-    }
-    return fail(code, where,
-                QStringLiteral("%1 (%2)").arg(errorText(code), qt_error_string(errnum)));
 }
 
 } // namespace zemor::runtime::fs

@@ -15,12 +15,46 @@
 // `where` is the path concerned.
 
 #include "runtime/core/Error.h"
+#include "runtime/fs/FileError.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QString>
 
 namespace zemor::runtime::fs {
+
+// Names as the system holds them: bytes. Valid UTF-8 reads as its characters; a byte that is
+// not part of valid UTF-8 (a folder named in Windows-1251, say) becomes the code unit
+// U+DC00 + byte, which encodeName() turns back into that byte. So every name of the system
+// survives the trip into a QString and back, and a path is always the bytes the system gave.
+// Every file call of the program passes its names through these two.
+QByteArray encodeName(const QString &name);
+QString decodeName(const QByteArray &bytes);
+
+// What a path names, following symbolic links; nothing exists when it cannot be looked at.
+struct PathInfo
+{
+    bool exists = false;
+    bool isDir = false;
+    bool isFile = false;
+    qint64 size = 0;
+};
+PathInfo pathInfo(const QString &path);
+inline bool exists(const QString &path)
+{
+    return pathInfo(path).exists;
+}
+// A path of this system made absolute against the process's current directory (kept as the
+// system's bytes) and cleaned of "." and ".." components.
+QString absolutePath(const QString &path);
+// The folder a path lies in ("/" for a name at the root), as a string operation.
+QString folderOf(const QString &path);
+// The names in a folder (without "." and ".."), in the order the system lists them.
+[[nodiscard]] Result<QStringList> entryNames(const QString &dir);
+// Sets the permission bits of a file or folder (chmod).
+[[nodiscard]] Status setPermissions(const QString &path, unsigned mode);
+// Removes a folder with everything in it (best effort, for cleaning up).
+void removeTree(const QString &path);
 
 // The working directory: captured once at start (the process's current directory), or set by
 // tests. Every relative or "\"-rooted name resolves against it. Safe to call from any thread;
@@ -33,9 +67,11 @@ QString workDir();
 // extension rule applies: when the last component has no extension, the extension is added
 // before matching. A blank name is InvalidName and creates nothing.
 // Trailing blanks are dropped (names come from blank-padded fields), "." components are skipped
-// and ".." steps up. When several entries of a directory differ only in letter case, the first
-// of them in case-insensitive-then-exact order is taken, so every spelling names the same one.
-// The result is an absolute, clean path with "/" separators and no trailing separator.
+// and ".." steps up, but a DOS-style name never leaves the working directory (nor a name in
+// the Windows temporary folder that folder): "\..\x" or "a\..\..\x" is InvalidName. When several
+// entries of a directory differ only in letter case, the first of them in
+// case-insensitive-then-exact order is taken, so every spelling names the same one. The result is
+// an absolute, clean path with "/" separators and no trailing separator.
 [[nodiscard]] Result<QString> resolve(const QString &name, const QString &defaultExtension = {});
 // Joins a directory and a name with exactly one separator between them.
 QString join(const QString &dir, const QString &name);
@@ -89,8 +125,13 @@ struct TempFile
     int fd = -1;  // open for writing; the caller closes it
     QString path; // the temporary name, in the target's directory
 };
-// Creates a new, empty file with a unique name in the directory of `targetPath`.
+// Creates a new, empty file with a unique name in the directory of `targetPath`:
+// ".<name>.<8 hex digits>.tmp". It stays locked while its descriptor is open, so that
+// removeLeftoverTemps() never takes a file that is being written for a leftover.
 [[nodiscard]] Result<TempFile> createTempBeside(const QString &targetPath, unsigned mode = 0666);
+// Removes the temporary files beside `targetPath` (and their "-journal" files) that a writer
+// left when it died before its file was in place: those that nobody holds any more.
+void removeLeftoverTemps(const QString &targetPath);
 // Renames `from` over `to` (replacing it) and flushes the directory, so that after a crash the
 // name holds either the old or the new content.
 [[nodiscard]] Status replaceWith(const QString &from, const QString &to);
@@ -101,8 +142,5 @@ struct TempFile
 // Makes the entries of `dir` durable after a rename or an unlink. Best effort: some file
 // systems cannot sync a directory, and the data itself is on the disk by then.
 void syncDirectory(const QString &dir);
-// The error for a failed system call: errno mapped to FileNotFound, AccessDenied, AlreadyExists,
-// DiskFull, InvalidName or IoError, with `where` the path concerned.
-std::unexpected<Error> failWithErrno(int errnum, const QString &where);
 
 } // namespace zemor::runtime::fs

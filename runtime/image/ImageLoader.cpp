@@ -1,5 +1,7 @@
 #include "runtime/image/ImageLoader.h"
 
+#include "runtime/fs/DurableFile.h"
+#include "runtime/fs/Paths.h"
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -298,20 +300,15 @@ Result<QImage> ImageLoader::decode(const QByteArray &data, const QString &where)
 
 Result<QImage> ImageLoader::load(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
+    const fs::PathInfo info = fs::pathInfo(path);
+    if (!info.exists || info.isDir)
         return fail(ErrorCode::FileNotFound, path);
-    if (info.size() > kMaxFileSize)
+    if (info.size > kMaxFileSize)
         return fail(ErrorCode::DamagedFile, path, QStringLiteral("The picture file is too large"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.error() == QFileDevice::PermissionsError ? ErrorCode::AccessDenied
-                                                                  : ErrorCode::IoError,
-                    path, file.errorString());
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail(ErrorCode::IoError, path, file.errorString());
-    return decode(data, path);
+    const auto data = fs::readWholeFile(path);
+    if (!data)
+        return std::unexpected(data.error());
+    return decode(*data, path);
 }
 
 QImage ImageLoader::loadOrEmpty(const QString &path, Error *error)

@@ -1,16 +1,12 @@
 #include "runtime/ini/IniFile.h"
 
+#include "runtime/fs/DurableFile.h"
+#include "runtime/fs/Paths.h"
 #include "runtime/text/Cp1251.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-
-#include <unistd.h>
 
 namespace zemor::runtime::ini {
 
@@ -19,18 +15,6 @@ namespace {
 bool sameName(QStringView a, QStringView b)
 {
     return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
-}
-
-ErrorCode codeFor(QFileDevice::FileError error)
-{
-    switch (error) {
-    case QFileDevice::PermissionsError:
-        return ErrorCode::AccessDenied;
-    case QFileDevice::ResourceError:
-        return ErrorCode::DiskFull;
-    default:
-        return ErrorCode::IoError;
-    }
 }
 
 } // namespace
@@ -188,57 +172,38 @@ Status IniFile::save()
         content += "\r\n";
     }
 
-    // Unbuffered, so that a short write shows at once: a buffered QSaveFile can lose the error
-    // of its last flush and rename a cut file over the old one.
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(codeFor(file.error()), m_path, file.errorString());
-    if (file.write(content) != content.size()) {
-        const auto error = fail(codeFor(file.error()), m_path, file.errorString());
-        file.cancelWriting();
-        return error;
-    }
-    if (::fsync(file.handle()) != 0 && errno != EINVAL) {
-        const int err = errno;
-        file.cancelWriting();
-        return fail(err == ENOSPC ? ErrorCode::DiskFull : ErrorCode::IoError, m_path,
-                    QString::fromLocal8Bit(std::strerror(err)));
-    }
-    if (!file.commit())
-        return fail(codeFor(file.error()), m_path, file.errorString());
+    if (auto written = fs::writeWholeFile(m_path, content); !written)
+        return written;
     m_modified = false;
     return {};
 }
 
 Status IniFile::reload()
 {
-    QFile file(m_path);
-    if (!QFileInfo::exists(m_path)) {
+    if (!fs::exists(m_path)) {
         m_lines.clear();
         m_modified = false;
         m_loadStatus = {};
         return m_loadStatus;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_loadStatus = fail(codeFor(file.error()), m_path, file.errorString());
+    auto read = fs::readWholeFile(m_path);
+    if (!read) {
+        m_loadStatus = std::unexpected(read.error());
         return m_loadStatus;
     }
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_loadStatus = fail(codeFor(file.error()), m_path, file.errorString());
-        return m_loadStatus;
-    }
+    const QByteArray &content = *read;
 
     QList<Line> lines;
     qsizetype start = 0;
+    // A line ends at CR LF, LF or a CR alone: a bare CR never joins two lines into one.
     while (start < content.size()) {
-        qsizetype end = content.indexOf('\n', start);
-        if (end < 0)
-            end = content.size();
-        QByteArrayView bytes = QByteArrayView(content).sliced(start, end - start);
-        if (bytes.endsWith('\r'))
-            bytes.chop(1);
-        lines.append(parseLine(text::fromCp1251(bytes)));
+        qsizetype end = start;
+        while (end < content.size() && content.at(end) != '\n' && content.at(end) != '\r')
+            ++end;
+        lines.append(
+            parseLine(text::fromCp1251(QByteArrayView(content).sliced(start, end - start))));
+        if (end + 1 < content.size() && content.at(end) == '\r' && content.at(end + 1) == '\n')
+            ++end;
         start = end + 1;
     }
     m_lines = std::move(lines);

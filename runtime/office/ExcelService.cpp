@@ -4,6 +4,8 @@
 #include "runtime/office/XlsxReader.h"
 #include "runtime/office/XlsxWriter.h"
 
+#include <unistd.h>
+
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -272,8 +274,7 @@ Status ExcelService::open(int channel, int workbook, const MacroCommand &command
             return {};
         }
     }
-    const QFileInfo info(*path);
-    if (!info.isFile())
+    if (!fs::pathInfo(*path).isFile)
         return fail(ErrorCode::FileNotFound, *path);
 
     auto entry = std::make_unique<Entry>();
@@ -282,7 +283,7 @@ Status ExcelService::open(int channel, int workbook, const MacroCommand &command
         if (!book)
             return std::unexpected(book.error());
         entry->book = std::move(*book);
-    } else if (!info.isReadable()) {
+    } else if (::access(fs::encodeName(*path).constData(), R_OK) != 0) {
         return fail(ErrorCode::AccessDenied, *path);
     } else {
         entry->opaque = true;
@@ -311,10 +312,9 @@ Status ExcelService::saveAs(Entry &entry, const MacroCommand &command)
         forget(other->id);
         break;
     }
-    const QFileInfo target(*path);
-    if (!QFileInfo(target.absolutePath()).isDir())
+    if (const QString folder = fs::folderOf(*path); !fs::pathInfo(folder).isDir)
         return fail(ErrorCode::FileNotFound, *path,
-                    QStringLiteral("The folder %1 does not exist").arg(target.absolutePath()));
+                    QStringLiteral("The folder %1 does not exist").arg(folder));
 
     Status saved = entry.opaque
                        ? (entry.path == *path ? Status{} : fs::copyFile(entry.path, *path, true))

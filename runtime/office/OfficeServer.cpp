@@ -159,7 +159,7 @@ Status OfficeServer::executeWord(const QString &command)
         auto path = fs::resolve(name.text);
         if (!path)
             return std::unexpected(path.error());
-        if (!QFileInfo(*path).isFile())
+        if (!fs::pathInfo(*path).isFile)
             return fail(ErrorCode::FileNotFound, *path);
         if (auto shown = show(*path); !shown)
             return shown;

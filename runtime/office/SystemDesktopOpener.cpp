@@ -1,6 +1,7 @@
 #include "runtime/office/SystemDesktopOpener.h"
 
-#include <QFileInfo>
+#include "runtime/fs/Paths.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -18,9 +19,17 @@ bool SystemDesktopOpener::desktopWanted()
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
+QString SystemDesktopOpener::argumentFor(const QString &path)
+{
+    const QByteArray bytes = fs::encodeName(path);
+    if (bytes.isValidUtf8())
+        return path;
+    return QStringLiteral("file://") + QString::fromLatin1(bytes.toPercentEncoding("/"));
+}
+
 Status SystemDesktopOpener::open(const QString &path)
 {
-    if (!QFileInfo::exists(path))
+    if (!fs::exists(path))
         return fail(ErrorCode::FileNotFound, path);
     if (!desktopWanted())
         return {};
@@ -28,7 +37,7 @@ Status SystemDesktopOpener::open(const QString &path)
     if (opener.isEmpty())
         return fail(ErrorCode::FileNotFound, path,
                     QStringLiteral("No program of the desktop opens documents (xdg-open)"));
-    if (!QProcess::startDetached(opener, {QFileInfo(path).absoluteFilePath()}))
+    if (!QProcess::startDetached(opener, {argumentFor(fs::absolutePath(path))}))
         return fail(ErrorCode::IoError, path,
                     QStringLiteral("The desktop's program could not be started"));
     return {};

@@ -16,6 +16,10 @@ public:
 
     // Whether documents are shown at all in this process.
     static bool desktopWanted();
+    // What the desktop's program is given for `path` (absolute): the path itself, or, when its
+    // bytes are not UTF-8 (a folder named in Windows-1251), a "file://" address that spells
+    // those bytes, since a program's arguments pass as UTF-8 text.
+    static QString argumentFor(const QString &path);
 };
 
 } // namespace zemor::runtime::office

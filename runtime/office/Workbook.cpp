@@ -1,5 +1,7 @@
 #include "runtime/office/Workbook.h"
 
+#include <algorithm>
+
 namespace zemor::runtime::office {
 
 const Cell *Workbook::cell(int row, int column) const
@@ -67,9 +69,41 @@ bool Workbook::addMergedRange(const CellRange &range)
 {
     if (range.rowCount() == 1 && range.columnCount() == 1)
         return false;
-    for (const CellRange &merged : std::as_const(m_merged)) {
-        if (merged.intersects(range))
-            return false;
+    const int top = (range.top - 1) / kMergeBlock;
+    const int bottom = (range.bottom - 1) / kMergeBlock;
+    const int left = (range.left - 1) / kMergeBlock;
+    const int right = (range.right - 1) / kMergeBlock;
+    const bool wide = qint64(bottom - top + 1) * (right - left + 1) > kMaxMergeBlocks;
+    const auto key = [](int row, int column) {
+        return (quint64(quint32(row)) << 32) | quint32(column);
+    };
+    const auto overlapsAny = [&](const QList<qsizetype> &indexes) {
+        return std::any_of(indexes.begin(), indexes.end(),
+                           [&](qsizetype i) { return m_merged.at(i).intersects(range); });
+    };
+
+    if (overlapsAny(m_wideMerges))
+        return false;
+    if (wide) {
+        // Few blocks hold ranges compared with the blocks this one covers: check them all.
+        for (const QList<qsizetype> &indexes : std::as_const(m_mergeBlocks)) {
+            if (overlapsAny(indexes))
+                return false;
+        }
+        m_wideMerges.append(m_merged.size());
+        m_merged.append(range);
+        return true;
+    }
+    for (int row = top; row <= bottom; ++row) {
+        for (int column = left; column <= right; ++column) {
+            const auto found = m_mergeBlocks.constFind(key(row, column));
+            if (found != m_mergeBlocks.cend() && overlapsAny(*found))
+                return false;
+        }
+    }
+    for (int row = top; row <= bottom; ++row) {
+        for (int column = left; column <= right; ++column)
+            m_mergeBlocks[key(row, column)].append(m_merged.size());
     }
     m_merged.append(range);
     return true;

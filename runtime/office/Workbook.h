@@ -11,6 +11,7 @@
 #include "runtime/office/Cell.h"
 #include "runtime/office/CellRange.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -59,6 +60,13 @@ private:
     QMap<int, double> m_columnWidths;
     QMap<int, double> m_rowHeights;
     QList<CellRange> m_merged;
+    // Where the merged ranges lie, so that a new one is checked against its neighbours only:
+    // the indexes into m_merged of the ranges that touch each block of kMergeBlock x kMergeBlock
+    // cells; ranges over more blocks than kMaxMergeBlocks are kept apart and always checked.
+    static constexpr int kMergeBlock = 32;
+    static constexpr qint64 kMaxMergeBlocks = 256;
+    QHash<quint64, QList<qsizetype>> m_mergeBlocks;
+    QList<qsizetype> m_wideMerges;
 };
 
 } // namespace zemor::runtime::office

@@ -1,4 +1,5 @@
 #include "runtime/office/XlsxReader.h"
+#include "runtime/fs/Paths.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,8 +8,11 @@
 #include <QXmlStreamReader>
 
 #include <cmath>
+#include <cstring>
 #include <optional>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <unzip.h>
 
 namespace zemor::runtime::office {
@@ -25,7 +29,7 @@ class ZipArchive
 {
 public:
     explicit ZipArchive(const QString &path)
-        : m_file(unzOpen64(QFile::encodeName(path).constData())), m_path(path)
+        : m_file(unzOpen64(fs::encodeName(path).constData())), m_path(path)
     {
     }
     ~ZipArchive()
@@ -481,7 +485,8 @@ public:
         } else {
             bool ok = false;
             const double number = value.toDouble(&ok);
-            if (!ok)
+            // A cell holds a finite number: "NaN" and "INF" are no numbers of a workbook.
+            if (!ok || !std::isfinite(number))
                 return damaged(entry, QStringLiteral("bad number"));
             cell.setNumber(number);
         }
@@ -499,18 +504,21 @@ private:
 
 bool XlsxReader::looksLikeWorkbook(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(fs::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    return file.read(4) == QByteArrayLiteral("PK\x03\x04");
+    char head[4] = {};
+    const bool zip = ::read(fd, head, 4) == 4 && std::memcmp(head, "PK\x03\x04", 4) == 0;
+    ::close(fd);
+    return zip;
 }
 
 Result<Workbook> XlsxReader::read(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
+    const fs::PathInfo info = fs::pathInfo(path);
+    if (!info.exists || info.isDir)
         return fail(ErrorCode::FileNotFound, path);
-    if (!info.isReadable())
+    if (::access(fs::encodeName(path).constData(), R_OK) != 0)
         return fail(ErrorCode::AccessDenied, path);
     if (!looksLikeWorkbook(path))
         return fail(ErrorCode::DamagedFile, path, QStringLiteral("Not a workbook file"));

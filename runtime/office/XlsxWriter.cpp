@@ -1,5 +1,6 @@
 #include "runtime/office/XlsxWriter.h"
 
+#include "runtime/fs/DurableFile.h"
 #include "runtime/fs/Paths.h"
 
 #include <QFile>
@@ -8,9 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include <fcntl.h>
 #include <locale.h>
-#include <unistd.h>
 
 #include <xlsxwriter.h>
 
@@ -190,34 +189,21 @@ Status fillSheet(const Workbook &book, lxw_worksheet *sheet, FormatCache &format
     return {};
 }
 
-Status flushToDisk(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return fs::failWithErrno(errno, path);
-    Status synced = fs::syncFile(fd, path);
-    ::close(fd);
-    return synced;
-}
-
 } // namespace
 
 Status XlsxWriter::write(const Workbook &book, const QString &path)
 {
-    auto temp = fs::createTempBeside(path, 0666);
-    if (!temp)
-        return std::unexpected(temp.error());
-    ::close(temp->fd);
-    const QByteArray tempName = QFile::encodeName(temp->path);
-    const auto discard = [&] { ::unlink(tempName.constData()); };
+    // The library writes the new file by name; the writer syncs and places it.
+    auto target = fs::DurableFile::begin(path);
+    if (!target)
+        return std::unexpected(target.error());
+    const QByteArray tempName = fs::encodeName(target->tempPath());
 
     CNumericLocale cLocale;
     lxw_workbook_options options{};
     lxw_workbook *workbook = workbook_new_opt(tempName.constData(), &options);
-    if (workbook == nullptr) {
-        discard();
+    if (workbook == nullptr)
         return fail(ErrorCode::IoError, path, QStringLiteral("Cannot start the workbook file"));
-    }
     const QByteArray sheetName = book.sheetName().toUtf8();
     const bool nameUsable =
         !sheetName.isEmpty() &&
@@ -235,13 +221,9 @@ Status XlsxWriter::write(const Workbook &book, const QString &path)
     if (filled && closed != LXW_NO_ERROR)
         filled = fail(ErrorCode::IoError, path,
                       QStringLiteral("Cannot write the workbook: %1").arg(lxwText(closed)));
-    if (filled)
-        filled = flushToDisk(temp->path);
-    if (filled)
-        filled = fs::replaceWith(temp->path, path);
     if (!filled)
-        discard();
-    return filled;
+        return filled;
+    return target->commit();
 }
 
 } // namespace zemor::runtime::office

@@ -1,14 +1,12 @@
 #include "runtime/report/PageRenderer.h"
 
-#include "runtime/fs/Paths.h"
+#include "runtime/fs/DurableFile.h"
 
 #include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-
-#include <unistd.h>
 
 namespace zemor::runtime::report {
 
@@ -135,21 +133,15 @@ Status PageRenderer::writePdf(const PageList &pages, const QString &path, const 
 {
     if (pages.isEmpty())
         return fail(ErrorCode::InvalidArgument, path, QStringLiteral("The report has no pages"));
-    auto temp = fs::createTempBeside(path, 0666);
-    if (!temp)
-        return std::unexpected(temp.error());
-    const auto discard = [&] {
-        ::close(temp->fd);
-        ::unlink(QFile::encodeName(temp->path).constData());
-    };
+    auto target = fs::DurableFile::begin(path);
+    if (!target)
+        return std::unexpected(target.error());
 
     Status written;
     {
         QFile file;
-        if (!file.open(temp->fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
-            discard();
-            return fail(ErrorCode::IoError, path, file.errorString());
-        }
+        if (!file.open(target->handle(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+            return fs::failWithDevice(file, path);
         constexpr int kPdfDpi = 300;
         QPdfWriter writer(&file);
         writer.setPageLayout(layoutFor(pages.setup));
@@ -157,31 +149,16 @@ Status PageRenderer::writePdf(const PageList &pages, const QString &path, const 
         writer.setCreator(QStringLiteral("zemor"));
         writer.setTitle(title);
         QPainter painter;
-        if (!painter.begin(&writer)) {
-            discard();
+        if (!painter.begin(&writer))
             return fail(ErrorCode::IoError, path, QStringLiteral("Cannot start the PDF document"));
-        }
         written = paintPages(painter, writer, pages, 0, pages.count() - 1, kPdfDpi, path);
         painter.end();
         if (written && (!file.flush() || file.error() != QFileDevice::NoError))
-            written = fail(ErrorCode::IoError, path, file.errorString());
+            written = fs::failWithDevice(file, path);
     }
-    if (written)
-        written = fs::syncFile(temp->fd, path);
-    if (!written) {
-        discard();
-        return written;
-    }
-    if (::close(temp->fd) != 0) {
-        const int err = errno;
-        ::unlink(QFile::encodeName(temp->path).constData());
-        return fs::failWithErrno(err, path);
-    }
-    if (auto placed = fs::replaceWith(temp->path, path); !placed) {
-        ::unlink(QFile::encodeName(temp->path).constData());
-        return placed;
-    }
-    return {};
+    if (!written)
+        return written; // the unfinished file is discarded with its writer
+    return target->commit();
 }
 
 } // namespace zemor::runtime::report

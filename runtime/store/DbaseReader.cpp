@@ -1,5 +1,7 @@
 #include "runtime/store/DbaseReader.h"
 
+#include "runtime/fs/DurableFile.h"
+#include "runtime/fs/Paths.h"
 #include "runtime/text/Cp1251.h"
 
 #include <QFile>
@@ -186,16 +188,12 @@ void DbaseReader::close()
 Status DbaseReader::open(const QString &path, const QList<DbaseField> &expected, DbaseSource source)
 {
     close();
-    if (!QFileInfo::exists(path))
+    if (!fs::exists(path))
         return fail(ErrorCode::FileNotFound, path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.error() == QFileDevice::PermissionsError ? ErrorCode::AccessDenied
-                                                                  : ErrorCode::IoError,
-                    path, file.errorString());
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail(ErrorCode::IoError, path, file.errorString());
+    auto read = fs::readWholeFile(path);
+    if (!read)
+        return std::unexpected(read.error());
+    QByteArray data = std::move(*read);
 
     auto damaged = [&path](const QString &why) { return fail(ErrorCode::DamagedFile, path, why); };
 

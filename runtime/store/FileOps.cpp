@@ -2,8 +2,6 @@
 
 #include "runtime/fs/Paths.h"
 
-#include <QFile>
-
 #include <unistd.h>
 
 namespace zemor::runtime::store::fileops {
@@ -22,6 +20,26 @@ Result<QString> siblingTempName(const QString &path)
     return temp->path;
 }
 
+Result<SiblingTemp> siblingTemp(const QString &path)
+{
+    auto temp = fs::createTempBeside(path);
+    if (!temp)
+        return std::unexpected(temp.error());
+    return SiblingTemp{temp->path, temp->fd};
+}
+
+void releaseTemp(SiblingTemp &temp)
+{
+    if (temp.lockFd >= 0)
+        ::close(temp.lockFd);
+    temp.lockFd = -1;
+}
+
+void removeStaleTemps(const QString &path)
+{
+    fs::removeLeftoverTemps(path);
+}
+
 Result<bool> renameNoReplace(const QString &from, const QString &to)
 {
     const Status renamed = fs::renameFile(from, to);
@@ -34,8 +52,8 @@ Result<bool> renameNoReplace(const QString &from, const QString &to)
 
 void removeWithJournal(const QString &path)
 {
-    ::unlink(QFile::encodeName(path).constData());
-    ::unlink(QFile::encodeName(path + QStringLiteral("-journal")).constData());
+    ::unlink(fs::encodeName(path).constData());
+    ::unlink(fs::encodeName(path + QStringLiteral("-journal")).constData());
 }
 
 } // namespace zemor::runtime::store::fileops

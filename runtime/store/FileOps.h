@@ -16,8 +16,22 @@ namespace zemor::runtime::store::fileops {
 bool isBlankPath(QStringView path);
 
 // A new, empty file beside `path` (mode 0666 less the umask), for a file that is built there and
-// then renamed into place.
+// then renamed into place, named ".<name>.<8 hex digits>.tmp". siblingTemp() keeps it locked
+// (`lockFd`, closed by releaseTemp() once the file is in place or removed) so that
+// removeStaleTemps() of another process never takes it for a leftover.
 [[nodiscard]] Result<QString> siblingTempName(const QString &path);
+// The same, held: the file is locked against removeStaleTemps() while `lockFd` is open.
+struct SiblingTemp
+{
+    QString path;
+    int lockFd = -1;
+};
+[[nodiscard]] Result<SiblingTemp> siblingTemp(const QString &path);
+void releaseTemp(SiblingTemp &temp);
+
+// Removes the temporary files (and their rollback journals) that a creator of `path` left when
+// it died before its file was in place: those of that name whose creator no longer holds them.
+void removeStaleTemps(const QString &path);
 
 // Gives `from` the name `to` only when no file has that name: true when renamed, false when
 // `to` exists (and `from` is left).

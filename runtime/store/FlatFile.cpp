@@ -58,7 +58,7 @@ std::unexpected<Error> damaged(const QString &path, const QString &reason)
 
 QByteArray encoded(const QString &path)
 {
-    return QFile::encodeName(path);
+    return fs::encodeName(path);
 }
 
 // Reads up to `size` bytes; fewer only at the end of the file.
@@ -191,15 +191,13 @@ Result<FlatFile::Writer> FlatFile::Writer::create(const QString &name, int recor
             return fail(ErrorCode::AccessDenied, *path, QStringLiteral("Is a directory"));
         writer.m_mode = int(st.st_mode & 07777);
     }
-    auto temp = fs::createTempBeside(*path);
-    if (!temp)
-        return std::unexpected(temp.error());
-    writer.m_fd = temp->fd;
-    writer.m_tempPath = temp->path;
+    auto file = fs::DurableFile::begin(*path);
+    if (!file)
+        return std::unexpected(file.error());
+    writer.m_file = std::move(*file);
     // The header is written again with the count and checksum on commit.
     const QByteArray header = encodeHeader(quint32(recordLength), 0, 0);
-    if (auto written = fs::writeAll(writer.m_fd, header.constData(), header.size(), *path);
-        !written)
+    if (auto written = writer.m_file.write(header); !written)
         return std::unexpected(writer.spoil(written.error()).error());
     writer.m_buffer.reserve(chunkFor(recordLength) + recordLength);
     return writer;
@@ -222,10 +220,9 @@ Result<FlatFile::Writer> FlatFile::Writer::openForAppend(const QString &name, in
         closeFd(source);
         return writer;
     }
-    const int target = writer->m_fd;
-    const QString tempPath = writer->m_tempPath;
+    fs::DurableFile &target = writer->m_file;
     auto checked = checkFile(source, *path, recordLength, [&](const char *data, qint64 size) {
-        return fs::writeAll(target, data, size, tempPath);
+        return target.write(QByteArrayView(data, size));
     });
     closeFd(source);
     if (!checked)
@@ -244,9 +241,8 @@ FlatFile::Writer &FlatFile::Writer::operator=(Writer &&other) noexcept
 {
     if (this != &other) {
         release();
-        m_fd = std::exchange(other.m_fd, -1);
+        m_file = std::move(other.m_file);
         m_path = std::move(other.m_path);
-        m_tempPath = std::exchange(other.m_tempPath, QString());
         m_recordLength = other.m_recordLength;
         m_count = other.m_count;
         m_crc = other.m_crc;
@@ -266,7 +262,7 @@ Status FlatFile::Writer::append(const QByteArray &record)
 {
     if (m_error.code != ErrorCode::None)
         return std::unexpected(m_error);
-    if (m_fd < 0)
+    if (!m_file.isOpen())
         return fail(ErrorCode::FileNotOpen, m_path);
     if (record.size() != m_recordLength)
         return spoil(Error{ErrorCode::InvalidArgument,
@@ -288,7 +284,7 @@ Status FlatFile::Writer::flushBuffer()
 {
     if (m_buffer.isEmpty())
         return {};
-    if (auto written = fs::writeAll(m_fd, m_buffer.constData(), m_buffer.size(), m_path); !written)
+    if (auto written = m_file.write(m_buffer); !written)
         return spoil(written.error());
     m_buffer.clear();
     return {};
@@ -298,23 +294,19 @@ Status FlatFile::Writer::commit()
 {
     if (m_error.code != ErrorCode::None)
         return std::unexpected(m_error);
-    if (m_fd < 0)
+    if (!m_file.isOpen())
         return fail(ErrorCode::FileNotOpen, m_path);
     if (auto flushed = flushBuffer(); !flushed)
         return flushed;
     const QByteArray header = encodeHeader(quint32(m_recordLength), quint64(m_count), m_crc);
-    const ssize_t written = ::pwrite(m_fd, header.constData(), size_t(header.size()), 0);
-    if (written != header.size())
-        return spoil(fs::failWithErrno(written < 0 ? errno : EIO, m_path).error());
-    if (m_mode >= 0 && ::fchmod(m_fd, mode_t(m_mode)) != 0)
-        return spoil(fs::failWithErrno(errno, m_path).error());
-    if (auto synced = fs::syncFile(m_fd, m_path); !synced)
-        return spoil(synced.error());
-    if (::close(std::exchange(m_fd, -1)) != 0)
-        return spoil(fs::failWithErrno(errno, m_path).error());
-    if (auto placed = fs::replaceWith(m_tempPath, m_path); !placed)
+    if (auto written = m_file.writeAt(0, header); !written)
+        return spoil(written.error());
+    if (m_mode >= 0) {
+        if (auto kept = m_file.setMode(unsigned(m_mode)); !kept)
+            return spoil(kept.error());
+    }
+    if (auto placed = m_file.commit(); !placed)
         return spoil(placed.error());
-    m_tempPath.clear();
     m_buffer = QByteArray();
     return {};
 }
@@ -328,10 +320,7 @@ Status FlatFile::Writer::spoil(Error error)
 
 void FlatFile::Writer::release()
 {
-    closeFd(m_fd);
-    if (!m_tempPath.isEmpty())
-        ::unlink(encoded(m_tempPath).constData());
-    m_tempPath.clear();
+    m_file.discard();
     m_buffer.clear();
 }
 

@@ -23,6 +23,7 @@
 // be moved, not copied. Names are resolved through runtime/fs (letter case ignored).
 
 #include "runtime/core/Error.h"
+#include "runtime/fs/DurableFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -68,9 +69,8 @@ public:
         Status spoil(Error error);
         void release();
 
-        int m_fd = -1;
+        fs::DurableFile m_file;
         QString m_path;
-        QString m_tempPath;
         int m_recordLength = 0;
         qint64 m_count = 0;
         quint32 m_crc = 0;

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <sqlite3.h>
 
@@ -13,6 +14,7 @@
 #include <cerrno>
 #include <limits>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zemor::runtime::store {
@@ -38,17 +40,22 @@ Status KeyedFile::create(const QString &path, const RecordLayout &layout)
         return fail(ErrorCode::InvalidName, path);
     if (const QString problem = layout.validate(); !problem.isEmpty())
         return fail(ErrorCode::InvalidArgument, path, problem);
-    const QFileInfo info(path);
-    if (info.exists() || info.isSymLink())
+    struct stat st;
+    if (::lstat(fs::encodeName(path).constData(), &st) == 0)
         return {}; // never truncated, never replaced
-    if (!QFileInfo(info.absolutePath()).isDir())
+    const QString folder = fs::folderOf(path);
+    if (!fs::pathInfo(folder).isDir)
         return fail(ErrorCode::FileNotFound, path);
 
     // The file is built complete under a name of its own and then given its name, so that a
     // second creator or an opener never sees a half-made file.
-    auto temp = fileops::siblingTempName(path);
-    if (!temp)
-        return std::unexpected(temp.error());
+    // Leftovers of a creator that died before its file was in place.
+    fileops::removeStaleTemps(path);
+    auto held = fileops::siblingTemp(path);
+    if (!held)
+        return std::unexpected(held.error());
+    const auto unlock = qScopeGuard([&] { fileops::releaseTemp(*held); });
+    const QString *temp = &held->path;
     Status built = [&]() -> Status {
         SqliteDatabase db;
         if (auto s = db.open(*temp, false, shareWait()); !s)
@@ -68,14 +75,14 @@ Status KeyedFile::create(const QString &path, const RecordLayout &layout)
     // A journal without its database is left over from a file that was removed after a crash;
     // SQLite would play it back into the new file.
     const QString journal = path + QStringLiteral("-journal");
-    if (QFileInfo::exists(journal) && !QFileInfo::exists(path))
-        QFile::remove(journal);
+    if (fs::exists(journal) && !fs::exists(path))
+        ::unlink(fs::encodeName(journal).constData());
     auto renamed = fileops::renameNoReplace(*temp, path);
     if (!renamed || !*renamed)
         fileops::removeWithJournal(*temp);
     if (!renamed)
         return std::unexpected(renamed.error());
-    fs::syncDirectory(info.absolutePath());
+    fs::syncDirectory(folder);
     return {};
 }
 
@@ -86,16 +93,12 @@ Status KeyedFile::remove(const QString &path)
     ShareLock lock;
     if (auto s = lock.acquire(path, Access::ReadWrite, Share::Exclusive, shareWait()); !s)
         return s;
-    if (::unlink(QFile::encodeName(path).constData()) != 0) {
-        const int e = errno;
-        return fail(e == EACCES || e == EPERM || e == EROFS ? ErrorCode::AccessDenied
-                                                            : ErrorCode::IoError,
-                    path);
-    }
+    if (::unlink(fs::encodeName(path).constData()) != 0)
+        return fs::failWithErrno(errno, path);
     // A journal left by a crash belongs to the file removed.
-    ::unlink(QFile::encodeName(path + QStringLiteral("-journal")).constData());
+    ::unlink(fs::encodeName(path + QStringLiteral("-journal")).constData());
     lock.release();
-    fs::syncDirectory(QFileInfo(path).absolutePath());
+    fs::syncDirectory(fs::folderOf(path));
     return {};
 }
 
@@ -109,6 +112,8 @@ Status KeyedFile::open(const QString &path, Access access, Share share)
     d->share = share;
     if (auto s = d->lock.acquire(path, access, share, shareWait()); !s)
         return d->note(s);
+    // Temporary files left by a creator that died are removed with the next opening.
+    fileops::removeStaleTemps(path);
     if (auto s = d->openConnection(); !s) {
         d->lock.release();
         return d->note(s);

@@ -1,4 +1,5 @@
 #include "runtime/store/ShareLock.h"
+#include "runtime/fs/Paths.h"
 
 #include <QFile>
 
@@ -94,24 +95,11 @@ private:
 
 Error openError(int e, const QString &path)
 {
-    switch (e) {
-    case ENOENT:
-    case ENOTDIR:
-        return fail(ErrorCode::FileNotFound, path).error();
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return fail(ErrorCode::AccessDenied, path).error();
-    case EISDIR:
+    if (e == EISDIR)
         return fail(ErrorCode::InvalidName, path,
                     QStringLiteral("Invalid File Name: the name is a directory"))
             .error();
-    default:
-        return fail(ErrorCode::IoError, path,
-                    QStringLiteral("Input/Output Error: %1")
-                        .arg(QString::fromLocal8Bit(std::strerror(e))))
-            .error();
-    }
+    return fs::failWithErrno(e, path).error();
 }
 
 } // namespace
@@ -125,7 +113,7 @@ Status ShareLock::acquire(const QString &path, Access access, Share share,
                           std::chrono::milliseconds wait)
 {
     release();
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = fs::encodeName(path);
     const bool needsWrite = access == Access::ReadWrite || share != Share::DenyNone;
     const auto deadline = std::chrono::steady_clock::now() + wait;
 

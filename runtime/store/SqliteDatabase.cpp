@@ -1,4 +1,5 @@
 #include "runtime/store/SqliteDatabase.h"
+#include "runtime/fs/Paths.h"
 
 #include <QFile>
 
@@ -31,7 +32,7 @@ Status SqliteDatabase::open(const QString &path, bool readOnly, std::chrono::mil
     const int flags =
         (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(fs::encodeName(path).constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         Error e = translate(rc, db ? sqlite3_errmsg(db) : nullptr, Damage::File, path);
         if (rc == SQLITE_CANTOPEN)

@@ -1,15 +1,16 @@
 #include "runtime/store/TextLineFile.h"
 
+#include "runtime/fs/DurableFile.h"
+#include "runtime/fs/Paths.h"
 #include "runtime/text/Cp1251.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
-#include <cstring>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace zemor::runtime::store {
@@ -17,18 +18,6 @@ namespace zemor::runtime::store {
 namespace {
 
 constexpr qsizetype kFlushSize = 64 * 1024;
-
-ErrorCode codeFor(QFileDevice::FileError error)
-{
-    switch (error) {
-    case QFileDevice::PermissionsError:
-        return ErrorCode::AccessDenied;
-    case QFileDevice::ResourceError:
-        return ErrorCode::DiskFull;
-    default:
-        return ErrorCode::IoError;
-    }
-}
 
 } // namespace
 
@@ -74,11 +63,19 @@ QString TextLineFile::decode(QByteArrayView line)
 Status TextLineFile::openForReading(const QString &path)
 {
     close();
-    if (!QFileInfo::exists(path))
+    const fs::PathInfo info = fs::pathInfo(path);
+    if (!info.exists)
         return fail(ErrorCode::FileNotFound, path);
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly))
-        return fail(codeFor(file->error()), path, file->errorString());
+    if (info.isDir)
+        return fs::failWithErrno(EISDIR, path);
+    const int fd = ::open(fs::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return fs::failWithErrno(errno, path);
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fs::failWithDevice(*file, path);
+    }
     m_reader = std::move(file);
     m_path = path;
     m_mode = Mode::Reading;
@@ -94,7 +91,7 @@ Result<QByteArray> TextLineFile::readLine()
     // Without a size limit QIODevice::readLine() takes the whole line, however long.
     QByteArray line = m_reader->readLine();
     if (m_reader->error() != QFileDevice::NoError)
-        return fail(codeFor(m_reader->error()), m_path, m_reader->errorString());
+        return fs::failWithDevice(*m_reader, m_path);
     if (line.endsWith('\n')) {
         line.chop(1);
         if (line.endsWith('\r'))
@@ -111,15 +108,12 @@ bool TextLineFile::atEnd() const
 Status TextLineFile::create(const QString &path)
 {
     close();
-    const QFileInfo info(path);
-    if (!info.absoluteDir().exists())
+    if (!fs::pathInfo(fs::folderOf(path)).isDir)
         return fail(ErrorCode::FileNotFound, path);
-    // Unbuffered, with a buffer of our own: every short write is seen where it happens. A
-    // buffered QSaveFile can lose the error of its final flush and commit a cut file.
-    auto file = std::make_unique<QSaveFile>(path);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(codeFor(file->error()), path, file->errorString());
-    m_writer = std::move(file);
+    auto file = fs::DurableFile::begin(path);
+    if (!file)
+        return std::unexpected(file.error());
+    m_writer = std::make_unique<fs::DurableFile>(std::move(*file));
     m_path = path;
     m_mode = Mode::Writing;
     m_buffer.clear();
@@ -152,18 +146,8 @@ Status TextLineFile::flushBuffer()
 {
     if (m_buffer.isEmpty())
         return {};
-    const qint64 written = m_writer->write(m_buffer);
-    if (written != m_buffer.size())
-        return writeFailed();
+    m_writeStatus = m_writer->write(m_buffer);
     m_buffer.clear();
-    return {};
-}
-
-Status TextLineFile::writeFailed(const QString &message)
-{
-    const QFileDevice::FileError error = m_writer->error();
-    m_writeStatus = fail(error == QFileDevice::NoError ? ErrorCode::IoError : codeFor(error),
-                         m_path, message.isEmpty() ? m_writer->errorString() : message);
     return m_writeStatus;
 }
 
@@ -174,16 +158,9 @@ Status TextLineFile::commit()
     Status status = m_writeStatus;
     if (status)
         status = flushBuffer();
-    if (status && ::fsync(m_writer->handle()) != 0 && errno != EINVAL) {
-        const int err = errno;
-        status = fail(err == ENOSPC ? ErrorCode::DiskFull : ErrorCode::IoError, m_path,
-                      QString::fromLocal8Bit(std::strerror(err)));
-    }
-    if (status && !m_writer->commit())
-        status = fail(codeFor(m_writer->error()), m_path, m_writer->errorString());
-    if (!status && m_writer->isOpen())
-        m_writer->cancelWriting();
-    m_writer.reset();
+    if (status)
+        status = m_writer->commit();
+    m_writer.reset(); // an uncommitted file is removed; the old file stays
     m_buffer.clear();
     m_mode = Mode::Closed;
     return status;
@@ -192,8 +169,7 @@ Status TextLineFile::commit()
 void TextLineFile::close()
 {
     if (m_writer) {
-        // Dropping an uncommitted QSaveFile removes its temporary file; the old file stays.
-        m_writer->cancelWriting();
+        // Dropping an uncommitted file removes it; the old file stays.
         m_writer.reset();
     }
     m_reader.reset();

@@ -29,7 +29,10 @@
 #include <memory>
 
 class QFile;
-class QSaveFile;
+
+namespace zemor::runtime::fs {
+class DurableFile;
+}
 
 namespace zemor::runtime::store {
 
@@ -68,12 +71,11 @@ public:
 
 private:
     [[nodiscard]] Status flushBuffer();
-    [[nodiscard]] Status writeFailed(const QString &message = {});
 
     Mode m_mode = Mode::Closed;
     QString m_path;
     std::unique_ptr<QFile> m_reader;
-    std::unique_ptr<QSaveFile> m_writer;
+    std::unique_ptr<fs::DurableFile> m_writer;
     QByteArray m_buffer;  // lines waiting to be written
     Status m_writeStatus; // the first failure of the current writer
 };

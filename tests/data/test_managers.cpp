@@ -6,7 +6,9 @@
 #include "data/Dictionary.h"
 #include "data/FileManager.h"
 #include "data/FileNames.h"
+#include "data/OpenedFile.h"
 #include "data/RelationManager.h"
+#include "data/records/Region1Record.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
 #include "support/ScriptedPrompter.h"
@@ -19,6 +21,7 @@
 #include <chrono>
 
 using namespace zemor;
+using namespace Qt::StringLiterals;
 using data::DataContext;
 using data::FileId;
 using data::NameVariable;
@@ -464,6 +467,70 @@ private Q_SLOTS:
         QVERIFY(errors.status().failed());
         errors.clear();
         QVERIFY(!errors.status().failed());
+    }
+
+    // A file opened for one operation is read one way: the walk of a key range, a failure of
+    // the file reported like a failed opening and returned, a failure of the taker only
+    // returned; the file is closed however the operation ends.
+    void openedFileReadsAndReports_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("taken");
+        QTest::addColumn<int>("code"); // 0: read to the end
+        QTest::addColumn<int>("messages");
+        QTest::newRow("whole file") << u"all"_s << 3 << 0 << 0;
+        QTest::newRow("stopped by the taker") << u"stop"_s << 1 << 0 << 0;
+        QTest::newRow("taker fails") << u"fail"_s << 2 << int(ErrorCode::Cancelled) << 0;
+        QTest::newRow("file fails") << u"badkey"_s << 0 << int(ErrorCode::InvalidArgument) << 1;
+    }
+
+    void openedFileReadsAndReports()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, taken);
+        QFETCH(int, code);
+        QFETCH(int, messages);
+        ScriptedPrompter prompter;
+        DataContext context(&prompter);
+        {
+            data::OpenedFile region(context, FileId::region1);
+            QVERIFY(region.status());
+            KeyedFile &file = region.file();
+            for (int i = 1; i <= 3; ++i) {
+                data::Region1Record record(file.record());
+                record.clear();
+                QVERIFY(record.setCodReg(i));
+                QVERIFY(file.add());
+            }
+        }
+        QVERIFY(openFiles(context).isEmpty());
+
+        int seen = 0;
+        runtime::Status read;
+        {
+            data::OpenedFile region(context, FileId::region1);
+            QVERIFY(region.status());
+            region.file().clearRecord();
+            const int key = how == u"badkey" ? 99 : int(data::Region1Record::KeyCodReg);
+            if (how == u"fail") {
+                read = region.scan(key, -1, [&]() -> runtime::Status {
+                    if (++seen == 2)
+                        return runtime::fail(ErrorCode::Cancelled);
+                    return {};
+                });
+            } else {
+                read = region.scan(key, -1, [&] { return ++seen != 1 || how != u"stop"; });
+            }
+            QVERIFY(openFiles(context).contains(FileId::region1));
+        }
+        QVERIFY(openFiles(context).isEmpty());
+        QCOMPARE(seen, taken);
+        QCOMPARE(read.has_value(), code == 0);
+        if (!read)
+            QCOMPARE(int(read.error().code), code);
+        QCOMPARE(prompter.messages.size(), messages);
+        if (messages > 0)
+            QVERIFY(prompter.lastText().contains(u"File Access Error"_s));
     }
 
     // A file written with another layout is refused and left as it is, never made again.

@@ -19,6 +19,7 @@
 #include "data/records/User1Record.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
+#include "runtime/store/Scan.h"
 #include "runtime/store/TextLineFile.h"
 #include "support/ScriptedPrompter.h"
 #include "tools/DemoBuilder.h"
@@ -34,7 +35,10 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <functional>
@@ -86,14 +90,12 @@ bool forEachRecord(const QString &path, FileId id, const std::function<void(QByt
     KeyedFile file(data::declaration(id).layout);
     if (!file.open(path, runtime::store::Access::ReadOnly))
         return false;
-    if (!file.setPhysical())
-        return false;
-    while (true) {
-        const runtime::Status read = file.next();
-        if (!read)
-            return read.error().code == runtime::ErrorCode::EndOfFile;
-        use(file.record());
-    }
+    return runtime::store::scanPhysical(file,
+                                        [&] {
+                                            use(file.record());
+                                            return true;
+                                        })
+        .has_value();
 }
 
 qint64 thousandths(const runtime::Decimal &value)
@@ -502,6 +504,51 @@ private Q_SLOTS:
             QVERIFY2(QFileInfo::exists(m_root + u'/' + line.left(20).trimmed()), qPrintable(line));
             QVERIFY2(!line.mid(20, 50).trimmed().isEmpty(), qPrintable(line));
         }
+    }
+
+    // A folder whose name is not UTF-8 (Windows-1251 bytes): the demo is written into it, under
+    // those very bytes, and the program finds its files there, whether the working directory is
+    // set or taken from the process.
+    void folderNamedInWindows1251()
+    {
+        namespace fs = runtime::fs;
+        const QByteArray folder = fs::encodeName(m_tmp.path()) + "/\xce\xf2\xf7\xe5\xf2\xfb";
+        QVERIFY(fs::makeDir(fs::decodeName(folder)));
+        const QString root = fs::decodeName(folder + "/demo");
+        QCOMPARE(fs::encodeName(root), folder + "/demo");
+        test::ScriptedPrompter prompter;
+        const runtime::Status built = tools::DemoBuilder(&prompter).build(root);
+        QVERIFY2(built, built ? "" : qPrintable(built.error().message));
+        // Checked by the bytes of the names, past every conversion of ours.
+        QCOMPARE(::access(QByteArray(folder + "/demo/BOLN.DAT").constData(), F_OK), 0);
+        QCOMPARE(::access(QByteArray(folder + "/demo/2025/sroki.txt").constData(), F_OK), 0);
+        const auto names = fs::entryNames(m_tmp.path());
+        QVERIFY(names);
+        QCOMPARE(names->size(), 2); // "demo" and the folder, nothing under a look-alike name
+
+        const QString before = fs::workDir();
+        const QByteArray cwd = QDir::currentPath().toUtf8();
+        const auto restore = qScopeGuard([&] {
+            fs::setWorkDir(before);
+            QVERIFY(::chdir(cwd.constData()) == 0);
+        });
+        QCOMPARE(::chdir(QByteArray(folder + "/demo").constData()), 0);
+        fs::captureWorkDir();
+        QCOMPARE(fs::encodeName(fs::workDir()), folder + "/demo");
+        const auto boln = fs::resolve(u"\\boln"_s, u".DAT"_s);
+        QVERIFY(boln);
+        QCOMPARE(fs::encodeName(*boln), folder + "/demo/BOLN.DAT");
+        int institutions = 0;
+        QVERIFY(forEachRecord(*boln, FileId::boln, [&](QByteArray &) { ++institutions; }));
+        QVERIFY(institutions > 0);
+        const auto deadlines = fs::resolve(u"2025\\SROKI.TXT"_s);
+        QVERIFY(deadlines);
+        const auto lines = runtime::store::TextLineFile::readTextLines(*deadlines);
+        QVERIFY2(lines, lines ? "" : qPrintable(lines.error().message));
+        QVERIFY(!lines->isEmpty());
+        const auto listed = fs::list(u"\\2025"_s, u"*.txt"_s);
+        QVERIFY(listed);
+        QVERIFY(!listed->isEmpty());
     }
 
     void existingDirectoryIsNotWrittenInto()

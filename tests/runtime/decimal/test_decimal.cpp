@@ -242,6 +242,17 @@ void DecimalTest::fromString_data()
                                << u"12345678901234567890123456789012345678"_s << ok;
     QTest::newRow("fraction beyond 18 places rounds")
         << u"0.0000000000000000015"_s << u"0.000000000000000002"_s << ok;
+    // More than 38 digits, but the value fits: zeros before and after carry nothing.
+    QTest::newRow("many leading zeros")
+        << u"0000000000000000000000000000000000000000042.5"_s << u"42.5"_s << ok;
+    QTest::newRow("many trailing zeros")
+        << u"-1.5000000000000000000000000000000000000000000"_s << u"-1.5"_s << ok;
+    QTest::newRow("wide value at 18 places")
+        << u"1000000000000000000000000000000.000000000000000000"_s
+        << u"1000000000000000000000000000000"_s << ok;
+    QTest::newRow("both")
+        << u"00000000000000000000123456789012345678901234567890.1200000000000000000"_s
+        << u"123456789012345678901234567890.12"_s << ok;
     QTest::newRow("exponent") << u"1e5"_s << QString() << invalid;
     QTest::newRow("two points") << u"1.2.3"_s << QString() << invalid;
     QTest::newRow("sign alone") << u"-"_s << QString() << invalid;
@@ -282,6 +293,9 @@ void DecimalTest::toStringWithPlaces_data()
     QTest::newRow("half away, negative") << u"-2.5"_s << 0 << u"-3"_s;
     QTest::newRow("negative rounds to zero without sign") << u"-0.0004"_s << 3 << u"0.000"_s;
     QTest::newRow("below one") << u"0.05"_s << 1 << u"0.1"_s;
+    QTest::newRow("wide value, all places")
+        << u"123456789012345678901234567890"_s << 18
+        << u"123456789012345678901234567890.000000000000000000"_s;
 }
 
 void DecimalTest::toStringWithPlaces()
@@ -291,6 +305,10 @@ void DecimalTest::toStringWithPlaces()
     QFETCH(QString, expected);
 
     QCOMPARE(dec(value.toLatin1().constData()).toString(places), expected);
+    // Whatever it formats reads back.
+    const auto back = Decimal::fromString(expected);
+    QVERIFY(back);
+    QCOMPARE(back->toString(places), expected);
 }
 
 void DecimalTest::fromDouble_data()

@@ -1,3 +1,4 @@
+#include "runtime/fs/DurableFile.h"
 #include "runtime/fs/Paths.h"
 
 #include <QDir>
@@ -173,6 +174,81 @@ private Q_SLOTS:
         auto temp = resolve(u"C:\\WINDOWS\\TEMP\\"_s);
         QVERIFY(temp);
         QCOMPARE(*temp, QDir(QDir::tempPath()).canonicalPath());
+    }
+
+    // Names that climb above the working directory are refused, whatever writes with them;
+    // ".." that stays inside is fine.
+    void namesLeavingWorkDirAreRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("rooted") << u"\\..\\zemor-outside"_s;
+        QTest::newRow("drive") << u"D:\\..\\zemor-outside"_s;
+        QTest::newRow("two up") << u"a\\..\\..\\zemor-outside"_s;
+        QTest::newRow("relative") << u"..\\zemor-outside"_s;
+        QTest::newRow("forward slashes") << u"2015/../../zemor-outside"_s;
+        QTest::newRow("drive relative") << u"e:..\\zemor-outside"_s;
+        QTest::newRow("deep") << u"a\\b\\..\\..\\..\\etc\\zemor-outside"_s;
+        QTest::newRow("windows temp") << u"C:\\WINDOWS\\TEMP\\..\\zemor-outside"_s;
+    }
+
+    void namesLeavingWorkDirAreRefused()
+    {
+        QFETCH(QString, name);
+        writeFile(at(u"src.txt"_s), "x");
+        const QString parent = QFileInfo(m_work).absolutePath();
+        const auto resolved = resolve(name);
+        QVERIFY(!resolved);
+        QCOMPARE(resolved.error().code, ErrorCode::InvalidName);
+        QVERIFY(resolved.error().message.contains(u"outside"_s));
+        QCOMPARE(copyFile(u"src.txt"_s, name).error().code, ErrorCode::InvalidName);
+        QCOMPARE(makeDir(name).error().code, ErrorCode::InvalidName);
+        QVERIFY(!QFileInfo::exists(parent + u"/zemor-outside"_s));
+
+        auto inside = resolve(u"a\\..\\x"_s);
+        QVERIFY(inside);
+        QCOMPARE(*inside, at(u"x"_s));
+    }
+
+    // Every name of the system comes back as the same bytes, UTF-8 or not.
+    void namesKeepTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text"); // what it reads as, when that is plain
+        QTest::newRow("ascii") << QByteArray("Forma.DAT") << u"Forma.DAT"_s;
+        QTest::newRow("utf-8 cyrillic") << QByteArray("\xd0\x9e\xd1\x82\xd1\x87") << u"Отч"_s;
+        QTest::newRow("four-byte utf-8") << QByteArray("a\xf0\x9f\x98\x80") << u"a😀"_s;
+        QTest::newRow("windows-1251") << QByteArray("\xce\xf2\xf7\xe5\xf2\xfb") << QString();
+        QTest::newRow("mixed") << QByteArray("2015/\xce\xf2/\xd0\x9e") << QString();
+        QTest::newRow("cut sequence") << QByteArray("ab\xd0") << QString();
+        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << QString();
+        QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << QString();
+        QTest::newRow("beyond unicode") << QByteArray("\xf4\x90\x80\x80") << QString();
+    }
+
+    void namesKeepTheirBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const QString name = fs::decodeName(bytes);
+        QCOMPARE(fs::encodeName(name), bytes);
+        if (!text.isEmpty())
+            QCOMPARE(name, text);
+        else
+            QVERIFY(!name.contains(QChar::ReplacementCharacter));
+
+        // On disk too: made, found and listed under those bytes.
+        const QByteArray leaf = bytes.mid(bytes.lastIndexOf('/') + 1);
+        const QString made = at(fs::decodeName(leaf));
+        QVERIFY(fs::writeWholeFile(made, "x").has_value());
+        QVERIFY(QFile::exists(QFile::decodeName(fs::encodeName(m_work) + '/' + leaf)) ||
+                !leaf.isValidUtf8());
+        const auto listed = fs::list(m_work);
+        QVERIFY(listed);
+        QCOMPARE(listed->size(), 1);
+        QCOMPARE(fs::encodeName(listed->first().name), leaf);
+        const auto found = resolve(u"\\"_s + fs::decodeName(leaf));
+        QVERIFY(found);
+        QCOMPARE(*found, made);
     }
 
     void mapWindowsPath_data()

@@ -1,3 +1,4 @@
+#include "runtime/fs/DurableFile.h"
 #include "runtime/ini/IniFile.h"
 
 #include <QDir>
@@ -5,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -66,6 +70,9 @@ private Q_SLOTS:
     void intValues();
     void valueWithLineBreakStaysOneLine();
     void failedSaveLeavesOldFile();
+    void fullDiskIsReportedAsSuch_data();
+    void fullDiskIsReportedAsSuch();
+    void bareCarriageReturnEndsLine();
     void unreadableFileIsNotReplaced();
     void reloadDropsUnsavedChanges();
 
@@ -234,6 +241,56 @@ void TestIniFile::failedSaveLeavesOldFile()
     QVERIFY(ini.isModified());
     QVERIFY(ini.save().has_value());
     QCOMPARE(IniFile(m_path).value(u"Main", u"Title"), QString(200, u'x'));
+}
+
+// A save that runs out of room says so (not "Unknown error") and keeps the old file.
+void TestIniFile::fullDiskIsReportedAsSuch_data()
+{
+    QTest::addColumn<int>("errnum");
+    QTest::addColumn<bool>("sizeLimit");
+    QTest::newRow("no space") << ENOSPC << false;
+    QTest::newRow("quota") << EDQUOT << false;
+    QTest::newRow("file size limit") << 0 << true;
+}
+
+void TestIniFile::fullDiskIsReportedAsSuch()
+{
+    QFETCH(int, errnum);
+    QFETCH(bool, sizeLimit);
+    writeBytes(m_path, "[Main]\r\nXPos=1\r\n");
+    IniFile ini(m_path);
+    ini.setValue(u"Main", u"Title", QString(200, u'x'));
+    Status saved;
+    {
+        std::optional<FileSizeLimit> limit;
+        if (sizeLimit)
+            limit.emplace(64);
+        zemor::runtime::fs::failDurableWritesForTesting(errnum);
+        saved = ini.save();
+        zemor::runtime::fs::failDurableWritesForTesting(0);
+    }
+    QVERIFY(!saved.has_value());
+    QCOMPARE(saved.error().code, ErrorCode::DiskFull);
+    QVERIFY2(!saved.error().message.contains(u"Unknown error"_s),
+             qPrintable(saved.error().message));
+    QCOMPARE(readBytes(m_path), QByteArray("[Main]\r\nXPos=1\r\n"));
+}
+
+// A line ended by a CR alone is a line of its own: the next one is neither lost on reading nor
+// on the save after it.
+void TestIniFile::bareCarriageReturnEndsLine()
+{
+    writeBytes(m_path, "[Main]\rXPos=1\rYPos=2\r\n[Other]\nZ=3");
+    IniFile ini(m_path);
+    QCOMPARE(ini.value(u"Main", u"XPos"), u"1"_s);
+    QCOMPARE(ini.value(u"Main", u"YPos"), u"2"_s);
+    QCOMPARE(ini.value(u"Other", u"Z"), u"3"_s);
+    ini.setValue(u"Main", u"XPos", u"5"_s);
+    QVERIFY(ini.save().has_value());
+    const IniFile again(m_path);
+    QCOMPARE(again.value(u"Main", u"XPos"), u"5"_s);
+    QCOMPARE(again.value(u"Main", u"YPos"), u"2"_s);
+    QCOMPARE(again.value(u"Other", u"Z"), u"3"_s);
 }
 
 void TestIniFile::unreadableFileIsNotReplaced()

@@ -1,6 +1,8 @@
+#include "runtime/fs/Paths.h"
 #include "runtime/office/Cell.h"
 #include "runtime/office/CellRange.h"
 #include "runtime/office/MacroCommand.h"
+#include "runtime/office/SystemDesktopOpener.h"
 
 #include <QTest>
 
@@ -22,6 +24,8 @@ private Q_SLOTS:
     void commandsParse();
     void malformedCommandsAreRefused_data();
     void malformedCommandsAreRefused();
+    void desktopArgumentKeepsTheBytes_data();
+    void desktopArgumentKeepsTheBytes();
 };
 
 void OfficeModelTest::entriesBecomeNumbersOnlyWithoutLoss_data()
@@ -178,6 +182,24 @@ void OfficeModelTest::malformedCommandsAreRefused()
     auto parsed = MacroCommand::parse(text);
     QVERIFY(!parsed);
     QCOMPARE(parsed.error().code, ErrorCode::InvalidArgument);
+}
+
+// The desktop's program is handed a path it can open, also one whose bytes are not UTF-8.
+void OfficeModelTest::desktopArgumentKeepsTheBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("argument");
+    QTest::newRow("plain") << QByteArray("/w/XLS/1.XLS") << QStringLiteral("/w/XLS/1.XLS");
+    QTest::newRow("utf-8") << QByteArray("/w/\xd0\x9e/1.XLS") << QStringLiteral("/w/О/1.XLS");
+    QTest::newRow("windows-1251") << QByteArray("/w/\xce\xf2 x/1.XLS")
+                                  << QStringLiteral("file:///w/%CE%F2%20x/1.XLS");
+}
+
+void OfficeModelTest::desktopArgumentKeepsTheBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, argument);
+    QCOMPARE(SystemDesktopOpener::argumentFor(zemor::runtime::fs::decodeName(bytes)), argument);
 }
 
 QTEST_GUILESS_MAIN(OfficeModelTest)

@@ -35,6 +35,8 @@ private Q_SLOTS:
     void readsTheTemplate();
     void damagedFilesAreRefused_data();
     void damagedFilesAreRefused();
+    void mergedRangesRefuseOverlaps_data();
+    void mergedRangesRefuseOverlaps();
     void writtenWorkbookReadsBack();
     void failedWriteLeavesNoFileAndKeepsTheOld();
 
@@ -139,6 +141,55 @@ void XlsxTest::damagedFilesAreRefused_data()
         << replaced(sheet, QByteArray("<worksheet><sheetData><row r=\"1\"><c r=\"A1\">"
                                       "<v>12,5</v></c></row></sheetData></worksheet>"))
         << QByteArray() << ErrorCode::DamagedFile;
+    for (const char *text : {"NaN", "nan", "INF", "-inf", "Infinity"}) {
+        QTest::addRow("not a finite number: %s", text)
+            << replaced(sheet, QByteArray("<worksheet><sheetData><row r=\"1\"><c r=\"A1\">"
+                                          "<v>") +
+                                   text + "</v></c></row></sheetData></worksheet>")
+            << QByteArray() << ErrorCode::DamagedFile;
+    }
+}
+
+// Overlaps are found whatever the sizes and places of the ranges, also among many of them.
+void XlsxTest::mergedRangesRefuseOverlaps_data()
+{
+    QTest::addColumn<QList<CellRange>>("first");
+    QTest::addColumn<CellRange>("range");
+    QTest::addColumn<bool>("added");
+    const QList<CellRange> grid = [] {
+        QList<CellRange> ranges;
+        for (int row = 1; row <= 2000; row += 2)
+            for (int column = 1; column <= 50; column += 2)
+                ranges.append(CellRange{row, column, row, column + 1});
+        return ranges;
+    }();
+    QTest::newRow("apart") << grid << CellRange{3000, 1, 3001, 1} << true;
+    QTest::newRow("in a gap row") << grid << CellRange{2, 1, 2, 50} << true;
+    QTest::newRow("same cells") << grid << CellRange{1001, 11, 1001, 12} << false;
+    QTest::newRow("one corner") << grid << CellRange{1999, 50, 2100, 60} << false;
+    QTest::newRow("across blocks") << grid << CellRange{30, 31, 34, 33} << false;
+    QTest::newRow("wide over all") << grid << CellRange{1, 60, 1048576, 60} << true;
+    QTest::newRow("wide hitting one") << grid << CellRange{1500, 40, 1048576, 40} << false;
+    QTest::newRow("small inside a wide one")
+        << QList<CellRange>{CellRange{1, 1, 1048576, 3}} << CellRange{70000, 3, 70001, 4} << false;
+    QTest::newRow("single cell") << QList<CellRange>{} << CellRange{5, 5, 5, 5} << false;
+}
+
+void XlsxTest::mergedRangesRefuseOverlaps()
+{
+    QFETCH(QList<CellRange>, first);
+    QFETCH(CellRange, range);
+    QFETCH(bool, added);
+    Workbook book;
+    for (const CellRange &earlier : std::as_const(first))
+        QVERIFY(book.addMergedRange(earlier));
+    QCOMPARE(book.addMergedRange(range), added);
+    QCOMPARE(book.mergedRanges().size(), first.size() + (added ? 1 : 0));
+    // The slow, certain answer agrees.
+    bool overlaps = range.rowCount() == 1 && range.columnCount() == 1;
+    for (const CellRange &earlier : std::as_const(first))
+        overlaps = overlaps || earlier.intersects(range);
+    QCOMPARE(!overlaps, added);
 }
 
 void XlsxTest::damagedFilesAreRefused()

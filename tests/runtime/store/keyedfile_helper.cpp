@@ -7,9 +7,13 @@
 //   commits <path> <batch>      adds <batch> records per transaction, "committed <total>" after
 //                               each commit, until killed
 //   add <path> <wait ms> <n>    adds one record (institution <n>): "ok" or "error <n>"
+//   creating <path>             builds a new file under its temporary name as creating does,
+//                               "ready" before it would be put in place, then waits to be killed
 
+#include "runtime/store/FileOps.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/KeyedFileFixtures.h"
+#include "runtime/store/SqliteDatabase.h"
 
 #include <QByteArray>
 
@@ -69,6 +73,26 @@ int main(int argc, char **argv)
         say("open");
         waitForStdinToClose();
         return 0;
+    }
+    if (command == "creating" && argc == 3) {
+        auto temp = fileops::siblingTemp(path);
+        if (!temp) {
+            sayError(temp.error());
+            return 1;
+        }
+        SqliteDatabase db;
+        Status built = db.open(temp->path, false, std::chrono::milliseconds(1000));
+        if (built)
+            built = db.exec("BEGIN IMMEDIATE");
+        if (built)
+            built = db.createSchema(reportLayout(), true);
+        if (!built) {
+            sayError(built.error());
+            return 1;
+        }
+        say("ready");
+        for (;;)
+            ::pause();
     }
     if (command == "pending" && argc == 4) {
         const int count = std::atoi(argv[3]);

@@ -1,5 +1,7 @@
 #include "runtime/store/DbaseReader.h"
 
+#include "golden/GoldenCases.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -118,6 +120,8 @@ private Q_SLOTS:
     void damagedFileRefused_data();
     void damagedFileRefused();
     void missingFile();
+    void golden_data();
+    void golden();
 
 private:
     QString write(const QByteArray &bytes, const QString &name = QStringLiteral("rep052011.dBF"));
@@ -399,6 +403,55 @@ void TestDbase::missingFile()
     const auto opened = reader.open(m_dir->filePath(QStringLiteral("absent.dbf")), importLayout());
     QVERIFY(!opened.has_value());
     QCOMPARE(opened.error().code, ErrorCode::FileNotFound);
+}
+
+// The golden cases of tests/golden/dbase: args.txt may hold "expect <name> <type> <length>
+// <decimals>" lines (the fields the caller expects) and "source dos"; the result is the text
+// encoding taken, every "field" of the file and one "row" of decoded values a record.
+void TestDbase::golden_data()
+{
+    zemor::tests::addGoldenRows(QStringLiteral("dbase"));
+}
+
+void TestDbase::golden()
+{
+    QFETCH(QString, input);
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, expected);
+    QList<DbaseField> expect;
+    DbaseSource source = DbaseSource::Windows;
+    for (const QString &arg : std::as_const(args)) {
+        const QStringList words = arg.split(u' ', Qt::SkipEmptyParts);
+        if (words.size() == 5 && words[0] == u"expect")
+            expect.append(DbaseField{words[1], char(words[2].at(0).toLatin1()), words[3].toInt(),
+                                     words[4].toInt()});
+        else if (arg == u"source dos")
+            source = DbaseSource::Dos;
+    }
+    DbaseReader reader;
+    zemor::runtime::Status opened = reader.open(input, expect, source);
+    QStringList lines;
+    if (opened) {
+        static const char *const encodings[] = {"Windows1251", "Dos866", "Ascii"};
+        lines << QStringLiteral("encoding ") + QLatin1StringView(encodings[int(reader.encoding())]);
+        for (const DbaseField &f : reader.fields())
+            lines << QStringLiteral("field %1 %2 %3 %4")
+                         .arg(f.name, QChar::fromLatin1(f.type))
+                         .arg(f.length)
+                         .arg(f.decimals);
+        DbaseRecord record;
+        while (reader.next(record)) {
+            QStringList values;
+            for (int i = 0; i < record.fieldCount(); ++i) {
+                const char type = reader.fields().at(i).type;
+                values << (type == 'N' || type == 'F' ? record.numericText(i) : record.string(i));
+            }
+            lines << QStringLiteral("row ") + values.join(u'|');
+        }
+    }
+    const QString mismatch =
+        zemor::tests::goldenMismatch(expected, lines, opened ? nullptr : &opened.error());
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 
 QTEST_APPLESS_MAIN(TestDbase)

@@ -1,6 +1,8 @@
 #include "runtime/fs/Paths.h"
 #include "runtime/store/FlatFile.h"
 
+#include "golden/GoldenCases.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -105,6 +107,34 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         m_work = QDir(m_dir.path()).canonicalPath();
         fs::setWorkDir(m_work);
+    }
+
+    // The golden cases of tests/golden/flatfile: "length N" in args.txt is the record length
+    // the reader expects; the result is "records <length>" and one "record <hex>" a record.
+    void golden_data() { zemor::tests::addGoldenRows(u"flatfile"_s); }
+
+    void golden()
+    {
+        QFETCH(QString, input);
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, expected);
+        int length = 0;
+        for (const QString &arg : std::as_const(args)) {
+            if (arg.startsWith(u"length "))
+                length = arg.mid(7).toInt();
+        }
+        auto reader = FlatFile::Reader::open(input, length);
+        QStringList lines;
+        QByteArray rec;
+        Result<bool> more = reader ? Result<bool>(true) : std::unexpected(reader.error());
+        if (reader) {
+            lines << u"records %1"_s.arg(reader->recordLength());
+            while ((more = reader->next(rec)) && *more)
+                lines << u"record "_s + QString::fromLatin1(rec.toHex());
+        }
+        const QString mismatch =
+            zemor::tests::goldenMismatch(expected, lines, more ? nullptr : &more.error());
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     }
 
     void roundTrip_data()

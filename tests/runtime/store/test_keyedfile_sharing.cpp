@@ -4,7 +4,9 @@
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/KeyedFileFixtures.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -318,6 +320,54 @@ private Q_SLOTS:
         KeyedFile f(reportLayout());
         QVERIFY(f.open(m_path));
         QCOMPARE(visitsPerKey(f), (QList<qint64>{0, 0, 0, 0, 0}));
+        f.record() = reportRecord({1, 1, 1000, 1, 1, 1});
+        QVERIFY(f.add());
+    }
+
+    // A creator killed before its file is in place leaves a temporary file and its journal
+    // beside the name; the next creation or opening of that name removes them, while the
+    // temporary file of a creator that is still alive is left alone.
+    void temporaryFilesOfDeadCreatorRemoved_data()
+    {
+        QTest::addColumn<bool>("byOpening");
+        QTest::newRow("next creation") << false;
+        QTest::newRow("next opening") << true;
+    }
+
+    void temporaryFilesOfDeadCreatorRemoved()
+    {
+        QFETCH(bool, byOpening);
+        QVERIFY(QFile::remove(m_path));
+        if (byOpening)
+            QVERIFY(KeyedFile::create(m_path, reportLayout()));
+        const auto hidden = [&] {
+            return QDir(m_dir.path())
+                .entryList(QDir::Hidden | QDir::Files)
+                .filter(QFileInfo(m_path).fileName() + QStringLiteral("."));
+        };
+        Helper creator({QStringLiteral("creating"), m_path});
+        QCOMPARE(creator.line(), QByteArray("ready"));
+        QCOMPARE(hidden().size(), 2); // the file and its journal
+
+        // Alive: its file is not touched.
+        if (byOpening) {
+            KeyedFile f(reportLayout());
+            QVERIFY(f.open(m_path));
+        } else {
+            QVERIFY(KeyedFile::create(m_dir.filePath(QStringLiteral("other.dat")), reportLayout()));
+        }
+        QCOMPARE(hidden().size(), 2);
+
+        creator.kill();
+        if (byOpening) {
+            KeyedFile f(reportLayout());
+            QVERIFY(f.open(m_path));
+        } else {
+            QVERIFY(KeyedFile::create(m_path, reportLayout()));
+        }
+        QCOMPARE(hidden(), QStringList());
+        KeyedFile f(reportLayout());
+        QVERIFY(f.open(m_path));
         f.record() = reportRecord({1, 1, 1000, 1, 1, 1});
         QVERIFY(f.add());
     }

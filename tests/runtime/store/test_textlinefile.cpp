@@ -1,3 +1,4 @@
+#include "runtime/fs/DurableFile.h"
 #include "runtime/store/TextLineFile.h"
 
 #include <QDir>
@@ -5,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -64,6 +66,7 @@ private Q_SLOTS:
     void writeReplacesOnCommit();
     void uncommittedWriteLeavesOldFile();
     void failedWriteLeavesOldFile();
+    void fullDiskIsReportedAsSuch();
     void lineBreakInLineRefused();
     void writeIntoMissingDirectory();
 
@@ -223,6 +226,36 @@ void TestTextLineFile::failedWriteLeavesOldFile()
     QVERIFY(!committed.has_value());
     QCOMPARE(readBytes(m_path), QByteArray("keep\r\n"));
     QCOMPARE(filesInDir(), QStringList{QStringLiteral("Rash.txt")});
+}
+
+// Running out of room is DiskFull with the system's words, not "Unknown error".
+void TestTextLineFile::fullDiskIsReportedAsSuch()
+{
+    writeBytes(m_path, "keep\r\n");
+    TextLineFile file;
+    QVERIFY(file.create(m_path).has_value());
+    zemor::runtime::fs::failDurableWritesForTesting(ENOSPC);
+    Status committed;
+    for (int i = 0; i < 1000 && committed; ++i)
+        committed = file.writeLine(QByteArrayView(QByteArray(100, 'a')));
+    if (committed)
+        committed = file.commit();
+    zemor::runtime::fs::failDurableWritesForTesting(0);
+    QVERIFY(!committed.has_value());
+    QCOMPARE(committed.error().code, ErrorCode::DiskFull);
+    QVERIFY(!committed.error().message.contains(QStringLiteral("Unknown error")));
+    QCOMPARE(readBytes(m_path), QByteArray("keep\r\n"));
+    QCOMPARE(filesInDir(), QStringList{QStringLiteral("Rash.txt")});
+
+    // Under a file size limit the same.
+    QVERIFY(file.create(m_path).has_value());
+    {
+        FileSizeLimit limit(1000);
+        for (int i = 0; i < 100; ++i)
+            (void)file.writeLine(QByteArrayView(QByteArray(100, 'a')));
+        committed = file.commit();
+    }
+    QCOMPARE(committed.error().code, ErrorCode::DiskFull);
 }
 
 void TestTextLineFile::lineBreakInLineRefused()

@@ -10,14 +10,12 @@
 #include "data/ErrorManager.h"
 #include "runtime/store/KeyedFile.h"
 
-namespace zemor::shell {
+namespace zemor::data {
 
-inline runtime::Error reportReadFailure(data::DataContext &data, data::FileId id,
-                                        const runtime::Error &error)
+inline runtime::Error reportReadFailure(DataContext &data, FileId id, const runtime::Error &error)
 {
-    data.errors().report(data::FileOperation::Open, data::declaration(id).label,
-                         data.file(id).path(), error);
+    data.errors().report(FileOperation::Open, declaration(id).label, data.file(id).path(), error);
     return error;
 }
 
-} // namespace zemor::shell
+} // namespace zemor::data

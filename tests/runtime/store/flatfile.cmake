@@ -1,1 +1,0 @@
-zemor_add_test(test_flatfile SOURCES test_flatfile.cpp LIBS zemor_runtime_store)
