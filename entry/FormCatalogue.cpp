@@ -1,10 +1,10 @@
 #include "entry/FormCatalogue.h"
 
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/GrafaRecord.h"
 #include "data/records/StrokaRecord.h"
 #include "data/records/TablRecord.h"
-#include "data/OpenedFile.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
 

@@ -1,8 +1,8 @@
 #include "entry/ReportReader.h"
 
 #include "data/DataContext.h"
-#include "data/records/OtchetRecord.h"
 #include "data/OpenedFile.h"
+#include "data/records/OtchetRecord.h"
 #include "runtime/core/Progress.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"

@@ -11,12 +11,10 @@
 namespace zemor::entry {
 
 using data::FileId;
-using data::OpenedFile;
 using runtime::Decimal;
 using runtime::ErrorCode;
 using runtime::Result;
 using runtime::Status;
-using runtime::store::scan;
 
 namespace {
 
