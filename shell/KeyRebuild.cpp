@@ -8,7 +8,6 @@
 #include "runtime/store/KeyedFile.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <iterator>
 
@@ -61,7 +60,7 @@ KeyRebuild::FileResult KeyRebuild::rebuildFile(FileId id, const QString &name)
     }
     result.path = *path;
     // Opening never creates a file here: a missing one is simply not there to rebuild.
-    if (!QFileInfo(*path).isFile()) {
+    if (!runtime::fs::pathInfo(*path).isFile) {
         result.outcome = Outcome::Missing;
         result.error = runtime::fail(ErrorCode::FileNotFound, *path).error();
         return result;
@@ -113,7 +112,7 @@ QList<qint64> KeyRebuild::formCodes(RunResult &run)
     QList<qint64> codes;
     const auto path = runtime::fs::resolve(m_data.names().formaFileName(),
                                            data::defaultExtension(data::Driver::Keyed));
-    if (!path || !QFileInfo(*path).isFile())
+    if (!path || !runtime::fs::pathInfo(*path).isFile)
         return codes;
     KeyedFile forma(data::declaration(FileId::forma).layout);
     Status status = forma.open(*path, Access::ReadOnly, Share::DenyNone);

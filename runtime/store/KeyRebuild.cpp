@@ -6,8 +6,6 @@
 #include "runtime/store/FileOps.h"
 #include "runtime/store/KeyedFileImpl.h"
 
-#include <QFile>
-#include <QFileInfo>
 
 #include <sqlite3.h>
 
@@ -207,7 +205,7 @@ Status KeyedFile::Impl::rebuildIntoNewFile()
     }
     finalizeAll();
     db.close();
-    if (::rename(QFile::encodeName(*temp).constData(), QFile::encodeName(path).constData()) != 0) {
+    if (::rename(fs::encodeName(*temp).constData(), fs::encodeName(path).constData()) != 0) {
         const int e = errno;
         newLock.release();
         fileops::removeWithJournal(*temp);
@@ -217,7 +215,7 @@ Status KeyedFile::Impl::rebuildIntoNewFile()
             ErrorCode::IoError, path,
             QStringLiteral("Input/Output Error: %1").arg(QString::fromLocal8Bit(std::strerror(e))));
     }
-    fs::syncDirectory(QFileInfo(path).absolutePath());
+    fs::syncDirectory(fs::folderOf(fs::absolutePath(path)));
     lock.swap(newLock);
     newLock.release(); // the old file's locks; its name now belongs to the new file
     return openConnection();
