@@ -6,7 +6,6 @@
 #include "runtime/store/FileOps.h"
 #include "runtime/store/KeyedFileImpl.h"
 
-
 #include <sqlite3.h>
 
 #include <cerrno>

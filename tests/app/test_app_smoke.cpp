@@ -1,7 +1,7 @@
 // The zemor program itself, started as a process in a demo working directory: it reaches its
 // main window, closes it and exits cleanly, leaving the frame's placement in "zemor.INI".
 
-#include "tools/DemoBuilder.h"
+#include "support/DemoWorkDir.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,7 +37,8 @@ void AppSmokeTest::startsAndEnds()
     QTemporaryDir root;
     const QString dir = root.filePath(QStringLiteral("work"));
     if (demo) {
-        QVERIFY(zemor::tools::DemoBuilder().build(dir));
+        const QString failed = zemor::test::writeDemo(dir);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
     } else {
         QVERIFY(QDir().mkpath(dir));
     }

@@ -6,8 +6,8 @@
 #include "entry/ReportControlCheck.h"
 #include "entry/TableCalculations.h"
 #include "runtime/fs/Paths.h"
+#include "support/DemoWorkDir.h"
 #include "support/ScriptedPrompter.h"
-#include "tools/DemoBuilder.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoReports.h"
 
@@ -34,12 +34,8 @@ private:
 
 void TestDemoControls::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    const QString root = m_dir.filePath(u"work"_s);
-    tools::DemoBuilder builder;
-    const auto built = builder.build(root);
-    QVERIFY2(built, qPrintable(built ? QString() : built.error().message));
-    runtime::fs::setWorkDir(root);
+    const QString failed = test::buildDemoWorkDir(m_dir);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
 }
 
 void TestDemoControls::everyReportOfTheYear()

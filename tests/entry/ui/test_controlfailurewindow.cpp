@@ -12,9 +12,9 @@
 #include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
+#include "support/DemoWorkDir.h"
 #include "support/ScriptedPrompter.h"
 #include "tests/entry/ui/WhenModal.h"
-#include "tools/DemoBuilder.h"
 #include "tools/DemoReports.h"
 
 #include <QApplication>
@@ -130,12 +130,9 @@ private:
 
 void TestControlFailureWindow::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    m_root = m_dir.filePath(u"work"_s);
-    tools::DemoBuilder builder;
-    const auto built = builder.build(m_root);
-    QVERIFY2(built, qPrintable(built ? QString() : built.error().message));
-    runtime::fs::setWorkDir(m_root);
+    const QString failed = test::buildDemoWorkDir(m_dir);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    m_root = runtime::fs::workDir();
 }
 
 void TestControlFailureWindow::listShowsWholeIdsAndChosenText()

@@ -17,9 +17,9 @@
 #include "shell/ui/InstitutionPickWindow.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/PickListWindow.h"
+#include "support/DemoWorkDir.h"
 #include "support/ModalScript.h"
 #include "support/ScriptedPrompter.h"
-#include "tools/DemoBuilder.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoReports.h"
 
@@ -66,12 +66,8 @@ private Q_SLOTS:
 
 void TestEntryWindowsFrame::closingTheFrameClosesEntryWindows()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString root = dir.filePath(u"work"_s);
-    tools::DemoBuilder builder;
-    QVERIFY(builder.build(root));
-    runtime::fs::setWorkDir(root);
+    test::WorkDir work(true);
+    const QString root = work.path();
 
     runtime::ini::IniFile ini(QDir(root).filePath(u"zemor.INI"_s));
     test::ScriptedPrompter prompter;

@@ -895,4 +895,4 @@ void ShellLogicTest::institutionResults()
 }
 
 QTEST_GUILESS_MAIN(ShellLogicTest)
-#include "test_shell_logic.moc"
+#include "test_shell.moc"

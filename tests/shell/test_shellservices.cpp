@@ -762,4 +762,4 @@ void ServicesATest::rebuildDamagedKeylessFile()
 }
 
 QTEST_GUILESS_MAIN(ServicesATest)
-#include "test_services_a.moc"
+#include "test_shellservices.moc"

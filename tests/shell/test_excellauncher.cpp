@@ -628,4 +628,4 @@ void ServicesBTest::institutionListUnreachableExcel()
 }
 
 QTEST_GUILESS_MAIN(ServicesBTest)
-#include "test_services_b.moc"
+#include "test_excellauncher.moc"

@@ -214,4 +214,4 @@ void ServicesBWindowsTest::waitingWindow()
 }
 
 QTEST_MAIN(ServicesBWindowsTest)
-#include "test_services_b_windows.moc"
+#include "test_institutionlist_windows.moc"

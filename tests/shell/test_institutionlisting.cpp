@@ -103,4 +103,4 @@ void InstitutionListingTest::attachedTo()
 }
 
 QTEST_APPLESS_MAIN(InstitutionListingTest)
-#include "test_institution_listing.moc"
+#include "test_institutionlisting.moc"

@@ -584,4 +584,4 @@ void ServicesAWindowsTest::screenshots()
 }
 
 QTEST_MAIN(ServicesAWindowsTest)
-#include "test_services_a_windows.moc"
+#include "test_shellservices_windows.moc"
