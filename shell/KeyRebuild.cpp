@@ -6,6 +6,7 @@
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
+#include "runtime/store/Scan.h"
 
 #include <QDir>
 
@@ -117,13 +118,11 @@ QList<qint64> KeyRebuild::formCodes(RunResult &run)
     KeyedFile forma(data::declaration(FileId::forma).layout);
     Status status = forma.open(*path, Access::ReadOnly, Share::DenyNone);
     if (status)
-        status = forma.setPhysical();
-    while (status) {
-        status = forma.next();
-        if (status)
+        status = runtime::store::scanPhysical(forma, [&] {
             codes.append(data::FormaRecord(forma.record()).unicod());
-    }
-    if (status.error().code != ErrorCode::EndOfFile) {
+            return true;
+        });
+    if (!status) {
         // Without the list of forms none of their data files can be reached.
         run.notRebuilt.append(FileResult{Outcome::Failed, *path, status.error()});
         codes.clear();
