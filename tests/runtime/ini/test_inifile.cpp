@@ -1,5 +1,6 @@
 #include "runtime/fs/DurableFile.h"
 #include "runtime/ini/IniFile.h"
+#include "support/WriteFailures.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,8 +10,6 @@
 #include <optional>
 
 #include <cerrno>
-#include <csignal>
-#include <sys/resource.h>
 
 using zemor::runtime::ErrorCode;
 using zemor::runtime::Status;
@@ -19,6 +18,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+using zemor::test::FileSizeLimit;
+
 QByteArray readBytes(const QString &path)
 {
     QFile f(path);
@@ -26,24 +27,6 @@ QByteArray readBytes(const QString &path)
         return "<unreadable>";
     return f.readAll();
 }
-
-// Lowers the largest file size this process may write, for as long as it lives.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {

@@ -1,5 +1,6 @@
 #include "runtime/fs/DurableFile.h"
 #include "runtime/store/TextLineFile.h"
+#include "support/WriteFailures.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,14 +8,14 @@
 #include <QTest>
 
 #include <cerrno>
-#include <csignal>
-#include <sys/resource.h>
 
 using zemor::runtime::ErrorCode;
 using zemor::runtime::Status;
 using zemor::runtime::store::TextLineFile;
 
 namespace {
+
+using zemor::test::FileSizeLimit;
 
 QByteArray readBytes(const QString &path)
 {
@@ -30,25 +31,6 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QVERIFY(f.open(QIODevice::WriteOnly));
     QCOMPARE(f.write(bytes), bytes.size());
 }
-
-// Lowers the largest file size this process may write, for as long as it lives, so that a write
-// fails whoever runs the test.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 } // namespace
 
