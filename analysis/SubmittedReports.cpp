@@ -1,0 +1,330 @@
+#include "analysis/SubmittedReports.h"
+
+#include "data/DataContext.h"
+#include "data/records/BolnRecord.h"
+#include "data/records/OtchetRecord.h"
+#include "data/records/Region1Record.h"
+#include "data/records/ViduchRecord.h"
+#include "entry/OpenedFile.h"
+#include "entry/ReportReader.h"
+#include "runtime/store/Transaction.h"
+#include "shell/AppState.h"
+#include "shell/ExcelLauncher.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <optional>
+#include <tuple>
+
+namespace zemor::analysis {
+
+using data::FileId;
+using runtime::ErrorCode;
+using runtime::Result;
+using runtime::Status;
+using runtime::store::KeyedFile;
+using runtime::store::Transaction;
+
+namespace {
+
+constexpr int regionWidth = 25;
+constexpr int kindWidth = 15;
+constexpr int nameWidth = 100;
+constexpr int periodTextWidth = 8;
+constexpr int lastDistrict = 249;
+constexpr qint32 wholeRegion = 20000;
+constexpr qint32 allDistricts = 20001;
+
+QString clipped(const QString &text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == u' ')
+        --end;
+    return text.left(end);
+}
+
+bool isNotFound(const Status &s)
+{
+    return !s &&
+           (s.error().code == ErrorCode::RecordNotFound || s.error().code == ErrorCode::EndOfFile);
+}
+
+// Looks records of one keyed file up by one key inside one read transaction.
+class Lookup
+{
+public:
+    Lookup(data::DataContext &context, FileId id) : m_context(context), m_opened(context, id)
+    {
+        if (m_opened.status()) {
+            auto reading = Transaction::begin(context.file(id), Transaction::Kind::Read);
+            if (reading)
+                m_reading.emplace(std::move(*reading));
+            else
+                m_failure = reading.error();
+        } else {
+            m_failure = m_opened.status().error();
+        }
+        m_id = id;
+    }
+    const runtime::Error *failure() const
+    {
+        return m_failure.code == ErrorCode::None ? nullptr : &m_failure;
+    }
+    KeyedFile &file() { return m_context.file(m_id); }
+
+private:
+    data::DataContext &m_context;
+    entry::OpenedFile m_opened;
+    std::optional<Transaction> m_reading;
+    runtime::Error m_failure;
+    FileId m_id{};
+};
+
+} // namespace
+
+QString SubmittedReports::yearBoundsText(int first, int last)
+{
+    return QStringLiteral("Период с ") + QString::number(first) + QStringLiteral("г. по ") +
+           QString::number(last) + QStringLiteral("г.");
+}
+
+QString SubmittedReports::holdYear(shell::AppState &state)
+{
+    const int held = shell::AppState::clampedYear(state.globYear, state.globYearS, state.globYearE);
+    if (held == state.globYear)
+        return {};
+    state.globYear = qint16(held);
+    return yearBoundsText(state.globYearS, state.globYearE);
+}
+
+SubmittedReports::SubmittedReports(data::DataContext &context, int year)
+    : m_context(context), m_year(year)
+{
+    m_context.names().setYearFileNames(year, data::YearNameSet::SubmittingList);
+}
+
+Result<qint32> SubmittedReports::newestPeriod(qint64 form, int periodKind)
+{
+    if (periodKind == 0)
+        return 0;
+    m_context.names().setOtchetFileName(m_year, int(form));
+    entry::OpenedFile opened(m_context, FileId::otchet);
+    if (!opened.status())
+        return std::unexpected(opened.status().error());
+    KeyedFile &file = m_context.file(FileId::otchet);
+    auto reading = Transaction::begin(file, Transaction::Kind::Read);
+    if (!reading)
+        return std::unexpected(reading.error());
+    file.clearRecord();
+    if (Status s = file.setEnd(data::OtchetRecord::KeyCodUch); !s)
+        return std::unexpected(s.error());
+    qint32 period = 0;
+    if (Status last = file.previous(); last) {
+        period = data::OtchetRecord(file.record()).mes();
+    } else if (last.error().code != ErrorCode::EndOfFile) {
+        return std::unexpected(last.error());
+    }
+    if (Status ended = reading->commit(); !ended)
+        return std::unexpected(ended.error());
+    return period == 0 ? 1 : period;
+}
+
+QString SubmittedReports::periodText(int periodKind, qint32 period)
+{
+    QString word;
+    switch (periodKind) {
+    case 1:
+        word = QStringLiteral("месяц");
+        break;
+    case 2:
+        word = QStringLiteral("квартал");
+        break;
+    case 3:
+        word = QStringLiteral("полугодие");
+        break;
+    default:
+        return {};
+    }
+    return (QString::number(period) + word).left(periodTextWidth);
+}
+
+Result<QList<SubmittedReportLine>> SubmittedReports::fill(qint64 form, int periodKind, qint32 from,
+                                                          qint32 to, runtime::Progress *progress)
+{
+    QList<SubmittedReportLine> lines;
+    entry::ReportReader reader(m_context);
+    entry::ReportRange range;
+    range.year = m_year;
+    range.form = form;
+    range.periodFrom = from;
+    range.periodTo = to;
+    const Status read = reader.reports(
+        range,
+        [&](const entry::StoredReport &report) -> Status {
+            SubmittedReportLine line;
+            line.institution = report.institution;
+            line.district = report.district;
+            line.period = report.period;
+            line.periodKind = report.periodKind;
+            line.periodText = periodText(periodKind, report.period);
+            lines.append(line);
+            return {};
+        },
+        progress);
+    if (!read)
+        return std::unexpected(read.error());
+    if (Status named = name(lines); !named)
+        return std::unexpected(named.error());
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const SubmittedReportLine &a, const SubmittedReportLine &b) {
+                         return std::tie(a.district, a.kind, a.institution, a.period) <
+                                std::tie(b.district, b.kind, b.institution, b.period);
+                     });
+    return lines;
+}
+
+Status SubmittedReports::name(QList<SubmittedReportLine> &lines)
+{
+    if (lines.isEmpty())
+        return {};
+    {
+        Lookup boln(m_context, FileId::boln);
+        if (const runtime::Error *failed = boln.failure())
+            return std::unexpected(*failed);
+        data::BolnRecord record(boln.file().record());
+        for (SubmittedReportLine &line : lines) {
+            const qint32 code = line.institution;
+            if (code == wholeRegion) {
+                line.regionName = QStringLiteral("Таргинская");
+                line.kindName = QStringLiteral("область");
+            } else if (code == allDistricts) {
+                line.regionName = QStringLiteral("Районы");
+                line.kindName = QStringLiteral("области");
+            } else if (code > 21000 && code < 22000) {
+                line.kindName = code > 21100 ? QStringLiteral("город") : QStringLiteral("район");
+            } else {
+                boln.file().clearRecord();
+                record.setUnicod(code);
+                const Status found = boln.file().get(data::BolnRecord::KeyUnicod);
+                if (isNotFound(found)) {
+                    line.name = QStringLiteral("?codUch-") + QString::number(code);
+                    continue;
+                }
+                if (!found)
+                    return found;
+                line.name = record.nazv();
+                if (record.sel() == 3)
+                    line.name = clipped(line.name) + QLatin1Char('*');
+                line.name = line.name.left(nameWidth);
+                line.kind = int(record.vid());
+            }
+        }
+    }
+    {
+        Lookup region1(m_context, FileId::region1);
+        if (const runtime::Error *failed = region1.failure())
+            return std::unexpected(*failed);
+        data::Region1Record record(region1.file().record());
+        for (SubmittedReportLine &line : lines) {
+            if (line.district > lastDistrict)
+                continue;
+            region1.file().clearRecord();
+            if (Status s = record.setCodReg(line.district); !s)
+                return s;
+            const Status found = region1.file().get(data::Region1Record::KeyCodReg);
+            if (isNotFound(found)) {
+                line.regionName = QStringLiteral("?CodReg-") + QString::number(line.district);
+                continue;
+            }
+            if (!found)
+                return found;
+            line.regionName = record.name().left(regionWidth);
+        }
+    }
+    Lookup viduch(m_context, FileId::viduch);
+    if (const runtime::Error *failed = viduch.failure())
+        return std::unexpected(*failed);
+    data::ViduchRecord record(viduch.file().record());
+    for (SubmittedReportLine &line : lines) {
+        if (line.district > lastDistrict || line.institution > wholeRegion)
+            continue;
+        viduch.file().clearRecord();
+        if (Status s = record.setCodVid(line.kind); !s)
+            return s;
+        const Status found = viduch.file().get(data::ViduchRecord::KeyCodVid);
+        if (isNotFound(found)) {
+            line.kindName = QStringLiteral("?vid") + QString::number(line.kind);
+            continue;
+        }
+        if (!found)
+            return found;
+        line.kindName = record.nameUch().left(kindWidth);
+    }
+    return {};
+}
+
+void SubmittedReports::afterEntry(QList<SubmittedReportLine> &lines, int index, int districtAfter)
+{
+    if (districtAfter == 0 && index >= 0 && index < lines.size())
+        lines.removeAt(index);
+}
+
+SubmittedPrint SubmittedReports::print(const QList<SubmittedReportLine> &lines, qint64 form,
+                                       const QString &formName)
+{
+    SubmittedPrint print;
+    if (lines.isEmpty())
+        return print;
+    print.title = QStringLiteral("Список ЛПУ сдавших отчет");
+    print.formCaption = QStringLiteral("Форма");
+    print.formCode = QString::number(form).left(3);
+    print.formName = formName.left(80);
+    print.columns = {QStringLiteral("Район"), QStringLiteral("Вид ЛПУ"),
+                     QStringLiteral("Учреждение")};
+    for (const SubmittedReportLine &line : lines)
+        print.lines.append({line.regionName.left(30), line.kindName.left(15), line.name.left(50)});
+    print.legend = {QStringLiteral("  ЦРБ - Центральная районная больница"),
+                    QStringLiteral("  УБ - Участковая больница"),
+                    QStringLiteral("  РБ - Районная больница"),
+                    QStringLiteral("  ЦРП - Центральная районная поликлиника")};
+    return print;
+}
+
+bool SubmittedReports::exportToExcel(const QList<SubmittedReportLine> &lines,
+                                     const QString &formCode, const QString &formName, qint32 from,
+                                     qint32 to, const QString &periodWord,
+                                     shell::ExcelLauncher &excel)
+{
+    if (excel.launch(templateName()) == 0)
+        return false;
+    excel.poke(1, 1, formCode.leftJustified(10, u' ', true) + clipped(formName));
+    excel.poke(2, 1,
+               QStringLiteral("СПИСОК УЧРЕЖДЕНИЙ СДАВШИХ ОТЧЕТ. За период с ") +
+                   QString::number(from) + QStringLiteral(" по ") + QString::number(to) + u' ' +
+                   periodWord);
+    const QStringList headings{QStringLiteral("Регион"),
+                               QStringLiteral("Вид"),
+                               QStringLiteral("ЛПУ"),
+                               periodWord,
+                               QStringLiteral("Код ЛПУ"),
+                               QStringLiteral("Код Региона"),
+                               QStringLiteral("Отчетный период")};
+    for (int c = 0; c < headings.size(); ++c)
+        excel.poke(9, c + 1, headings[c]);
+    int row = 9;
+    for (const SubmittedReportLine &line : lines) {
+        ++row;
+        excel.poke(row, 1, clipped(line.regionName));
+        excel.poke(row, 2, clipped(line.kindName));
+        excel.poke(row, 3, clipped(line.name));
+        excel.poke(row, 4, clipped(line.periodText));
+        excel.poke(row, 5, QString::number(line.institution));
+        excel.poke(row, 6, QString::number(line.district));
+        excel.poke(row, 7, QString::number(line.period));
+    }
+    excel.frame(9, 1, int(lines.size()) + 9, 3);
+    return excel.finish();
+}
+
+} // namespace zemor::analysis
