@@ -6,7 +6,8 @@
 #include "data/records/Region1Record.h"
 #include "data/records/ViduchRecord.h"
 #include "entry/OpenedFile.h"
-#include "entry/ReportReader.h"
+#include "runtime/core/Progress.h"
+#include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
@@ -14,6 +15,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 #include <tuple>
 
@@ -153,27 +155,51 @@ Result<QList<SubmittedReportLine>> SubmittedReports::fill(qint64 form, int perio
                                                           qint32 to, runtime::Progress *progress)
 {
     QList<SubmittedReportLine> lines;
-    entry::ReportReader reader(m_context);
-    entry::ReportRange range;
-    range.year = m_year;
-    range.form = form;
-    range.periodFrom = from;
-    range.periodTo = to;
-    const Status read = reader.reports(
-        range,
-        [&](const entry::StoredReport &report) -> Status {
+    m_context.names().setOtchetFileName(m_year, int(form));
+    entry::OpenedFile opened(m_context, FileId::otchet);
+    if (!opened.status())
+        return std::unexpected(opened.status().error());
+    KeyedFile &file = m_context.file(FileId::otchet);
+    // One read transaction for the whole range: the list is one state of the file. Only the
+    // key fields of each record are looked at; a report is one line however many rows it has.
+    auto reading = Transaction::begin(file, Transaction::Kind::Read);
+    if (!reading)
+        return std::unexpected(reading.error());
+    if (progress)
+        progress->setTotal(to >= from ? qint64(to) - from + 1 : 0);
+    file.clearRecord();
+    const data::OtchetRecord record(file.record());
+    data::OtchetRecord(file.record()).setMes(from);
+    data::OtchetRecord(file.record()).setCodUch(std::numeric_limits<qint32>::min());
+    data::OtchetRecord(file.record()).setUnicodStr(std::numeric_limits<qint16>::min());
+    qint64 records = 0;
+    const Status walked =
+        runtime::store::scan(file, data::OtchetRecord::KeyCodUch, -1, [&]() -> Status {
+            const qint32 period = record.mes();
+            if (period > to)
+                return runtime::fail(ErrorCode::EndOfFile);
+            if (progress && ++records % 4096 == 0) {
+                if (progress->cancelled())
+                    return runtime::fail(ErrorCode::Cancelled, file.path());
+                progress->step(qint64(period) - from);
+            }
+            const qint32 institution = record.codUch();
+            if (!lines.isEmpty() && lines.constLast().institution == institution &&
+                lines.constLast().period == period)
+                return {};
             SubmittedReportLine line;
-            line.institution = report.institution;
-            line.district = report.district;
-            line.period = report.period;
-            line.periodKind = report.periodKind;
-            line.periodText = periodText(periodKind, report.period);
+            line.institution = institution;
+            line.district = int(record.codReg());
+            line.period = period;
+            line.periodKind = record.tip();
+            line.periodText = periodText(periodKind, period);
             lines.append(line);
             return {};
-        },
-        progress);
-    if (!read)
-        return std::unexpected(read.error());
+        });
+    if (!walked && walked.error().code != ErrorCode::EndOfFile)
+        return std::unexpected(walked.error());
+    if (Status ended = reading->commit(); !ended)
+        return std::unexpected(ended.error());
     if (Status named = name(lines); !named)
         return std::unexpected(named.error());
     std::stable_sort(lines.begin(), lines.end(),

@@ -7,8 +7,9 @@
 //
 // The list reads through its own data context: the year's file names it sets are seen by its
 // window family only. The year clamp at the start is the one process-wide change, made on the
-// program's AppState. Reports are read through entry's ReportReader, each in one read
-// transaction. Codes missing from the reference files do not stop the fill; they give the texts
+// program's AppState. The fill walks the form's data file in period order inside one read
+// transaction and looks at the key fields of each record only: a report is one line, whatever
+// its rows hold. Codes missing from the reference files do not stop the fill; they give the texts
 // "?codUch-", "?CodReg-" and "?vid" followed by the code. A data file that cannot be read is an
 // error (the context's error manager has reported it).
 
