@@ -143,6 +143,18 @@ QString CrossSectionTable::heading(int dataColumn) const
     return (QString::number(column.storedColumn) + column.shortName).left(15);
 }
 
+QString CrossSectionTable::gridFormat() const
+{
+    QString format =
+        QStringLiteral("16C|_FM~Nстроки~L@s9@E(,0CCFFFFH,,)80L(2)|_M~Название~L@S120@7C|"
+                       "M@S1@20C");
+    for (int n = 1; n <= columns; ++n) {
+        format += QStringLiteral("|_M~") + heading(n) +
+                  (n == columns ? QStringLiteral("~L@S1@") : QStringLiteral("~L@S10@20C"));
+    }
+    return format;
+}
+
 QString CrossSectionMarks::orderLabel(MarkOrder order)
 {
     switch (order) {

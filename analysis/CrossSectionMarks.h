@@ -83,6 +83,8 @@ struct CrossSectionTable
     static QList<CrossSectionTable> tablesOf(const entry::FormCatalogue &catalogue);
     // The heading of a grid column: its number followed by the short name, cut to 15 characters.
     QString heading(int dataColumn) const;
+    // The grid's list format: row code, name and sex mark, then one column per data column.
+    QString gridFormat() const;
 };
 
 // One line of the marking grid (QT).
@@ -179,6 +181,13 @@ public:
     const QList<CrossSectionMark> &marks() const { return m_marks; }
     // A loaded set replaces every mark; the grid shows those of the current table.
     void replaceMarks(QList<CrossSectionMark> marks);
+
+    // The grouping the window starts with: by institutions when a district filter or a
+    // selection narrows the reports, by districts otherwise.
+    static int initialGrouping(int districtFilter, bool selectionEmpty)
+    {
+        return districtFilter > 0 || !selectionEmpty ? 2 : 1;
+    }
 
     // The period every mark of an annual form takes.
     static bool isAnnual(int periodKind) { return periodKind == 0; }

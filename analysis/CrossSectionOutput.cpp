@@ -20,6 +20,7 @@ constexpr int chartHeight = 100;    // the units the range is scaled to
 constexpr int negativeBottom = 175; // the lowest point of a chart with negative values
 constexpr int captionWidth = 100;
 constexpr int captionColumnWidth = 50;
+constexpr int listedMarks = 35; // the result list has columns for the first 35 marks
 
 QString clipped(const QString &text)
 {
@@ -83,6 +84,47 @@ void CrossSectionOutput::sortRows(QList<CrossSectionRow> &rows, RowOrder order)
     std::stable_sort(
         rows.begin(), rows.end(),
         [&](const CrossSectionRow &a, const CrossSectionRow &b) { return key(a) < key(b); });
+}
+
+QList<CrossSectionOutput::Column>
+CrossSectionOutput::resultColumns(const CrossSectionResult &result, qint64 form, qint64 table)
+{
+    QList<Column> columns;
+    for (int k = 1; k <= result.markCount() && k <= listedMarks; ++k) {
+        const CrossSectionMark &mark = result.marks[k - 1];
+        if (!result.byRows) {
+            columns.append({k, number(k)});
+            continue;
+        }
+        if (mark.form != form || mark.table != table)
+            continue;
+        columns.append({k, mark.periodFrom == mark.periodTo
+                               ? number(mark.periodFrom)
+                               : number(mark.periodFrom) + u'-' + number(mark.periodTo)});
+    }
+    return columns;
+}
+
+QString CrossSectionOutput::resultFormat(const CrossSectionResult &result, qint64 form,
+                                         qint64 table)
+{
+    QString format;
+    if (result.byRows)
+        format =
+            QStringLiteral("10L|_FM~Регион~L@S20@E(,0FFFFE1H,,)60L|_M~ЛПУ~L@S150@E(,0F0FFF0H,,)"
+                           "40C");
+    else if (result.grouping == CrossSectionGrouping::Districts)
+        format =
+            QStringLiteral("70L|_FM~Регион~L@S20@E(,0FFFFE1H,,)1L|_M~ ~L@S40@E(,0F0FFF0H,,)40C");
+    else
+        format = QStringLiteral("30L|_FM~Регион~L@S20@E(,0FFFFE1H,,)60L|_M~ЛПУ~L@S50@E(,0F0FFF0H,,)"
+                                "40C");
+    const QList<Column> columns = resultColumns(result, form, table);
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        format += QStringLiteral("|_M~") + columns[i].heading + u'~' + QStringLiteral("@S12") +
+                  (i + 1 == columns.size() ? QStringLiteral("@") : QStringLiteral("@40C"));
+    }
+    return format;
 }
 
 void CrossSectionOutput::removeEmptyRows(QList<CrossSectionRow> &rows)

@@ -83,6 +83,16 @@ public:
     // The order of the result: 1 and 2 by district, kind; 3 by kind, district; 4 by
     // settlement, district, kind. The total row (250/250/250) comes last in each.
     static void sortRows(QList<CrossSectionRow> &rows, RowOrder order);
+    // The result list: the value slots it shows (1 .. 35 of the marks; by rows those of the
+    // current table, each headed by its period) with their headings, and its list format.
+    struct Column
+    {
+        int slot = 0;
+        QString heading;
+    };
+    static QList<Column> resultColumns(const CrossSectionResult &result, qint64 form, qint64 table);
+    static QString resultFormat(const CrossSectionResult &result, qint64 form, qint64 table);
+
     // "Только заполненные строки": every row whose values are all 0 goes, the total too.
     static void removeEmptyRows(QList<CrossSectionRow> &rows);
     // "ВСЕГО : " and the number of rows other than the total.

@@ -355,6 +355,23 @@ private Q_SLOTS:
         QCOMPARE(marks.marks().first().columnName, u"графа 8"_s);
     }
 
+    // The grid's list format: a column for every data column, the last one closing the list.
+    void gridFormat()
+    {
+        CrossSectionTable t = table(2000, 1, 2, 4, 0, {5});
+        t.dataColumns[0].shortName = u"всего у детей до года"_s;
+        QCOMPARE(t.gridFormat(),
+                 u"16C|_FM~Nстроки~L@s9@E(,0CCFFFFH,,)80L(2)|_M~Название~L@S120@7C|M@S1@20C"
+                 "|_M~5всего у детей ~L@S10@20C|_M~6~L@S1@"_s);
+    }
+
+    void initialGrouping()
+    {
+        QCOMPARE(CrossSectionMarks::initialGrouping(0, true), 1);
+        QCOMPARE(CrossSectionMarks::initialGrouping(3, true), 2);
+        QCOMPARE(CrossSectionMarks::initialGrouping(0, false), 2);
+    }
+
     // A row's name carries its sex mark.
     void rowNameWithSex()
     {

@@ -126,6 +126,38 @@ private Q_SLOTS:
         QCOMPARE(districts.join(u' '), keys);
     }
 
+    // The result list shows the first 35 marks; by rows only those of the current form and
+    // table, headed by their periods.
+    void resultList()
+    {
+        const CrossSectionResult three = result(3, 1, CrossSectionGrouping::Districts);
+        QCOMPARE(CrossSectionOutput::resultFormat(three, 7, 1000),
+                 u"70L|_FM~Регион~L@S20@E(,0FFFFE1H,,)1L|_M~ ~L@S40@E(,0F0FFF0H,,)40C"
+                 "|_M~1~@S12@40C|_M~2~@S12@40C|_M~3~@S12@"_s);
+        const CrossSectionResult many = result(40, 1, CrossSectionGrouping::Institutions);
+        const auto columns = CrossSectionOutput::resultColumns(many, 7, 1000);
+        QCOMPARE(columns.size(), 35);
+        QVERIFY(CrossSectionOutput::resultFormat(many, 7, 1000).endsWith(u"|_M~35~@S12@"_s));
+
+        CrossSectionResult rows = result(4, 1, CrossSectionGrouping::Districts);
+        rows.byRows = true;
+        rows.marks[0].table = 2000;
+        rows.marks[1].form = 12;
+        rows.marks[2].periodFrom = 3;
+        rows.marks[2].periodTo = 5;
+        rows.marks[3].periodFrom = 7;
+        rows.marks[3].periodTo = 7;
+        const auto shown = CrossSectionOutput::resultColumns(rows, 7, 1000);
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].slot, 3);
+        QCOMPARE(shown[0].heading, u"3-5"_s);
+        QCOMPARE(shown[1].slot, 4);
+        QCOMPARE(shown[1].heading, u"7"_s);
+        QCOMPARE(CrossSectionOutput::resultFormat(rows, 7, 1000),
+                 u"10L|_FM~Регион~L@S20@E(,0FFFFE1H,,)60L|_M~ЛПУ~L@S150@E(,0F0FFF0H,,)40C"
+                 "|_M~3-5~@S12@40C|_M~7~@S12@"_s);
+    }
+
     // Only rows whose values are all 0 go; +5 and -5 stay, and so does a non-zero total.
     void onlyFilledRows()
     {
