@@ -157,6 +157,48 @@ Status SavedCrossSections::save(qint32 id, const QList<CrossSectionMark> &marks)
     return writing->commit();
 }
 
+Status SavedCrossSections::saveButton(CrossSectionInUse &inUse, qint64 form,
+                                      const QList<CrossSectionMark> &marks, const AskName &askName)
+{
+    if (inUse.id == 0) {
+        auto shown = nextId();
+        if (!shown)
+            return std::unexpected(shown.error());
+        const std::optional<QString> name = askName(*shown);
+        if (!name)
+            return {};
+        auto added = addName(*name, form);
+        if (!added)
+            return std::unexpected(added.error());
+        inUse.id = *added;
+        inUse.name = *name;
+    }
+    return save(inUse.id, marks);
+}
+
+Result<std::optional<QList<CrossSectionMark>>>
+SavedCrossSections::loadButton(CrossSectionInUse &inUse, qint32 year, qint32 from, qint32 to,
+                               const Choose &choose, PeriodKindOf periodKindOf)
+{
+    inUse.id = -1;
+    auto choices = names();
+    if (!choices) {
+        inUse = {};
+        return std::unexpected(choices.error());
+    }
+    const std::optional<SavedCrossSectionChoice> chosen = choose(*choices);
+    if (!chosen || chosen->id <= 0) {
+        inUse = {};
+        return std::optional<QList<CrossSectionMark>>();
+    }
+    inUse.id = chosen->id;
+    inUse.name = chosen->name;
+    auto marks = load(chosen->id, year, from, to, std::move(periodKindOf));
+    if (!marks)
+        return std::unexpected(marks.error());
+    return std::optional(*marks);
+}
+
 int SavedCrossSections::formPeriodKind(int year, qint64 form)
 {
     m_context.names().setYearFileNames(year, data::YearNameSet::CrossSection);

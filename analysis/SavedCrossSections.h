@@ -23,6 +23,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace zemor::data {
 class DataContext;
@@ -35,6 +36,13 @@ struct SavedCrossSectionChoice
 {
     qint32 id = 0; // QS:COD
     QString name;  // QS:NAME, at most 120 characters
+};
+
+// The saved cross-section a window works with: none (id 0) until a new name or a load.
+struct CrossSectionInUse
+{
+    qint32 id = 0;
+    QString name;
 };
 
 class SavedCrossSections
@@ -64,6 +72,23 @@ public:
     // from the catalogue of `year`. Not re-sorted.
     [[nodiscard]] runtime::Result<QList<CrossSectionMark>>
     load(qint32 id, qint32 year, qint32 from, qint32 to, PeriodKindOf periodKindOf = {});
+
+    // "Сохранить  разрез в базу": without a cross-section in use, `askName` is shown the next id
+    // and answers the name typed, or nothing when the window was closed (then nothing is saved
+    // and no id is taken); a name that cannot be added is an error and leaves the id 0. Then
+    // the marks are saved under the id in use.
+    using AskName = std::function<std::optional<QString>(qint32 shownId)>;
+    [[nodiscard]] runtime::Status saveButton(CrossSectionInUse &inUse, qint64 form,
+                                             const QList<CrossSectionMark> &marks,
+                                             const AskName &askName);
+    // "Загрузить разрез": `choose` picks from the saved names (nothing when the list was closed:
+    // the id in use becomes 0 and the marks stay, nullopt). A choice becomes the one in use and
+    // its marks are loaded as load() does.
+    using Choose = std::function<std::optional<SavedCrossSectionChoice>(
+        const QList<SavedCrossSectionChoice> &)>;
+    [[nodiscard]] runtime::Result<std::optional<QList<CrossSectionMark>>>
+    loadButton(CrossSectionInUse &inUse, qint32 year, qint32 from, qint32 to, const Choose &choose,
+               PeriodKindOf periodKindOf = {});
 
     // The period kind of `form` in the year's `forma`; -1 when it cannot be read.
     int formPeriodKind(int year, qint64 form);

@@ -155,6 +155,50 @@ private Q_SLOTS:
         QVERIFY(!result->rows.last().isEmpty());
     }
 
+    // The two buttons: a closed name window saves nothing and takes no id; the first save asks,
+    // the second does not; a closed list keeps the marks and drops the id in use.
+    void buttons()
+    {
+        data::DataContext context;
+        SavedCrossSections saved(context);
+        analysis::CrossSectionInUse inUse;
+        int asked = 0;
+        const qint32 next = *saved.nextId();
+        qint32 shownId = 0;
+        QVERIFY(saved.saveButton(inUse, 7, {mark(7, 1, 1, 1)}, [&](qint32 shown) {
+            ++asked;
+            shownId = shown;
+            return std::optional<QString>();
+        }));
+        QCOMPARE(shownId, next);
+        QCOMPARE(inUse.id, 0);
+        QCOMPARE(*saved.nextId(), next);
+
+        const auto name = [&](qint32) {
+            ++asked;
+            return std::optional<QString>(u"Кнопки"_s);
+        };
+        QVERIFY(saved.saveButton(inUse, 7, {mark(7, 1, 1, 1)}, name));
+        QCOMPARE(inUse.id, next);
+        QVERIFY(saved.saveButton(inUse, 7, {mark(7, 2, 2, 1), mark(7, 3, 3, 2)}, name));
+        QCOMPARE(asked, 2);
+        QCOMPARE(cellsText(*saved.load(next, demoYear, 1, 1)), u"7:2:2 7:3:3"_s);
+
+        const auto closed = saved.loadButton(inUse, demoYear, 1, 1, [](const auto &) {
+            return std::optional<SavedCrossSectionChoice>();
+        });
+        QVERIFY(closed);
+        QVERIFY(!closed->has_value());
+        QCOMPARE(inUse.id, 0);
+        const auto chosen = saved.loadButton(inUse, demoYear, 1, 1, [&](const auto &choices) {
+            return std::optional(choices.last());
+        });
+        QVERIFY(chosen && chosen->has_value());
+        QCOMPARE(inUse.id, next);
+        QCOMPARE(inUse.name, u"Кнопки"_s);
+        QCOMPARE(cellsText(**chosen), u"7:2:2 7:3:3"_s);
+    }
+
     // Rows and columns the loaded year does not have: blank texts or "???" and the column,
     // and the mark still reads its data by row id and data column.
     void missingInCatalogue()
