@@ -1,5 +1,6 @@
 #include "analysis/CrossSectionBuild.h"
 
+#include "analysis/FieldText.h"
 #include "data/DataContext.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/Region1Record.h"
@@ -59,12 +60,6 @@ QList<MarkGroup> groupMarks(const QList<CrossSectionMark> &marks, const QList<in
     return groups;
 }
 
-bool isNotFound(const Status &s)
-{
-    return !s &&
-           (s.error().code == ErrorCode::RecordNotFound || s.error().code == ErrorCode::EndOfFile);
-}
-
 struct District
 {
     int code = 0;
@@ -94,12 +89,31 @@ Result<QList<District>> readDistricts(data::DataContext &context)
     return districts;
 }
 
-struct Institution
+// `value` += `addend`, exactly.
+Status addInto(Decimal &value, const Decimal &addend)
 {
-    int kind = 0;
-    int settlement = 0;
-    QString name;
-};
+    auto sum = CrossSectionBuild::accumulate(value, addend);
+    if (!sum)
+        return std::unexpected(sum.error());
+    value = *sum;
+    return {};
+}
+
+// The end of one file's read: a stop or a sum too large ends the build; any other failure is
+// kept once for its year, whose marks then read zeros.
+Status keepFailure(CrossSectionResult &result, const Status &read, qint32 year,
+                   QList<qint32> &failedYears)
+{
+    if (read) {
+        result.lastYearRead = year;
+        return {};
+    }
+    if (read.error().code == ErrorCode::Cancelled || read.error().code == ErrorCode::Overflow)
+        return read;
+    result.failures.append(read.error());
+    failedYears.append(year);
+    return {};
+}
 
 } // namespace
 
@@ -191,24 +205,16 @@ Result<CrossSectionResult> CrossSectionBuild::byPlace(QList<CrossSectionMark> &m
                         result.rows.append(fresh);
                         rowOfKey.insert(key, r);
                     }
-                    Decimal &value = result.rows[r].values[i];
-                    auto sum = accumulate(value, row.value(mark.dataColumn));
-                    if (!sum)
-                        return std::unexpected(sum.error());
-                    value = *sum;
+                    if (Status added =
+                            addInto(result.rows[r].values[i], row.value(mark.dataColumn));
+                        !added)
+                        return added;
                 }
             }
             return {};
         });
-        if (!read) {
-            if (read.error().code == ErrorCode::Cancelled ||
-                read.error().code == ErrorCode::Overflow)
-                return std::unexpected(read.error());
-            result.failures.append(read.error());
-            failedYears.append(group.year);
-        } else {
-            result.lastYearRead = group.year;
-        }
+        if (Status kept = keepFailure(result, read, group.year, failedYears); !kept)
+            return std::unexpected(kept.error());
         watch.step(++done);
     }
     if (Status named = nameRows(result); !named)
@@ -235,10 +241,8 @@ Status CrossSectionBuild::nameRows(CrossSectionResult &result)
     total.settlement = crossSectionTotalCode;
     const auto addToTotal = [&](const CrossSectionRow &row) -> Status {
         for (int k = 0; k < n; ++k) {
-            auto sum = accumulate(total.values[k], row.values[k]);
-            if (!sum)
-                return std::unexpected(sum.error());
-            total.values[k] = *sum;
+            if (Status added = addInto(total.values[k], row.values[k]); !added)
+                return added;
         }
         return {};
     };
@@ -275,14 +279,14 @@ Status CrossSectionBuild::nameRows(CrossSectionResult &result)
             if (Status s = addToTotal(row); !s)
                 return s;
             if (row.key > 21000 && row.key < 22000) {
-                row.name = row.key - 21000 < 100 ? row.region.trimmed() + QStringLiteral(" район")
-                                                 : QStringLiteral("г.") + row.region.trimmed();
+                row.name = row.key - 21000 < 100 ? clipped(row.region) + QStringLiteral(" район")
+                                                 : QStringLiteral("г.") + clipped(row.region);
                 continue;
             }
             file.clearRecord();
             record.setUnicod(row.key);
             const Status found = file.get(data::BolnRecord::KeyUnicod);
-            if (isNotFound(found)) {
+            if (isRecordMissing(found)) {
                 result.missingInstitutions.append(row.key);
                 continue;
             }
@@ -292,7 +296,7 @@ Status CrossSectionBuild::nameRows(CrossSectionResult &result)
             row.settlement = record.sel();
             row.name = record.nazv();
             if (row.settlement == 3)
-                row.name = row.name.trimmed() + QLatin1Char('*');
+                row.name = clipped(row.name) + QLatin1Char('*');
         }
         if (Status ended = reading->commit(); !ended)
             return ended;
@@ -366,23 +370,14 @@ Result<CrossSectionResult> CrossSectionBuild::byRows(const QList<CrossSectionMar
                 const int r = rowOfId.value(row.rowId, -1);
                 if (r < 0)
                     continue;
-                Decimal &value = result.rows[r].values[i];
-                auto sum = accumulate(value, row.value(mark.dataColumn));
-                if (!sum)
-                    return std::unexpected(sum.error());
-                value = *sum;
+                if (Status added = addInto(result.rows[r].values[i], row.value(mark.dataColumn));
+                    !added)
+                    return added;
             }
             return {};
         });
-        if (!read) {
-            if (read.error().code == ErrorCode::Cancelled ||
-                read.error().code == ErrorCode::Overflow)
-                return std::unexpected(read.error());
-            result.failures.append(read.error());
-            failedYears.append(mark.year);
-        } else {
-            result.lastYearRead = mark.year;
-        }
+        if (Status kept = keepFailure(result, read, mark.year, failedYears); !kept)
+            return std::unexpected(kept.error());
         watch.step(++done);
     }
     return result;

@@ -1,5 +1,6 @@
 #include "analysis/CrossSectionOutput.h"
 
+#include "analysis/FieldText.h"
 #include "data/Period.h"
 #include "runtime/picture/Picture.h"
 #include "shell/ExcelLauncher.h"
@@ -21,14 +22,6 @@ constexpr int negativeBottom = 175; // the lowest point of a chart with negative
 constexpr int captionWidth = 100;
 constexpr int captionColumnWidth = 50;
 constexpr int listedMarks = 35; // the result list has columns for the first 35 marks
-
-QString clipped(const QString &text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1] == u' ')
-        --end;
-    return text.left(end);
-}
 
 QString dateText(qint32 dayNumber)
 {

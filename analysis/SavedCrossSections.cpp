@@ -1,5 +1,6 @@
 #include "analysis/SavedCrossSections.h"
 
+#include "analysis/FieldText.h"
 #include "data/DataContext.h"
 #include "data/records/FormaRecord.h"
 #include "data/records/RasresRecord.h"
@@ -45,14 +46,6 @@ Result<qint32> idAfterLast(KeyedFile &file)
     if (record.idQw() == std::numeric_limits<qint32>::max())
         return runtime::fail(ErrorCode::Overflow, file.path());
     return record.idQw() + 1;
-}
-
-QString trimmedRight(const QString &text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1].isSpace())
-        --end;
-    return text.left(end);
 }
 
 } // namespace
@@ -285,7 +278,7 @@ Result<QList<CrossSectionMark>> SavedCrossSections::load(qint32 id, qint32 year,
             continue;
         mark.table = row->table;
         mark.rowCode = row->code;
-        QString name = trimmedRight(row->name);
+        QString name = clipped(row->name);
         if (!row->sex.trimmed().isEmpty())
             name += QLatin1Char('/') + row->sex;
         name += QLatin1Char(' ') + row->codes;

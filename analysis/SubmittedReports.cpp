@@ -1,5 +1,6 @@
 #include "analysis/SubmittedReports.h"
 
+#include "analysis/FieldText.h"
 #include "data/DataContext.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/OtchetRecord.h"
@@ -38,20 +39,6 @@ constexpr int lastDistrict = 249;
 constexpr qint32 wholeRegion = 20000;
 constexpr qint32 allDistricts = 20001;
 
-QString clipped(const QString &text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1] == u' ')
-        --end;
-    return text.left(end);
-}
-
-bool isNotFound(const Status &s)
-{
-    return !s &&
-           (s.error().code == ErrorCode::RecordNotFound || s.error().code == ErrorCode::EndOfFile);
-}
-
 // Looks records of one keyed file up by one key inside one read transaction.
 class Lookup
 {
@@ -74,6 +61,17 @@ public:
         return m_failure.code == ErrorCode::None ? nullptr : &m_failure;
     }
     KeyedFile &file() { return m_context.file(m_id); }
+    // Reads the record of `key` as the buffer's fields give it: true when found, false when
+    // there is none, any other failure as it came.
+    Result<bool> find(int key)
+    {
+        const Status found = file().get(key);
+        if (isRecordMissing(found))
+            return false;
+        if (!found)
+            return std::unexpected(found.error());
+        return true;
+    }
 
 private:
     data::DataContext &m_context;
@@ -232,13 +230,13 @@ Status SubmittedReports::name(QList<SubmittedReportLine> &lines)
             } else {
                 boln.file().clearRecord();
                 record.setUnicod(code);
-                const Status found = boln.file().get(data::BolnRecord::KeyUnicod);
-                if (isNotFound(found)) {
+                const Result<bool> found = boln.find(data::BolnRecord::KeyUnicod);
+                if (!found)
+                    return std::unexpected(found.error());
+                if (!*found) {
                     line.name = QStringLiteral("?codUch-") + QString::number(code);
                     continue;
                 }
-                if (!found)
-                    return found;
                 line.name = record.nazv();
                 if (record.sel() == 3)
                     line.name = clipped(line.name) + QLatin1Char('*');
@@ -258,13 +256,13 @@ Status SubmittedReports::name(QList<SubmittedReportLine> &lines)
             region1.file().clearRecord();
             if (Status s = record.setCodReg(line.district); !s)
                 return s;
-            const Status found = region1.file().get(data::Region1Record::KeyCodReg);
-            if (isNotFound(found)) {
+            const Result<bool> found = region1.find(data::Region1Record::KeyCodReg);
+            if (!found)
+                return std::unexpected(found.error());
+            if (!*found) {
                 line.regionName = QStringLiteral("?CodReg-") + QString::number(line.district);
                 continue;
             }
-            if (!found)
-                return found;
             line.regionName = record.name().left(regionWidth);
         }
     }
@@ -278,13 +276,13 @@ Status SubmittedReports::name(QList<SubmittedReportLine> &lines)
         viduch.file().clearRecord();
         if (Status s = record.setCodVid(line.kind); !s)
             return s;
-        const Status found = viduch.file().get(data::ViduchRecord::KeyCodVid);
-        if (isNotFound(found)) {
+        const Result<bool> found = viduch.find(data::ViduchRecord::KeyCodVid);
+        if (!found)
+            return std::unexpected(found.error());
+        if (!*found) {
             line.kindName = QStringLiteral("?vid") + QString::number(line.kind);
             continue;
         }
-        if (!found)
-            return found;
         line.kindName = record.nameUch().left(kindWidth);
     }
     return {};

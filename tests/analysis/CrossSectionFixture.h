@@ -9,6 +9,7 @@
 #include "data/DataContext.h"
 #include "entry/ReportStore.h"
 #include "runtime/decimal/Decimal.h"
+#include "runtime/office/Workbook.h"
 #include "tests/entry/EntryFixture.h"
 #include "tools/DemoReports.h"
 
@@ -127,6 +128,13 @@ inline runtime::Decimal sumOf(const QList<StoredCell> &cells,
             sum = *sum.add(cell.value);
     }
     return sum;
+}
+
+// The text a workbook shows in a cell; empty for a cell without value.
+inline QString cellText(const runtime::office::Workbook &book, int row, int column)
+{
+    const auto *cell = book.cell(row, column);
+    return cell ? cell->displayText() : QString();
 }
 
 } // namespace zemor::test

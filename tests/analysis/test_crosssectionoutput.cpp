@@ -8,7 +8,7 @@
 #include "runtime/office/XlsxReader.h"
 #include "shell/ExcelLauncher.h"
 #include "support/ScriptedPrompter.h"
-#include "tests/entry/EntryFixture.h"
+#include "tests/analysis/CrossSectionFixture.h"
 
 #include <QDate>
 #include <QTest>
@@ -369,10 +369,7 @@ private Q_SLOTS:
         QCOMPARE(prompter.texts(), QStringList{shell::ExcelLauncher::doneText()});
         const auto book = runtime::office::XlsxReader::read(excel.workbookPath());
         QVERIFY2(book, qPrintable(book ? QString() : book.error().message));
-        const auto text = [&](int row, int column) {
-            const auto *cell = book->cell(row, column);
-            return cell ? cell->displayText() : QString();
-        };
+        const auto text = [&](int row, int column) { return test::cellText(*book, row, column); };
         QCOMPARE(text(1, 1), u"Форма 7"_s);
         QCOMPARE(text(2, 1), u"Свод за март"_s);
         QCOMPARE(text(3, 1), u"2025 год"_s);

@@ -271,10 +271,7 @@ private Q_SLOTS:
         QCOMPARE(prompter.texts(), QStringList{shell::ExcelLauncher::doneText()});
         const auto book = runtime::office::XlsxReader::read(excel.workbookPath());
         QVERIFY2(book, qPrintable(book ? QString() : book.error().message));
-        const auto text = [&](int row, int column) {
-            const auto *cell = book->cell(row, column);
-            return cell ? cell->displayText() : QString();
-        };
+        const auto text = [&](int row, int column) { return test::cellText(*book, row, column); };
         QCOMPARE(text(1, 1), u"7-мес     Оперативные сведения"_s);
         QCOMPARE(text(2, 1), u"СПИСОК УЧРЕЖДЕНИЙ СДАВШИХ ОТЧЕТ. За период с 6 по 6 месяц"_s);
         QCOMPARE(text(9, 4), u"месяц"_s);
