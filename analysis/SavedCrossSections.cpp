@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -131,14 +132,16 @@ Status SavedCrossSections::save(qint32 id, const QList<CrossSectionMark> &marks)
     if (!removed)
         return removed;
     for (const CrossSectionMark &mark : marks) {
-        // The stored layout keeps BYTE and SHORT fields; a value they cannot hold is refused.
-        if (mark.nn < 0 || mark.nn > 255 || mark.dataColumn < 0 || mark.dataColumn > 255 ||
+        // The stored layout keeps BYTE and SHORT fields. The position is only the order, which
+        // the records keep by themselves, so a list longer than a byte counts stores 255 for the
+        // marks beyond; a row id or column that the fields cannot hold is refused.
+        if (mark.dataColumn < 0 || mark.dataColumn > 255 ||
             mark.rowId < std::numeric_limits<qint16>::min() ||
             mark.rowId > std::numeric_limits<qint16>::max())
             return runtime::fail(ErrorCode::Overflow, file.path());
         file.clearRecord();
         record.setIdQw(id);
-        record.setNn(std::uint8_t(mark.nn));
+        record.setNn(std::uint8_t(std::clamp(mark.nn, 0, 255)));
         record.setYear(qint16(mark.year));
         if (Status s = record.setForma(mark.form); !s)
             return s;

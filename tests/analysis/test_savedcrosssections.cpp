@@ -107,6 +107,16 @@ private Q_SLOTS:
         QVERIFY(!failed);
         QCOMPARE(cellsText(*saved.load(id, demoYear, 1, 1)), u"7:3:1 12:2:4"_s);
 
+        // A list longer than the stored position's byte keeps its order.
+        QList<CrossSectionMark> many;
+        for (int k = 1; k <= 300; ++k)
+            many.append(mark(7, 1 + k % 4, 1 + k % 35, k));
+        QVERIFY(saved.save(id, many));
+        const auto back = saved.load(id, demoYear, 1, 1);
+        QCOMPARE(back->size(), 300);
+        QCOMPARE(cellsText(*back), cellsText(many));
+        QCOMPARE(back->at(254).nn, 255);
+
         QVERIFY(saved.save(id, {}));
         QVERIFY(saved.load(id, demoYear, 1, 1)->isEmpty());
         QCOMPARE(cellsText(*saved.load(other, demoYear, 1, 1)), u"7:4:4"_s);
