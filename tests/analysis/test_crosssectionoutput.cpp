@@ -3,6 +3,7 @@
 // workbook read back cell by cell.
 
 #include "analysis/CrossSectionOutput.h"
+#include "analysis/CrossSectionPrint.h"
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/office/XlsxReader.h"
@@ -21,6 +22,7 @@ using analysis::CrossSectionHeading;
 using analysis::CrossSectionMark;
 using analysis::CrossSectionOutput;
 using analysis::CrossSectionPage;
+using analysis::CrossSectionPrint;
 using analysis::CrossSectionResult;
 using analysis::CrossSectionRow;
 using analysis::RowOrder;
@@ -347,6 +349,16 @@ private Q_SLOTS:
         QCOMPARE(last.lines[1].values[0],
                  CrossSectionOutput::valueText(
                      dec(u"%1.%2"_s.arg(200 + firstOnLast).arg(firstOnLast % 10))));
+        // Laid out on sheets: one sheet per page, every heading and value on it.
+        const auto sheets = CrossSectionPrint::layOut(printed, r.grouping);
+        QCOMPARE(sheets.count(), pages);
+        const QStringList texts = sheets.pages.last().texts();
+        QVERIFY(texts.contains(last.columnHeadings[0]));
+        QVERIFY(texts.contains(last.lines[1].values[0]));
+        QVERIFY(texts.contains(u"ЛПУ 2"_s));
+        QVERIFY(texts.contains(u"Форма 7 Свод"_s));
+        if (pages > 1)
+            QVERIFY(!texts.contains(printed.first().columnHeadings[0]));
         const QList<ChartItem> chart = CrossSectionOutput::chart(
             r.rows, 0, marks, CrossSectionOutput::valueRange(r.rows, marks), false, false);
         QCOMPARE(chart.last().text, QString::number(marks));
