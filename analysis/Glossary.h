@@ -98,7 +98,13 @@
 //   ComputeValueRange                            CrossSectionOutput::valueRange(), ValueRange
 //   DrawCrossSectionChart, DrawRowLine           CrossSectionOutput::chart(), ChartItem
 //   "График общий", "График по 1строке"          chart(..., general, oneRow)
-//   PrintCrossSection (P1$REPORT pages)          CrossSectionOutput::pages(), CrossSectionPage
+//   PrintCrossSection (P1$REPORT pages)          CrossSectionOutput::pages(), CrossSectionPage,
+//                                                CrossSectionPrint::layOut()
+//   ?PUTRASRES, ?RASR                            SavedCrossSections::saveButton(), loadButton()
+//   the saved cross-section in use (id, name)    CrossSectionInUse
+//   BuildRowFormat (the grid's list format)      CrossSectionTable::gridFormat()
+//   the result list's format and columns         CrossSectionOutput::resultFormat(),
+//                                                resultColumns()
 //   ExportCrossSectionToExcel ("RAS.XLS",        CrossSectionOutput::exportToExcel()
 //   "RAS1.XLS")
 //   ListSubmittedReports (the list's logic)      SubmittedReports (SubmittedReports.h)
@@ -113,5 +119,6 @@
 //   FillSubmittedList                            SubmittedReports::fill()
 //   ?STRING3 ("Всего отчетов: ")                 SubmittedReports::countText()
 //   a line whose report was deleted in entry     SubmittedReports::afterEntry()
-//   PrintSubmittedReports                        SubmittedReports::print(), SubmittedPrint
+//   PrintSubmittedReports                        SubmittedReports::print(), SubmittedPrint,
+//                                                SubmittedReports::layOut()
 //   ExportSubmittedToExcel ("RAS1.XLS")          SubmittedReports::exportToExcel()

@@ -8,6 +8,7 @@
 #include "data/records/ViduchRecord.h"
 #include "entry/OpenedFile.h"
 #include "runtime/core/Progress.h"
+#include "runtime/report/ReportWriter.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
 #include "shell/AppState.h"
@@ -21,6 +22,8 @@
 #include <tuple>
 
 namespace zemor::analysis {
+
+using namespace Qt::StringLiterals;
 
 using data::FileId;
 using runtime::ErrorCode;
@@ -313,6 +316,56 @@ SubmittedPrint SubmittedReports::print(const QList<SubmittedReportLine> &lines, 
                     QStringLiteral("  РБ - Районная больница"),
                     QStringLiteral("  ЦРП - Центральная районная поликлиника")};
     return print;
+}
+
+runtime::report::PageList SubmittedReports::layOut(const SubmittedPrint &print)
+{
+    using runtime::report::ReportItem;
+    if (print.lines.isEmpty())
+        return {};
+    runtime::report::ReportDefinition def;
+    QFont bold;
+    bold.setBold(true);
+    const double widths[] = {60, 35, 85};
+    def.reportHeader.height = 8 + 7 + 7 * print.legend.size();
+    def.reportHeader.items.append(
+        ReportItem::makeText({0, 0, 120, 8}, QStringLiteral("{title}"), bold));
+    def.reportHeader.items.append(
+        ReportItem::makeText({120, 0, 20, 8}, QStringLiteral("{caption}")));
+    def.reportHeader.items.append(ReportItem::makeText({140, 0, 20, 8}, QStringLiteral("{code}")));
+    def.reportHeader.items.append(
+        ReportItem::makeText({0, 8, 180, 7}, QStringLiteral("{formName}")));
+    for (int i = 0; i < print.legend.size(); ++i)
+        def.reportHeader.items.append(ReportItem::makeText(
+            {0, 15.0 + 7 * i, 180, 7}, u"{legend"_s + QString::number(i) + u'}'));
+    def.pageHeader.height = 7;
+    def.detail.height = 6;
+    double x = 0;
+    for (int c = 0; c < 3; ++c) {
+        def.pageHeader.items.append(ReportItem::makeText({x, 0, widths[c], 7},
+                                                         u"{column"_s + QString::number(c) + u'}',
+                                                         bold, Qt::AlignCenter, true));
+        def.detail.items.append(ReportItem::makeText({x, 0, widths[c], 6},
+                                                     u"{line"_s + QString::number(c) + u'}', {},
+                                                     Qt::AlignLeft | Qt::AlignVCenter, true));
+        x += widths[c];
+    }
+    runtime::report::ReportWriter writer(def);
+    runtime::report::ReportRecord common{{u"title"_s, print.title},
+                                         {u"caption"_s, print.formCaption},
+                                         {u"code"_s, print.formCode},
+                                         {u"formName"_s, print.formName}};
+    for (int i = 0; i < print.legend.size(); ++i)
+        common.insert(u"legend"_s + QString::number(i), print.legend[i]);
+    for (int c = 0; c < print.columns.size(); ++c)
+        common.insert(u"column"_s + QString::number(c), print.columns[c]);
+    for (const QStringList &line : print.lines) {
+        runtime::report::ReportRecord record = common;
+        for (int c = 0; c < line.size(); ++c)
+            record.insert(u"line"_s + QString::number(c), line[c]);
+        writer.add(record);
+    }
+    return writer.finish();
 }
 
 bool SubmittedReports::exportToExcel(const QList<SubmittedReportLine> &lines,

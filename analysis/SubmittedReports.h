@@ -14,6 +14,7 @@
 // error (the context's error manager has reported it).
 
 #include "runtime/core/Error.h"
+#include "runtime/report/PageList.h"
 
 #include <QList>
 #include <QString>
@@ -95,6 +96,9 @@ public:
     // PrintSubmittedReports' bands; none for an empty list (nothingToPrintText()).
     static SubmittedPrint print(const QList<SubmittedReportLine> &lines, qint64 form,
                                 const QString &formName);
+    // The printed list laid out on sheets (report P1$REPORT), for the page sink; no pages for an
+    // empty print.
+    static runtime::report::PageList layOut(const SubmittedPrint &print);
     // ExportSubmittedToExcel; true when the workbook was written and the user told so.
     static bool exportToExcel(const QList<SubmittedReportLine> &lines, const QString &formCode,
                               const QString &formName, qint32 from, qint32 to,

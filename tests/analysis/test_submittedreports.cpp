@@ -245,6 +245,17 @@ private Q_SLOTS:
         QCOMPARE(print.lines.size(), 1);
         QCOMPARE(print.lines[0].at(2).size(), 50);
         QCOMPARE(print.legend.size(), 4);
+        const auto sheets = SubmittedReports::layOut(print);
+        QCOMPARE(sheets.count(), 1);
+        const QStringList texts = sheets.pages.first().texts();
+        for (const QString &text :
+             {u"Список ЛПУ сдавших отчет"_s, u"Форма"_s, u"7"_s, u"Вид ЛПУ"_s, u"Берёзовский"_s,
+              QString(50, u'я'), u"  УБ - Участковая больница"_s})
+            QVERIFY2(texts.contains(text), qPrintable(text));
+        QVERIFY(SubmittedReports::layOut({}).isEmpty());
+        // A long list goes on over further sheets.
+        const QList<SubmittedReportLine> many(120, line);
+        QVERIFY(SubmittedReports::layOut(SubmittedReports::print(many, 7, u"Ф"_s)).count() > 2);
     }
 
     // 300 lines go to rows 10 to 309.
