@@ -28,7 +28,7 @@ namespace {
 constexpr int regionWidth = 17;
 constexpr qint64 formsOfEveryInstitution = 999;
 
-// The marks of one year and form, read in one pass over that file.
+// The marks of one year, form and period range, read in one pass over that file.
 struct MarkGroup
 {
     qint32 year = 0;
@@ -46,15 +46,16 @@ QList<MarkGroup> groupMarks(const QList<CrossSectionMark> &marks, const QList<in
         if (mark.periodFrom > mark.periodTo || mark.dataColumn < 1 ||
             mark.dataColumn > crossSectionValueCount)
             continue;
+        // Marks of one file and one period range share a pass; marks of far apart periods
+        // never make one pass walk every period between them.
         auto group = std::find_if(groups.begin(), groups.end(), [&](const MarkGroup &g) {
-            return g.year == mark.year && g.form == mark.form;
+            return g.year == mark.year && g.form == mark.form && g.periodFrom == mark.periodFrom &&
+                   g.periodTo == mark.periodTo;
         });
         if (group == groups.end()) {
             groups.append({mark.year, mark.form, mark.periodFrom, mark.periodTo, {}});
             group = groups.end() - 1;
         }
-        group->periodFrom = std::min(group->periodFrom, mark.periodFrom);
-        group->periodTo = std::max(group->periodTo, mark.periodTo);
         group->slotsByRow[mark.rowId].append(i);
     }
     return groups;

@@ -5,7 +5,7 @@
 // the marked cell over the mark's periods and over the reports of the row.
 //
 // Reports are read through entry's ReportReader, each in one read transaction of its file; the
-// marks of one year and form share one pass over that file. Which reports count:
+// marks of one year, form and period range share one pass over that file. Which reports count:
 // - a non-empty selection takes the selected institutions (every institution for forms 999 and
 //   above), whatever their district;
 // - an empty selection takes every institution of the district filter (all when it is 0).
