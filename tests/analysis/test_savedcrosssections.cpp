@@ -8,7 +8,12 @@
 #include "support/WriteFailures.h"
 #include "tests/analysis/CrossSectionFixture.h"
 
+#include <QMutex>
+#include <QSet>
 #include <QTest>
+#include <QThread>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 using namespace zemor;
@@ -86,6 +91,46 @@ private Q_SLOTS:
         }
         QCOMPARE(a.names()->size(), 3);
         QCOMPARE(*a.nextId(), 4);
+    }
+
+    // Two windows adding names at the same time, each with its own files: every name gets an
+    // id of its own.
+    void concurrentNames()
+    {
+        constexpr int perWindow = 25;
+        QList<qint32> ids[2];
+        QList<QString> failures;
+        QMutex lock;
+        auto window = [&](int w) {
+            data::DataContext context;
+            SavedCrossSections saved(context);
+            for (int i = 0; i < perWindow; ++i) {
+                const auto id = saved.addName(u"Окно %1 / %2"_s.arg(w).arg(i), 7);
+                if (!id) {
+                    QMutexLocker locked(&lock);
+                    failures.append(id.error().message);
+                    continue;
+                }
+                ids[w].append(*id);
+            }
+        };
+        std::unique_ptr<QThread> other(QThread::create(window, 1));
+        other->start();
+        window(0);
+        other->wait();
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'|')));
+        QSet<qint32> distinct;
+        for (const auto &list : ids)
+            for (qint32 id : list)
+                distinct.insert(id);
+        QCOMPARE(distinct.size(), 2 * perWindow);
+        data::DataContext context;
+        const auto names = SavedCrossSections(context).names();
+        QVERIFY(names);
+        QSet<qint32> stored;
+        for (const SavedCrossSectionChoice &choice : *names)
+            stored.insert(choice.id);
+        QVERIFY(stored.contains(distinct));
     }
 
     // The second save replaces the first; an empty set empties the marks on load; a save that
