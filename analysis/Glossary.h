@@ -90,7 +90,9 @@
 //   PickCrossSectionName, RASRESN (names)        SavedCrossSections::nextId(), addName(), names()
 //   SavedCrossSectionChoice (QS:COD, QS:NAME)    SavedCrossSectionChoice::id, name
 //   SaveCrossSection, LoadCrossSection (RASRES)  SavedCrossSections::save(), load()
-//   ShowCrossSectionTable (the result's logic)   CrossSectionOutput (CrossSectionOutput.h)
+//   ShowCrossSectionTable (the result's logic)   CrossSectionResultView, CrossSectionOutput
+//   a click on the result list (?QAC:UCH, ?TEXT1) CrossSectionResultView::click()
+//   the preview's page shown last                CrossSectionResultView::previewPage()
 //   "Сортировка" of the result                   CrossSectionOutput::sortRows(), RowOrder
 //   "Только заполненные строки"                  CrossSectionOutput::removeEmptyRows()
 //   ?STRING1 ("ВСЕГО : ")                        CrossSectionOutput::rowCountText()

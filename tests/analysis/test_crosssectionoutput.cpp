@@ -4,6 +4,7 @@
 
 #include "analysis/CrossSectionOutput.h"
 #include "analysis/CrossSectionPrint.h"
+#include "analysis/CrossSectionResultView.h"
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/office/XlsxReader.h"
@@ -24,6 +25,7 @@ using analysis::CrossSectionOutput;
 using analysis::CrossSectionPage;
 using analysis::CrossSectionPrint;
 using analysis::CrossSectionResult;
+using analysis::CrossSectionResultView;
 using analysis::CrossSectionRow;
 using analysis::RowOrder;
 using analysis::ValueRange;
@@ -293,6 +295,46 @@ private Q_SLOTS:
                 found = true;
             }
         QVERIFY(found);
+    }
+
+    // The result mode: rows sorted with the total last, a click on a text column keeps the
+    // mark clicked before, removed rows stay removed through a later sort.
+    void resultMode()
+    {
+        CrossSectionResult r;
+        r.grouping = CrossSectionGrouping::Institutions;
+        r.marks = {mark(1), mark(2)};
+        r.rows = {row(250, 250, 250, {u"45"_s, u"5"_s}), row(3, 1, 1, {u"0"_s, u"0"_s}, u"Б"_s),
+                  row(1, 2, 2, {u"40"_s, u"0"_s}, u"А"_s), row(2, 1, 1, {u"5"_s, u"-5"_s}, u"В"_s)};
+        CrossSectionResultView view(r, {u"Форма 7"_s, u"Свод"_s, 2025, 1}, 7, 1000);
+        QCOMPARE(view.rows().first().district, 1);
+        QVERIFY(view.rows().last().isTotal());
+        QCOMPARE(view.rowCountText(), u"ВСЕГО : 3"_s);
+        QCOMPARE(view.tableRange().minimum, Decimal(-5));
+
+        auto shown = view.click(0, 0, false, false);
+        QCOMPARE(view.currentSlot(), 0);
+        QCOMPARE(shown.caption, QString());
+        QCOMPARE(shown.rowLine, u"Район 1 А"_s);
+        shown = view.click(0, 3, false, true);
+        QCOMPARE(view.currentSlot(), 2);
+        QCOMPARE(shown.caption, u"2025г.1месяцстрока 2 / графа 2"_s);
+        shown = view.click(1, 1, false, true);
+        QCOMPARE(view.currentSlot(), 2);
+        QVERIFY(!shown.chart.isEmpty());
+
+        view.sort(RowOrder::Kinds);
+        QCOMPARE(view.rows().first().kind, 1);
+        view.removeEmptyRows();
+        QCOMPARE(view.rows().size(), 3);
+        QCOMPARE(view.rowCountText(), u"ВСЕГО : 2"_s);
+        view.sort(RowOrder::Districts);
+        QCOMPARE(view.rows().size(), 3);
+        QCOMPARE(view.pages().first().lines.size(), 3);
+
+        QCOMPARE(view.previewPage(), 1);
+        view.setPreviewPage(2);
+        QCOMPARE(view.previewPage(), 2);
     }
 
     void allZeroDrawsNothing()
