@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace zemor::analysis {
 
@@ -49,108 +50,102 @@ Result<qint32> idAfterLast(KeyedFile &file)
     return record.idQw() + 1;
 }
 
+// Runs `work` on file `id` opened for it and inside one transaction of `kind`, which commits
+// when `work` succeeds and rolls back otherwise; the file is closed after.
+template <class Work>
+auto inTransaction(data::DataContext &context, FileId id, Transaction::Kind kind, Work work)
+    -> decltype(work(std::declval<KeyedFile &>()))
+{
+    Opened opened(context, id);
+    if (!opened.status())
+        return std::unexpected(opened.status().error());
+    KeyedFile &file = context.file(id);
+    auto transaction = Transaction::begin(file, kind);
+    if (!transaction)
+        return std::unexpected(transaction.error());
+    auto done = work(file);
+    if (!done)
+        return done;
+    if (Status committed = transaction->commit(); !committed)
+        return std::unexpected(committed.error());
+    return done;
+}
+
 } // namespace
 
 Result<qint32> SavedCrossSections::nextId()
 {
-    Opened opened(m_context, FileId::RASRESN);
-    if (!opened.status())
-        return std::unexpected(opened.status().error());
-    KeyedFile &file = m_context.file(FileId::RASRESN);
-    auto reading = Transaction::begin(file, Transaction::Kind::Read);
-    if (!reading)
-        return std::unexpected(reading.error());
-    auto id = idAfterLast(file);
-    if (!id)
-        return id;
-    if (Status ended = reading->commit(); !ended)
-        return std::unexpected(ended.error());
-    return id;
+    return inTransaction(m_context, FileId::RASRESN, Transaction::Kind::Read, idAfterLast);
 }
 
 Result<qint32> SavedCrossSections::addName(const QString &name, qint64 form)
 {
-    Opened opened(m_context, FileId::RASRESN);
-    if (!opened.status())
-        return std::unexpected(opened.status().error());
-    KeyedFile &file = m_context.file(FileId::RASRESN);
-    auto writing = Transaction::begin(file);
-    if (!writing)
-        return std::unexpected(writing.error());
-    auto id = idAfterLast(file);
-    if (!id)
-        return id;
-    file.clearRecord();
-    data::RasresnRecord record(file.record());
-    record.setIdQw(*id);
-    record.setName(name);
-    if (Status s = record.setCodForm(form); !s)
-        return std::unexpected(s.error());
-    if (Status s = file.add(); !s)
-        return std::unexpected(s.error());
-    if (Status s = writing->commit(); !s)
-        return std::unexpected(s.error());
-    return id;
+    return inTransaction(m_context, FileId::RASRESN, Transaction::Kind::Write,
+                         [&](KeyedFile &file) -> Result<qint32> {
+                             auto id = idAfterLast(file);
+                             if (!id)
+                                 return id;
+                             file.clearRecord();
+                             data::RasresnRecord record(file.record());
+                             record.setIdQw(*id);
+                             record.setName(name);
+                             if (Status s = record.setCodForm(form); !s)
+                                 return std::unexpected(s.error());
+                             if (Status s = file.add(); !s)
+                                 return std::unexpected(s.error());
+                             return id;
+                         });
 }
 
 Result<QList<SavedCrossSectionChoice>> SavedCrossSections::names()
 {
-    Opened opened(m_context, FileId::RASRESN);
-    if (!opened.status())
-        return std::unexpected(opened.status().error());
-    KeyedFile &file = m_context.file(FileId::RASRESN);
-    auto reading = Transaction::begin(file, Transaction::Kind::Read);
-    if (!reading)
-        return std::unexpected(reading.error());
-    QList<SavedCrossSectionChoice> choices;
-    const data::RasresnRecord record(file.record());
-    const Status walked = runtime::store::scanPhysical(file, [&] {
-        choices.append({record.idQw(), record.name().left(listNameWidth)});
-        return true;
-    });
-    if (!walked)
-        return std::unexpected(walked.error());
-    if (Status ended = reading->commit(); !ended)
-        return std::unexpected(ended.error());
-    return choices;
+    return inTransaction(m_context, FileId::RASRESN, Transaction::Kind::Read,
+                         [](KeyedFile &file) -> Result<QList<SavedCrossSectionChoice>> {
+                             QList<SavedCrossSectionChoice> choices;
+                             const data::RasresnRecord record(file.record());
+                             const Status walked = runtime::store::scanPhysical(file, [&] {
+                                 choices.append({record.idQw(), record.name().left(listNameWidth)});
+                                 return true;
+                             });
+                             if (!walked)
+                                 return std::unexpected(walked.error());
+                             return choices;
+                         });
 }
 
 Status SavedCrossSections::save(qint32 id, const QList<CrossSectionMark> &marks)
 {
-    Opened opened(m_context, FileId::RASRES);
-    if (!opened.status())
-        return opened.status();
-    KeyedFile &file = m_context.file(FileId::RASRES);
-    auto writing = Transaction::begin(file);
-    if (!writing)
-        return std::unexpected(writing.error());
-    data::RasresRecord record(file.record());
-    file.clearRecord();
-    record.setIdQw(id);
-    const Status removed = runtime::store::scan(file, data::RasresRecord::KeyId, 1,
-                                                [&]() -> Status { return file.erase(); });
-    if (!removed)
-        return removed;
-    for (const CrossSectionMark &mark : marks) {
-        // The stored layout keeps BYTE and SHORT fields. The position is only the order, which
-        // the records keep by themselves, so a list longer than a byte counts stores 255 for the
-        // marks beyond; a row id or column that the fields cannot hold is refused.
-        if (mark.dataColumn < 0 || mark.dataColumn > 255 ||
-            mark.rowId < std::numeric_limits<qint16>::min() ||
-            mark.rowId > std::numeric_limits<qint16>::max())
-            return runtime::fail(ErrorCode::Overflow, file.path());
-        file.clearRecord();
-        record.setIdQw(id);
-        record.setNn(std::uint8_t(std::clamp(mark.nn, 0, 255)));
-        record.setYear(qint16(mark.year));
-        if (Status s = record.setForma(mark.form); !s)
-            return s;
-        record.setUnicodStr(qint16(mark.rowId));
-        record.setGr(std::uint8_t(mark.dataColumn));
-        if (Status s = file.add(); !s)
-            return s;
-    }
-    return writing->commit();
+    return inTransaction(
+        m_context, FileId::RASRES, Transaction::Kind::Write, [&](KeyedFile &file) -> Status {
+            data::RasresRecord record(file.record());
+            file.clearRecord();
+            record.setIdQw(id);
+            const Status removed = runtime::store::scan(file, data::RasresRecord::KeyId, 1,
+                                                        [&]() -> Status { return file.erase(); });
+            if (!removed)
+                return removed;
+            for (const CrossSectionMark &mark : marks) {
+                // The stored layout keeps BYTE and SHORT fields. The position is only the order,
+                // which the records keep by themselves, so a list longer than a byte counts stores
+                // 255 for the marks beyond; a row id or column that the fields cannot hold is
+                // refused.
+                if (mark.dataColumn < 0 || mark.dataColumn > 255 ||
+                    mark.rowId < std::numeric_limits<qint16>::min() ||
+                    mark.rowId > std::numeric_limits<qint16>::max())
+                    return runtime::fail(ErrorCode::Overflow, file.path());
+                file.clearRecord();
+                record.setIdQw(id);
+                record.setNn(std::uint8_t(std::clamp(mark.nn, 0, 255)));
+                record.setYear(qint16(mark.year));
+                if (Status s = record.setForma(mark.form); !s)
+                    return s;
+                record.setUnicodStr(qint16(mark.rowId));
+                record.setGr(std::uint8_t(mark.dataColumn));
+                if (Status s = file.add(); !s)
+                    return s;
+            }
+            return {};
+        });
 }
 
 Status SavedCrossSections::saveButton(CrossSectionInUse &inUse, qint64 form,
@@ -217,34 +212,26 @@ Result<QList<CrossSectionMark>> SavedCrossSections::load(qint32 id, qint32 year,
     if (!periodKindOf)
         periodKindOf = [this](int y, qint64 form) { return formPeriodKind(y, form); };
     QList<CrossSectionMark> marks;
-    {
-        Opened opened(m_context, FileId::RASRES);
-        if (!opened.status())
-            return std::unexpected(opened.status().error());
-        KeyedFile &file = m_context.file(FileId::RASRES);
-        auto reading = Transaction::begin(file, Transaction::Kind::Read);
-        if (!reading)
-            return std::unexpected(reading.error());
-        const data::RasresRecord record(file.record());
-        file.clearRecord();
-        data::RasresRecord(file.record()).setIdQw(id);
-        const Status walked = runtime::store::scan(file, data::RasresRecord::KeyId, 1, [&] {
-            CrossSectionMark mark;
-            mark.nn = record.nn();
-            mark.form = record.forma();
-            mark.rowId = record.unicodStr();
-            mark.dataColumn = record.gr();
-            mark.year = year;
-            mark.periodFrom = from;
-            mark.periodTo = to;
-            marks.append(mark);
-            return true;
+    const Status read = inTransaction(
+        m_context, FileId::RASRES, Transaction::Kind::Read, [&](KeyedFile &file) -> Status {
+            const data::RasresRecord record(file.record());
+            file.clearRecord();
+            data::RasresRecord(file.record()).setIdQw(id);
+            return runtime::store::scan(file, data::RasresRecord::KeyId, 1, [&] {
+                CrossSectionMark mark;
+                mark.nn = record.nn();
+                mark.form = record.forma();
+                mark.rowId = record.unicodStr();
+                mark.dataColumn = record.gr();
+                mark.year = year;
+                mark.periodFrom = from;
+                mark.periodTo = to;
+                marks.append(mark);
+                return true;
+            });
         });
-        if (!walked)
-            return std::unexpected(walked.error());
-        if (Status ended = reading->commit(); !ended)
-            return std::unexpected(ended.error());
-    }
+    if (!read)
+        return std::unexpected(read.error());
 
     // The catalogue of each form once; a form whose catalogue cannot be read leaves its marks
     // without texts.
