@@ -56,3 +56,71 @@
 //   ?T1, ?T2, ?T3                                MapOptions::valueTable, title, titleSize
 //   ?LEG, ?LEG1, ?SRPOK                          MapOptions::legend, pictureSet, regionValue
 //   REG:NAME of districts 1..28                  readDistrictNames() (IndicatorMap.h)
+//   BuildCrossSection (marking state)            CrossSectionMarks (CrossSectionMarks.h)
+//   CrossSectionMark (QW)                        CrossSectionMark
+//   QW:NN, QW:YEAR, QW:MES1, QW:MES2             CrossSectionMark::nn, year, periodFrom, periodTo
+//   QW:FORMA, QW:CODTABL, QW:CODSTR              CrossSectionMark::form, table, rowCode
+//   QW:CODGR, QW:NAMESTR, QW:NAMEGR              CrossSectionMark::storedColumn, rowName,
+//                                                columnName
+//   QW:UNICODSTR, QW:GR, QW:FORMATGR             CrossSectionMark::rowId, dataColumn, picture
+//   CrossSectionTableChoice (QST of the table    CrossSectionTable, CrossSectionTable::tablesOf()
+//   list), ChooseCrossSectionTable, BuildRowFormat
+//   CrossSectionGridRow (QT)                     CrossSectionGridRow
+//   QT:CODSTR, QT:S, QT:POL, QT:DATA1..35        CrossSectionGridRow::code, shortName, sex,
+//                                                marked
+//   QT:UNICODSTR, QT:NUMBER                      CrossSectionGridRow::rowId, number
+//   CheckMarks (double click), ?OPTIONOTM        CrossSectionMarks::mark(), MarkMode
+//   AddMark ("+"), AddSeriesMarks (?DINRJD)      CrossSectionMarks::addMark(), addSeries()
+//   SortMarks, ?SORTGR                           CrossSectionMarks::sortMarks(), setOrder(),
+//                                                MarkOrder
+//   ?DEL_QW, ?SBROS                              CrossSectionMarks::removeMark(), reset()
+//   ?NEWFORM, ?NEWTABL/?DNTABL/?UPTABL           CrossSectionMarks::setForm(), chooseTable()
+//   ?LOCYEAR, ?LOCMES1, ?LOCMES2                 CrossSectionMarks::year(), periodFrom(),
+//                                                periodTo()
+//   BuildCrossSectionByPlace, ?OPTION1           CrossSectionBuild::byPlace(),
+//                                                CrossSectionGrouping
+//   build by rows (?LOCSTR)                      CrossSectionBuild::byRows()
+//   AccumulateMarkValue                          CrossSectionBuild::accumulate()
+//   CrossSectionRow (QAC)                        CrossSectionRow
+//   QAC:REG, QAC:UCH, QAC:DATA1..105             CrossSectionRow::region, name, values
+//   QAC:CODUCH, QAC:CODREG, QAC:VID, QAC:SEL     CrossSectionRow::key, district, kind,
+//                                                settlement
+//   the district filter and the selection        CrossSectionScope
+//   "Не найден код ЛПУ "                         CrossSectionBuild::missingInstitutionText()
+//   PickCrossSectionName, RASRESN (names)        SavedCrossSections::nextId(), addName(), names()
+//   SavedCrossSectionChoice (QS:COD, QS:NAME)    SavedCrossSectionChoice::id, name
+//   SaveCrossSection, LoadCrossSection (RASRES)  SavedCrossSections::save(), load()
+//   ShowCrossSectionTable (the result's logic)   CrossSectionResultView, CrossSectionOutput
+//   a click on the result list (?QAC:UCH, ?TEXT1) CrossSectionResultView::click()
+//   the preview's page shown last                CrossSectionResultView::previewPage()
+//   "Сортировка" of the result                   CrossSectionOutput::sortRows(), RowOrder
+//   "Только заполненные строки"                  CrossSectionOutput::removeEmptyRows()
+//   ?STRING1 ("ВСЕГО : ")                        CrossSectionOutput::rowCountText()
+//   CrossSectionPeriodText, MarkCaption          CrossSectionOutput::periodText(), caption()
+//   ComputeValueRange                            CrossSectionOutput::valueRange(), ValueRange
+//   DrawCrossSectionChart, DrawRowLine           CrossSectionOutput::chart(), ChartItem
+//   "График общий", "График по 1строке"          chart(..., general, oneRow)
+//   PrintCrossSection (P1$REPORT pages)          CrossSectionOutput::pages(), CrossSectionPage,
+//                                                CrossSectionPrint::layOut()
+//   ?PUTRASRES, ?RASR                            SavedCrossSections::saveButton(), loadButton()
+//   the saved cross-section in use (id, name)    CrossSectionInUse
+//   BuildRowFormat (the grid's list format)      CrossSectionTable::gridFormat()
+//   the result list's format and columns         CrossSectionOutput::resultFormat(),
+//                                                resultColumns()
+//   ExportCrossSectionToExcel ("RAS.XLS",        CrossSectionOutput::exportToExcel()
+//   "RAS1.XLS")
+//   ListSubmittedReports (the list's logic)      SubmittedReports (SubmittedReports.h)
+//   SubmittedReportLine (QS)                     SubmittedReportLine
+//   QS:CODUCH, QS:NAMEREG, QS:NAMEUCH, QS:NAZV   SubmittedReportLine::institution, regionName,
+//                                                kindName, name
+//   QS:MES, QS:NAMEMES, QS:CODREG, QS:VID,       SubmittedReportLine::period, periodText,
+//   QS:TIP
+//                                                district, kind, periodKind
+//   the year clamp ("Период с ")                 SubmittedReports::holdYear()
+//   the newest period at the start               SubmittedReports::newestPeriod()
+//   FillSubmittedList                            SubmittedReports::fill()
+//   ?STRING3 ("Всего отчетов: ")                 SubmittedReports::countText()
+//   a line whose report was deleted in entry     SubmittedReports::afterEntry()
+//   PrintSubmittedReports                        SubmittedReports::print(), SubmittedPrint,
+//                                                SubmittedReports::layOut()
+//   ExportSubmittedToExcel ("RAS1.XLS")          SubmittedReports::exportToExcel()

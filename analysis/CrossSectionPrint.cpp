@@ -1,0 +1,103 @@
+#include "analysis/CrossSectionPrint.h"
+
+#include "runtime/report/ReportWriter.h"
+
+namespace zemor::analysis {
+
+using runtime::report::ReportDefinition;
+using runtime::report::ReportItem;
+using runtime::report::ReportRecord;
+
+namespace {
+
+constexpr double bodyWidth = 277;
+constexpr double headingHeight = 8;
+constexpr double columnBandHeight = 24;
+constexpr double rowHeight = 6;
+
+QString field(const char *name, int k)
+{
+    return QString::fromLatin1(name) + QString::number(k);
+}
+
+QString templ(const QString &name)
+{
+    return u'{' + name + u'}';
+}
+
+ReportDefinition definition(bool institutions)
+{
+    ReportDefinition def;
+    def.page.orientation = runtime::report::Orientation::Landscape;
+    QFont small;
+    small.setPointSizeF(7);
+    QFont bold;
+    bold.setBold(true);
+
+    const double regionWidth = institutions ? 30 : 40;
+    const double nameWidth = institutions ? 40 : 0;
+    const double valueWidth =
+        (bodyWidth - regionWidth - nameWidth) / CrossSectionOutput::marksPerPage;
+
+    def.pageHeader.height = headingHeight + columnBandHeight;
+    def.pageHeader.items.append(
+        ReportItem::makeText({0, 0, bodyWidth, headingHeight}, QStringLiteral("{heading}"), bold));
+    const double top = headingHeight;
+    def.pageHeader.items.append(ReportItem::makeText({0, top, regionWidth, columnBandHeight},
+                                                     QStringLiteral("Регион"), small,
+                                                     Qt::AlignCenter, true));
+    if (institutions)
+        def.pageHeader.items.append(
+            ReportItem::makeText({regionWidth, top, nameWidth, columnBandHeight},
+                                 QStringLiteral("ЛПУ"), small, Qt::AlignCenter, true));
+    def.detail.height = rowHeight;
+    def.detail.items.append(ReportItem::makeText({0, 0, regionWidth, rowHeight},
+                                                 QStringLiteral("{region}"), small,
+                                                 Qt::AlignLeft | Qt::AlignVCenter, true));
+    if (institutions)
+        def.detail.items.append(ReportItem::makeText({regionWidth, 0, nameWidth, rowHeight},
+                                                     QStringLiteral("{name}"), small,
+                                                     Qt::AlignLeft | Qt::AlignVCenter, true));
+    for (int i = 0; i < CrossSectionOutput::marksPerPage; ++i) {
+        const double x = regionWidth + nameWidth + i * valueWidth;
+        ReportItem heading =
+            ReportItem::makeText({x, top, valueWidth, columnBandHeight}, templ(field("h", i + 1)),
+                                 small, Qt::AlignCenter, true);
+        heading.wordWrap = true;
+        def.pageHeader.items.append(heading);
+        def.detail.items.append(ReportItem::makeText({x, 0, valueWidth, rowHeight},
+                                                     templ(field("v", i + 1)), small,
+                                                     Qt::AlignRight | Qt::AlignVCenter, true));
+    }
+    return def;
+}
+
+} // namespace
+
+runtime::report::PageList CrossSectionPrint::layOut(const QList<CrossSectionPage> &pages,
+                                                    CrossSectionGrouping grouping)
+{
+    runtime::report::ReportWriter writer(
+        definition(grouping == CrossSectionGrouping::Institutions));
+    for (const CrossSectionPage &page : pages) {
+        ReportRecord common;
+        common.insert(QStringLiteral("heading"), page.heading);
+        for (int i = 0; i < page.columnHeadings.size(); ++i)
+            common.insert(field("h", i + 1), page.columnHeadings[i]);
+        // A page without rows still shows its headings.
+        if (page.lines.isEmpty())
+            writer.add(common);
+        for (const CrossSectionPage::Line &line : page.lines) {
+            ReportRecord record = common;
+            record.insert(QStringLiteral("region"), line.region);
+            record.insert(QStringLiteral("name"), line.name);
+            for (int i = 0; i < line.values.size(); ++i)
+                record.insert(field("v", i + 1), line.values[i]);
+            writer.add(record);
+        }
+        writer.breakPage();
+    }
+    return writer.finish();
+}
+
+} // namespace zemor::analysis

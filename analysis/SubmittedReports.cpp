@@ -1,0 +1,407 @@
+#include "analysis/SubmittedReports.h"
+
+#include "analysis/FieldText.h"
+#include "data/DataContext.h"
+#include "data/records/BolnRecord.h"
+#include "data/records/OtchetRecord.h"
+#include "data/records/Region1Record.h"
+#include "data/records/ViduchRecord.h"
+#include "entry/OpenedFile.h"
+#include "runtime/core/Progress.h"
+#include "runtime/report/ReportWriter.h"
+#include "runtime/store/Scan.h"
+#include "runtime/store/Transaction.h"
+#include "shell/AppState.h"
+#include "shell/ExcelLauncher.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <tuple>
+
+namespace zemor::analysis {
+
+using namespace Qt::StringLiterals;
+
+using data::FileId;
+using runtime::ErrorCode;
+using runtime::Result;
+using runtime::Status;
+using runtime::store::KeyedFile;
+using runtime::store::Transaction;
+
+namespace {
+
+constexpr int regionWidth = 25;
+constexpr int kindWidth = 15;
+constexpr int nameWidth = 100;
+constexpr int periodTextWidth = 8;
+constexpr int lastDistrict = 249;
+constexpr qint32 wholeRegion = 20000;
+constexpr qint32 allDistricts = 20001;
+
+// Looks records of one keyed file up by one key inside one read transaction.
+class Lookup
+{
+public:
+    Lookup(data::DataContext &context, FileId id) : m_context(context), m_opened(context, id)
+    {
+        if (m_opened.status()) {
+            auto reading = Transaction::begin(context.file(id), Transaction::Kind::Read);
+            if (reading)
+                m_reading.emplace(std::move(*reading));
+            else
+                m_failure = reading.error();
+        } else {
+            m_failure = m_opened.status().error();
+        }
+        m_id = id;
+    }
+    const runtime::Error *failure() const
+    {
+        return m_failure.code == ErrorCode::None ? nullptr : &m_failure;
+    }
+    KeyedFile &file() { return m_context.file(m_id); }
+    // Reads the record of `key` as the buffer's fields give it: true when found, false when
+    // there is none, any other failure as it came.
+    Result<bool> find(int key)
+    {
+        const Status found = file().get(key);
+        if (isRecordMissing(found))
+            return false;
+        if (!found)
+            return std::unexpected(found.error());
+        return true;
+    }
+
+private:
+    data::DataContext &m_context;
+    entry::OpenedFile m_opened;
+    std::optional<Transaction> m_reading;
+    runtime::Error m_failure;
+    FileId m_id{};
+};
+
+} // namespace
+
+QString SubmittedReports::yearBoundsText(int first, int last)
+{
+    return QStringLiteral("Период с ") + QString::number(first) + QStringLiteral("г. по ") +
+           QString::number(last) + QStringLiteral("г.");
+}
+
+QString SubmittedReports::holdYear(shell::AppState &state)
+{
+    const int held = shell::AppState::clampedYear(state.globYear, state.globYearS, state.globYearE);
+    if (held == state.globYear)
+        return {};
+    state.globYear = qint16(held);
+    return yearBoundsText(state.globYearS, state.globYearE);
+}
+
+SubmittedReports::SubmittedReports(data::DataContext &context, int year)
+    : m_context(context), m_year(year)
+{
+    m_context.names().setYearFileNames(year, data::YearNameSet::SubmittingList);
+}
+
+Result<qint32> SubmittedReports::newestPeriod(qint64 form, int periodKind)
+{
+    if (periodKind == 0)
+        return 0;
+    m_context.names().setOtchetFileName(m_year, int(form));
+    entry::OpenedFile opened(m_context, FileId::otchet);
+    if (!opened.status())
+        return std::unexpected(opened.status().error());
+    KeyedFile &file = m_context.file(FileId::otchet);
+    auto reading = Transaction::begin(file, Transaction::Kind::Read);
+    if (!reading)
+        return std::unexpected(reading.error());
+    file.clearRecord();
+    if (Status s = file.setEnd(data::OtchetRecord::KeyCodUch); !s)
+        return std::unexpected(s.error());
+    qint32 period = 0;
+    if (Status last = file.previous(); last) {
+        period = data::OtchetRecord(file.record()).mes();
+    } else if (last.error().code != ErrorCode::EndOfFile) {
+        return std::unexpected(last.error());
+    }
+    if (Status ended = reading->commit(); !ended)
+        return std::unexpected(ended.error());
+    return period == 0 ? 1 : period;
+}
+
+QString SubmittedReports::periodText(int periodKind, qint32 period)
+{
+    QString word;
+    switch (periodKind) {
+    case 1:
+        word = QStringLiteral("месяц");
+        break;
+    case 2:
+        word = QStringLiteral("квартал");
+        break;
+    case 3:
+        word = QStringLiteral("полугодие");
+        break;
+    default:
+        return {};
+    }
+    return (QString::number(period) + word).left(periodTextWidth);
+}
+
+Result<QList<SubmittedReportLine>> SubmittedReports::fill(qint64 form, int periodKind, qint32 from,
+                                                          qint32 to, runtime::Progress *progress)
+{
+    QList<SubmittedReportLine> lines;
+    m_context.names().setOtchetFileName(m_year, int(form));
+    entry::OpenedFile opened(m_context, FileId::otchet);
+    if (!opened.status())
+        return std::unexpected(opened.status().error());
+    KeyedFile &file = m_context.file(FileId::otchet);
+    // One read transaction for the whole range: the list is one state of the file. Only the
+    // key fields of each record are looked at; a report is one line however many rows it has.
+    auto reading = Transaction::begin(file, Transaction::Kind::Read);
+    if (!reading)
+        return std::unexpected(reading.error());
+    if (progress)
+        progress->setTotal(to >= from ? qint64(to) - from + 1 : 0);
+    file.clearRecord();
+    const data::OtchetRecord record(file.record());
+    data::OtchetRecord(file.record()).setMes(from);
+    data::OtchetRecord(file.record()).setCodUch(std::numeric_limits<qint32>::min());
+    data::OtchetRecord(file.record()).setUnicodStr(std::numeric_limits<qint16>::min());
+    qint64 records = 0;
+    const Status walked =
+        runtime::store::scan(file, data::OtchetRecord::KeyCodUch, -1, [&]() -> Status {
+            const qint32 period = record.mes();
+            if (period > to)
+                return runtime::fail(ErrorCode::EndOfFile);
+            if (progress && ++records % 4096 == 0) {
+                if (progress->cancelled())
+                    return runtime::fail(ErrorCode::Cancelled, file.path());
+                progress->step(qint64(period) - from);
+            }
+            const qint32 institution = record.codUch();
+            if (!lines.isEmpty() && lines.constLast().institution == institution &&
+                lines.constLast().period == period)
+                return {};
+            SubmittedReportLine line;
+            line.institution = institution;
+            line.district = int(record.codReg());
+            line.period = period;
+            line.periodKind = record.tip();
+            line.periodText = periodText(periodKind, period);
+            lines.append(line);
+            return {};
+        });
+    if (!walked && walked.error().code != ErrorCode::EndOfFile)
+        return std::unexpected(walked.error());
+    if (Status ended = reading->commit(); !ended)
+        return std::unexpected(ended.error());
+    if (Status named = name(lines); !named)
+        return std::unexpected(named.error());
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const SubmittedReportLine &a, const SubmittedReportLine &b) {
+                         return std::tie(a.district, a.kind, a.institution, a.period) <
+                                std::tie(b.district, b.kind, b.institution, b.period);
+                     });
+    return lines;
+}
+
+Status SubmittedReports::name(QList<SubmittedReportLine> &lines)
+{
+    if (lines.isEmpty())
+        return {};
+    {
+        Lookup boln(m_context, FileId::boln);
+        if (const runtime::Error *failed = boln.failure())
+            return std::unexpected(*failed);
+        data::BolnRecord record(boln.file().record());
+        for (SubmittedReportLine &line : lines) {
+            const qint32 code = line.institution;
+            if (code == wholeRegion) {
+                line.regionName = QStringLiteral("Таргинская");
+                line.kindName = QStringLiteral("область");
+            } else if (code == allDistricts) {
+                line.regionName = QStringLiteral("Районы");
+                line.kindName = QStringLiteral("области");
+            } else if (code > 21000 && code < 22000) {
+                line.kindName = code > 21100 ? QStringLiteral("город") : QStringLiteral("район");
+            } else {
+                boln.file().clearRecord();
+                record.setUnicod(code);
+                const Result<bool> found = boln.find(data::BolnRecord::KeyUnicod);
+                if (!found)
+                    return std::unexpected(found.error());
+                if (!*found) {
+                    line.name = QStringLiteral("?codUch-") + QString::number(code);
+                    continue;
+                }
+                line.name = record.nazv();
+                if (record.sel() == 3)
+                    line.name = clipped(line.name) + QLatin1Char('*');
+                line.name = line.name.left(nameWidth);
+                line.kind = int(record.vid());
+            }
+        }
+    }
+    {
+        Lookup region1(m_context, FileId::region1);
+        if (const runtime::Error *failed = region1.failure())
+            return std::unexpected(*failed);
+        data::Region1Record record(region1.file().record());
+        for (SubmittedReportLine &line : lines) {
+            if (line.district > lastDistrict)
+                continue;
+            region1.file().clearRecord();
+            if (Status s = record.setCodReg(line.district); !s)
+                return s;
+            const Result<bool> found = region1.find(data::Region1Record::KeyCodReg);
+            if (!found)
+                return std::unexpected(found.error());
+            if (!*found) {
+                line.regionName = QStringLiteral("?CodReg-") + QString::number(line.district);
+                continue;
+            }
+            line.regionName = record.name().left(regionWidth);
+        }
+    }
+    Lookup viduch(m_context, FileId::viduch);
+    if (const runtime::Error *failed = viduch.failure())
+        return std::unexpected(*failed);
+    data::ViduchRecord record(viduch.file().record());
+    for (SubmittedReportLine &line : lines) {
+        if (line.district > lastDistrict || line.institution > wholeRegion)
+            continue;
+        viduch.file().clearRecord();
+        if (Status s = record.setCodVid(line.kind); !s)
+            return s;
+        const Result<bool> found = viduch.find(data::ViduchRecord::KeyCodVid);
+        if (!found)
+            return std::unexpected(found.error());
+        if (!*found) {
+            line.kindName = QStringLiteral("?vid") + QString::number(line.kind);
+            continue;
+        }
+        line.kindName = record.nameUch().left(kindWidth);
+    }
+    return {};
+}
+
+void SubmittedReports::afterEntry(QList<SubmittedReportLine> &lines, int index, int districtAfter)
+{
+    if (districtAfter == 0 && index >= 0 && index < lines.size())
+        lines.removeAt(index);
+}
+
+SubmittedPrint SubmittedReports::print(const QList<SubmittedReportLine> &lines, qint64 form,
+                                       const QString &formName)
+{
+    SubmittedPrint print;
+    if (lines.isEmpty())
+        return print;
+    print.title = QStringLiteral("Список ЛПУ сдавших отчет");
+    print.formCaption = QStringLiteral("Форма");
+    print.formCode = QString::number(form).left(3);
+    print.formName = formName.left(80);
+    print.columns = {QStringLiteral("Район"), QStringLiteral("Вид ЛПУ"),
+                     QStringLiteral("Учреждение")};
+    for (const SubmittedReportLine &line : lines)
+        print.lines.append({line.regionName.left(30), line.kindName.left(15), line.name.left(50)});
+    print.legend = {QStringLiteral("  ЦРБ - Центральная районная больница"),
+                    QStringLiteral("  УБ - Участковая больница"),
+                    QStringLiteral("  РБ - Районная больница"),
+                    QStringLiteral("  ЦРП - Центральная районная поликлиника")};
+    return print;
+}
+
+runtime::report::PageList SubmittedReports::layOut(const SubmittedPrint &print)
+{
+    using runtime::report::ReportItem;
+    if (print.lines.isEmpty())
+        return {};
+    runtime::report::ReportDefinition def;
+    QFont bold;
+    bold.setBold(true);
+    const double widths[] = {60, 35, 85};
+    def.reportHeader.height = 8 + 7 + 7 * print.legend.size();
+    def.reportHeader.items.append(
+        ReportItem::makeText({0, 0, 120, 8}, QStringLiteral("{title}"), bold));
+    def.reportHeader.items.append(
+        ReportItem::makeText({120, 0, 20, 8}, QStringLiteral("{caption}")));
+    def.reportHeader.items.append(ReportItem::makeText({140, 0, 20, 8}, QStringLiteral("{code}")));
+    def.reportHeader.items.append(
+        ReportItem::makeText({0, 8, 180, 7}, QStringLiteral("{formName}")));
+    for (int i = 0; i < print.legend.size(); ++i)
+        def.reportHeader.items.append(ReportItem::makeText(
+            {0, 15.0 + 7 * i, 180, 7}, u"{legend"_s + QString::number(i) + u'}'));
+    def.pageHeader.height = 7;
+    def.detail.height = 6;
+    double x = 0;
+    for (int c = 0; c < 3; ++c) {
+        def.pageHeader.items.append(ReportItem::makeText({x, 0, widths[c], 7},
+                                                         u"{column"_s + QString::number(c) + u'}',
+                                                         bold, Qt::AlignCenter, true));
+        def.detail.items.append(ReportItem::makeText({x, 0, widths[c], 6},
+                                                     u"{line"_s + QString::number(c) + u'}', {},
+                                                     Qt::AlignLeft | Qt::AlignVCenter, true));
+        x += widths[c];
+    }
+    runtime::report::ReportWriter writer(def);
+    runtime::report::ReportRecord common{{u"title"_s, print.title},
+                                         {u"caption"_s, print.formCaption},
+                                         {u"code"_s, print.formCode},
+                                         {u"formName"_s, print.formName}};
+    for (int i = 0; i < print.legend.size(); ++i)
+        common.insert(u"legend"_s + QString::number(i), print.legend[i]);
+    for (int c = 0; c < print.columns.size(); ++c)
+        common.insert(u"column"_s + QString::number(c), print.columns[c]);
+    for (const QStringList &line : print.lines) {
+        runtime::report::ReportRecord record = common;
+        for (int c = 0; c < line.size(); ++c)
+            record.insert(u"line"_s + QString::number(c), line[c]);
+        writer.add(record);
+    }
+    return writer.finish();
+}
+
+bool SubmittedReports::exportToExcel(const QList<SubmittedReportLine> &lines,
+                                     const QString &formCode, const QString &formName, qint32 from,
+                                     qint32 to, const QString &periodWord,
+                                     shell::ExcelLauncher &excel)
+{
+    if (excel.launch(templateName()) == 0)
+        return false;
+    excel.poke(1, 1, formCode.leftJustified(10, u' ', true) + clipped(formName));
+    excel.poke(2, 1,
+               QStringLiteral("СПИСОК УЧРЕЖДЕНИЙ СДАВШИХ ОТЧЕТ. За период с ") +
+                   QString::number(from) + QStringLiteral(" по ") + QString::number(to) + u' ' +
+                   periodWord);
+    const QStringList headings{QStringLiteral("Регион"),
+                               QStringLiteral("Вид"),
+                               QStringLiteral("ЛПУ"),
+                               periodWord,
+                               QStringLiteral("Код ЛПУ"),
+                               QStringLiteral("Код Региона"),
+                               QStringLiteral("Отчетный период")};
+    for (int c = 0; c < headings.size(); ++c)
+        excel.poke(9, c + 1, headings[c]);
+    int row = 9;
+    for (const SubmittedReportLine &line : lines) {
+        ++row;
+        excel.poke(row, 1, clipped(line.regionName));
+        excel.poke(row, 2, clipped(line.kindName));
+        excel.poke(row, 3, clipped(line.name));
+        excel.poke(row, 4, clipped(line.periodText));
+        excel.poke(row, 5, QString::number(line.institution));
+        excel.poke(row, 6, QString::number(line.district));
+        excel.poke(row, 7, QString::number(line.period));
+    }
+    excel.frame(9, 1, int(lines.size()) + 9, 3);
+    return excel.finish();
+}
+
+} // namespace zemor::analysis
