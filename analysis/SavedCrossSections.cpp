@@ -6,7 +6,7 @@
 #include "data/records/RasresRecord.h"
 #include "data/records/RasresnRecord.h"
 #include "entry/FormCatalogue.h"
-#include "entry/OpenedFile.h"
+#include "data/OpenedFile.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
 
@@ -26,7 +26,7 @@ using runtime::Result;
 using runtime::Status;
 using runtime::store::KeyedFile;
 using runtime::store::Transaction;
-using Opened = entry::OpenedFile;
+using Opened = data::OpenedFile;
 
 namespace {
 

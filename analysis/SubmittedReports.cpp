@@ -6,7 +6,7 @@
 #include "data/records/OtchetRecord.h"
 #include "data/records/Region1Record.h"
 #include "data/records/ViduchRecord.h"
-#include "entry/OpenedFile.h"
+#include "data/OpenedFile.h"
 #include "runtime/core/Progress.h"
 #include "runtime/report/ReportWriter.h"
 #include "runtime/store/Scan.h"
@@ -78,7 +78,7 @@ public:
 
 private:
     data::DataContext &m_context;
-    entry::OpenedFile m_opened;
+    data::OpenedFile m_opened;
     std::optional<Transaction> m_reading;
     runtime::Error m_failure;
     FileId m_id{};
@@ -112,7 +112,7 @@ Result<qint32> SubmittedReports::newestPeriod(qint64 form, int periodKind)
     if (periodKind == 0)
         return 0;
     m_context.names().setOtchetFileName(m_year, int(form));
-    entry::OpenedFile opened(m_context, FileId::otchet);
+    data::OpenedFile opened(m_context, FileId::otchet);
     if (!opened.status())
         return std::unexpected(opened.status().error());
     KeyedFile &file = m_context.file(FileId::otchet);
@@ -157,7 +157,7 @@ Result<QList<SubmittedReportLine>> SubmittedReports::fill(qint64 form, int perio
 {
     QList<SubmittedReportLine> lines;
     m_context.names().setOtchetFileName(m_year, int(form));
-    entry::OpenedFile opened(m_context, FileId::otchet);
+    data::OpenedFile opened(m_context, FileId::otchet);
     if (!opened.status())
         return std::unexpected(opened.status().error());
     KeyedFile &file = m_context.file(FileId::otchet);
