@@ -81,3 +81,11 @@
 //   OrderNosologyRows                            orderNosologyRows() (NosologyComputation.h)
 //   FormatResultRow                              IndicatorCells::formatCell(), formatValue()
 //   QST:A as shown (per run)                     IndicatorCells::shownColumns()
+//   IndicatorDisplayRow (QTAB)                   IndicatorDisplayRow (IndicatorDisplay.h)
+//   QTAB:CODSTR, QTAB:REG, QTAB:DATA1..40        IndicatorDisplayRow::codeText, name, cells
+//   QTAB:RANG, QTAB:NUMBER                       IndicatorDisplayRow::rank, number
+//   AddSummaryRows, AddResultRow,                buildIndicatorDisplay()
+//   NameInstitutionRows, UpdateResultRow
+//   "Ошибка код ЛПУ--"                           buildIndicatorDisplay() notices
+//   the rank table's value of a cell             rankValue()
+//   the chart's minimum and maximum              chartRange()

@@ -8,8 +8,8 @@
 #include "data/Codes.h"
 #include "data/DataContext.h"
 #include "data/records/Region1Record.h"
-#include "runtime/fs/Paths.h"
 #include "runtime/core/Progress.h"
+#include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
@@ -102,21 +102,14 @@ bool IndicatorComputation::needsChosenRow(const IndicatorTerms &terms)
 
 Result<QList<int>> IndicatorComputation::districtCodes()
 {
-    // Read on a handle of its own, read-only: the districts' related files are not opened, and
-    // nothing is made when one is missing.
     QList<int> codes;
-    const data::FileDecl &decl = data::declaration(data::FileId::region1);
-    const QString name = m_data.names().fileName(data::FileId::region1);
-    const auto path = runtime::fs::resolve(name, data::defaultExtension(decl.driver));
-    if (!path)
-        return std::unexpected(path.error());
-    if (!QFileInfo::exists(*path))
+    auto opened =
+        openForReading(data::FileId::region1, m_data.names().fileName(data::FileId::region1));
+    if (!opened)
+        return std::unexpected(opened.error());
+    if (!*opened)
         return codes;
-    runtime::store::KeyedFile file(decl.layout);
-    if (Status s = file.open(*path, runtime::store::Access::ReadOnly,
-                             runtime::store::Share::DenyNone);
-        !s)
-        return std::unexpected(s.error());
+    runtime::store::KeyedFile &file = **opened;
     auto tx = runtime::store::Transaction::begin(file, runtime::store::Transaction::Kind::Read);
     if (!tx)
         return std::unexpected(tx.error());
@@ -174,15 +167,16 @@ Status IndicatorComputation::loadData(const YearInput &input, QList<IndicatorRes
         if (byDistrict) {
             row = findRow(rows, r.district);
             if (!row) {
-                addNotice(notices, {u"REG"_s + QString::number(r.district),
-                                    u"нет района %1 для записи ЛПУ %2"_s.arg(r.district)
-                                        .arg(r.institution)});
+                addNotice(
+                    notices,
+                    {u"REG"_s + QString::number(r.district),
+                     u"нет района %1 для записи ЛПУ %2"_s.arg(r.district).arg(r.institution)});
                 return {};
             }
         } else {
-            const int code =
-                r.institution > data::AttachedUnitBase ? r.institution - data::AttachedUnitBase
-                                                       : r.institution;
+            const int code = r.institution > data::AttachedUnitBase
+                                 ? r.institution - data::AttachedUnitBase
+                                 : r.institution;
             row = &rowOfCode(rows, code, r.district);
         }
         addTerms(input, line, use, r, *row);
@@ -196,8 +190,7 @@ Status IndicatorComputation::loadData(const YearInput &input, QList<IndicatorRes
     return LineRecords(m_data, m_progress).read(input.year, lines, skip, rowsOf, take);
 }
 
-Status IndicatorComputation::loadMdvByPlace(const YearInput &input,
-                                            QList<IndicatorResultRow> &rows,
+Status IndicatorComputation::loadMdvByPlace(const YearInput &input, QList<IndicatorResultRow> &rows,
                                             QList<FormulaNotice> &notices)
 {
     auto mdv = IndicatorFormulaFiles(input.year)
@@ -216,9 +209,10 @@ Status IndicatorComputation::loadMdvByPlace(const YearInput &input,
         if (byDistrict) {
             row = findRow(rows, r.district);
             if (!row) {
-                addNotice(notices, {u"REG"_s + QString::number(r.district),
-                                    u"нет района %1 для записи ЛПУ %2"_s.arg(r.district)
-                                        .arg(r.institution)});
+                addNotice(
+                    notices,
+                    {u"REG"_s + QString::number(r.district),
+                     u"нет района %1 для записи ЛПУ %2"_s.arg(r.district).arg(r.institution)});
                 return {};
             }
         } else {
@@ -231,8 +225,9 @@ Status IndicatorComputation::loadMdvByPlace(const YearInput &input,
         return {};
     };
     return LineRecords(m_data, m_progress)
-        .read(input.year, lines, {}, [](const IndicatorFormula &l) { return QList<int>{l.sourceRow}; },
-              take);
+        .read(
+            input.year, lines, {},
+            [](const IndicatorFormula &l) { return QList<int>{l.sourceRow}; }, take);
 }
 
 Status IndicatorComputation::applyRegionTotals(const YearInput &input,
@@ -251,13 +246,12 @@ Status IndicatorComputation::applyRegionTotals(const YearInput &input,
     if (rowIds.isEmpty())
         return {};
     entry::ReportReader reader(m_data);
-    const Status s = reader.rowRecords(input.year, regionTotalsForm, rowIds,
-                                       [&](const entry::RowRecord &r) -> Status {
-                                           if (r.period == 0 &&
-                                               r.institution == institutionTotalCode)
-                                               records.append(r);
-                                           return {};
-                                       });
+    const Status s = reader.rowRecords(
+        input.year, regionTotalsForm, rowIds, [&](const entry::RowRecord &r) -> Status {
+            if (r.period == 0 && r.institution == institutionTotalCode)
+                records.append(r);
+            return {};
+        });
     if (!s)
         return s;
     for (const entry::RowRecord &r : std::as_const(records)) {
@@ -269,9 +263,9 @@ Status IndicatorComputation::applyRegionTotals(const YearInput &input,
             continue;
         const entry::RowRecord *r = found.value(line.sourceRow);
         if (!r) {
-            addNotice(notices, {u"Исправте UniCodStr"_s + QString::number(line.sourceRow),
-                                u"F0998: нет строки %1 за период 0 для кода 20000"_s.arg(
-                                    line.sourceRow)});
+            addNotice(notices,
+                      {u"Исправте UniCodStr"_s + QString::number(line.sourceRow),
+                       u"F0998: нет строки %1 за период 0 для кода 20000"_s.arg(line.sourceRow)});
             continue;
         }
         for (IndicatorResultRow &row : rows) {
@@ -282,13 +276,12 @@ Status IndicatorComputation::applyRegionTotals(const YearInput &input,
     return {};
 }
 
-Result<YearResult> IndicatorComputation::computeYear(const YearInput &input,
-                                                     bool populationGroups,
+Result<YearResult> IndicatorComputation::computeYear(const YearInput &input, bool populationGroups,
                                                      QList<FormulaNotice> &notices)
 {
     if (input.layout == IndicatorLayout::ByRows) {
-        auto formRows = IndicatorFormulaFiles(input.year)
-                            .readFormulaRows(input.definition, input.currentTable);
+        auto formRows =
+            IndicatorFormulaFiles(input.year).readFormulaRows(input.definition, input.currentTable);
         if (!formRows)
             return std::unexpected(formRows.error());
         for (const FormulaNotice &n : std::as_const(formRows->notices))
@@ -420,16 +413,16 @@ Result<IndicatorRun> IndicatorComputation::run(const IndicatorDefinition &defini
         addNotice(run.notices, n);
     run.period = terms->period;
     if (terms->isEmpty()) {
-        addNotice(run.notices, {notEnteredMessage(), u"POKAS: нет строк показателя %1"_s.arg(
-                                                         definition.id)});
+        addNotice(run.notices,
+                  {notEnteredMessage(), u"POKAS: нет строк показателя %1"_s.arg(definition.id)});
         return run;
     }
 
-    const bool byPlace = (definition.type == 0 || definition.type == 1) &&
-                         request.layout != IndicatorLayout::ByRows;
+    const bool byPlace =
+        (definition.type == 0 || definition.type == 1) && request.layout != IndicatorLayout::ByRows;
     run.layout = byPlace ? request.layout : IndicatorLayout::ByRows;
-    run.populationGroups = byPlace && run.layout == IndicatorLayout::ByDistrict &&
-                           request.populationGroups;
+    run.populationGroups =
+        byPlace && run.layout == IndicatorLayout::ByDistrict && request.populationGroups;
     if (!byPlace && definition.type == 20) {
         // Over the whole region, on values of the run's own.
         run.title.clear();
@@ -450,7 +443,7 @@ Result<IndicatorRun> IndicatorComputation::run(const IndicatorDefinition &defini
         input.chosen = *request.chosenRow;
     input.currentForm = terms->lines.first().form;
     input.currentTable = terms->lines.first().table;
-    run.formRowsForm = definition.form;
+    run.formRowsForm = input.currentForm;
     run.formRowsTable = input.currentTable;
     run.columns = definition.columns;
 
@@ -511,9 +504,9 @@ Result<IndicatorRun> IndicatorComputation::run(const IndicatorDefinition &defini
         }
         firstYear = false;
         if (yearInput.terms.isEmpty()) {
-            addNotice(run.notices, {notEnteredInSeriesMessage(),
-                                    u"POKAS: нет строк показателя %1 за %2 год"_s.arg(current.id)
-                                        .arg(y)});
+            addNotice(run.notices,
+                      {notEnteredInSeriesMessage(),
+                       u"POKAS: нет строк показателя %1 за %2 год"_s.arg(current.id).arg(y)});
             YearResult empty;
             empty.year = y;
             empty.entered = false;

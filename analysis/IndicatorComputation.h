@@ -75,9 +75,8 @@ public:
 
     // One year of a by-place layout: the result rows after sums, groups, form-998 lines and
     // steps. `notices` receives what the user is told.
-    [[nodiscard]] runtime::Result<YearResult> computeByPlace(const YearInput &input,
-                                                             bool populationGroups,
-                                                             QList<FormulaNotice> &notices);
+    [[nodiscard]] runtime::Result<YearResult>
+    computeByPlace(const YearInput &input, bool populationGroups, QList<FormulaNotice> &notices);
 
 private:
     runtime::Status loadData(const YearInput &input, QList<IndicatorResultRow> &rows,

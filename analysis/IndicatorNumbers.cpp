@@ -27,9 +27,9 @@ Status SlotSums::add(int slot, double value)
         return runtime::fail(ErrorCode::Overflow, where, u"сумма не помещается"_s);
     auto fitted = added->fitted(m_digits, 3);
     if (!fitted)
-        return runtime::fail(ErrorCode::Overflow, where,
-                             u"сумма %1 не помещается в %2 знаков"_s.arg(added->toString())
-                                 .arg(m_digits));
+        return runtime::fail(
+            ErrorCode::Overflow, where,
+            u"сумма %1 не помещается в %2 знаков"_s.arg(added->toString()).arg(m_digits));
     sum = *fitted;
     return {};
 }

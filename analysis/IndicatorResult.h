@@ -22,10 +22,10 @@ namespace zemor::analysis {
 
 enum class IndicatorLayout { ByDistrict = 1, ByRows = 2, ByInstitution = 3 };
 
-inline constexpr int totalRowCode = 250;          // "ВСЕГО ": every row up to 1000
-inline constexpr int districtsRowCode = 251;      // "По районам": the rural districts
-inline constexpr int groupRowCode = 255;          // a population group
-inline constexpr int attachedRowBase = 1000;      // + institution code of district 201
+inline constexpr int totalRowCode = 250;           // "ВСЕГО ": every row up to 1000
+inline constexpr int districtsRowCode = 251;       // "По районам": the rural districts
+inline constexpr int groupRowCode = 255;           // a population group
+inline constexpr int attachedRowBase = 1000;       // + institution code of district 201
 inline constexpr int institutionTotalCode = 20000; // "Всего" of the by-institution layout
 inline constexpr int maxSeriesYears = 20;
 
@@ -73,8 +73,8 @@ struct ChosenRow
 // What a run is asked for. Everything is a value: the run never changes the caller's.
 struct IndicatorRequest
 {
-    int year = 0;       // the reporting year
-    MonthRange period;  // first and last month
+    int year = 0;      // the reporting year
+    MonthRange period; // first and last month
     int districtFilter = 0;
     QList<qint32> selection; // institutions; empty = every institution
     QString title;           // the caller's title
@@ -82,9 +82,9 @@ struct IndicatorRequest
     bool series = false; // "Динамический ряд" over seriesFrom..seriesTo
     int seriesFrom = 0;
     int seriesTo = 0;
-    int seriesSlot = 1;       // the slot a series follows
-    bool twoYears = false;    // "за 2 года"
-    bool attachedPopulation = false;   // "Рассчитывать на приписное население"
+    int seriesSlot = 1;              // the slot a series follows
+    bool twoYears = false;           // "за 2 года"
+    bool attachedPopulation = false; // "Рассчитывать на приписное население"
     bool populationGroups = false;     // "Группировать по населению"
     bool regionalInstitutions = false; // "+обл.ЛПУ"
     std::optional<ChosenRow> chosenRow;
@@ -120,7 +120,7 @@ struct IndicatorRun
     bool twoYears = false;
     bool populationGroups = false;
     int seriesSlot = 1;
-    int columns = 0; // the columns shown: series years, or the definition's own count
+    int columns = 0;      // the columns shown: series years, or the definition's own count
     int formRowsForm = 0; // the form and table whose rows the by-rows layout names
     int formRowsTable = 0;
     // Plain: the year; "за 2 года": the year, then the year before; a series: each year.

@@ -92,8 +92,8 @@ void constantStep(IndicatorResultRow &row, const IndicatorStep &step, MonthRange
     }
 }
 
-void applyStep(IndicatorResultRow &row, QList<IndicatorCellText> &texts,
-               const IndicatorStep &step, MonthRange period)
+void applyStep(IndicatorResultRow &row, QList<IndicatorCellText> &texts, const IndicatorStep &step,
+               MonthRange period)
 {
     if (step.source == 0) {
         constantStep(row, step, period);
@@ -105,7 +105,8 @@ void applyStep(IndicatorResultRow &row, QList<IndicatorCellText> &texts,
         if (row.slot(v) == 0) {
             row.set(step.target, 0);
         } else if (testHolds(cond - 10, row.slot(step.source), step.constant)) {
-            const QString text = plainNumber(row.slot(v)) + u'/' + plainNumber(row.slot(step.source));
+            const QString text =
+                plainNumber(row.slot(v)) + u'/' + plainNumber(row.slot(step.source));
             texts.append({row.code, step.target, text.left(cellTextLength)});
             return;
         }

@@ -11,6 +11,7 @@
 #include "analysis/IndicatorDefinition.h"
 #include "analysis/IndicatorFormula.h"
 #include "analysis/IndicatorResult.h"
+#include "data/Dictionary.h"
 #include "entry/ReportReader.h"
 #include "runtime/core/Error.h"
 
@@ -18,13 +19,17 @@
 #include <QSet>
 
 #include <functional>
+#include <memory>
 
 namespace zemor::data {
 class DataContext;
 }
 namespace zemor::runtime {
 class Progress;
+namespace store {
+class KeyedFile;
 }
+} // namespace zemor::runtime
 
 namespace zemor::analysis {
 
@@ -39,7 +44,7 @@ struct YearInput
     bool attachedPopulation = false;
     bool regionalInstitutions = false;
     ChosenRow chosen;
-    int currentForm = 0;  // form and table of the first formula line
+    int currentForm = 0; // form and table of the first formula line
     int currentTable = 0;
 
     bool selects(qint32 institution) const { return selection.contains(institution); }
@@ -66,15 +71,20 @@ public:
 
     // `skip(line)` leaves a line out; `formDone(first, last)` is called after each form's lines
     // first..last were read.
-    [[nodiscard]] runtime::Status
-    read(int year, const QList<IndicatorFormula> &lines,
-         const std::function<bool(const IndicatorFormula &)> &skip, const RowsOf &rowsOf,
-         const Take &take, const FormDone &formDone = {});
+    [[nodiscard]] runtime::Status read(int year, const QList<IndicatorFormula> &lines,
+                                       const std::function<bool(const IndicatorFormula &)> &skip,
+                                       const RowsOf &rowsOf, const Take &take,
+                                       const FormDone &formDone = {});
 
 private:
     data::DataContext &m_data;
     runtime::Progress *m_progress;
 };
+
+// The keyed file `name` (a dictionary file of kind `id`) opened read-only on a handle of its
+// own, without its related files; nullptr when it does not exist. Nothing is ever made.
+[[nodiscard]] runtime::Result<std::unique_ptr<runtime::store::KeyedFile>>
+openForReading(data::FileId id, const QString &name);
 
 // The value of report column `column` of a row: the nearest double; 0 outside 1..35.
 double cellValue(const entry::ReportRow &row, int column);

@@ -41,10 +41,9 @@ LineClass classOf(const IndicatorFormula &line, int currentTable)
 
 void sortByCode(QList<IndicatorResultRow> &rows)
 {
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const IndicatorResultRow &a, const IndicatorResultRow &b) {
-                         return a.code < b.code;
-                     });
+    std::stable_sort(
+        rows.begin(), rows.end(),
+        [](const IndicatorResultRow &a, const IndicatorResultRow &b) { return a.code < b.code; });
 }
 
 } // namespace
@@ -156,8 +155,8 @@ Result<YearResult> NosologyComputation::compute(const YearInput &input,
         }
         return {};
     };
-    if (Status s = LineRecords(m_data, m_progress)
-                       .read(input.year, lines, skip, rowsOf, take, formDone);
+    if (Status s =
+            LineRecords(m_data, m_progress).read(input.year, lines, skip, rowsOf, take, formDone);
         !s)
         return std::unexpected(s.error());
 
@@ -204,8 +203,9 @@ Status NosologyComputation::loadMdvRows(const YearInput &input, QList<IndicatorR
         return {};
     };
     return LineRecords(m_data, m_progress)
-        .read(input.year, lines, {},
-              [](const IndicatorFormula &l) { return QList<int>{l.sourceRow}; }, take);
+        .read(
+            input.year, lines, {},
+            [](const IndicatorFormula &l) { return QList<int>{l.sourceRow}; }, take);
 }
 
 void orderNosologyRows(QList<NosologyRow> &rows, int kind, const QHash<int, FormRowName> &formRows,
@@ -274,17 +274,12 @@ Result<QHash<int, FormRowName>> readFormRowNames(int year, int form)
 {
     QHash<int, FormRowName> out;
     const QString name = IndicatorFormulaFiles(year).strokaFileName();
-    const data::FileDecl &decl = data::declaration(data::FileId::stroka);
-    const auto path = runtime::fs::resolve(name, data::defaultExtension(decl.driver));
-    if (!path)
-        return std::unexpected(path.error());
-    if (!QFileInfo::exists(*path))
+    auto opened = openForReading(data::FileId::stroka, name);
+    if (!opened)
+        return std::unexpected(opened.error());
+    if (!*opened)
         return out;
-    runtime::store::KeyedFile file(decl.layout);
-    if (Status s = file.open(*path, runtime::store::Access::ReadOnly,
-                             runtime::store::Share::DenyNone);
-        !s)
-        return std::unexpected(s.error());
+    runtime::store::KeyedFile &file = **opened;
     data::StrokaRecord record(file.record());
     record.clear();
     if (!record.setCodForm(form))
@@ -292,14 +287,13 @@ Result<QHash<int, FormRowName>> readFormRowNames(int year, int form)
     auto tx = runtime::store::Transaction::begin(file, runtime::store::Transaction::Kind::Read);
     if (!tx)
         return std::unexpected(tx.error());
-    const Status s =
-        runtime::store::scan(file, data::StrokaRecord::KeyUnicod, 1, [&]() -> Status {
-            if (Status c = data::checkDecimals(file.layout(), file.record()); !c)
-                return c;
-            out.insert(record.unicod(),
-                       {record.name(), record.pol(), record.codStr(), int(record.number())});
-            return {};
-        });
+    const Status s = runtime::store::scan(file, data::StrokaRecord::KeyUnicod, 1, [&]() -> Status {
+        if (Status c = data::checkDecimals(file.layout(), file.record()); !c)
+            return c;
+        out.insert(record.unicod(),
+                   {record.name(), record.pol(), record.codStr(), int(record.number())});
+        return {};
+    });
     if (!s)
         return std::unexpected(s.error());
     return out;

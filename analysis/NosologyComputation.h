@@ -41,9 +41,8 @@ public:
     }
 
     // One year over the result rows `rows` (from readFormulaRows()).
-    [[nodiscard]] runtime::Result<YearResult> compute(const YearInput &input,
-                                                      QList<IndicatorResultRow> rows,
-                                                      QList<FormulaNotice> &notices);
+    [[nodiscard]] runtime::Result<YearResult>
+    compute(const YearInput &input, QList<IndicatorResultRow> rows, QList<FormulaNotice> &notices);
     // `LoadMdvRowsByNosology`.
     [[nodiscard]] runtime::Status loadMdvRows(const YearInput &input,
                                               QList<IndicatorResultRow> &rows,
@@ -69,7 +68,7 @@ struct NosologyRow
     int code = 0;
     QString codeText;
     QString name;
-    int order = 0; // QTAB:NUMBER
+    int order = 0;    // QTAB:NUMBER
     int position = 0; // the row's place in the result, kept by equal orders
 };
 

@@ -109,9 +109,8 @@ public:
 
     bool reports(int year, int form, const QList<Rec> &recs, int tip = 0)
     {
-        return write(u"%1/F%2.dat"_s.arg(year).arg(form, 4, 10, QChar(u'0')),
-                     data::FileId::otchet, int(recs.size()),
-                     [&](runtime::store::KeyedFile &f, int i) {
+        return write(u"%1/F%2.dat"_s.arg(year).arg(form, 4, 10, QChar(u'0')), data::FileId::otchet,
+                     int(recs.size()), [&](runtime::store::KeyedFile &f, int i) {
                          const Rec &rec = recs[i];
                          data::OtchetRecord r(f.record());
                          r.setCodReg(quint8(rec.district));

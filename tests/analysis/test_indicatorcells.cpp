@@ -23,13 +23,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("series");
         QTest::addColumn<QString>("expected");
         QTest::newRow("zero is blank") << 0.0 << u"@n_9.2"_s << true << false << QString();
-        QTest::newRow("infinity is blank")
-            << std::numeric_limits<double>::infinity() << u"@n_9.2"_s << false << false
-            << QString();
+        QTest::newRow("infinity is blank") << std::numeric_limits<double>::infinity() << u"@n_9.2"_s
+                                           << false << false << QString();
         QTest::newRow("nan is blank") << std::numeric_limits<double>::quiet_NaN() << u"@n_9.2"_s
                                       << false << false << QString();
-        QTest::newRow("the picture, with a comma") << 12.345 << u"@n_9.2"_s << false << false
-                                                   << u"    12,35"_s;
+        QTest::newRow("the picture, with a comma")
+            << 12.345 << u"@n_9.2"_s << false << false << u"    12,35"_s;
         QTest::newRow("a blank picture shows the plain number")
             << 2.5 << QString() << false << false << u"2,5     "_s;
         QTest::newRow("too small for two places, not adaptive")
@@ -42,8 +41,8 @@ private Q_SLOTS:
             << 0.000004 << u"@n_9.2"_s << true << false << u" 0,000004"_s;
         QTest::newRow("adaptive in a series stops at four places")
             << 0.00004 << u"@n_9.2"_s << true << true << u" 0,0000"_s;
-        QTest::newRow("a value the picture shows stays") << 0.5 << u"@n_9.2"_s << true << false
-                                                         << u"     0,50"_s;
+        QTest::newRow("a value the picture shows stays")
+            << 0.5 << u"@n_9.2"_s << true << false << u"     0,50"_s;
         QTest::newRow("at most six places after the comma")
             << 1.0 / 3 << u"@n_20.9"_s << false << false << u"         0,333333"_s;
     }

@@ -7,10 +7,12 @@
 #include "IndicatorFixture.h"
 #include "analysis/IndicatorCells.h"
 #include "analysis/IndicatorComputation.h"
+#include "analysis/IndicatorDisplay.h"
 #include "analysis/IndicatorSteps.h"
 #include "analysis/NosologyComputation.h"
 #include "analysis/PopulationGroups.h"
 #include "data/DataContext.h"
+#include "runtime/core/Progress.h"
 
 #include <QDirIterator>
 #include <QTest>
@@ -29,8 +31,8 @@ Cell term(int form, int table, int row, int column, int slot)
     return Cell{form, table, row, column, slot};
 }
 
-Cell step(int number, int target, int source, int operation, double constant = 0,
-          int condition = 0, int value = 0)
+Cell step(int number, int target, int source, int operation, double constant = 0, int condition = 0,
+          int value = 0)
 {
     Cell c;
     c.step = number;
@@ -85,8 +87,9 @@ QString slotOf(const YearResult &y, int slot)
 QList<Rec> baseReports()
 {
     return {
-        {11, 1, 5, {{1, 10}}},    {12, 1, 5, {{1, 5}}},       {21, 2, 5, {{1, 7}}},
-        {1101, 101, 5, {{1, 100}}}, {1021, 102, 5, {{1, 200}}}, {2011, 201, 5, {{1, 1000}}},
+        {11, 1, 5, {{1, 10}}},        {12, 1, 5, {{1, 5}}},
+        {21, 2, 5, {{1, 7}}},         {1101, 101, 5, {{1, 100}}},
+        {1021, 102, 5, {{1, 200}}},   {2011, 201, 5, {{1, 1000}}},
         {11, 1, 6, {{1, 1}, {2, 2}}}, {2011, 201, 6, {{1, 10}, {2, 20}}},
     };
 }
@@ -133,16 +136,15 @@ private Q_SLOTS:
         QTest::addColumn<QList<qint32>>("selection");
         QTest::addColumn<QString>("expected");
         QTest::newRow("every district")
-            << 0 << QList<qint32>{}
-            << u"1:15 2:7 101:100 102:200 201:1000 250:1322 251:22"_s;
+            << 0 << QList<qint32>{} << u"1:15 2:7 101:100 102:200 201:1000 250:1322 251:22"_s;
         QTest::newRow("rural districts: the cities and 201 stay 0, total = districts")
             << 300 << QList<qint32>{} << u"1:15 2:7 250:22 251:22"_s;
         QTest::newRow("the two cities") << 400 << QList<qint32>{} << u"101:100 102:200 250:300"_s;
         QTest::newRow("municipal: codes below 200")
             << 500 << QList<qint32>{} << u"1:15 2:7 101:100 102:200 250:322 251:22"_s;
         QTest::newRow("one district") << 2 << QList<qint32>{} << u"2:7 250:7 251:7"_s;
-        QTest::newRow("a selection") << 0 << QList<qint32>{11, 1101}
-                                     << u"1:10 101:100 250:110 251:10"_s;
+        QTest::newRow("a selection")
+            << 0 << QList<qint32>{11, 1101} << u"1:10 101:100 250:110 251:10"_s;
     }
 
     void byDistrict()
@@ -163,7 +165,8 @@ private Q_SLOTS:
     void byInstitutionAndRegionalRows()
     {
         QList<Rec> recs = baseReports();
-        recs << Rec{123, 2, 5, {{1, 3}}} << Rec{7123, 2, 5, {{1, 4}}} << Rec{20001, 201, 5, {{1, 5}}};
+        recs << Rec{123, 2, 5, {{1, 3}}} << Rec{7123, 2, 5, {{1, 4}}}
+             << Rec{20001, 201, 5, {{1, 5}}};
         QVERIFY(m_fx->reports(year, 62, recs));
         QVERIFY(m_fx->cells({term(62, 1, 0, 1, 1)}));
         auto r = request(IndicatorLayout::ByInstitution);
@@ -223,23 +226,27 @@ private Q_SLOTS:
         QTest::addColumn<double>("expected");
         QTest::addColumn<QString>("text");
         const MonthRange year{1, 12};
-        QTest::newRow("op 4 by a slot of 0 gives 0") << step(1, 1, 2, 4) << 8.0 << 0.0 << year << 0.0 << QString();
+        QTest::newRow("op 4 by a slot of 0 gives 0")
+            << step(1, 1, 2, 4) << 8.0 << 0.0 << year << 0.0 << QString();
         QTest::newRow("op 4 by a constant of 0 leaves the target")
             << step(1, 1, 0, 4, 0) << 8.0 << 0.0 << year << 8.0 << QString();
-        QTest::newRow("op 5 over 12 months") << step(1, 1, 0, 5) << 24.0 << 0.0 << year << 2.0 << QString();
+        QTest::newRow("op 5 over 12 months")
+            << step(1, 1, 0, 5) << 24.0 << 0.0 << year << 2.0 << QString();
         QTest::newRow("op 5 with a divisor of 0 leaves the target")
             << step(1, 1, 0, 5) << 24.0 << 0.0 << MonthRange{6, 5} << 24.0 << QString();
         QTest::newRow("op 5 with a negative divisor leaves the target")
             << step(1, 1, 0, 5) << 24.0 << 0.0 << MonthRange{9, 5} << 24.0 << QString();
-        QTest::newRow("rate per 1000") << step(1, 1, 2, 4) << 30.0 << 12000.0 << year << 0.0025 << QString();
+        QTest::newRow("rate per 1000")
+            << step(1, 1, 2, 4) << 30.0 << 12000.0 << year << 0.0025 << QString();
         QTest::newRow("equal up to rounding sets the value")
-            << step(1, 1, 2, 0, 0.1, 2, 7) << 5.0 << 0.30000000000000004 - 0.2 << year << 7.0 << QString();
+            << step(1, 1, 2, 0, 0.1, 2, 7) << 5.0 << 0.30000000000000004 - 0.2 << year << 7.0
+            << QString();
         QTest::newRow("equal at 6 places, not at 7")
             << step(1, 1, 2, 0, 1.0000004, 2, 7) << 5.0 << 1.0 << year << 7.0 << QString();
         QTest::newRow("a test that fails leaves the arithmetic")
             << step(1, 1, 2, 1, 0, 3, 7) << 5.0 << -1.0 << year << 4.0 << QString();
-        QTest::newRow("a text cell v/s") << step(1, 1, 2, 0, 10, 13, 1) << 5.0 << 12.5 << year << 5.0
-                                         << u"5/12.5"_s;
+        QTest::newRow("a text cell v/s")
+            << step(1, 1, 2, 0, 10, 13, 1) << 5.0 << 12.5 << year << 5.0 << u"5/12.5"_s;
         QTest::newRow("slot v of 0 sets 0 before the arithmetic")
             << step(1, 3, 2, 1, 10, 13, 3) << 0.0 << 12.0 << year << 12.0 << QString();
     }
@@ -452,16 +459,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("slot");
         QTest::addColumn<QString>("expected");
         const QList<Cell> generic{term(62, 1, 0, 1, 1)};
-        QTest::newRow("(a) rural districts") << generic << 300 << QList<qint32>{} << 1 << u"5:22 6:1"_s;
+        QTest::newRow("(a) rural districts")
+            << generic << 300 << QList<qint32>{} << 1 << u"5:22 6:1"_s;
         QTest::newRow("(a) a selection reads every district")
             << generic << 300 << QList<qint32>{1101, 2011} << 1 << u"5:1100 6:10"_s;
-        QTest::newRow("(a) 201 takes district 201") << generic << 201 << QList<qint32>{} << 1
-                                                    << u"5:1000 6:10"_s;
+        QTest::newRow("(a) 201 takes district 201")
+            << generic << 201 << QList<qint32>{} << 1 << u"5:1000 6:10"_s;
         const QList<Cell> population{term(999, 1, 1, 99, 2)};
         QTest::newRow("(b) 201 takes the whole region")
             << population << 201 << QList<qint32>{} << 2 << u"5:300 6:3000"_s;
-        QTest::newRow("(b) one district") << population << 2 << QList<qint32>{} << 2
-                                          << u"5:200 6:2000"_s;
+        QTest::newRow("(b) one district")
+            << population << 2 << QList<qint32>{} << 2 << u"5:200 6:2000"_s;
         QTest::newRow("(b) a selection over the region is not read")
             << population << 0 << QList<qint32>{11} << 2 << QString();
         QTest::newRow("(c) two terms on slot 5 add the line sum twice")
@@ -479,8 +487,8 @@ private Q_SLOTS:
         QFETCH(QList<qint32>, selection);
         QFETCH(int, slot);
         QFETCH(QString, expected);
-        QVERIFY(m_fx->reports(year, 999, {{901, 1, 1, {{2, 100}, {3, 1000}}},
-                                          {902, 2, 1, {{2, 200}, {3, 2000}}}}));
+        QVERIFY(m_fx->reports(
+            year, 999, {{901, 1, 1, {{2, 100}, {3, 1000}}}, {902, 2, 1, {{2, 200}, {3, 2000}}}}));
         QVERIFY(m_fx->reports(year, 63, {{11, 1, 5, {{1, 4}}}}));
         QVERIFY(m_fx->cells(cells));
         auto run = runWith(definition(2), request(IndicatorLayout::ByRows, filter, selection));
@@ -491,8 +499,8 @@ private Q_SLOTS:
     // A line sum that does not fit its 17 digits is reported, not cut.
     void lineSumOverflow()
     {
-        QVERIFY(m_fx->reports(year, 62, {{11, 1, 6, {{1, 90000000000000.0}}},
-                                         {12, 1, 6, {{1, 90000000000000.0}}}}));
+        QVERIFY(m_fx->reports(
+            year, 62, {{11, 1, 6, {{1, 90000000000000.0}}}, {12, 1, 6, {{1, 90000000000000.0}}}}));
         QVERIFY(m_fx->cells({term(62, 1, 6, 1, 5)}));
         auto run = runWith(definition(2), request(IndicatorLayout::ByRows));
         QVERIFY(!run);
@@ -502,7 +510,8 @@ private Q_SLOTS:
     // Kind 7: the rows come from "<n>.MDS" only; "<n>.MDV" lines fill and add rows.
     void listedRows()
     {
-        QVERIFY(m_fx->text(u"5.MDS"_s, {"02500 02 A1   014  Листовая строка", "03000    B2        Без порядка"}));
+        QVERIFY(m_fx->text(
+            u"5.MDS"_s, {"02500 02 A1   014  Листовая строка", "03000    B2        Без порядка"}));
         QVERIFY(m_fx->text(u"5.MDV"_s, {"025000062 00005  1  1", "040000062-00006  2  2"}));
         QVERIFY(m_fx->cells({term(62, 1, 0, 1, 1)}));
         auto run = runWith(definition(2, 7), request(IndicatorLayout::ByRows));
@@ -551,8 +560,8 @@ private Q_SLOTS:
         QVERIFY(m_fx->cells({term(62, 1, 5, 1, 1), term(62, 1, 5, 1, 2), step(1, 2, 0, 3, 2)}));
         data::DataContext context;
         QString title = u"Отчеты"_s;
-        const auto rows = IndicatorComputation(context).computeForRating(5, title, 1, 300, {1, 12},
-                                                                         {}, year);
+        const auto rows =
+            IndicatorComputation(context).computeForRating(5, title, 1, 300, {1, 12}, {}, year);
         QVERIFY(rows);
         QCOMPARE(title, u"2"_s);
         QStringList got;
@@ -568,6 +577,120 @@ private Q_SLOTS:
         QCOMPARE(byInstitution->size(), 3);
         QCOMPARE(byInstitution->last().code, 20000);
         QCOMPARE(byInstitution->last().slots.value(0), 1010.0);
+    }
+
+    // The display rows: "Всего" is row 1 of the by-institution layout, institutions named by
+    // their district; an unknown institution is told and stays unnamed.
+    void displayByInstitution()
+    {
+        QVERIFY(m_fx->cells({term(62, 1, 0, 1, 1)}));
+        const auto run = runWith(definition(), request(IndicatorLayout::ByInstitution, 1));
+        QVERIFY(run);
+        PlaceNames names;
+        names.districts = {{1, u"Первый   "_s}};
+        names.institutions = {{11, {u"Больница"_s, 1, 2}}};
+        ColumnPictures pictures;
+        pictures.pictures.fill(u"@n_9"_s);
+        const IndicatorDisplay display = buildIndicatorDisplay(*run, pictures, names);
+        QStringList got;
+        for (const IndicatorDisplayRow &r : display.rows)
+            got << u"%1 %2 %3"_s.arg(r.codeText, r.name, r.cells[0].trimmed());
+        QCOMPARE(got, (QStringList{u"1 Всего 15"_s, u"2  5"_s, u"3 Первый,Больница 10"_s}));
+        QCOMPARE(display.notices.size(), 1);
+        QCOMPARE(display.notices[0].message, u"Ошибка код ЛПУ--12"_s);
+    }
+
+    // "за 2 года" over 25 columns: the first 20 columns twice, 40 cells.
+    void displayTwoYears()
+    {
+        QVERIFY(m_fx->forms(2024, {{62, 0}}));
+        QVERIFY(m_fx->reports(2024, 62, {{11, 1, 5, {{1, 3}}}}));
+        QList<Cell> cells;
+        for (int k = 1; k <= 25; ++k)
+            cells << term(62, 1, 0, 1, k);
+        QVERIFY(m_fx->cells(cells));
+        auto r = request(IndicatorLayout::ByDistrict);
+        r.twoYears = true;
+        const auto run = runWith(definition(0, 0, 25), r);
+        QVERIFY(run);
+        ColumnPictures pictures;
+        pictures.pictures.fill(u"@n_9"_s);
+        const IndicatorDisplay display = buildIndicatorDisplay(*run, pictures, {});
+        const IndicatorDisplayRow &row = display.rows.first();
+        QCOMPARE(row.name, u"?reg-1"_s);
+        QCOMPARE(int(std::count_if(row.cells.begin(), row.cells.end(),
+                                   [](const QString &c) { return !c.isEmpty(); })),
+                 40);
+        QCOMPARE(row.cells[0].trimmed(), u"3"_s);  // 2024
+        QCOMPARE(row.cells[1].trimmed(), u"15"_s); // 2025
+    }
+
+    // Population groups show the population in one added column, under "@n_8", and the
+    // group rows by their names, each after its districts.
+    void displayGroups()
+    {
+        QVERIFY(m_fx->reports(year, 999, {{901, 1, 1, {{1, 12000}}}}));
+        QVERIFY(m_fx->cells({term(62, 1, 0, 1, 1)}));
+        auto r = request(IndicatorLayout::ByDistrict);
+        r.populationGroups = true;
+        const auto run = runWith(definition(1, 0, 2), r);
+        QVERIFY(run);
+        ColumnPictures pictures;
+        pictures.pictures.fill(u"@n_9"_s);
+        const IndicatorDisplay display = buildIndicatorDisplay(*run, pictures, {});
+        QCOMPARE(display.columns, 3);
+        QCOMPARE(display.pictures.pictures[2], u"@n_8"_s);
+        QStringList got;
+        for (const IndicatorDisplayRow &row : display.rows)
+            got << (row.name.trimmed() + u'=' + row.cells[2].trimmed());
+        QCOMPARE(got.join(u'|'),
+                 u"?reg-2=|в среднем по группе I=|?reg-1=12000|в среднем по группе II=12000|"
+                 u"в среднем по группе III=|в среднем по группе IV=|в среднем по группе V=|"
+                 u"в среднем по группе VI=|По районам=12000|?reg-101=|?reg-102=|?reg-201=|"
+                 u"ВСЕГО=12000"_s);
+    }
+
+    // By rows: names and order from the form's rows.
+    void displayByRows()
+    {
+        QVERIFY(m_fx->cells({term(62, 1, 0, 1, 1)}));
+        const auto run = runWith(definition(2), request(IndicatorLayout::ByRows));
+        QVERIFY(run);
+        const auto formRows = readFormRowNames(year, run->formRowsForm);
+        QVERIFY(formRows);
+        ColumnPictures pictures;
+        pictures.pictures.fill(u"@n_9"_s);
+        const IndicatorDisplay display = buildIndicatorDisplay(*run, pictures, {}, *formRows);
+        QStringList got;
+        for (const IndicatorDisplayRow &row : display.rows)
+            got << u"%1 %2 %3"_s.arg(row.codeText.trimmed(), row.name.trimmed(),
+                                     row.cells[0].trimmed());
+        QCOMPARE(got, (QStringList{u"5 Строка 5 1322"_s, u"6 Строка 6(м) 11"_s}));
+    }
+
+    // A run asked to stop ends with Cancelled and no result.
+    void cancelled()
+    {
+        struct Stop final : runtime::Progress
+        {
+            void setTotal(qint64) override {}
+            void step(qint64, const QString &) override {}
+            bool cancelled() const override { return true; }
+        } stop;
+        QVERIFY(m_fx->cells({term(62, 1, 0, 1, 1)}));
+        data::DataContext context;
+        const auto run = IndicatorComputation(context, &stop)
+                             .run(definition(), request(IndicatorLayout::ByRows));
+        QVERIFY(!run);
+        QCOMPARE(run.error().code, runtime::ErrorCode::Cancelled);
+    }
+
+    void rankValues()
+    {
+        QCOMPARE(rankValue(u"  5/12.5"_s), 0.0);
+        QCOMPARE(rankValue(u"  12,3456"_s), 12.34);
+        QCOMPARE(rankValue(u"1 234"_s), 1234.0);
+        QCOMPARE(rankValue(QString()), 0.0);
     }
 };
 
