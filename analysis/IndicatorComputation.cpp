@@ -63,9 +63,9 @@ void addTerms(const YearInput &input, const IndicatorFormula &line, YearInput::P
         if (use == YearInput::PeriodUse::All && term.month != 0 && term.month != r.period)
             continue;
         if (population)
-            row.add(line.terms.first().slot, cellValue(r.row, input.chosen.populationColumn));
+            row.add(line.terms.first().slot, cellValue(r, input.chosen.populationColumn));
         else
-            row.add(term.slot, cellValue(r.row, term.column));
+            row.add(term.slot, cellValue(r, term.column));
     }
 }
 
@@ -219,7 +219,7 @@ Status IndicatorComputation::loadMdvByPlace(const YearInput &input, QList<Indica
             row = &rowOfCode(rows, r.institution, r.district);
         }
         for (const IndicatorTerm &term : line.terms) {
-            const double v = cellValue(r.row, term.column);
+            const double v = cellValue(r, term.column);
             row->add(term.slot, line.subtract ? -v : v);
         }
         return {};
@@ -236,8 +236,7 @@ Status IndicatorComputation::applyRegionTotals(const YearInput &input,
 {
     const QList<IndicatorFormula> &lines = input.terms.lines;
     // The region's own figures: the record of the line's row, period 0, institution 20000.
-    QHash<int, const entry::RowRecord *> found;
-    QList<entry::RowRecord> records;
+    QHash<int, entry::ReportRow> found; // the first record of each row
     QList<int> rowIds;
     for (const IndicatorFormula &line : lines) {
         if (line.form == regionTotalsForm)
@@ -248,21 +247,17 @@ Status IndicatorComputation::applyRegionTotals(const YearInput &input,
     entry::ReportReader reader(m_data);
     const Status s = reader.rowRecords(
         input.year, regionTotalsForm, rowIds, [&](const entry::RowRecord &r) -> Status {
-            if (r.period == 0 && r.institution == institutionTotalCode)
-                records.append(r);
+            if (r.period == 0 && r.institution == institutionTotalCode && !found.contains(r.rowId))
+                found.insert(r.rowId, r.row());
             return {};
         });
     if (!s)
         return s;
-    for (const entry::RowRecord &r : std::as_const(records)) {
-        if (!found.contains(r.row.rowId))
-            found.insert(r.row.rowId, &r);
-    }
     for (const IndicatorFormula &line : lines) {
         if (line.form != regionTotalsForm)
             continue;
-        const entry::RowRecord *r = found.value(line.sourceRow);
-        if (!r) {
+        const auto r = found.constFind(line.sourceRow);
+        if (r == found.constEnd()) {
             addNotice(notices,
                       {u"Исправте UniCodStr"_s + QString::number(line.sourceRow),
                        u"F0998: нет строки %1 за период 0 для кода 20000"_s.arg(line.sourceRow)});
@@ -270,7 +265,7 @@ Status IndicatorComputation::applyRegionTotals(const YearInput &input,
         }
         for (IndicatorResultRow &row : rows) {
             for (const IndicatorTerm &term : line.terms)
-                row.add(term.slot, cellValue(r->row, term.column));
+                row.add(term.slot, cellValue(*r, term.column));
         }
     }
     return {};

@@ -215,8 +215,7 @@ IndicatorDisplay buildIndicatorDisplay(const IndicatorRun &run, const ColumnPict
                 continue;
             }
             display.name = trimmedRight(*district) + u',' + it->name;
-            display.codeText =
-                u"%1%2"_s.arg(it->district, 3, 10, QChar(u'0')).arg(it->kind);
+            display.codeText = u"%1%2"_s.arg(it->district, 3, 10, QChar(u'0')).arg(it->kind);
         }
         std::stable_sort(out.rows.begin(), out.rows.end(),
                          [](const IndicatorDisplayRow &a, const IndicatorDisplayRow &b) {
@@ -251,7 +250,8 @@ IndicatorDisplay buildIndicatorDisplay(const IndicatorRun &run, const ColumnPict
 Result<PlaceNames> readPlaceNames(data::DataContext &data)
 {
     PlaceNames out;
-    auto region = openForReading(data::FileId::region1, data.names().fileName(data::FileId::region1));
+    auto region =
+        openForReading(data::FileId::region1, data.names().fileName(data::FileId::region1));
     if (!region)
         return std::unexpected(region.error());
     if (*region) {
@@ -260,10 +260,12 @@ Result<PlaceNames> readPlaceNames(data::DataContext &data)
         if (!tx)
             return std::unexpected(tx.error());
         data::Region1Record r(file.record());
-        if (Status s = runtime::store::scanPhysical(file, [&]() -> bool {
-                out.districts.insert(int(r.codReg()), r.name());
-                return true;
-            });
+        if (Status s = runtime::store::scanPhysical(file,
+                                                    [&]() -> bool {
+                                                        out.districts.insert(int(r.codReg()),
+                                                                             r.name());
+                                                        return true;
+                                                    });
             !s)
             return std::unexpected(s.error());
     }
@@ -276,11 +278,12 @@ Result<PlaceNames> readPlaceNames(data::DataContext &data)
         if (!tx)
             return std::unexpected(tx.error());
         data::BolnRecord r(file.record());
-        if (Status s = runtime::store::scanPhysical(file, [&]() -> bool {
-                out.institutions.insert(r.unicod(),
-                                        {r.nazv(), int(r.codReg()), int(r.vid())});
-                return true;
-            });
+        if (Status s = runtime::store::scanPhysical(
+                file,
+                [&]() -> bool {
+                    out.institutions.insert(r.unicod(), {r.nazv(), int(r.codReg()), int(r.vid())});
+                    return true;
+                });
             !s)
             return std::unexpected(s.error());
     }

@@ -41,11 +41,11 @@ inline constexpr int displayCellCount = 40;
 // `IndicatorDisplayRow`.
 struct IndicatorDisplayRow
 {
-    QString codeText; // QTAB:CODSTR
-    QString name;     // QTAB:REG
+    QString codeText;                            // QTAB:CODSTR
+    QString name;                                // QTAB:REG
     std::array<QString, displayCellCount> cells; // QTAB:DATA1..40
-    double rank = 0;  // QTAB:RANG: the row code, later the ranked value
-    int number = 0;   // QTAB:NUMBER: the order (by rows) or the code (by district)
+    double rank = 0;                             // QTAB:RANG: the row code, later the ranked value
+    int number = 0; // QTAB:NUMBER: the order (by rows) or the code (by district)
     int code = 0;
 };
 
@@ -66,8 +66,8 @@ struct PlaceNames
 struct IndicatorDisplay
 {
     QList<IndicatorDisplayRow> rows;
-    int columns = 0;          // the value columns shown
-    ColumnPictures pictures;  // by shown column (the population column's included)
+    int columns = 0;         // the value columns shown
+    ColumnPictures pictures; // by shown column (the population column's included)
     QList<FormulaNotice> notices;
 };
 

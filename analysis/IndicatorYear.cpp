@@ -51,7 +51,10 @@ Status LineRecords::read(int year, const QList<IndicatorFormula> &lines,
         if (!rowIds.isEmpty()) {
             const Status s =
                 reader.rowRecords(year, form, rowIds, [&](const entry::RowRecord &r) -> Status {
-                    for (const int i : linesOfRow.value(r.row.rowId)) {
+                    const auto of = linesOfRow.constFind(r.rowId);
+                    if (of == linesOfRow.constEnd())
+                        return {};
+                    for (const int i : *of) {
                         if (Status t = take(i, r); !t)
                             return t;
                     }
@@ -92,9 +95,32 @@ runtime::Result<std::unique_ptr<runtime::store::KeyedFile>> openForReading(data:
     return file;
 }
 
+namespace {
+
+// The double nearest to an exact value. Units and a power of ten that doubles hold exactly
+// divide to the correctly rounded quotient, which is that double; other values go the long way.
+double nearestDouble(const runtime::Decimal &value)
+{
+    constexpr runtime::Int128 exactLimit = runtime::Int128(1) << 53;
+    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
+                                        1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+    const runtime::Int128 units = value.units();
+    const int scale = value.scale();
+    if (units > -exactLimit && units < exactLimit && scale >= 0 && scale <= 18)
+        return double(std::int64_t(units)) / powers[scale];
+    return value.toDouble();
+}
+
+} // namespace
+
+double cellValue(const entry::RowRecord &record, int column)
+{
+    return isReportColumn(column) ? nearestDouble(record.value(column)) : 0.0;
+}
+
 double cellValue(const entry::ReportRow &row, int column)
 {
-    return isReportColumn(column) ? row.value(column).toDouble() : 0.0;
+    return isReportColumn(column) ? nearestDouble(row.value(column)) : 0.0;
 }
 
 } // namespace zemor::analysis

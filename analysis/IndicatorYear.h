@@ -86,7 +86,8 @@ private:
 [[nodiscard]] runtime::Result<std::unique_ptr<runtime::store::KeyedFile>>
 openForReading(data::FileId id, const QString &name);
 
-// The value of report column `column` of a row: the nearest double; 0 outside 1..35.
+// The value of report column `column` of a record or row: the nearest double; 0 outside 1..35.
+double cellValue(const entry::RowRecord &record, int column);
 double cellValue(const entry::ReportRow &row, int column);
 
 } // namespace zemor::analysis

@@ -92,7 +92,7 @@ Result<YearResult> NosologyComputation::compute(const YearInput &input,
             const YearInput::PeriodUse use = input.periodUse(line, r.period);
             if (use == YearInput::PeriodUse::None || !placeHolds(r))
                 return {};
-            for (const int at : rowsOfCode.value(r.row.rowId)) {
+            for (const int at : rowsOfCode.value(r.rowId)) {
                 IndicatorResultRow &row = rows[at];
                 for (const IndicatorTerm &term : line.terms) {
                     if (use == YearInput::PeriodUse::MonthOneOnly && term.month != 1)
@@ -102,7 +102,7 @@ Result<YearResult> NosologyComputation::compute(const YearInput &input,
                         continue;
                     if (!scopeHolds(term.scope, r.district))
                         continue;
-                    row.add(term.slot, cellValue(r.row, term.column));
+                    row.add(term.slot, cellValue(r, term.column));
                 }
             }
             return {};
@@ -115,10 +115,10 @@ Result<YearResult> NosologyComputation::compute(const YearInput &input,
                 if (population) {
                     const int slot = line.terms.first().slot;
                     if (slot != 0 && row.populationColumn != 0)
-                        row.add(slot, cellValue(r.row, row.populationColumn));
+                        row.add(slot, cellValue(r, row.populationColumn));
                 } else {
                     for (const IndicatorTerm &term : line.terms)
-                        row.add(term.slot, cellValue(r.row, term.column));
+                        row.add(term.slot, cellValue(r, term.column));
                 }
             }
             return {};
@@ -133,7 +133,7 @@ Result<YearResult> NosologyComputation::compute(const YearInput &input,
             for (const IndicatorTerm &term : line.terms) {
                 if (!scopeHolds(term.scope, r.district))
                     continue;
-                if (Status s = lineSums[i].add(term.slot, cellValue(r.row, term.column)); !s)
+                if (Status s = lineSums[i].add(term.slot, cellValue(r, term.column)); !s)
                     return s;
             }
             return {};
@@ -197,7 +197,7 @@ Status NosologyComputation::loadMdvRows(const YearInput &input, QList<IndicatorR
             it = rows.insert(it, added);
         }
         for (const IndicatorTerm &term : line.terms) {
-            const double v = cellValue(r.row, term.column);
+            const double v = cellValue(r, term.column);
             it->add(term.slot, line.subtract ? -v : v);
         }
         return {};

@@ -36,7 +36,7 @@ Result<Populations> readPopulations(data::DataContext &data, int year)
     entry::ReportReader reader(data);
     const Status s =
         reader.rowRecords(year, populationForm, {1}, [&](const entry::RowRecord &r) -> Status {
-            out.byDistrict.insert(r.district, r.row.value(1).toInt64());
+            out.byDistrict.insert(r.district, r.value(1).toInt64());
             return {};
         });
     if (!s)

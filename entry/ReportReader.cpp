@@ -143,6 +143,22 @@ Status ReportReader::reports(const ReportRange &range,
     return {};
 }
 
+RowRecord::RowRecord(const OtchetRecord &record)
+    : period(record.mes()), institution(record.codUch()), district(record.codReg()),
+      rowId(record.unicodStr()), m_record(record)
+{
+}
+
+runtime::Decimal RowRecord::value(int n) const
+{
+    return n >= 1 && n <= valueCount ? m_record.data(n) : runtime::Decimal();
+}
+
+ReportRow RowRecord::row() const
+{
+    return rowOf(m_record);
+}
+
 Status ReportReader::rowRecords(int year, qint64 form, QList<int> rowIds,
                                 const std::function<Status(const RowRecord &)> &take)
 {
@@ -174,14 +190,7 @@ Status ReportReader::rowRecords(int year, qint64 form, QList<int> rowIds,
         r.setUnicodStr(qint16(rowId));
         r.setMes(std::numeric_limits<qint32>::min());
         if (Status s = runtime::store::scan(file, OtchetRecord::KeyCodStr, 1,
-                                            [&]() -> Status {
-                                                RowRecord record;
-                                                record.period = r.mes();
-                                                record.institution = r.codUch();
-                                                record.district = r.codReg();
-                                                record.row = rowOf(r);
-                                                return take(record);
-                                            });
+                                            [&]() -> Status { return take(RowRecord(r)); });
             !s)
             return s;
     }

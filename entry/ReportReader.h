@@ -33,7 +33,8 @@
 
 namespace zemor::data {
 class DataContext;
-}
+class OtchetRecord;
+} // namespace zemor::data
 namespace zemor::runtime {
 class Progress;
 }
@@ -62,13 +63,25 @@ struct ReportRange
     QList<qint32> institutions;
 };
 
-// One stored record of a row, as rowRecords() hands it on.
-struct RowRecord
+// One stored record of a row, as rowRecords() hands it on. Its values are read from the record
+// buffer when asked for, so the view is valid only during the call of `take`; row() copies the
+// record out.
+class RowRecord
 {
+public:
+    explicit RowRecord(const data::OtchetRecord &record);
+
     qint32 period = 0;      // OTC:MES
     qint32 institution = 0; // OTC:CODUCH
     int district = 0;       // OTC:CODREG
-    ReportRow row;
+    int rowId = 0;          // OTC:UNICODSTR
+
+    // Value n (1 .. 35), exact; 0 outside that range.
+    runtime::Decimal value(int n) const;
+    ReportRow row() const;
+
+private:
+    const data::OtchetRecord &m_record;
 };
 
 class ReportReader
