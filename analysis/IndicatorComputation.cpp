@@ -52,6 +52,21 @@ IndicatorResultRow *findRow(QList<IndicatorResultRow> &rows, int code)
     return nullptr;
 }
 
+// The row a record goes to: by district the row of its district (none, and the user told, when
+// the district has no row); by institution the row `code`, added when missing.
+IndicatorResultRow *placeRow(QList<IndicatorResultRow> &rows, bool byDistrict,
+                             const entry::RowRecord &r, int code, QList<FormulaNotice> &notices)
+{
+    if (!byDistrict)
+        return &rowOfCode(rows, code, r.district);
+    IndicatorResultRow *row = findRow(rows, r.district);
+    if (!row)
+        addNotice(notices,
+                  {u"REG"_s + QString::number(r.district),
+                   u"нет района %1 для записи ЛПУ %2"_s.arg(r.district).arg(r.institution)});
+    return row;
+}
+
 // Adds the terms of `line` that take the record into `row`.
 void addTerms(const YearInput &input, const IndicatorFormula &line, YearInput::PeriodUse use,
               const entry::RowRecord &r, IndicatorResultRow &row)
@@ -163,22 +178,12 @@ Status IndicatorComputation::loadData(const YearInput &input, QList<IndicatorRes
             if (bySelection && !input.selects(r.institution))
                 return {};
         }
-        IndicatorResultRow *row = nullptr;
-        if (byDistrict) {
-            row = findRow(rows, r.district);
-            if (!row) {
-                addNotice(
-                    notices,
-                    {u"REG"_s + QString::number(r.district),
-                     u"нет района %1 для записи ЛПУ %2"_s.arg(r.district).arg(r.institution)});
-                return {};
-            }
-        } else {
-            const int code = r.institution > data::AttachedUnitBase
-                                 ? r.institution - data::AttachedUnitBase
-                                 : r.institution;
-            row = &rowOfCode(rows, code, r.district);
-        }
+        const int code = r.institution > data::AttachedUnitBase
+                             ? r.institution - data::AttachedUnitBase
+                             : r.institution;
+        IndicatorResultRow *row = placeRow(rows, byDistrict, r, code, notices);
+        if (!row)
+            return {};
         addTerms(input, line, use, r, *row);
         if (byDistrict && input.regionalInstitutions && r.district == 201) {
             IndicatorResultRow &attached =
@@ -205,29 +210,11 @@ Status IndicatorComputation::loadMdvByPlace(const YearInput &input, QList<Indica
         const IndicatorFormula &line = lines[i];
         if (!input.selection.isEmpty() && line.form < 999 && !input.selects(r.institution))
             return {};
-        IndicatorResultRow *row = nullptr;
-        if (byDistrict) {
-            row = findRow(rows, r.district);
-            if (!row) {
-                addNotice(
-                    notices,
-                    {u"REG"_s + QString::number(r.district),
-                     u"нет района %1 для записи ЛПУ %2"_s.arg(r.district).arg(r.institution)});
-                return {};
-            }
-        } else {
-            row = &rowOfCode(rows, r.institution, r.district);
-        }
-        for (const IndicatorTerm &term : line.terms) {
-            const double v = cellValue(r, term.column);
-            row->add(term.slot, line.subtract ? -v : v);
-        }
+        if (IndicatorResultRow *row = placeRow(rows, byDistrict, r, r.institution, notices))
+            addFormulaTextLine(line, r, *row);
         return {};
     };
-    return LineRecords(m_data, m_progress)
-        .read(
-            input.year, lines, {},
-            [](const IndicatorFormula &l) { return QList<int>{l.sourceRow}; }, take);
+    return LineRecords(m_data, m_progress).readSourceRows(input.year, lines, take);
 }
 
 Status IndicatorComputation::applyRegionTotals(const YearInput &input,

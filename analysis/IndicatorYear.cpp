@@ -95,6 +95,21 @@ runtime::Result<std::unique_ptr<runtime::store::KeyedFile>> openForReading(data:
     return file;
 }
 
+Status LineRecords::readSourceRows(int year, const QList<IndicatorFormula> &lines, const Take &take)
+{
+    return read(
+        year, lines, {}, [](const IndicatorFormula &l) { return QList<int>{l.sourceRow}; }, take);
+}
+
+void addFormulaTextLine(const IndicatorFormula &line, const entry::RowRecord &record,
+                        IndicatorResultRow &row)
+{
+    for (const IndicatorTerm &term : line.terms) {
+        const double v = cellValue(record, term.column);
+        row.add(term.slot, line.subtract ? -v : v);
+    }
+}
+
 namespace {
 
 // The double nearest to an exact value. Units and a power of ten that doubles hold exactly

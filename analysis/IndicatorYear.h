@@ -76,10 +76,19 @@ public:
                                        const RowsOf &rowsOf, const Take &take,
                                        const FormDone &formDone = {});
 
+    // Every line reads its own source row ("<n>.MDV" lines).
+    [[nodiscard]] runtime::Status readSourceRows(int year, const QList<IndicatorFormula> &lines,
+                                                 const Take &take);
+
 private:
     data::DataContext &m_data;
     runtime::Progress *m_progress;
 };
+
+// Adds (or, for a line marked so, subtracts) the record's value in each term's column into the
+// term's slot of `row`: how a line of "<n>.MDV" fills its row.
+void addFormulaTextLine(const IndicatorFormula &line, const entry::RowRecord &record,
+                        IndicatorResultRow &row);
 
 // The keyed file `name` (a dictionary file of kind `id`) opened read-only on a handle of its
 // own, without its related files; nullptr when it does not exist. Nothing is ever made.

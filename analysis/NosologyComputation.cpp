@@ -196,16 +196,10 @@ Status NosologyComputation::loadMdvRows(const YearInput &input, QList<IndicatorR
             added.code = line.resultRow;
             it = rows.insert(it, added);
         }
-        for (const IndicatorTerm &term : line.terms) {
-            const double v = cellValue(r, term.column);
-            it->add(term.slot, line.subtract ? -v : v);
-        }
+        addFormulaTextLine(line, r, *it);
         return {};
     };
-    return LineRecords(m_data, m_progress)
-        .read(
-            input.year, lines, {},
-            [](const IndicatorFormula &l) { return QList<int>{l.sourceRow}; }, take);
+    return LineRecords(m_data, m_progress).readSourceRows(input.year, lines, take);
 }
 
 void orderNosologyRows(QList<NosologyRow> &rows, int kind, const QHash<int, FormRowName> &formRows,

@@ -108,27 +108,28 @@ public:
                              });
         // The same records for both sides.
         m_records.resize(size_t(records) * plainRecordSize);
-        ok = ok && writeFile(m_dir.filePath(u"%1/F%2.dat"_s.arg(benchYear).arg(benchForm, 4, 10,
-                                                                             QChar(u'0'))),
-                             data::FileId::otchet, records, [&](runtime::store::KeyedFile &f, int i) {
-                                 const int institution = i / rowsPerReport + 1;
-                                 const int row = i % rowsPerReport + 1;
-                                 data::OtchetRecord r(f.record());
-                                 r.setCodReg(quint8((institution - 1) / institutionsPerDistrict + 1));
-                                 r.setCodUch(institution);
-                                 r.setMes(0);
-                                 r.setUnicodStr(qint16(row));
-                                 if (!r.setCodTab(1))
-                                     return false;
-                                 for (int c = 1; c <= data::OtchetRecord::valueCount; ++c) {
-                                     if (!r.setData(c, runtime::Decimal::fromUnits(
-                                                           valueUnits(institution, row, c), 3)))
-                                         return false;
-                                 }
-                                 std::memcpy(m_records.data() + size_t(i) * plainRecordSize,
-                                             f.record().constData(), plainRecordSize);
-                                 return true;
-                             });
+        ok = ok &&
+             writeFile(
+                 m_dir.filePath(u"%1/F%2.dat"_s.arg(benchYear).arg(benchForm, 4, 10, QChar(u'0'))),
+                 data::FileId::otchet, records, [&](runtime::store::KeyedFile &f, int i) {
+                     const int institution = i / rowsPerReport + 1;
+                     const int row = i % rowsPerReport + 1;
+                     data::OtchetRecord r(f.record());
+                     r.setCodReg(quint8((institution - 1) / institutionsPerDistrict + 1));
+                     r.setCodUch(institution);
+                     r.setMes(0);
+                     r.setUnicodStr(qint16(row));
+                     if (!r.setCodTab(1))
+                         return false;
+                     for (int c = 1; c <= data::OtchetRecord::valueCount; ++c) {
+                         if (!r.setData(c, runtime::Decimal::fromUnits(
+                                               valueUnits(institution, row, c), 3)))
+                             return false;
+                     }
+                     std::memcpy(m_records.data() + size_t(i) * plainRecordSize,
+                                 f.record().constData(), plainRecordSize);
+                     return true;
+                 });
         if (!ok) {
             std::fprintf(stderr, "writing the files failed\n");
             std::exit(1);
@@ -160,8 +161,7 @@ public:
         data::DataContext context;
         const auto run = IndicatorComputation(context).run(m_definition, m_request);
         if (!run || run->years.isEmpty()) {
-            std::fprintf(stderr, "run: %s\n",
-                         run ? "no result" : qPrintable(run.error().message));
+            std::fprintf(stderr, "run: %s\n", run ? "no result" : qPrintable(run.error().message));
             std::exit(1);
         }
         return run->years[0].rows.last().slot(1);
@@ -183,8 +183,8 @@ public:
     {
         sqlite3 *db = openPlain(m_plain);
         exec(db, "BEGIN");
-        sqlite3_stmt *scan = prepare(
-            db, "SELECT data FROM records WHERE k3 >= ?1 AND k3 < ?2 ORDER BY k3");
+        sqlite3_stmt *scan =
+            prepare(db, "SELECT data FROM records WHERE k3 >= ?1 AND k3 < ?2 ORDER BY k3");
         std::vector<std::array<double, 40>> sums(256, std::array<double, 40>{});
         for (int line = 0; line < lines; ++line) {
             unsigned char record[plainRecordSize] = {};
@@ -226,8 +226,7 @@ int report(int argc, char **argv)
     const int repeat = int(argValue(argc, argv, "repeat", 10));
     Setup setup;
     if (std::abs(setup.ours() - setup.base()) > 1e-6 * std::abs(setup.base())) {
-        std::fprintf(stderr, "the two sides disagree: %.3f and %.3f\n", setup.ours(),
-                     setup.base());
+        std::fprintf(stderr, "the two sides disagree: %.3f and %.3f\n", setup.ours(), setup.base());
         return 1;
     }
     double ours = 1e30, base = 1e30;

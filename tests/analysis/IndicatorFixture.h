@@ -15,6 +15,7 @@
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/TextLineFile.h"
+#include "runtime/store/Transaction.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -89,12 +90,16 @@ public:
         runtime::store::KeyedFile file(layout);
         if (!file.open(path(name)))
             return false;
+        // One transaction: one sync for the file, not one for each record.
+        auto tx = runtime::store::Transaction::begin(file);
+        if (!tx)
+            return false;
         for (int i = 0; i < count; ++i) {
             file.clearRecord();
             if (!fill(file, i) || !file.add())
                 return false;
         }
-        return true;
+        return tx->commit().has_value();
     }
 
     bool districts(const QList<int> &codes)

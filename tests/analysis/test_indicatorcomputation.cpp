@@ -433,6 +433,44 @@ private Q_SLOTS:
         QCOMPARE(run->notices[0].message, u"Исправте UniCodStr8"_s);
     }
 
+    // Row 201 shows the whole region's population in the slots of the population lines; each
+    // district its own, from the chosen row's population column.
+    void regionalRowPopulation()
+    {
+        QVERIFY(m_fx->reports(year, 999, {{901, 1, 1, {{2, 100}}}, {902, 2, 1, {{2, 200}}}}));
+        QVERIFY(m_fx->cells({term(62, 1, 0, 1, 1), term(999, 1, 1, 99, 3)}));
+        auto run = runWith(definition(), request(IndicatorLayout::ByDistrict));
+        QVERIFY(run);
+        QCOMPARE(slotOf(run->years[0], 3), u"1:100 2:200 201:300 250:300 251:300"_s);
+    }
+
+    // By rows, a series fills one column a year; a later year's rows are matched by code.
+    void byRowsSeries()
+    {
+        QVERIFY(m_fx->forms(2024, {{62, 0}}));
+        QVERIFY(m_fx->formRows(2024, {{62, 1, 5, 1, 2, u"Строка 5"_s, u"5"_s, {}}}));
+        QVERIFY(m_fx->reports(2024, 62, {{11, 1, 5, {{1, 3}}}}));
+        QVERIFY(m_fx->cells({term(62, 1, 0, 1, 1)}));
+        auto r = request(IndicatorLayout::ByRows);
+        r.series = true;
+        r.seriesFrom = 2024;
+        r.seriesTo = 2025;
+        const auto run = runWith(definition(2), r);
+        QVERIFY(run);
+        QCOMPARE(run->years.size(), 2);
+        QCOMPARE(slotOf(run->years[0], 1), u"5:3"_s);
+        QCOMPARE(slotOf(run->years[1], 1), u"5:1322 6:11"_s);
+        ColumnPictures pictures;
+        pictures.pictures.fill(u"@n_9"_s);
+        const auto formRows = readFormRowNames(year, run->formRowsForm);
+        QVERIFY(formRows);
+        const IndicatorDisplay display = buildIndicatorDisplay(*run, pictures, {}, *formRows);
+        QStringList got;
+        for (const IndicatorDisplayRow &row : display.rows)
+            got << u"%1:%2,%3"_s.arg(row.code).arg(row.cells[0].trimmed(), row.cells[1].trimmed());
+        QCOMPARE(got, (QStringList{u"5:3,1322"_s, u"6:,11"_s}));
+    }
+
     // Missing reports give zero rows; no data file is made.
     void missingReports()
     {
