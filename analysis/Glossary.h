@@ -89,3 +89,4 @@
 //   "Ошибка код ЛПУ--"                           buildIndicatorDisplay() notices
 //   the rank table's value of a cell             rankValue()
 //   the chart's minimum and maximum              chartRange()
+//   the parameters window's presets by QST:TYPE  IndicatorChoices::of()

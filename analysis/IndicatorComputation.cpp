@@ -100,6 +100,34 @@ void addNotice(QList<FormulaNotice> &notices, const FormulaNotice &notice)
     notices.append(notice);
 }
 
+IndicatorChoices IndicatorChoices::of(const IndicatorDefinition &definition)
+{
+    IndicatorChoices c;
+    switch (definition.type) {
+    case 1:
+        c.byDistrict = c.byInstitution = true;
+        c.preset = IndicatorLayout::ByDistrict;
+        c.districtOptions = true;
+        break;
+    case 2:
+        c.byRows = true;
+        break;
+    case 20:
+        break;
+    default:
+        c.byDistrict = c.byRows = c.byInstitution = true;
+        break;
+    }
+    c.twoYears = definition.successor <= 0 && definition.kind <= 7;
+    return c;
+}
+
+bool IndicatorChoices::districtOptionsFor(IndicatorLayout layout,
+                                          const IndicatorDefinition &definition) const
+{
+    return definition.type != 20 && layout == IndicatorLayout::ByDistrict;
+}
+
 QString IndicatorComputation::notEnteredMessage()
 {
     return u"показатель не введен"_s;
@@ -428,9 +456,6 @@ Result<IndicatorRun> IndicatorComputation::run(const IndicatorDefinition &defini
     run.formRowsForm = input.currentForm;
     run.formRowsTable = input.currentTable;
     run.columns = definition.columns;
-
-    if (m_progress)
-        m_progress->setTotal(0);
 
     if (!request.series) {
         auto year = computeYear(input, run.populationGroups, run.notices);

@@ -42,6 +42,28 @@ struct RatingResultRow
     QList<double> slots;
 };
 
+// What the parameters window offers for a definition when it opens: the layouts that may be
+// chosen, the one preset, whether the by-district options ("Группировать по населению",
+// "+обл.ЛПУ") may be set, and whether "за 2 года" may.
+struct IndicatorChoices
+{
+    bool byDistrict = false;
+    bool byRows = false;
+    bool byInstitution = false;
+    IndicatorLayout preset = IndicatorLayout::ByRows;
+    bool districtOptions = false;
+    bool twoYears = false;
+
+    bool operator==(const IndicatorChoices &) const = default;
+
+    // By type: 1 by place (by district preset), 2 by rows only, 20 by rows over the region
+    // with nothing to choose, any other every layout (by rows preset). "за 2 года" is not
+    // offered for a definition with a successor or of a kind above 7.
+    static IndicatorChoices of(const IndicatorDefinition &definition);
+    // The by-district options follow the chosen layout (type 20 offers none).
+    bool districtOptionsFor(IndicatorLayout layout, const IndicatorDefinition &definition) const;
+};
+
 class IndicatorComputation
 {
 public:
@@ -90,7 +112,7 @@ private:
                                             QList<FormulaNotice> &notices);
 
     data::DataContext &m_data;
-    runtime::Progress *m_progress;
+    RunProgress m_progress;
 };
 
 // Adds a notice unless the same text is already there.

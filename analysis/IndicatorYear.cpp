@@ -22,6 +22,17 @@ YearInput::PeriodUse YearInput::periodUse(const IndicatorFormula &line, qint32 p
     return PeriodUse::All;
 }
 
+bool RunProgress::cancelled() const
+{
+    return m_progress && m_progress->cancelled();
+}
+
+void RunProgress::formRead(int year, int form)
+{
+    if (m_progress)
+        m_progress->step(++m_done, QStringLiteral("%1, форма %2").arg(year).arg(form));
+}
+
 Status LineRecords::read(int year, const QList<IndicatorFormula> &lines,
                          const std::function<bool(const IndicatorFormula &)> &skip,
                          const RowsOf &rowsOf, const Take &take, const FormDone &formDone)
@@ -29,7 +40,7 @@ Status LineRecords::read(int year, const QList<IndicatorFormula> &lines,
     entry::ReportReader reader(m_data);
     int first = 0;
     while (first < lines.size()) {
-        if (m_progress && m_progress->cancelled())
+        if (m_progress.cancelled())
             return runtime::fail(ErrorCode::Cancelled);
         const int form = lines[first].form;
         int last = first;
@@ -67,8 +78,7 @@ Status LineRecords::read(int year, const QList<IndicatorFormula> &lines,
             if (Status d = formDone(first, last); !d)
                 return d;
         }
-        if (m_progress)
-            m_progress->step(last + 1);
+        m_progress.formRead(year, form);
         first = last + 1;
     }
     return {};

@@ -54,6 +54,19 @@ struct YearInput
     PeriodUse periodUse(const IndicatorFormula &line, qint32 period) const;
 };
 
+// The progress of a whole run: one step for each form read, whatever pass or year it is in.
+class RunProgress
+{
+public:
+    explicit RunProgress(runtime::Progress *progress) : m_progress(progress) {}
+    bool cancelled() const;
+    void formRead(int year, int form);
+
+private:
+    runtime::Progress *m_progress;
+    qint64 m_done = 0;
+};
+
 // Reads the records of formula lines form by form: `rowsOf(line)` names the rows a line needs,
 // `take(lineIndex, record)` is called for each record of each line that names its row.
 // Lines are taken in their order; consecutive lines of one form share one reading.
@@ -64,8 +77,7 @@ public:
     using Take = std::function<runtime::Status(int, const entry::RowRecord &)>;
     using FormDone = std::function<runtime::Status(int first, int last)>;
 
-    LineRecords(data::DataContext &data, runtime::Progress *progress)
-        : m_data(data), m_progress(progress)
+    LineRecords(data::DataContext &data, RunProgress &progress) : m_data(data), m_progress(progress)
     {
     }
 
@@ -82,7 +94,7 @@ public:
 
 private:
     data::DataContext &m_data;
-    runtime::Progress *m_progress;
+    RunProgress &m_progress;
 };
 
 // Adds (or, for a line marked so, subtracts) the record's value in each term's column into the

@@ -35,7 +35,7 @@ namespace zemor::analysis {
 class NosologyComputation
 {
 public:
-    NosologyComputation(data::DataContext &data, runtime::Progress *progress)
+    NosologyComputation(data::DataContext &data, RunProgress &progress)
         : m_data(data), m_progress(progress)
     {
     }
@@ -50,7 +50,7 @@ public:
 
 private:
     data::DataContext &m_data;
-    runtime::Progress *m_progress;
+    RunProgress &m_progress;
 };
 
 // A row of the form as the by-rows display names and orders it.

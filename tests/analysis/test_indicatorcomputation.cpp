@@ -723,6 +723,39 @@ private Q_SLOTS:
         QCOMPARE(run.error().code, runtime::ErrorCode::Cancelled);
     }
 
+    void choices_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("successor");
+        QTest::addColumn<QString>("expected"); // layouts offered, preset, options, two years
+        QTest::newRow("type 1") << 1 << 0 << 0 << u"1-3 1 opt two"_s;
+        QTest::newRow("type 2") << 2 << 0 << 0 << u"-2- 2 - two"_s;
+        QTest::newRow("type 20") << 20 << 0 << 0 << u"--- 2 - two"_s;
+        QTest::newRow("type 0, kind 8") << 0 << 8 << 0 << u"123 2 - -"_s;
+        QTest::newRow("type 5 with a successor") << 5 << 7 << 9 << u"123 2 - -"_s;
+    }
+
+    void choices()
+    {
+        QFETCH(int, type);
+        QFETCH(int, kind);
+        QFETCH(int, successor);
+        QFETCH(QString, expected);
+        IndicatorDefinition d = definition(type, kind);
+        d.successor = successor;
+        const IndicatorChoices c = IndicatorChoices::of(d);
+        const QString got = u"%1%2%3 %4 %5 %6"_s.arg(c.byDistrict ? u"1"_s : u"-"_s)
+                                .arg(c.byRows ? u"2"_s : u"-"_s)
+                                .arg(c.byInstitution ? u"3"_s : u"-"_s)
+                                .arg(int(c.preset))
+                                .arg(c.districtOptions ? u"opt"_s : u"-"_s)
+                                .arg(c.twoYears ? u"two"_s : u"-"_s);
+        QCOMPARE(got, expected);
+        QCOMPARE(c.districtOptionsFor(IndicatorLayout::ByDistrict, d), type != 20);
+        QVERIFY(!c.districtOptionsFor(IndicatorLayout::ByInstitution, d));
+    }
+
     void rankValues()
     {
         QCOMPARE(rankValue(u"  5/12.5"_s), 0.0);
