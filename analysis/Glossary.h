@@ -124,3 +124,37 @@
 //   PrintSubmittedReports                        SubmittedReports::print(), SubmittedPrint,
 //                                                SubmittedReports::layOut()
 //   ExportSubmittedToExcel ("RAS1.XLS")          SubmittedReports::exportToExcel()
+//   ComputeIndicators (without its windows)      IndicatorComputation::run()
+//   the ratings' windowless call                 IndicatorComputation::computeForRating()
+//   ?OPTION1 (layouts 1, 2, 3)                   IndicatorLayout, IndicatorRequest::layout
+//   ?DINRJD, ?YEAR1, ?YEAR2, ?TWO                IndicatorRequest::series, seriesFrom, seriesTo,
+//                                                twoYears
+//   ?GORSDRAV, ?GRUPNAS, ?OBLLPU                 IndicatorRequest::attachedPopulation,
+//                                                populationGroups, regionalInstitutions
+//   QS:UNICOD, QS:NAME, QS:POL, QS:CODNAS        ChosenRow::id, name, pol, populationColumn
+//   IndicatorResultRow (QAC)                     IndicatorResultRow (IndicatorResult.h)
+//   QAC:COD, QAC:CODNAS, QAC:DATA, QAC:CODREG    IndicatorResultRow::code, populationColumn,
+//                                                slots, district
+//   IndicatorCellText (Q1)                       IndicatorCellText: code, slot, text
+//   the 40 sums (DECIMAL(19,3)), line sums       SlotSums (IndicatorNumbers.h)
+//   "equal up to rounding"                       equalUpToRounding()
+//   computation steps                            applySteps() (IndicatorSteps.h)
+//   loading the data (layouts 1 and 3)           IndicatorComputation::loadData()
+//   ".MDV" lines by row (layouts 1 and 3)        IndicatorComputation::loadMdvByPlace()
+//   form-998 lines                               IndicatorComputation::applyRegionTotals()
+//   "показатель не введен"                       IndicatorComputation::notEnteredMessage()
+//   AssignPopulationGroups                       PopulationGroups::assign(), readPopulations()
+//   ComputeByNosology                            NosologyComputation::compute()
+//   LoadMdvRowsByNosology                        NosologyComputation::loadMdvRows()
+//   OrderNosologyRows                            orderNosologyRows() (NosologyComputation.h)
+//   FormatResultRow                              IndicatorCells::formatCell(), formatValue()
+//   QST:A as shown (per run)                     IndicatorCells::shownColumns()
+//   IndicatorDisplayRow (QTAB)                   IndicatorDisplayRow (IndicatorDisplay.h)
+//   QTAB:CODSTR, QTAB:REG, QTAB:DATA1..40        IndicatorDisplayRow::codeText, name, cells
+//   QTAB:RANG, QTAB:NUMBER                       IndicatorDisplayRow::rank, number
+//   AddSummaryRows, AddResultRow,                buildIndicatorDisplay()
+//   NameInstitutionRows, UpdateResultRow
+//   "Ошибка код ЛПУ--"                           buildIndicatorDisplay() notices
+//   the rank table's value of a cell             rankValue()
+//   the chart's minimum and maximum              chartRange()
+//   the parameters window's presets by QST:TYPE  IndicatorChoices::of()

@@ -4,8 +4,11 @@
 #include "data/OpenedFile.h"
 #include "data/records/OtchetRecord.h"
 #include "runtime/core/Progress.h"
+#include "runtime/fs/Paths.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 #include <limits>
@@ -139,6 +142,60 @@ Status ReportReader::reports(const ReportRange &range,
             progress->step(++done);
     }
     return {};
+}
+
+RowRecord::RowRecord(const OtchetRecord &record)
+    : period(record.mes()), institution(record.codUch()), district(record.codReg()),
+      rowId(record.unicodStr()), m_record(record)
+{
+}
+
+runtime::Decimal RowRecord::value(int n) const
+{
+    return n >= 1 && n <= valueCount ? m_record.data(n) : runtime::Decimal();
+}
+
+ReportRow RowRecord::row() const
+{
+    return rowOf(m_record);
+}
+
+Status ReportReader::rowRecords(int year, qint64 form, QList<int> rowIds,
+                                const std::function<Status(const RowRecord &)> &take)
+{
+    m_context.names().setOtchetFileName(year, int(form));
+    const QString name = m_context.names().otchetFileName();
+    if (name.isEmpty())
+        return {};
+    // Reading never makes a data file: a form without one simply has no records.
+    const auto path = runtime::fs::resolve(
+        name, data::defaultExtension(data::declaration(FileId::otchet).driver));
+    if (!path || !QFileInfo::exists(*path))
+        return {};
+    OpenedFile opened(m_context, FileId::otchet);
+    if (!opened.status())
+        return opened.status();
+
+    std::sort(rowIds.begin(), rowIds.end());
+    rowIds.erase(std::unique(rowIds.begin(), rowIds.end()), rowIds.end());
+    runtime::store::KeyedFile &file = m_context.file(FileId::otchet);
+    auto tx = Transaction::begin(file, Transaction::Kind::Read);
+    if (!tx)
+        return std::unexpected(tx.error());
+    OtchetRecord r(m_context.record(FileId::otchet));
+    for (const int rowId : std::as_const(rowIds)) {
+        if (rowId < std::numeric_limits<qint16>::min() ||
+            rowId > std::numeric_limits<qint16>::max())
+            continue; // no stored row has that id
+        r.clear();
+        r.setUnicodStr(qint16(rowId));
+        r.setMes(std::numeric_limits<qint32>::min());
+        if (Status s = runtime::store::scan(file, OtchetRecord::KeyCodStr, 1,
+                                            [&]() -> Status { return take(RowRecord(r)); });
+            !s)
+            return s;
+    }
+    return tx->commit();
 }
 
 } // namespace zemor::entry

@@ -17,6 +17,9 @@
 //   so the context's file-name variables are set (OtchetFileName) and nothing else is left
 //   behind. A file that cannot be opened is an error (the context's error manager has reported
 //   it); a report without records is an empty list, not an error.
+// - rowRecords() reads the records of some rows of a form across every period and institution,
+//   all in one read transaction, so every report it touches is one state. A data file that does
+//   not exist reads as no records and is not created.
 // - reports() hands each report to `take` after its read transaction has ended, so `take` may
 //   read and write the same file. It stops at the first failure, or when `take` fails (its error is
 //   returned), or when the progress asks to stop (Cancelled); the reports already given stay given.
@@ -30,7 +33,8 @@
 
 namespace zemor::data {
 class DataContext;
-}
+class OtchetRecord;
+} // namespace zemor::data
 namespace zemor::runtime {
 class Progress;
 }
@@ -59,6 +63,27 @@ struct ReportRange
     QList<qint32> institutions;
 };
 
+// One stored record of a row, as rowRecords() hands it on. Its values are read from the record
+// buffer when asked for, so the view is valid only during the call of `take`; row() copies the
+// record out.
+class RowRecord
+{
+public:
+    explicit RowRecord(const data::OtchetRecord &record);
+
+    qint32 period = 0;      // OTC:MES
+    qint32 institution = 0; // OTC:CODUCH
+    int district = 0;       // OTC:CODREG
+    int rowId = 0;          // OTC:UNICODSTR
+
+    // Value n (1 .. 35), exact; 0 outside that range.
+    runtime::Decimal value(int n) const;
+    ReportRow row() const;
+
+private:
+    const data::OtchetRecord &m_record;
+};
+
 class ReportReader
 {
 public:
@@ -74,6 +99,14 @@ public:
     reports(const ReportRange &range,
             const std::function<runtime::Status(const StoredReport &)> &take,
             runtime::Progress *progress = nullptr);
+
+    // Every record of the rows `rowIds` of the year's data file of `form`, row by row (ascending
+    // ids, repeats ignored) and within a row by period (key OTC:KEYCODSTR), each handed to
+    // `take` inside the one read transaction; `take` must not use the file. A failure of `take`
+    // ends the reading and is returned.
+    [[nodiscard]] runtime::Status
+    rowRecords(int year, qint64 form, QList<int> rowIds,
+               const std::function<runtime::Status(const RowRecord &)> &take);
 
 private:
     data::DataContext &m_context;
