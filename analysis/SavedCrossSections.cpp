@@ -2,11 +2,11 @@
 
 #include "analysis/FieldText.h"
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/FormaRecord.h"
 #include "data/records/RasresRecord.h"
 #include "data/records/RasresnRecord.h"
 #include "entry/FormCatalogue.h"
-#include "data/OpenedFile.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
 

@@ -2,11 +2,11 @@
 
 #include "analysis/FieldText.h"
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/OtchetRecord.h"
 #include "data/records/Region1Record.h"
 #include "data/records/ViduchRecord.h"
-#include "data/OpenedFile.h"
 #include "runtime/core/Progress.h"
 #include "runtime/report/ReportWriter.h"
 #include "runtime/store/Scan.h"
