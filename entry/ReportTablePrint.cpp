@@ -41,7 +41,7 @@ constexpr int maxDescriptive = 4;
 QFont printFont(bool bold = false)
 {
     QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(6);
+    font.setPointSizeF(7);
     font.setBold(bold);
     return font;
 }

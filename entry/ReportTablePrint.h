@@ -9,7 +9,7 @@
 //
 // Layout rules:
 // - Widths come from `GRA:L` in characters; one character is `unitsPerCharacter` report units,
-//   and a report unit is a thousandth of an inch (reportUnitMillimetres).
+//   and a report unit is a twentieth of a point (reportUnitMillimetres).
 // - Columns are described by their own number (`GRA:COD`): value v of a row stands under the
 //   column numbered offset + v, whatever order or gaps `grafa` has. A value column without a
 //   description has a blank heading, the picture "@n_12" and that picture's width.
@@ -43,7 +43,7 @@ class ReportTablePrint
 {
 public:
     static constexpr double unitsPerCharacter = 90;
-    static constexpr double reportUnitMillimetres = 25.4 / 1000;
+    static constexpr double reportUnitMillimetres = 25.4 / 1440;
     static constexpr int valuesPerLine = 25;
     static constexpr int headingWidth = 170; // ?LOCNAME and the one-column band
 
