@@ -4,11 +4,14 @@
 // unreadable data file.
 
 #include "data/DataContext.h"
+#include "data/records/ContrGrRecord.h"
 #include "entry/ControlRun.h"
 #include "runtime/core/Progress.h"
 #include "runtime/fs/Paths.h"
+#include "runtime/store/KeyedFile.h"
 #include "tools/DemoBuilder.h"
 #include "tools/DemoCatalogue.h"
+#include "tools/DemoOutputs.h"
 #include "tools/DemoReports.h"
 
 #include <QFile>
@@ -93,6 +96,9 @@ private Q_SLOTS:
     void unreadableDataFileLeavesItsFormUnchecked();
     void resultsAndMessages();
     void formListAndDefaults();
+    void regionSumsInstitutionsAndDistrictTotals();
+    void wholeRuleIdsFromAnotherSource();
+    void faultyRuleToldOncePerRun();
 
 private:
     RunOutcome run(const RunRequest &request);
@@ -277,6 +283,109 @@ void TestControlRun::unreadableDataFileLeavesItsFormUnchecked()
     QCOMPARE(linesOf(outcome.failures), QStringList{u"F12 0 rule 2 dev 5"_s});
 }
 
+void TestControlRun::faultyRuleToldOncePerRun()
+{
+    QTemporaryDir dir;
+    const QString root = dir.filePath(u"work"_s);
+    QVERIFY(tools::DemoBuilder().build(root));
+    runtime::fs::setWorkDir(root);
+    const auto restore = qScopeGuard([&] { runtime::fs::setWorkDir(m_root); });
+    {
+        // A column rule whose left column lies outside its table.
+        data::DataContext ctx;
+        ctx.names().setYearFileNames(2025);
+        QVERIFY(ctx.open(data::FileId::ContrGr));
+        data::ContrGrRecord r(ctx.record(data::FileId::ContrGr));
+        r.clear();
+        r.setUnicod(77);
+        QVERIFY(r.setCodForm(12));
+        QVERIFY(r.setCodTabl(1000));
+        r.setCodStr(u"0"_s);
+        r.setS(40);
+        r.setSnak(1);
+        QVERIFY(r.setS1(1, 1));
+        QVERIFY(ctx.file(data::FileId::ContrGr).add());
+        ctx.close(data::FileId::ContrGr);
+    }
+    RunRequest request;
+    request.year = 2025;
+    request.scope = RunScope::Institutions;
+    request.entities = demoInstitutions();
+    request.forms = {form(12)};
+    const RunOutcome outcome = run(request);
+    QVERIFY(outcome.reportsChecked > 10);
+    QCOMPARE(outcome.diagnostics, QStringList{u"Ф12: ИСПРАВТЕ КОНТРОЛЬ 77"_s});
+    // The faulty rule is skipped; the others still find their faults.
+    QCOMPARE(linesOf(outcome.failures),
+             (QStringList{u"F12 102 rule 2 dev 5"_s, u"F12 402 rule 1 dev 10"_s}));
+}
+
+void TestControlRun::regionSumsInstitutionsAndDistrictTotals()
+{
+    data::DataContext ctx;
+    DataFileReportSource source(ctx);
+    const RunForm printForm = form(tools::DemoOutputs::printForm);
+    const auto sumOf = [&](RunTarget target) {
+        const auto report = source.report(2025, printForm, target, 0, 0, nullptr);
+        return report && !report->rows.isEmpty() ? report->rows.first().value(1)
+                                                 : runtime::Decimal(-1);
+    };
+    const runtime::Decimal first = sumOf({RunTarget::Kind::Institution, 101});
+    const runtime::Decimal second = sumOf({RunTarget::Kind::Institution, 102});
+    const runtime::Decimal total = sumOf({RunTarget::Kind::Institution, 21001});
+    QCOMPARE(total, *first.add(second));
+    // The region and the district take the institutions and the district's total alike.
+    QCOMPARE(sumOf({RunTarget::Kind::Region, 0}), *total.add(total));
+    QCOMPARE(sumOf({RunTarget::Kind::District, 1}), *total.add(total));
+    QCOMPARE(sumOf({RunTarget::Kind::District, 2}), runtime::Decimal(-1));
+
+    // And the sums pass the form's rule.
+    RunRequest request;
+    request.year = 2025;
+    request.scope = RunScope::Region;
+    request.forms = {printForm};
+    const RunOutcome outcome = run(request);
+    QCOMPARE(outcome.reportsChecked, 1);
+    QVERIFY(outcome.failures.isEmpty());
+}
+
+void TestControlRun::wholeRuleIdsFromAnotherSource()
+{
+    // A source that hands in a report of its own, as an exchange file would.
+    class OneReport final : public RunReportSource
+    {
+    public:
+        runtime::Result<SummedReport> report(int, const RunForm &, const RunTarget &target, qint32,
+                                             qint32, runtime::Progress *) override
+        {
+            SummedReport summed;
+            ReportRow row;
+            row.rowId = 7;
+            row.table = 1000;
+            row.values[0] = target.code;
+            row.values[1] = 1;
+            row.values[2] = 99; // not their sum
+            summed.rows = {row};
+            summed.records = 1;
+            return summed;
+        }
+    } source;
+    data::DataContext ctx;
+    RunRequest request;
+    request.year = 2025;
+    request.scope = RunScope::Institutions;
+    request.called = true;
+    request.entities = {institution(101), institution(702)};
+    request.forms = {form(tools::DemoOutputs::printForm)};
+    const auto outcome = ControlRun(ctx, source).run(request);
+    QVERIFY(outcome);
+    QCOMPARE(linesOf(outcome->failures),
+             (QStringList{u"F30 101 rule 12345 dev -3"_s, u"F30 702 rule 12345 dev -604"_s}));
+    QCOMPARE(outcome->failures.first().entityName, institution(101).name);
+    QCOMPARE(outcome->failures.first().district, 1);
+    QVERIFY(outcome->callerError());
+}
+
 void TestControlRun::resultsAndMessages()
 {
     RunRequest request;
@@ -311,6 +420,8 @@ void TestControlRun::formListAndDefaults()
         codes.append(f.code);
     QVERIFY(codes.contains(12) && codes.contains(62));
     QVERIFY(!codes.contains(16)); // switched off
+    QVERIFY(codes.contains(tools::DemoOutputs::printForm));
+    QVERIFY(!codes.contains(tools::DemoOutputs::hiddenForm));
     for (qint64 code : codes)
         QVERIFY(code <= ControlRun::highestRunForm);
 
