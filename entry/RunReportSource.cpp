@@ -3,7 +3,9 @@
 #include "entry/ReportReader.h"
 #include "runtime/core/Progress.h"
 
-#include <QMap>
+#include <QHash>
+
+#include <algorithm>
 
 namespace zemor::entry {
 
@@ -39,7 +41,9 @@ Result<SummedReport> DataFileReportSource::report(int year, const RunForm &form,
     if (target.kind == RunTarget::Kind::Institution)
         range.institutions = {target.code};
 
-    QMap<int, ReportRow> rows;
+    // Rows by id; values of one scale (as the records hold them) are added as units.
+    QHash<int, qsizetype> slotOf;
+    ReportRows rows;
     SummedReport summed;
     CancelOnly cancel(progress);
     const Status read = ReportReader(m_context).reports(
@@ -49,16 +53,26 @@ Result<SummedReport> DataFileReportSource::report(int year, const RunForm &form,
                 return {};
             for (const ReportRow &row : report.rows) {
                 ++summed.records;
-                auto it = rows.find(row.rowId);
-                if (it == rows.end()) {
-                    rows.insert(row.rowId, row);
+                const auto slot = slotOf.constFind(row.rowId);
+                if (slot == slotOf.constEnd()) {
+                    slotOf.insert(row.rowId, rows.size());
+                    rows.append(row);
                     continue;
                 }
-                for (int n = 0; n < valueCount; ++n) {
-                    auto sum = it->values[size_t(n)].add(row.values[size_t(n)]);
+                ReportRow &into = rows[*slot];
+                for (size_t n = 0; n < size_t(valueCount); ++n) {
+                    runtime::Decimal &a = into.values[n];
+                    const runtime::Decimal &b = row.values[n];
+                    if (b.isZero())
+                        continue;
+                    if (a.scale() == b.scale()) {
+                        a = runtime::Decimal::fromUnits(a.units() + b.units(), a.scale());
+                        continue;
+                    }
+                    auto sum = a.add(b);
                     if (!sum)
                         return std::unexpected(sum.error());
-                    it->values[size_t(n)] = *sum;
+                    a = *sum;
                 }
             }
             return {};
@@ -66,7 +80,9 @@ Result<SummedReport> DataFileReportSource::report(int year, const RunForm &form,
         &cancel);
     if (!read)
         return std::unexpected(read.error());
-    summed.rows = rows.values();
+    std::sort(rows.begin(), rows.end(),
+              [](const ReportRow &a, const ReportRow &b) { return a.rowId < b.rowId; });
+    summed.rows = std::move(rows);
     return summed;
 }
 
