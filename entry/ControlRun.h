@@ -128,6 +128,13 @@ public:
     // The message a finished run shows instead of its list; empty when the list is shown or, in
     // a called run over exchange files without failures, when nothing is shown at all.
     static QString closingMessage(const RunRequest &request, const RunOutcome &outcome);
+    // A called run's answer in its caller's error flag: 1 after a failure, an entry left
+    // unchecked or a cancelled run; otherwise the flag stays as it was.
+    static void markCaller(const runtime::Result<RunOutcome> &outcome, quint8 &flag)
+    {
+        if (!outcome || outcome->callerError())
+            flag = 1;
+    }
     // The failures as the result list shows them (`ShowRunResults`): sorted by name; in scope 2
     // over every district each name is preceded by its district's name and a blank.
     static QList<RunLine> resultLines(const RunRequest &request, const RunOutcome &outcome);

@@ -227,10 +227,17 @@ void TestControlRun::calledRunChecksEachEntryForItsOwnPeriod()
     QCOMPARE(ControlRun::closingMessage(request, outcome),
              ControlRun::notCheckedText() + u"Ф7 (13)"_s);
 
-    // Passed entries: "Ошибок нет", and no flag.
+    quint8 flag = 0;
+    ControlRun::markCaller(outcome, flag);
+    QCOMPARE(flag, quint8(1));
+
+    // Passed entries: "Ошибок нет", and the caller's flag as it was.
     request.forms = {form(12, 0)};
     outcome = run(request);
     QVERIFY(!outcome.callerError());
+    flag = 10;
+    ControlRun::markCaller(outcome, flag);
+    QCOMPARE(flag, quint8(10));
     QCOMPARE(ControlRun::closingMessage(request, outcome), ControlRun::noFailuresText());
     // Over exchange files nothing is shown.
     request.forms.first().path = u"import/f12.dat"_s;
@@ -255,6 +262,10 @@ void TestControlRun::cancelledRunGivesNoResult()
     QCOMPARE(outcome.error().code, runtime::ErrorCode::Cancelled);
     QCOMPARE(progress.m_total, 2 * request.entities.size());
     QVERIFY(progress.m_done < progress.m_total);
+    // A called run that was stopped tells its caller so.
+    quint8 flag = 0;
+    ControlRun::markCaller(outcome, flag);
+    QCOMPARE(flag, quint8(1));
 }
 
 void TestControlRun::unreadableDataFileLeavesItsFormUnchecked()

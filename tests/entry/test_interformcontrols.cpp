@@ -159,6 +159,10 @@ void TestInterFormControls::scopes_data()
     // A cell against itself cancels exactly.
     QTest::newRow("cancelling cells")
         << rule(1, {{62, 1, 3}, {62, -1, 3}}) << 2 << 0 << 0 << QList<int>() << -1;
+    QTest::newRow("a row the form does not have")
+        << rule(1, {{62, 10, 3}, {62, -10, 3}}) << 2 << 0 << 0 << QList<int>() << 0;
+    // A value number outside the 35 values reads nothing.
+    QTest::newRow("value 40") << rule(2, {{62, 1, 40}}) << 5 << 0 << 0 << QList<int>{0} << 1;
     QTest::newRow("quarter posts and their rural part")
         << rule(3, {{62, 3, 3}, {62, -4, 3}}) << 2 << 0 << 0 << QList<int>() << -1;
     QTest::newRow("a form without a data file")
