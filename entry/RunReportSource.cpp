@@ -33,6 +33,19 @@ Result<SummedReport> DataFileReportSource::report(int year, const RunForm &form,
                                                   const RunTarget &target, qint32 periodFrom,
                                                   qint32 periodTo, runtime::Progress *progress)
 {
+    if (target.kind == RunTarget::Kind::Institution && periodFrom == periodTo) {
+        // One stored report: nothing to add up.
+        if (progress && progress->cancelled())
+            return runtime::fail(runtime::ErrorCode::Cancelled, form.name);
+        auto rows = ReportReader(m_context).report(year, form.code, periodFrom, target.code);
+        if (!rows)
+            return std::unexpected(rows.error());
+        SummedReport one;
+        one.records = rows->size();
+        one.rows = std::move(*rows);
+        return one;
+    }
+
     ReportRange range;
     range.year = year;
     range.form = form.code;
