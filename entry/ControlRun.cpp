@@ -5,6 +5,7 @@
 #include "data/records/Region1Record.h"
 #include "entry/ControlRuleLoader.h"
 #include "entry/FormCatalogue.h"
+#include "entry/ListReport.h"
 #include "entry/OpenedFile.h"
 #include "entry/ReportControlCheck.h"
 #include "runtime/core/Progress.h"
@@ -252,6 +253,31 @@ Result<QList<RunEntity>> ControlRun::districts(data::DataContext &context)
     if (!s)
         return std::unexpected(s.error());
     return list;
+}
+
+} // namespace zemor::entry
+
+namespace zemor::entry {
+
+runtime::report::PageList ControlRun::printResults(const QList<RunLine> &lines, int year,
+                                                   const QString &districtName,
+                                                   const QString &institutionName)
+{
+    QStringList title{resultsTitle() + QStringLiteral("  ") + QString::number(year)};
+    if (!districtName.trimmed().isEmpty() || !institutionName.trimmed().isEmpty())
+        title.append((districtName.trimmed() + u' ' + institutionName.trimmed()).trimmed());
+    const QList<ListReportColumn> columns{{QStringLiteral("контр"), 16, Qt::AlignLeft},
+                                          {QStringLiteral("код"), 10, Qt::AlignRight},
+                                          {QStringLiteral("ЛПУ"), 45, Qt::AlignLeft},
+                                          {QStringLiteral("Форма"), 10, Qt::AlignHCenter},
+                                          {QStringLiteral("Откл"), 18, Qt::AlignRight},
+                                          {QString(), 86, Qt::AlignLeft}};
+    QList<QStringList> rows;
+    for (const RunLine &l : lines)
+        rows.append({QString::number(l.ruleId),
+                     l.entityCode != 0 ? QString::number(l.entityCode) : QString(), l.entityName,
+                     QString::number(l.form), l.deviation.toString(), l.text});
+    return printList(title, columns, rows);
 }
 
 } // namespace zemor::entry

@@ -23,6 +23,7 @@
 #include "entry/RunReportSource.h"
 #include "runtime/core/Error.h"
 #include "runtime/decimal/Decimal.h"
+#include "runtime/report/PageList.h"
 
 #include <QDate>
 #include <QList>
@@ -138,6 +139,13 @@ public:
     // The failures as the result list shows them (`ShowRunResults`): sorted by name; in scope 2
     // over every district each name is preceded by its district's name and a blank.
     static QList<RunLine> resultLines(const RunRequest &request, const RunOutcome &outcome);
+
+    // The printed list (?PRNT): a header with the chosen district and institution, then one
+    // line per failure as resultLines() gives them.
+    static runtime::report::PageList printResults(const QList<RunLine> &lines, int year,
+                                                  const QString &districtName,
+                                                  const QString &institutionName);
+    static QString resultsTitle() { return QStringLiteral("Внутриформенные контроли"); }
 
     // The forms of the interactive list: every form of the year with a code up to 800 that is
     // not switched off, in file order.

@@ -5,6 +5,7 @@
 #include "data/records/OtchetRecord.h"
 #include "data/records/Region1Record.h"
 #include "entry/ControlRuleLoader.h"
+#include "entry/ListReport.h"
 #include "entry/OpenedFile.h"
 #include "entry/RelationCode.h"
 #include "runtime/core/Progress.h"
@@ -111,6 +112,19 @@ QList<InterFormLine> InterFormControls::failedLines(const QList<InterFormLine> &
         failed.begin(), failed.end(),
         [](const InterFormLine &a, const InterFormLine &b) { return a.name < b.name; });
     return failed;
+}
+
+runtime::report::PageList InterFormControls::printResults(const QList<InterFormLine> &failed,
+                                                          const InterFormEntry &formula, int year)
+{
+    const QStringList title{resultsTitle() + QStringLiteral("  ") + QString::number(year),
+                            QString::number(formula.code) + u' ' + formula.name, formula.formula};
+    const QList<ListReportColumn> columns{{QStringLiteral("ЛПУ"), 90, Qt::AlignLeft},
+                                          {QStringLiteral("Отклонение"), 30, Qt::AlignRight}};
+    QList<QStringList> rows;
+    for (const InterFormLine &l : failed)
+        rows.append({l.name, l.sum.toString()});
+    return printList(title, columns, rows);
 }
 
 namespace {

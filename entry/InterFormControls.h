@@ -18,6 +18,7 @@
 #include "entry/ControlRules.h"
 #include "runtime/core/Error.h"
 #include "runtime/decimal/Decimal.h"
+#include "runtime/report/PageList.h"
 
 #include <QList>
 #include <QString>
@@ -111,6 +112,11 @@ public:
     static bool fails(int relation, const runtime::Decimal &sum);
     // What the result window lists: the failed lines sorted by name.
     static QList<InterFormLine> failedLines(const QList<InterFormLine> &lines);
+    // The printed list (?PRNT): a header with the formula, then one line per failed entry
+    // (name, sum).
+    static runtime::report::PageList printResults(const QList<InterFormLine> &failed,
+                                                  const InterFormEntry &formula, int year);
+    static QString resultsTitle() { return QStringLiteral("Межформенные контроли"); }
 
 private:
     data::DataContext &m_context;

@@ -419,6 +419,17 @@ void TestControlRun::resultsAndMessages()
     QCOMPARE(lines.at(0).entityName, institution(402).name);
     // The rule-id column takes whole ids.
     QVERIFY(ControlRun::resultListFormat().contains(u"~контр~@s11@"_s));
+
+    // The printed list: the header, then one line per failure.
+    const auto pages = ControlRun::printResults(lines, 2025, u"Лесогорский"_s, QString());
+    QCOMPARE(pages.count(), 1);
+    const QStringList texts = pages.pages.first().texts();
+    QVERIFY(texts.contains(u"Внутриформенные контроли  2025"_s));
+    QVERIFY(texts.contains(u"Лесогорский"_s));
+    QVERIFY(texts.contains(institution(402).name));
+    QVERIFY(texts.contains(u"10"_s)); // the deviation of the inter-table rule
+    QVERIFY(texts.contains(lines.at(1).text));
+    QVERIFY(texts.contains(u"Лист 1"_s));
 }
 
 void TestControlRun::formListAndDefaults()

@@ -198,6 +198,17 @@ void TestInterFormControls::scopes()
     QCOMPARE(codes, failed);
     if (scope == 5)
         QCOMPARE(result->first().name, u"Таргинская область"_s);
+
+    // The printed list: the formula, then name and sum of every failed line.
+    const QList<InterFormLine> listed = InterFormControls::failedLines(*result);
+    const auto pages = InterFormControls::printResults(listed, {1, u"Годовые"_s, u"Ф12"_s}, 2025);
+    QCOMPARE(pages.count(), 1);
+    const QStringList texts = pages.pages.first().texts();
+    QVERIFY(texts.contains(u"1 Годовые"_s));
+    for (const InterFormLine &line : listed) {
+        QVERIFY(texts.contains(line.name));
+        QVERIFY(texts.contains(line.sum.toString()));
+    }
 }
 
 void TestInterFormControls::exactSums_data()
