@@ -13,6 +13,7 @@
 //
 // The files are made in a temporary working directory and removed at the end.
 
+#include "bench/support/PlainRules.h"
 #include "bench/support/PlainSqlite.h"
 #include "data/DataContext.h"
 #include "data/records/ContrGrRecord.h"
@@ -112,89 +113,6 @@ FormRules makeRules()
         rules.tableRules.append(rule);
     }
     return rules;
-}
-
-// --- the plain rules: every position resolved to a cell index
-
-struct Plain
-{
-    struct Rule
-    {
-        int relation;
-        int left;
-        std::vector<int> terms;
-    };
-    std::vector<Rule> rules; // column rules per row, inter-table rules
-    struct RowRule
-    {
-        int relation;
-        int leftRow;
-        std::vector<int> terms;
-    };
-    std::vector<RowRule> rowRules;
-};
-
-Plain makePlain(const FormRules &rules)
-{
-    Plain p;
-    auto cell = [](int rowIndex, int value) { return rowIndex * columns + value - 1; };
-    for (const ColumnRule &rule : rules.columnRules) {
-        const int t = int(rule.table / 1000) - 1;
-        for (int r = 0; r < rowsPerTable; ++r) {
-            const int rowIndex = t * rowsPerTable + r;
-            Plain::Rule plain{rule.relation, cell(rowIndex, rule.left), {}};
-            for (int term : rule.terms)
-                plain.terms.push_back(cell(rowIndex, term));
-            p.rules.push_back(std::move(plain));
-        }
-    }
-    for (const TableRule &rule : rules.tableRules) {
-        Plain::Rule plain{rule.relation, cell(rule.leftRow - 1, rule.leftColumn), {}};
-        for (const TableTerm &term : rule.terms)
-            plain.terms.push_back(cell(term.row - 1, term.column));
-        p.rules.push_back(std::move(plain));
-    }
-    for (const RowRule &rule : rules.rowRules) {
-        Plain::RowRule plain{rule.relation, rule.leftRow - 1, {}};
-        for (int term : rule.terms)
-            plain.terms.push_back(term - 1);
-        p.rowRules.push_back(std::move(plain));
-    }
-    return p;
-}
-
-bool holds(int relation, long long l, long long r)
-{
-    switch (relation) {
-    case 1:
-        return l == r;
-    case 3:
-        return l >= r;
-    case 5:
-        return l <= r;
-    default:
-        return true;
-    }
-}
-
-int plainCheck(const Plain &p, const std::vector<long long> &cells)
-{
-    int failed = 0;
-    for (const Plain::Rule &rule : p.rules) {
-        long long sum = 0;
-        for (int term : rule.terms)
-            sum += cells[size_t(term)];
-        failed += holds(rule.relation, cells[size_t(rule.left)], sum) ? 0 : 1;
-    }
-    for (const Plain::RowRule &rule : p.rowRules) {
-        for (int c = 0; c < columns; ++c) {
-            long long sum = 0;
-            for (int term : rule.terms)
-                sum += cells[size_t(term * columns + c)];
-            failed += holds(rule.relation, cells[size_t(rule.leftRow * columns + c)], sum) ? 0 : 1;
-        }
-    }
-    return failed;
 }
 
 // --- writing the year's files through the program's own store
@@ -358,7 +276,7 @@ struct PlainFile
     }
 
     // Each institution's records in key order into the array, then the plain loop.
-    int scope2(const Plain &plain, int institutions)
+    int scope2(const PlainRules &plain, int institutions)
     {
         int failed = 0;
         std::vector<long long> cells(size_t(rowCount * columns));
@@ -391,7 +309,7 @@ struct PlainFile
     }
 
     // Every record into one sum, then the plain loop once.
-    int scope5(const Plain &plain)
+    int scope5(const PlainRules &plain)
     {
         std::vector<long long> cells(size_t(rowCount * columns), 0);
         exec(db, "BEGIN");
@@ -421,7 +339,7 @@ int main(int argc, char **argv)
     must(runtime::fs::makeDir(dir.filePath(QString::number(year))), "year directory");
 
     const FormRules rules = makeRules();
-    const Plain plain = makePlain(rules);
+    const PlainRules plain = plainRules(rules, rowsPerTable, columns, [](int) { return 0; });
     std::vector<unsigned char> records;
     {
         data::DataContext ctx;
