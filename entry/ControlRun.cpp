@@ -10,6 +10,8 @@
 #include "entry/ReportControlCheck.h"
 #include "runtime/core/Progress.h"
 #include "runtime/store/Scan.h"
+#include "shell/AppState.h"
+#include "shell/PickInstitution.h"
 
 #include <QSet>
 
@@ -236,6 +238,33 @@ Result<QList<RunForm>> ControlRun::yearForms(data::DataContext &context, int yea
     if (!s)
         return std::unexpected(s.error());
     return forms;
+}
+
+Result<QList<RunEntity>> ControlRun::institutions(data::DataContext &context,
+                                                  const shell::AppState &state, int year,
+                                                  std::optional<int> district)
+{
+    const auto names = districts(context);
+    if (!names)
+        return std::unexpected(names.error());
+    QHash<int, QString> districtName;
+    for (const RunEntity &d : *names)
+        districtName.insert(d.district, d.name);
+
+    shell::AppState ofRun = state; // the pick list lists the institutions of the run's year
+    ofRun.globYear = qint16(year);
+    shell::PickInstitution::Filter filter;
+    if (district)
+        filter.district = *district;
+    QList<RunEntity> list;
+    const Status filled =
+        shell::PickInstitution(context, ofRun).fill(filter, [&](const shell::InstitutionEntry &e) {
+            list.append(RunEntity{e.code, int(e.district), e.name.trimmed(),
+                                  districtName.value(int(e.district))});
+        });
+    if (!filled)
+        return std::unexpected(filled.error());
+    return list;
 }
 
 Result<QList<RunEntity>> ControlRun::districts(data::DataContext &context)

@@ -30,8 +30,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace zemor::data {
 class DataContext;
+}
+namespace zemor::shell {
+struct AppState;
 }
 namespace zemor::runtime {
 class Progress;
@@ -151,6 +156,12 @@ public:
     // not switched off, in file order.
     [[nodiscard]] static runtime::Result<QList<RunForm>> yearForms(data::DataContext &context,
                                                                    int year);
+    // The institutions the institution pick list gives in fill mode for the run's year (of one
+    // district, or of every district), each with its district's name: the entities of scope 2
+    // and of a called run over every institution of a district.
+    [[nodiscard]] static runtime::Result<QList<RunEntity>>
+    institutions(data::DataContext &context, const shell::AppState &state, int year,
+                 std::optional<int> district);
     // Every district of `region1` in file order (scope 4).
     [[nodiscard]] static runtime::Result<QList<RunEntity>> districts(data::DataContext &context);
 

@@ -9,6 +9,7 @@
 #include "runtime/core/Progress.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
+#include "shell/AppState.h"
 #include "tools/DemoBuilder.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoOutputs.h"
@@ -446,6 +447,23 @@ void TestControlRun::formListAndDefaults()
     QVERIFY(!codes.contains(tools::DemoOutputs::hiddenForm));
     for (qint64 code : codes)
         QVERIFY(code <= ControlRun::highestRunForm);
+
+    // The institutions of a district as the pick list lists them for the run's year: the
+    // clinic closed in 2025 is there in 2025 and gone in 2026.
+    shell::AppState state;
+    state.globYear = 2026;
+    const auto of2025 = ControlRun::institutions(ctx, state, 2025, 2);
+    const auto of2026 = ControlRun::institutions(ctx, state, 2026, 2);
+    QVERIFY(of2025 && of2026);
+    QList<qint32> codes2025;
+    for (const RunEntity &e : *of2025) {
+        QCOMPARE(e.districtName, u"Зареченский"_s);
+        codes2025.append(e.institution);
+    }
+    QVERIFY(codes2025.contains(206));
+    QCOMPARE(of2026->size(), of2025->size() - 1);
+    const auto everyone = ControlRun::institutions(ctx, state, 2025, std::nullopt);
+    QVERIFY(everyone && everyone->size() > of2025->size());
 
     const auto districts = ControlRun::districts(ctx);
     QVERIFY(districts);
