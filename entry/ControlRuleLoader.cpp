@@ -183,3 +183,48 @@ runtime::Result<std::optional<RowRule>> ControlRuleLoader::rowRule(qint64 id)
 }
 
 } // namespace zemor::entry
+
+namespace zemor::entry {
+
+QString ControlRuleLoader::interFormFileName(int year)
+{
+    if (year < 0 || year > 9999)
+        return {};
+    return data::FileNames::workDirPrefix() +
+           QStringLiteral("\\%1\\ContrMF.dat").arg(year, 4, 10, QLatin1Char('0'));
+}
+
+runtime::Result<std::optional<InterFormRule>> ControlRuleLoader::interFormRule(qint64 code)
+{
+    m_context.names().setYearFileNames(m_year);
+    const QString rowRules = m_context.names().contrStrFileName();
+    m_context.names().setContrStrFileName(interFormFileName(m_year));
+    struct Restore
+    {
+        data::DataContext &context;
+        QString name;
+        ~Restore() { context.names().setContrStrFileName(name); }
+    } restore{m_context, rowRules};
+
+    OpenedFile opened(m_context, FileId::ContrStr);
+    if (!opened.status())
+        return std::unexpected(opened.status().error());
+    data::ContrStrRecord r(m_context.record(FileId::ContrStr));
+    r.clear();
+    if (!r.setUnicod(code))
+        return std::optional<InterFormRule>();
+    const Status s = m_context.file(FileId::ContrStr).get(data::ContrStrRecord::KeyUnicod);
+    if (!s) {
+        if (s.error().code == ErrorCode::RecordNotFound)
+            return std::optional<InterFormRule>();
+        return std::unexpected(s.error());
+    }
+    InterFormRule rule;
+    rule.id = r.unicod();
+    rule.relation = r.snak();
+    for (int k = 1; k + 2 <= data::ContrStrRecord::termCount && r.s1(k) != 0; k += 3)
+        rule.triples.append({r.s1(k), r.s1(k + 1), r.s1(k + 2)});
+    return std::optional<InterFormRule>(rule);
+}
+
+} // namespace zemor::entry

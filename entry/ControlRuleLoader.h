@@ -46,6 +46,11 @@ public:
     // Single rules by id, for the calculations; nullopt when there is no such rule.
     [[nodiscard]] runtime::Result<std::optional<ColumnRule>> columnRule(qint64 id);
     [[nodiscard]] runtime::Result<std::optional<RowRule>> rowRule(qint64 id);
+    // An inter-form formula by its code, read from the year's "ContrMF.dat" under the row-rule
+    // file's name variable, which holds that name for the read only and the year's row-rule file
+    // again afterwards; nullopt when there is no such formula.
+    [[nodiscard]] runtime::Result<std::optional<InterFormRule>> interFormRule(qint64 code);
+    static QString interFormFileName(int year);
 
 private:
     [[nodiscard]] runtime::Status readRowRules(qint64 formCode, QList<RowRule> &out);

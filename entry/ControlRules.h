@@ -11,6 +11,8 @@
 #include <QList>
 #include <QString>
 
+#include <array>
+
 namespace zemor::entry {
 
 // A column rule (`ContrGr`): within one row of a table, stored column `left` against the signed
@@ -53,6 +55,17 @@ struct TableRule
     int leftColumn = 0; // COT:CODGR
     int relation = 0;   // COT:SNAK
     QList<TableTerm> terms;
+};
+
+// An inter-form formula (the year's "ContrMF.dat", in the row-rule layout): the signed sum of
+// the cells named by its triples (form, row id, value number; the triple is subtracted when its
+// row or its value number is negative) against 0 by the relation code. The list ends at the
+// first form code 0.
+struct InterFormRule
+{
+    qint64 id = 0;    // COS:UNICOD, the formula code
+    int relation = 0; // COS:SNAK
+    QList<std::array<int, 3>> triples;
 };
 
 // The rules of one form in the order the checks take them: row rules and inter-table rules by

@@ -122,7 +122,8 @@ Result<FormCatalogue> FormCatalogue::read(data::DataContext &context, const Cata
             return bool(g.setCodForm(form));
         },
         [&] {
-            c.m_columns[g.codTabl()].append(FormColumn{g.cod(), g.name(), g.nameL(), g.format()});
+            c.m_columns[g.codTabl()].append(
+                FormColumn{g.cod(), g.name(), g.nameL(), g.format(), g.l(), g.typeGr()});
             return true;
         });
     if (!s)

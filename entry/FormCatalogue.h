@@ -64,6 +64,8 @@ struct FormColumn
     QString name;         // GRA:NAME
     QString shortName;    // GRA:NAMEL
     QString picture;      // GRA:FORMAT
+    int width = 0;        // GRA:L, in characters
+    int kind = 0;         // GRA:TYPEGR: what a descriptive column shows
 };
 
 // The names of the catalogue files to read, as the data context opens them.

@@ -27,3 +27,23 @@
 //   CheckReportControls                        ReportSession::checkReport()
 //   modified flag                              ReportSession::modified()
 //   control off (LOCCONTR)                     ReportSession::controlOff()
+//
+// Control runs, inter-form controls, control lists, printing and blanks:
+//   RunIntraFormControls                       ControlRun::run()
+//   QF (forms of a run), QF:PATH, QF:MES       RunForm
+//   QU (entities of a run)                     RunEntity
+//   QSUM (the report being checked)            SummedReport (RunReportSource)
+//   QS1 of a run, ShowRunResults               RunLine; ControlRun::resultLines(),
+//                                              closingMessage()
+//   ?OPTION1 of a run                          RunScope
+//   InterFormControls                          InterFormControls
+//   QSP (formula list, SpisMF.TXT)             InterFormEntry, InterFormControls::readList()
+//   FindInterFormControl, QS2, QS              InterFormControls::formula(), InterFormGroup
+//   QS1 of the inter-form controls             InterFormLine
+//   "ContrMF.dat" under ContrStrFileName       ControlRuleLoader::interFormRule()
+//   ControlsList                               ControlsList
+//   column, QCS, QCT lists                     ColumnRuleLine, RowRuleLine, TableRuleLine
+//   PrintReportTables (layout)                 ReportTablePrint::layOut()
+//   ?LOCNAME, ?PRNTAB, ?TIP1                   TablePrintOptions
+//   GRA:L, GRA:TYPEGR                          FormColumn::width, FormColumn::kind
+//   BlankForms, QS of the blanks               BlankForms, BlankEntry

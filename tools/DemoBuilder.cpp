@@ -26,6 +26,7 @@
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoHelp.h"
 #include "tools/DemoMap.h"
+#include "tools/DemoOutputs.h"
 #include "tools/DemoReports.h"
 #include "tools/DemoTemplates.h"
 
@@ -615,7 +616,7 @@ Status DemoBuilder::build(const QString &directory)
     }
     if (Status s = DemoTemplates::write(QDir(root).filePath(QStringLiteral("XLS"))); !s)
         return s;
-    return {};
+    return DemoOutputs::write(root, m_prompter);
 }
 
 } // namespace zemor::tools

@@ -8,6 +8,7 @@
 //   bench_controls --report [--repeat=N]   one line, ending in ratio=<ours/baseline>
 //   bench_controls [Google Benchmark options]
 
+#include "bench/support/PlainRules.h"
 #include "entry/ReportControlCheck.h"
 
 #include <benchmark/benchmark.h>
@@ -116,21 +117,8 @@ Fixture makeFixture()
 // The same rules with every position resolved beforehand, over plain integer units.
 struct Plain
 {
-    struct Rule
-    {
-        int relation;
-        int left;               // cell index of the left side
-        std::vector<int> terms; // cell indexes, negative: subtracted (index + 1)
-    };
     std::vector<long long> cells; // row index * columns + value index
-    std::vector<Rule> rules;      // column and inter-table rules: one rule per evaluated cell
-    struct RowRule
-    {
-        int relation;
-        int leftRow;
-        std::vector<int> terms; // row indexes
-    };
-    std::vector<RowRule> rowRules;
+    zemor::bench::PlainRules rules;
 };
 
 Plain makePlain(const Fixture &f)
@@ -140,70 +128,14 @@ Plain makePlain(const Fixture &f)
         for (int c = 0; c < columns; ++c)
             p.cells.push_back(static_cast<long long>(row.values[size_t(c)].rounded(3).units()));
     }
-    auto cell = [](int rowIndex, int value) { return rowIndex * columns + value - 1; };
-    for (const ColumnRule &rule : f.rules.columnRules) {
-        const int t = int(rule.table / 1000) - 1;
-        for (int r = 0; r < rowsPerTable; ++r) {
-            const int rowIndex = t * rowsPerTable + r;
-            Plain::Rule plain{rule.relation, cell(rowIndex, rule.left - t * columns), {}};
-            for (int term : rule.terms)
-                plain.terms.push_back(cell(rowIndex, term - t * columns));
-            p.rules.push_back(std::move(plain));
-        }
-    }
-    for (const TableRule &rule : f.rules.tableRules) {
-        const int lt = (rule.leftRow - 1) / rowsPerTable;
-        Plain::Rule plain{
-            rule.relation, cell(rule.leftRow - 1, rule.leftColumn - lt * columns), {}};
-        for (const TableTerm &term : rule.terms) {
-            const int tt = (term.row - 1) / rowsPerTable;
-            plain.terms.push_back(cell(term.row - 1, term.column - tt * columns));
-        }
-        p.rules.push_back(std::move(plain));
-    }
-    for (const RowRule &rule : f.rules.rowRules) {
-        Plain::RowRule plain{rule.relation, rule.leftRow - 1, {}};
-        for (int term : rule.terms)
-            plain.terms.push_back(term - 1);
-        p.rowRules.push_back(std::move(plain));
-    }
+    p.rules = zemor::bench::plainRules(f.rules, rowsPerTable, columns,
+                                       [](int table) { return table * columns; });
     return p;
-}
-
-bool holds(int relation, long long l, long long r)
-{
-    switch (relation) {
-    case 1:
-        return l == r;
-    case 3:
-        return l >= r;
-    case 5:
-        return l <= r;
-    default:
-        return true;
-    }
 }
 
 int baseline(const Plain &p)
 {
-    int failed = 0;
-    for (const Plain::Rule &rule : p.rules) {
-        long long sum = 0;
-        for (int term : rule.terms)
-            sum += p.cells[size_t(term)];
-        if (!holds(rule.relation, p.cells[size_t(rule.left)], sum))
-            ++failed;
-    }
-    for (const Plain::RowRule &rule : p.rowRules) {
-        for (int c = 0; c < columns; ++c) {
-            long long sum = 0;
-            for (int term : rule.terms)
-                sum += p.cells[size_t(term * columns + c)];
-            if (!holds(rule.relation, p.cells[size_t(rule.leftRow * columns + c)], sum))
-                ++failed;
-        }
-    }
-    return failed;
+    return zemor::bench::plainCheck(p.rules, p.cells);
 }
 
 void BM_CheckReportControls(benchmark::State &state)

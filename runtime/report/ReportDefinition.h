@@ -90,6 +90,9 @@ struct ReportDefinition
     Band reportFooter;
     QList<GroupLevel> groups; // outermost first
     Band detail;
+    // Without records: one page with the page header, the report header and footer and the
+    // page footer (their fields empty), instead of no page at all.
+    bool pageWithoutRecords = false;
 };
 
 } // namespace zemor::runtime::report

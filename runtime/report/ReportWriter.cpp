@@ -196,8 +196,15 @@ PageList ReportWriter::finish()
 {
     PageList result;
     result.setup = m_definition.page;
+    const bool withoutRecords = !m_started && m_definition.pageWithoutRecords;
+    if (withoutRecords) {
+        startPage({});
+        m_started = true;
+        place(m_definition.reportHeader, {});
+    }
     if (m_started) {
-        closeGroupsFrom(0);
+        if (!withoutRecords)
+            closeGroupsFrom(0);
         place(m_definition.reportFooter, m_previous);
         endPage();
         const int pages = int(m_pages.size());

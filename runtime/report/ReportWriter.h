@@ -15,7 +15,8 @@
 // first record placed on the page, page footers from the last; group footers from the last
 // record of their group.
 //
-// A report without records has no pages, whatever its headers. The writer has no failure mode;
+// A report without records has no pages, whatever its headers, unless its definition asks for
+// one page without records (pageWithoutRecords). The writer has no failure mode;
 // it owns its copy of the definition and of the pages until finish() hands them over.
 
 #include "runtime/report/PageList.h"

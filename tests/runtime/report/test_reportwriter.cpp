@@ -96,6 +96,7 @@ private Q_SLOTS:
     void groupCanStartAPage();
     void groupHeaderIsNotLeftAloneAtTheBottom();
     void emptyReportHasNoPagesAndNoOutput();
+    void emptyReportCanAskForOnePage();
     void templatesExpand_data();
     void templatesExpand();
     void pdfReplacesOnlyWhenWritten();
@@ -295,6 +296,22 @@ void ReportWriterTest::emptyReportHasNoPagesAndNoOutput()
     printer.setOutputFileName(path);
     QVERIFY(!ProgramPrinter::print(list, printer));
     QVERIFY(!QFile::exists(path));
+}
+
+void ReportWriterTest::emptyReportCanAskForOnePage()
+{
+    ReportDefinition def = listing();
+    def.reportHeader = textBand(10, QStringLiteral("title"));
+    def.groups = {GroupLevel{QStringLiteral("region"), textBand(10, QStringLiteral("{region}")),
+                             textBand(10, QStringLiteral("итог")), false}};
+    def.pageWithoutRecords = true;
+    ReportWriter writer(def);
+    const PageList list = writer.finish();
+    QCOMPARE(list.count(), 1);
+    // The page header, the report header and the footer; no group band.
+    QCOMPARE(list.pages.first().texts(),
+             (QStringList{QStringLiteral("Список ЛПУ"), QStringLiteral("title"),
+                          QStringLiteral("1/1")}));
 }
 
 void ReportWriterTest::templatesExpand_data()
