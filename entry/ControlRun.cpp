@@ -1,12 +1,12 @@
 #include "entry/ControlRun.h"
 
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/FormaRecord.h"
 #include "data/records/Region1Record.h"
 #include "entry/ControlRuleLoader.h"
 #include "entry/FormCatalogue.h"
 #include "entry/ListReport.h"
-#include "entry/OpenedFile.h"
 #include "entry/ReportControlCheck.h"
 #include "runtime/core/Progress.h"
 #include "runtime/store/Scan.h"
@@ -20,6 +20,7 @@
 namespace zemor::entry {
 
 using data::FileId;
+using data::OpenedFile;
 using runtime::ErrorCode;
 using runtime::Result;
 using runtime::Status;

@@ -1,12 +1,12 @@
 #include "entry/InterFormControls.h"
 
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/OtchetRecord.h"
 #include "data/records/Region1Record.h"
 #include "entry/ControlRuleLoader.h"
 #include "entry/ListReport.h"
-#include "entry/OpenedFile.h"
 #include "entry/RelationCode.h"
 #include "runtime/core/Progress.h"
 #include "runtime/fs/Paths.h"
@@ -24,6 +24,7 @@
 namespace zemor::entry {
 
 using data::FileId;
+using data::OpenedFile;
 using runtime::Decimal;
 using runtime::ErrorCode;
 using runtime::Result;

@@ -101,18 +101,6 @@ Status withOpen(DataContext &ctx, FileId id, const std::function<Status()> &writ
 }
 
 // Text files of the program are Windows-1251 with CRLF line ends; each is written whole or not.
-Status writeText(const QString &path, const QStringList &lines)
-{
-    runtime::store::TextLineFile file;
-    if (Status created = file.create(path); !created)
-        return created;
-    for (const QString &line : lines) {
-        if (Status written = file.writeLine(QStringView(line)); !written)
-            return written;
-    }
-    return file.commit();
-}
-
 QString number(qint64 value, int width)
 {
     return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
@@ -489,7 +477,9 @@ Status writeYearTexts(const QString &yearDir)
     QStringList deadlines;
     for (const DemoForm &form : cat.forms)
         deadlines.append(number(form.code, 4) + form.deadline);
-    if (Status s = writeText(QDir(yearDir).filePath(QStringLiteral("sroki.txt")), deadlines); !s)
+    if (Status s = runtime::store::TextLineFile::writeTextLines(
+            QDir(yearDir).filePath(QStringLiteral("sroki.txt")), deadlines);
+        !s)
         return s;
 
     // Form code in 1-4, table code in 6-10, the rule's kind in 12 and its id in 13-17.
@@ -498,7 +488,8 @@ Status writeYearTexts(const QString &yearDir)
         calculations.append(number(calc.form, 4) + u' ' + number(calc.table, 5) + u' ' +
                             QLatin1Char(calc.kind) + number(calc.ruleId, 5));
     }
-    return writeText(QDir(yearDir).filePath(QStringLiteral("Rash.txt")), calculations);
+    return runtime::store::TextLineFile::writeTextLines(
+        QDir(yearDir).filePath(QStringLiteral("Rash.txt")), calculations);
 }
 
 Status writeYear(DataContext &ctx, const QString &root, int year)
@@ -558,7 +549,8 @@ Status writeWorkTexts(const QString &root)
         formulas.append(number(rule.id, 3) + rule.name);
         formulas.append(rule.text);
     }
-    return writeText(QDir(root).filePath(QStringLiteral("SpisMF.TXT")), formulas);
+    return runtime::store::TextLineFile::writeTextLines(
+        QDir(root).filePath(QStringLiteral("SpisMF.TXT")), formulas);
 }
 
 // Makes `dir` the working directory of runtime/fs while the builder runs.

@@ -10,6 +10,7 @@
 #include "data/records/StrokaRecord.h"
 #include "data/records/TablRecord.h"
 #include "runtime/decimal/Decimal.h"
+#include "runtime/fs/DurableFile.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/office/Workbook.h"
 #include "runtime/office/XlsxWriter.h"
@@ -20,7 +21,6 @@
 #include "tools/DemoCatalogue.h"
 
 #include <QDir>
-#include <QFile>
 #include <QMap>
 #include <QScopeGuard>
 
@@ -384,18 +384,6 @@ Status writeReports(DataContext &ctx, Writer &w)
     });
 }
 
-Status writeText(const QString &path, const QStringList &lines)
-{
-    runtime::store::TextLineFile file;
-    if (Status created = file.create(path); !created)
-        return created;
-    for (const QString &line : lines) {
-        if (Status written = file.writeLine(QStringView(line)); !written)
-            return written;
-    }
-    return file.commit();
-}
-
 Status writeBlanks(const QString &root)
 {
     const QString doc = QDir(root).filePath(QStringLiteral("doc"));
@@ -405,14 +393,14 @@ Status writeBlanks(const QString &root)
         return s;
 
     // A Word blank: a small RTF document, which every word processor opens.
-    QFile rtf(QDir(doc).filePath(QStringLiteral("f12/f12.doc")));
-    if (!rtf.open(QIODevice::WriteOnly))
-        return runtime::fail(runtime::ErrorCode::IoError, rtf.fileName());
-    rtf.write("{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 "
-              "\\'d4\\'ee\\'f0\\'ec\\'e0 12\\par "
-              "\\'d1\\'e2\\'e5\\'e4\\'e5\\'ed\\'e8\\'ff \\'ee \\'f7\\'e8\\'f1\\'eb\\'e5 "
-              "\\'e7\\'e0\\'e1\\'ee\\'eb\\'e5\\'e2\\'e0\\'ed\\'e8\\'e9\\par }\n");
-    rtf.close();
+    const QByteArray rtf("{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 "
+                         "\\'d4\\'ee\\'f0\\'ec\\'e0 12\\par "
+                         "\\'d1\\'e2\\'e5\\'e4\\'e5\\'ed\\'e8\\'ff \\'ee \\'f7\\'e8\\'f1\\'eb\\'e5 "
+                         "\\'e7\\'e0\\'e1\\'ee\\'eb\\'e5\\'e2\\'e0\\'ed\\'e8\\'e9\\par }\n");
+    if (Status s =
+            runtime::fs::writeWholeFile(QDir(doc).filePath(QStringLiteral("f12/f12.doc")), rtf);
+        !s)
+        return s;
 
     runtime::office::Workbook book;
     book.setSheetName(QStringLiteral("Лист1"));
@@ -425,16 +413,18 @@ Status writeBlanks(const QString &root)
             runtime::office::XlsxWriter::write(book, QDir(doc).filePath(QStringLiteral("f62.xls")));
         !s)
         return s;
-    if (Status s = writeText(QDir(doc).filePath(QStringLiteral("readme.txt")),
-                             {QStringLiteral("Бланки форм отчётности")});
+    if (Status s = runtime::store::TextLineFile::writeTextLines(
+            QDir(doc).filePath(QStringLiteral("readme.txt")),
+            {QStringLiteral("Бланки форм отчётности")});
         !s)
         return s;
 
-    return writeText(QDir(doc).filePath(QStringLiteral("blanki.txt")),
-                     {QStringLiteral("f12\\f12.doc!Форма 12. Сведения о числе заболеваний"),
-                      QStringLiteral("f62.xls!Форма 62. Сведения о ресурсном обеспечении"),
-                      QStringLiteral("readme.txt!Пояснения к бланкам"), QString(),
-                      QStringLiteral("Бланки прошлых лет выдаются по запросу")});
+    return runtime::store::TextLineFile::writeTextLines(
+        QDir(doc).filePath(QStringLiteral("blanki.txt")),
+        {QStringLiteral("f12\\f12.doc!Форма 12. Сведения о числе заболеваний"),
+         QStringLiteral("f62.xls!Форма 62. Сведения о ресурсном обеспечении"),
+         QStringLiteral("readme.txt!Пояснения к бланкам"), QString(),
+         QStringLiteral("Бланки прошлых лет выдаются по запросу")});
 }
 
 } // namespace
@@ -457,11 +447,12 @@ Status DemoOutputs::write(const QString &root, runtime::Prompter *prompter)
 
     // The form 30 table with its own template: a copy of the summary template.
     const QString xls = QDir(root).filePath(QStringLiteral("XLS"));
-    if (!QFile::exists(QDir(xls).filePath(QStringLiteral("kadry.xls"))) &&
-        !QFile::copy(QDir(xls).filePath(QStringLiteral("swod.xls")),
-                     QDir(xls).filePath(QStringLiteral("kadry.xls"))))
-        return runtime::fail(runtime::ErrorCode::IoError,
-                             QDir(xls).filePath(QStringLiteral("kadry.xls")));
+    const QString own = QDir(xls).filePath(QStringLiteral("kadry.xls"));
+    if (!runtime::fs::exists(own)) {
+        if (Status s = runtime::fs::copyFile(QDir(xls).filePath(QStringLiteral("swod.xls")), own);
+            !s)
+            return s;
+    }
     return writeBlanks(root);
 }
 

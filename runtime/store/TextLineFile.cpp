@@ -43,6 +43,18 @@ Result<QList<QByteArray>> TextLineFile::readLines(const QString &path)
     return lines;
 }
 
+Status TextLineFile::writeTextLines(const QString &path, const QStringList &lines)
+{
+    TextLineFile file;
+    if (Status created = file.create(path); !created)
+        return created;
+    for (const QString &line : lines) {
+        if (Status written = file.writeLine(QStringView(line)); !written)
+            return written;
+    }
+    return file.commit();
+}
+
 Result<QStringList> TextLineFile::readTextLines(const QString &path)
 {
     auto lines = readLines(path);

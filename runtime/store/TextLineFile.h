@@ -50,6 +50,8 @@ public:
     [[nodiscard]] static Result<QList<QByteArray>> readLines(const QString &path);
     [[nodiscard]] static Result<QStringList> readTextLines(const QString &path);
     static QString decode(QByteArrayView line);
+    // Writes the whole file at once: the lines in Windows-1251, in place when all are written.
+    [[nodiscard]] static Status writeTextLines(const QString &path, const QStringList &lines);
 
     [[nodiscard]] Status openForReading(const QString &path);
     // The next line without its end; EndOfFile after the last one.

@@ -668,8 +668,12 @@ void ServicesATest::rebuildCancelledHalfWay()
     data::FileNames &names = data.names();
     names.setYearFileNames(2026, data::YearNameSet::KeyRebuilding);
     QList<File> files;
-    for (const qint64 code : forms)
-        files.append({data::FileId::otchet, onDisk(data::FileNames::otchetFileName(2026, code))});
+    // A form with no reports for the year has no data file.
+    for (const qint64 code : forms) {
+        const QString report = onDisk(data::FileNames::otchetFileName(2026, code));
+        if (QFile::exists(report))
+            files.append({data::FileId::otchet, report});
+    }
     for (const data::FileId id :
          {data::FileId::forma, data::FileId::tabl, data::FileId::stroka, data::FileId::grafa,
           data::FileId::ContrGr, data::FileId::ContrStr, data::FileId::ContrTab, data::FileId::Rash,
