@@ -80,6 +80,7 @@ Result<FormCatalogue> FormCatalogue::read(data::DataContext &context, const Cata
             table.columns = int(t.a());
             table.type = t.type();
             table.xls = t.nameL().left(15);
+            table.id = t.unicodT();
             c.m_tables.append(table);
             return true;
         });
@@ -121,7 +122,8 @@ Result<FormCatalogue> FormCatalogue::read(data::DataContext &context, const Cata
             return bool(g.setCodForm(form));
         },
         [&] {
-            c.m_columns[g.codTabl()].append(FormColumn{g.cod(), g.name(), g.nameL(), g.format()});
+            c.m_columns[g.codTabl()].append(
+                FormColumn{g.cod(), g.name(), g.nameL(), g.format(), g.vid(), g.typeGr()});
             return true;
         });
     if (!s)
