@@ -464,9 +464,18 @@ int ReportList::markedCount() const
 QStringList ReportList::assignCareLevel(data::DataContext &ctx)
 {
     QStringList failures;
+    auto failed = [&](const ReportListEntry &e, const QString &reason) {
+        failures.append(QStringLiteral("Уровень МП не записан для ЛПУ ") + num(e.institution) +
+                        QStringLiteral(": ") + reason);
+    };
     OpenedFile boln(ctx, FileId::boln);
-    if (!boln.status())
-        return {boln.status().error().message};
+    if (!boln.status()) {
+        for (const ReportListEntry &e : std::as_const(m_entries)) {
+            if (e.marked)
+                failed(e, boln.status().error().message);
+        }
+        return failures;
+    }
     KeyedFile &file = ctx.file(FileId::boln);
     data::BolnRecord b(file.record());
     for (ReportListEntry &e : m_entries) {
@@ -493,8 +502,7 @@ QStringList ReportList::assignCareLevel(data::DataContext &ctx)
         };
         const Result<bool> written = write();
         if (!written)
-            failures.append(QStringLiteral("Уровень МП не записан для ЛПУ ") + num(e.institution) +
-                            QStringLiteral(": ") + written.error().message);
+            failed(e, written.error().message);
         else if (*written)
             e.level = m_level;
     }
