@@ -106,13 +106,14 @@ Result<SummaryFileWritten> SummaryOutput::writeSummaryFile(const Summary &summar
         if (progress)
             progress->step(++done);
     }
+    const QString path = writer->path().isEmpty() ? name : writer->path();
     if (Status s = writer->commit(); !s) {
         runtime::Error e = s.error();
         e.message = QStringLiteral("Файл свода %1 не записан, прежний файл оставлен: %2")
                         .arg(name, e.message);
         return std::unexpected(e);
     }
-    return SummaryFileWritten{name, writer->count()};
+    return SummaryFileWritten{path, writer->count()};
 }
 
 QString SummaryOutput::workbookValue(const Decimal &value)
