@@ -348,6 +348,38 @@ Status ReportList::fill(data::DataContext &ctx)
     return {};
 }
 
+QStringList ReportList::fieldNames()
+{
+    return {QStringLiteral("QS:N"),       QStringLiteral("QS:COD"),    QStringLiteral("QS:MES"),
+            QStringLiteral("QS:O"),       QStringLiteral("QS:NAMER"),  QStringLiteral("QS:NAMEU"),
+            QStringLiteral("QS:NAMESEL"), QStringLiteral("QS:SUBVID"), QStringLiteral("QS:NAME"),
+            QStringLiteral("QS:CODREG"),  QStringLiteral("QS:VID"),    QStringLiteral("QS:SEL"),
+            QStringLiteral("QS:MARK")};
+}
+
+QList<QVariantList> ReportList::lines() const
+{
+    QList<QVariantList> lines;
+    lines.reserve(m_entries.size());
+    for (const ReportListEntry &e : m_entries) {
+        lines.append({e.number, e.institution, e.period, e.markText(), e.districtName, e.kindName,
+                      e.settlementName, e.level, e.name, e.district, e.kind, e.settlement,
+                      e.marked ? 1 : 0});
+    }
+    return lines;
+}
+
+QString ReportList::listFormat(int periodKind)
+{
+    const QString period = periodKind == 5 ? QStringLiteral("17L(1)|M~Дата~L(0)@d5.@E(0800000H,,,)")
+                                           : QStringLiteral("17L(1)|M~Период~L(0)E(0800000H,,,)");
+    return QStringLiteral("12L|M~N~L(1)@n_3@E(0808080H,,,)20C|M~КодЛПУ~L(2)@s5@E(04000H,,,)") +
+           period +
+           QStringLiteral("12C|ME(0C4H,0CCFFFFH,,)62L(1)|M~район~L(2)E(,0FFFFE1H,,)25L(1)|M~вид~L("
+                          "2)19L(1)|M~село~L(0)19L(1)|M~УровМП~L(0)123L(1)|M~учреждение~L(2)@s100@"
+                          "E(,0F0FFF0H,,)");
+}
+
 void ReportList::sortForList()
 {
     std::stable_sort(m_entries.begin(), m_entries.end(), [](const auto &a, const auto &b) {

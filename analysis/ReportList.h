@@ -22,6 +22,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 namespace zemor::data {
 class DataContext;
@@ -145,6 +146,12 @@ public:
     // What the last fill has to tell ("Неверен регион-код лпу…", "отчетов нет").
     const QStringList &messages() const { return m_messages; }
     const QList<ReportListEntry> &entries() const { return m_entries; }
+    // The entries as the lines of a list, one value per field in the order of fieldNames()
+    // (the first nine are the list's columns).
+    QList<QVariantList> lines() const;
+    static QStringList fieldNames();
+    // The list format: the period column headed "Дата" with a date picture for daily forms.
+    static QString listFormat(int periodKind);
     const QList<DistrictChoice> &districtChoices() const { return m_districts; }
     const QList<KindChoice> &kindChoices() const { return m_kinds; }
     // PROST_SWOD "без учета типа граф", and whether its box is shown.

@@ -246,6 +246,36 @@ void SummaryTable::keepFilledRows()
     rows.removeIf([](const SummaryTableRow &r) { return r.allZero(); });
 }
 
+QList<QVariantList> SummaryTable::lines() const
+{
+    QList<QVariantList> out;
+    out.reserve(rows.size());
+    for (const SummaryTableRow &r : rows) {
+        QVariantList line{r.code, r.error, r.name, r.sex};
+        for (const Decimal &v : r.values)
+            line.append(QVariant::fromValue(v));
+        line.append(r.rowId);
+        line.append(r.number);
+        out.append(line);
+    }
+    return out;
+}
+
+QString SummaryTable::heading() const
+{
+    return QString::number(table.code) + u' ' + clip(table.name);
+}
+
+QString SummaryTables::windowTitle(const ReportListForm &form)
+{
+    const QString text = clip(form.designation).trimmed();
+    bool isNumber = false;
+    const qint64 number = text.toLongLong(&isNumber);
+    if (text.isEmpty() || (isNumber && number == form.code))
+        return QString::number(form.code) + u' ' + clip(form.name);
+    return QString::number(form.code) + u'(' + text + QStringLiteral(") ") + clip(form.name);
+}
+
 SummaryTable SummaryTables::load(const entry::FormCatalogue &catalogue,
                                  const entry::FormTable &table, const Summary &summary,
                                  bool filledOnly, bool ignoreKinds, const QString &storedFormat,

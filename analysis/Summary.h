@@ -25,6 +25,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QVariantList>
 
 #include <array>
 
@@ -141,11 +142,23 @@ struct SummaryTable
 
     // "только заполненные строки": drops the rows whose every value is 0.
     void keepFilledRows();
+    // The rows as the lines of the list: QT:CODSTR, QT:ERROR, QT:S, QT:POL, QT:DATA1..35,
+    // QT:UNICODSTR, QT:NUMBER.
+    QList<QVariantList> lines() const;
+    // The heading over the list: table code, a blank, the table name.
+    QString heading() const;
 };
 
 class SummaryTables
 {
 public:
+    // The list format of the table choice ("Таблицы").
+    static QString choiceFormat()
+    {
+        return QStringLiteral("23L(2)|M@s5@E(,0D7FFFFH,,)80L(2)|M@S100@");
+    }
+    // The summary window's title: the form code and name, with the code text when it differs.
+    static QString windowTitle(const ReportListForm &form);
     // LoadSummaryTable. `storedFormat` is the table's stored list format when there is one
     // (blank or absent: the format is built). Without `rules` (deviation mode) no control is
     // checked.
