@@ -31,8 +31,10 @@ QString clip(const QString &text)
     return text.left(n);
 }
 
-Int128 thousandths(const Decimal &value)
+inline Int128 thousandths(const Decimal &value)
 {
+    if (value.scale() == 3)
+        return value.units();
     int scale = value.scale();
     Int128 units = value.units();
     if (scale > 3) {
@@ -70,6 +72,12 @@ ColumnKinds ColumnKinds::load(const entry::FormCatalogue &catalogue, bool ignore
             kinds.m_kinds.insert(table.code, of);
     }
     return kinds;
+}
+
+const std::array<int, summaryValueCount> *ColumnKinds::of(qint64 table) const
+{
+    const auto it = m_kinds.constFind(table);
+    return it == m_kinds.cend() ? nullptr : &*it;
 }
 
 int ColumnKinds::kind(qint64 table, int index) const
@@ -153,9 +161,20 @@ Result<Summary> SummaryCalculation::sumReports(data::DataContext &context,
             auto [it, fresh] = sums.try_emplace(row.rowId);
             if (fresh)
                 it->second.table = row.table;
-            for (int c = 1; c <= summaryValueCount; ++c) {
-                if (takes(kinds.kind(row.table, c), report.period))
-                    it->second.units[size_t(c - 1)] += thousandths(row.values[size_t(c - 1)]);
+            std::array<Int128, summaryValueCount> &units = it->second.units;
+            const std::array<int, summaryValueCount> *of = kinds.of(row.table);
+            if (!of) {
+                // Every value a plain sum: taken whole or not at all.
+                if (report.period < from || report.period > to)
+                    continue;
+                for (int c = 0; c < summaryValueCount; ++c)
+                    units[size_t(c)] += thousandths(row.values[size_t(c)]);
+                continue;
+            }
+            for (int c = 0; c < summaryValueCount; ++c) {
+                const int k = (*of)[size_t(c)];
+                if (takes(k >= YearStart && k <= PeriodEnd ? k : PlainSum, report.period))
+                    units[size_t(c)] += thousandths(row.values[size_t(c)]);
             }
         }
     };

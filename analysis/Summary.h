@@ -57,6 +57,8 @@ public:
 
     // The kind of value `index` (1..35) of `table`; PlainSum for anything unknown.
     int kind(qint64 table, int index) const;
+    // The kinds of the values of `table`, nullptr when every value is a plain sum.
+    const std::array<int, summaryValueCount> *of(qint64 table) const;
     // Whether some column is of kind YearStart.
     bool hasYearStart() const { return m_yearStart; }
 
