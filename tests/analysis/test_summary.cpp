@@ -7,6 +7,7 @@
 #include "data/DataContext.h"
 #include "entry/EntryFixture.h"
 #include "entry/FormCatalogue.h"
+#include "entry/ReportReader.h"
 #include "tools/DemoSummaries.h"
 
 #include <QTemporaryDir>
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void columnKinds();
     void exactSums();
     void zeroCodeAndCancel();
+    void manyReportsInOnePeriod();
     void tableAndFormat();
     void formatByColumnNumber();
     void filledRows();
@@ -209,6 +211,41 @@ void TestSummary::zeroCodeAndCancel()
         sum(request(DemoSummaries::monthlyForm, 0, 1, 12, {{101, 1}, {101, 2}}), &stopSelection);
     QVERIFY(!cancelledSelection);
     QCOMPARE(cancelledSelection.error().code, zemor::runtime::ErrorCode::Cancelled);
+}
+
+void TestSummary::manyReportsInOnePeriod()
+{
+    // 30 reports of 200 rows in one period, more than one read holds: every report comes once
+    // and whole, in key order, and the sums take every row.
+    QList<zemor::test::StoredRow> rows;
+    for (int inst = 1; inst <= 30; ++inst) {
+        for (int row = 1; row <= 200; ++row)
+            rows.append({5000 + inst, 2, 3, row, 1000, {{1, "1"}, {2, "0.5"}}});
+    }
+    const QString stored = zemor::test::storeRows(year, 95, rows);
+    QVERIFY2(stored.isEmpty(), qPrintable(stored));
+
+    zemor::data::DataContext ctx;
+    QList<qint32> seen;
+    const auto read = zemor::entry::ReportReader(ctx).reports(
+        {year, 95, 1, 5, {}}, [&](const zemor::entry::StoredReport &r) -> zemor::runtime::Status {
+            seen.append(r.institution);
+            if (r.rows.size() != 200 || r.period != 3)
+                return zemor::runtime::fail(zemor::runtime::ErrorCode::InvalidData);
+            return {};
+        });
+    QVERIFY(read);
+    QCOMPARE(seen.size(), 30);
+    QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+    QCOMPARE(seen.first(), 5001);
+
+    const auto summary = sum(request(95, 2, 1, 5));
+    QVERIFY(summary);
+    QCOMPARE(summary->rows.size(), 200);
+    for (const auto &row : summary->rows) {
+        QCOMPARE(row.value(1), Decimal(30));
+        QCOMPARE(row.value(2), dec("15"));
+    }
 }
 
 void TestSummary::tableAndFormat()
