@@ -1,5 +1,6 @@
 #include "analysis/Completeness.h"
 
+#include "analysis/Clipped.h"
 #include "analysis/ReadOnlyFile.h"
 #include "data/FileNames.h"
 #include "data/records/BolnRecord.h"
@@ -26,14 +27,6 @@ using runtime::store::KeyedFile;
 using runtime::store::Transaction;
 
 namespace {
-
-QString clip(const QString &text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    return text.left(n);
-}
 
 qint32 halfYearOf(qint32 month)
 {
@@ -103,7 +96,7 @@ Result<CompletenessCount> Completeness::countSubmittedReports(int year, qint32 f
         if (progress && progress->cancelled())
             return runtime::fail(ErrorCode::Cancelled);
         if (progress)
-            progress->step(done++, clip(form.designation));
+            progress->step(done++, clipped(form.designation));
         const auto range = periodRange(form.periodicity, from, to);
         if (!range)
             continue;
@@ -111,7 +104,7 @@ Result<CompletenessCount> Completeness::countSubmittedReports(int year, qint32 f
         auto trouble = [&](const runtime::Error &e) {
             count.troubles.append(QStringLiteral("Форма %1 (%2): %3")
                                       .arg(form.code)
-                                      .arg(clip(form.designation), e.message));
+                                      .arg(clipped(form.designation), e.message));
         };
         auto file = openReadOnly(fileName, data::FileId::otchet);
         if (!file) {
@@ -170,7 +163,7 @@ Result<CompletenessNames> Completeness::readNames()
     if (*region) {
         data::Region1Record g((*region)->record());
         Status s = readAll(**region, [&] {
-            names.districts.append({int(g.codReg()), clip(g.name())});
+            names.districts.append({int(g.codReg()), clipped(g.name())});
             return true;
         });
         if (!s)
@@ -182,7 +175,7 @@ Result<CompletenessNames> Completeness::readNames()
     if (*boln) {
         data::BolnRecord b((*boln)->record());
         Status s = readAll(**boln, [&] {
-            names.institutions.insert(b.unicod(), {clip(b.nazv()), int(b.codReg())});
+            names.institutions.insert(b.unicod(), {clipped(b.nazv()), int(b.codReg())});
             return true;
         });
         if (!s)
@@ -249,7 +242,7 @@ CompletenessTable Completeness::buildTable(const CompletenessCount &count, Compl
         for (int c = 0; c < completenessColumnCount; ++c)
             total.counts[size_t(c)] += row.counts[size_t(c)];
         if (!(mode == CompletenessMode::ByDistrict && row.district == 201))
-            row.name = clip(districtNames.value(row.district) + u' ' + row.name);
+            row.name = clipped(districtNames.value(row.district) + u' ' + row.name);
     }
     if (mode == CompletenessMode::ByDistrict) {
         for (const auto &[code, name] : names.districts) {
@@ -296,7 +289,7 @@ bool Completeness::exportToExcel(shell::ExcelLauncher &excel, const Completeness
                                                     : QStringLiteral("ЛПУ"));
     for (int i = 1; i <= table.columns.size(); ++i) {
         excel.poke(8, i + 2, QString::number(table.columns[i - 1].code));
-        excel.poke(9, i + 2, clip(table.columns[i - 1].designation));
+        excel.poke(9, i + 2, clipped(table.columns[i - 1].designation));
     }
     for (int r = 1; r <= table.rows.size(); ++r) {
         const CompletenessRow &row = table.rows[r - 1];

@@ -1,5 +1,6 @@
 #include "analysis/ReportList.h"
 
+#include "analysis/Clipped.h"
 #include "data/DataContext.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/OtchetRecord.h"
@@ -27,14 +28,6 @@ using runtime::store::KeyedFile;
 using runtime::store::Transaction;
 
 namespace {
-
-QString clip(const QString &text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    return text.left(n);
-}
 
 QString num(qint64 value)
 {
@@ -70,10 +63,10 @@ bool missing(const Status &s)
 // A report's text in a title: district, blank, name, "(", period and tag, ")".
 QString reportText(const ReportListEntry &e, const QString &periodTag)
 {
-    QString district = clip(e.districtName);
+    QString district = clipped(e.districtName);
     if (e.district < 100)
         district += QStringLiteral(" р-н");
-    return district + u' ' + clip(e.name) + u'(' + num(e.period) + clip(periodTag) + u')';
+    return district + u' ' + clipped(e.name) + u'(' + num(e.period) + clipped(periodTag) + u')';
 }
 
 // The first letter of `text` in the other case, for Cyrillic letters only.
@@ -230,8 +223,8 @@ Status ReportList::fill(data::DataContext &ctx)
             return std::unexpected(tx.error());
         data::Region1Record g(file.record());
         Status s = runtime::store::scanPhysical(file, [&] {
-            m_districts.append({clip(g.name()), int(g.codReg())});
-            districtNames.insert(int(g.codReg()), clip(g.name()));
+            m_districts.append({clipped(g.name()), int(g.codReg())});
+            districtNames.insert(int(g.codReg()), clipped(g.name()));
             return true;
         });
         if (!s)
@@ -255,8 +248,8 @@ Status ReportList::fill(data::DataContext &ctx)
             return std::unexpected(tx.error());
         data::ViduchRecord v(file.record());
         Status s = runtime::store::scanPhysical(file, [&] {
-            m_kinds.append({clip(v.nameUch().left(23)), int(v.codVid())});
-            kindNames.insert(int(v.codVid()), clip(v.nameUch()));
+            m_kinds.append({clipped(v.nameUch().left(23)), int(v.codVid())});
+            kindNames.insert(int(v.codVid()), clipped(v.nameUch()));
             return true;
         });
         if (!s)
@@ -300,7 +293,7 @@ Status ReportList::fill(data::DataContext &ctx)
                 }
                 if (!found)
                     return found;
-                e.name = clip(b.nazv());
+                e.name = clipped(b.nazv());
                 e.kind = int(b.vid());
                 e.settlement = b.sel();
                 e.level = int(b.subVid());
@@ -578,7 +571,7 @@ void ReportList::sortByColumn(int column)
 
 int ReportList::findByName(const QString &text, int current) const
 {
-    const QString first = clip(text);
+    const QString first = clipped(text);
     if (first.isEmpty())
         return -1;
     const QString second = otherCaseFirst(first);
@@ -630,7 +623,7 @@ MarksAndTitle ReportList::checkMarksAndTitle()
     if (m_districtFilter > 0 && m_districtFilter < districtGroupDistricts) {
         for (const ReportListEntry *e : marked) {
             if (e->district != m_districtFilter) {
-                r.message = QStringLiteral("Отмечены ЛПУ невходящие в ") + clip(m_districtText) +
+                r.message = QStringLiteral("Отмечены ЛПУ невходящие в ") + clipped(m_districtText) +
                             QStringLiteral(" регион.");
                 return r;
             }
@@ -643,7 +636,7 @@ MarksAndTitle ReportList::checkMarksAndTitle()
         }
     }
 
-    const QString region = clip(m_districtText);
+    const QString region = clipped(m_districtText);
     if (m_kindFilter != 0 && m_districtFilter != 0) {
         r.title = m_districtFilter < 100 ? region + QStringLiteral(" р-н ") + m_kindText
                                          : region + u' ' + m_kindText;
@@ -677,9 +670,11 @@ MarksAndTitle ReportList::checkMarksAndTitle()
             }
         }
         if (m_village && !m_city)
-            r.title = clip(m_districtText) + u' ' + clip(m_kindText) + QStringLiteral(" село");
+            r.title =
+                clipped(m_districtText) + u' ' + clipped(m_kindText) + QStringLiteral(" село");
         else if (m_city && !m_village)
-            r.title = clip(m_districtText) + u' ' + clip(m_kindText) + QStringLiteral(" город");
+            r.title =
+                clipped(m_districtText) + u' ' + clipped(m_kindText) + QStringLiteral(" город");
     }
 
     if (m_kindFilter == 0 && m_city && m_village && !r.singleReportsPending &&

@@ -1,5 +1,6 @@
 #include "analysis/Summary.h"
 
+#include "analysis/Clipped.h"
 #include "analysis/ReadOnlyFile.h"
 #include "data/DataContext.h"
 #include "data/records/SapkiRecord.h"
@@ -22,14 +23,6 @@ using runtime::Result;
 using runtime::Status;
 
 namespace {
-
-QString clip(const QString &text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    return text.left(n);
-}
 
 inline Int128 thousandths(const Decimal &value)
 {
@@ -282,17 +275,17 @@ QList<QVariantList> SummaryTable::lines() const
 
 QString SummaryTable::heading() const
 {
-    return QString::number(table.code) + u' ' + clip(table.name);
+    return QString::number(table.code) + u' ' + clipped(table.name);
 }
 
 QString SummaryTables::windowTitle(const ReportListForm &form)
 {
-    const QString text = clip(form.designation).trimmed();
+    const QString text = clipped(form.designation).trimmed();
     bool isNumber = false;
     const qint64 number = text.toLongLong(&isNumber);
     if (text.isEmpty() || (isNumber && number == form.code))
-        return QString::number(form.code) + u' ' + clip(form.name);
-    return QString::number(form.code) + u'(' + text + QStringLiteral(") ") + clip(form.name);
+        return QString::number(form.code) + u' ' + clipped(form.name);
+    return QString::number(form.code) + u'(' + text + QStringLiteral(") ") + clipped(form.name);
 }
 
 SummaryTable SummaryTables::load(const entry::FormCatalogue &catalogue,
@@ -305,7 +298,7 @@ SummaryTable SummaryTables::load(const entry::FormCatalogue &catalogue,
     bool anyCodes = false;
     const QList<entry::FormRow> rows = catalogue.rows(table.code);
     for (const entry::FormRow &row : rows) {
-        if (!clip(row.codes).isEmpty())
+        if (!clipped(row.codes).isEmpty())
             anyCodes = true;
         const SummaryRow *sum = summary.row(row.id);
         if (filledOnly && !sum)
@@ -313,7 +306,7 @@ SummaryTable SummaryTables::load(const entry::FormCatalogue &catalogue,
         SummaryTableRow line;
         line.code = row.code.left(8);
         line.name = row.name.left(150);
-        line.sex = clip(row.sex) + row.codes;
+        line.sex = clipped(row.sex) + row.codes;
         line.rowId = row.id;
         line.number = row.number;
         if (sum) {
@@ -327,8 +320,8 @@ SummaryTable SummaryTables::load(const entry::FormCatalogue &catalogue,
     std::stable_sort(t.rows.begin(), t.rows.end(),
                      [](const auto &a, const auto &b) { return a.number < b.number; });
 
-    if (!clip(storedFormat).isEmpty()) {
-        t.format = clip(storedFormat);
+    if (!clipped(storedFormat).isEmpty()) {
+        t.format = clipped(storedFormat);
         t.storedFormat = true;
     } else {
         t.format = buildFormat(table, catalogue.columns(table.code), ignoreKinds, anyCodes);
@@ -362,7 +355,7 @@ QString SummaryTables::buildFormat(const entry::FormTable &table,
     }
     if (nameColumn) {
         format += (table.columns < 4 ? QStringLiteral("220L|F_M~") : QStringLiteral("80L|F_M~")) +
-                  clip(nameColumn->shortName) + QStringLiteral("~@S150@E(,0E6FFFFH,,)");
+                  clipped(nameColumn->shortName) + QStringLiteral("~@S150@E(,0E6FFFFH,,)");
         if (!anyCodes)
             format += QStringLiteral("7C|F_M~ ~@S1@");
         else
@@ -378,8 +371,8 @@ QString SummaryTables::buildFormat(const entry::FormTable &table,
         int kind = PlainSum;
         if (c) {
             heading = QString::number(c->storedColumn) + c->shortName.left(15);
-            if (!clip(c->picture).isEmpty())
-                picture = clip(c->picture);
+            if (!clipped(c->picture).isEmpty())
+                picture = clipped(c->picture);
             kind = ignoreKinds ? PlainSum : c->kind;
         }
         QString colour = QStringLiteral("@");

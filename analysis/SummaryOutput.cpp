@@ -1,5 +1,6 @@
 #include "analysis/SummaryOutput.h"
 
+#include "analysis/Clipped.h"
 #include "data/ExchangeFile.h"
 #include "data/ExchangeFileName.h"
 #include "data/records/OtchetRecord.h"
@@ -12,18 +13,6 @@ using runtime::Decimal;
 using runtime::ErrorCode;
 using runtime::Result;
 using runtime::Status;
-
-namespace {
-
-QString clip(const QString &text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    return text.left(n);
-}
-
-} // namespace
 
 QString SummaryFileWritten::message() const
 {
@@ -45,7 +34,7 @@ qint32 SummaryOutput::summaryInstitution(const SummaryFileTarget &target)
 
 QString SummaryOutput::summaryFilePath(const QString &exchangePath, int ownCode, qint64 formCode)
 {
-    QString path = clip(exchangePath);
+    QString path = clipped(exchangePath);
     if (!path.isEmpty() && !path.endsWith(u'\\') && !path.endsWith(u'/'))
         path += u'\\';
     return path + data::ExchangeFileName::summaryFileName(ownCode, int(formCode));
@@ -143,16 +132,16 @@ QList<WorkbookCell> SummaryOutput::workbookCells(const entry::FormCatalogue &cat
     std::array<int, 5> leadingType{};
     for (const entry::FormColumn &c : columns) {
         if (general) {
-            cells.append({9, c.storedColumn, clip(c.name)});
+            cells.append({9, c.storedColumn, clipped(c.name)});
             cells.append({10, c.storedColumn, QString::number(c.storedColumn)});
         }
         if (c.storedColumn >= 1 && c.storedColumn <= leading)
             leadingType[size_t(c.storedColumn)] = c.type;
     }
-    cells.append({3, 1, clip(title)});
+    cells.append({3, 1, clipped(title)});
     cells.append({2, 1,
                   QStringLiteral("Ф") + QString::number(formCode) + QStringLiteral(" Т") +
-                      QString::number(table.code) + u' ' + clip(table.name)});
+                      QString::number(table.code) + u' ' + clipped(table.name)});
 
     // The descriptive columns, row by row, matched in order with the lines shown.
     int r = 0;
@@ -166,13 +155,13 @@ QList<WorkbookCell> SummaryOutput::workbookCells(const entry::FormCatalogue &cat
             QString text;
             switch (leadingType[size_t(c)]) {
             case 1:
-                text = clip(row.name);
+                text = clipped(row.name);
                 break;
             case 2:
-                text = clip(row.code);
+                text = clipped(row.code);
                 break;
             case 3:
-                text = clip(row.codes);
+                text = clipped(row.codes);
                 break;
             case 4:
                 text = row.sex;
