@@ -320,12 +320,9 @@ SummaryTable SummaryTables::load(const entry::FormCatalogue &catalogue,
     std::stable_sort(t.rows.begin(), t.rows.end(),
                      [](const auto &a, const auto &b) { return a.number < b.number; });
 
-    if (!clipped(storedFormat).isEmpty()) {
-        t.format = clipped(storedFormat);
-        t.storedFormat = true;
-    } else {
-        t.format = buildFormat(table, catalogue.columns(table.code), ignoreKinds, anyCodes);
-    }
+    t.builtFormat = buildFormat(table, catalogue.columns(table.code), ignoreKinds, anyCodes);
+    t.storedFormat = !clipped(storedFormat).isEmpty();
+    t.format = t.storedFormat ? clipped(storedFormat) : t.builtFormat;
 
     if (rules) {
         for (SummaryTableRow &line : t.rows) {

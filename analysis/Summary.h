@@ -130,6 +130,7 @@ struct SummaryTable
     QList<SummaryTableRow> rows;
     QString format;            // the list format: the stored one or the built one
     bool storedFormat = false; // whether `format` came from the stored list formats
+    QString builtFormat;       // the built one, for a stored format that does not read
     int failedRows = 0;        // rows marked "?"
     QStringList messages;
 

@@ -277,6 +277,7 @@ void TestSummary::tableAndFormat()
         SummaryTables::load(*catalogue, *table, *summary, false, false, u"20L|M~x~@s5@"_s, nullptr);
     QCOMPARE(own.format, u"20L|M~x~@s5@"_s);
     QVERIFY(own.storedFormat);
+    QCOMPARE(own.builtFormat, shown.format); // for a stored text that does not read
     // A table without rows says so.
     zemor::entry::FormTable none = *table;
     none.code = 4242;
