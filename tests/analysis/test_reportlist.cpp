@@ -67,6 +67,7 @@ private Q_SLOTS:
     void namesOfEntries();
     void districtGroups_data();
     void districtGroups();
+    void filtersAndLevels();
     void handOver();
     void titlesOfMarkedReports();
     void periodTitle_data();
@@ -179,6 +180,46 @@ void TestReportList::districtGroups()
     list.chooseDistrict({u"район"_s, filter});
     QCOMPARE(markedInstitutions(list), marked);
     QCOMPARE(list.markedCount(), marked.size());
+}
+
+void TestReportList::filtersAndLevels()
+{
+    zemor::data::DataContext ctx;
+    ReportList list(year);
+    list.chooseForm(form7);
+    list.setRange(1, 1);
+    QVERIFY(list.fill(ctx));
+    const int all = int(list.entries().size());
+    auto count = [&](auto fits) {
+        return int(std::count_if(list.entries().begin(), list.entries().end(), fits));
+    };
+
+    // Without filters re-applying unmarks everything, unless a level is entered.
+    list.markAll();
+    list.applyFilters();
+    QCOMPARE(list.markedCount(), 0);
+    list.setLevel(2);
+    list.applyFilters();
+    QCOMPARE(list.markedCount(), all);
+
+    // "Выбрать в списке": exactly the entries of the level, and the level is used up.
+    QCOMPARE(list.selectByLevel(), QString());
+    QCOMPARE(list.markedCount(), count([](const auto &e) { return e.level == 2; }));
+    QVERIFY(list.markedCount() > 0 && list.markedCount() < all);
+    QCOMPARE(list.level(), 0);
+    QCOMPARE(list.selectByLevel(), ReportList::noLevelText());
+
+    // Village only: city entries drop out; a kind filter keeps its kind only.
+    list.setCity(false);
+    QCOMPARE(list.markedCount(), count([](const auto &e) { return e.settlement != 1; }));
+    list.setCity(true);
+    list.chooseKind({u"Участковая больница"_s, 2});
+    QCOMPARE(list.markedCount(), count([](const auto &e) { return e.kind == 2; }));
+    QCOMPARE(list.kindText(), u"Участковая больница"_s);
+    list.unmarkAll();
+    QCOMPARE(list.markedCount(), 0);
+    QCOMPARE(list.kindFilter(), 0);
+    QCOMPARE(list.districtText(), ReportList::regionName());
 }
 
 void TestReportList::handOver()
