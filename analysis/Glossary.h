@@ -158,3 +158,49 @@
 //   the rank table's value of a cell             rankValue()
 //   the chart's minimum and maximum              chartRange()
 //   the parameters window's presets by QST:TYPE  IndicatorChoices::of()
+//
+//   --- report list, summary by table, summary file, completeness
+//   SelectReports (the list's logic)             ReportList (ReportList.h)
+//   ReportListEntry (QS), QS:N .. QS:MARK        ReportListEntry: number, institution, period,
+//                                                marked, districtName, kindName,
+//                                                settlementName, level, name, district, kind,
+//                                                settlement
+//   DistrictChoice (QSR), KindChoice (QSV)       DistrictChoice, KindChoice
+//   SelectedReport (QSU)                         SelectedReport
+//   ?FORMA, ChooseSummaryForm                    ReportList::chooseForm()
+//   ?MES1, ?MES2, "latest period" (20)           ReportList::from(), to(), latestPeriod()
+//   FillReportList, AddReportListRow             ReportList::fill()
+//   ?PROST_SWOD "без учета типа граф"            ReportList::ignoreColumnKinds()
+//   ChooseDistrictFilter, ChooseKindFilter       ReportList::chooseDistrict(), chooseKind()
+//   ?NAMEREG, ?NAMEUCH, ?LOCGOR, ?LOCSEL         ReportList::districtText(), kindText(), city(),
+//                                                village()
+//   ApplyReportFilters                           ReportList::applyFilters()
+//   MarkAllReports, UnmarkAllReports             ReportList::markAll(), unmarkAll()
+//   ?BUTTON14:2 "Выбрать в списке"               ReportList::selectByLevel()
+//   ?BUTTON14 "Присвоить ЛПУ", AssignCareLevel   ReportList::assignCareLevel()
+//   ?KOLOTM                                      ReportList::markedCount()
+//   FindInstitutionByName, FindInstitutionByCode ReportList::findByName(), findByCode()
+//   CheckMarksAndTitle, PeriodTag, SummaryTitle  ReportList::checkMarksAndTitle(), MarksAndTitle
+//   FormatPeriodTitle                            ReportList::formatPeriodTitle()
+//   ?SWOD1 hand-over                             ReportList::summaryRequest(), SummaryRequest
+//   SummarizeByTable (the summary's logic)       Summary.h
+//   ColumnKinds (QGR), LoadColumnKinds           ColumnKinds::load()
+//   SummaryRow (QSUM)                            SummaryRow, Summary
+//   SumReports, SetSummaryValues,                SummaryCalculation::sumReports()
+//   AddSummaryValues
+//   "Нулевой код в базе"                         Summary::zeroCode, zeroCodeText()
+//   SummaryTableChoice (QST)                     entry::FormTable (FormCatalogue::tables())
+//   SummaryTableRow (QT)                         SummaryTableRow, SummaryTable
+//   LoadSummaryTable, Sapki                      SummaryTables::load(), storedFormat()
+//   BuildSummaryFormat                           SummaryTables::buildFormat()
+//   CheckSummaryControls                         SummaryTables::checkControls()
+//   ?CHECK2 "только заполненные строки"          SummaryTable::keepFilledRows()
+//   ExportSummaryFile ("ssw…F…")                 SummaryOutput::writeSummaryFile(),
+//                                                summaryFilePath(), summaryInstitution()
+//   ExportSummaryToExcel ("swod.xls")            SummaryOutput::exportToExcel(), workbookCells()
+//   ShowCompleteness (its logic)                 Completeness (Completeness.h)
+//   CountedReport (QAC), CompletenessRow (QS)    CountedReport, CompletenessRow
+//   CountSubmittedReports                        Completeness::countSubmittedReports()
+//   BuildCompletenessFormat, ?WSEGO              Completeness::buildTable(), rowsWithoutTotal
+//   ?OPTION1 "по районам" / "по ЛПУ"             CompletenessMode
+//   ExportCompletenessToExcel ("RAS.XLS")        Completeness::exportToExcel()

@@ -81,6 +81,7 @@ Result<FormCatalogue> FormCatalogue::read(data::DataContext &context, const Cata
             table.columns = int(t.a());
             table.type = t.type();
             table.xls = t.nameL().left(15);
+            table.id = t.unicodT();
             c.m_tables.append(table);
             return true;
         });
@@ -123,7 +124,7 @@ Result<FormCatalogue> FormCatalogue::read(data::DataContext &context, const Cata
         },
         [&] {
             c.m_columns[g.codTabl()].append(
-                FormColumn{g.cod(), g.name(), g.nameL(), g.format(), g.l(), g.typeGr()});
+                FormColumn{g.cod(), g.name(), g.nameL(), g.format(), g.l(), g.vid(), g.typeGr()});
             return true;
         });
     if (!s)

@@ -40,6 +40,7 @@ struct FormTable
     int columns = 0; // TAB:A
     int type = 0;    // TAB:TYPE
     QString xls;     // the first 15 characters of TAB:NAMEL
+    qint32 id = 0;   // TAB:UNICODT
 
     TableEntry entry() const { return TableEntry{code, offset, columns}; }
 };
@@ -65,7 +66,8 @@ struct FormColumn
     QString shortName;    // GRA:NAMEL
     QString picture;      // GRA:FORMAT
     int width = 0;        // GRA:L, in characters
-    int kind = 0;         // GRA:TYPEGR: what a descriptive column shows
+    int kind = 0;         // GRA:VID: how a summary adds the column over periods
+    int type = 0;         // GRA:TYPEGR: 0 a value column, others descriptive
 };
 
 // The names of the catalogue files to read, as the data context opens them.

@@ -1,6 +1,7 @@
 #include "entry/ReportReader.h"
 
 #include "data/DataContext.h"
+#include "data/Dictionary.h"
 #include "data/OpenedFile.h"
 #include "data/records/OtchetRecord.h"
 #include "runtime/core/Progress.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <type_traits>
 
 namespace zemor::entry {
 
@@ -26,21 +28,37 @@ using runtime::store::Transaction;
 
 namespace {
 
-ReportRow rowOf(const OtchetRecord &r)
+// Where the 35 values lie in the record, taken once from the file's declaration.
+const runtime::store::FieldDef &valuesField()
 {
-    ReportRow row;
-    row.rowId = r.unicodStr();
-    row.table = r.codTab();
-    for (int n = 1; n <= valueCount; ++n)
-        row.values[size_t(n - 1)] = r.data(n);
-    return row;
+    static const runtime::store::FieldDef field = [] {
+        const runtime::store::RecordLayout &layout = data::declaration(FileId::otchet).layout;
+        return layout.fields.at(layout.fieldIndex(u"OTC:DATA"));
+    }();
+    return field;
 }
 
-// Reads the records of one period (of one institution when `institution` is given) inside one
-// read transaction, handing each to `take`.
+void appendRow(ReportRows &rows, const OtchetRecord &r)
+{
+    ReportRow &row = rows.emplace_back();
+    row.rowId = r.unicodStr();
+    row.table = r.codTab();
+    // The values straight from their bytes, as OtchetRecord::data() reads them: a value that
+    // does not decode reads as 0.
+    const runtime::store::FieldDef &field = valuesField();
+    const char *bytes = r.bytes().constData() + field.offset;
+    for (int n = 0; n < valueCount && n < field.dim; ++n) {
+        if (auto v = runtime::Decimal::fromPacked(bytes + n * field.size, field.size, field.places))
+            row.values[size_t(n)] = *v;
+    }
+}
+
+// Reads the records of one period (of one institution when `institution` is given, otherwise of
+// the institutions from `from` on) inside one read transaction, handing each to `take`, which
+// returns Status, or bool to stop early.
 template <class Take>
 Status readPeriod(data::DataContext &ctx, qint32 period, std::optional<qint32> institution,
-                  Take take)
+                  Take take, qint32 from = std::numeric_limits<qint32>::min())
 {
     runtime::store::KeyedFile &file = ctx.file(FileId::otchet);
     auto tx = Transaction::begin(file, Transaction::Kind::Read);
@@ -51,13 +69,27 @@ Status readPeriod(data::DataContext &ctx, qint32 period, std::optional<qint32> i
     r.setMes(period);
     // A report's records from row id 0 on, as the writes of ReportStore take them; a whole
     // period from the lowest institution code on.
-    r.setCodUch(institution.value_or(std::numeric_limits<qint32>::min()));
-    r.setUnicodStr(0);
-    const int components = institution ? 2 : 1;
+    r.setCodUch(institution.value_or(from));
+    r.setUnicodStr(institution ? 0 : std::numeric_limits<qint16>::min());
+    // A whole period is scanned without a scope, so that it can start at `from`; it ends at the
+    // first record of another period.
+    const int components = institution ? 2 : -1;
+    Status failed;
     if (Status s = runtime::store::scan(file, OtchetRecord::KeyCodUch, components,
-                                        [&]() -> Status { return take(r); });
+                                        [&]() -> bool {
+                                            if (!institution && r.mes() != period)
+                                                return false;
+                                            if constexpr (std::is_same_v<decltype(take(r)), bool>) {
+                                                return take(r);
+                                            } else {
+                                                failed = take(r);
+                                                return bool(failed);
+                                            }
+                                        });
         !s)
         return s;
+    if (!failed)
+        return failed;
     return tx->commit();
 }
 
@@ -71,7 +103,7 @@ Result<ReportRows> ReportReader::report(int year, qint64 form, qint32 period, qi
         return std::unexpected(opened.status().error());
     ReportRows rows;
     const Status s = readPeriod(m_context, period, institution, [&](const OtchetRecord &r) {
-        rows.append(rowOf(r));
+        appendRow(rows, r);
         return Status();
     });
     if (!s)
@@ -108,7 +140,7 @@ Status ReportReader::reports(const ReportRange &range,
             report.periodKind = r.tip();
             batch.append(report);
         }
-        batch.last().rows.append(rowOf(r));
+        appendRow(batch.last().rows, r);
         return {};
     };
     auto handOut = [&]() -> Status {
@@ -125,11 +157,29 @@ Status ReportReader::reports(const ReportRange &range,
         if (progress && progress->cancelled())
             return runtime::fail(ErrorCode::Cancelled, m_context.names().otchetFileName());
         if (institutions.isEmpty()) {
-            // One read transaction for the whole period: every report of it is one state.
-            if (Status s = readPeriod(m_context, qint32(period), std::nullopt, collect); !s)
-                return s;
-            if (Status s = handOut(); !s)
-                return s;
+            // The period in read transactions of whole reports, each ending after the report at
+            // which the batch has grown to `chunkRows` rows, so that a period of many reports
+            // is never held in memory at once.
+            constexpr qsizetype chunkRows = 4096;
+            qsizetype rows = 0;
+            std::optional<qint32> resume = std::numeric_limits<qint32>::min();
+            while (resume) {
+                const qint32 from = *resume;
+                resume.reset();
+                auto chunk = [&](const OtchetRecord &r) -> bool {
+                    if (rows >= chunkRows && r.codUch() != batch.constLast().institution) {
+                        resume = r.codUch();
+                        return false;
+                    }
+                    ++rows;
+                    return bool(collect(r));
+                };
+                if (Status s = readPeriod(m_context, qint32(period), std::nullopt, chunk, from); !s)
+                    return s;
+                if (Status s = handOut(); !s)
+                    return s;
+                rows = 0;
+            }
         } else {
             for (const qint32 institution : institutions) {
                 if (Status s = readPeriod(m_context, qint32(period), institution, collect); !s)

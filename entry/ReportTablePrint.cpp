@@ -92,7 +92,7 @@ TableLayout tableLayout(const FormTable &table, const QList<FormColumn> &columns
         Cell cell;
         cell.number = c;
         cell.name = column.name.trimmed();
-        cell.kind = column.kind;
+        cell.kind = column.type; // GRA:TYPEGR: what the descriptive column shows
         cell.characters = column.width > 0 ? column.width : 10;
         place(cell);
         layout.descriptive.append(cell);

@@ -28,6 +28,7 @@
 #include "tools/DemoMap.h"
 #include "tools/DemoOutputs.h"
 #include "tools/DemoReports.h"
+#include "tools/DemoSummaries.h"
 #include "tools/DemoTemplates.h"
 
 #include <QDir>
@@ -595,6 +596,8 @@ Status DemoBuilder::build(const QString &directory)
         if (Status s = writeYear(ctx, root, year); !s)
             return s;
     }
+    if (Status s = DemoSummaries::write(root); !s)
+        return s;
     if (Status s = writeWorkTexts(root); !s)
         return s;
     if (Status s = DemoHelp::write(root); !s)

@@ -244,10 +244,19 @@ Result<Decimal> Decimal::fromPacked(const void *data, int bytes, int places)
                         .arg(index + 1)
                         .arg(QString::number(p[index], 16).rightJustified(2, u'0').toUpper()));
     };
-    UInt128 m = p[0] & 0x0F;
-    if (m > 9)
+    if ((p[0] & 0x0F) > 9)
         return bad(0);
-    for (int i = 1; i < bytes; ++i) {
+    // Up to 19 digits fit 64 bits, which every report value does; wider fields go on in 128.
+    const int narrow = std::min(bytes, 10);
+    std::uint64_t m64 = p[0] & 0x0F;
+    for (int i = 1; i < narrow; ++i) {
+        const unsigned high = p[i] >> 4, low = p[i] & 0x0F;
+        if (high > 9 || low > 9)
+            return bad(i);
+        m64 = m64 * 100 + high * 10 + low;
+    }
+    UInt128 m = m64;
+    for (int i = narrow; i < bytes; ++i) {
         const unsigned high = p[i] >> 4, low = p[i] & 0x0F;
         if (high > 9 || low > 9)
             return bad(i);

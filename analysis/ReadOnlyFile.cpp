@@ -1,0 +1,34 @@
+#include "analysis/ReadOnlyFile.h"
+
+#include "runtime/fs/Paths.h"
+
+#include <QFileInfo>
+
+namespace zemor::analysis {
+
+using runtime::ErrorCode;
+using runtime::store::KeyedFile;
+
+runtime::Result<std::unique_ptr<KeyedFile>> openReadOnly(const QString &name, data::FileId id)
+{
+    const data::FileDecl &decl = data::declaration(id);
+    const auto path = runtime::fs::resolve(name, data::defaultExtension(decl.driver));
+    if (!path)
+        return std::unexpected(path.error());
+    if (!QFileInfo::exists(*path))
+        return std::unique_ptr<KeyedFile>();
+    auto file = std::make_unique<KeyedFile>(decl.layout);
+    if (runtime::Status s =
+            file->open(*path, runtime::store::Access::ReadOnly, runtime::store::Share::DenyNone);
+        !s) {
+        if (s.error().code == ErrorCode::FileNotFound)
+            return std::unique_ptr<KeyedFile>();
+        runtime::Error e = s.error();
+        if (e.where.isEmpty())
+            e.where = name;
+        return std::unexpected(e);
+    }
+    return file;
+}
+
+} // namespace zemor::analysis
