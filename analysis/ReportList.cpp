@@ -2,12 +2,12 @@
 
 #include "analysis/Clipped.h"
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/OtchetRecord.h"
 #include "data/records/Region1Record.h"
 #include "data/records/ViduchRecord.h"
 #include "entry/FormCatalogue.h"
-#include "entry/OpenedFile.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
 
@@ -20,7 +20,7 @@
 namespace zemor::analysis {
 
 using data::FileId;
-using entry::OpenedFile;
+using data::OpenedFile;
 using runtime::ErrorCode;
 using runtime::Result;
 using runtime::Status;

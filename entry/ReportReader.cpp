@@ -38,9 +38,8 @@ const runtime::store::FieldDef &valuesField()
     return field;
 }
 
-void appendRow(ReportRows &rows, const OtchetRecord &r)
+void fillRow(ReportRow &row, const OtchetRecord &r)
 {
-    ReportRow &row = rows.emplace_back();
     row.rowId = r.unicodStr();
     row.table = r.codTab();
     // The values straight from their bytes, as OtchetRecord::data() reads them: a value that
@@ -51,6 +50,11 @@ void appendRow(ReportRows &rows, const OtchetRecord &r)
         if (auto v = runtime::Decimal::fromPacked(bytes + n * field.size, field.size, field.places))
             row.values[size_t(n)] = *v;
     }
+}
+
+void appendRow(ReportRows &rows, const OtchetRecord &r)
+{
+    fillRow(rows.emplace_back(), r);
 }
 
 // Reads the records of one period (of one institution when `institution` is given, otherwise of
@@ -207,7 +211,9 @@ runtime::Decimal RowRecord::value(int n) const
 
 ReportRow RowRecord::row() const
 {
-    return rowOf(m_record);
+    ReportRow row;
+    fillRow(row, m_record);
+    return row;
 }
 
 Status ReportReader::rowRecords(int year, qint64 form, QList<int> rowIds,

@@ -5,9 +5,9 @@
 #include "analysis/Completeness.h"
 #include "data/DataContext.h"
 #include "data/FileNames.h"
+#include "data/OpenedFile.h"
 #include "data/records/FormaRecord.h"
 #include "entry/EntryFixture.h"
-#include "entry/OpenedFile.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"
@@ -225,7 +225,7 @@ void TestCompleteness::switchedOffAndDamagedForms()
     {
         zemor::data::DataContext ctx;
         ctx.names().setYearFileNames(2025);
-        zemor::entry::OpenedFile forma(ctx, zemor::data::FileId::forma);
+        zemor::data::OpenedFile forma(ctx, zemor::data::FileId::forma);
         QVERIFY(forma.status());
         auto &file = ctx.file(zemor::data::FileId::forma);
         zemor::data::FormaRecord r(file.record());

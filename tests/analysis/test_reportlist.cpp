@@ -6,9 +6,9 @@
 #include "analysis/SummaryFixture.h"
 #include "data/DataContext.h"
 #include "data/Dictionary.h"
+#include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
 #include "entry/EntryFixture.h"
-#include "entry/OpenedFile.h"
 #include "runtime/fs/Paths.h"
 #include "support/WriteFailures.h"
 
@@ -381,7 +381,7 @@ void TestReportList::careLevel()
     QVERIFY(list.assignCareLevel(ctx).isEmpty());
     QCOMPARE(list.entries()[list.findByCode(101)].level, 0);
     {
-        zemor::entry::OpenedFile boln(ctx, zemor::data::FileId::boln);
+        zemor::data::OpenedFile boln(ctx, zemor::data::FileId::boln);
         QVERIFY(boln.status());
         zemor::data::BolnRecord b(ctx.record(zemor::data::FileId::boln));
         b.clear();

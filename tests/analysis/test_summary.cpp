@@ -296,13 +296,13 @@ void TestSummary::formatByColumnNumber()
     table.columns = 4;
     QList<zemor::entry::FormColumn> columns;
     for (int c : {1, 2, 4})
-        columns.append({c, u"Графа"_s, u"гр"_s + QString::number(c), QString(), 0, 0});
+        columns.append({c, u"Графа"_s, u"гр"_s + QString::number(c), QString(), 0, 0, 0});
     const QString format = SummaryTables::buildFormat(table, columns, false, false);
     QCOMPARE(format, u"16L|FM~Nстроки~@s9@7L(1)|F~Ош.~L(0)@s1@E(0FFH,,,)"
                      u"7L|F_M~ ~@S15@7C|F_M~ ~@S1@"
                      u"43C|_M~1гр1~L@n_12@43C|_M~2гр2~L@n_12@43C|_M~~L@n_12@43R|_M~4гр4~L@n_12@"_s);
     // A name column and codes in the rows: the name, then the code column.
-    columns.prepend({0, u"Наименование"_s, u"Наименование"_s, QString(), 0, 1});
+    columns.prepend({0, u"Наименование"_s, u"Наименование"_s, QString(), 0, 0, 1});
     table.offset = 0;
     const QString named = SummaryTables::buildFormat(table, columns, false, true);
     QVERIFY(named.contains(u"80L|F_M~Наименование~@S150@E(,0E6FFFFH,,)35L|F_M~ ~@S30@43C"_s));

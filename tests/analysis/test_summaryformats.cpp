@@ -36,10 +36,10 @@ void TestSummaryFormats::formatsParse_data()
     table.columns = 4;
     QList<zemor::entry::FormColumn> columns;
     for (int c : {1, 2, 4})
-        columns.append({c, u"Графа"_s, u"гр"_s + QString::number(c), QString(), c, 0});
+        columns.append({c, u"Графа"_s, u"гр"_s + QString::number(c), QString(), 0, c, 0});
     QTest::newRow("summary, no name column")
         << SummaryTables::buildFormat(table, columns, false, false) << 4 + 4;
-    columns.prepend({0, u"Наименование"_s, u"Наименование"_s, QString(), 0, 1});
+    columns.prepend({0, u"Наименование"_s, u"Наименование"_s, QString(), 0, 0, 1});
     columns[2].picture = u"@n_10.2"_s;
     QTest::newRow("summary, name and codes")
         << SummaryTables::buildFormat(table, columns, true, true) << 4 + 4;
