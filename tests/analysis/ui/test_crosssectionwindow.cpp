@@ -73,6 +73,14 @@ void grab(QWidget *window, const QString &name)
     window->grab().save(QDir(dir).filePath(name + u".png"_s));
 }
 
+// Printed pages kept next to the screenshots.
+void keep(const QString &path, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::tempPath());
+    QFile::remove(QDir(dir).filePath(name));
+    QFile::copy(path, QDir(dir).filePath(name));
+}
+
 } // namespace
 
 class TestCrossSectionWindow : public QObject
@@ -286,6 +294,7 @@ private Q_SLOTS:
         QCOMPARE(list->model()->rowCount(), result->rows().size());
         click(w, u"?PRINT");
         QVERIFY(QFileInfo(run.pdf.path()).size() > 0);
+        keep(run.pdf.path(), u"crosssection-print.pdf"_s);
         run.prompter.reset();
         click(w, u"?EXCEL");
         QCOMPARE(run.prompter.texts(), QStringList{shell::ExcelLauncher::doneText()});
@@ -348,6 +357,18 @@ private Q_SLOTS:
         QCOMPARE(window->marks().tableIndex(), 1);
         QVERIFY(control(w, u"?UPTABL")->isEnabled());
         click(w, u"?UPTABL");
+        QCOMPARE(control<QLineEdit>(w, u"?TEXT1")->text(), first);
+
+        // A year without its directory: no tables, the marks stay; back to the year, the tables
+        // come back.
+        const int markCount = int(window->marks().marks().size());
+        auto *year = control<QSpinBox>(w, u"?LOCYEAR");
+        year->setValue(1990);
+        window->changeYear(year->value());
+        QVERIFY(window->marks().tables().isEmpty());
+        QVERIFY(control<QLineEdit>(w, u"?TEXT1")->text().isEmpty());
+        QCOMPARE(window->marks().marks().size(), markCount);
+        window->changeYear(test::demoYear);
         QCOMPARE(control<QLineEdit>(w, u"?TEXT1")->text(), first);
 
         // An annual form marks 0..0; by rows only the current table's marks give values.

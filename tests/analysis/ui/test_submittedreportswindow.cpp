@@ -3,7 +3,9 @@
 // the workbook, and a report opened in report entry and deleted there.
 
 #include "analysis/ui/SubmittedReportsWindow.h"
+#include "app/ProcedureTable.h"
 #include "data/DataContext.h"
+#include "runtime/ini/IniFile.h"
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/report/PageSink.h"
@@ -12,11 +14,13 @@
 #include "runtime/ui/QueueModel.h"
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
+#include "shell/ui/MainFrame.h"
 #include "support/ModalScript.h"
 #include "support/ScriptedChoices.h"
 #include "support/ScriptedPrompter.h"
 #include "tests/analysis/CrossSectionFixture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
@@ -58,6 +62,14 @@ void grab(QWidget *window, const QString &name)
 {
     const QString dir = qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::tempPath());
     window->grab().save(QDir(dir).filePath(name + u".png"_s));
+}
+
+// Printed pages kept next to the screenshots.
+void keep(const QString &path, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::tempPath());
+    QFile::remove(QDir(dir).filePath(name));
+    QFile::copy(path, QDir(dir).filePath(name));
 }
 
 } // namespace
@@ -141,6 +153,41 @@ private Q_SLOTS:
         delete window;
     }
 
+    // On the frame: the menu item is there, and the toolbar opens the list as a window of its
+    // own, with the shell's form pick list.
+    void toolbarOpensAWindowOfItsOwn()
+    {
+        runtime::ini::IniFile ini(QDir(runtime::fs::workDir()).filePath(u"zemor.INI"_s));
+        test::ScriptedPrompter prompter;
+        data::DataContext data(&prompter);
+        shell::AppState state;
+        runtime::office::OfficeServer office(&m_desktop);
+        auto *frame = new shell::ui::MainFrame(state, data, prompter, ini,
+                                               app::procedureTable({state, prompter, ini, office}));
+        QPointer<QWidget> frameAlive = frame;
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->initialize(test::demoYear);
+        frame->show();
+        state.globYear = test::demoYear;
+        QAction *menu = frame->menuAction(u"Список Отчетов"_s);
+        QVERIFY(menu && menu->isEnabled());
+        auto *toolbar = findControl<QPushButton>(frame, u"?BUTTON4");
+        QVERIFY(toolbar && toolbar->isEnabled());
+
+        test::answerModals({test::pickCode(7)});
+        QTest::mouseClick(toolbar, Qt::LeftButton);
+        QTRY_COMPARE(frame->procedureWindows().size(), 1);
+        auto *list = qobject_cast<SubmittedReportsWindow *>(frame->procedureWindows().first());
+        QVERIFY(list);
+        QVERIFY(!list->isModal());
+        QCOMPARE(list->form(), 7);
+        QVERIFY(!list->lines().isEmpty());
+        QPointer<QWidget> listAlive = list;
+        frame->close();
+        QTRY_VERIFY(!frameAlive);
+        QVERIFY(!listAlive);
+    }
+
     void noFormChosenEndsTheProcedure()
     {
         Run run(&m_desktop, m_dir.filePath(u"none.pdf"_s));
@@ -177,6 +224,7 @@ private Q_SLOTS:
         // Printing goes to the sink; the workbook gets every line.
         click(window, u"?PRNT1");
         QVERIFY(QFileInfo(run.pdf).size() > 0);
+        keep(run.pdf, u"submitted-print.pdf"_s);
         run.prompter.reset();
         click(window, u"?EXCEL");
         QCOMPARE(run.prompter.texts(), QStringList{shell::ExcelLauncher::doneText()});
