@@ -6,7 +6,6 @@
 #include "analysis/ui/CrossSectionNameWindows.h"
 #include "analysis/ui/CrossSectionWindow.h"
 #include "data/DataContext.h"
-#include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
@@ -19,6 +18,7 @@
 #include "support/ScriptedChoices.h"
 #include "support/ScriptedPrompter.h"
 #include "tests/analysis/CrossSectionFixture.h"
+#include "tests/analysis/ui/WindowTestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,22 +40,12 @@ using runtime::ui::findControl;
 
 namespace {
 
-struct NoDesktop : runtime::office::DesktopOpener
-{
-    runtime::Status open(const QString &) override { return {}; }
-};
-
 template <class T = QPushButton> T *control(QWidget *window, QStringView equate)
 {
     T *found = findControl<T>(window, equate);
     if (!found)
         qFatal("no control %s", qPrintable(equate.toString()));
     return found;
-}
-
-void click(QWidget *window, QStringView equate)
-{
-    control<QAbstractButton>(window, equate)->click();
 }
 
 // A double click on a cell of a list, as the user makes it.
@@ -67,20 +57,6 @@ void doubleClick(QTableView *view, int row, int column)
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
-void grab(QWidget *window, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::tempPath());
-    window->grab().save(QDir(dir).filePath(name + u".png"_s));
-}
-
-// Printed pages kept next to the screenshots.
-void keep(const QString &path, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::tempPath());
-    QFile::remove(QDir(dir).filePath(name));
-    QFile::copy(path, QDir(dir).filePath(name));
-}
-
 } // namespace
 
 class TestCrossSectionWindow : public QObject
@@ -88,7 +64,7 @@ class TestCrossSectionWindow : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    NoDesktop m_desktop;
+    test::NoDesktop m_desktop;
 
     struct Run
     {
@@ -100,7 +76,7 @@ class TestCrossSectionWindow : public QObject
         data::DataContext context;
         analysis::ui::CrossSectionCall call;
 
-        Run(NoDesktop *desktop, const QString &pdfPath) : office(desktop), pdf(pdfPath)
+        Run(test::NoDesktop *desktop, const QString &pdfPath) : office(desktop), pdf(pdfPath)
         {
             state.globYear = test::demoYear;
             state.globYearS = test::demoYear;
@@ -165,33 +141,33 @@ private Q_SLOTS:
         QCOMPARE(control<QLineEdit>(w, u"?KOLGR")->text(), u"1"_s);
 
         // "Строка" on the marked cell unmarks it and marks the rest of the row.
-        click(w, u"?OPTIONOTM:RADIO2");
+        test::clickControl(w, u"?OPTIONOTM:RADIO2");
         window->markCell(0, 3);
         QCOMPARE(marks.marks().size(), columns - 1);
         QVERIFY(!marks.grid()[0].isMarked(1));
         // "Графа" marks column 1 in every row.
-        click(w, u"?OPTIONOTM:RADIO3");
+        test::clickControl(w, u"?OPTIONOTM:RADIO3");
         window->markCell(1, 3);
         QCOMPARE(marks.marks().size(), columns - 1 + marks.grid().size());
 
         // "+" with June only; the series of months 1..2; a series past December is refused.
         control<QSpinBox>(w, u"?LOCMES1")->setValue(6);
         control<QSpinBox>(w, u"?LOCMES2")->setValue(6);
-        click(w, u"?PLUSSWOD");
+        test::clickControl(w, u"?PLUSSWOD");
         const int afterPlus = columns + marks.grid().size();
         QCOMPARE(marks.marks().size(), afterPlus);
         QCOMPARE(marks.marks().last().periodFrom, 6);
         control<QSpinBox>(w, u"?DINMES1")->setValue(1);
         control<QSpinBox>(w, u"?DINMES2")->setValue(2);
-        click(w, u"?DINRJD");
+        test::clickControl(w, u"?DINRJD");
         QCOMPARE(marks.marks().size(), afterPlus + 2);
         control<QSpinBox>(w, u"?DINMES2")->setValue(13);
-        click(w, u"?DINRJD");
+        test::clickControl(w, u"?DINRJD");
         QCOMPARE(run.prompter.lastText(), CrossSectionMarks::wrongPeriodText());
         QCOMPARE(marks.marks().size(), afterPlus + 2);
 
         // "ф,т,гр,стр,м2,м1": by data column first, numbered from 1.
-        click(w, u"?SORTGR:RADIO1");
+        test::clickControl(w, u"?SORTGR:RADIO1");
         for (int i = 0; i < marks.marks().size(); ++i) {
             QCOMPARE(marks.marks()[i].nn, i + 1);
             if (i > 0)
@@ -202,10 +178,10 @@ private Q_SLOTS:
         // "-" deletes the selected mark.
         window->markBinding()->selectRow(0);
         const CrossSectionMark second = marks.marks()[1];
-        click(w, u"?DEL_QW");
+        test::clickControl(w, u"?DEL_QW");
         QCOMPARE(marks.marks().size(), afterPlus + 1);
         QCOMPARE(marks.marks()[0].rowId, second.rowId);
-        grab(w, u"crosssection-marking"_s);
+        test::grabWindow(w, u"crosssection-marking"_s);
 
         // Save under a new name (id 1); a second save asks nothing.
         const QList<CrossSectionMark> saved = marks.marks();
@@ -214,17 +190,17 @@ private Q_SLOTS:
             QCOMPARE(name->objectName(), u"P1$SCRADD"_s);
             shownId = control<QLineEdit>(name, u"?RAN:IDQW")->text().toInt();
             control<QLineEdit>(name, u"?RAN:NAME")->setText(u"Март - май"_s);
-            grab(name, u"crosssection-name"_s);
-            click(name, u"?INS");
+            test::grabWindow(name, u"crosssection-name"_s);
+            test::clickControl(name, u"?INS");
         }});
-        click(w, u"?PUTRASRES");
+        test::clickControl(w, u"?PUTRASRES");
         QCOMPARE(shownId, 1);
         QCOMPARE(window->inUse().id, 1);
-        click(w, u"?PUTRASRES");
+        test::clickControl(w, u"?PUTRASRES");
         QCOMPARE(window->inUse().id, 1);
 
         // Reset, then load: the saved cells come back with the period of new marks.
-        click(w, u"?SBROS");
+        test::clickControl(w, u"?SBROS");
         QVERIFY(marks.marks().isEmpty());
         QCOMPARE(control<QLineEdit>(w, u"?KOLGR")->text(), u"0"_s);
         test::answerModals({[&](QWidget *list) {
@@ -232,10 +208,10 @@ private Q_SLOTS:
             auto *names = qobject_cast<analysis::ui::SavedCrossSectionList *>(list);
             QVERIFY(names);
             QCOMPARE(names->model()->rowCount(), 1);
-            grab(list, u"crosssection-names"_s);
+            test::grabWindow(list, u"crosssection-names"_s);
             names->binding()->activateRow(0);
         }});
-        click(w, u"?RASR");
+        test::clickControl(w, u"?RASR");
         QCOMPARE(marks.marks().size(), saved.size());
         for (int i = 0; i < saved.size(); ++i) {
             QCOMPARE(marks.marks()[i].rowId, saved[i].rowId);
@@ -246,7 +222,7 @@ private Q_SLOTS:
 
         // The build by districts turns the window to its result.
         const int count = marks.marks().size();
-        click(w, u"?OK");
+        test::clickControl(w, u"?OK");
         const auto *result = window->result();
         QVERIFY(result);
         QCOMPARE(result->result().markCount(), count);
@@ -263,7 +239,7 @@ private Q_SLOTS:
                  u"Всего"_s);
 
         // A click on a value: the row line, the caption, and with "График общий" the chart.
-        click(w, u"?GRAPHALL");
+        test::clickControl(w, u"?GRAPHALL");
         QVERIFY(!window->chart()->isHidden());
         window->clickResult(0, 2);
         QCOMPARE(control<QLineEdit>(w, u"?QAC:UCH")->text(),
@@ -283,20 +259,20 @@ private Q_SLOTS:
             QCOMPARE(window->chart()->items()[i].points.first(), expected[i].points.first());
             QCOMPARE(window->chart()->items()[i].text, expected[i].text);
         }
-        grab(w, u"crosssection-result"_s);
+        test::grabWindow(w, u"crosssection-result"_s);
 
         // Only filled rows; printing; the workbook.
         const auto rowsBefore = result->rows().size();
-        click(w, u"?FILLEDROWS");
+        test::clickControl(w, u"?FILLEDROWS");
         for (const auto &row : result->rows())
             QVERIFY(!row.isEmpty());
         QVERIFY(result->rows().size() < rowsBefore);
         QCOMPARE(list->model()->rowCount(), result->rows().size());
-        click(w, u"?PRINT");
+        test::clickControl(w, u"?PRINT");
         QVERIFY(QFileInfo(run.pdf.path()).size() > 0);
-        keep(run.pdf.path(), u"crosssection-print.pdf"_s);
+        test::keepFile(run.pdf.path(), u"crosssection-print.pdf"_s);
         run.prompter.reset();
-        click(w, u"?EXCEL");
+        test::clickControl(w, u"?EXCEL");
         QCOMPARE(run.prompter.texts(), QStringList{shell::ExcelLauncher::doneText()});
     }
 
@@ -310,7 +286,7 @@ private Q_SLOTS:
         QVERIFY(control<QRadioButton>(w, u"?OPTION1:RADIO1")->isHidden());
         QVERIFY(control<QRadioButton>(w, u"?OPTION1:RADIO2")->isChecked());
         window->markCell(0, 3);
-        click(w, u"?OK");
+        test::clickControl(w, u"?OK");
         const auto *result = window->result();
         QVERIFY(result);
         QCOMPARE(result->result().grouping, analysis::CrossSectionGrouping::Institutions);
@@ -319,7 +295,7 @@ private Q_SLOTS:
         QVERIFY(!control<QWidget>(w, u"?OPTION1")->isHidden());
         QCOMPARE(control<QGroupBox>(w, u"?OPTION1")->title(), u"Сортировка"_s);
         QVERIFY(control<QRadioButton>(w, u"?OPTION1:RADIO2")->isHidden());
-        click(w, u"?OPTION1:RADIO3");
+        test::clickControl(w, u"?OPTION1:RADIO3");
         for (int i = 1; i < result->rows().size(); ++i)
             QVERIFY(result->rows()[i - 1].kind <= result->rows()[i].kind);
         QVERIFY(result->rows().last().isTotal());
@@ -331,13 +307,13 @@ private Q_SLOTS:
         Run run(&m_desktop, m_dir.filePath(u"rows.pdf"_s));
         auto window = run.window();
         QWidget *w = window.get();
-        click(w, u"?OK");
+        test::clickControl(w, u"?OK");
         QCOMPARE(run.prompter.lastText(), CrossSectionMarks::noMarksText());
         QVERIFY(!window->result());
 
         window->markCell(0, 3);
         run.choices->form = {12, u"Годовой отчет"_s, u"12"_s, 0};
-        click(w, u"?NEWFORM");
+        test::clickControl(w, u"?NEWFORM");
         QCOMPARE(window->marks().form(), 12);
         QCOMPARE(run.call.form, 12);
         QCOMPARE(run.call.formName, u"Годовой отчет"_s);
@@ -353,10 +329,10 @@ private Q_SLOTS:
             QVERIFY(view->model()->rowCount() >= 2);
             static_cast<runtime::ui::ListWindow *>(tables)->binding()->activateRow(1);
         }});
-        click(w, u"?NEWTABL");
+        test::clickControl(w, u"?NEWTABL");
         QCOMPARE(window->marks().tableIndex(), 1);
         QVERIFY(control(w, u"?UPTABL")->isEnabled());
-        click(w, u"?UPTABL");
+        test::clickControl(w, u"?UPTABL");
         QCOMPARE(control<QLineEdit>(w, u"?TEXT1")->text(), first);
 
         // A year without its directory: no tables, the marks stay; back to the year, the tables
@@ -376,8 +352,8 @@ private Q_SLOTS:
         const CrossSectionMark annual = window->marks().marks().last();
         QCOMPARE(annual.periodFrom, 0);
         QCOMPARE(annual.periodTo, 0);
-        click(w, u"?LOCSTR");
-        click(w, u"?OK");
+        test::clickControl(w, u"?LOCSTR");
+        test::clickControl(w, u"?OK");
         const auto *result = window->result();
         QVERIFY(result);
         QVERIFY(result->result().byRows);

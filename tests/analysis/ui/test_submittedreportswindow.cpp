@@ -6,7 +6,6 @@
 #include "app/ProcedureTable.h"
 #include "data/DataContext.h"
 #include "runtime/ini/IniFile.h"
-#include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
@@ -19,6 +18,7 @@
 #include "support/ScriptedChoices.h"
 #include "support/ScriptedPrompter.h"
 #include "tests/analysis/CrossSectionFixture.h"
+#include "tests/analysis/ui/WindowTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,39 +37,12 @@ using runtime::ui::findControl;
 
 namespace {
 
-struct NoDesktop : runtime::office::DesktopOpener
-{
-    runtime::Status open(const QString &) override { return {}; }
-};
-
-void click(QWidget *window, QStringView equate)
-{
-    auto *button = findControl<QPushButton>(window, equate);
-    QVERIFY2(button, qPrintable(equate.toString()));
-    button->click();
-}
-
 int lineOf(const QList<SubmittedReportLine> &lines, qint32 institution, qint32 period)
 {
     for (int i = 0; i < lines.size(); ++i)
         if (lines[i].institution == institution && lines[i].period == period)
             return i;
     return -1;
-}
-
-// Screenshots for looking at, next to the test binary.
-void grab(QWidget *window, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::tempPath());
-    window->grab().save(QDir(dir).filePath(name + u".png"_s));
-}
-
-// Printed pages kept next to the screenshots.
-void keep(const QString &path, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::tempPath());
-    QFile::remove(QDir(dir).filePath(name));
-    QFile::copy(path, QDir(dir).filePath(name));
 }
 
 } // namespace
@@ -79,7 +52,7 @@ class TestSubmittedReportsWindow : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    NoDesktop m_desktop;
+    test::NoDesktop m_desktop;
 
     struct Run
     {
@@ -91,7 +64,7 @@ class TestSubmittedReportsWindow : public QObject
         std::shared_ptr<runtime::report::PdfSink> printer;
         data::DataContext context;
 
-        Run(NoDesktop *desktop, const QString &pdfPath)
+        Run(test::NoDesktop *desktop, const QString &pdfPath)
             : office(desktop), pdf(pdfPath),
               printer(std::make_shared<runtime::report::PdfSink>(pdfPath))
         {
@@ -147,7 +120,7 @@ private Q_SLOTS:
         QCOMPARE(findControl<QSpinBox>(window, u"?MES1")->value(), 1);
         QCOMPARE(findControl<QLabel>(window, u"?STRING3")->text(), u"Всего отчетов: 0"_s);
         // Nothing to print.
-        click(window, u"?PRNT1");
+        test::clickControl(window, u"?PRNT1");
         QCOMPARE(run.prompter.texts().last(), SubmittedReports::nothingToPrintText());
         QVERIFY(!QFile::exists(run.pdf));
         delete window;
@@ -207,7 +180,7 @@ private Q_SLOTS:
         // March: the pseudo-institutions added to the demo, with their names.
         findControl<QSpinBox>(window, u"?MES1")->setValue(3);
         findControl<QSpinBox>(window, u"?MES2")->setValue(3);
-        click(window, u"?OK");
+        test::clickControl(window, u"?OK");
         const int city = lineOf(list->lines(), 21101, 3);
         QVERIFY(city >= 0);
         QCOMPARE(list->lines()[city].kindName, u"город"_s);
@@ -219,20 +192,20 @@ private Q_SLOTS:
         QCOMPARE(list->binding()->cellText(region, 1).trimmed(), u"Таргинская"_s);
         QCOMPARE(findControl<QLabel>(window, u"?STRING3")->text(),
                  SubmittedReports::countText(list->lines().size()));
-        grab(window, u"submitted-list"_s);
+        test::grabWindow(window, u"submitted-list"_s);
 
         // Printing goes to the sink; the workbook gets every line.
-        click(window, u"?PRNT1");
+        test::clickControl(window, u"?PRNT1");
         QVERIFY(QFileInfo(run.pdf).size() > 0);
-        keep(run.pdf, u"submitted-print.pdf"_s);
+        test::keepFile(run.pdf, u"submitted-print.pdf"_s);
         run.prompter.reset();
-        click(window, u"?EXCEL");
+        test::clickControl(window, u"?EXCEL");
         QCOMPARE(run.prompter.texts(), QStringList{shell::ExcelLauncher::doneText()});
 
         // Months 6..7 of one institution give two lines in order.
         findControl<QSpinBox>(window, u"?MES1")->setValue(6);
         findControl<QSpinBox>(window, u"?MES2")->setValue(7);
-        click(window, u"?OK");
+        test::clickControl(window, u"?OK");
         const SubmittedReportLine first = list->lines().first();
         QCOMPARE(first.period, 6);
         QCOMPARE(lineOf(list->lines(), first.institution, 7), 1);
@@ -245,7 +218,7 @@ private Q_SLOTS:
         test::answerModals({[&](QWidget *entry) {
             entryOpened = entry != window.data();
             run.prompter.answers = {2};
-            click(entry, u"?DEL1");
+            test::clickControl(entry, u"?DEL1");
         }});
         list->binding()->activateRow(row);
         QVERIFY2(entryOpened, qPrintable(run.prompter.texts().join(u"|")));
@@ -256,17 +229,17 @@ private Q_SLOTS:
 
         // An annual form hides the range and lists period 0 after "OK".
         run.choices->form = {12, u"Годовой"_s, u"12"_s, 0};
-        click(window, u"?NEWFORM");
+        test::clickControl(window, u"?NEWFORM");
         QVERIFY(findControl<QSpinBox>(window, u"?MES1")->isHidden());
         QCOMPARE(list->form(), 12);
-        click(window, u"?OK");
+        test::clickControl(window, u"?OK");
         QVERIFY(!list->lines().isEmpty());
         for (const SubmittedReportLine &line : list->lines())
             QCOMPARE(line.period, 0);
 
         // No form chosen closes the window.
         run.choices->form = {};
-        click(window, u"?NEWFORM");
+        test::clickControl(window, u"?NEWFORM");
         QTRY_VERIFY(!window);
     }
 };
