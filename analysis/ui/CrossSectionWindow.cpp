@@ -8,6 +8,7 @@
 #include "entry/FormCatalogue.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/report/PageSink.h"
+#include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/DrawingSurface.h"
 #include "runtime/ui/ListBinding.h"
@@ -17,6 +18,7 @@
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
 #include "shell/ui/Choices.h"
+#include "shell/ui/PreviewWindow.h"
 #include "shell/ui/WaitingWindow.h"
 
 #include <QButtonGroup>
@@ -698,7 +700,14 @@ bool CrossSectionWindow::print()
     if (!m_result)
         return false;
     const auto pages = CrossSectionPrint::layOut(m_result->pages(), m_result->result().grouping);
-    const auto out = m_services.pages.output(pages, title());
+    if (!m_services.pages) {
+        // The preview tells the user itself when the printer refused the pages.
+        runtime::report::PrinterSink printer(this);
+        shell::ui::PreviewSink preview(m_services.prompter, printer, this);
+        const auto out = preview.output(pages, title());
+        return out && *out;
+    }
+    const auto out = m_services.pages->output(pages, title());
     if (!out) {
         m_services.prompter.message(out.error().message);
         return false;

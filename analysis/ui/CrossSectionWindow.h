@@ -82,7 +82,9 @@ struct CrossSectionServices
     runtime::Prompter &prompter;
     runtime::office::Conversation &office;
     std::shared_ptr<shell::ui::Choices> choices;
-    runtime::report::PageSink &pages; // where the printed cross-section goes
+    // Where the printed cross-section goes; none: the page preview, printing to the system
+    // printer.
+    runtime::report::PageSink *pages = nullptr;
 };
 
 class CrossSectionWindow : public QDialog

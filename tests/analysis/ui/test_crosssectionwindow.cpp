@@ -75,6 +75,7 @@ class TestCrossSectionWindow : public QObject
         runtime::report::PdfSink pdf;
         data::DataContext context;
         analysis::ui::CrossSectionCall call;
+        bool preview = false; // print through the program's page preview
 
         Run(test::NoDesktop *desktop, const QString &pdfPath) : office(desktop), pdf(pdfPath)
         {
@@ -91,7 +92,9 @@ class TestCrossSectionWindow : public QObject
         std::unique_ptr<CrossSectionWindow> window()
         {
             auto w = std::make_unique<CrossSectionWindow>(
-                context, analysis::ui::CrossSectionServices{state, prompter, office, choices, pdf},
+                context,
+                analysis::ui::CrossSectionServices{state, prompter, office, choices,
+                                                   preview ? nullptr : &pdf},
                 call);
             w->setModal(false);
             w->show();
@@ -281,6 +284,7 @@ private Q_SLOTS:
     {
         Run run(&m_desktop, m_dir.filePath(u"institutions.pdf"_s));
         run.call.districtFilter = 1;
+        run.preview = true;
         auto window = run.window();
         QWidget *w = window.get();
         QVERIFY(control<QRadioButton>(w, u"?OPTION1:RADIO1")->isHidden());
@@ -299,6 +303,17 @@ private Q_SLOTS:
         for (int i = 1; i < result->rows().size(); ++i)
             QVERIFY(result->rows()[i - 1].kind <= result->rows()[i].kind);
         QVERIFY(result->rows().last().isTotal());
+
+        // In the program the pages go to the preview; closing it prints nothing.
+        QString shown;
+        test::answerModals({[&](QWidget *preview) {
+            shown = preview->objectName();
+            test::grabWindow(preview, u"crosssection-preview"_s);
+            preview->close();
+        }});
+        QVERIFY(!window->print());
+        QCOMPARE(shown, u"P1$VIEW1"_s);
+        QVERIFY(!QFile::exists(run.pdf.path()));
     }
 
     // Form, table and the build by rows; no marks; the table list window.
