@@ -124,6 +124,16 @@
 //   PrintSubmittedReports                        SubmittedReports::print(), SubmittedPrint,
 //                                                SubmittedReports::layOut()
 //   ExportSubmittedToExcel ("RAS1.XLS")          SubmittedReports::exportToExcel()
+//   the list's window (P1$SCRL), ?BUTTON4        ui::SubmittedReportsWindow (ui/)
+//   BuildCrossSection's window (P1$SCRL)         ui::CrossSectionWindow, its call
+//                                                ui::CrossSectionCall
+//   P1$SCRADD, P1$SCRL "Список", P1$SCRL1        ui::CrossSectionNameWindow,
+//                                                ui::SavedCrossSectionList,
+//                                                ui::CrossSectionTableList
+//   radios of ?OPTIONOTM, ?SORTGR, ?OPTION1      ?OPTIONOTM:RADIOn, ?SORTGR:RADIOn, ?OPTION1:RADIOn
+//   "График общий", "График по 1строке",         ?GRAPHALL, ?GRAPHROW, ?FILLEDROWS
+//   "Только заполненные строки"
+//   "Печать", "Excel" of the result, the chart   ?PRINT, ?EXCEL, ?CHART (a DrawingSurface)
 //   ComputeIndicators (without its windows)      IndicatorComputation::run()
 //   the ratings' windowless call                 IndicatorComputation::computeForRating()
 //   ?OPTION1 (layouts 1, 2, 3)                   IndicatorLayout, IndicatorRequest::layout

@@ -1,6 +1,8 @@
 #include "app/ProcedureTable.h"
 
+#include "analysis/ui/SubmittedReportsWindow.h"
 #include "entry/ui/EnterReports.h"
+#include "runtime/report/ProgramPrinter.h"
 #include "shell/AppState.h"
 #include "shell/ui/FormAccessWindow.h"
 #include "shell/ui/HelpWindow.h"
@@ -29,6 +31,17 @@ Procedures procedureTable(const ProcedureServices &services)
                                                  bool) -> QWidget * {
                      InstitutionListWindow::run(data, state.globYear, office, prompter, parent);
                      return nullptr;
+                 });
+    // The list of submitting institutions: modal from the menu, a modeless window of its own
+    // from the toolbar.
+    table.insert(QStringLiteral("ListSubmittedReports"),
+                 [&state = services.state, &office = services.office,
+                  &prompter = services.prompter](data::DataContext &data, QWidget *parent,
+                                                 bool ownWindow) -> QWidget * {
+                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+                     auto printer = std::make_shared<runtime::report::PrinterSink>(parent);
+                     return analysis::ui::SubmittedReportsWindow::run(
+                         data, {state, prompter, office, choices, printer}, ownWindow, parent);
                  });
     // The help window, the forms on/off list and the key rebuilding run on the frame's own
     // data context, modal to the frame.

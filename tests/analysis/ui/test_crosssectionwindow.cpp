@@ -1,0 +1,381 @@
+// The cross-section window on the demo, driven by its controls: marking in the three modes,
+// "+" and the series, the order of the marks, deleting, saving and loading under a name, the
+// form and table changes, the builds by districts, institutions and rows, and the result mode
+// with its clicks, chart, empty rows, printing to PDF and the workbook.
+
+#include "analysis/ui/CrossSectionNameWindows.h"
+#include "analysis/ui/CrossSectionWindow.h"
+#include "data/DataContext.h"
+#include "runtime/office/OfficeServer.h"
+#include "runtime/report/PageSink.h"
+#include "runtime/ui/Controls.h"
+#include "runtime/ui/DrawingSurface.h"
+#include "runtime/ui/ListBinding.h"
+#include "runtime/ui/QueueModel.h"
+#include "shell/AppState.h"
+#include "shell/ExcelLauncher.h"
+#include "support/ModalScript.h"
+#include "support/ScriptedChoices.h"
+#include "support/ScriptedPrompter.h"
+#include "tests/analysis/CrossSectionFixture.h"
+#include "tests/analysis/ui/WindowTestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace zemor;
+using analysis::CrossSectionMark;
+using analysis::CrossSectionMarks;
+using analysis::ui::CrossSectionWindow;
+using runtime::ui::findControl;
+
+namespace {
+
+template <class T = QPushButton> T *control(QWidget *window, QStringView equate)
+{
+    T *found = findControl<T>(window, equate);
+    if (!found)
+        qFatal("no control %s", qPrintable(equate.toString()));
+    return found;
+}
+
+// A double click on a cell of a list, as the user makes it.
+void doubleClick(QTableView *view, int row, int column)
+{
+    view->scrollTo(view->model()->index(row, column));
+    const QRect cell = view->visualRect(view->model()->index(row, column));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+} // namespace
+
+class TestCrossSectionWindow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    test::NoDesktop m_desktop;
+
+    struct Run
+    {
+        shell::AppState state;
+        test::ScriptedPrompter prompter;
+        runtime::office::OfficeServer office;
+        std::shared_ptr<test::ScriptedChoices> choices = std::make_shared<test::ScriptedChoices>();
+        runtime::report::PdfSink pdf;
+        data::DataContext context;
+        analysis::ui::CrossSectionCall call;
+        bool preview = false; // print through the program's page preview
+
+        Run(test::NoDesktop *desktop, const QString &pdfPath) : office(desktop), pdf(pdfPath)
+        {
+            state.globYear = test::demoYear;
+            state.globYearS = test::demoYear;
+            state.globYearE = test::demoYear;
+            call.formName = u"Оперативные сведения"_s;
+            call.form = 7;
+            call.title = u"Сводка за март - май"_s;
+            call.from = 3;
+            call.to = 5;
+            call.periodKind = 1;
+        }
+        std::unique_ptr<CrossSectionWindow> window()
+        {
+            auto w = std::make_unique<CrossSectionWindow>(
+                context,
+                analysis::ui::CrossSectionServices{state, prompter, office, choices,
+                                                   preview ? nullptr : &pdf},
+                call);
+            w->setModal(false);
+            w->show();
+            return w;
+        }
+    };
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        const QString failed = test::buildCrossSectionDemo(m_dir);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    }
+
+    // Marking, "+", the series, order, delete, save and load, then the build by districts and
+    // the result mode.
+    void markSaveLoadBuildByDistricts()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"districts.pdf"_s));
+        auto window = run.window();
+        QWidget *w = window.get();
+        const CrossSectionMarks &marks = window->marks();
+        QCOMPARE(window->windowTitle(), u"7 Оперативные сведения"_s);
+        QCOMPARE(control<QLineEdit>(w, u"?NAMETIP")->text(), u"месяц"_s);
+        QCOMPARE(control<QLineEdit>(w, u"?LOCNAME:2")->text(), run.call.title);
+        QVERIFY(control<QLineEdit>(w, u"?TEXT1")
+                    ->text()
+                    .startsWith(QString::number(marks.currentTable()->code) + u' '));
+        QCOMPARE(control<QSpinBox>(w, u"?LOCMES1")->value(), 3);
+        QVERIFY(!control(w, u"?UPTABL")->isEnabled());
+        QVERIFY(control<QCheckBox>(w, u"?GRAPHALL")->isHidden());
+        QVERIFY(!control<QRadioButton>(w, u"?OPTION1:RADIO1")->isHidden());
+        QVERIFY(control<QRadioButton>(w, u"?OPTION1:RADIO1")->isChecked());
+        const int columns = marks.currentTable()->columns;
+        QVERIFY(columns >= 2);
+        QVERIFY(marks.grid().size() >= 2);
+
+        // A cell by a real double click: period 3..5, "O" in the grid.
+        auto *grid = control<QTableView>(w, u"?BROWSE:1");
+        doubleClick(grid, 0, 3);
+        QCOMPARE(marks.marks().size(), 1);
+        QCOMPARE(marks.marks()[0].dataColumn, 1);
+        QCOMPARE(marks.marks()[0].periodFrom, 3);
+        QCOMPARE(marks.marks()[0].periodTo, 5);
+        QCOMPARE(window->gridBinding()->cellText(0, 3).trimmed(), u"O"_s);
+        QCOMPARE(control<QLineEdit>(w, u"?QAC:UCH")->text(), marks.grid()[0].shortName);
+        QCOMPARE(control<QLineEdit>(w, u"?KOLGR")->text(), u"1"_s);
+
+        // "Строка" on the marked cell unmarks it and marks the rest of the row.
+        test::clickControl(w, u"?OPTIONOTM:RADIO2");
+        window->markCell(0, 3);
+        QCOMPARE(marks.marks().size(), columns - 1);
+        QVERIFY(!marks.grid()[0].isMarked(1));
+        // "Графа" marks column 1 in every row.
+        test::clickControl(w, u"?OPTIONOTM:RADIO3");
+        window->markCell(1, 3);
+        QCOMPARE(marks.marks().size(), columns - 1 + marks.grid().size());
+
+        // "+" with June only; the series of months 1..2; a series past December is refused.
+        control<QSpinBox>(w, u"?LOCMES1")->setValue(6);
+        control<QSpinBox>(w, u"?LOCMES2")->setValue(6);
+        test::clickControl(w, u"?PLUSSWOD");
+        const int afterPlus = columns + marks.grid().size();
+        QCOMPARE(marks.marks().size(), afterPlus);
+        QCOMPARE(marks.marks().last().periodFrom, 6);
+        control<QSpinBox>(w, u"?DINMES1")->setValue(1);
+        control<QSpinBox>(w, u"?DINMES2")->setValue(2);
+        test::clickControl(w, u"?DINRJD");
+        QCOMPARE(marks.marks().size(), afterPlus + 2);
+        control<QSpinBox>(w, u"?DINMES2")->setValue(13);
+        test::clickControl(w, u"?DINRJD");
+        QCOMPARE(run.prompter.lastText(), CrossSectionMarks::wrongPeriodText());
+        QCOMPARE(marks.marks().size(), afterPlus + 2);
+
+        // "ф,т,гр,стр,м2,м1": by data column first, numbered from 1.
+        test::clickControl(w, u"?SORTGR:RADIO1");
+        for (int i = 0; i < marks.marks().size(); ++i) {
+            QCOMPARE(marks.marks()[i].nn, i + 1);
+            if (i > 0)
+                QVERIFY(marks.marks()[i - 1].dataColumn <= marks.marks()[i].dataColumn);
+        }
+        QCOMPARE(window->markBinding()->cellText(0, 0).trimmed(), u"1"_s);
+
+        // "-" deletes the selected mark.
+        window->markBinding()->selectRow(0);
+        const CrossSectionMark second = marks.marks()[1];
+        test::clickControl(w, u"?DEL_QW");
+        QCOMPARE(marks.marks().size(), afterPlus + 1);
+        QCOMPARE(marks.marks()[0].rowId, second.rowId);
+        test::grabWindow(w, u"crosssection-marking"_s);
+
+        // Save under a new name (id 1); a second save asks nothing.
+        const QList<CrossSectionMark> saved = marks.marks();
+        qint32 shownId = 0;
+        test::answerModals({[&](QWidget *name) {
+            QCOMPARE(name->objectName(), u"P1$SCRADD"_s);
+            shownId = control<QLineEdit>(name, u"?RAN:IDQW")->text().toInt();
+            control<QLineEdit>(name, u"?RAN:NAME")->setText(u"Март - май"_s);
+            test::grabWindow(name, u"crosssection-name"_s);
+            test::clickControl(name, u"?INS");
+        }});
+        test::clickControl(w, u"?PUTRASRES");
+        QCOMPARE(shownId, 1);
+        QCOMPARE(window->inUse().id, 1);
+        test::clickControl(w, u"?PUTRASRES");
+        QCOMPARE(window->inUse().id, 1);
+
+        // Reset, then load: the saved cells come back with the period of new marks.
+        test::clickControl(w, u"?SBROS");
+        QVERIFY(marks.marks().isEmpty());
+        QCOMPARE(control<QLineEdit>(w, u"?KOLGR")->text(), u"0"_s);
+        test::answerModals({[&](QWidget *list) {
+            QCOMPARE(list->windowTitle(), u"Список"_s);
+            auto *names = qobject_cast<analysis::ui::SavedCrossSectionList *>(list);
+            QVERIFY(names);
+            QCOMPARE(names->model()->rowCount(), 1);
+            test::grabWindow(list, u"crosssection-names"_s);
+            names->binding()->activateRow(0);
+        }});
+        test::clickControl(w, u"?RASR");
+        QCOMPARE(marks.marks().size(), saved.size());
+        for (int i = 0; i < saved.size(); ++i) {
+            QCOMPARE(marks.marks()[i].rowId, saved[i].rowId);
+            QCOMPARE(marks.marks()[i].dataColumn, saved[i].dataColumn);
+            QCOMPARE(marks.marks()[i].periodFrom, 6);
+        }
+        QVERIFY(marks.grid()[0].isMarked(2));
+
+        // The build by districts turns the window to its result.
+        const int count = marks.marks().size();
+        test::clickControl(w, u"?OK");
+        const auto *result = window->result();
+        QVERIFY(result);
+        QCOMPARE(result->result().markCount(), count);
+        QVERIFY(control(w, u"?OK")->isHidden());
+        QVERIFY(control(w, u"?NEWFORM")->isHidden());
+        QVERIFY(control<QSpinBox>(w, u"?LOCYEAR")->isHidden());
+        QVERIFY(!control<QCheckBox>(w, u"?GRAPHALL")->isHidden());
+        QVERIFY(control<QWidget>(w, u"?OPTION1")->isHidden());
+        auto *list = control<QTableView>(w, u"?BROWSE:1");
+        QCOMPARE(list->model()->rowCount(), result->rows().size());
+        QCOMPARE(control<QLabel>(w, u"?STRING1")->text(), result->rowCountText());
+        QVERIFY(result->rows().last().isTotal());
+        QCOMPARE(window->resultBinding()->cellText(int(result->rows().size()) - 1, 0).trimmed(),
+                 u"Всего"_s);
+
+        // A click on a value: the row line, the caption, and with "График общий" the chart.
+        test::clickControl(w, u"?GRAPHALL");
+        QVERIFY(!window->chart()->isHidden());
+        window->clickResult(0, 2);
+        QCOMPARE(control<QLineEdit>(w, u"?QAC:UCH")->text(),
+                 analysis::CrossSectionOutput::rowText(result->rows()[0]));
+        QCOMPARE(control<QLineEdit>(w, u"?TEXT1")->text(),
+                 analysis::CrossSectionOutput::caption(result->result().marks[0], 1));
+        QCOMPARE(result->currentSlot(), 1);
+        const auto expected = analysis::CrossSectionOutput::chart(
+            result->rows(), 0, count, result->tableRange(), true, false);
+        QVERIFY(!expected.isEmpty());
+        int red = 0;
+        for (const auto &item : window->chart()->items())
+            red += item.color == analysis::CrossSectionOutput::clickedColor() ? 1 : 0;
+        QVERIFY(red > 0);
+        QCOMPARE(window->chart()->items().size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i) {
+            QCOMPARE(window->chart()->items()[i].points.first(), expected[i].points.first());
+            QCOMPARE(window->chart()->items()[i].text, expected[i].text);
+        }
+        test::grabWindow(w, u"crosssection-result"_s);
+
+        // Only filled rows; printing; the workbook.
+        const auto rowsBefore = result->rows().size();
+        test::clickControl(w, u"?FILLEDROWS");
+        for (const auto &row : result->rows())
+            QVERIFY(!row.isEmpty());
+        QVERIFY(result->rows().size() < rowsBefore);
+        QCOMPARE(list->model()->rowCount(), result->rows().size());
+        test::clickControl(w, u"?PRINT");
+        QVERIFY(QFileInfo(run.pdf.path()).size() > 0);
+        test::keepFile(run.pdf.path(), u"crosssection-print.pdf"_s);
+        run.prompter.reset();
+        test::clickControl(w, u"?EXCEL");
+        QCOMPARE(run.prompter.texts(), QStringList{shell::ExcelLauncher::doneText()});
+    }
+
+    // A form with a district filter: by institutions, the result's order choices.
+    void byInstitutions()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"institutions.pdf"_s));
+        run.call.districtFilter = 1;
+        run.preview = true;
+        auto window = run.window();
+        QWidget *w = window.get();
+        QVERIFY(control<QRadioButton>(w, u"?OPTION1:RADIO1")->isHidden());
+        QVERIFY(control<QRadioButton>(w, u"?OPTION1:RADIO2")->isChecked());
+        window->markCell(0, 3);
+        test::clickControl(w, u"?OK");
+        const auto *result = window->result();
+        QVERIFY(result);
+        QCOMPARE(result->result().grouping, analysis::CrossSectionGrouping::Institutions);
+        for (const auto &row : result->rows())
+            QVERIFY(row.district == 1 || row.isTotal());
+        QVERIFY(!control<QWidget>(w, u"?OPTION1")->isHidden());
+        QCOMPARE(control<QGroupBox>(w, u"?OPTION1")->title(), u"Сортировка"_s);
+        QVERIFY(control<QRadioButton>(w, u"?OPTION1:RADIO2")->isHidden());
+        test::clickControl(w, u"?OPTION1:RADIO3");
+        for (int i = 1; i < result->rows().size(); ++i)
+            QVERIFY(result->rows()[i - 1].kind <= result->rows()[i].kind);
+        QVERIFY(result->rows().last().isTotal());
+
+        // In the program the pages go to the preview; closing it prints nothing.
+        QString shown;
+        test::answerModals({[&](QWidget *preview) {
+            shown = preview->objectName();
+            test::grabWindow(preview, u"crosssection-preview"_s);
+            preview->close();
+        }});
+        QVERIFY(!window->print());
+        QCOMPARE(shown, u"P1$VIEW1"_s);
+        QVERIFY(!QFile::exists(run.pdf.path()));
+    }
+
+    // Form, table and the build by rows; no marks; the table list window.
+    void formTableAndRows()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"rows.pdf"_s));
+        auto window = run.window();
+        QWidget *w = window.get();
+        test::clickControl(w, u"?OK");
+        QCOMPARE(run.prompter.lastText(), CrossSectionMarks::noMarksText());
+        QVERIFY(!window->result());
+
+        window->markCell(0, 3);
+        run.choices->form = {12, u"Годовой отчет"_s, u"12"_s, 0};
+        test::clickControl(w, u"?NEWFORM");
+        QCOMPARE(window->marks().form(), 12);
+        QCOMPARE(run.call.form, 12);
+        QCOMPARE(run.call.formName, u"Годовой отчет"_s);
+        QCOMPARE(control<QLineEdit>(w, u"?NAMETIP")->text(), u"год"_s);
+        QCOMPARE(window->windowTitle(), u"12 Годовой отчет"_s);
+        QCOMPARE(window->marks().marks().size(), 1);
+
+        // The table list chooses the second table; the previous button comes back.
+        const QString first = control<QLineEdit>(w, u"?TEXT1")->text();
+        test::answerModals({[&](QWidget *tables) {
+            QCOMPARE(tables->objectName(), u"P1$SCRL1"_s);
+            auto *view = control<QTableView>(tables, u"?BROWSE:2");
+            QVERIFY(view->model()->rowCount() >= 2);
+            static_cast<runtime::ui::ListWindow *>(tables)->binding()->activateRow(1);
+        }});
+        test::clickControl(w, u"?NEWTABL");
+        QCOMPARE(window->marks().tableIndex(), 1);
+        QVERIFY(control(w, u"?UPTABL")->isEnabled());
+        test::clickControl(w, u"?UPTABL");
+        QCOMPARE(control<QLineEdit>(w, u"?TEXT1")->text(), first);
+
+        // A year without its directory: no tables, the marks stay; back to the year, the tables
+        // come back.
+        const int markCount = int(window->marks().marks().size());
+        auto *year = control<QSpinBox>(w, u"?LOCYEAR");
+        year->setValue(1990);
+        window->changeYear(year->value());
+        QVERIFY(window->marks().tables().isEmpty());
+        QVERIFY(control<QLineEdit>(w, u"?TEXT1")->text().isEmpty());
+        QCOMPARE(window->marks().marks().size(), markCount);
+        window->changeYear(test::demoYear);
+        QCOMPARE(control<QLineEdit>(w, u"?TEXT1")->text(), first);
+
+        // An annual form marks 0..0; by rows only the current table's marks give values.
+        window->markCell(0, 3);
+        const CrossSectionMark annual = window->marks().marks().last();
+        QCOMPARE(annual.periodFrom, 0);
+        QCOMPARE(annual.periodTo, 0);
+        test::clickControl(w, u"?LOCSTR");
+        test::clickControl(w, u"?OK");
+        const auto *result = window->result();
+        QVERIFY(result);
+        QVERIFY(result->result().byRows);
+        QCOMPARE(result->rows().size(), window->marks().currentTable()->rows.size());
+        QCOMPARE(result->columns().size(), 1);
+    }
+};
+
+QTEST_MAIN(TestCrossSectionWindow)
+#include "test_crosssectionwindow.moc"
