@@ -7,6 +7,9 @@
 #include "data/records/BolnRecord.h"
 #include "data/records/NaborRecord.h"
 #include "data/records/ViduchRecord.h"
+#include "support/WriteFailures.h"
+
+#include <QFile>
 
 #include <QTest>
 
@@ -282,6 +285,30 @@ private Q_SLOTS:
         QCOMPARE(store.updateSet(7, u"Третий"_s, {5}), InstitutionSets::notSavedMessage());
         QCOMPARE(store.sets()[0].name, u"Другой"_s);
         QCOMPARE(storedIds(), (QList<qint32>{255}));
+    }
+
+    // A file that refuses the write: "not saved", the list as the file holds it.
+    void failedWrite()
+    {
+        QVERIFY(sets({{1, {1}}}));
+        data::DataContext context;
+        InstitutionSets store(context);
+        QVERIFY(store.load());
+        const QString path = m_fx->path(u"NABOR.TPS"_s);
+        const auto permissions = QFile::permissions(path);
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        QString added, updated;
+        {
+            test::PermissionsBind bind;
+            added = store.addSet(u"Новый"_s, {2});
+            updated = store.updateSet(1, u"Другой"_s, {3});
+        }
+        QFile::setPermissions(path, permissions);
+        QCOMPARE(added, InstitutionSets::notSavedMessage());
+        QCOMPARE(updated, InstitutionSets::notSavedMessage());
+        QCOMPARE(store.sets().size(), 1);
+        QCOMPARE(store.sets()[0].members, QList<qint32>{1});
+        QCOMPARE(storedIds(), QList<qint32>{1});
     }
 };
 
