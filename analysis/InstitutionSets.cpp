@@ -1,6 +1,7 @@
 #include "analysis/InstitutionSets.h"
 
 #include "analysis/FieldText.h"
+#include "analysis/ReadInside.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
@@ -69,20 +70,6 @@ bool anyMarked(const QList<SetCandidate> &candidates)
                        [](const SetCandidate &c) { return c.marked; });
 }
 
-// Opens `id` and runs `read` inside one read transaction of it.
-template <class Read> Status readInside(data::DataContext &context, FileId id, Read read)
-{
-    OpenedFile opened(context, id);
-    if (!opened.status())
-        return opened.status();
-    auto tx = Transaction::begin(opened.file(), Transaction::Kind::Read);
-    if (!tx)
-        return std::unexpected(tx.error());
-    if (Status s = read(opened); !s)
-        return s;
-    return tx->commit();
-}
-
 Status fillRecord(data::NaborRecord &r, qint32 id, const QString &name,
                   const QList<qint32> &members)
 {
@@ -93,6 +80,21 @@ Status fillRecord(data::NaborRecord &r, qint32 id, const QString &name,
         if (Status s = r.setIdLpu(i, i <= members.size() ? members[i - 1] : 0); !s)
             return s;
     return {};
+}
+
+// Runs `change` on `NABOR` inside one write transaction: empty when it was committed, otherwise
+// the message `change` gave or the not-saved message.
+template <class Change> QString writeSets(data::DataContext &context, Change change)
+{
+    OpenedFile opened(context, FileId::NABOR);
+    if (!opened.status())
+        return InstitutionSets::notSavedMessage();
+    auto tx = Transaction::begin(opened.file(), Transaction::Kind::Write);
+    if (!tx)
+        return InstitutionSets::notSavedMessage();
+    if (QString refused = change(opened.file()); !refused.isEmpty())
+        return refused;
+    return tx->commit() ? QString() : InstitutionSets::notSavedMessage();
 }
 
 } // namespace
@@ -368,28 +370,26 @@ QString InstitutionSets::addSet(const QString &name, const QList<qint32> &member
 {
     if (members.size() > InstitutionSet::maxMembers)
         return tooManyMessage();
-    OpenedFile opened(m_context, FileId::NABOR);
-    if (!opened.status())
-        return notSavedMessage();
-    runtime::store::KeyedFile &file = opened.file();
-    auto tx = Transaction::begin(file, Transaction::Kind::Write);
-    if (!tx)
-        return notSavedMessage();
-    data::NaborRecord r(file.record());
     qint32 next = 1;
-    file.clearRecord();
-    if (!file.setEnd(data::NaborRecord::KeyId, 0))
-        return notSavedMessage();
-    const Status last = file.previous();
-    if (last)
-        next = r.id() + 1;
-    else if (!isRecordMissing(last))
-        return notSavedMessage();
-    if (next > InstitutionSet::maxRatedId)
-        return idTooLargeMessage();
-    file.clearRecord();
-    if (!fillRecord(r, next, name, members) || !file.add() || !tx->commit())
-        return notSavedMessage();
+    const QString refused = writeSets(m_context, [&](runtime::store::KeyedFile &file) {
+        data::NaborRecord r(file.record());
+        file.clearRecord();
+        if (!file.setEnd(data::NaborRecord::KeyId, 0))
+            return notSavedMessage();
+        const Status last = file.previous();
+        if (last)
+            next = r.id() + 1;
+        else if (!isRecordMissing(last))
+            return notSavedMessage();
+        if (next > InstitutionSet::maxRatedId)
+            return idTooLargeMessage();
+        file.clearRecord();
+        if (!fillRecord(r, next, name, members) || !file.add())
+            return notSavedMessage();
+        return QString();
+    });
+    if (!refused.isEmpty())
+        return refused;
     m_sets.append({next, name.left(200), members});
     if (id)
         *id = next;
@@ -400,20 +400,17 @@ QString InstitutionSets::updateSet(qint32 id, const QString &name, const QList<q
 {
     if (members.size() > InstitutionSet::maxMembers)
         return tooManyMessage();
-    OpenedFile opened(m_context, FileId::NABOR);
-    if (!opened.status())
-        return notSavedMessage();
-    runtime::store::KeyedFile &file = opened.file();
-    auto tx = Transaction::begin(file, Transaction::Kind::Write);
-    if (!tx)
-        return notSavedMessage();
-    data::NaborRecord r(file.record());
-    file.clearRecord();
-    r.setId(id);
-    if (!file.get(data::NaborRecord::KeyId))
-        return notSavedMessage(); // gone meanwhile, or unreadable
-    if (!fillRecord(r, id, name, members) || !file.put() || !tx->commit())
-        return notSavedMessage();
+    const QString refused = writeSets(m_context, [&](runtime::store::KeyedFile &file) {
+        data::NaborRecord r(file.record());
+        file.clearRecord();
+        r.setId(id);
+        // A record gone meanwhile, or one that cannot be read, is not saved.
+        if (!file.get(data::NaborRecord::KeyId) || !fillRecord(r, id, name, members) || !file.put())
+            return notSavedMessage();
+        return QString();
+    });
+    if (!refused.isEmpty())
+        return refused;
     for (InstitutionSet &set : m_sets)
         if (set.id == id)
             set = {id, name.left(200), members};

@@ -2,6 +2,7 @@
 
 #include "analysis/FieldText.h"
 #include "analysis/IndicatorComputation.h"
+#include "analysis/ReadInside.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
@@ -22,24 +23,6 @@ using runtime::Result;
 using runtime::Status;
 using runtime::store::Transaction;
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Opens `id` and runs `read` inside one read transaction of it.
-template <class Read> Status readInside(data::DataContext &context, FileId id, Read read)
-{
-    OpenedFile opened(context, id);
-    if (!opened.status())
-        return opened.status();
-    auto tx = Transaction::begin(opened.file(), Transaction::Kind::Read);
-    if (!tx)
-        return std::unexpected(tx.error());
-    if (Status s = read(opened); !s)
-        return s;
-    return tx->commit();
-}
-
-} // namespace
 
 QString RatingData::missingSetMessage()
 {
