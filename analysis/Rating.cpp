@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace zemor::analysis {
 
@@ -164,9 +165,14 @@ double roundedHalfAway(double value, int places)
 {
     const double scale = powersOfTen[size_t(std::clamp(places, 0, 6))];
     const double scaled = value * scale;
+    if (!std::isfinite(scaled))
+        return value;
     // A double a few units in the last place below a half is read as the half it stands for.
-    const double nudged = scaled + std::copysign(std::abs(scaled) * 1e-12, scaled);
-    return std::round(nudged) / scale;
+    // Up to 2^44 the nudge stays far below a half; beyond, a double holds no such fraction.
+    const double nudge = std::abs(scaled) < 0x1p44
+                             ? std::abs(scaled) * 8 * std::numeric_limits<double>::epsilon()
+                             : 0.0;
+    return std::round(scaled + std::copysign(nudge, scaled)) / scale;
 }
 
 int RatingRun::columnCount() const

@@ -69,6 +69,27 @@ class TestRating : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void rounding_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("places");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("half up") << 0.125 << 2 << 0.13;
+        QTest::newRow("half away below zero") << -0.125 << 2 << -0.13;
+        QTest::newRow("a decimal half held just below") << 1.005 << 2 << 1.01;
+        QTest::newRow("another") << 2.675 << 2 << 2.68;
+        QTest::newRow("below a half") << 0.1249 << 2 << 0.12;
+        QTest::newRow("three places") << 0.0625 << 3 << 0.063;
+        QTest::newRow("large whole value kept") << 123456789012345.0 << 2 << 123456789012345.0;
+    }
+    void rounding()
+    {
+        QFETCH(double, value);
+        QFETCH(int, places);
+        QFETCH(double, expected);
+        QCOMPARE(roundedHalfAway(value, places), expected);
+    }
+
     void typeOneIndices_data()
     {
         QTest::addColumn<int>("direction");
