@@ -171,6 +171,7 @@
 //   QR:IS, QR:IP, QR:IP_STAC/POL/LPU, QR:IR..    RatingRow::structure, process, processHospital..
 //   StoreIndicatorResults                        storeIndicatorResults() (Rating.h)
 //   BuildRatingPeriodText                        buildRatingPeriodText()
+//   ?TIP_RASH_QI:2 (the six calculation types)   ratingTypeText()
 //   ComputeRating, InitRatingRows                computeRating()
 //   StoreGoalIndex, the six calculation types    goalIndex(), typeOneIndex()
 //   RankRatingRows                               rankRatingRows()

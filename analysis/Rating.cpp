@@ -156,6 +156,18 @@ double unroundedGoalIndex(int type, const ValueRow &row, double x)
 
 } // namespace
 
+QString ratingTypeText(int type)
+{
+    static const std::array<QString, 6> texts{
+        u"от нормы по методтке АА"_s,
+        u"от среднего значения или нормы (прямой знач/норма; обратный норма/знач) "_s,
+        u"от суммы значение показателей (прямой знач/сумма; обратный (1-знач/сумма)/(kol-1)"_s,
+        u"от среднего значения или нормы  (прямой знач/норма; обратный (1-знач/норма)  "_s,
+        u"от среднего значения или нормы (прямой знач/норма; обратный - знач/норма) "_s,
+        u"от суммы значение показателей прямой знач/сумма; обратный - знач/сумма"_s};
+    return type >= 1 && type <= 6 ? texts[size_t(type - 1)] : QString();
+}
+
 double goalIndex(int type, const ValueRow &row, double x)
 {
     return roundedHalfAway(unroundedGoalIndex(type, row, x), 3);

@@ -22,6 +22,9 @@
 
 namespace zemor::analysis {
 
+// The calculation types 1..6 as the first window offers them (empty outside 1..6).
+QString ratingTypeText(int type);
+
 // Rounds half away from zero to `places` decimals, reading the double as the decimal it was
 // meant to be (1.005 rounds to 1.01).
 double roundedHalfAway(double value, int places);
