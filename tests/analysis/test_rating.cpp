@@ -11,7 +11,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct RowSpec
+struct RowInput
 {
     double norm = 0;
     int direction = 0;
@@ -31,23 +31,23 @@ RatingRun makeRun(int n, int type)
 }
 
 // Appends a heading, the rows (numbered 1..) and the table end of `table`.
-void addTable(RatingRun &run, int table, const QList<RowSpec> &rows)
+void addTable(RatingRun &run, int table, const QList<RowInput> &rows)
 {
     run.values.append({.name = u"Таблица %1"_s.arg(table), .table = table});
     int number = 0;
-    for (const RowSpec &spec : rows) {
+    for (const RowInput &input : rows) {
         ValueRow row;
         row.table = table;
         row.rowId = table * 100 + ++number;
         row.number = number;
         row.codStr = QString::number(number);
-        row.norm = spec.norm;
-        row.direction = spec.direction;
-        row.weight = spec.weight;
-        row.zeroRule = spec.zeroRule;
+        row.norm = input.norm;
+        row.direction = input.direction;
+        row.weight = input.weight;
+        row.zeroRule = input.zeroRule;
         row.data.assign(size_t(run.columnCount()), 0.0);
-        for (qsizetype k = 0; k < spec.values.size(); ++k)
-            row.data[size_t(k)] = spec.values[k];
+        for (qsizetype k = 0; k < input.values.size(); ++k)
+            row.data[size_t(k)] = input.values[k];
         run.values.append(row);
     }
     run.values.append(
