@@ -214,3 +214,35 @@
 //   BuildCompletenessFormat, ?WSEGO              Completeness::buildTable(), rowsWithoutTotal
 //   ?OPTION1 "по районам" / "по ЛПУ"             CompletenessMode
 //   ExportCompletenessToExcel ("RAS.XLS")        Completeness::exportToExcel()
+//   RateInstitutions (without its windows)       RatingData::rate() (RatingData.h)
+//   QST (the rating's indicator list)            RatingIndicator, RatingData::indicators()
+//   QSU (the set's members)                      RatingMember, RatingData::members()
+//   QI (value rows)                              ValueRow, RatingData::valueRows()
+//   QI:NORMA, QI:TIP, QI:KOEF, QI:TIP1           ValueRow::norm, direction, weight, zeroRule
+//   QI:SUMM, QI:KOL, QI:DATA1..                  ValueRow::sum, count, data
+//   norms (institution 20000, period 0)          RatingData::applyNorms()
+//   QAC of a definition (the rating)             DefinitionResult
+//   QC (goal indices), QC:SRZN                   GoalRow, GoalRow::mean
+//   QR (rating rows)                             RatingRow
+//   QR:IS, QR:IP, QR:IP_STAC/POL/LPU, QR:IR..    RatingRow::structure, process, processHospital..
+//   StoreIndicatorResults                        storeIndicatorResults() (Rating.h)
+//   BuildRatingPeriodText                        buildRatingPeriodText()
+//   ?TIP_RASH_QI:2 (the six calculation types)   ratingTypeText()
+//   ComputeRating, InitRatingRows                computeRating()
+//   StoreGoalIndex, the six calculation types    goalIndex(), typeOneIndex()
+//   RankRatingRows                               rankRatingRows()
+//   ?LISTQR, ?LISTQC, ?LISTQI formats            RatingOutput::ratingColumns(), memberColumns()
+//   the rating's header sort                     RatingOutput::sortByColumn()
+//   DrawGoalChart, DrawValueChart                goalChart(), valueChart(), LineChart
+//   GoalRowRange, ValueRowRange                  LineChart::low, high
+//   BuildGoalSeries, BuildValueSeries (QRA),     goalRankSource(), valueRankSource(),
+//   NameSeriesPoints; ?RANG                      ratingRankSource() (RatingOutput.h)
+//   "i1.XLS", "i2.XLS", "i3.XLS"                 RatingWorkbooks::exportTab()
+//   EditInstitutionSets (without its windows)    InstitutionSets (InstitutionSets.h)
+//   QN (the set list), NABOR                     InstitutionSet, InstitutionSets::load()
+//   SetCandidate (QS)                            SetCandidate, InstitutionSets::readCandidates()
+//   QSR, QSV (district and kind choices)         DistrictChoice, KindChoice (SetEditor)
+//   ApplySetFilters, ChooseSetKinds              SetEditor::applyFilters(), chooseKinds()
+//   ?SORTO, ?SBROS, ?LOCGOR, ?LOCSEL             SetEditor::sortByMark(), reset(), setCity(),
+//                                                setVillage()
+//   AddInstitutionSet                            InstitutionSets::addSet(), updateSet()
