@@ -1,0 +1,15 @@
+#pragma once
+
+// Names of report exchange and the identifiers that carry them, so that a reader can search
+// either way.
+//
+//   ExportReports, WriteExchangeFile           ExportReports::write()
+//   RunExportControls                          ExportReports::runControls()
+//   FillExportPathChoices                      ExportReports::pathChoices()
+//   SetExportPeriodName                        ExportReports::periodName()
+//   export scope (GLOBTIPUSER)                 ExportScope::of()
+//   QS (export form list), QS1 (results)       ExportForm, ExportLine
+//   ExchangePath + name (target)               ExportReports::target()
+//   work file "export\W" + code + ".dat"       data::ExchangeFileName::exportWorkFileName()
+//   RunIntraFormControls over exchange files   ExchangeReportSource
+//   "Otchet2-err" + code                       ExchangeReportSource::unreadableText()
