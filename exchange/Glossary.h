@@ -13,3 +13,14 @@
 //   work file "export\W" + code + ".dat"       data::ExchangeFileName::exportWorkFileName()
 //   RunIntraFormControls over exchange files   ExchangeReportSource
 //   "Otchet2-err" + code                       ExchangeReportSource::unreadableText()
+//   ImportReports, ScanExchangeFiles            ImportReports::scan(), name()
+//   FillImportPathChoices                      ImportReports::pathChoices()
+//   QS (entry list), QU (institutions)         ImportEntry, ImportInstitution
+//   QS1 (result list)                          ImportLine
+//   SelectReportsToLoad                        ImportReports::sortForList(), markInstitution()
+//   SelectSummaryToLoad                        ImportReports::nameSummaryEntries(), load()
+//   LoadSelectedReports, "все ЛПУ"             ImportReports::load(), loadAll()
+//   RunImportControls                          ImportReports::runControls()
+//   ConfirmReplaceOldReport                    ImportReports::replaceQuestion() in load()
+//   MoveLoadedFiles                            ImportReports::moveFiles(), secondName()
+//   replacement by the file's records          entry::ReportStore::replaceRaw()
