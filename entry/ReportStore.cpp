@@ -315,7 +315,7 @@ Result<ReportStore::RawOutcome> ReportStore::replaceRaw(const QList<QByteArray> 
         if (bytes.size() != OtchetRecord::recordSize)
             return runtime::fail(ErrorCode::InvalidData, where,
                                  QStringLiteral("запись длиной %1 байт").arg(bytes.size()));
-        if (r.mes() != m_id.period || r.codUch() != m_id.institution)
+        if ((!keepExisting && r.mes() != m_id.period) || r.codUch() != m_id.institution)
             return runtime::fail(ErrorCode::InvalidData, where,
                                  QStringLiteral("запись другого отчета (ЛПУ %1, период %2)")
                                      .arg(r.codUch())

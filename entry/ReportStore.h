@@ -72,8 +72,9 @@ public:
     // Replaces the report by report records as another installation stored them (330 bytes
     // each, written unchanged). Every record is checked first: one of another length, period
     // or institution, or whose values do not decode, is InvalidData and nothing is written.
-    // Then, in one transaction, the old report is deleted (unless `keepExisting`: the records
-    // present stay and only the missing ones are added) and the records are added; a record
+    // Then, in one transaction, the old report is deleted and the records are added. With
+    // `keepExisting` nothing is deleted: the records present stay, only the missing ones are
+    // added, and records of the institution's other periods are taken too. A record
     // whose key is already taken (a row twice) is skipped and counted apart. Any other failure
     // rolls everything back and is returned. A report whose marker is held (open in report
     // entry) is not touched.

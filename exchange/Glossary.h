@@ -24,3 +24,12 @@
 //   ConfirmReplaceOldReport                    ImportReports::replaceQuestion() in load()
 //   MoveLoadedFiles                            ImportReports::moveFiles(), secondName()
 //   replacement by the file's records          entry::ReportStore::replaceRaw()
+//   ImportReportsOldFormat                     OldFormatImport
+//   QS (old file list)                         OldFile, OldFormatImport::files()
+//   ListInstitutionsInFiles                    OldFormatImport::institutions()
+//   LoadOldExchangeFiles ("Выбрать из списка") OldFormatImport::loadOne()
+//   LoadOldExchangeFiles ("все ЛПУ")           OldFormatImport::loadAll()
+//   ?BUTTON3 (complete a report)               OldFormatImport::loadOne(..., complete = true)
+//   FindOldReport                              entry::ReportStore::exists()
+//   RunImportControlsOld (flag 10)             OldFormatImport::runControls(),
+//                                              ExchangeReportSource(..., ExchangeFormat::Old)
