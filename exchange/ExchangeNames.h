@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -22,6 +23,9 @@ struct InstitutionName
     QString name;     // BOL:NAZV
     int district = 0; // BOL:CODREG
 };
+
+// The user's own folders of the path choices (USE:S1, USE:S2), each when not blank.
+QStringList userPaths(const QString &s1, const QString &s2);
 
 class ExchangeNames
 {

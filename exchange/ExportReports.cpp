@@ -6,6 +6,7 @@
 #include "data/OpenedFile.h"
 #include "data/records/FormaRecord.h"
 #include "data/records/OtchetRecord.h"
+#include "exchange/ExchangeNames.h"
 #include "exchange/ExchangeReportSource.h"
 #include "runtime/core/Progress.h"
 #include "runtime/fs/Paths.h"
@@ -81,13 +82,8 @@ QString ExportReports::recipient(qint64 district, const QString &mail, const QSt
 
 QStringList ExportReports::pathChoices(const QString &s1, const QString &s2)
 {
-    QStringList out;
-    for (const QString &s : {s1, s2}) {
-        if (!s.trimmed().isEmpty())
-            out.append(s.trimmed());
-    }
-    out << QStringLiteral("F:\\") << QStringLiteral("\\export\\") << QStringLiteral("D:\\1\\");
-    return out;
+    return userPaths(s1, s2) + QStringList{QStringLiteral("F:\\"), QStringLiteral("\\export\\"),
+                                           QStringLiteral("D:\\1\\")};
 }
 
 Result<QString> ExportReports::target(const QString &path, const QString &name)

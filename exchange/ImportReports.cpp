@@ -74,15 +74,20 @@ QString ImportReports::cancelledText(const ImportOutcome &outcome)
         .arg(outcome.rowsLoaded);
 }
 
+QString ImportReports::refusal(const QString &name, const Result<data::ExchangeFile> &file)
+{
+    if (!file)
+        return name + QStringLiteral(" ошибка ?") + QString::number(file.error().number()) +
+               QStringLiteral(" ") + file.error().message;
+    if (file->isEmpty())
+        return name + emptyText();
+    return {};
+}
+
 QStringList ImportReports::pathChoices(const QString &s1, const QString &s2)
 {
-    QStringList out;
-    for (const QString &s : {s1, s2}) {
-        if (!s.trimmed().isEmpty())
-            out.append(s.trimmed());
-    }
-    out << QStringLiteral("\\import\\") << QStringLiteral("D:\\1\\") << QStringLiteral("F:\\");
-    return out;
+    return userPaths(s1, s2) + QStringList{QStringLiteral("\\import\\"), QStringLiteral("D:\\1\\"),
+                                           QStringLiteral("F:\\")};
 }
 
 Result<QString> ImportReports::folder(const QString &path)
@@ -277,16 +282,9 @@ ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInsti
             out.lines.append(
                 ImportLine{e.period, e.form, e.formName, code, institution.name, count});
         };
-        const auto first = data::ExchangeFile::read(e.path);
-        if (!first) {
-            out.messages.append(name + QStringLiteral(" ошибка ?") +
-                                QString::number(first.error().number()) + QStringLiteral(" ") +
-                                first.error().message);
-            p.step(++done, name);
-            continue;
-        }
-        if (first->isEmpty()) {
-            out.messages.append(name + emptyText());
+        if (const QString refused = refusal(name, data::ExchangeFile::read(e.path));
+            !refused.isEmpty()) {
+            out.messages.append(refused);
             p.step(++done, name);
             continue;
         }

@@ -16,6 +16,7 @@
 // skipped and not counted. A report open in report entry is not replaced: its entry stays
 // marked and its file is not moved, so it can be loaded later.
 
+#include "data/ExchangeFile.h"
 #include "entry/ControlRun.h"
 #include "runtime/core/Error.h"
 
@@ -169,6 +170,9 @@ public:
     static QString doneText() { return QStringLiteral("ГОТОВО"); }
     static QString cancelledText(const ImportOutcome &outcome);
     static QString emptyText() { return QStringLiteral(" пустой"); }
+    // What a load says of a file it cannot take: name + " ошибка ?" + code and the reason, or
+    // name + " пустой"; empty for a file with records.
+    static QString refusal(const QString &name, const runtime::Result<data::ExchangeFile> &file);
 
 private:
     data::DataContext &m_context;

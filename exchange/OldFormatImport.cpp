@@ -190,16 +190,10 @@ ImportOutcome OldFormatImport::load(const QList<OldFile> &files,
             break;
         }
         const QString name = fileNameOf(f.path);
-        const auto first = data::ExchangeFile::read(f.path, ExchangeFormat::Old);
-        if (!first) {
-            out.messages.append(name + QStringLiteral(" ошибка ?") +
-                                QString::number(first.error().number()) + QStringLiteral(" ") +
-                                first.error().message);
-            p.step(++done, name);
-            continue;
-        }
-        if (first->isEmpty()) {
-            out.messages.append(name + ImportReports::emptyText());
+        if (const QString refused =
+                ImportReports::refusal(name, data::ExchangeFile::read(f.path, ExchangeFormat::Old));
+            !refused.isEmpty()) {
+            out.messages.append(refused);
             p.step(++done, name);
             continue;
         }
