@@ -18,7 +18,8 @@
 //   QS (entry list), QU (institutions)         ImportEntry, ImportInstitution
 //   QS1 (result list)                          ImportLine
 //   SelectReportsToLoad                        ImportReports::sortForList(), markInstitution()
-//   SelectSummaryToLoad                        ImportReports::nameSummaryEntries(), load()
+//   SelectSummaryToLoad                        ImportReports::nameSummaryEntries(),
+//                                              loadSummary()
 //   LoadSelectedReports, "все ЛПУ"             ImportReports::load(), loadAll()
 //   RunImportControls                          ImportReports::runControls()
 //   ConfirmReplaceOldReport                    ImportReports::replaceQuestion() in load()

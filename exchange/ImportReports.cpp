@@ -357,6 +357,23 @@ ImportOutcome ImportReports::loadAll(QList<ImportEntry> &entries,
     return out;
 }
 
+ImportOutcome ImportReports::loadSummary(QList<ImportEntry> &entries, qsizetype index,
+                                         const QList<ImportInstitution> &institutions,
+                                         runtime::Progress *progress)
+{
+    if (index < 0 || index >= entries.size())
+        return {};
+    ImportEntry &chosen = entries[index];
+    chosen.mark = ImportEntry::Marked;
+    ImportInstitution target;
+    target.code = chosen.institution;
+    for (const ImportInstitution &u : institutions) {
+        if (u.code == chosen.institution)
+            target = u;
+    }
+    return load(entries, target, progress);
+}
+
 QString ImportReports::secondName(const QString &name)
 {
     const qsizetype dot = name.indexOf(QLatin1Char('.'));

@@ -149,6 +149,12 @@ public:
     ImportOutcome loadAll(QList<ImportEntry> &entries, const QList<ImportInstitution> &institutions,
                           runtime::Progress *progress = nullptr);
 
+    // The summary window's "Загрузить": the chosen entry marked and loaded for its
+    // (pseudo-)institution; nothing when `index` names no entry.
+    ImportOutcome loadSummary(QList<ImportEntry> &entries, qsizetype index,
+                              const QList<ImportInstitution> &institutions,
+                              runtime::Progress *progress = nullptr);
+
     // `MoveLoadedFiles`: each file into "impfile" under the working directory, never over an
     // existing file: a taken name gets "_1" before its first "."; files in `keep` stay.
     static MoveOutcome moveFiles(const QStringList &files, const QSet<QString> &keep = {});

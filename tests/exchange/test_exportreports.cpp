@@ -5,6 +5,7 @@
 #include "data/ExchangeFile.h"
 #include "data/records/ExchangeRecord.h"
 #include "exchange/ExportReports.h"
+#include "runtime/core/Progress.h"
 #include "runtime/fs/Paths.h"
 #include "shell/AppState.h"
 #include "tests/exchange/ExchangeFixture.h"
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void exportsTheDistrictsReports();
     void ownCodeZeroWritesNothing();
     void failedAddLeavesTheOldTarget();
+    void cancelledExportCopiesNothing();
     void nothingToExportCopiesNothing();
     void controlsCheckEachFormForItsOwnPeriod();
 };
@@ -195,6 +197,31 @@ void TestExportReports::failedAddLeavesTheOldTarget()
     QVERIFY(!second);
     QCOMPARE(test::fileBytes(first->target), target);
     QCOMPARE(test::fileBytes(work.filePath(u"export/W0003.dat"_qs)), workFile);
+}
+
+void TestExportReports::cancelledExportCopiesNothing()
+{
+    class StopAfterFirst final : public runtime::Progress
+    {
+    public:
+        void setTotal(qint64) override {}
+        void step(qint64 done, const QString &) override { m_done = done; }
+        bool cancelled() const override { return m_done >= 1; }
+
+    private:
+        qint64 m_done = 0;
+    };
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    ExportReports exporter(ctx);
+    const auto forms = exporter.forms(demoYear, ExportPeriods{3, 0, 0, true});
+    QVERIFY(forms);
+    StopAfterFirst stop;
+    const auto result = exporter.write(
+        {demoYear, districtThree(), u"\\export\\"_qs, marked(*forms, {12, 7})}, &stop);
+    QVERIFY(!result);
+    QCOMPARE(result.error().code, runtime::ErrorCode::Cancelled);
+    QCOMPARE(QDir(work.filePath(u"export"_qs)).entryList(QDir::Files), QStringList());
 }
 
 void TestExportReports::nothingToExportCopiesNothing()

@@ -9,6 +9,7 @@
 #include "entry/ReportStore.h"
 #include "exchange/ExportReports.h"
 #include "exchange/ImportReports.h"
+#include "runtime/core/Progress.h"
 #include "runtime/store/FlatFile.h"
 #include "shell/AppState.h"
 #include "tests/exchange/ExchangeFixture.h"
@@ -92,6 +93,7 @@ private Q_SLOTS:
     void answersAndWhatTheyKeep();
     void reportInEntryIsNotReplaced();
     void movingNeverReplaces();
+    void cancelledLoadSaysWhatItWrote();
 };
 
 void TestImportReports::exportedReportsComeBackByteForByte()
@@ -435,6 +437,55 @@ void TestImportReports::movingNeverReplaces()
     QVERIFY(second.message().contains(u"x.dat"_qs));
     QCOMPARE(test::fileBytes(work.filePath(u"in/x.dat"_qs)), QByteArray("third"));
     QCOMPARE(test::fileBytes(work.filePath(u"impfile/x_1.dat"_qs)), QByteArray("in/"));
+}
+
+// Stops after `after` steps.
+class StopAfter final : public runtime::Progress
+{
+public:
+    explicit StopAfter(qint64 after) : m_after(after) {}
+    void setTotal(qint64) override {}
+    void step(qint64, const QString &) override { ++m_steps; }
+    bool cancelled() const override { return m_steps >= m_after; }
+
+private:
+    qint64 m_after;
+    qint64 m_steps = 0;
+};
+
+void TestImportReports::cancelledLoadSaysWhatItWrote()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    work.makeDir(u"in"_qs);
+    QVERIFY(writeExchange(work.filePath(u"in/ssw3F7.dat"_qs),
+                          {reportRecord(ctx, 21003, 3, 1), reportRecord(ctx, 21003, 3, 1, 4),
+                           reportRecord(ctx, 21003, 3, 1, 5)}));
+    auto scan = ImportReports::scan(work.filePath(u"in"_qs), true);
+    QVERIFY(scan && scan->entries.size() == 3);
+    test::ScriptedPrompter prompter;
+    ImportReports importer(ctx, prompter, demoYear);
+    QVERIFY(importer.name(*scan));
+    ImportReports::nameSummaryEntries(*scan);
+
+    // The summary window loads the chosen entry alone.
+    const ImportOutcome one = importer.loadSummary(scan->entries, 1, scan->institutions);
+    QCOMPARE(one.reportsLoaded, 1);
+    QCOMPARE(scan->entries[1].mark, int(ImportEntry::Loaded));
+    QCOMPARE(scan->entries[0].mark, int(ImportEntry::NotMarked));
+
+    for (ImportEntry &e : scan->entries)
+        e.mark = e.mark == ImportEntry::Loaded ? e.mark : int(ImportEntry::Marked);
+    StopAfter stop(1);
+    const ImportOutcome cut = importer.loadAll(scan->entries, scan->institutions, &stop);
+    QVERIFY(cut.cancelled);
+    QCOMPARE(cut.reportsLoaded, 1);
+    QCOMPARE(scan->entries[2].mark, int(ImportEntry::Marked));
+    QVERIFY(ImportReports::cancelledText(cut).contains(u"1"_qs));
+    QCOMPARE(test::storedRecords(ctx, demoYear, 7,
+                                 [](const OtchetRecord &r) { return r.codUch() == 21003; })
+                 .size(),
+             2);
 }
 
 QTEST_GUILESS_MAIN(TestImportReports)
