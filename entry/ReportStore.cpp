@@ -1,5 +1,7 @@
 #include "entry/ReportStore.h"
 
+#include "entry/ReportMarker.h"
+
 #include "data/DataContext.h"
 #include "data/records/OtchetRecord.h"
 #include "runtime/core/Progress.h"
@@ -288,6 +290,82 @@ Result<int> ReportStore::remove()
     if (!s)
         return std::unexpected(s.error());
     return before.records;
+}
+
+Result<bool> ReportStore::exists()
+{
+    ReportFile f(m_context, m_id);
+    if (!f.status())
+        return std::unexpected(f.status().error());
+    auto tx = Transaction::begin(f.file(), Transaction::Kind::Read);
+    if (!tx)
+        return std::unexpected(tx.error());
+    return reportHasRecords(f, m_id);
+}
+
+Result<ReportStore::RawOutcome> ReportStore::replaceRaw(const QList<QByteArray> &records,
+                                                        bool keepExisting,
+                                                        runtime::Progress *progress)
+{
+    // Every record is looked at before anything is written.
+    for (const QByteArray &bytes : records) {
+        QByteArray copy = bytes;
+        const OtchetRecord r(copy);
+        const QString where = m_context.names().otchetFileName();
+        if (bytes.size() != OtchetRecord::recordSize)
+            return runtime::fail(ErrorCode::InvalidData, where,
+                                 QStringLiteral("запись длиной %1 байт").arg(bytes.size()));
+        if ((!keepExisting && r.mes() != m_id.period) || r.codUch() != m_id.institution)
+            return runtime::fail(ErrorCode::InvalidData, where,
+                                 QStringLiteral("запись другого отчета (ЛПУ %1, период %2)")
+                                     .arg(r.codUch())
+                                     .arg(r.mes()));
+        if (Status ok = r.checkDecimals(); !ok)
+            return atRow(ok.error(), r.unicodStr());
+    }
+
+    RawOutcome out;
+    ReportMarker marker(m_context, m_id.year, m_id.institution, m_id.form);
+    const auto held = marker.exists();
+    if (!held)
+        return std::unexpected(held.error());
+    if (*held) {
+        out.inUse = true;
+        return out;
+    }
+
+    if (progress)
+        progress->setTotal(records.size());
+    ReportFile f(m_context, m_id);
+    if (!f.status())
+        return std::unexpected(f.status().error());
+    const Status s = inTransaction(f.file(), [&]() -> Status {
+        if (!keepExisting) {
+            PreviousState before;
+            if (Status d = deleteReport(f, m_id, before); !d)
+                return d;
+        }
+        int done = 0;
+        for (const QByteArray &bytes : records) {
+            if (progress && progress->cancelled())
+                return runtime::fail(ErrorCode::Cancelled, m_context.names().otchetFileName());
+            const Status w = addRaw(f, bytes);
+            if (w) {
+                ++out.added;
+            } else if (w.error().code == ErrorCode::DuplicateKey) {
+                ++out.duplicates;
+            } else {
+                QByteArray copy = bytes;
+                return atRow(w.error(), OtchetRecord(copy).unicodStr());
+            }
+            if (progress)
+                progress->step(++done, {});
+        }
+        return {};
+    });
+    if (!s)
+        return std::unexpected(s.error());
+    return out;
 }
 
 } // namespace zemor::entry

@@ -1,0 +1,44 @@
+#pragma once
+
+// Names the exchange windows show beside codes: districts from `region1`, institutions from
+// `boln`, forms from the year's `forma`. A code that is not found has no name (an empty
+// optional); a file that cannot be read is an error.
+
+#include "runtime/core/Error.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace zemor::data {
+class DataContext;
+}
+
+namespace zemor::exchange {
+
+struct InstitutionName
+{
+    QString name;     // BOL:NAZV
+    int district = 0; // BOL:CODREG
+};
+
+// The user's own folders of the path choices (USE:S1, USE:S2), each when not blank.
+QStringList userPaths(const QString &s1, const QString &s2);
+
+class ExchangeNames
+{
+public:
+    explicit ExchangeNames(data::DataContext &context) : m_context(context) {}
+
+    [[nodiscard]] runtime::Result<std::optional<QString>> district(int code);
+    [[nodiscard]] runtime::Result<std::optional<InstitutionName>> institution(qint32 code);
+    // Every form of the year's catalogue by code: its name.
+    [[nodiscard]] runtime::Result<QHash<qint64, QString>> forms(int year);
+
+private:
+    data::DataContext &m_context;
+};
+
+} // namespace zemor::exchange

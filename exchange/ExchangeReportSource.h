@@ -1,0 +1,44 @@
+#pragma once
+
+// The reports of a control run read from exchange files: a form entry with a file name is read
+// from that file (each file read and checked whole once per source, then kept), every other
+// entry from the year's data file. In the current format the records of the entry's form are
+// taken; in the old format (one form per file) every record of the file. A report is the sum of
+// the target's records whose period lies in the range, added row by row exactly, as the data
+// file source adds them.
+//
+// A file that cannot be read (missing, damaged, of the other layout) is an error whose message
+// begins with "Otchet2-err" and the code, so the run names the entry as not checked and its
+// caller's error flag is set: a file that was never read never passes.
+
+#include "data/ExchangeFile.h"
+#include "entry/RunReportSource.h"
+
+#include <QHash>
+
+namespace zemor::exchange {
+
+class ExchangeReportSource : public entry::RunReportSource
+{
+public:
+    ExchangeReportSource(data::DataContext &context,
+                         data::ExchangeFormat format = data::ExchangeFormat::Current)
+        : m_format(format), m_dataFiles(context)
+    {
+    }
+
+    [[nodiscard]] runtime::Result<entry::SummedReport> report(int year, const entry::RunForm &form,
+                                                              const entry::RunTarget &target,
+                                                              qint32 periodFrom, qint32 periodTo,
+                                                              runtime::Progress *progress) override;
+
+    // "Otchet2-err" + the error's code.
+    static QString unreadableText(const runtime::Error &error);
+
+private:
+    data::ExchangeFormat m_format;
+    entry::DataFileReportSource m_dataFiles;
+    QHash<QString, runtime::Result<data::ExchangeFile>> m_files;
+};
+
+} // namespace zemor::exchange

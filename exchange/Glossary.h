@@ -1,0 +1,36 @@
+#pragma once
+
+// Names of report exchange and the identifiers that carry them, so that a reader can search
+// either way.
+//
+//   ExportReports, WriteExchangeFile           ExportReports::write()
+//   RunExportControls                          ExportReports::runControls()
+//   FillExportPathChoices                      ExportReports::pathChoices()
+//   SetExportPeriodName                        ExportReports::periodName()
+//   export scope (GLOBTIPUSER)                 ExportScope::of()
+//   QS (export form list), QS1 (results)       ExportForm, ExportLine
+//   ExchangePath + name (target)               ExportReports::target()
+//   work file "export\W" + code + ".dat"       data::ExchangeFileName::exportWorkFileName()
+//   RunIntraFormControls over exchange files   ExchangeReportSource
+//   "Otchet2-err" + code                       ExchangeReportSource::unreadableText()
+//   ImportReports, ScanExchangeFiles            ImportReports::scan(), name()
+//   FillImportPathChoices                      ImportReports::pathChoices()
+//   QS (entry list), QU (institutions)         ImportEntry, ImportInstitution
+//   QS1 (result list)                          ImportLine
+//   SelectReportsToLoad                        ImportReports::sortForList(), markInstitution()
+//   SelectSummaryToLoad                        ImportReports::nameSummaryEntries(),
+//                                              loadSummary()
+//   LoadSelectedReports, "все ЛПУ"             ImportReports::load(), loadAll()
+//   RunImportControls                          ImportReports::runControls()
+//   ConfirmReplaceOldReport                    ImportReports::replaceQuestion() in load()
+//   MoveLoadedFiles                            ImportReports::moveFiles(), secondName()
+//   replacement by the file's records          entry::ReportStore::replaceRaw()
+//   ImportReportsOldFormat                     OldFormatImport
+//   QS (old file list)                         OldFile, OldFormatImport::files()
+//   ListInstitutionsInFiles                    OldFormatImport::institutions()
+//   LoadOldExchangeFiles ("Выбрать из списка") OldFormatImport::loadOne()
+//   LoadOldExchangeFiles ("все ЛПУ")           OldFormatImport::loadAll()
+//   ?BUTTON3 (complete a report)               OldFormatImport::loadOne(..., complete = true)
+//   FindOldReport                              entry::ReportStore::exists()
+//   RunImportControlsOld (flag 10)             OldFormatImport::runControls(),
+//                                              ExchangeReportSource(..., ExchangeFormat::Old)

@@ -1,0 +1,414 @@
+#include "exchange/ImportReports.h"
+
+#include "data/DataContext.h"
+#include "data/ExchangeFile.h"
+#include "data/ExchangeFileName.h"
+#include "data/records/ExchangeRecord.h"
+#include "entry/ReportStore.h"
+#include "exchange/ExchangeNames.h"
+#include "exchange/ExchangeReportSource.h"
+#include "runtime/core/Progress.h"
+#include "runtime/core/Prompter.h"
+#include "runtime/fs/Paths.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <set>
+#include <tuple>
+
+namespace zemor::exchange {
+
+using runtime::ErrorCode;
+using runtime::Result;
+using runtime::Status;
+namespace fs = runtime::fs;
+
+namespace {
+
+QString fileNameOf(const QString &path)
+{
+    const qsizetype slash =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return path.mid(slash + 1);
+}
+
+auto entryKey(const ImportEntry &e)
+{
+    return std::tuple(e.form, e.period, e.institution);
+}
+
+} // namespace
+
+void ImportOutcome::add(const ImportOutcome &other)
+{
+    lines += other.lines;
+    messages += other.messages;
+    reportsLoaded += other.reportsLoaded;
+    rowsLoaded += other.rowsLoaded;
+    duplicates += other.duplicates;
+    declined = declined || other.declined;
+    cancelled = cancelled || other.cancelled;
+    inUse.unite(other.inUse);
+}
+
+QString MoveOutcome::message() const
+{
+    if (failed.isEmpty())
+        return {};
+    return QStringLiteral("Не перемещены в папку impfile:|") + failed.join(QStringLiteral("|"));
+}
+
+QString ImportReports::replaceQuestion(qint32 institution, qint64 form, qint32 period)
+{
+    return QStringLiteral("ОТЧЕТ ЛПУ %1 по форме %2 за %3 существует. |УДАЛИТЬ старый ОТЧЕТ ?")
+        .arg(institution)
+        .arg(form)
+        .arg(period);
+}
+
+QString ImportReports::cancelledText(const ImportOutcome &outcome)
+{
+    return QStringLiteral("Загрузка прервана. Загружено отчетов: %1, записей: %2")
+        .arg(outcome.reportsLoaded)
+        .arg(outcome.rowsLoaded);
+}
+
+QString ImportReports::refusal(const QString &name, const Result<data::ExchangeFile> &file)
+{
+    if (!file)
+        return name + QStringLiteral(" ошибка ?") + QString::number(file.error().number()) +
+               QStringLiteral(" ") + file.error().message;
+    if (file->isEmpty())
+        return name + emptyText();
+    return {};
+}
+
+QStringList ImportReports::pathChoices(const QString &s1, const QString &s2)
+{
+    return userPaths(s1, s2) + QStringList{QStringLiteral("\\import\\"), QStringLiteral("D:\\1\\"),
+                                           QStringLiteral("F:\\")};
+}
+
+Result<QString> ImportReports::folder(const QString &path)
+{
+    const QString p = path.trimmed();
+    return fs::resolve(p.contains(QLatin1Char(':')) ? fs::mapWindowsPath(p) : p);
+}
+
+Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
+{
+    const auto listed = fs::list(dir, QStringLiteral("*.dat"));
+    if (!listed)
+        return std::unexpected(listed.error());
+    ImportScan out;
+    QList<const fs::DirEntry *> files;
+    for (const fs::DirEntry &e : *listed) {
+        if (!e.isDir)
+            files.append(&e);
+    }
+    const Result<QString> root = fs::resolve(dir);
+    if (!root)
+        return std::unexpected(root.error());
+
+    std::set<std::tuple<qint64, qint32, qint32>> seen;
+    QHash<qint32, qsizetype> institutionAt;
+    QList<bool> kept(files.size(), true);
+    for (qsizetype i = files.size() - 1; i >= 0; --i) {
+        const QString name = files[i]->name;
+        if (data::ExchangeFileName::isSummaryFile(name) != summaryMode)
+            continue;
+        const QString path = fs::join(*root, name);
+        const auto file = data::ExchangeFile::read(path);
+        if (!file || file->isEmpty()) {
+            out.refused.append(RefusedFile{name, file ? ImportReports::emptyText().trimmed()
+                                                      : file.error().message});
+            kept[i] = false;
+            continue;
+        }
+        std::optional<qint32> lastInstitution;
+        std::optional<std::tuple<qint64, qint32, qint32>> lastEntry;
+        for (qint64 n = 0; n < file->count(); ++n) {
+            QByteArray bytes = file->record(n);
+            const data::ExchangeRecord r(bytes);
+            if (lastInstitution != r.codUch()) {
+                lastInstitution = r.codUch();
+                if (!institutionAt.contains(r.codUch())) {
+                    institutionAt.insert(r.codUch(), out.institutions.size());
+                    out.institutions.append(
+                        ImportInstitution{int(r.codReg()), {}, r.codUch(), {}, 0, r.mes()});
+                }
+            }
+            const auto key = std::tuple(r.codForm(), r.mes(), r.codUch());
+            if (lastEntry == key)
+                continue;
+            lastEntry = key;
+            if (!seen.insert(key).second)
+                continue;
+            out.entries.append(ImportEntry{
+                r.mes(), r.codForm(), {}, ImportEntry::NotMarked, r.codUch(), path, {}});
+        }
+    }
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (kept[i])
+            out.files.append(fs::join(*root, files[i]->name));
+    }
+    std::stable_sort(
+        out.entries.begin(), out.entries.end(),
+        [](const ImportEntry &a, const ImportEntry &b) { return entryKey(a) < entryKey(b); });
+    std::stable_sort(
+        out.institutions.begin(), out.institutions.end(),
+        [](const ImportInstitution &a, const ImportInstitution &b) { return a.code < b.code; });
+    std::stable_sort(out.institutions.begin(), out.institutions.end(),
+                     [](const ImportInstitution &a, const ImportInstitution &b) {
+                         return a.district < b.district;
+                     });
+    return out;
+}
+
+Status ImportReports::name(ImportScan &scan)
+{
+    ExchangeNames names(m_context);
+    for (ImportInstitution &u : scan.institutions) {
+        const auto district = names.district(u.district);
+        if (!district)
+            return std::unexpected(district.error());
+        const QString districtName = district->value_or(QStringLiteral("???"));
+        if (u.code == 20000) {
+            u.districtName = QStringLiteral("Таргинская область");
+        } else if (u.code == 20001) {
+            u.districtName = QStringLiteral("Районы ");
+        } else if (u.code >= 21001 && u.code <= 21999) {
+            u.districtName = districtName;
+            u.name = districtName.trimmed() +
+                     (u.code - 21000 < 100 ? QStringLiteral(" район") : QStringLiteral(" город"));
+        } else {
+            const auto found = names.institution(u.code);
+            if (!found)
+                return std::unexpected(found.error());
+            if (*found) {
+                u.bolnDistrict = (*found)->district;
+                u.name = (*found)->name.left(30);
+                u.districtName = !*district ? districtName
+                                 : (*found)->district != u.district
+                                     ? QStringLiteral("?") + districtName
+                                     : districtName;
+            }
+        }
+    }
+    const auto forms = names.forms(m_year);
+    if (!forms)
+        return std::unexpected(forms.error());
+    for (ImportEntry &e : scan.entries)
+        e.formName = forms->value(e.form).left(200);
+    return {};
+}
+
+void ImportReports::nameSummaryEntries(ImportScan &scan)
+{
+    for (ImportEntry &e : scan.entries) {
+        for (const ImportInstitution &u : scan.institutions) {
+            if (u.code == e.institution) {
+                e.institutionText = u.districtName.trimmed() + QStringLiteral(" ") + u.name;
+                break;
+            }
+        }
+    }
+}
+
+void ImportReports::sortForList(QList<ImportEntry> &entries)
+{
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const ImportEntry &a, const ImportEntry &b) {
+                         return std::tuple(a.institution, a.form, a.period) <
+                                std::tuple(b.institution, b.form, b.period);
+                     });
+}
+
+void ImportReports::markInstitution(QList<ImportEntry> &entries, qint32 institution)
+{
+    for (ImportEntry &e : entries)
+        e.mark = e.institution == institution ? ImportEntry::Marked : ImportEntry::NotMarked;
+}
+
+Result<entry::RunOutcome> ImportReports::runControls(const QList<ImportEntry> &entries,
+                                                     qint32 institution,
+                                                     runtime::Progress *progress)
+{
+    entry::RunRequest run;
+    run.year = m_year;
+    run.called = true;
+    run.scope = entry::RunScope::Institution;
+    run.entities = {entry::RunEntity{institution, 0, {}, {}}};
+    for (const ImportEntry &e : entries) {
+        if (e.mark == ImportEntry::Marked && e.institution == institution)
+            run.forms.append(entry::RunForm{e.form, e.formName, e.period, e.path});
+    }
+    ExchangeReportSource source(m_context);
+    return entry::ControlRun(m_context, source).run(run, progress);
+}
+
+ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInstitution &institution,
+                                  runtime::Progress *progress)
+{
+    ImportOutcome out;
+    runtime::NoProgress none;
+    runtime::Progress &p = progress ? *progress : none;
+    const qint32 code = institution.code;
+
+    quint8 flag = 0;
+    entry::ControlRun::markCaller(runControls(entries, code), flag);
+    if (flag == 1 && m_prompter.message(controlsQuestion(), {}, QStringLiteral("ДА|НЕТ"),
+                                        runtime::MessageIcon::Question, 2) != 1) {
+        out.declined = true;
+        return out;
+    }
+
+    qint64 total = 0;
+    for (const ImportEntry &e : entries)
+        total += e.mark == ImportEntry::Marked && e.institution == code;
+    p.setTotal(total);
+    qint64 done = 0;
+
+    for (ImportEntry &e : entries) {
+        if (e.mark != ImportEntry::Marked || e.institution != code)
+            continue;
+        if (p.cancelled()) {
+            out.cancelled = true;
+            break;
+        }
+        const QString name = fileNameOf(e.path);
+        const auto line = [&](const QString &count) {
+            out.lines.append(
+                ImportLine{e.period, e.form, e.formName, code, institution.name, count});
+        };
+        if (const QString refused = refusal(name, data::ExchangeFile::read(e.path));
+            !refused.isEmpty()) {
+            out.messages.append(refused);
+            p.step(++done, name);
+            continue;
+        }
+
+        entry::ReportStore store(m_context,
+                                 entry::ReportIdentity{m_year, e.form, code, 0, 0, e.period});
+        const auto exists = store.exists();
+        if (!exists) {
+            out.messages.append(name + QStringLiteral(": ") + exists.error().message);
+            p.step(++done, name);
+            continue;
+        }
+        if (*exists &&
+            m_prompter.message(replaceQuestion(code, e.form, e.period), {},
+                               QStringLiteral("&ДА|&НЕТ"), runtime::MessageIcon::Question) != 1) {
+            line(keepOldText());
+            p.step(++done, name);
+            continue;
+        }
+
+        // The rows are read again now, and only then is the old report replaced.
+        QList<QByteArray> rows;
+        const auto again = data::ExchangeFile::read(e.path);
+        if (again) {
+            for (qint64 n = 0; n < again->count(); ++n) {
+                QByteArray bytes = again->record(n);
+                const data::ExchangeRecord r(bytes);
+                if (r.codForm() == e.form && r.mes() == e.period && r.codUch() == code)
+                    rows.append(r.reportRecord());
+            }
+        }
+        if (rows.isEmpty()) {
+            out.messages.append(name + QStringLiteral(" ОТЧЕТА НЕТ"));
+            p.step(++done, name);
+            continue;
+        }
+        const auto written = store.replaceRaw(rows);
+        if (!written) {
+            out.messages.append(
+                name + QStringLiteral(": ") + written.error().message +
+                (written.error().where.isEmpty()
+                     ? QString()
+                     : QStringLiteral(" (") + written.error().where + QStringLiteral(")")));
+        } else if (written->inUse) {
+            line(inUseText());
+            out.inUse.insert(e.path);
+        } else {
+            if (written->added != 0)
+                line(QString::number(written->added));
+            out.rowsLoaded += written->added;
+            out.duplicates += written->duplicates;
+            ++out.reportsLoaded;
+            e.mark = ImportEntry::Loaded;
+        }
+        p.step(++done, name);
+    }
+    return out;
+}
+
+ImportOutcome ImportReports::loadAll(QList<ImportEntry> &entries,
+                                     const QList<ImportInstitution> &institutions,
+                                     runtime::Progress *progress)
+{
+    ImportOutcome out;
+    for (const ImportInstitution &u : institutions) {
+        out.add(load(entries, u, progress));
+        if (out.cancelled)
+            break;
+    }
+    return out;
+}
+
+ImportOutcome ImportReports::loadSummary(QList<ImportEntry> &entries, qsizetype index,
+                                         const QList<ImportInstitution> &institutions,
+                                         runtime::Progress *progress)
+{
+    if (index < 0 || index >= entries.size())
+        return {};
+    ImportEntry &chosen = entries[index];
+    chosen.mark = ImportEntry::Marked;
+    ImportInstitution target;
+    target.code = chosen.institution;
+    for (const ImportInstitution &u : institutions) {
+        if (u.code == chosen.institution)
+            target = u;
+    }
+    return load(entries, target, progress);
+}
+
+QString ImportReports::secondName(const QString &name)
+{
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return name + QStringLiteral("_1");
+    return name.left(dot) + QStringLiteral("_1") + name.mid(dot);
+}
+
+MoveOutcome ImportReports::moveFiles(const QStringList &files, const QSet<QString> &keep)
+{
+    MoveOutcome out;
+    const auto dir = fs::resolve(QStringLiteral("\\impfile"));
+    if (dir)
+        (void)fs::makeDir(*dir);
+    for (const QString &path : files) {
+        if (keep.contains(path))
+            continue;
+        const QString name = fileNameOf(path);
+        bool moved = false;
+        QString movedAs;
+        for (const QString &as : {name, secondName(name)}) {
+            if (!dir)
+                break;
+            if (fs::renameFile(path, fs::join(*dir, as))) {
+                moved = true;
+                movedAs = as;
+                break;
+            }
+        }
+        if (moved)
+            out.moved.append(movedAs);
+        else
+            out.failed.append(name);
+    }
+    return out;
+}
+
+} // namespace zemor::exchange

@@ -1,0 +1,189 @@
+#pragma once
+
+// Loading exchange files (`ImportReports` without its windows): the scan of a folder's files
+// into entries (form, period, institution) and institutions, the control run over the files,
+// the load of the marked entries of an institution into the year's data files, and the move of
+// the loaded files into "impfile".
+//
+// The scan walks the folder's "*.dat" files sorted by name from the last to the first, so that
+// of two files holding one report the one sorted last is taken. Every file is read and checked
+// whole before its records are used; a file that is refused (unreadable, damaged, of another
+// layout, without records) is named with its reason and left out.
+//
+// A load reads the entry's rows first and then replaces the stored report by them in one
+// transaction, bytes of every record unchanged: a file that vanished or fails meanwhile leaves
+// the old report as it was. A row whose key is already taken (a row twice in the file) is
+// skipped and not counted. A report open in report entry is not replaced: its entry stays
+// marked and its file is not moved, so it can be loaded later.
+
+#include "data/ExchangeFile.h"
+#include "entry/ControlRun.h"
+#include "runtime/core/Error.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+namespace zemor::data {
+class DataContext;
+}
+namespace zemor::runtime {
+class Progress;
+class Prompter;
+} // namespace zemor::runtime
+
+namespace zemor::exchange {
+
+// An entry of the entry list (`QS`).
+struct ImportEntry
+{
+    enum Mark { NotMarked = 0, Marked = 1, Loaded = 2 };
+    qint32 period = 0;       // QS:MES
+    qint64 form = 0;         // QS:UNICODFOR
+    QString formName;        // QS:NAMEFOR
+    int mark = NotMarked;    // QS:MARK
+    qint32 institution = 0;  // QS:CODUCH
+    QString path;            // QS:PATH, the file on disk
+    QString institutionText; // QS:NAMEUCH (summary files)
+};
+
+// An institution found in the files (`QU`).
+struct ImportInstitution
+{
+    int district = 0;       // QU:CODREG, from the file
+    QString districtName;   // QU:NAMEREG
+    qint32 code = 0;        // QU:COD
+    QString name;           // QU:NAMEUCH
+    int bolnDistrict = 0;   // QU:BCODREG
+    qint32 firstPeriod = 0; // QU:MES
+};
+
+// A file the scan or a load could not take, and why.
+struct RefusedFile
+{
+    QString name;
+    QString reason;
+};
+
+struct ImportScan
+{
+    QList<ImportEntry> entries; // by form, period, institution
+    QList<ImportInstitution> institutions;
+    QStringList files; // every "*.dat" file that was not refused, as listed
+    QList<RefusedFile> refused;
+};
+
+// A line of the result list (`QS1`).
+struct ImportLine
+{
+    qint32 period = 0;
+    qint64 form = 0;
+    QString formName;
+    qint32 institution = 0;
+    QString institutionName;
+    QString count; // rows loaded, or why none were
+};
+
+struct ImportOutcome
+{
+    QList<ImportLine> lines;
+    QStringList messages; // per entry, as the load met them
+    int reportsLoaded = 0;
+    qint64 rowsLoaded = 0;
+    int duplicates = 0;    // rows skipped because their key was taken
+    bool declined = false; // "НЕТ" to the controls question at least once
+    bool cancelled = false;
+    QSet<QString> inUse; // files of reports that were open in report entry
+
+    void add(const ImportOutcome &other);
+};
+
+struct MoveOutcome
+{
+    QStringList moved;  // names in "impfile"
+    QStringList failed; // names that could not be moved
+    // One message naming every file that was not moved; empty when all were.
+    QString message() const;
+};
+
+class ImportReports
+{
+public:
+    ImportReports(data::DataContext &context, runtime::Prompter &prompter, int year)
+        : m_context(context), m_prompter(prompter), m_year(year)
+    {
+    }
+
+    // `FillImportPathChoices`.
+    static QStringList pathChoices(const QString &s1, const QString &s2);
+    // The folder of a path as the user chose it: a drive is mapped, any other name lies under
+    // the working directory.
+    [[nodiscard]] static runtime::Result<QString> folder(const QString &path);
+
+    // `ScanExchangeFiles` over the "*.dat" files of `dir`; summary mode takes only summary
+    // files, the normal mode every other. Institutions are sorted by district, not yet named.
+    [[nodiscard]] static runtime::Result<ImportScan> scan(const QString &dir, bool summaryMode);
+    // Names the institutions (the table of district and pseudo-institution names) and the
+    // entries' forms from the year's catalogue.
+    [[nodiscard]] runtime::Status name(ImportScan &scan);
+    // Summary mode: each entry's text is its institution's district name and name.
+    static void nameSummaryEntries(ImportScan &scan);
+
+    // The list window's order: by institution, form, period.
+    static void sortForList(QList<ImportEntry> &entries);
+    // A chosen institution: exactly its entries marked.
+    static void markInstitution(QList<ImportEntry> &entries, qint32 institution);
+
+    // `RunImportControls`: the marked entries of the institution, each in its own file and for
+    // its own period.
+    [[nodiscard]] runtime::Result<entry::RunOutcome>
+    runControls(const QList<ImportEntry> &entries, qint32 institution,
+                runtime::Progress *progress = nullptr);
+    // `LoadSelectedReports` for one institution: the controls, their question when a report
+    // failed, then each marked entry of the institution (mark 2 once loaded). The progress
+    // counts the entries and can stop the load between reports.
+    ImportOutcome load(QList<ImportEntry> &entries, const ImportInstitution &institution,
+                       runtime::Progress *progress = nullptr);
+    // "все ЛПУ": load() for every institution in list order.
+    ImportOutcome loadAll(QList<ImportEntry> &entries, const QList<ImportInstitution> &institutions,
+                          runtime::Progress *progress = nullptr);
+
+    // The summary window's "Загрузить": the chosen entry marked and loaded for its
+    // (pseudo-)institution; nothing when `index` names no entry.
+    ImportOutcome loadSummary(QList<ImportEntry> &entries, qsizetype index,
+                              const QList<ImportInstitution> &institutions,
+                              runtime::Progress *progress = nullptr);
+
+    // `MoveLoadedFiles`: each file into "impfile" under the working directory, never over an
+    // existing file: a taken name gets "_1" before its first "."; files in `keep` stay.
+    static MoveOutcome moveFiles(const QStringList &files, const QSet<QString> &keep = {});
+    // The name a file takes in "impfile" when its own name is taken: "a.b.dat" -> "a_1.b.dat".
+    static QString secondName(const QString &name);
+
+    static QString noFilesText()
+    {
+        return QStringLiteral("Отсутствует директория для ввода данных и форматами таблиц");
+    }
+    static QString controlsQuestion()
+    {
+        return QStringLiteral("Ошибки в формах! Продолжить загрузку?");
+    }
+    static QString replaceQuestion(qint32 institution, qint64 form, qint32 period);
+    static QString keepOldText() { return QStringLiteral("УДАЛИТЕ СТАРЫЙ ОТЧЕТ "); }
+    static QString inUseText() { return QStringLiteral("занят"); }
+    static QString noInstitutionText() { return QStringLiteral("Вы не выбрали ЛПУ"); }
+    static QString doneText() { return QStringLiteral("ГОТОВО"); }
+    static QString cancelledText(const ImportOutcome &outcome);
+    static QString emptyText() { return QStringLiteral(" пустой"); }
+    // What a load says of a file it cannot take: name + " ошибка ?" + code and the reason, or
+    // name + " пустой"; empty for a file with records.
+    static QString refusal(const QString &name, const runtime::Result<data::ExchangeFile> &file);
+
+private:
+    data::DataContext &m_context;
+    runtime::Prompter &m_prompter;
+    int m_year;
+};
+
+} // namespace zemor::exchange

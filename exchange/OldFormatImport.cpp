@@ -1,0 +1,249 @@
+#include "exchange/OldFormatImport.h"
+
+#include "data/ExchangeFile.h"
+#include "data/ExchangeFileName.h"
+#include "data/records/ExchangeRecord.h"
+#include "entry/ReportStore.h"
+#include "exchange/ExchangeNames.h"
+#include "exchange/ExchangeReportSource.h"
+#include "runtime/core/Progress.h"
+#include "runtime/core/Prompter.h"
+#include "runtime/fs/Paths.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace zemor::exchange {
+
+using data::ExchangeFormat;
+using runtime::Result;
+namespace fs = runtime::fs;
+
+namespace {
+
+QString fileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+} // namespace
+
+QString OldFormatImport::existingText(qint64 form, qint32 institution, bool oneInstitution)
+{
+    QString text = QStringLiteral("УДАЛИТЕ СТАРЫЙ ОТЧЕТ %1 ИЗ ЛПУ %2").arg(form).arg(institution);
+    if (oneInstitution)
+        text += QStringLiteral("/%1").arg(institution); // the code of the report found
+    return text;
+}
+
+Result<QList<OldFile>> OldFormatImport::files(const QString &dir)
+{
+    const auto listed = fs::list(dir, QStringLiteral("*.dat"));
+    if (!listed)
+        return std::unexpected(listed.error());
+    const auto root = fs::resolve(dir);
+    if (!root)
+        return std::unexpected(root.error());
+    QList<OldFile> out;
+    for (const fs::DirEntry &e : *listed) {
+        if (e.isDir)
+            continue;
+        const auto name = data::ExchangeFileName::parseOldFileName(e.name);
+        if (!name)
+            continue;
+        out.append(OldFile{name->formCode, name->period, {}, false, fs::join(*root, e.name)});
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const OldFile &a, const OldFile &b) { return a.form < b.form; });
+    const auto forms = ExchangeNames(m_context).forms(m_year);
+    if (!forms)
+        return std::unexpected(forms.error());
+    for (OldFile &f : out)
+        f.formName = forms->value(f.form).left(200);
+    return out;
+}
+
+Result<OldScan> OldFormatImport::institutions(const QList<OldFile> &files)
+{
+    OldScan out;
+    QHash<qint32, qsizetype> at;
+    for (const OldFile &f : files) {
+        const auto file = data::ExchangeFile::read(f.path, ExchangeFormat::Old);
+        if (!file) {
+            out.refused.append(RefusedFile{fileNameOf(f.path), file.error().message});
+            continue;
+        }
+        for (qint64 n = 0; n < file->count(); ++n) {
+            QByteArray bytes = file->record(n);
+            const data::ExchangeRecord r(bytes, ExchangeFormat::Old);
+            if (at.contains(r.codUch()))
+                continue;
+            at.insert(r.codUch(), out.institutions.size());
+            out.institutions.append(
+                ImportInstitution{int(r.codReg()), {}, r.codUch(), {}, 0, r.mes()});
+        }
+    }
+    std::stable_sort(out.institutions.begin(), out.institutions.end(),
+                     [](const ImportInstitution &a, const ImportInstitution &b) {
+                         return std::pair(a.code, a.district) < std::pair(b.code, b.district);
+                     });
+    ExchangeNames names(m_context);
+    for (ImportInstitution &u : out.institutions) {
+        const auto district = names.district(u.district);
+        if (!district)
+            return std::unexpected(district.error());
+        const auto found = names.institution(u.code);
+        if (!found)
+            return std::unexpected(found.error());
+        if (*found) {
+            u.bolnDistrict = (*found)->district;
+            u.name = (*found)->name.left(30);
+            const QString name = district->value_or(QStringLiteral("???"));
+            u.districtName =
+                *district && (*found)->district != u.district ? QStringLiteral("?") + name : name;
+        }
+    }
+    if (!out.institutions.isEmpty()) {
+        const int first = out.institutions.first().district;
+        out.severalDistricts =
+            first == 0 ||
+            std::any_of(out.institutions.begin(), out.institutions.end(),
+                        [&](const ImportInstitution &u) { return u.district != first; });
+    }
+    return out;
+}
+
+Result<entry::RunOutcome> OldFormatImport::runControls(const QList<OldFile> &files,
+                                                       const QList<ImportInstitution> &institutions,
+                                                       runtime::Progress *progress)
+{
+    entry::RunRequest run;
+    run.year = m_year;
+    run.called = true;
+    run.scope =
+        institutions.size() == 1 ? entry::RunScope::Institution : entry::RunScope::Institutions;
+    for (const ImportInstitution &u : institutions) {
+        if (u.code != 0)
+            run.entities.append(entry::RunEntity{u.code, u.district, u.name, u.districtName});
+    }
+    for (const OldFile &f : files) {
+        if (f.marked)
+            run.forms.append(entry::RunForm{f.form, f.formName, f.period, f.path});
+    }
+    ExchangeReportSource source(m_context, ExchangeFormat::Old);
+    return entry::ControlRun(m_context, source).run(run, progress);
+}
+
+ImportOutcome OldFormatImport::loadOne(const QList<OldFile> &files,
+                                       const ImportInstitution &institution, bool complete,
+                                       runtime::Progress *progress)
+{
+    if (institution.code == 0) {
+        ImportOutcome out;
+        out.messages.append(ImportReports::noInstitutionText());
+        return out;
+    }
+    return load(files, {institution}, complete, false, progress);
+}
+
+ImportOutcome OldFormatImport::loadAll(const QList<OldFile> &files,
+                                       const QList<ImportInstitution> &institutions,
+                                       runtime::Progress *progress)
+{
+    QList<ImportInstitution> targets;
+    for (const ImportInstitution &u : institutions) {
+        if (u.code != 0)
+            targets.append(u);
+    }
+    return load(files, targets, false, true, progress);
+}
+
+ImportOutcome OldFormatImport::load(const QList<OldFile> &files,
+                                    const QList<ImportInstitution> &targets, bool complete,
+                                    bool all, runtime::Progress *progress)
+{
+    ImportOutcome out;
+    runtime::NoProgress none;
+    runtime::Progress &p = progress ? *progress : none;
+
+    // The controls read the files in the old layout (the run's flag 10).
+    quint8 flag = 0;
+    entry::ControlRun::markCaller(runControls(files, targets), flag);
+    if (flag == 1 &&
+        m_prompter.message(ImportReports::controlsQuestion(), {}, QStringLiteral("ДА|НЕТ"),
+                           runtime::MessageIcon::Question, 2) != 1) {
+        out.declined = true;
+        return out;
+    }
+
+    qint64 total = 0;
+    for (const OldFile &f : files)
+        total += f.marked;
+    p.setTotal(total);
+    qint64 done = 0;
+    for (const OldFile &f : files) {
+        if (!f.marked)
+            continue;
+        if (p.cancelled()) {
+            out.cancelled = true;
+            break;
+        }
+        const QString name = fileNameOf(f.path);
+        if (const QString refused =
+                ImportReports::refusal(name, data::ExchangeFile::read(f.path, ExchangeFormat::Old));
+            !refused.isEmpty()) {
+            out.messages.append(refused);
+            p.step(++done, name);
+            continue;
+        }
+        for (const ImportInstitution &u : targets) {
+            const auto line = [&](const QString &count) {
+                out.lines.append(ImportLine{f.period, f.form, f.formName, u.code, u.name, count});
+            };
+            entry::ReportStore store(m_context,
+                                     entry::ReportIdentity{m_year, f.form, u.code, 0, 0, f.period});
+            const auto exists = store.exists();
+            if (!exists) {
+                out.messages.append(name + QStringLiteral(": ") + exists.error().message);
+                continue;
+            }
+            if (*exists && (!complete || all)) {
+                out.messages.append(existingText(f.form, u.code, !all));
+                line(ImportReports::keepOldText());
+                continue;
+            }
+            const auto again = data::ExchangeFile::read(f.path, ExchangeFormat::Old);
+            if (!again || again->isEmpty()) {
+                out.messages.append(name + QStringLiteral(" НА ДИСКЕТЕ НЕТ"));
+                break;
+            }
+            QList<QByteArray> rows;
+            for (qint64 n = 0; n < again->count(); ++n) {
+                QByteArray bytes = again->record(n);
+                if (data::ExchangeRecord(bytes, ExchangeFormat::Old).codUch() == u.code)
+                    rows.append(bytes);
+            }
+            if (rows.isEmpty())
+                continue;
+            const auto written = store.replaceRaw(rows, true);
+            if (!written) {
+                out.messages.append(name + QStringLiteral(": ") + written.error().message);
+            } else if (written->inUse) {
+                line(ImportReports::inUseText());
+                out.inUse.insert(f.path);
+            } else {
+                if (written->added != 0) {
+                    line(QString::number(written->added));
+                    ++out.reportsLoaded;
+                }
+                out.rowsLoaded += written->added;
+                out.duplicates += written->duplicates;
+            }
+        }
+        p.step(++done, name);
+    }
+    return out;
+}
+
+} // namespace zemor::exchange

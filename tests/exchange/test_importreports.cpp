@@ -1,0 +1,492 @@
+// Loading exchange files into the demo's data files: the round trip of an export, the files
+// the scan refuses, which file of two holding one report is taken, summary files, the
+// pseudo-institution names, the questions and what each answer leaves stored, and the move of
+// the loaded files into "impfile".
+
+#include "data/ExchangeFile.h"
+#include "data/records/ExchangeRecord.h"
+#include "entry/ReportMarker.h"
+#include "entry/ReportStore.h"
+#include "exchange/ExportReports.h"
+#include "exchange/ImportReports.h"
+#include "runtime/core/Progress.h"
+#include "runtime/store/FlatFile.h"
+#include "shell/AppState.h"
+#include "tests/exchange/ExchangeFixture.h"
+#include "tests/support/ScriptedPrompter.h"
+
+#include <QTest>
+
+using namespace zemor;
+using namespace zemor::exchange;
+using data::ExchangeFormat;
+using data::OtchetRecord;
+using test::demoYear;
+
+namespace {
+
+// A stored report record of the demo (form 7, month 3, institution 301) made the record of
+// another institution and row.
+QByteArray reportRecord(data::DataContext &ctx, qint32 institution, int district, int rowId,
+                        qint32 period = 3)
+{
+    const QByteArrayList stored = test::storedRecords(
+        ctx, demoYear, 7, [](const OtchetRecord &r) { return r.codUch() == 301 && r.mes() == 3; });
+    QByteArray bytes = stored.value(0);
+    OtchetRecord r(bytes);
+    r.setCodUch(institution);
+    (void)r.setCodReg(std::uint8_t(district));
+    r.setUnicodStr(qint16(rowId));
+    r.setMes(period);
+    return bytes;
+}
+
+bool writeExchange(const QString &path, const QList<QByteArray> &reports, qint64 form = 7,
+                   ExchangeFormat format = ExchangeFormat::Current)
+{
+    auto w = data::ExchangeFileWriter::create(path, format);
+    if (!w)
+        return false;
+    for (const QByteArray &r : reports) {
+        if (format == ExchangeFormat::Current ? !w->appendReport(form, r) : !w->append(r))
+            return false;
+    }
+    return bool(w->commit());
+}
+
+const ImportEntry *findEntry(const QList<ImportEntry> &entries, qint32 institution)
+{
+    for (const ImportEntry &e : entries) {
+        if (e.institution == institution)
+            return &e;
+    }
+    return nullptr;
+}
+
+// Answers the replace question after removing the file it is about.
+class VanishingPrompter : public test::ScriptedPrompter
+{
+public:
+    QString vanish;
+    int message(const QString &text, const QString &caption, const QString &buttons,
+                runtime::MessageIcon icon, int defaultButton) override
+    {
+        if (!vanish.isEmpty() && text.contains(u"УДАЛИТЬ"_qs))
+            QFile::remove(vanish);
+        return ScriptedPrompter::message(text, caption, buttons, icon, defaultButton);
+    }
+};
+
+} // namespace
+
+class TestImportReports : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void exportedReportsComeBackByteForByte();
+    void refusedFilesAreNamedAndLeftAlone();
+    void oneEntryFromTheFileSortedLast();
+    void summaryFilesByTheirOwnName();
+    void pseudoInstitutionsAreNamed();
+    void rowsAreCountedAsStored();
+    void answersAndWhatTheyKeep();
+    void reportInEntryIsNotReplaced();
+    void movingNeverReplaces();
+    void cancelledLoadSaysWhatItWrote();
+};
+
+void TestImportReports::exportedReportsComeBackByteForByte()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    ExportReports exporter(ctx);
+    shell::AppState state;
+    state.globTipUser = 1;
+    state.globKodUser = 3;
+    auto forms = exporter.forms(demoYear, ExportPeriods{3, 1, 0, true});
+    QVERIFY(forms);
+    for (ExportForm &f : *forms)
+        f.marked = f.code == 12 || f.code == 7 || f.code == 14;
+    const auto exported =
+        exporter.write({demoYear, ExportScope::of(state), u"\\import\\"_qs, *forms});
+    QVERIFY(exported && !exported->target.isEmpty());
+
+    QHash<qint64, QByteArrayList> before;
+    for (const ExportForm &f : *forms) {
+        if (!f.marked)
+            continue;
+        before[f.code] =
+            test::storedRecords(ctx, demoYear, int(f.code), [&](const OtchetRecord &r) {
+                return r.codReg() == 3 && r.mes() == f.period;
+            });
+        QVERIFY(!before[f.code].isEmpty());
+    }
+
+    const auto folder = ImportReports::folder(u"\\import\\"_qs);
+    QVERIFY(folder);
+    auto scan = ImportReports::scan(*folder, false);
+    QVERIFY(scan);
+    QVERIFY(scan->refused.isEmpty());
+    // Delete what the file holds, then load it.
+    for (const ImportEntry &e : scan->entries) {
+        entry::ReportStore store(ctx, {demoYear, e.form, e.institution, 0, 0, e.period});
+        QVERIFY(store.remove());
+    }
+    test::ScriptedPrompter prompter;
+    ImportReports importer(ctx, prompter, demoYear);
+    QVERIFY(importer.name(*scan));
+    for (ImportEntry &e : scan->entries)
+        e.mark = ImportEntry::Marked;
+    const ImportOutcome outcome = importer.loadAll(scan->entries, scan->institutions);
+    QVERIFY2(outcome.messages.isEmpty(), qPrintable(outcome.messages.join(u'\n')));
+    QCOMPARE(outcome.rowsLoaded, exported->total);
+    QCOMPARE(outcome.reportsLoaded, scan->entries.size());
+    for (const ImportEntry &e : scan->entries)
+        QCOMPARE(e.mark, int(ImportEntry::Loaded));
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        const ExportForm &f = *std::find_if(
+            forms->begin(), forms->end(), [&](const ExportForm &x) { return x.code == it.key(); });
+        QCOMPARE(test::storedRecords(
+                     ctx, demoYear, int(f.code),
+                     [&](const OtchetRecord &r) { return r.codReg() == 3 && r.mes() == f.period; }),
+                 it.value());
+    }
+}
+
+void TestImportReports::refusedFilesAreNamedAndLeftAlone()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    work.makeDir(u"in"_qs);
+    const QString sound = work.filePath(u"in/sound.dat"_qs);
+    QVERIFY(writeExchange(sound, {reportRecord(ctx, 9001, 3, 1), reportRecord(ctx, 9001, 3, 2)}));
+    const QByteArray good = test::fileBytes(sound);
+
+    const auto patched = [&](qsizetype at, char value) {
+        QByteArray b = good;
+        b[at] = value;
+        return b;
+    };
+    QByteArray badDigit;
+    {
+        auto w = runtime::store::FlatFile::Writer::create(work.filePath(u"in/tmp.x"_qs), 332);
+        QVERIFY(w);
+        QByteArray rec;
+        data::ExchangeRecord x(rec);
+        QVERIFY(x.setReport(7, reportRecord(ctx, 9002, 3, 1)));
+        rec[rec.size() - 1] = char(0xA0);
+        QVERIFY(w->append(rec));
+        QVERIFY(w->commit());
+        badDigit = test::fileBytes(work.filePath(u"in/tmp.x"_qs));
+        QFile::remove(work.filePath(u"in/tmp.x"_qs));
+    }
+    QVERIFY(writeExchange(work.filePath(u"in/old330.dat"_qs), {reportRecord(ctx, 9003, 3, 1)}, 7,
+                          ExchangeFormat::Old));
+    QVERIFY(writeExchange(work.filePath(u"in/norows.dat"_qs), {}));
+
+    const QList<std::pair<QString, QByteArray>> spoilt = {
+        {u"empty.dat"_qs, {}},
+        {u"truncated.dat"_qs, good.left(good.size() - 10)},
+        {u"altered.dat"_qs, patched(40, char(good[40] ^ 0x01))},
+        {u"count.dat"_qs, patched(16, 3)},
+        {u"digit.dat"_qs, badDigit},
+        {u"dbase.dat"_qs, QByteArray("\x03\x7d\x01\x01\x02\x00\x00\x00", 8) + QByteArray(64, ' ')},
+    };
+    for (const auto &[name, bytes] : spoilt)
+        work.writeFile(u"in/"_qs + name, bytes);
+
+    QHash<QString, QByteArray> contents;
+    for (const QString &n : QDir(work.filePath(u"in"_qs)).entryList(QDir::Files))
+        contents.insert(n, test::fileBytes(work.filePath(u"in/"_qs + n)));
+
+    const auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
+    QVERIFY(scan);
+    QStringList refused;
+    for (const RefusedFile &r : scan->refused) {
+        QVERIFY2(!r.reason.isEmpty(), qPrintable(r.name));
+        refused.append(r.name);
+    }
+    refused.sort();
+    QCOMPARE(refused, QStringList({u"altered.dat"_qs, u"count.dat"_qs, u"dbase.dat"_qs,
+                                   u"digit.dat"_qs, u"empty.dat"_qs, u"norows.dat"_qs,
+                                   u"old330.dat"_qs, u"truncated.dat"_qs}));
+    QCOMPARE(scan->files, QStringList({work.filePath(u"in/sound.dat"_qs)}));
+    QCOMPARE(scan->entries.size(), 1);
+    QCOMPARE(scan->entries[0].institution, 9001);
+    for (auto it = contents.cbegin(); it != contents.cend(); ++it)
+        QCOMPARE(test::fileBytes(work.filePath(u"in/"_qs + it.key())), it.value());
+
+    // The old layout offered as the current one is refused, and the current as the old.
+    QVERIFY(!data::ExchangeFile::read(work.filePath(u"in/old330.dat"_qs)));
+    QVERIFY(!data::ExchangeFile::read(sound, ExchangeFormat::Old));
+}
+
+void TestImportReports::oneEntryFromTheFileSortedLast()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    work.makeDir(u"in"_qs);
+    QVERIFY(writeExchange(work.filePath(u"in/a.dat"_qs), {reportRecord(ctx, 9001, 3, 1)}));
+    QVERIFY(writeExchange(work.filePath(u"in/B.dat"_qs),
+                          {reportRecord(ctx, 9001, 3, 1), reportRecord(ctx, 9001, 3, 1, 4)}));
+    const auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
+    QVERIFY(scan);
+    QCOMPARE(scan->entries.size(), 2); // two periods of one form and institution
+    for (const ImportEntry &e : scan->entries)
+        QCOMPARE(e.path, work.filePath(u"in/B.dat"_qs));
+    QCOMPARE(scan->institutions.size(), 1);
+    QCOMPARE(scan->files.size(), 2);
+}
+
+void TestImportReports::summaryFilesByTheirOwnName()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    work.makeDir(u"ussw"_qs);
+    QVERIFY(writeExchange(work.filePath(u"ussw/r3m3F7.dat"_qs), {reportRecord(ctx, 9001, 3, 1)}));
+    QVERIFY(writeExchange(work.filePath(u"ussw/ssw3F7.dat"_qs), {reportRecord(ctx, 21003, 3, 1)}));
+
+    const auto normal = ImportReports::scan(work.filePath(u"ussw"_qs), false);
+    QVERIFY(normal);
+    QCOMPARE(normal->entries.size(), 1);
+    QCOMPARE(normal->entries[0].institution, 9001);
+    QCOMPARE(normal->files.size(), 2); // both stay in the file list
+    const auto summary = ImportReports::scan(work.filePath(u"ussw"_qs), true);
+    QVERIFY(summary);
+    QCOMPARE(summary->entries.size(), 1);
+    QCOMPARE(summary->entries[0].institution, 21003);
+}
+
+void TestImportReports::pseudoInstitutionsAreNamed()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    work.makeDir(u"in"_qs);
+    QVERIFY(writeExchange(work.filePath(u"in/ssw5F7.dat"_qs),
+                          {reportRecord(ctx, 21005, 5, 1), reportRecord(ctx, 21101, 101, 1),
+                           reportRecord(ctx, 20000, 0, 1), reportRecord(ctx, 301, 2, 1)}));
+    auto scan = ImportReports::scan(work.filePath(u"in"_qs), true);
+    QVERIFY(scan);
+    test::ScriptedPrompter prompter;
+    ImportReports importer(ctx, prompter, demoYear);
+    QVERIFY(importer.name(*scan));
+    ImportReports::nameSummaryEntries(*scan);
+
+    QHash<qint32, ImportInstitution> by;
+    for (const ImportInstitution &u : scan->institutions)
+        by.insert(u.code, u);
+    QVERIFY(by[21005].name.endsWith(u" район"_qs));
+    QVERIFY(by[21005].name.size() > 6);
+    QCOMPARE(by[21005].districtName.trimmed() + u" район"_qs, by[21005].name);
+    QVERIFY(by[21101].name.endsWith(u" город"_qs));
+    QVERIFY(by[21101].name.startsWith(u"Таргин"_qs));
+    QCOMPARE(by[20000].districtName, u"Таргинская область"_qs);
+    // 301 lies in district 3, the file says 2: the district is marked doubtful.
+    QVERIFY(by[301].districtName.startsWith(u'?'));
+    QVERIFY(!by[301].name.isEmpty());
+    QCOMPARE(scan->entries[0].formName.isEmpty(), false);
+    const ImportEntry *e = findEntry(scan->entries, 21005);
+    QVERIFY(e && e->institutionText.endsWith(by[21005].name));
+    // Sorted by district: 0, 2, 5, 101.
+    QCOMPARE(scan->institutions.first().code, 20000);
+    QCOMPARE(scan->institutions.last().code, 21101);
+}
+
+void TestImportReports::rowsAreCountedAsStored()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    work.makeDir(u"in"_qs);
+    QList<QByteArray> many;
+    for (int id = 1; id <= 300; ++id)
+        many.append(reportRecord(ctx, 9001, 3, id));
+    many.append(reportRecord(ctx, 9001, 3, 17)); // a row twice
+    QVERIFY(writeExchange(work.filePath(u"in/many.dat"_qs), many));
+
+    auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
+    QVERIFY(scan);
+    test::ScriptedPrompter prompter; // answers "ДА" to the controls question
+    ImportReports importer(ctx, prompter, demoYear);
+    QVERIFY(importer.name(*scan));
+    scan->entries[0].mark = ImportEntry::Marked;
+    const ImportOutcome outcome = importer.load(scan->entries, scan->institutions[0]);
+    QCOMPARE(outcome.lines.size(), 1);
+    QCOMPARE(outcome.lines[0].count, u"300"_qs);
+    QCOMPARE(outcome.rowsLoaded, 300);
+    QCOMPARE(outcome.duplicates, 1);
+    QCOMPARE(test::storedRecords(ctx, demoYear, 7,
+                                 [](const OtchetRecord &r) { return r.codUch() == 9001; })
+                 .size(),
+             300);
+}
+
+void TestImportReports::answersAndWhatTheyKeep()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    work.makeDir(u"in"_qs);
+    // A new version of 302's report of month 3: one row only.
+    QVERIFY(writeExchange(work.filePath(u"in/r.dat"_qs), {reportRecord(ctx, 302, 3, 1)}));
+    const auto stored = [&] {
+        return test::storedRecords(ctx, demoYear, 7, [](const OtchetRecord &r) {
+            return r.codUch() == 302 && r.mes() == 3;
+        });
+    };
+    const QByteArrayList old = stored();
+    QVERIFY(old.size() > 1);
+
+    struct Case
+    {
+        const char *name;
+        QList<int> answers; // the controls question (when asked), then the replace question
+        bool vanish;
+        int mark;
+        int storedRows;
+    };
+    const QList<Case> cases = {
+        {"НЕТ keeps the entry marked", {2}, false, ImportEntry::Marked, int(old.size())},
+        {"ДА after the file vanished", {1}, true, ImportEntry::Marked, int(old.size())},
+        {"ДА replaces", {1}, false, ImportEntry::Loaded, 1},
+    };
+    for (const Case &c : cases) {
+        auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
+        QVERIFY(scan);
+        VanishingPrompter prompter;
+        if (c.vanish)
+            prompter.vanish = work.filePath(u"in/r.dat"_qs);
+        ImportReports importer(ctx, prompter, demoYear);
+        QVERIFY(importer.name(*scan));
+        scan->entries[0].mark = ImportEntry::Marked;
+        // The controls question comes first when asked: answer it "ДА".
+        prompter.answers = c.answers;
+        prompter.fallback = 1;
+        const auto controls = importer.runControls(scan->entries, 302);
+        QVERIFY(controls);
+        if (controls->callerError())
+            prompter.answers.prepend(1);
+        const ImportOutcome outcome = importer.load(scan->entries, scan->institutions[0]);
+        QVERIFY2(scan->entries[0].mark == c.mark, c.name);
+        QVERIFY2(stored().size() == c.storedRows, c.name);
+        if (c.storedRows == int(old.size()))
+            QVERIFY2(stored() == old, c.name);
+        if (c.vanish) {
+            QVERIFY2(outcome.messages.size() == 1 &&
+                         outcome.messages[0].endsWith(u" ОТЧЕТА НЕТ"_qs),
+                     c.name);
+            QVERIFY(writeExchange(work.filePath(u"in/r.dat"_qs), {reportRecord(ctx, 302, 3, 1)}));
+        }
+        if (c.mark == ImportEntry::Marked && !c.vanish)
+            QCOMPARE(outcome.lines.value(0).count, ImportReports::keepOldText());
+    }
+}
+
+void TestImportReports::reportInEntryIsNotReplaced()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    work.makeDir(u"in"_qs);
+    QVERIFY(writeExchange(work.filePath(u"in/r.dat"_qs), {reportRecord(ctx, 302, 3, 1)}));
+    const auto stored = [&] {
+        return test::storedRecords(ctx, demoYear, 7, [](const OtchetRecord &r) {
+            return r.codUch() == 302 && r.mes() == 3;
+        });
+    };
+    const QByteArrayList old = stored();
+    entry::ReportMarker marker(ctx, demoYear, 302, 7);
+    QVERIFY(marker.take() && marker.held());
+
+    auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
+    QVERIFY(scan);
+    test::ScriptedPrompter prompter;
+    prompter.fallback = 1;
+    ImportReports importer(ctx, prompter, demoYear);
+    QVERIFY(importer.name(*scan));
+    scan->entries[0].mark = ImportEntry::Marked;
+    const ImportOutcome outcome = importer.load(scan->entries, scan->institutions[0]);
+    QCOMPARE(stored(), old);
+    QCOMPARE(outcome.lines.value(0).count, ImportReports::inUseText());
+    QCOMPARE(scan->entries[0].mark, int(ImportEntry::Marked));
+    const MoveOutcome moved = ImportReports::moveFiles(scan->files, outcome.inUse);
+    QVERIFY(moved.moved.isEmpty() && moved.failed.isEmpty());
+    QVERIFY(QFile::exists(work.filePath(u"in/r.dat"_qs)));
+    QVERIFY(marker.release());
+}
+
+void TestImportReports::movingNeverReplaces()
+{
+    QCOMPARE(ImportReports::secondName(u"u3m3F7.dat"_qs), u"u3m3F7_1.dat"_qs);
+    QCOMPARE(ImportReports::secondName(u"a.b.dat"_qs), u"a_1.b.dat"_qs);
+
+    test::WorkDir work(true);
+    work.makeDir(u"in"_qs);
+    for (const QString &dir : {u"in/"_qs, u"impfile/"_qs})
+        work.writeFile(dir + u"x.dat"_qs, dir.toUtf8());
+    work.writeFile(u"in/y.dat"_qs, "y");
+    const QStringList files = {work.filePath(u"in/x.dat"_qs), work.filePath(u"in/y.dat"_qs)};
+    const MoveOutcome first = ImportReports::moveFiles(files);
+    QCOMPARE(first.moved, QStringList({u"x_1.dat"_qs, u"y.dat"_qs}));
+    QVERIFY(first.message().isEmpty());
+    QCOMPARE(test::fileBytes(work.filePath(u"impfile/x.dat"_qs)), QByteArray("impfile/"));
+    QCOMPARE(test::fileBytes(work.filePath(u"impfile/x_1.dat"_qs)), QByteArray("in/"));
+
+    // Both names taken: the file stays and is named.
+    work.writeFile(u"in/x.dat"_qs, "third");
+    const MoveOutcome second = ImportReports::moveFiles({work.filePath(u"in/x.dat"_qs)});
+    QCOMPARE(second.failed, QStringList({u"x.dat"_qs}));
+    QVERIFY(second.message().contains(u"x.dat"_qs));
+    QCOMPARE(test::fileBytes(work.filePath(u"in/x.dat"_qs)), QByteArray("third"));
+    QCOMPARE(test::fileBytes(work.filePath(u"impfile/x_1.dat"_qs)), QByteArray("in/"));
+}
+
+// Stops after `after` steps.
+class StopAfter final : public runtime::Progress
+{
+public:
+    explicit StopAfter(qint64 after) : m_after(after) {}
+    void setTotal(qint64) override {}
+    void step(qint64, const QString &) override { ++m_steps; }
+    bool cancelled() const override { return m_steps >= m_after; }
+
+private:
+    qint64 m_after;
+    qint64 m_steps = 0;
+};
+
+void TestImportReports::cancelledLoadSaysWhatItWrote()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    work.makeDir(u"in"_qs);
+    QVERIFY(writeExchange(work.filePath(u"in/ssw3F7.dat"_qs),
+                          {reportRecord(ctx, 21003, 3, 1), reportRecord(ctx, 21003, 3, 1, 4),
+                           reportRecord(ctx, 21003, 3, 1, 5)}));
+    auto scan = ImportReports::scan(work.filePath(u"in"_qs), true);
+    QVERIFY(scan && scan->entries.size() == 3);
+    test::ScriptedPrompter prompter;
+    ImportReports importer(ctx, prompter, demoYear);
+    QVERIFY(importer.name(*scan));
+    ImportReports::nameSummaryEntries(*scan);
+
+    // The summary window loads the chosen entry alone.
+    const ImportOutcome one = importer.loadSummary(scan->entries, 1, scan->institutions);
+    QCOMPARE(one.reportsLoaded, 1);
+    QCOMPARE(scan->entries[1].mark, int(ImportEntry::Loaded));
+    QCOMPARE(scan->entries[0].mark, int(ImportEntry::NotMarked));
+
+    for (ImportEntry &e : scan->entries)
+        e.mark = e.mark == ImportEntry::Loaded ? e.mark : int(ImportEntry::Marked);
+    StopAfter stop(1);
+    const ImportOutcome cut = importer.loadAll(scan->entries, scan->institutions, &stop);
+    QVERIFY(cut.cancelled);
+    QCOMPARE(cut.reportsLoaded, 1);
+    QCOMPARE(scan->entries[2].mark, int(ImportEntry::Marked));
+    QVERIFY(ImportReports::cancelledText(cut).contains(u"1"_qs));
+    QCOMPARE(test::storedRecords(ctx, demoYear, 7,
+                                 [](const OtchetRecord &r) { return r.codUch() == 21003; })
+                 .size(),
+             2);
+}
+
+QTEST_GUILESS_MAIN(TestImportReports)
+#include "test_importreports.moc"
