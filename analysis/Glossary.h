@@ -158,3 +158,7 @@
 //   the rank table's value of a cell             rankValue()
 //   the chart's minimum and maximum              chartRange()
 //   the parameters window's presets by QST:TYPE  IndicatorChoices::of()
+//   FillIndicatorList, ParseIndicatorTitle       IndicatorFormulaFiles::readIndicatorList(),
+//                                                IndicatorDefinition::fromRecord()
+//   ChooseIndicator (P1$SCRY "Список показателей") ui::IndicatorListWindow::chooseIndicator()
+//   OpenIndicator (the run's values)             ui::openIndicatorRequest()
