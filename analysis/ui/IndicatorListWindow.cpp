@@ -33,8 +33,8 @@ IndicatorRequest openIndicatorRequest(const IndicatorDefinition &definition,
     request.districtFilter = context.districtFilter;
     request.selection = context.selection;
     request.title = context.title;
-    request.seriesFrom = context.year;
-    request.seriesTo = context.year;
+    request.seriesFrom = context.firstYear > 0 ? context.firstYear : context.year;
+    request.seriesTo = context.lastYear > 0 ? context.lastYear : context.year;
     return request;
 }
 

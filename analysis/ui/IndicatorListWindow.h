@@ -40,6 +40,8 @@ struct IndicatorListContext
     int districtFilter = 0;
     QList<qint32> selection; // the marked institutions; empty = every institution
     QString title;           // the period prefix and the title of the marked reports
+    int firstYear = 0;       // the years a series may span (0: the reporting year)
+    int lastYear = 0;
     // The months of a whole year of a form (1..12 monthly, 1..4 quarterly).
     std::function<MonthRange(int form)> wholeYear;
 };

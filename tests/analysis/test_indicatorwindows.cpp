@@ -4,12 +4,17 @@
 #include "IndicatorFixture.h"
 
 #include "analysis/ui/IndicatorListWindow.h"
+#include "analysis/ui/IndicatorParametersWindow.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -87,6 +92,9 @@ private Q_SLOTS:
     void listOfTheFormAndOfAllForms();
     void openingKeepsTheCallersValues();
     void damagedTablesFileIsNamed();
+    void parametersFollowTheDefinition_data();
+    void parametersFollowTheDefinition();
+    void parametersMakeTheRequest();
 };
 
 void TestIndicatorWindows::listOfTheFormAndOfAllForms()
@@ -180,6 +188,136 @@ void TestIndicatorWindows::damagedTablesFileIsNamed()
     QCOMPARE(prompter.messages.size(), 1);
     QVERIFY2(prompter.messages.at(0).text.startsWith(u"TablP.dat: "_s),
              qPrintable(prompter.messages.at(0).text));
+}
+
+template <class T> T *control(QWidget &w, const QString &equate)
+{
+    T *c = w.findChild<T *>(equate);
+    if (!c)
+        qFatal("no control %s", qPrintable(equate));
+    return c;
+}
+
+// What the window lets the user choose: the radios enabled, the one set, and whether "за 2
+// года", "Группировать по населению" and "+обл.ЛПУ" may be set.
+void TestIndicatorWindows::parametersFollowTheDefinition_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<qint32>("successor");
+    QTest::addColumn<QString>("radios"); // enabled radios 1..3, the set one in brackets
+    QTest::addColumn<bool>("two");
+    QTest::addColumn<bool>("districtOptions");
+    QTest::newRow("type 0") << 0 << 0 << 0 << u"1 [2] 3"_s << true << false;
+    QTest::newRow("type 1") << 1 << 0 << 0 << u"[1] 3"_s << true << true;
+    QTest::newRow("type 2") << 2 << 0 << 0 << u"[2]"_s << true << false;
+    QTest::newRow("type 20") << 20 << 0 << 0 << u"[-]"_s << false << false;
+    QTest::newRow("kind 8") << 0 << 8 << 0 << u"1 [2] 3"_s << false << false;
+    QTest::newRow("successor") << 1 << 0 << 12 << u"[1] 3"_s << false << true;
+}
+
+void TestIndicatorWindows::parametersFollowTheDefinition()
+{
+    QFETCH(int, type);
+    QFETCH(int, kind);
+    QFETCH(qint32, successor);
+    QFETCH(QString, radios);
+    QFETCH(bool, two);
+    QFETCH(bool, districtOptions);
+    IndicatorDefinition d;
+    d.id = 5;
+    d.form = 62;
+    d.name = u"Заболеваемость"_s;
+    d.type = type;
+    d.kind = kind;
+    d.successor = successor;
+    d.columns = 3;
+    test::ScriptedPrompter prompter;
+    IndicatorParametersWindow window(d, {}, {}, prompter);
+    QCOMPARE(window.objectName(), u"P1$SCRY"_s);
+    QCOMPARE(window.windowTitle(), u"Параметры  показателя"_s);
+    QStringList shown;
+    for (int i = 1; i <= 3; ++i) {
+        auto *radio = control<QRadioButton>(window, u"?OPTION1:RADIO%1"_s.arg(i));
+        if (radio->isEnabled())
+            shown << (radio->isChecked() ? u"[%1]"_s.arg(i) : QString::number(i));
+        else if (radio->isChecked())
+            shown << u"[-]"_s; // preset, though nothing may be chosen
+    }
+    QCOMPARE(shown.join(u' '), radios);
+    QCOMPARE(control<QCheckBox>(window, u"?TWO"_s)->isEnabled(), two);
+    QCOMPARE(control<QCheckBox>(window, u"?GRUPNAS"_s)->isEnabled(), districtOptions);
+    QCOMPARE(control<QCheckBox>(window, u"?OBLLPU"_s)->isEnabled(), districtOptions);
+}
+
+void TestIndicatorWindows::parametersMakeTheRequest()
+{
+    IndicatorDefinition d;
+    d.id = 5;
+    d.form = 62;
+    d.name = u"Заболеваемость на 1000"_s;
+    d.columns = 3;
+    IndicatorRequest base;
+    base.year = 2025;
+    base.period = {3, 5};
+    base.title = u"за март - май 2025 г."_s;
+    base.selection = {7101};
+    base.districtFilter = 300;
+    base.seriesFrom = 2021;
+    base.seriesTo = 2025;
+    QList<IndicatorRequest> runs;
+    test::ScriptedPrompter prompter;
+    IndicatorParametersWindow window(
+        d, base, [&](const IndicatorRequest &r) { runs.append(r); }, prompter);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(control<QLineEdit>(window, u"?QST:NAME:2"_s)->text(), d.name);
+    QCOMPARE(control<QLineEdit>(window, u"?LOCNAME:2"_s)->text(), base.title);
+    auto *group = control<QGroupBox>(window, u"?GROUP1"_s);
+    auto *series = control<QCheckBox>(window, u"?DINRJD"_s);
+    auto *two = control<QCheckBox>(window, u"?TWO"_s);
+    auto *groups = control<QCheckBox>(window, u"?GRUPNAS"_s);
+    QVERIFY(!group->isVisible());
+    QCOMPARE(control<QSpinBox>(window, u"?YEAR1"_s)->value(), 2021);
+
+    // "Динамический ряд" shows its years and clears "за 2 года".
+    two->setChecked(true);
+    series->setChecked(true);
+    QVERIFY(group->isVisible());
+    QVERIFY(!two->isChecked());
+
+    // The by-district options follow the layout.
+    QVERIFY(!groups->isEnabled());
+    control<QRadioButton>(window, u"?OPTION1:RADIO1"_s)->setChecked(true);
+    QVERIFY(groups->isEnabled());
+    groups->setChecked(true);
+    control<QSpinBox>(window, u"?YEAR1"_s)->setValue(2023);
+    shoot(window, u"indicator-parameters"_s);
+    control<QPushButton>(window, u"?OK"_s)->click();
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs[0].layout, IndicatorLayout::ByDistrict);
+    QVERIFY(runs[0].series);
+    QCOMPARE(runs[0].seriesFrom, 2023);
+    QCOMPARE(runs[0].seriesTo, 2025);
+    QVERIFY(runs[0].populationGroups);
+    QCOMPARE(runs[0].title, base.title);
+    QCOMPARE(runs[0].selection, base.selection);
+    QCOMPARE(runs[0].districtFilter, 300);
+    // The series is cleared after each run; the window stays.
+    QVERIFY(!series->isChecked());
+    QVERIFY(window.isVisible());
+
+    // By institution the groups are off whatever the box showed.
+    control<QRadioButton>(window, u"?OPTION1:RADIO3"_s)->setChecked(true);
+    QVERIFY(!groups->isEnabled());
+    two->setChecked(true);
+    control<QPushButton>(window, u"?OK"_s)->click();
+    QCOMPARE(runs.size(), 2);
+    QCOMPARE(runs[1].layout, IndicatorLayout::ByInstitution);
+    QVERIFY(!runs[1].populationGroups);
+    QVERIFY(runs[1].twoYears);
+    QVERIFY(!runs[1].series);
+    window.accept();
 }
 
 QTEST_MAIN(TestIndicatorWindows)
