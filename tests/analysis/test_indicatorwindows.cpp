@@ -5,6 +5,11 @@
 
 #include "analysis/ui/IndicatorListWindow.h"
 #include "analysis/ui/IndicatorParametersWindow.h"
+#include "analysis/ui/IndicatorRowWindow.h"
+#include "runtime/text/Cp1251.h"
+#include "runtime/ui/ListBinding.h"
+#include "runtime/ui/QueueModel.h"
+#include "support/ModalScript.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QCheckBox>
@@ -95,6 +100,8 @@ private Q_SLOTS:
     void parametersFollowTheDefinition_data();
     void parametersFollowTheDefinition();
     void parametersMakeTheRequest();
+    void rowChoicesOfTheFormAndTheRowFile();
+    void rowListTakesARow();
 };
 
 void TestIndicatorWindows::listOfTheFormAndOfAllForms()
@@ -318,6 +325,81 @@ void TestIndicatorWindows::parametersMakeTheRequest()
     QVERIFY(runs[1].twoYears);
     QVERIFY(!runs[1].series);
     window.accept();
+}
+
+// The rows of the form's table in number order, then the listed rows of a kind-8 definition.
+void TestIndicatorWindows::rowChoicesOfTheFormAndTheRowFile()
+{
+    test::IndicatorFixture fx;
+    QVERIFY(fx.forms(2025, {{62, 0}}));
+    QVERIFY(fx.formRows(2025, {{62, 1, 6, 2, 3, u"Строка 6"_s, u"2.0"_s, u"М"_s},
+                               {62, 1, 5, 1, 2, u"Строка 5"_s, u"1.0"_s, {}},
+                               {62, 2, 9, 1, 2, u"Другая таблица"_s, u"1.0"_s, {}}}));
+    QVERIFY(fx.text(u"5.MDS"_s, {runtime::text::toCp1251(u"02500 02 A1   014  Листовая строка")}));
+    IndicatorDefinition d;
+    d.id = 5;
+    d.form = 62;
+    d.kind = 8;
+    const auto rows = readIndicatorRowChoices(d, 1, 2025);
+    QVERIFY(rows);
+    QStringList got;
+    for (const ChosenRow &r : *rows)
+        got << u"%1|%2|%3|%4|%5"_s.arg(r.id)
+                   .arg(r.codeText.trimmed(), r.name.trimmed(), r.pol.trimmed())
+                   .arg(r.populationColumn);
+    QCOMPARE(got, (QStringList{u"5|1.0|Строка 5||2"_s, u"6|2.0|Строка 6|М|3"_s,
+                               u"2500|A1|Листовая строка||2"_s}));
+    d.kind = 7;
+    const auto listedOnly = readIndicatorRowChoices(d, 1, 2025);
+    QVERIFY(listedOnly);
+    QCOMPARE(listedOnly->size(), 1);
+}
+
+void TestIndicatorWindows::rowListTakesARow()
+{
+    const QList<ChosenRow> rows{{5, u"1.0"_s, u"Строка 5"_s, {}, 2},
+                                {6, u"2.0"_s, u"Строка 6"_s, u"М"_s, 3}};
+    test::ScriptedPrompter prompter;
+
+    // An empty list beeps and gives no row.
+    QVERIFY(!IndicatorRowWindow::chooseIndicatorRow({}, prompter));
+    QCOMPARE(prompter.beeps, 1);
+
+    // Enter on the second row takes it.
+    test::answerModals({[](QWidget *w) {
+        QCOMPARE(w->objectName(), u"P1$SCRV"_s);
+        auto *window = qobject_cast<IndicatorRowWindow *>(w);
+        QVERIFY(window && window->findChild<QTableView *>(u"?LIST2"_s));
+        window->binding()->selectRow(1);
+        shoot(*window, u"indicator-rows"_s);
+        QTest::keyClick(window->view(), Qt::Key_Return);
+    }});
+    auto chosen = IndicatorRowWindow::chooseIndicatorRow(rows, prompter);
+    QVERIFY(chosen);
+    QCOMPARE(chosen->id, 6);
+    QCOMPARE(chosen->populationColumn, 3);
+
+    // The marks: "Отметить все" only while the box is set; clearing it unmarks; "Ok" without a
+    // row closes with the box set, and asks for a row without it.
+    IndicatorRowWindow window(rows, prompter);
+    auto *marks = control<QCheckBox>(window, u"?MARKSTR"_s);
+    auto *all = control<QPushButton>(window, u"?MARKSTRALL"_s);
+    QVERIFY(!all->isEnabled());
+    marks->setChecked(true);
+    all->click();
+    QVERIFY(window.marked(0) && window.marked(1));
+    marks->setChecked(false);
+    QVERIFY(!window.marked(0) && !window.marked(1));
+    window.view()->selectionModel()->clearCurrentIndex();
+    window.view()->clearSelection();
+    prompter.reset();
+    control<QPushButton>(window, u"?OK2"_s)->click();
+    QCOMPARE(prompter.texts(), QStringList{u"Укажите строку"_s});
+    QCOMPARE(window.result(), int(QDialog::Rejected));
+    marks->setChecked(true);
+    control<QPushButton>(window, u"?OK2"_s)->click();
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+    QCOMPARE(window.chosenRow(), -1);
 }
 
 QTEST_MAIN(TestIndicatorWindows)
