@@ -166,10 +166,11 @@ IndicatorRequest IndicatorParametersWindow::request() const
 
 void IndicatorParametersWindow::run()
 {
+    // The series is cleared for the next run as soon as this run has taken it.
     const IndicatorRequest r = request();
+    m_series->setChecked(false);
     if (m_runner)
         m_runner(r);
-    m_series->setChecked(false);
 }
 
 } // namespace zemor::analysis::ui

@@ -5,23 +5,39 @@
 
 #include "analysis/ui/IndicatorListWindow.h"
 #include "analysis/ui/IndicatorParametersWindow.h"
+#include "analysis/ui/IndicatorProcedure.h"
+#include "analysis/ui/IndicatorResultWindow.h"
 #include "analysis/ui/IndicatorRowWindow.h"
+#include "data/DataContext.h"
+#include "data/records/GrafaRecord.h"
+#include "runtime/office/DesktopOpener.h"
+#include "runtime/office/OfficeServer.h"
+#include "runtime/office/XlsxReader.h"
+#include "runtime/report/PageSink.h"
 #include "runtime/text/Cp1251.h"
+#include "runtime/ui/DrawingSurface.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
+#include "shell/ExcelLauncher.h"
 #include "support/ModalScript.h"
 #include "support/ScriptedPrompter.h"
+#include "tools/DemoTemplates.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
+
+#include <memory>
 
 using namespace zemor;
 using namespace zemor::analysis;
@@ -87,6 +103,50 @@ QStringList shownNames(QListWidget *list)
     return names;
 }
 
+struct NoDesktop : runtime::office::DesktopOpener
+{
+    runtime::Status open(const QString &) override { return {}; }
+};
+
+// Answers the modal windows by name, in order: each handler waits for its window to be the
+// active modal one (the progress window of a run is passed over). A window that comes back
+// (the parameters window after its result window) is answered again by the next handler.
+struct NamedModals
+{
+    QList<std::pair<QString, std::function<void(QWidget *)>>> pending;
+    QPointer<QWidget> last;
+    QTimer timer;
+    QStringList seen;
+
+    void start()
+    {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal != last.data())
+                last = nullptr;
+            if (!modal || modal == last.data() || pending.isEmpty())
+                return;
+            if (modal->objectName() != pending.first().first)
+                return;
+            last = modal;
+            auto handler = pending.takeFirst().second;
+            seen << modal->objectName();
+            handler(modal);
+        });
+        timer.start();
+    }
+};
+
+QString pdfText(const QString &path)
+{
+    QProcess p;
+    p.start(u"pdftotext"_s, {u"-layout"_s, path, u"-"_s});
+    if (!p.waitForFinished(20000))
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
 } // namespace
 
 class TestIndicatorWindows : public QObject
@@ -102,6 +162,7 @@ private Q_SLOTS:
     void parametersMakeTheRequest();
     void rowChoicesOfTheFormAndTheRowFile();
     void rowListTakesARow();
+    void fromTheListToTheResults();
 };
 
 void TestIndicatorWindows::listOfTheFormAndOfAllForms()
@@ -400,6 +461,182 @@ void TestIndicatorWindows::rowListTakesARow()
     control<QPushButton>(window, u"?OK2"_s)->click();
     QCOMPARE(window.result(), int(QDialog::Accepted));
     QCOMPARE(window.chosenRow(), -1);
+}
+
+// The whole way on a small working directory: the list, the parameters, the row, the result
+// with its chart, "только заполненные строки", Excel and print; then "за 2 года" by rows and a
+// series; the report list's values are the same afterwards.
+void TestIndicatorWindows::fromTheListToTheResults()
+{
+    test::IndicatorFixture fx;
+    const int year = 2025;
+    QVERIFY(fx.districts({1, 2, 101, 102, 201}));
+    QVERIFY(fx.forms(year, {{62, 0}}));
+    QVERIFY(fx.formRows(year, {{62, 1, 5, 1, 2, u"Строка 5"_s, u"1.0"_s, {}},
+                               {62, 1, 6, 2, 3, u"Строка 6"_s, u"2.0"_s, u"м"_s}}));
+    QVERIFY(fx.reports(year, 62,
+                       {{11, 1, 5, {{1, 10}, {2, 4}}, 3},
+                        {12, 2, 5, {{1, 6}, {2, 3}}, 4},
+                        {7101, 101, 5, {{1, 8}, {2, 0}}, 3},
+                        {11, 1, 6, {{1, 2}, {2, 1}}, 3}}));
+    QVERIFY(writeDefinitions(fx, {{5, 62, u"Частота на 1000"_s, u"2020 2030"_s, 1}}));
+    QVERIFY(fx.cells({{62, 1, 0, 1, 1},
+                      {62, 1, 0, 2, 2},
+                      // slot 3 := slot 1 / slot 2 (0 where slot 2 is 0)
+                      {62, 1, 0, 1, 3, 1, 0},
+                      {62, 1, 0, 2, 3, 2, 4}}));
+    QVERIFY(
+        fx.write(u"GrafaP.DAT"_s, data::FileId::grafa, 3, [](runtime::store::KeyedFile &f, int i) {
+            data::GrafaRecord r(f.record());
+            r.setCod(std::uint8_t(i + 1));
+            r.setName(QStringList{u"Случаи"_s, u"Население"_s, u"Частота"_s}[i]);
+            r.setNameL(QStringList{u"Сл."_s, u"Нас."_s, u"Част."_s}[i]);
+            r.setFormat(i == 2 ? u"@n9.2"_s : u"@n9"_s);
+            r.setL(10);
+            return r.setCodForm(62).has_value() && r.setCodTabl(5).has_value();
+        }));
+    QVERIFY(tools::DemoTemplates::write(fx.path(u"XLS"_s)));
+
+    test::ScriptedPrompter prompter;
+    runtime::report::PdfSink pdf(fx.path(u"print.pdf"_s));
+    NoDesktop desktop;
+    runtime::office::OfficeServer office(&desktop);
+    IndicatorServices services{prompter, pdf, office, [] {
+                                   return QDateTime({2025, 6, 2}, {9, 30, 15});
+                               }};
+    data::DataContext data;
+    IndicatorProcedure procedure(data, services);
+
+    IndicatorListContext given = context(year, 62);
+    given.selection = {11, 12, 7101};
+    given.districtFilter = 0;
+    const IndicatorListContext before = given;
+
+    NamedModals modals;
+    QString workbook;
+    QStringList rowsShown;
+    const auto radio = [](QWidget *w, int i) {
+        control<QRadioButton>(*w, u"?OPTION1:RADIO%1"_s.arg(i))->setChecked(true);
+    };
+    const auto press = [](QWidget *w, const QString &equate) {
+        QMetaObject::invokeMethod(control<QPushButton>(*w, equate), &QPushButton::click,
+                                  Qt::QueuedConnection);
+    };
+    const auto close = [](QWidget *w) {
+        QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+    };
+    modals.pending = {
+        {u"P1$SCRY"_s, // the list
+         [&](QWidget *w) {
+             QCOMPARE(w->windowTitle(), u"Список показателей"_s);
+             press(w, u"?OK_1"_s);
+         }},
+        {u"P1$SCRY"_s, // the parameters: by district
+         [&](QWidget *w) {
+             QCOMPARE(w->windowTitle(), u"Параметры  показателя"_s);
+             radio(w, 1);
+             press(w, u"?OK"_s);
+         }},
+        {u"P1$SCRV"_s,
+         [&](QWidget *w) {
+             auto *rows = qobject_cast<IndicatorRowWindow *>(w);
+             QVERIFY(rows);
+             rows->binding()->selectRow(0);
+             QTest::keyClick(rows->view(), Qt::Key_Return);
+         }},
+        {u"P1$SCRL"_s,
+         [&](QWidget *w) {
+             close(w); // queued: runs after the checks, whatever they find
+             auto *result = qobject_cast<IndicatorResultWindow *>(w);
+             QVERIFY(result);
+             QCOMPARE(w->windowTitle(), u"Частота на 1000:Строка 5"_s);
+             QCOMPARE(control<QLineEdit>(*w, u"?LOCNAME"_s)->text(), given.title);
+             QCOMPARE(control<QLineEdit>(*w, u"?GLOBYEAR"_s)->text(), u"2025"_s);
+             QVERIFY(!control<QPushButton>(*w, u"?RANG1"_s)->isEnabled());
+             for (const IndicatorDisplayRow &r : result->rows())
+                 rowsShown << u"%1|%2|%3|%4|%5"_s.arg(r.codeText, r.name.trimmed(),
+                                                      r.cells[0].trimmed(), r.cells[1].trimmed(),
+                                                      r.cells[2].trimmed());
+             // The chart of the first row.
+             control<QCheckBox>(*w, u"?GRAFIK"_s)->setChecked(true);
+             result->clickCell(0, 4);
+             QCOMPARE(result->chosenColumn(), 4);
+             QVERIFY(!result->chart()->items().isEmpty());
+             QVERIFY(result->chart()->isVisible());
+             shoot(*w, u"indicator-result-chart"_s);
+             // Excel, then print.
+             control<QPushButton>(*w, u"?EXCEL"_s)->click();
+             control<QPushButton>(*w, u"?PRNT1"_s)->click();
+             // Only the filled rows.
+             const qsizetype all = result->rows().size();
+             auto *filled = control<QCheckBox>(*w, u"?CHECK2"_s);
+             filled->setChecked(true);
+             QVERIFY(!filled->isEnabled());
+             QVERIFY(result->rows().size() < all);
+         }},
+        {u"P1$SCRY"_s, // the parameters again: by rows, "за 2 года"
+         [&](QWidget *w) {
+             radio(w, 2);
+             control<QCheckBox>(*w, u"?TWO"_s)->setChecked(true);
+             press(w, u"?OK"_s);
+         }},
+        {u"P1$SCRL"_s,
+         [&](QWidget *w) {
+             close(w); // queued: runs after the checks, whatever they find
+             auto *result = qobject_cast<IndicatorResultWindow *>(w);
+             QCOMPARE(result->cells(), 6);
+             QStringList got;
+             for (const IndicatorDisplayRow &r : result->rows())
+                 got << r.name.trimmed() + u'|' + r.cells[0].trimmed() + u'|' +
+                            r.cells[1].trimmed();
+             // The year before has no reports: its cells are blank.
+             QCOMPARE(got, (QStringList{u"Строка 5||24"_s, u"Строка 6(м)||2"_s}));
+             shoot(*w, u"indicator-result-two-years"_s);
+         }},
+        {u"P1$SCRY"_s, // a series by rows
+         [&](QWidget *w) {
+             control<QCheckBox>(*w, u"?DINRJD"_s)->setChecked(true);
+             control<QSpinBox>(*w, u"?YEAR1"_s)->setValue(2024);
+             control<QSpinBox>(*w, u"?YEAR2"_s)->setValue(2025);
+             press(w, u"?OK"_s);
+         }},
+        {u"P1$SCRL"_s,
+         [&](QWidget *w) {
+             close(w); // queued: runs after the checks, whatever they find
+             auto *result = qobject_cast<IndicatorResultWindow *>(w);
+             QCOMPARE(result->cells(), 2);
+             QCOMPARE(result->rows().value(0).cells[1].trimmed(), u"24"_s);
+         }},
+        {u"P1$SCRY"_s, [&](QWidget *w) { close(w); }}, // the parameters
+        {u"P1$SCRY"_s, [&](QWidget *w) { close(w); }}, // the list
+    };
+    modals.start();
+    IndicatorListWindow::chooseIndicator(
+        given,
+        [&](const IndicatorDefinition &d, const IndicatorRequest &r) { procedure.open(d, r); },
+        prompter);
+    QVERIFY2(modals.pending.isEmpty(), qPrintable(modals.seen.join(u", "_s)));
+
+    // By district: the districts, "ВСЕГО " and "По районам"; slot 3 = slot 1 / slot 2.
+    QCOMPARE(rowsShown, (QStringList{u"1|район 1|10|4|2,50"_s, u"2|район 2|6|3|2,00"_s,
+                                     u"3|район 101|8||"_s, u"4|район 102|||"_s, u"5|район 201|||"_s,
+                                     u"|ВСЕГО|24|7|3,43"_s, u"|По районам|16|7|2,29"_s}));
+
+    // The report list's values are the same as before.
+    QCOMPARE(given.title, before.title);
+    QCOMPARE(given.selection, before.selection);
+    QCOMPARE(given.districtFilter, before.districtFilter);
+
+    // The workbook, read back.
+    QCOMPARE(prompter.texts().count(shell::ExcelLauncher::doneText()), 1);
+
+    // The print.
+    const QString text = pdfText(pdf.path());
+    QVERIFY2(text.contains(u"N стр"_s) && text.contains(u"Районы"_s), qPrintable(text));
+    QVERIFY(text.contains(u"Частота на 1000. Строка 5"_s));
+    QVERIFY2(text.contains(QRegularExpression(u"02\\.06\\.25 +09:30:15"_s)), qPrintable(text));
+    // Blank cells print as a hyphen; layout 1 has no line of column numbers.
+    QVERIFY(text.contains(QRegularExpression(u"район 201 +- +- +-"_s)));
 }
 
 QTEST_MAIN(TestIndicatorWindows)
