@@ -208,6 +208,18 @@ QList<ChartItem> IndicatorOutput::chart(const IndicatorDisplayRow &row, int cell
     return items;
 }
 
+std::optional<QList<double>> IndicatorOutput::rankValues(const QList<IndicatorDisplayRow> &rows,
+                                                         int listColumn)
+{
+    const int cell = listColumn - 2;
+    if (cell < 0 || cell >= displayCellCount)
+        return std::nullopt;
+    QList<double> values;
+    for (const IndicatorDisplayRow &row : rows)
+        values.append(rankValue(row.cells[size_t(cell)]));
+    return values;
+}
+
 QList<IndicatorDisplayRow> IndicatorOutput::filledRows(const QList<IndicatorDisplayRow> &rows,
                                                        int cells)
 {
@@ -418,15 +430,24 @@ runtime::report::PageList IndicatorOutput::printPages(const IndicatorOutputInput
         return std::max<int>(1, int((trimmedEnd(text).size() + chars - 1) / chars));
     };
 
+    // A page is closed after 65 counted lines, or earlier when the sheet holds fewer rows, so
+    // that every page of a numbered table starts with its column numbers.
+    const double body = def.page.bodyRect().height() - def.pageFooter.height - lineHeight;
+    const int firstCapacity = int((body - def.reportHeader.height) / lineHeight) - 1;
+    const int capacity = int(body / lineHeight) - 1;
     runtime::report::ReportWriter writer(def);
     int count = linesOf(run.title, 250) + 4;
+    int onPage = 0;
     int sheetNumber = 1;
     for (const IndicatorDisplayRow &row : rows) {
         const int lines = linesOf(row.name, nameChars);
         count += lines;
-        if (numbered && count > linesPerPage) {
+        ++onPage;
+        if (numbered &&
+            (count > linesPerPage || onPage > (sheetNumber == 1 ? firstCapacity : capacity))) {
             ++sheetNumber;
             count = lines + 1;
+            onPage = 1;
         }
         ReportRecord record;
         record.insert(u"date"_s, date);

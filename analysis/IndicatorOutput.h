@@ -73,6 +73,12 @@ public:
     static QList<ChartItem> chart(const IndicatorDisplayRow &row, int cells,
                                   std::pair<double, double> range);
 
+    // What "Ранг" hands to the rank table: the cell of list column `listColumn` (0-based; the
+    // value columns from 2 on) of every row as the rank table takes it (rankValue()); nothing
+    // when the column is not a value column (the user is then told chooseColumnText()).
+    static std::optional<QList<double>> rankValues(const QList<IndicatorDisplayRow> &rows,
+                                                   int listColumn);
+
     // "только заполненные строки": the rows with at least one of cells 1..`cells` not blank.
     static QList<IndicatorDisplayRow> filledRows(const QList<IndicatorDisplayRow> &rows, int cells);
 

@@ -101,7 +101,10 @@ IndicatorResultWindow::IndicatorResultWindow(IndicatorOutputInput input, Indicat
     m_rows = m_display.rows;
     m_range = chartRange(m_rows, m_cells);
     showRows();
-    m_binding->widenToContents({0, 1});
+    QList<int> shown{0, 1};
+    for (int c = 0; c < m_cells; ++c)
+        shown.append(fixedFields + c);
+    m_binding->widenToContents(shown);
 
     connect(m_view, &QTableView::clicked, this,
             [this](const QModelIndex &index) { clickCell(index.row(), index.column()); });

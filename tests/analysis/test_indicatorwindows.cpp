@@ -496,6 +496,9 @@ void TestIndicatorWindows::fromTheListToTheResults()
             return r.setCodForm(62).has_value() && r.setCodTabl(5).has_value();
         }));
     QVERIFY(tools::DemoTemplates::write(fx.path(u"XLS"_s)));
+    QVERIFY(fx.reports(
+        year, 999,
+        {{901, 1, 1, {{1, 9999}}}, {902, 2, 1, {{1, 50000}}}, {903, 101, 1, {{1, 200000}}}}));
 
     test::ScriptedPrompter prompter;
     runtime::report::PdfSink pdf(fx.path(u"print.pdf"_s));
@@ -574,6 +577,30 @@ void TestIndicatorWindows::fromTheListToTheResults()
              QVERIFY(!filled->isEnabled());
              QVERIFY(result->rows().size() < all);
          }},
+        {u"P1$SCRY"_s, // by district with population groups
+         [&](QWidget *w) {
+             radio(w, 1);
+             control<QCheckBox>(*w, u"?GRUPNAS"_s)->setChecked(true);
+             press(w, u"?OK"_s);
+         }},
+        {u"P1$SCRV"_s,
+         [&](QWidget *w) {
+             auto *rows = qobject_cast<IndicatorRowWindow *>(w);
+             rows->binding()->selectRow(0);
+             QTest::keyClick(rows->view(), Qt::Key_Return);
+         }},
+        {u"P1$SCRL"_s,
+         [&](QWidget *w) {
+             close(w); // queued: runs after the checks, whatever they find
+             auto *result = qobject_cast<IndicatorResultWindow *>(w);
+             // One column more for the population.
+             QCOMPARE(result->cells(), 4);
+             QStringList names;
+             for (const IndicatorDisplayRow &r : result->rows())
+                 names << r.name.trimmed() + u'|' + r.cells[3].trimmed();
+             QVERIFY2(names.contains(u"район 2|50000"_s), qPrintable(names.join(u", "_s)));
+             shoot(*w, u"indicator-result-groups"_s);
+         }},
         {u"P1$SCRY"_s, // the parameters again: by rows, "за 2 года"
          [&](QWidget *w) {
              radio(w, 2);
@@ -631,6 +658,8 @@ void TestIndicatorWindows::fromTheListToTheResults()
     QCOMPARE(prompter.texts().count(shell::ExcelLauncher::doneText()), 1);
 
     // The print.
+    if (const QString dir = qEnvironmentVariable("ZEMOR_SCREENSHOTS"); !dir.isEmpty())
+        QFile::copy(pdf.path(), QDir(dir).filePath(u"indicator-print.pdf"_s));
     const QString text = pdfText(pdf.path());
     QVERIFY2(text.contains(u"N стр"_s) && text.contains(u"Районы"_s), qPrintable(text));
     QVERIFY(text.contains(u"Частота на 1000. Строка 5"_s));
