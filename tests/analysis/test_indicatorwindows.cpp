@@ -163,6 +163,7 @@ private Q_SLOTS:
     void rowChoicesOfTheFormAndTheRowFile();
     void rowListTakesARow();
     void fromTheListToTheResults();
+    void damagedFormulaFileShowsNoResult();
 };
 
 void TestIndicatorWindows::listOfTheFormAndOfAllForms()
@@ -666,6 +667,36 @@ void TestIndicatorWindows::fromTheListToTheResults()
     QVERIFY2(text.contains(QRegularExpression(u"02\\.06\\.25 +09:30:15"_s)), qPrintable(text));
     // Blank cells print as a hyphen; layout 1 has no line of column numbers.
     QVERIFY(text.contains(QRegularExpression(u"район 201 +- +- +-"_s)));
+}
+
+// A damaged cell file is named with its reason; no window opens and nothing is written.
+void TestIndicatorWindows::damagedFormulaFileShowsNoResult()
+{
+    test::IndicatorFixture fx;
+    QFile f(fx.path(u"POKAS.DAT"_s));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, '\x33'));
+    f.close();
+    const QDateTime written = QFileInfo(fx.path(u"POKAS.DAT"_s)).lastModified();
+    test::ScriptedPrompter prompter;
+    runtime::report::PdfSink pdf(fx.path(u"print.pdf"_s));
+    NoDesktop desktop;
+    runtime::office::OfficeServer office(&desktop);
+    data::DataContext data;
+    IndicatorProcedure procedure(data, {prompter, pdf, office});
+    IndicatorDefinition d;
+    d.id = 5;
+    d.form = 62;
+    d.columns = 3;
+    IndicatorRequest r;
+    r.year = 2025;
+    r.period = {1, 12};
+    procedure.run(d, r, nullptr);
+    QCOMPARE(prompter.messages.size(), 1);
+    QVERIFY2(prompter.messages[0].text.startsWith(u"POKAS: "_s),
+             qPrintable(prompter.messages[0].text));
+    QCOMPARE(QFileInfo(fx.path(u"POKAS.DAT"_s)).lastModified(), written);
+    QVERIFY(!QFile::exists(pdf.path()));
 }
 
 QTEST_MAIN(TestIndicatorWindows)
