@@ -526,6 +526,13 @@ void TestIndicatorWindows::fromTheListToTheResults()
         QMetaObject::invokeMethod(control<QPushButton>(*w, equate), &QPushButton::click,
                                   Qt::QueuedConnection);
     };
+    // The row list: Enter on the first row.
+    const auto firstRow = [](QWidget *w) {
+        auto *rows = qobject_cast<IndicatorRowWindow *>(w);
+        QVERIFY(rows);
+        rows->binding()->selectRow(0);
+        QTest::keyClick(rows->view(), Qt::Key_Return);
+    };
     const auto close = [](QWidget *w) {
         QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
     };
@@ -541,13 +548,7 @@ void TestIndicatorWindows::fromTheListToTheResults()
              radio(w, 1);
              press(w, u"?OK"_s);
          }},
-        {u"P1$SCRV"_s,
-         [&](QWidget *w) {
-             auto *rows = qobject_cast<IndicatorRowWindow *>(w);
-             QVERIFY(rows);
-             rows->binding()->selectRow(0);
-             QTest::keyClick(rows->view(), Qt::Key_Return);
-         }},
+        {u"P1$SCRV"_s, firstRow},
         {u"P1$SCRL"_s,
          [&](QWidget *w) {
              close(w); // queued: runs after the checks, whatever they find
@@ -584,12 +585,7 @@ void TestIndicatorWindows::fromTheListToTheResults()
              control<QCheckBox>(*w, u"?GRUPNAS"_s)->setChecked(true);
              press(w, u"?OK"_s);
          }},
-        {u"P1$SCRV"_s,
-         [&](QWidget *w) {
-             auto *rows = qobject_cast<IndicatorRowWindow *>(w);
-             rows->binding()->selectRow(0);
-             QTest::keyClick(rows->view(), Qt::Key_Return);
-         }},
+        {u"P1$SCRV"_s, firstRow},
         {u"P1$SCRL"_s,
          [&](QWidget *w) {
              close(w); // queued: runs after the checks, whatever they find
