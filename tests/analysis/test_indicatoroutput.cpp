@@ -158,6 +158,8 @@ private Q_SLOTS:
         shell::ExcelLauncher excel(office, prompter);
         QVERIFY(IndicatorOutput::exportToExcel(input, rows, excel));
         QCOMPARE(prompter.texts(), QStringList{shell::ExcelLauncher::doneText()});
+        if (const QString dir = qEnvironmentVariable("ZEMOR_SCREENSHOTS"); !dir.isEmpty())
+            QFile::copy(excel.workbookPath(), QDir(dir).filePath(u"indicator-two-years.xlsx"_s));
         const auto book = runtime::office::XlsxReader::read(excel.workbookPath());
         QVERIFY(book);
         const auto text = [&](int r, int c) { return cellText(*book, r, c); };
