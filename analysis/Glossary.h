@@ -246,3 +246,16 @@
 //   ?SORTO, ?SBROS, ?LOCGOR, ?LOCSEL             SetEditor::sortByMark(), reset(), setCity(),
 //                                                setVillage()
 //   AddInstitutionSet                            InstitutionSets::addSet(), updateSet()
+//   FillIndicatorList, ParseIndicatorTitle       IndicatorFormulaFiles::readIndicatorList(),
+//                                                IndicatorDefinition::fromRecord()
+//   ChooseIndicator (P1$SCRY "Список показателей") ui::IndicatorListWindow::chooseIndicator()
+//   OpenIndicator (the run's values)             ui::openIndicatorRequest()
+//   ComputeIndicators (its windows)              ui::IndicatorProcedure,
+//                                                ui::IndicatorParametersWindow
+//   ChooseIndicatorRow (P1$SCRV)                 ui::IndicatorRowWindow,
+//                                                ui::readIndicatorRowChoices()
+//   ShowIndicatorResults (P1$SCRL)               ui::IndicatorResultWindow
+//   the result title, the list format            IndicatorOutput::resultTitle(), listFormat()
+//   DrawIndicatorChart                           IndicatorOutput::chart()
+//   ExportIndicatorsToExcel                      IndicatorOutput::exportToExcel()
+//   PrintIndicatorTable                          IndicatorOutput::printPages(), printedCells()

@@ -341,6 +341,38 @@ IndicatorFormulaFiles::rebuildDefinitionList(int form, bool series, int from, in
     return arrangeDefinitionList(candidates, series, from, to, m_year);
 }
 
+Result<QList<IndicatorDefinition>>
+IndicatorFormulaFiles::readIndicatorList(std::optional<int> form) const
+{
+    const QString name = tablFileName();
+    auto file = openExisting(name, FileId::tabl);
+    if (!file)
+        return std::unexpected(file.error());
+    QList<IndicatorDefinition> listed;
+    if (!*file)
+        return listed;
+    KeyedFile &tabl = **file;
+    data::TablRecord record(tabl.record());
+    record.clear();
+    if (form && !record.setCodForm(*form))
+        return listed; // no stored form has that code
+    auto tx = Transaction::begin(tabl, Transaction::Kind::Read);
+    if (!tx)
+        return named(tx.error(), name);
+    const Status s =
+        walkRange(tabl, name, data::TablRecord::KeyTab1, form ? 1 : -1, [&]() -> Result<bool> {
+            if (Status c = checkRecord(tabl, name); !c)
+                return std::unexpected(c.error());
+            IndicatorDefinition d = IndicatorDefinition::fromRecord(record);
+            if (d.isValidIn(m_year))
+                listed.append(std::move(d));
+            return true;
+        });
+    if (!s)
+        return std::unexpected(s.error());
+    return listed;
+}
+
 Result<IndicatorTerms>
 IndicatorFormulaFiles::loadIndicatorTerms(const IndicatorDefinition &definition,
                                           MonthRange period) const

@@ -82,6 +82,10 @@ public:
     // arrangeDefinitionList().
     [[nodiscard]] runtime::Result<QList<IndicatorDefinition>>
     rebuildDefinitionList(int form, bool series, int from, int to) const;
+    // `FillIndicatorList`: the definitions valid for the year, in table order (TAB:TAB1), of
+    // `form` only, or of every form when `form` is nullopt.
+    [[nodiscard]] runtime::Result<QList<IndicatorDefinition>>
+    readIndicatorList(std::optional<int> form) const;
 
     // `LoadIndicatorTerms`: the formula lines and steps of a definition, in key order. Terms of
     // one source row and form read one after another make one line (its table that of its
