@@ -1,12 +1,15 @@
 #include "app/ProcedureTable.h"
 
 #include "entry/ui/EnterReports.h"
+#include "entry/ui/IntraFormRunWindow.h"
+#include "runtime/report/ProgramPrinter.h"
 #include "shell/AppState.h"
 #include "shell/ui/FormAccessWindow.h"
 #include "shell/ui/HelpWindow.h"
 #include "shell/ui/InstitutionListWindow.h"
 #include "shell/ui/KeyRebuildWindow.h"
 #include "shell/ui/PickListChoices.h"
+#include "shell/ui/PreviewWindow.h"
 
 namespace zemor::app {
 
@@ -48,6 +51,16 @@ Procedures procedureTable(const ProcedureServices &services)
                  [&state = services.state, &prompter = services.prompter](
                      data::DataContext &data, QWidget *parent, bool) -> QWidget * {
                      rebuildKeys(data, prompter, state.globYear, parent);
+                     return nullptr;
+                 });
+    table.insert(QStringLiteral("RunIntraFormControls"),
+                 [&state = services.state, &prompter = services.prompter](
+                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+                     runtime::report::PrinterSink printer(parent);
+                     PreviewSink preview(prompter, printer, parent);
+                     entry::ui::runIntraFormControls(data, state, prompter, choices, preview,
+                                                     parent);
                      return nullptr;
                  });
     return table;

@@ -1,0 +1,243 @@
+// The windows of the control runs, headless, on the demo working directory: the first window's
+// defaults and form list, a run over each institution to its results and their printed list, a
+// period the run refuses, a district not chosen, and a long run cancelled half-way. Each window
+// is grabbed to a picture in the test's build folder.
+
+#include "data/DataContext.h"
+#include "entry/ui/IntraFormRunWindow.h"
+#include "runtime/report/PageSink.h"
+#include "runtime/ui/Controls.h"
+#include "runtime/ui/ProgressWindow.h"
+#include "runtime/ui/QueueModel.h"
+#include "shell/AppState.h"
+#include "support/DemoWorkDir.h"
+#include "support/ScriptedChoices.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using namespace zemor;
+using namespace zemor::entry;
+using namespace zemor::entry::ui;
+using namespace Qt::StringLiterals;
+using runtime::ui::findControl;
+
+namespace {
+
+void grab(QWidget *window, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath());
+    window->grab().save(QDir(dir).filePath(name + u".png"_s));
+}
+
+// Hands the next modal window of that objectName to `inspect` once it is up, looking at every
+// pass of the event loop (a run lets the events through only now and then).
+void whenShown(const QString &objectName, std::function<void(QWidget *)> inspect)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, objectName, inspect] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != objectName)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        inspect(modal);
+    });
+    timer->start();
+}
+
+QStringList column(QTableView *view, int col)
+{
+    QStringList out;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        out.append(view->model()->index(r, col).data().toString());
+    return out;
+}
+
+} // namespace
+
+class TestRunWindows : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void firstWindowDefaults();
+    void eachInstitutionToResultsAndPrint();
+    void refusedPeriodAndNoDistrict();
+    void longRunCancelledHalfWay();
+
+private:
+    std::unique_ptr<IntraFormRunWindow> window(const QDate &today = QDate(2026, 1, 15));
+    void setScope(IntraFormRunWindow &w, int scope, int from, int to);
+
+    std::unique_ptr<test::WorkDir> m_work;
+    test::ScriptedPrompter m_prompter;
+    std::unique_ptr<data::DataContext> m_ctx;
+    std::shared_ptr<test::ScriptedChoices> m_choices;
+    shell::AppState m_state;
+    std::unique_ptr<runtime::report::PdfSink> m_pdf;
+};
+
+void TestRunWindows::init()
+{
+    m_ctx.reset();
+    m_work.reset(); // puts the working directory before it back
+    m_work = std::make_unique<test::WorkDir>(true);
+    m_prompter = test::ScriptedPrompter();
+    m_ctx = std::make_unique<data::DataContext>(&m_prompter);
+    m_choices = std::make_shared<test::ScriptedChoices>();
+    m_state = shell::AppState();
+    m_state.globYear = test::demoYear;
+    m_pdf = std::make_unique<runtime::report::PdfSink>(m_work->filePath(u"list.pdf"_s));
+}
+
+std::unique_ptr<IntraFormRunWindow> TestRunWindows::window(const QDate &today)
+{
+    return std::make_unique<IntraFormRunWindow>(*m_ctx, m_state, m_prompter, m_choices, *m_pdf,
+                                                today);
+}
+
+void TestRunWindows::setScope(IntraFormRunWindow &w, int scope, int from, int to)
+{
+    findControl<QRadioButton>(&w, u"?OPTION1:RADIO%1"_s.arg(scope))->setChecked(true);
+    findControl<QSpinBox>(&w, u"?MES1")->setValue(from);
+    findControl<QSpinBox>(&w, u"?MES2")->setValue(to);
+}
+
+void TestRunWindows::firstWindowDefaults()
+{
+    auto w = window();
+    w->show();
+    QCOMPARE(w->objectName(), u"P1$SCRL"_s);
+    QCOMPARE(w->windowTitle(), u"Список внутриформенные контроли"_s);
+    // January: December to December; the district as a whole.
+    QCOMPARE(findControl<QSpinBox>(w.get(), u"?MES1")->value(), 12);
+    QCOMPARE(findControl<QSpinBox>(w.get(), u"?MES2")->value(), 12);
+    QVERIFY(findControl<QRadioButton>(w.get(), u"?OPTION1:RADIO3")->isChecked());
+    QCOMPARE(findControl<QLineEdit>(w.get(), u"?GLOBYEAR")->text(), u"2025"_s);
+    for (const char *equate : {"?SBROS", "?ALLES", "?OK", "?CANCEL"})
+        QVERIFY2(findControl<QPushButton>(w.get(), QString::fromLatin1(equate)), equate);
+
+    auto *list = findControl<QTableView>(w.get(), u"?LIST1");
+    QVERIFY(list->model()->rowCount() > 0);
+    for (const QString &code : column(list, 0))
+        QVERIFY2(code.toInt() <= 800, qPrintable(code));
+    QVERIFY(column(list, 1).join(QString()).trimmed().isEmpty());
+    findControl<QPushButton>(w.get(), u"?ALLES")->click();
+    QVERIFY(!column(list, 1).contains(QString()));
+    grab(w.get(), u"intraform_run"_s);
+    findControl<QPushButton>(w.get(), u"?SBROS")->click();
+    QVERIFY(column(list, 1).join(QString()).trimmed().isEmpty());
+
+    // The run keeps the year it was opened with.
+    m_state.globYear = 2026;
+    QCOMPARE(w->year(), 2025);
+}
+
+void TestRunWindows::eachInstitutionToResultsAndPrint()
+{
+    auto w = window();
+    w->show();
+    setScope(*w, 2, 0, 12);
+    findControl<QPushButton>(w.get(), u"?ALLES")->click();
+    QStringList rules;
+    QString shownText;
+    bool printed = false;
+    whenShown(u"P1$SCRL1"_s, [&](QWidget *results) {
+        QCOMPARE(results->objectName(), u"P1$SCRL1"_s);
+        QCOMPARE(results->windowTitle(), u"Внутриформенные контроли"_s);
+        auto *list = findControl<QTableView>(results, u"?LIST2");
+        rules = column(list, 0);
+        shownText = findControl<QLineEdit>(results, u"?QS1:S")->text();
+        grab(results, u"intraform_results"_s);
+        findControl<QPushButton>(results, u"?PRNT")->click();
+        printed = QFileInfo(m_pdf->path()).size() > 0;
+        findControl<QPushButton>(results, u"?EXIT1")->click();
+    });
+    findControl<QPushButton>(w.get(), u"?OK")->click();
+    // Each spoilt report of the year once, with its whole rule id.
+    rules.sort();
+    QCOMPARE(rules, (QStringList{u"1"_s, u"2"_s, u"20"_s, u"30"_s}));
+    QVERIFY(!shownText.isEmpty());
+    QVERIFY(printed);
+    QCOMPARE(m_prompter.texts(), QStringList());
+    QVERIFY(w->isVisible());
+}
+
+void TestRunWindows::refusedPeriodAndNoDistrict()
+{
+    auto w = window();
+    w->show();
+    setScope(*w, 3, 5, 3);
+    findControl<QPushButton>(w.get(), u"?OK")->click();
+    QCOMPARE(m_prompter.texts(), QStringList{ControlRun::badPeriodText()});
+    QVERIFY(m_choices->asked.isEmpty());
+
+    // No district chosen: a beep and nothing checked.
+    setScope(*w, 3, 1, 3);
+    findControl<QPushButton>(w.get(), u"?OK")->click();
+    QCOMPARE(m_prompter.beeps, 1);
+    QCOMPARE(m_prompter.messages.size(), 1);
+
+    // Annual forms under a month range: nothing to check.
+    setScope(*w, 5, 1, 3);
+    auto *list = findControl<QTableView>(w.get(), u"?LIST1");
+    auto *model = qobject_cast<runtime::ui::QueueModel *>(list->model());
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->value(r, 0).toInt() == 12 || model->value(r, 0).toInt() == 62)
+            model->setMarked(r, true);
+    }
+    findControl<QPushButton>(w.get(), u"?OK")->click();
+    QCOMPARE(m_prompter.lastText(), ControlRun::noReportsText());
+}
+
+void TestRunWindows::longRunCancelledHalfWay()
+{
+    auto w = window();
+    w->show();
+    setScope(*w, 2, 0, 12);
+    findControl<QPushButton>(w.get(), u"?ALLES")->click();
+    qint64 doneAtCancel = -1;
+    qint64 total = 0;
+    // "Отмена" once half of the reports are built.
+    QTimer watch;
+    watch.setInterval(0);
+    connect(&watch, &QTimer::timeout, [&] {
+        auto *progress =
+            qobject_cast<runtime::ui::ProgressWindow *>(QApplication::activeModalWidget());
+        if (!progress || progress->total() == 0 || progress->done() * 2 < progress->total())
+            return;
+        watch.stop();
+        QCOMPARE(progress->windowTitle(), IntraFormRunWindow::title());
+        grab(progress, u"intraform_progress"_s);
+        doneAtCancel = progress->done();
+        total = progress->total();
+        progress->cancel();
+    });
+    watch.start();
+    findControl<QPushButton>(w.get(), u"?OK")->click();
+    QVERIFY(doneAtCancel > 0);
+    QVERIFY(doneAtCancel < total);
+    // Said so, never as if every report passed; no results window.
+    QCOMPARE(m_prompter.texts(), QStringList{ControlRun::cancelledText()});
+    QVERIFY(!QApplication::activeModalWidget() || QApplication::activeModalWidget() == w.get());
+}
+
+QTEST_MAIN(TestRunWindows)
+#include "test_run_windows.moc"
