@@ -1,6 +1,7 @@
 #include "app/ProcedureTable.h"
 
 #include "entry/ui/EnterReports.h"
+#include "entry/ui/InterFormWindow.h"
 #include "entry/ui/IntraFormRunWindow.h"
 #include "runtime/report/ProgramPrinter.h"
 #include "shell/AppState.h"
@@ -61,6 +62,16 @@ Procedures procedureTable(const ProcedureServices &services)
                      PreviewSink preview(prompter, printer, parent);
                      entry::ui::runIntraFormControls(data, state, prompter, choices, preview,
                                                      parent);
+                     return nullptr;
+                 });
+    table.insert(QStringLiteral("InterFormControls"),
+                 [&state = services.state, &prompter = services.prompter](
+                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+                     runtime::report::PrinterSink printer(parent);
+                     PreviewSink preview(prompter, printer, parent);
+                     entry::ui::interFormControls(data, state.globYear, prompter, choices, preview,
+                                                  parent);
                      return nullptr;
                  });
     return table;

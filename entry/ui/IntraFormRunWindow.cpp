@@ -88,13 +88,8 @@ IntraFormResultWindow::IntraFormResultWindow(const QList<RunLine> &lines, int ye
     }
     m_model->setLines(rows);
     m_list = createControl<QTableView>(this, QStringLiteral("?LIST2"));
-    bind(m_list, m_model, ControlRun::resultListFormat());
-    // The codes, names and deviations show whole (the format's widths are minimums).
-    for (int col : {1, 2, 4}) {
-        const int width = m_list->columnWidth(col);
-        m_list->resizeColumnToContents(col);
-        m_list->setColumnWidth(col, std::max(width, m_list->columnWidth(col)));
-    }
+    // The codes, names and deviations show whole.
+    bind(m_list, m_model, ControlRun::resultListFormat())->widenToContents({0, 1, 2, 4});
     layout->addWidget(m_list, 1);
 
     m_text = createControl<QLineEdit>(this, QStringLiteral("?QS1:S"));

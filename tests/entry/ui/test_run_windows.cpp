@@ -4,6 +4,7 @@
 // is grabbed to a picture in the test's build folder.
 
 #include "data/DataContext.h"
+#include "entry/ui/InterFormWindow.h"
 #include "entry/ui/IntraFormRunWindow.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
@@ -81,6 +82,7 @@ private Q_SLOTS:
     void eachInstitutionToResultsAndPrint();
     void refusedPeriodAndNoDistrict();
     void longRunCancelledHalfWay();
+    void interFormFormulaToResultsAndPrint();
 
 private:
     std::unique_ptr<IntraFormRunWindow> window(const QDate &today = QDate(2026, 1, 15));
@@ -237,6 +239,47 @@ void TestRunWindows::longRunCancelledHalfWay()
     // Said so, never as if every report passed; no results window.
     QCOMPARE(m_prompter.texts(), QStringList{ControlRun::cancelledText()});
     QVERIFY(!QApplication::activeModalWidget() || QApplication::activeModalWidget() == w.get());
+}
+
+void TestRunWindows::interFormFormulaToResultsAndPrint()
+{
+    InterFormWindow w(*m_ctx, test::demoYear, m_prompter, m_choices, *m_pdf);
+    w.show();
+    QCOMPARE(w.objectName(), u"P1$SCRL"_s);
+    QCOMPARE(w.windowTitle(), u"Список межформенных контролей"_s);
+    QVERIFY(findControl<QRadioButton>(&w, u"?OPTION1:RADIO2")->isChecked());
+    auto *list = findControl<QTableView>(&w, u"?LIST1");
+    QVERIFY(list->model()->rowCount() >= 2);
+    QCOMPARE(list->currentIndex().row(), 0);
+    QVERIFY(findControl<QLineEdit>(&w, u"?G1")->text().startsWith(u"Ф12 т1000"_s));
+    grab(&w, u"interform_list"_s);
+
+    // Each institution: the spoilt report is the only line.
+    QStringList codes;
+    QString terms;
+    bool printed = false;
+    whenShown(u"P1$SCRL1"_s, [&](QWidget *results) {
+        QCOMPARE(results->windowTitle(), u"Межформенные контроли"_s);
+        QVERIFY(findControl<QLineEdit>(results, u"?QSP:FORMA")->text().startsWith(u"Ф12"_s));
+        QVERIFY(!findControl<QLineEdit>(results, u"?T:S")->text().isEmpty());
+        codes = column(findControl<QTableView>(results, u"?LIST2"), 0);
+        terms = findControl<QLineEdit>(results, u"?QS1:S")->text();
+        grab(results, u"interform_results"_s);
+        findControl<QPushButton>(results, u"?PRNT")->click();
+        printed = QFileInfo(m_pdf->path()).size() > 0;
+        results->close();
+    });
+    findControl<QPushButton>(&w, u"?OK")->click();
+    QCOMPARE(codes, QStringList{u"301"_s});
+    QVERIFY(terms.contains(u"(Ф"_s));
+    QVERIFY(printed);
+    QCOMPARE(m_prompter.texts(), QStringList());
+
+    // One district: none chosen gives a beep and nothing evaluated.
+    findControl<QRadioButton>(&w, u"?OPTION1:RADIO3")->setChecked(true);
+    findControl<QPushButton>(&w, u"?OK")->click();
+    QCOMPARE(m_prompter.beeps, 1);
+    QCOMPARE(QApplication::activeModalWidget(), &w);
 }
 
 QTEST_MAIN(TestRunWindows)
