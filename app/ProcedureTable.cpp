@@ -1,5 +1,7 @@
 #include "app/ProcedureTable.h"
 
+#include "entry/ui/BlankFormsWindow.h"
+#include "entry/ui/ControlsListWindow.h"
 #include "entry/ui/EnterReports.h"
 #include "entry/ui/InterFormWindow.h"
 #include "entry/ui/IntraFormRunWindow.h"
@@ -15,6 +17,27 @@
 namespace zemor::app {
 
 using namespace shell::ui;
+
+namespace {
+
+// The preview of the frame, printing through the system printer, for a window that outlives
+// the procedure call.
+class OwnPreviewSink : public runtime::report::PageSink
+{
+public:
+    explicit OwnPreviewSink(runtime::Prompter &prompter) : m_preview(prompter, m_printer) {}
+    runtime::Result<bool> output(const runtime::report::PageList &pages,
+                                 const QString &title) override
+    {
+        return m_preview.output(pages, title);
+    }
+
+private:
+    runtime::report::PrinterSink m_printer;
+    PreviewSink m_preview;
+};
+
+} // namespace
 
 Procedures procedureTable(const ProcedureServices &services)
 {
@@ -72,6 +95,20 @@ Procedures procedureTable(const ProcedureServices &services)
                      PreviewSink preview(prompter, printer, parent);
                      entry::ui::interFormControls(data, state.globYear, prompter, choices, preview,
                                                   parent);
+                     return nullptr;
+                 });
+    table.insert(QStringLiteral("ControlsList"),
+                 [&state = services.state, &prompter = services.prompter](
+                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+                     return entry::ui::controlsList(data, state.globYear, prompter, choices,
+                                                    std::make_shared<OwnPreviewSink>(prompter),
+                                                    parent);
+                 });
+    table.insert(QStringLiteral("BlankForms"),
+                 [&office = services.office, &prompter = services.prompter](
+                     data::DataContext &, QWidget *parent, bool) -> QWidget * {
+                     entry::ui::blankForms(office, prompter, parent);
                      return nullptr;
                  });
     return table;

@@ -21,7 +21,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <algorithm>
 
 namespace zemor::entry::ui {
 

@@ -24,7 +24,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <algorithm>
 
 namespace zemor::entry::ui {
 

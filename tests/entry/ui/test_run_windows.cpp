@@ -4,8 +4,11 @@
 // is grabbed to a picture in the test's build folder.
 
 #include "data/DataContext.h"
+#include "entry/ui/BlankFormsWindow.h"
+#include "entry/ui/ControlsListWindow.h"
 #include "entry/ui/InterFormWindow.h"
 #include "entry/ui/IntraFormRunWindow.h"
+#include "runtime/office/Conversation.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ProgressWindow.h"
@@ -16,16 +19,20 @@
 #include "support/ScriptedPrompter.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -62,6 +69,34 @@ void whenShown(const QString &objectName, std::function<void(QWidget *)> inspect
     timer->start();
 }
 
+// The office programs, recording what they were asked.
+class RecordingOffice final : public runtime::office::Conversation
+{
+public:
+    QStringList commands; // "service: command"
+
+    int open(const QString &service, const QString &) override
+    {
+        m_services.insert(++m_next, service);
+        return m_next;
+    }
+    runtime::Status execute(int channel, const QString &command) override
+    {
+        commands.append(m_services.value(channel) + u": "_s + command);
+        return {};
+    }
+    runtime::Status poke(int, const QString &, const QString &) override { return {}; }
+    runtime::Status close(int channel) override
+    {
+        m_services.remove(channel);
+        return {};
+    }
+
+private:
+    QHash<int, QString> m_services;
+    int m_next = 0;
+};
+
 QStringList column(QTableView *view, int col)
 {
     QStringList out;
@@ -83,6 +118,8 @@ private Q_SLOTS:
     void refusedPeriodAndNoDistrict();
     void longRunCancelledHalfWay();
     void interFormFormulaToResultsAndPrint();
+    void controlsListTabsAndPrint();
+    void blankFormsOpenCopies();
 
 private:
     std::unique_ptr<IntraFormRunWindow> window(const QDate &today = QDate(2026, 1, 15));
@@ -280,6 +317,80 @@ void TestRunWindows::interFormFormulaToResultsAndPrint()
     findControl<QPushButton>(&w, u"?OK")->click();
     QCOMPARE(m_prompter.beeps, 1);
     QCOMPARE(QApplication::activeModalWidget(), &w);
+}
+
+void TestRunWindows::controlsListTabsAndPrint()
+{
+    // No form chosen: no window.
+    auto pdf = std::make_shared<runtime::report::PdfSink>(m_work->filePath(u"controls.pdf"_s));
+    QVERIFY(!controlsList(*m_ctx, test::demoYear, m_prompter, m_choices, pdf));
+
+    m_choices->form = {12, u"Форма 12"_s, u"12"_s, 3};
+    QPointer<QWidget> w = controlsList(*m_ctx, test::demoYear, m_prompter, m_choices, pdf);
+    QVERIFY(w);
+    QCOMPARE(w->objectName(), u"P1$SCRL"_s);
+    QCOMPARE(w->windowTitle(), u"Список  контролей"_s);
+    QVERIFY(w->isVisible() && !w->isModal());
+    QCOMPARE(findControl<QLineEdit>(w, u"?LOCCODFORM")->text(), u"12"_s);
+    QCOMPARE(findControl<QLineEdit>(w, u"?LOCNAMEFORM")->text(), u"Форма 12"_s);
+    QCOMPARE(findControl<QTableView>(w, u"?BROWSE:1")->model()->rowCount(), 4);
+    QCOMPARE(findControl<QTableView>(w, u"?BROWSE:2")->model()->rowCount(), 2);
+    QCOMPARE(findControl<QTableView>(w, u"?BROWSE:3")->model()->rowCount(), 1);
+    auto *tabs = w->findChild<QTabWidget *>();
+    QCOMPARE(tabs->count(), 3);
+    QCOMPARE(tabs->tabToolTip(0), u"0 - по всем строкам таблицы"_s);
+    QCOMPARE(tabs->tabToolTip(1), u"0 - по всем графам таблицы"_s);
+    tabs->setCurrentIndex(1);
+    grab(w, u"controls_list"_s);
+
+    // "Параметры печати" closed: nothing printed; "Продолжить" with the rows ticked: printed.
+    whenShown(u"P1$SCRY"_s, [](QWidget *options) { options->close(); });
+    findControl<QPushButton>(w, u"?PRN")->click();
+    QVERIFY(!QFileInfo::exists(pdf->path()));
+    whenShown(u"P1$SCRY"_s, [](QWidget *options) {
+        QCOMPARE(options->windowTitle(), u"Параметры печати"_s);
+        findControl<QCheckBox>(options, u"?CHECK2")->setChecked(true);
+        QVERIFY(findControl<QCheckBox>(options, u"?CHECK1"));
+        QVERIFY(findControl<QCheckBox>(options, u"?CHECK3"));
+        grab(options, u"controls_print_options"_s);
+        findControl<QPushButton>(options, u"?OK")->click();
+    });
+    findControl<QPushButton>(w, u"?PRN")->click();
+    QVERIFY(QFileInfo(pdf->path()).size() > 0);
+
+    // Another form through "Форма".
+    m_choices->form = {62, u"Форма 62"_s, u"62"_s, 3};
+    findControl<QPushButton>(w, u"?FORM")->click();
+    QCOMPARE(findControl<QLineEdit>(w, u"?LOCCODFORM")->text(), u"62"_s);
+    w->close();
+    QTest::qWait(0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!w);
+}
+
+void TestRunWindows::blankFormsOpenCopies()
+{
+    RecordingOffice office;
+    BlankFormsWindow w(office, m_prompter);
+    w.show();
+    QCOMPARE(w.objectName(), u"P1$SCRL"_s);
+    QCOMPARE(w.windowTitle(), u"Список"_s);
+    auto *list = findControl<QTableView>(&w, u"?BROWSE:1");
+    QVERIFY(list->model()->rowCount() >= 2);
+    QCOMPARE(column(list, 0).first(), u"f12\\f12.doc"_s);
+    grab(&w, u"blank_forms"_s);
+
+    // Enter on the Word blank, twice: one copy in temp1, opened each time; the window stays.
+    const QString copy = m_work->filePath(u"temp1/f12.doc"_s);
+    for (int i = 0; i < 2; ++i) {
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(0, 0));
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(QFileInfo::exists(copy));
+    }
+    QCOMPARE(office.commands,
+             QStringList(2, u"WinWord: [FileOpen (\"%1\")]"_s.arg(QDir::toNativeSeparators(copy))));
+    QVERIFY(w.isVisible());
 }
 
 QTEST_MAIN(TestRunWindows)
