@@ -46,6 +46,7 @@ BlankFormsWindow::BlankFormsWindow(runtime::office::Conversation &office,
     auto *binding =
         new runtime::ui::ListBinding(view, model, format ? *format : runtime::ui::ListFormat());
     binding->setDoubleClickAction(runtime::ui::ListBinding::DoubleClick::Choose);
+    binding->widenToContents({0, 1});
     connect(binding, &runtime::ui::ListBinding::chosen, this, &BlankFormsWindow::open);
     layout->addWidget(view, 1);
     if (!m_entries.isEmpty())

@@ -152,6 +152,14 @@ void ControlsListWindow::showLists(const ControlLists &lists)
     for (const TableRuleLine &l : lists.tableRules)
         tables.append({l.id, l.table, l.rowCode, l.column, l.text});
     m_tables->setLines(tables);
+    // The codes and conditions show whole.
+    for (int list = 1; list <= 3; ++list) {
+        auto *view =
+            runtime::ui::findControl<QTableView>(this, QStringLiteral("?BROWSE:%1").arg(list));
+        if (auto *binding = view->findChild<ListBinding *>())
+            binding->widenToContents(list == 3 ? QList<int>{0, 1, 2, 3, 4}
+                                               : QList<int>{0, 1, 2, 3});
+    }
 }
 
 void ControlsListWindow::print()
