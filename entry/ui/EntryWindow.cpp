@@ -4,6 +4,7 @@
 #include "data/Period.h"
 #include "entry/EntryChoices.h"
 #include "entry/ui/EnterReports.h"
+#include "entry/ui/ReportTablePrintWindow.h"
 #include "entry/ui/RowEntryForm.h"
 #include "entry/ui/SavingWindow.h"
 #include "entry/ui/TableListWindow.h"
@@ -18,6 +19,7 @@
 #include "runtime/ui/QueueModel.h"
 #include "runtime/ui/WaitCursor.h"
 #include "shell/AppState.h"
+#include "shell/ui/PreviewWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -132,8 +134,8 @@ void EntryWindow::buildWindow()
                     &EntryWindow::calculateTotals);
     m_calc->setToolTip(QStringLiteral("Расчет итоговых строк и граф"));
     button(QStringLiteral("?CONTRS"), QStringLiteral("Контроль"), &EntryWindow::checkReport);
-    // Printing and the workbook export of a table come with their own windows.
-    button(QStringLiteral("?PRNT1"), QStringLiteral("Печать"), nullptr)->setEnabled(false);
+    button(QStringLiteral("?PRNT1"), QStringLiteral("Печать"), &EntryWindow::printTables);
+    // The workbook export of a table comes with its own window.
     button(QStringLiteral("?EXCEL"), QStringLiteral("Выгрузка таблицы в Excel"), nullptr)
         ->setEnabled(false);
     m_carry = button(QStringLiteral("?F342_OCT"),
@@ -599,6 +601,28 @@ void EntryWindow::calculateTotals()
 {
     (void)m_session.calculateTotals();
     refreshValues();
+}
+
+void EntryWindow::printTables()
+{
+    m_session.syncReportQueue();
+    TablePrintRequest request;
+    request.catalogue = &m_session.form();
+    request.formName = m_report.formName;
+    request.rows = &m_session.reportRows();
+    request.currentTable = m_session.currentTable().code;
+    request.title = m_report.title;
+    if (!m_report.periodText.trimmed().isEmpty())
+        request.periodText = m_report.periodText;
+    request.year = m_report.id.year;
+    if (m_pageSink) {
+        printReportTables(request, *m_pageSink, m_prompter, this);
+    } else {
+        runtime::report::PrinterSink printer(this);
+        shell::ui::PreviewSink preview(m_prompter, printer, this);
+        printReportTables(request, preview, m_prompter, this);
+    }
+    m_list->setFocus();
 }
 
 void EntryWindow::checkReport()

@@ -6,6 +6,8 @@
 #include "data/DataContext.h"
 #include "entry/ui/BlankFormsWindow.h"
 #include "entry/ui/ControlsListWindow.h"
+#include "entry/ui/EnterReports.h"
+#include "entry/ui/EntryWindow.h"
 #include "entry/ui/InterFormWindow.h"
 #include "entry/ui/IntraFormRunWindow.h"
 #include "runtime/office/Conversation.h"
@@ -17,6 +19,7 @@
 #include "support/DemoWorkDir.h"
 #include "support/ScriptedChoices.h"
 #include "support/ScriptedPrompter.h"
+#include "tools/DemoCatalogue.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,9 +28,11 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -50,6 +55,14 @@ void grab(QWidget *window, const QString &name)
 {
     const QString dir = qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath());
     window->grab().save(QDir(dir).filePath(name + u".png"_s));
+}
+
+// A copy of a written file next to the pictures.
+void keep(const QString &path, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath());
+    QFile::remove(QDir(dir).filePath(name));
+    QFile::copy(path, QDir(dir).filePath(name));
 }
 
 // Hands the next modal window of that objectName to `inspect` once it is up, looking at every
@@ -120,6 +133,7 @@ private Q_SLOTS:
     void interFormFormulaToResultsAndPrint();
     void controlsListTabsAndPrint();
     void blankFormsOpenCopies();
+    void entryWindowPrintsItsTables();
 
 private:
     std::unique_ptr<IntraFormRunWindow> window(const QDate &today = QDate(2026, 1, 15));
@@ -143,6 +157,8 @@ void TestRunWindows::init()
     m_choices = std::make_shared<test::ScriptedChoices>();
     m_state = shell::AppState();
     m_state.globYear = test::demoYear;
+    m_state.globYearS = tools::demoYears().first();
+    m_state.globYearE = tools::demoYears().last();
     m_pdf = std::make_unique<runtime::report::PdfSink>(m_work->filePath(u"list.pdf"_s));
 }
 
@@ -391,6 +407,55 @@ void TestRunWindows::blankFormsOpenCopies()
     QCOMPARE(office.commands,
              QStringList(2, u"WinWord: [FileOpen (\"%1\")]"_s.arg(QDir::toNativeSeparators(copy))));
     QVERIFY(w.isVisible());
+}
+
+void TestRunWindows::entryWindowPrintsItsTables()
+{
+    const tools::DemoForm *form = tools::demoCatalogue().form(7);
+    m_choices->form = {7, form->name, form->designation, form->periodicity};
+    m_choices->period = 3;
+    m_choices->district = {3, u"Зареченский"_s};
+    m_choices->institution = {301, u"Каменский"_s};
+    QPointer<QWidget> window =
+        EnterReports::interactive(*m_ctx, m_state, m_prompter, m_choices, true, nullptr);
+    auto *entry = qobject_cast<EntryWindow *>(window.data());
+    QVERIFY2(entry,
+             qPrintable(m_choices->asked.join(u',') + u" / "_s + m_prompter.texts().join(u',')));
+    entry->setPageSink(m_pdf.get());
+    auto *print = findControl<QPushButton>(entry, u"?PRNT1");
+    QVERIFY(print->isEnabled());
+
+    // Closed without "Продолжить": nothing printed.
+    whenShown(u"P1$SCRL"_s, [](QWidget *parameters) {
+        QCOMPARE(parameters->windowTitle(), u"Параметры печати"_s);
+        parameters->close();
+    });
+    print->click();
+    QVERIFY(!QFileInfo::exists(m_pdf->path()));
+
+    QString heading;
+    whenShown(u"P1$SCRL"_s, [&](QWidget *parameters) {
+        heading = findControl<QLineEdit>(parameters, u"?LOCNAME")->text();
+        QVERIFY(findControl<QRadioButton>(parameters, u"?PRNTAB:RADIO1")->isChecked());
+        QVERIFY(findControl<QRadioButton>(parameters, u"?PRNTAB:RADIO2"));
+        QVERIFY(!findControl<QCheckBox>(parameters, u"?TIP1")->isChecked());
+        grab(parameters, u"print_parameters"_s);
+        findControl<QPushButton>(parameters, u"?OK")->click();
+    });
+    print->click();
+    QVERIFY2(heading.endsWith(u"  2025г.март"_s), qPrintable(heading));
+    QVERIFY(QFileInfo(m_pdf->path()).size() > 0);
+    keep(m_pdf->path(), u"entry_tables.pdf"_s);
+    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+    if (!pdftotext.isEmpty()) {
+        QProcess p;
+        p.start(pdftotext, {u"-layout"_s, m_pdf->path(), u"-"_s});
+        QVERIFY(p.waitForFinished());
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(text.contains(u"Лист"_s), qPrintable(text.left(400)));
+        QVERIFY(text.contains(u"2025г.март"_s));
+    }
+    delete window.data();
 }
 
 QTEST_MAIN(TestRunWindows)
