@@ -44,11 +44,12 @@ Procedures procedureTable(const ProcedureServices &services)
     Procedures table;
     // Report entry: modal from the menu, a modeless window of its own from the toolbar.
     table.insert(QStringLiteral("EnterReportsFromMenu"),
-                 [&state = services.state, &prompter = services.prompter](
-                     data::DataContext &data, QWidget *parent, bool ownWindow) -> QWidget * {
+                 [&state = services.state, &prompter = services.prompter,
+                  &office = services.office](data::DataContext &data, QWidget *parent,
+                                             bool ownWindow) -> QWidget * {
                      auto choices = std::make_shared<PickListChoices>(data, state, prompter);
                      return entry::ui::EnterReports::interactive(data, state, prompter, choices,
-                                                                 ownWindow, parent);
+                                                                 ownWindow, parent, &office);
                  });
     table.insert(QStringLiteral("InstitutionList"),
                  [&state = services.state, &office = services.office,

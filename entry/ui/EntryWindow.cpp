@@ -3,6 +3,7 @@
 #include "data/DataContext.h"
 #include "data/Period.h"
 #include "entry/EntryChoices.h"
+#include "entry/TableExport.h"
 #include "entry/ui/EnterReports.h"
 #include "entry/ui/ReportTablePrintWindow.h"
 #include "entry/ui/RowEntryForm.h"
@@ -11,6 +12,7 @@
 #include "entry/ui/WindowControlCheck.h"
 #include "runtime/core/Progress.h"
 #include "runtime/core/Prompter.h"
+#include "runtime/fs/Paths.h"
 #include "runtime/picture/Picture.h"
 #include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
@@ -135,9 +137,9 @@ void EntryWindow::buildWindow()
     m_calc->setToolTip(QStringLiteral("Расчет итоговых строк и граф"));
     button(QStringLiteral("?CONTRS"), QStringLiteral("Контроль"), &EntryWindow::checkReport);
     button(QStringLiteral("?PRNT1"), QStringLiteral("Печать"), &EntryWindow::printTables);
-    // The workbook export of a table comes with its own window.
-    button(QStringLiteral("?EXCEL"), QStringLiteral("Выгрузка таблицы в Excel"), nullptr)
-        ->setEnabled(false);
+    m_excel = button(QStringLiteral("?EXCEL"), QStringLiteral("Выгрузка таблицы в Excel"),
+                     &EntryWindow::exportTable);
+    m_excel->setEnabled(false);
     m_carry = button(QStringLiteral("?F342_OCT"),
                      QStringLiteral("Перенос  остатков(задолж.)  с прошлого месяца"),
                      &EntryWindow::carryOver);
@@ -622,6 +624,29 @@ void EntryWindow::printTables()
         shell::ui::PreviewSink preview(m_prompter, printer, this);
         printReportTables(request, preview, m_prompter, this);
     }
+    m_list->setFocus();
+}
+
+void EntryWindow::setOffice(runtime::office::Conversation *office)
+{
+    m_office = office;
+    m_excel->setEnabled(office != nullptr);
+}
+
+void EntryWindow::exportTable()
+{
+    if (!m_office)
+        return;
+    m_session.syncReportQueue();
+    TableExportRequest request;
+    request.catalogue = &m_session.form();
+    request.table = m_session.currentTable().code;
+    request.rows = m_session.entryRows();
+    request.institutionTitle = m_report.title;
+    const auto templates = runtime::fs::resolve(QStringLiteral("\\XLS"));
+    request.templateFolder =
+        templates ? *templates : runtime::fs::join(runtime::fs::workDir(), QStringLiteral("XLS"));
+    TableExport(*m_office, m_prompter).run(request);
     m_list->setFocus();
 }
 

@@ -11,6 +11,8 @@
 #include "entry/ui/InterFormWindow.h"
 #include "entry/ui/IntraFormRunWindow.h"
 #include "runtime/office/Conversation.h"
+#include "runtime/office/OfficeServer.h"
+#include "runtime/office/XlsxReader.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ProgressWindow.h"
@@ -56,6 +58,12 @@ void grab(QWidget *window, const QString &name)
     const QString dir = qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath());
     window->grab().save(QDir(dir).filePath(name + u".png"_s));
 }
+
+class NoDesktop final : public runtime::office::DesktopOpener
+{
+public:
+    runtime::Status open(const QString &) override { return {}; }
+};
 
 // A copy of a written file next to the pictures.
 void keep(const QString &path, const QString &name)
@@ -416,8 +424,10 @@ void TestRunWindows::entryWindowPrintsItsTables()
     m_choices->period = 3;
     m_choices->district = {3, u"Зареченский"_s};
     m_choices->institution = {301, u"Каменский"_s};
+    NoDesktop desktop;
+    runtime::office::OfficeServer office(&desktop);
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, m_state, m_prompter, m_choices, true, nullptr);
+        EnterReports::interactive(*m_ctx, m_state, m_prompter, m_choices, true, nullptr, &office);
     auto *entry = qobject_cast<EntryWindow *>(window.data());
     QVERIFY2(entry,
              qPrintable(m_choices->asked.join(u',') + u" / "_s + m_prompter.texts().join(u',')));
@@ -455,6 +465,17 @@ void TestRunWindows::entryWindowPrintsItsTables()
         QVERIFY2(text.contains(u"Лист"_s), qPrintable(text.left(400)));
         QVERIFY(text.contains(u"2025г.март"_s));
     }
+    // "Выгрузка таблицы в Excel": the current table in a numbered workbook of the program's own
+    // folder under the temporary directory.
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", m_work->path().toLocal8Bit());
+    m_prompter.messages.clear();
+    findControl<QPushButton>(entry, u"?EXCEL")->click();
+    qputenv("TMPDIR", tmp);
+    QCOMPARE(m_prompter.texts(), QStringList{u"Выгрузка в Excel завершена"_s});
+    const auto book = runtime::office::XlsxReader::read(m_work->filePath(u"zemor-xl/1.XL"_s));
+    QVERIFY(book);
+    QVERIFY(book->cell(2, 1)->displayText().startsWith(u"Ф7 Т1000"_s));
     delete window.data();
 }
 
