@@ -21,7 +21,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-
 namespace zemor::entry::ui {
 
 using runtime::ui::createControl;

@@ -24,7 +24,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-
 namespace zemor::entry::ui {
 
 using runtime::ui::createControl;
