@@ -48,22 +48,6 @@ QString TableExport::valueText(const runtime::Decimal &value)
     return text.left(point + 4);
 }
 
-QString TableExport::leadingText(const FormRow &row, int kind)
-{
-    switch (kind) {
-    case 1:
-        return row.name.trimmed();
-    case 2:
-        return row.code.trimmed();
-    case 3:
-        return row.codes.trimmed();
-    case 4:
-        return row.sex.trimmed();
-    default:
-        return {};
-    }
-}
-
 bool TableExport::fail(const QString &text)
 {
     m_prompter.message(text + u'|' + shell::ExcelLauncher::notDoneText(), {}, {},
@@ -161,7 +145,7 @@ bool TableExport::run(const TableExportRequest &request, QString *workbook)
         const auto found = catalogueRows.constFind(row.rowId);
         if (found != catalogueRows.constEnd()) {
             for (int c = 1; c <= std::min(table->offset, kLeadingKinds); ++c) {
-                const QString text = leadingText(*found, kinds.value(c));
+                const QString text = found->descriptiveText(kinds.value(c));
                 if (!text.isEmpty())
                     poke(line, c, text);
             }

@@ -48,8 +48,6 @@ public:
     static QString defaultWorkFolder();
     // A value as its cell gets it: "1234,5", "0,125", "7", "-3,25".
     static QString valueText(const runtime::Decimal &value);
-    // The leading column's text for its kind: 1 name, 2 code, 3 ICD codes, 4 sex; else blank.
-    static QString leadingText(const FormRow &row, int kind);
 
     TableExport(runtime::office::Conversation &office, runtime::Prompter &prompter)
         : m_office(office), m_prompter(prompter)

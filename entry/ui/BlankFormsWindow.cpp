@@ -1,5 +1,7 @@
 #include "entry/ui/BlankFormsWindow.h"
 
+#include "entry/ui/WindowParts.h"
+
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/ui/Controls.h"
@@ -41,10 +43,7 @@ BlankFormsWindow::BlankFormsWindow(runtime::office::Conversation &office,
     model->setLines(rows);
     auto *view = createControl<QTableView>(this, QStringLiteral("?BROWSE:1"));
     view->setToolTip(QStringLiteral("Выбор из списка"));
-    const auto format = runtime::ui::ListFormat::parse(BlankForms::listFormat());
-    Q_ASSERT(format);
-    auto *binding =
-        new runtime::ui::ListBinding(view, model, format ? *format : runtime::ui::ListFormat());
+    auto *binding = bindList(view, model, BlankForms::listFormat());
     binding->setDoubleClickAction(runtime::ui::ListBinding::DoubleClick::Choose);
     binding->widenToContents({0, 1});
     connect(binding, &runtime::ui::ListBinding::chosen, this, &BlankFormsWindow::open);

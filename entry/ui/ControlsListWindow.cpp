@@ -1,5 +1,7 @@
 #include "entry/ui/ControlsListWindow.h"
 
+#include "entry/ui/WindowParts.h"
+
 #include "runtime/core/Prompter.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
@@ -36,9 +38,7 @@ QueueModel *tab(QTabWidget *tabs, const QString &equate, const QString &text, co
         layout->addWidget(new QLabel(hint, page));
     auto *model = new QueueModel(fields, page);
     auto *view = createControl<QTableView>(page, QStringLiteral("?BROWSE:%1").arg(list));
-    const auto parsed = ListFormat::parse(format);
-    Q_ASSERT(parsed);
-    new ListBinding(view, model, parsed ? *parsed : ListFormat());
+    bindList(view, model, format);
     layout->addWidget(view);
     tabs->addTab(page, text);
     if (!hint.isEmpty())
@@ -110,12 +110,9 @@ ControlsListWindow::ControlsListWindow(data::DataContext &data, int year,
                    ControlsList::tableListFormat(), 5);
     layout->addWidget(tabs, 1);
 
-    auto *buttons = new QHBoxLayout;
     auto *printButton =
         createControl<QPushButton>(this, QStringLiteral("?PRN"), QStringLiteral("Печать"));
-    buttons->addStretch();
-    buttons->addWidget(printButton);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({printButton}));
 
     connect(formButton, &QPushButton::clicked, this, &ControlsListWindow::chooseForm);
     connect(printButton, &QPushButton::clicked, this, &ControlsListWindow::print);

@@ -1,5 +1,7 @@
 #include "entry/ui/InterFormWindow.h"
 
+#include "entry/ui/WindowParts.h"
+
 #include "entry/ControlRun.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
@@ -37,13 +39,6 @@ const QString resultListFormat =
     QStringLiteral("15L(1)|M~код~@n_4@43L(1)|M~ЛПУ~L(0)@s50@E(,0D5FFFFH,,)29L(1)|@S10@15C(1)|M~"
                    "Отклонение~L(0)@S10@E(0FFH,,,)100L(1)|@S100@");
 
-ListBinding *bind(QTableView *view, QueueModel *model, const QString &format)
-{
-    const auto parsed = ListFormat::parse(format);
-    Q_ASSERT(parsed);
-    return new ListBinding(view, model, parsed ? *parsed : ListFormat());
-}
-
 QLineEdit *shownText(QWidget *parent, const QString &equate, const QString &text = {})
 {
     auto *field = createControl<QLineEdit>(parent, equate);
@@ -78,17 +73,14 @@ InterFormResultWindow::InterFormResultWindow(const InterFormEntry &formula,
     model->setLines(rows);
     m_list = createControl<QTableView>(this, QStringLiteral("?LIST2"));
     // The codes, names and deviations show whole.
-    bind(m_list, model, resultListFormat)->widenToContents({0, 1, 3, 4});
+    bindList(m_list, model, resultListFormat)->widenToContents({0, 1, 3, 4});
     layout->addWidget(m_list, 1);
     m_terms = shownText(this, QStringLiteral("?QS1:S"));
     layout->addWidget(m_terms);
 
-    auto *buttons = new QHBoxLayout;
     auto *printButton =
         createControl<QPushButton>(this, QStringLiteral("?PRNT"), QStringLiteral("Печать"));
-    buttons->addStretch();
-    buttons->addWidget(printButton);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({printButton}));
 
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
@@ -123,17 +115,11 @@ InterFormWindow::InterFormWindow(data::DataContext &data, int year, runtime::Pro
 
     auto *scopeBox = createControl<QGroupBox>(this, QStringLiteral("?OPTION1"));
     auto *scopeRow = new QHBoxLayout(scopeBox);
-    m_scope = new QButtonGroup(this);
-    const QStringList scopeTexts{QStringLiteral("ВЫБОР   ЛПУ"), QStringLiteral("Разрез ЛПУ"),
-                                 QStringLiteral("РАЙОН"), QStringLiteral("Разрез  районы"),
-                                 QStringLiteral("СВОД")};
-    for (int i = 0; i < scopeTexts.size(); ++i) {
-        auto *option = createControl<QRadioButton>(
-            scopeBox, QStringLiteral("?OPTION1:RADIO%1").arg(i + 1), scopeTexts.at(i));
-        m_scope->addButton(option, i + 1);
-        scopeRow->addWidget(option);
-    }
-    m_scope->button(int(InterFormScope::Institutions))->setChecked(true);
+    m_scope = optionGroup(scopeBox, scopeRow, QStringLiteral("?OPTION1"),
+                          {QStringLiteral("ВЫБОР   ЛПУ"), QStringLiteral("Разрез ЛПУ"),
+                           QStringLiteral("РАЙОН"), QStringLiteral("Разрез  районы"),
+                           QStringLiteral("СВОД")},
+                          int(InterFormScope::Institutions));
     layout->addWidget(scopeBox);
 
     const auto path = runtime::fs::resolve(InterFormControls::listFileName());
@@ -150,19 +136,15 @@ InterFormWindow::InterFormWindow(data::DataContext &data, int year, runtime::Pro
         rows.append({e.code, e.name, e.formula});
     model->setLines(rows);
     m_list = createControl<QTableView>(this, QStringLiteral("?LIST1"));
-    bind(m_list, model, formulaListFormat);
+    bindList(m_list, model, formulaListFormat);
     layout->addWidget(m_list, 1);
     m_formula = shownText(this, QStringLiteral("?G1"));
     layout->addWidget(m_formula);
 
-    auto *buttons = new QHBoxLayout;
     auto *ok = createControl<QPushButton>(this, QStringLiteral("?OK"), QStringLiteral("Контроль"));
     auto *cancel =
         createControl<QPushButton>(this, QStringLiteral("?CANCEL"), QStringLiteral("Выход"));
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({ok, cancel}));
 
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &InterFormWindow::showCurrent);

@@ -1,5 +1,7 @@
 #include "entry/ui/IntraFormRunWindow.h"
 
+#include "entry/ui/WindowParts.h"
+
 #include "runtime/core/Prompter.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
@@ -36,13 +38,6 @@ namespace {
 const QString formListFormat = QStringLiteral(
     "30L(1)|_FM~Код~@n_3@E(,0FFFFFFH,,)/19L(1)|_FM~марк~L(0)@n_3@E(0FFH,0FFFFFFH,,)/255L|_M~"
     "Наименование~L(30)@S250@");
-
-ListBinding *bind(QTableView *view, QueueModel *model, const QString &format)
-{
-    const auto parsed = ListFormat::parse(format);
-    Q_ASSERT(parsed);
-    return new ListBinding(view, model, parsed ? *parsed : ListFormat());
-}
 
 QSpinBox *periodField(QWidget *parent, const QString &equate, int value)
 {
@@ -87,22 +82,18 @@ IntraFormResultWindow::IntraFormResultWindow(const QList<RunLine> &lines, int ye
     m_model->setLines(rows);
     m_list = createControl<QTableView>(this, QStringLiteral("?LIST2"));
     // The codes, names and deviations show whole.
-    bind(m_list, m_model, ControlRun::resultListFormat())->widenToContents({0, 1, 2, 4});
+    bindList(m_list, m_model, ControlRun::resultListFormat())->widenToContents({0, 1, 2, 4});
     layout->addWidget(m_list, 1);
 
     m_text = createControl<QLineEdit>(this, QStringLiteral("?QS1:S"));
     m_text->setReadOnly(true);
     layout->addWidget(m_text);
 
-    auto *buttons = new QHBoxLayout;
     auto *printButton =
         createControl<QPushButton>(this, QStringLiteral("?PRNT"), QStringLiteral("Печать"));
     auto *exit =
         createControl<QPushButton>(this, QStringLiteral("?EXIT1"), QStringLiteral("Выход"));
-    buttons->addStretch();
-    buttons->addWidget(printButton);
-    buttons->addWidget(exit);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({printButton, exit}));
 
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &IntraFormResultWindow::showCurrent);
@@ -160,17 +151,11 @@ IntraFormRunWindow::IntraFormRunWindow(data::DataContext &data, const shell::App
 
     auto *scopeBox = createControl<QGroupBox>(this, QStringLiteral("?OPTION1"));
     auto *scopeRow = new QHBoxLayout(scopeBox);
-    m_scope = new QButtonGroup(this);
-    const QStringList scopeTexts{QStringLiteral("  ЛПУ"), QStringLiteral("Разрез ЛПУ"),
-                                 QStringLiteral("РАЙОН"), QStringLiteral("Разрез  районы"),
-                                 QStringLiteral("ОБЛАСТЬ")};
-    for (int i = 0; i < scopeTexts.size(); ++i) {
-        auto *option = createControl<QRadioButton>(
-            scopeBox, QStringLiteral("?OPTION1:RADIO%1").arg(i + 1), scopeTexts.at(i));
-        m_scope->addButton(option, i + 1);
-        scopeRow->addWidget(option);
-    }
-    m_scope->button(int(RunScope::District))->setChecked(true);
+    m_scope =
+        optionGroup(scopeBox, scopeRow, QStringLiteral("?OPTION1"),
+                    {QStringLiteral("  ЛПУ"), QStringLiteral("Разрез ЛПУ"), QStringLiteral("РАЙОН"),
+                     QStringLiteral("Разрез  районы"), QStringLiteral("ОБЛАСТЬ")},
+                    int(RunScope::District));
     m_oneDistrict =
         createControl<QCheckBox>(this, QStringLiteral("?LOCRAI"), QStringLiteral("1район"));
     scopeRow->addWidget(m_oneDistrict);
@@ -186,7 +171,8 @@ IntraFormRunWindow::IntraFormRunWindow(data::DataContext &data, const shell::App
     m_model->setLines(rows);
     m_model->setMarkColumn(1, 1);
     auto *list = createControl<QTableView>(this, QStringLiteral("?LIST1"));
-    bind(list, m_model, formListFormat)->setDoubleClickAction(ListBinding::DoubleClick::ToggleMark);
+    bindList(list, m_model, formListFormat)
+        ->setDoubleClickAction(ListBinding::DoubleClick::ToggleMark);
     layout->addWidget(list, 1);
 
     auto *buttons = new QHBoxLayout;

@@ -19,6 +19,7 @@
 #include "runtime/ui/QueueModel.h"
 #include "shell/AppState.h"
 #include "support/DemoWorkDir.h"
+#include "support/RecordingOffice.h"
 #include "support/ScriptedChoices.h"
 #include "support/ScriptedPrompter.h"
 #include "tools/DemoCatalogue.h"
@@ -89,34 +90,6 @@ void whenShown(const QString &objectName, std::function<void(QWidget *)> inspect
     });
     timer->start();
 }
-
-// The office programs, recording what they were asked.
-class RecordingOffice final : public runtime::office::Conversation
-{
-public:
-    QStringList commands; // "service: command"
-
-    int open(const QString &service, const QString &) override
-    {
-        m_services.insert(++m_next, service);
-        return m_next;
-    }
-    runtime::Status execute(int channel, const QString &command) override
-    {
-        commands.append(m_services.value(channel) + u": "_s + command);
-        return {};
-    }
-    runtime::Status poke(int, const QString &, const QString &) override { return {}; }
-    runtime::Status close(int channel) override
-    {
-        m_services.remove(channel);
-        return {};
-    }
-
-private:
-    QHash<int, QString> m_services;
-    int m_next = 0;
-};
 
 QStringList column(QTableView *view, int col)
 {
@@ -394,7 +367,7 @@ void TestRunWindows::controlsListTabsAndPrint()
 
 void TestRunWindows::blankFormsOpenCopies()
 {
-    RecordingOffice office;
+    test::RecordingOffice office;
     BlankFormsWindow w(office, m_prompter);
     w.show();
     QCOMPARE(w.objectName(), u"P1$SCRL"_s);
