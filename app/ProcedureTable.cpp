@@ -1,7 +1,11 @@
 #include "app/ProcedureTable.h"
 
 #include "analysis/ui/SubmittedReportsWindow.h"
+#include "entry/ui/BlankFormsWindow.h"
+#include "entry/ui/ControlsListWindow.h"
 #include "entry/ui/EnterReports.h"
+#include "entry/ui/InterFormWindow.h"
+#include "entry/ui/IntraFormRunWindow.h"
 #include "runtime/report/ProgramPrinter.h"
 #include "shell/AppState.h"
 #include "shell/ui/FormAccessWindow.h"
@@ -9,21 +13,44 @@
 #include "shell/ui/InstitutionListWindow.h"
 #include "shell/ui/KeyRebuildWindow.h"
 #include "shell/ui/PickListChoices.h"
+#include "shell/ui/PreviewWindow.h"
 
 namespace zemor::app {
 
 using namespace shell::ui;
+
+namespace {
+
+// The preview of the frame, printing through the system printer, for a window that outlives
+// the procedure call.
+class OwnPreviewSink : public runtime::report::PageSink
+{
+public:
+    explicit OwnPreviewSink(runtime::Prompter &prompter) : m_preview(prompter, m_printer) {}
+    runtime::Result<bool> output(const runtime::report::PageList &pages,
+                                 const QString &title) override
+    {
+        return m_preview.output(pages, title);
+    }
+
+private:
+    runtime::report::PrinterSink m_printer;
+    PreviewSink m_preview;
+};
+
+} // namespace
 
 Procedures procedureTable(const ProcedureServices &services)
 {
     Procedures table;
     // Report entry: modal from the menu, a modeless window of its own from the toolbar.
     table.insert(QStringLiteral("EnterReportsFromMenu"),
-                 [&state = services.state, &prompter = services.prompter](
-                     data::DataContext &data, QWidget *parent, bool ownWindow) -> QWidget * {
+                 [&state = services.state, &prompter = services.prompter,
+                  &office = services.office](data::DataContext &data, QWidget *parent,
+                                             bool ownWindow) -> QWidget * {
                      auto choices = std::make_shared<PickListChoices>(data, state, prompter);
                      return entry::ui::EnterReports::interactive(data, state, prompter, choices,
-                                                                 ownWindow, parent);
+                                                                 ownWindow, parent, &office);
                  });
     table.insert(QStringLiteral("InstitutionList"),
                  [&state = services.state, &office = services.office,
@@ -61,6 +88,40 @@ Procedures procedureTable(const ProcedureServices &services)
                  [&state = services.state, &prompter = services.prompter](
                      data::DataContext &data, QWidget *parent, bool) -> QWidget * {
                      rebuildKeys(data, prompter, state.globYear, parent);
+                     return nullptr;
+                 });
+    table.insert(QStringLiteral("RunIntraFormControls"),
+                 [&state = services.state, &prompter = services.prompter](
+                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+                     runtime::report::PrinterSink printer(parent);
+                     PreviewSink preview(prompter, printer, parent);
+                     entry::ui::runIntraFormControls(data, state, prompter, choices, preview,
+                                                     parent);
+                     return nullptr;
+                 });
+    table.insert(QStringLiteral("InterFormControls"),
+                 [&state = services.state, &prompter = services.prompter](
+                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+                     runtime::report::PrinterSink printer(parent);
+                     PreviewSink preview(prompter, printer, parent);
+                     entry::ui::interFormControls(data, state.globYear, prompter, choices, preview,
+                                                  parent);
+                     return nullptr;
+                 });
+    table.insert(QStringLiteral("ControlsList"),
+                 [&state = services.state, &prompter = services.prompter](
+                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+                     return entry::ui::controlsList(data, state.globYear, prompter, choices,
+                                                    std::make_shared<OwnPreviewSink>(prompter),
+                                                    parent);
+                 });
+    table.insert(QStringLiteral("BlankForms"),
+                 [&office = services.office, &prompter = services.prompter](
+                     data::DataContext &, QWidget *parent, bool) -> QWidget * {
+                     entry::ui::blankForms(office, prompter, parent);
                      return nullptr;
                  });
     return table;

@@ -56,6 +56,24 @@ struct FormRow
     QString shortName; // STR:NAMEL
     QString sex;       // STR:POL
     QString codes;     // STR:CODMKB
+
+    // What a descriptive column of kind `kind` (GRA:TYPEGR) shows of the row: 1 the name, 2 the
+    // code, 3 the ICD codes, 4 the sex mark; any other kind nothing.
+    QString descriptiveText(int kind) const
+    {
+        switch (kind) {
+        case 1:
+            return name.trimmed();
+        case 2:
+            return code.trimmed();
+        case 3:
+            return codes.trimmed();
+        case 4:
+            return sex.trimmed();
+        default:
+            return {};
+        }
+    }
 };
 
 // A column of a table as `grafa` holds it.

@@ -120,22 +120,6 @@ TableLayout tableLayout(const FormTable &table, const QList<FormColumn> &columns
     return layout;
 }
 
-QString descriptiveText(const FormRow &row, int kind)
-{
-    switch (kind) {
-    case 1:
-        return row.name.trimmed();
-    case 2:
-        return row.code.trimmed();
-    case 3:
-        return row.codes.trimmed();
-    case 4:
-        return row.sex.trimmed();
-    default:
-        return {};
-    }
-}
-
 QString valueText(const runtime::Decimal &value, const runtime::Picture &picture)
 {
     return value.isZero() ? ReportTablePrint::zeroText() : picture.format(value).trimmed();
@@ -338,14 +322,14 @@ private:
             int maxLines = 1;
             if (line == 0) {
                 for (const Cell &c : std::as_const(m_layout.descriptive)) {
-                    const QString text = descriptiveText(row, c.kind);
+                    const QString text = row.descriptiveText(c.kind);
                     maxLines = std::max(maxLines, linesOf(text, c.characters));
                 }
             }
             const double height = (maxLines + 1) * lineUnit;
             if (line == 0) {
                 for (const Cell &c : std::as_const(m_layout.descriptive))
-                    items.append(textCell(c, height, descriptiveText(row, c.kind), Qt::AlignLeft));
+                    items.append(textCell(c, height, row.descriptiveText(c.kind), Qt::AlignLeft));
             }
             if (line < m_layout.values.size()) {
                 for (const Cell &c : m_layout.values.at(line))

@@ -1,14 +1,13 @@
 #include "shell/ExcelLauncher.h"
 
+#include "shell/WorkFileNumbers.h"
+
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/DurableFile.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/office/Conversation.h"
 
 #include <QFile>
-#include <QMutex>
-#include <QMutexLocker>
-#include <QSet>
 
 namespace zemor::shell {
 
@@ -20,85 +19,6 @@ using runtime::Status;
 namespace fs = runtime::fs;
 
 namespace {
-
-// Numbers longer than this are not taken for workbook numbers: the number after them would
-// not fit the callers' number text.
-constexpr qint64 kLargestNumber = 999'999'999;
-
-// Workbooks that an export of this process has reserved and not yet finished. They are open
-// in the spreadsheet service, so the cleaning of another export must leave them alone, as it
-// must leave a workbook the desktop program has open.
-QMutex &numberLock()
-{
-    static QMutex lock;
-    return lock;
-}
-
-QSet<QString> &reservedPaths()
-{
-    static QSet<QString> paths;
-    return paths;
-}
-
-// The desktop's spreadsheet program marks a document it has open with a lock file beside it.
-bool openOnDesktop(const QString &folder, const QString &name)
-{
-    return fs::exists(fs::join(folder, QStringLiteral(".~lock.") + name + u'#'));
-}
-
-struct Reservation
-{
-    qint64 number = 0;
-    QString path;
-};
-
-// Clears the work folder, chooses the next number and creates its file, so that nobody else
-// takes the number before the workbook is saved there.
-Result<Reservation> reserveWorkbook(const QString &folder)
-{
-    const QMutexLocker locker(&numberLock());
-    if (Status made = fs::makeDir(folder); !made)
-        return std::unexpected(made.error());
-
-    const QString pattern = QStringLiteral("*.XLS");
-    auto before = fs::list(folder, pattern);
-    if (!before)
-        return std::unexpected(before.error());
-    for (const fs::DirEntry &entry : *before) {
-        const QString path = fs::join(folder, entry.name);
-        if (entry.isDir || reservedPaths().contains(path) || openOnDesktop(folder, entry.name))
-            continue;
-        // A file that cannot be removed is still in use somewhere; it stays and keeps its number.
-        (void)fs::removeFile(path);
-    }
-
-    auto left = fs::list(folder, pattern);
-    if (!left)
-        return std::unexpected(left.error());
-    qint64 largest = 0;
-    QSet<QString> taken; // every name left, folded, so that no second spelling is made
-    for (const fs::DirEntry &entry : *left) {
-        taken.insert(entry.name.toCaseFolded());
-        if (!entry.isDir)
-            largest = std::max(largest, ExcelLauncher::numberOf(entry.name));
-    }
-
-    for (qint64 number = largest + 1; number <= kLargestNumber + 1; ++number) {
-        const QString name = QString::number(number) + QStringLiteral(".XLS");
-        if (taken.contains(name.toCaseFolded()))
-            continue;
-        const QString path = fs::join(folder, name);
-        auto created = fs::createIfAbsent(path);
-        if (!created)
-            return std::unexpected(created.error());
-        if (!*created)
-            continue;
-        reservedPaths().insert(path);
-        return Reservation{number, path};
-    }
-    return runtime::fail(ErrorCode::AlreadyExists, folder,
-                         QStringLiteral("No workbook number is left in %1").arg(folder));
-}
 
 QString quoted(const QString &text)
 {
@@ -129,17 +49,7 @@ ExcelLauncher::~ExcelLauncher()
 
 qint64 ExcelLauncher::numberOf(const QString &fileName)
 {
-    const qsizetype dot = fileName.indexOf(u'.');
-    const QString head = dot < 0 ? fileName : fileName.left(dot);
-    if (head.isEmpty())
-        return 0;
-    for (const QChar c : head) {
-        if (c < u'0' || c > u'9')
-            return 0;
-    }
-    bool ok = false;
-    const qint64 value = head.toLongLong(&ok);
-    return ok && value <= kLargestNumber ? value : 0;
+    return workFileNumber(fileName);
 }
 
 QString ExcelLauncher::selectCommand(int firstRow, int firstColumn, int lastRow, int lastColumn)
@@ -159,7 +69,7 @@ int ExcelLauncher::launch(const QString &templateName)
     const auto resolved = fs::resolve(u'\\' + workFolderName());
     const QString folder = resolved ? *resolved : fs::join(root, workFolderName());
 
-    auto reserved = reserveWorkbook(folder);
+    auto reserved = reserveWorkFile(folder, QStringLiteral(".XLS"));
     if (!reserved)
         return fail(QStringLiteral("Не удалось подготовить папку %1").arg(folder),
                     reserved.error());
@@ -280,8 +190,7 @@ void ExcelLauncher::release()
     if (!m_reserved)
         return;
     m_reserved = false;
-    const QMutexLocker locker(&numberLock());
-    reservedPaths().remove(m_path);
+    releaseWorkFile(m_path);
 }
 
 } // namespace zemor::shell

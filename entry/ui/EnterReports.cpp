@@ -153,7 +153,7 @@ QWidget *EnterReports::run(EntryWindow *window, bool ownWindow)
 QWidget *EnterReports::interactive(data::DataContext &context, shell::AppState &state,
                                    runtime::Prompter &prompter,
                                    std::shared_ptr<shell::ui::Choices> choices, bool ownWindow,
-                                   QWidget *parent)
+                                   QWidget *parent, runtime::office::Conversation *office)
 {
     if (!choices)
         return nullptr;
@@ -163,7 +163,9 @@ QWidget *EnterReports::interactive(data::DataContext &context, shell::AppState &
     const std::optional<EntryReport> report = chooseReport(*choices, state, year, parent);
     if (!report)
         return nullptr;
-    return run(new EntryWindow(context, state, prompter, choices, *report, parent), ownWindow);
+    auto *window = new EntryWindow(context, state, prompter, choices, *report, parent);
+    window->setOffice(office);
+    return run(window, ownWindow);
 }
 
 void EnterReports::givenReport(data::DataContext &context, shell::AppState &state,

@@ -39,6 +39,10 @@ struct FormChoice;
 } // namespace ui
 } // namespace zemor::shell
 
+namespace zemor::runtime::office {
+class Conversation;
+}
+
 namespace zemor::entry::ui {
 
 class EntryWindow;
@@ -77,7 +81,8 @@ public:
     static QWidget *interactive(data::DataContext &context, shell::AppState &state,
                                 runtime::Prompter &prompter,
                                 std::shared_ptr<shell::ui::Choices> choices, bool ownWindow,
-                                QWidget *parent = nullptr);
+                                QWidget *parent = nullptr,
+                                runtime::office::Conversation *office = nullptr);
     static void givenReport(data::DataContext &context, shell::AppState &state,
                             runtime::Prompter &prompter,
                             std::shared_ptr<shell::ui::Choices> choices, GivenReport &report,

@@ -3,13 +3,16 @@
 #include "data/DataContext.h"
 #include "data/Period.h"
 #include "entry/EntryChoices.h"
+#include "entry/TableExport.h"
 #include "entry/ui/EnterReports.h"
+#include "entry/ui/ReportTablePrintWindow.h"
 #include "entry/ui/RowEntryForm.h"
 #include "entry/ui/SavingWindow.h"
 #include "entry/ui/TableListWindow.h"
 #include "entry/ui/WindowControlCheck.h"
 #include "runtime/core/Progress.h"
 #include "runtime/core/Prompter.h"
+#include "runtime/fs/Paths.h"
 #include "runtime/picture/Picture.h"
 #include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
@@ -18,6 +21,7 @@
 #include "runtime/ui/QueueModel.h"
 #include "runtime/ui/WaitCursor.h"
 #include "shell/AppState.h"
+#include "shell/ui/PreviewWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -132,10 +136,10 @@ void EntryWindow::buildWindow()
                     &EntryWindow::calculateTotals);
     m_calc->setToolTip(QStringLiteral("Расчет итоговых строк и граф"));
     button(QStringLiteral("?CONTRS"), QStringLiteral("Контроль"), &EntryWindow::checkReport);
-    // Printing and the workbook export of a table come with their own windows.
-    button(QStringLiteral("?PRNT1"), QStringLiteral("Печать"), nullptr)->setEnabled(false);
-    button(QStringLiteral("?EXCEL"), QStringLiteral("Выгрузка таблицы в Excel"), nullptr)
-        ->setEnabled(false);
+    button(QStringLiteral("?PRNT1"), QStringLiteral("Печать"), &EntryWindow::printTables);
+    m_excel = button(QStringLiteral("?EXCEL"), QStringLiteral("Выгрузка таблицы в Excel"),
+                     &EntryWindow::exportTable);
+    m_excel->setEnabled(false);
     m_carry = button(QStringLiteral("?F342_OCT"),
                      QStringLiteral("Перенос  остатков(задолж.)  с прошлого месяца"),
                      &EntryWindow::carryOver);
@@ -599,6 +603,51 @@ void EntryWindow::calculateTotals()
 {
     (void)m_session.calculateTotals();
     refreshValues();
+}
+
+void EntryWindow::printTables()
+{
+    m_session.syncReportQueue();
+    TablePrintRequest request;
+    request.catalogue = &m_session.form();
+    request.formName = m_report.formName;
+    request.rows = &m_session.reportRows();
+    request.currentTable = m_session.currentTable().code;
+    request.title = m_report.title;
+    if (!m_report.periodText.trimmed().isEmpty())
+        request.periodText = m_report.periodText;
+    request.year = m_report.id.year;
+    if (m_pageSink) {
+        printReportTables(request, *m_pageSink, m_prompter, this);
+    } else {
+        runtime::report::PrinterSink printer(this);
+        shell::ui::PreviewSink preview(m_prompter, printer, this);
+        printReportTables(request, preview, m_prompter, this);
+    }
+    m_list->setFocus();
+}
+
+void EntryWindow::setOffice(runtime::office::Conversation *office)
+{
+    m_office = office;
+    m_excel->setEnabled(office != nullptr);
+}
+
+void EntryWindow::exportTable()
+{
+    if (!m_office)
+        return;
+    m_session.syncReportQueue();
+    TableExportRequest request;
+    request.catalogue = &m_session.form();
+    request.table = m_session.currentTable().code;
+    request.rows = m_session.entryRows();
+    request.institutionTitle = m_report.title;
+    const auto templates = runtime::fs::resolve(QStringLiteral("\\XLS"));
+    request.templateFolder =
+        templates ? *templates : runtime::fs::join(runtime::fs::workDir(), QStringLiteral("XLS"));
+    TableExport(*m_office, m_prompter).run(request);
+    m_list->setFocus();
 }
 
 void EntryWindow::checkReport()

@@ -46,6 +46,14 @@ namespace zemor::shell {
 struct AppState;
 }
 
+namespace zemor::runtime::report {
+class PageSink;
+}
+
+namespace zemor::runtime::office {
+class Conversation;
+}
+
 namespace zemor::entry::ui {
 
 // The open report as the window shows it.
@@ -97,7 +105,16 @@ public:
     void calculateTotals();
     void checkReport();
     void carryOver();
+    // "Печать" (?PRNT1): the print parameters, then the report's tables to the page sink.
+    void printTables();
     void chooseTable();
+    // Where printed tables go; nullptr (the default): the preview, printing to the printer.
+    // The sink is the caller's and must outlive the window.
+    void setPageSink(runtime::report::PageSink *sink) { m_pageSink = sink; }
+    // "Выгрузка таблицы в Excel" (?EXCEL): the current table to a new workbook.
+    void exportTable();
+    // The office programs the export talks to; without them ?EXCEL stays disabled. Borrowed.
+    void setOffice(runtime::office::Conversation *office);
     void stepTable(int step);
     void changeForm();
     void changeInstitution();
@@ -142,6 +159,9 @@ private:
     std::shared_ptr<shell::ui::Choices> m_choices;
     EntryReport m_report;
     ReportSession m_session;
+    runtime::report::PageSink *m_pageSink = nullptr;
+    runtime::office::Conversation *m_office = nullptr;
+    QPushButton *m_excel = nullptr;
     bool m_ended = false;
     bool m_deleted = false;
     bool m_filling = false;

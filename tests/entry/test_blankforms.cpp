@@ -5,6 +5,7 @@
 #include "entry/BlankForms.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/office/Conversation.h"
+#include "support/RecordingOffice.h"
 #include "support/ScriptedPrompter.h"
 #include "tools/DemoBuilder.h"
 
@@ -17,38 +18,6 @@ using namespace zemor::entry;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-class RecordingOffice final : public runtime::office::Conversation
-{
-public:
-    bool reachable = true;
-    QStringList opened;   // "service topic"
-    QStringList commands; // "service: command"
-
-    int open(const QString &service, const QString &topic) override
-    {
-        opened.append(service + u' ' + topic);
-        if (!reachable)
-            return 0;
-        m_services.insert(++m_next, service);
-        return m_next;
-    }
-    runtime::Status execute(int channel, const QString &command) override
-    {
-        commands.append(m_services.value(channel) + u": "_s + command);
-        return {};
-    }
-    runtime::Status poke(int, const QString &, const QString &) override { return {}; }
-    runtime::Status close(int channel) override
-    {
-        m_services.remove(channel);
-        return {};
-    }
-
-private:
-    QHash<int, QString> m_services;
-    int m_next = 0;
-};
 
 QByteArray contents(const QString &path)
 {
@@ -166,7 +135,7 @@ void TestBlankForms::opening()
     QFETCH(QString, command);
     QFETCH(QString, copy);
 
-    RecordingOffice office;
+    test::RecordingOffice office;
     test::ScriptedPrompter prompter;
     BlankForms blanks(office, prompter);
     QString copied;
@@ -186,7 +155,7 @@ void TestBlankForms::opening()
 
 void TestBlankForms::secondChoiceReplacesTheCopy()
 {
-    RecordingOffice office;
+    test::RecordingOffice office;
     test::ScriptedPrompter prompter;
     BlankForms blanks(office, prompter);
     const BlankEntry entry = BlankForms::entryOf(u"f12\\f12.doc!Форма 12"_s, 1);
@@ -203,7 +172,7 @@ void TestBlankForms::secondChoiceReplacesTheCopy()
 
 void TestBlankForms::unreachableProgram()
 {
-    RecordingOffice office;
+    test::RecordingOffice office;
     office.reachable = false;
     test::ScriptedPrompter prompter;
     BlankForms blanks(office, prompter);

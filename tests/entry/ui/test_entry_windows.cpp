@@ -357,7 +357,7 @@ void TestEntryWindows::reportFromChoiceToReopening()
     QCOMPARE(findControl<QLabel>(entry, u"?STRING1")->text(), u"1000 Взрослые и дети"_s);
     QCOMPARE(findControl<QLabel>(entry, u"?LOCGLOBYEAR")->text(), u"2025"_s);
     QVERIFY(findControl<QPushButton>(entry, u"?RT")->isEnabled());
-    QVERIFY(!findControl<QPushButton>(entry, u"?PRNT1")->isEnabled());
+    QVERIFY(findControl<QPushButton>(entry, u"?PRNT1")->isEnabled());
     QVERIFY(!findControl<QPushButton>(entry, u"?EXCEL")->isEnabled());
     QVERIFY(findControl<QPushButton>(entry, u"?F342_OCT")->isHidden());
     QVERIFY(!findControl<QPushButton>(entry, u"?UPTABL")->isEnabled());

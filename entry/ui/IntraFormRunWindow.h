@@ -1,0 +1,111 @@
+#pragma once
+
+// The interactive run of the intra-form controls in its windows:
+// - "Список внутриформенные контроли" (P1$SCRL): the year the run keeps (taken when the window
+//   opens), the period "с" .. "по", the scope, "1район", the forms of the year to mark, and
+//   "Контроль", which checks the marked forms under a progress window with "Отмена";
+// - "Внутриформенные контроли" (P1$SCRL1): the failures of a run, the whole text of the current
+//   one under the list, and "Печать", which sends the printed list to the page sink.
+// A run without failures says so in a message instead ("Ошибок нет", "ОТЧЕТОВ НЕТ", the forms
+// left unchecked); a cancelled run says it was cancelled. The work is entry::ControlRun's; the
+// districts and institutions are asked through the shell's choices.
+
+#include "entry/ControlRun.h"
+
+#include <QDialog>
+#include <QList>
+
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+class QTableView;
+class QButtonGroup;
+
+namespace zemor::data {
+class DataContext;
+}
+namespace zemor::runtime {
+class Prompter;
+}
+namespace zemor::runtime::report {
+class PageSink;
+}
+namespace zemor::runtime::ui {
+class QueueModel;
+}
+namespace zemor::shell {
+struct AppState;
+}
+namespace zemor::shell::ui {
+class Choices;
+}
+
+namespace zemor::entry::ui {
+
+class IntraFormResultWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    IntraFormResultWindow(const QList<RunLine> &lines, int year, const QString &districtName,
+                          const QString &institutionName, runtime::Prompter &prompter,
+                          runtime::report::PageSink &sink, QWidget *parent = nullptr);
+
+private:
+    void showCurrent();
+    void print();
+
+    QList<RunLine> m_lines;
+    int m_year;
+    QString m_districtName;
+    QString m_institutionName;
+    runtime::Prompter &m_prompter;
+    runtime::report::PageSink &m_sink;
+    QTableView *m_list = nullptr;
+    runtime::ui::QueueModel *m_model = nullptr;
+    QLineEdit *m_text = nullptr;
+};
+
+class IntraFormRunWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static QString title() { return QStringLiteral("Список внутриформенные контроли"); }
+
+    IntraFormRunWindow(data::DataContext &data, const shell::AppState &state,
+                       runtime::Prompter &prompter, std::shared_ptr<shell::ui::Choices> choices,
+                       runtime::report::PageSink &sink, const QDate &today,
+                       QWidget *parent = nullptr);
+
+    int year() const { return m_year; }
+
+private:
+    void markAll(bool marked);
+    void check();
+    bool chooseEntities(RunRequest &request, QString &districtName, QString &institutionName);
+
+    data::DataContext &m_data;
+    const shell::AppState &m_state;
+    runtime::Prompter &m_prompter;
+    std::shared_ptr<shell::ui::Choices> m_choices;
+    runtime::report::PageSink &m_sink;
+    int m_year;
+    QList<RunForm> m_forms;
+    QSpinBox *m_from = nullptr;
+    QSpinBox *m_to = nullptr;
+    QButtonGroup *m_scope = nullptr;
+    QCheckBox *m_oneDistrict = nullptr;
+    runtime::ui::QueueModel *m_model = nullptr;
+};
+
+// RunIntraFormControls from the frame: the first window modal to `parent` on the year of the
+// process state.
+void runIntraFormControls(data::DataContext &data, const shell::AppState &state,
+                          runtime::Prompter &prompter, std::shared_ptr<shell::ui::Choices> choices,
+                          runtime::report::PageSink &sink, QWidget *parent = nullptr);
+
+} // namespace zemor::entry::ui
