@@ -126,7 +126,7 @@ bool TableExport::run(const TableExportRequest &request, QString *workbook)
             poke(10, c.storedColumn, QString::number(c.storedColumn));
         }
         if (c.storedColumn >= 1 && c.storedColumn <= std::min(table->offset, kLeadingKinds))
-            kinds.insert(c.storedColumn, c.kind);
+            kinds.insert(c.storedColumn, c.type); // GRA:TYPEGR
     }
     poke(3, 1, request.institutionTitle.trimmed());
     poke(2, 1,
