@@ -2,6 +2,9 @@
 
 #include "analysis/ui/SubmittedReportsWindow.h"
 #include "entry/ui/EnterReports.h"
+#include "exchange/ui/ExportWindows.h"
+#include "exchange/ui/ImportWindows.h"
+#include "exchange/ui/OldFormatWindows.h"
 #include "runtime/report/ProgramPrinter.h"
 #include "shell/AppState.h"
 #include "shell/ui/FormAccessWindow.h"
@@ -63,6 +66,27 @@ Procedures procedureTable(const ProcedureServices &services)
                      rebuildKeys(data, prompter, state.globYear, parent);
                      return nullptr;
                  });
+    // Report exchange: the export and both loads, modal to the frame.
+    const auto folders = std::make_shared<exchange::ui::DialogDirectoryChooser>();
+    table.insert(QStringLiteral("ExportReports"),
+                 [&state = services.state, &prompter = services.prompter,
+                  folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     exchange::ui::exportReports(data, {state, prompter, *folders}, parent);
+                     return nullptr;
+                 });
+    table.insert(QStringLiteral("ImportReports"),
+                 [&state = services.state, &prompter = services.prompter,
+                  folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     exchange::ui::importReports(data, {state, prompter, *folders}, parent);
+                     return nullptr;
+                 });
+    table.insert(
+        QStringLiteral("ImportReportsOldFormat"),
+        [&state = services.state, &prompter = services.prompter,
+         folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+            exchange::ui::importReportsOldFormat(data, {state, prompter, *folders}, parent);
+            return nullptr;
+        });
     return table;
 }
 
