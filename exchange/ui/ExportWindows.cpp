@@ -63,6 +63,7 @@ QLabel *addField(QWidget *window, QBoxLayout *row, const QString &caption, const
     auto *field = createControl<QLabel>(window, equate);
     field->setFrameShape(QFrame::StyledPanel);
     field->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    field->setMinimumWidth(field->fontMetrics().averageCharWidth() * 8);
     row->addWidget(field);
     return field;
 }
@@ -189,7 +190,7 @@ ExportFormsWindow::ExportFormsWindow(data::DataContext &context, const ExchangeS
     formsRow->addStretch(1);
     layout->addLayout(formsRow);
     m_formList = makeList(this, QStringLiteral("?LIST1"), 5,
-                          QStringLiteral("20R(2)|M~Код~C(0)@n3@16C|M~отметка~@s1@"
+                          QStringLiteral("20R(2)|M~Код~C(0)@n3@38C|M~отметка~@s1@"
                                          "200L(2)|M~наименование~@s200@24R(2)|M~период~C(0)"
                                          "40L(2)|M~~@s10@"));
     m_formList.model->setMarkColumn(1, 1);
@@ -209,7 +210,7 @@ ExportFormsWindow::ExportFormsWindow(data::DataContext &context, const ExchangeS
     auto *bottom = new QHBoxLayout;
     m_formRows = addField(this, bottom, {}, QStringLiteral("?LOCZAP"));
     m_text = addField(this, bottom, {}, QStringLiteral("?TEXT1"));
-    bottom->addStretch(1);
+    bottom->setStretchFactor(m_text, 1);
     auto *ok =
         createControl<QPushButton>(this, QStringLiteral("?OKBUTTON"), QStringLiteral("Выгрузить"));
     ok->setAutoDefault(false);

@@ -25,8 +25,8 @@ namespace {
 QString resultFormat()
 {
     return QStringLiteral("24R(2)|M~период~C(0)28R(2)|M~КодФормы~C(0)@n3@"
-                          "160L(2)|M~Форма~@s200@28R(2)|M~КодЛПУ~C(0)"
-                          "120L(2)|M~ЛПУ~@s200@60L(2)|M~записей~@s50@");
+                          "110L(2)|M~Форма~@s200@28R(2)|M~КодЛПУ~C(0)"
+                          "90L(2)|M~ЛПУ~@s200@60L(2)|M~записей~@s50@");
 }
 
 QList<QVariantList> resultLines(const QList<ImportLine> &lines)
@@ -176,7 +176,7 @@ ImportListWindow::ImportListWindow(data::DataContext &context, const ExchangeSer
     countRow->addWidget(count);
     countRow->addStretch(1);
     right->addLayout(countRow);
-    m_files = makeList(this, QStringLiteral("?LIST4"), 1, QStringLiteral("80L(2)|M~~@s255@"));
+    m_files = makeList(this, QStringLiteral("?LIST4"), 1, QStringLiteral("80L(2)|M~Файл~@s255@"));
     right->addWidget(m_files.view, 1);
     auto *optionBox =
         createControl<QGroupBox>(this, QStringLiteral("?OPTION1"), QStringLiteral("Загрузить"));

@@ -112,8 +112,8 @@ OldFilesWindow::OldFilesWindow(data::DataContext &context, const ExchangeService
     left->addLayout(resultRow);
     m_results = makeList(this, QStringLiteral("?LIST2"), 6,
                          QStringLiteral("24R(2)|M~период~C(0)28R(2)|M~КодФормы~C(0)@n3@"
-                                        "160L(2)|M~Форма~@s200@28R(2)|M~КодЛПУ~C(0)"
-                                        "120L(2)|M~ЛПУ~@s200@60L(2)|M~записей~@s50@"));
+                                        "110L(2)|M~Форма~@s200@28R(2)|M~КодЛПУ~C(0)"
+                                        "90L(2)|M~ЛПУ~@s200@60L(2)|M~записей~@s50@"));
     left->addWidget(m_results.view, 1);
     lists->addLayout(left, 3);
 

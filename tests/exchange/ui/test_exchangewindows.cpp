@@ -128,6 +128,7 @@ private Q_SLOTS:
     void menuItemsHaveTheirProcedures();
     void exportPeriodWindow();
     void exportFormsWindow();
+    void exportProcedure();
     void importListWindow();
     void summaryWindow();
     void oldFormatProcedure();
@@ -242,6 +243,49 @@ void TestExchangeWindows::exportFormsWindow()
     test::clickControl(&window, u"?OKBUTTON");
     QCOMPARE(results->rowCount(), 6);
     QVERIFY(QFile::exists(target));
+}
+
+void TestExchangeWindows::exportProcedure()
+{
+    test::WorkDir work(true);
+    Run run;
+    run.prompter.rules = {{ExportReports::controlsQuestion(), {1}}};
+    bool exported = false;
+    test::answerModals({[&](QWidget *w) {
+                            // No period chosen: asked for one, and the period window opens again.
+                            findControl<QCheckBox>(w, u"?GOD")->setChecked(false);
+                            test::clickControl(w, u"?WMES");
+                        },
+                        [&](QWidget *w) {
+                            QCOMPARE(w->objectName(), u"P1$SCRY"_qs);
+                            QVERIFY(findControl<QCheckBox>(w, u"?GOD")->isChecked());
+                            findControl<QCheckBox>(w, u"?GOD")->setChecked(false);
+                            findControl<QRadioButton>(w, u"?MES:3")->click();
+                            auto *combo = findControl<QComboBox>(w, u"?PATH1:2");
+                            const int at = combo->findText(u"\\export\\"_qs);
+                            combo->setCurrentIndex(at);
+                            Q_EMIT combo->activated(at);
+                            test::clickControl(w, u"?WMES");
+                        },
+                        [&](QWidget *w) {
+                            QCOMPARE(w->objectName(), u"P1$SCRL"_qs);
+                            auto *list = modelOf(w, u"?LIST1");
+                            for (int row = 0; row < list->rowCount(); ++row) {
+                                QCOMPARE(list->value(row, 3).toInt(),
+                                         3); // monthly forms only, month 3
+                                if (list->value(row, 0).toLongLong() == 7)
+                                    list->toggleMark(row);
+                            }
+                            test::clickControl(w, u"?OKBUTTON");
+                            exported = true;
+                            qobject_cast<QDialog *>(w)->reject();
+                        }});
+    ui::exportReports(run.context, run.services());
+    QVERIFY(exported);
+    QCOMPARE(run.prompter.texts.first(), ExportReports::noPeriodText());
+    QCOMPARE(run.prompter.texts.last(), ExportReports::doneText());
+    QVERIFY(QFile::exists(work.filePath(u"export/r3m3F7.dat"_qs)));
+    QCOMPARE(run.state.exchangePath, u"\\export\\"_qs);
 }
 
 void TestExchangeWindows::importListWindow()
