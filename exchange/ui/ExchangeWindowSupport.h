@@ -4,12 +4,17 @@
 // of a run, the user's own folders and a list (a QTableView over a QueueModel through a
 // ListBinding) made in one call.
 
+#include "exchange/ImportReports.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
 
 #include <QString>
 #include <QStringList>
 
+class QButtonGroup;
+class QBoxLayout;
+class QPushButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace zemor::data {
@@ -68,5 +73,23 @@ struct ExchangeList
 
 // A list named `equate` of `fields` values a line laid out by `format`.
 ExchangeList makeList(QWidget *window, const QString &equate, int fields, const QString &format);
+
+// "Год" and the year shown under `equate`, in a row of its own.
+void addYearRow(QWidget *window, QBoxLayout *layout, const QString &equate, int year);
+
+// A button that is not the window's default.
+QPushButton *makeButton(QWidget *window, const QString &equate, const QString &text);
+
+// The loads' lists and controls: the result list (period, form, its name, institution, its
+// name, rows or why none), the institution list "?LIST3" with its count "?KOL_QU" under it, and
+// the option "?OPTION1" "Загрузить" ("все ЛПУ" 2, `oneText` 1).
+ExchangeList makeResultList(QWidget *window, const QString &equate);
+void showResults(const ExchangeList &list, const QList<ImportLine> &lines, bool append = false);
+ExchangeList addInstitutionList(QWidget *window, QVBoxLayout *column,
+                                const QList<ImportInstitution> &institutions);
+QButtonGroup *addLoadOption(QWidget *window, QVBoxLayout *column, const QString &oneText,
+                            int value);
+// What a load met and how it ended: its messages, then "ГОТОВО" or what a stopped load wrote.
+void tellOutcome(runtime::Prompter &prompter, const ImportOutcome &outcome);
 
 } // namespace zemor::exchange::ui

@@ -103,13 +103,7 @@ ExportPeriodWindow::ExportPeriodWindow(const ExchangeServices &services,
     pathRow->addWidget(chooseDir);
     layout->addLayout(pathRow);
 
-    auto *yearRow = new QHBoxLayout;
-    yearRow->addWidget(new QLabel(QStringLiteral("Год"), this));
-    auto *year = createControl<QLabel>(this, QStringLiteral("?GLOBYEAR"));
-    year->setText(QString::number(services.state.globYear));
-    yearRow->addWidget(year);
-    yearRow->addStretch(1);
-    layout->addLayout(yearRow);
+    addYearRow(this, layout, QStringLiteral("?GLOBYEAR"), services.state.globYear);
 
     auto *grid = new QGridLayout;
     m_month = addOption(this, grid, 0, QStringLiteral("?MES"), QStringLiteral("Ежемесячные отчеты"),

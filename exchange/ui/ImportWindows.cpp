@@ -22,21 +22,6 @@ using runtime::ui::createControl;
 
 namespace {
 
-QString resultFormat()
-{
-    return QStringLiteral("24R(2)|M~период~C(0)28R(2)|M~КодФормы~C(0)@n3@"
-                          "110L(2)|M~Форма~@s200@28R(2)|M~КодЛПУ~C(0)"
-                          "90L(2)|M~ЛПУ~@s200@60L(2)|M~записей~@s50@");
-}
-
-QList<QVariantList> resultLines(const QList<ImportLine> &lines)
-{
-    QList<QVariantList> out;
-    for (const ImportLine &l : lines)
-        out.append({l.period, l.form, l.formName, l.institution, l.institutionName, l.count});
-    return out;
-}
-
 QVariantList entryLine(const ImportEntry &e)
 {
     return {e.period,         e.form,
@@ -45,29 +30,17 @@ QVariantList entryLine(const ImportEntry &e)
             e.institutionText};
 }
 
-// Tells what a load met and how it ended.
-void tellOutcome(runtime::Prompter &prompter, const ImportOutcome &outcome)
+// The entry list "?LIST1" or "?LISTSW" shown again, on the line it was on.
+void showEntryLines(const ExchangeList &list, const QList<ImportEntry> &entries)
 {
-    if (!outcome.messages.isEmpty())
-        prompter.message(outcome.messages.join(QLatin1Char('|')));
-    prompter.message(outcome.cancelled ? ImportReports::cancelledText(outcome)
-                                       : ImportReports::doneText());
-}
-
-QPushButton *button(QWidget *window, const QString &equate, const QString &text)
-{
-    auto *b = createControl<QPushButton>(window, equate, text);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QRadioButton *radio(QWidget *window, QButtonGroup *group, QBoxLayout *layout, const QString &equate,
-                    const QString &text, int value)
-{
-    auto *r = createControl<QRadioButton>(window, equate, text);
-    group->addButton(r, value);
-    layout->addWidget(r);
-    return r;
+    const int current = list.binding->currentRow();
+    QList<QVariantList> lines;
+    for (const ImportEntry &e : entries)
+        lines.append(entryLine(e));
+    list.model->setLines(std::move(lines));
+    list.binding->widenToContents({0, 1, 4});
+    if (!entries.isEmpty())
+        list.binding->selectRow(qBound(0, current, int(entries.size()) - 1));
 }
 
 } // namespace
@@ -94,15 +67,10 @@ ImportPathWindow::ImportPathWindow(const ExchangeServices &services, const QStri
     m_path->addItems(pathChoices);
     m_path->setEditText(path);
     pathRow->addWidget(m_path, 1);
-    auto *chooseDir = button(this, QStringLiteral("?VIBOR_DIR"), QStringLiteral("..."));
+    auto *chooseDir = makeButton(this, QStringLiteral("?VIBOR_DIR"), QStringLiteral("..."));
     pathRow->addWidget(chooseDir);
     layout->addLayout(pathRow);
-    auto *yearRow = new QHBoxLayout;
-    yearRow->addWidget(new QLabel(QStringLiteral("Год"), this));
-    yearRow->addWidget(createControl<QLabel>(this, QStringLiteral("?GLOBYEAR"),
-                                             QString::number(services.state.globYear)));
-    yearRow->addStretch(1);
-    layout->addLayout(yearRow);
+    addYearRow(this, layout, QStringLiteral("?GLOBYEAR"), services.state.globYear);
     m_summary = createControl<QCheckBox>(this, QStringLiteral("?SW"),
                                          QStringLiteral("для загрузки сводного отчета"));
     layout->addWidget(m_summary);
@@ -160,53 +128,29 @@ ImportListWindow::ImportListWindow(data::DataContext &context, const ExchangeSer
     m_entryList.binding->setDoubleClickAction(runtime::ui::ListBinding::DoubleClick::ToggleMark);
     left->addWidget(m_entryList.view, 2);
     left->addWidget(new QLabel(QStringLiteral("Результат загрузки"), this));
-    m_results = makeList(this, QStringLiteral("?LIST2"), 6, resultFormat());
+    m_results = makeResultList(this, QStringLiteral("?LIST2"));
     left->addWidget(m_results.view, 1);
     lists->addLayout(left, 3);
 
     auto *right = new QVBoxLayout;
-    m_institutions = makeList(this, QStringLiteral("?LIST3"), 4,
-                              QStringLiteral("60L(2)|M~Регион~@s30@28R(2)|M~~C(0)"
-                                             "100L(2)|M~ЛПУ~@s30@20R(2)|M~КодРег~C(0)"));
-    right->addWidget(m_institutions.view, 2);
-    auto *countRow = new QHBoxLayout;
-    countRow->addWidget(new QLabel(QStringLiteral("ЛПУ:"), this));
-    auto *count = createControl<QLabel>(this, QStringLiteral("?KOL_QU"),
-                                        QString::number(m_scan.institutions.size()));
-    countRow->addWidget(count);
-    countRow->addStretch(1);
-    right->addLayout(countRow);
+    m_institutions = addInstitutionList(this, right, m_scan.institutions);
     m_files = makeList(this, QStringLiteral("?LIST4"), 1, QStringLiteral("80L(2)|M~Файл~@s255@"));
     right->addWidget(m_files.view, 1);
-    auto *optionBox =
-        createControl<QGroupBox>(this, QStringLiteral("?OPTION1"), QStringLiteral("Загрузить"));
-    auto *optionLayout = new QVBoxLayout(optionBox);
-    m_option = new QButtonGroup(optionBox);
-    radio(this, m_option, optionLayout, QStringLiteral("?OPTION1:2"), QStringLiteral("все ЛПУ"), 2)
-        ->setChecked(true);
-    radio(this, m_option, optionLayout, QStringLiteral("?OPTION1:1"),
-          QStringLiteral("Выбрать из списка ЛПУ"), 1);
-    right->addWidget(optionBox);
+    m_option = addLoadOption(this, right, QStringLiteral("Выбрать из списка ЛПУ"), 2);
     lists->addLayout(right, 2);
     layout->addLayout(lists, 1);
 
     auto *bottom = new QHBoxLayout;
-    auto *ok =
-        button(this, QStringLiteral("?OKBUTTON"), QStringLiteral("Загрузить отмеченные отчеты"));
+    auto *ok = makeButton(this, QStringLiteral("?OKBUTTON"),
+                          QStringLiteral("Загрузить отмеченные отчеты"));
     bottom->addWidget(ok);
-    auto *move = button(this, QStringLiteral("?BUTTON4"),
-                        QStringLiteral("Переместить файлы в папку <impfile>"));
+    auto *move = makeButton(this, QStringLiteral("?BUTTON4"),
+                            QStringLiteral("Переместить файлы в папку <impfile>"));
     move->setToolTip(QStringLiteral("После загрузки отчетов"));
     bottom->addWidget(move);
-    bottom->addWidget(button(this, QStringLiteral("?BUTTON3"), {}));
+    bottom->addWidget(makeButton(this, QStringLiteral("?BUTTON3"), {}));
     bottom->addStretch(1);
     layout->addLayout(bottom);
-
-    QList<QVariantList> institutions;
-    for (const ImportInstitution &i : m_scan.institutions)
-        institutions.append({i.districtName, i.code, i.name, i.district});
-    m_institutions.model->setLines(std::move(institutions));
-    m_institutions.binding->widenToContents({1, 3});
 
     connect(m_all, &QCheckBox::toggled, this, [this](bool on) {
         for (ImportEntry &e : m_scan.entries)
@@ -235,14 +179,7 @@ ImportListWindow::ImportListWindow(data::DataContext &context, const ExchangeSer
 
 void ImportListWindow::showEntries()
 {
-    const int current = m_entryList.binding->currentRow();
-    QList<QVariantList> lines;
-    for (const ImportEntry &e : m_scan.entries)
-        lines.append(entryLine(e));
-    m_entryList.model->setLines(std::move(lines));
-    m_entryList.binding->widenToContents({0, 1, 4});
-    if (!m_scan.entries.isEmpty())
-        m_entryList.binding->selectRow(qBound(0, current, int(m_scan.entries.size()) - 1));
+    showEntryLines(m_entryList, m_scan.entries);
 }
 
 void ImportListWindow::showFiles()
@@ -255,8 +192,7 @@ void ImportListWindow::showFiles()
 
 void ImportListWindow::showResults(const ImportOutcome &outcome)
 {
-    m_results.model->setLines(resultLines(outcome.lines));
-    m_results.binding->widenToContents({0, 1, 3});
+    ui::showResults(m_results, outcome.lines);
 }
 
 void ImportListWindow::chooseInstitution(int row)
@@ -313,12 +249,7 @@ SummaryLoadWindow::SummaryLoadWindow(data::DataContext &context, const ExchangeS
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(
         new QLabel(QStringLiteral("Отметте мышкой  файл, которые нужно загрузить"), this));
-    auto *yearRow = new QHBoxLayout;
-    yearRow->addWidget(new QLabel(QStringLiteral("Год"), this));
-    yearRow->addWidget(createControl<QLabel>(this, QStringLiteral("?GY1"),
-                                             QString::number(services.state.globYear)));
-    yearRow->addStretch(1);
-    layout->addLayout(yearRow);
+    addYearRow(this, layout, QStringLiteral("?GY1"), services.state.globYear);
     m_entryList = makeList(this, QStringLiteral("?LISTSW"), 7,
                            QStringLiteral("24R(2)|M~период~C(0)28R(2)|M~~C(0)@n3@"
                                           "140L(2)|M~ФОРМА~@s200@12C|M~~@s1@"
@@ -327,9 +258,9 @@ SummaryLoadWindow::SummaryLoadWindow(data::DataContext &context, const ExchangeS
     m_entryList.model->setMarkColumn(3, 3);
     layout->addWidget(m_entryList.view, 2);
     layout->addWidget(new QLabel(QStringLiteral("Результат загрузки"), this));
-    m_results = makeList(this, QStringLiteral("?LISTSW2"), 6, resultFormat());
+    m_results = makeResultList(this, QStringLiteral("?LISTSW2"));
     layout->addWidget(m_results.view, 1);
-    auto *ok = button(this, QStringLiteral("?OKSW"), QStringLiteral("Загрузить"));
+    auto *ok = makeButton(this, QStringLiteral("?OKSW"), QStringLiteral("Загрузить"));
     layout->addWidget(ok, 0, Qt::AlignRight);
     connect(ok, &QPushButton::clicked, this, [this] { loadCurrent(); });
     showEntries();
@@ -338,14 +269,7 @@ SummaryLoadWindow::SummaryLoadWindow(data::DataContext &context, const ExchangeS
 
 void SummaryLoadWindow::showEntries()
 {
-    const int current = m_entryList.binding->currentRow();
-    QList<QVariantList> lines;
-    for (const ImportEntry &e : m_scan.entries)
-        lines.append(entryLine(e));
-    m_entryList.model->setLines(std::move(lines));
-    m_entryList.binding->widenToContents({0, 1, 4});
-    if (!m_scan.entries.isEmpty())
-        m_entryList.binding->selectRow(qBound(0, current, int(m_scan.entries.size()) - 1));
+    showEntryLines(m_entryList, m_scan.entries);
 }
 
 void SummaryLoadWindow::loadCurrent()
@@ -357,9 +281,7 @@ void SummaryLoadWindow::loadCurrent()
     const ImportOutcome outcome =
         m_importer.loadSummary(m_scan.entries, row, m_scan.institutions, &progress);
     progress.finish();
-    for (const QVariantList &line : resultLines(outcome.lines))
-        m_results.model->appendLine(line);
-    m_results.binding->widenToContents({0, 1, 3});
+    ui::showResults(m_results, outcome.lines, true);
     showEntries();
     tellOutcome(m_services.prompter, outcome);
 }

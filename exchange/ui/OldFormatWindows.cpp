@@ -28,13 +28,6 @@ QString hint()
     return QStringLiteral("Отметте мышкой  формы, которые нужно скопировать");
 }
 
-QPushButton *button(QWidget *window, const QString &equate, const QString &text)
-{
-    auto *b = createControl<QPushButton>(window, equate, text);
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 OldPathWindow::OldPathWindow(const ExchangeServices &services, const QString &path, QWidget *parent)
@@ -49,14 +42,9 @@ OldPathWindow::OldPathWindow(const ExchangeServices &services, const QString &pa
     m_path = createControl<QLineEdit>(this, QStringLiteral("?PATH1"));
     m_path->setText(path);
     pathRow->addWidget(m_path, 1);
-    pathRow->addWidget(button(this, QStringLiteral("?VIBOR_DIR"), QStringLiteral("...")));
+    pathRow->addWidget(makeButton(this, QStringLiteral("?VIBOR_DIR"), QStringLiteral("...")));
     layout->addLayout(pathRow);
-    auto *yearRow = new QHBoxLayout;
-    yearRow->addWidget(new QLabel(QStringLiteral("Год"), this));
-    yearRow->addWidget(createControl<QLabel>(this, QStringLiteral("?GLOBYEAR"),
-                                             QString::number(services.state.globYear)));
-    yearRow->addStretch(1);
-    layout->addLayout(yearRow);
+    addYearRow(this, layout, QStringLiteral("?GLOBYEAR"), services.state.globYear);
     auto *go =
         createControl<QPushButton>(this, QStringLiteral("?WMES"), QStringLiteral("Продолжить"));
     layout->addWidget(go, 0, Qt::AlignRight);
@@ -110,56 +98,25 @@ OldFilesWindow::OldFilesWindow(data::DataContext &context, const ExchangeService
     m_total = createControl<QLabel>(this, QStringLiteral("?LOCZAP"));
     resultRow->addWidget(m_total);
     left->addLayout(resultRow);
-    m_results = makeList(this, QStringLiteral("?LIST2"), 6,
-                         QStringLiteral("24R(2)|M~период~C(0)28R(2)|M~КодФормы~C(0)@n3@"
-                                        "110L(2)|M~Форма~@s200@28R(2)|M~КодЛПУ~C(0)"
-                                        "90L(2)|M~ЛПУ~@s200@60L(2)|M~записей~@s50@"));
+    m_results = makeResultList(this, QStringLiteral("?LIST2"));
     left->addWidget(m_results.view, 1);
     lists->addLayout(left, 3);
 
     auto *right = new QVBoxLayout;
-    m_institutions = makeList(this, QStringLiteral("?LIST3"), 4,
-                              QStringLiteral("60L(2)|M~Регион~@s30@28R(2)|M~~C(0)"
-                                             "100L(2)|M~ЛПУ~@s30@20R(2)|M~КодРег~C(0)"));
-    right->addWidget(m_institutions.view, 1);
-    auto *countRow = new QHBoxLayout;
-    countRow->addWidget(new QLabel(QStringLiteral("ЛПУ:"), this));
-    countRow->addWidget(createControl<QLabel>(this, QStringLiteral("?KOL_QU"),
-                                              QString::number(m_scan.institutions.size())));
-    countRow->addStretch(1);
-    right->addLayout(countRow);
-    auto *optionBox =
-        createControl<QGroupBox>(this, QStringLiteral("?OPTION1"), QStringLiteral("Загрузить"));
-    auto *optionLayout = new QVBoxLayout(optionBox);
-    m_option = new QButtonGroup(optionBox);
-    auto *every =
-        createControl<QRadioButton>(this, QStringLiteral("?OPTION1:2"), QStringLiteral("все ЛПУ"));
-    auto *fromList = createControl<QRadioButton>(this, QStringLiteral("?OPTION1:1"),
-                                                 QStringLiteral("Выбрать из списка"));
-    m_option->addButton(every, 2);
-    m_option->addButton(fromList, 1);
-    optionLayout->addWidget(every);
-    optionLayout->addWidget(fromList);
-    fromList->setChecked(true);
-    right->addWidget(optionBox);
+    m_institutions = addInstitutionList(this, right, m_scan.institutions);
+    m_option = addLoadOption(this, right, QStringLiteral("Выбрать из списка"), 1);
     lists->addLayout(right, 2);
     layout->addLayout(lists, 1);
 
     auto *bottom = new QHBoxLayout;
-    auto *ok = button(this, QStringLiteral("?OKBUTTON"), QStringLiteral("Загрузить"));
-    auto *complete = button(this, QStringLiteral("?BUTTON3"), {});
-    auto *quit = button(this, QStringLiteral("?CANCELBUTTON"), QStringLiteral("Выход"));
+    auto *ok = makeButton(this, QStringLiteral("?OKBUTTON"), QStringLiteral("Загрузить"));
+    auto *complete = makeButton(this, QStringLiteral("?BUTTON3"), {});
+    auto *quit = makeButton(this, QStringLiteral("?CANCELBUTTON"), QStringLiteral("Выход"));
     bottom->addWidget(ok);
     bottom->addWidget(complete);
     bottom->addStretch(1);
     bottom->addWidget(quit);
     layout->addLayout(bottom);
-
-    QList<QVariantList> institutions;
-    for (const ImportInstitution &i : m_scan.institutions)
-        institutions.append({i.districtName, i.code, i.name, i.district});
-    m_institutions.model->setLines(std::move(institutions));
-    m_institutions.binding->widenToContents({1, 3});
 
     connect(all, &QCheckBox::toggled, this, [this](bool on) {
         for (OldFile &f : m_files)
@@ -212,22 +169,14 @@ void OldFilesWindow::load(bool complete)
         m_services.prompter.message(ImportReports::noInstitutionText());
         return;
     }
-    m_results.model->clear();
     runtime::ui::ProgressWindow progress(windowTitle(), this);
     m_last = one ? m_importer.loadOne(m_files, m_scan.institutions[m_chosenInstitution], complete,
                                       &progress)
                  : m_importer.loadAll(m_files, m_scan.institutions, &progress);
     progress.finish();
-    QList<QVariantList> lines;
-    for (const ImportLine &l : m_last.lines)
-        lines.append({l.period, l.form, l.formName, l.institution, l.institutionName, l.count});
-    m_results.model->setLines(std::move(lines));
-    m_results.binding->widenToContents({0, 1, 3});
+    showResults(m_results, m_last.lines);
     m_total->setText(QString::number(m_last.rowsLoaded));
-    if (!m_last.messages.isEmpty())
-        m_services.prompter.message(m_last.messages.join(QLatin1Char('|')));
-    m_services.prompter.message(m_last.cancelled ? ImportReports::cancelledText(m_last)
-                                                 : ImportReports::doneText());
+    tellOutcome(m_services.prompter, m_last);
 }
 
 void importReportsOldFormat(data::DataContext &context, const ExchangeServices &services,
