@@ -13,6 +13,7 @@
 #include "runtime/ini/IniFile.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/ui/Controls.h"
+#include "runtime/ui/ProgressWindow.h"
 #include "shell/AppState.h"
 #include "support/ModalScript.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
@@ -44,11 +45,14 @@ class AnsweringPrompter : public runtime::Prompter
 public:
     QList<std::pair<QString, QList<int>>> rules; // text begins with -> answers, front first
     QStringList texts;
+    std::function<void(const QString &)> onMessage; // called before each answer
 
     int message(const QString &text, const QString &, const QString &, runtime::MessageIcon,
                 int) override
     {
         texts.append(text);
+        if (onMessage)
+            onMessage(text);
         for (auto &[start, answers] : rules) {
             if (text.startsWith(start) && !answers.isEmpty())
                 return answers.size() > 1 ? answers.takeFirst() : answers.first();
@@ -130,6 +134,7 @@ private Q_SLOTS:
     void exportFormsWindow();
     void exportProcedure();
     void importListWindow();
+    void cancelledLoadSaysWhatItWrote();
     void summaryWindow();
     void oldFormatProcedure();
 };
@@ -363,6 +368,44 @@ void TestExchangeWindows::importListWindow()
     QVERIFY(!QFile::exists(exported.target));
     QCOMPARE(modelOf(&window, u"?LIST4")->rowCount(), 0);
     QCOMPARE(modelOf(&window, u"?LIST1")->rowCount(), 0);
+}
+
+void TestExchangeWindows::cancelledLoadSaysWhatItWrote()
+{
+    test::WorkDir work(true);
+    Run run;
+    QVERIFY(!exportDistrict(run, u"\\import\\"_qs).target.isEmpty());
+    auto scan = ImportReports::scan(work.filePath(u"import"_qs), false);
+    QVERIFY(scan);
+    ImportReports importer(run.context, run.prompter, demoYear);
+    QVERIFY(importer.name(*scan));
+    ui::ImportListWindow window(run.context, run.services(), u"\\import\\"_qs, *scan);
+    window.show();
+    findControl<QCheckBox>(&window, u"?CHECK1")->setChecked(true);
+
+    // "Отмена" pressed while the second stored report is asked about: that report is still
+    // replaced, nothing after it is loaded, and the window says how much was.
+    int asked = 0;
+    run.prompter.onMessage = [&](const QString &text) {
+        if (!text.startsWith(u"ОТЧЕТ ЛПУ "_qs) || ++asked != 2)
+            return;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *progress = qobject_cast<runtime::ui::ProgressWindow *>(w))
+                progress->cancel();
+    };
+    test::clickControl(&window, u"?OKBUTTON");
+    const ImportOutcome &outcome = window.lastOutcome();
+    QVERIFY(outcome.cancelled);
+    QCOMPARE(outcome.reportsLoaded, 2);
+    QCOMPARE(run.prompter.texts.last(), ImportReports::cancelledText(outcome));
+    QVERIFY(run.prompter.texts.last().startsWith(u"Загрузка прервана"_qs));
+    int loaded = 0, waiting = 0;
+    for (const ImportEntry &e : window.entries()) {
+        loaded += e.mark == ImportEntry::Loaded;
+        waiting += e.mark == ImportEntry::Marked;
+    }
+    QCOMPARE(loaded, 2);
+    QCOMPARE(waiting, window.entries().size() - 2);
 }
 
 void TestExchangeWindows::summaryWindow()
