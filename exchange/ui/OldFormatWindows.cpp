@@ -55,7 +55,7 @@ OldPathWindow::OldPathWindow(const ExchangeServices &services, const QString &pa
                     m_path->setText(chosen);
             });
     connect(go, &QPushButton::clicked, this, &QDialog::accept);
-    resize(560, height());
+    resize(560, sizeHint().height());
 }
 
 QString OldPathWindow::path() const
