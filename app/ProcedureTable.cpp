@@ -6,6 +6,9 @@
 #include "entry/ui/EnterReports.h"
 #include "entry/ui/InterFormWindow.h"
 #include "entry/ui/IntraFormRunWindow.h"
+#include "exchange/ui/ExportWindows.h"
+#include "exchange/ui/ImportWindows.h"
+#include "exchange/ui/OldFormatWindows.h"
 #include "runtime/report/ProgramPrinter.h"
 #include "shell/AppState.h"
 #include "shell/ui/FormAccessWindow.h"
@@ -124,6 +127,27 @@ Procedures procedureTable(const ProcedureServices &services)
                      entry::ui::blankForms(office, prompter, parent);
                      return nullptr;
                  });
+    // Report exchange: the export and both loads, modal to the frame.
+    const auto folders = std::make_shared<exchange::ui::DialogDirectoryChooser>();
+    table.insert(QStringLiteral("ExportReports"),
+                 [&state = services.state, &prompter = services.prompter,
+                  folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     exchange::ui::exportReports(data, {state, prompter, *folders}, parent);
+                     return nullptr;
+                 });
+    table.insert(QStringLiteral("ImportReports"),
+                 [&state = services.state, &prompter = services.prompter,
+                  folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     exchange::ui::importReports(data, {state, prompter, *folders}, parent);
+                     return nullptr;
+                 });
+    table.insert(
+        QStringLiteral("ImportReportsOldFormat"),
+        [&state = services.state, &prompter = services.prompter,
+         folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+            exchange::ui::importReportsOldFormat(data, {state, prompter, *folders}, parent);
+            return nullptr;
+        });
     return table;
 }
 

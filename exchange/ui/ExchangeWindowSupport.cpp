@@ -1,0 +1,150 @@
+#include "exchange/ui/ExchangeWindowSupport.h"
+
+#include "data/records/User1Record.h"
+#include "runtime/core/Prompter.h"
+#include "runtime/ui/Controls.h"
+#include "shell/UserSettings.h"
+
+#include <QButtonGroup>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace zemor::exchange::ui {
+
+QString DialogDirectoryChooser::choose(QWidget *parent)
+{
+    const QString saved = QDir::currentPath();
+    const QString chosen = QFileDialog::getExistingDirectory(parent, title());
+    QDir::setCurrent(saved);
+    return chosen;
+}
+
+QString chooseFolder(const ExchangeServices &services, QWidget *parent)
+{
+    const QString chosen = services.chooser.choose(parent);
+    if (chosen.isEmpty()) {
+        services.prompter.message(DirectoryChooser::noneChosenText());
+        return {};
+    }
+    return withSeparator(chosen);
+}
+
+std::pair<QString, QString> userFolders(data::DataContext &context)
+{
+    const auto read = shell::UserSettings::readRecord(context);
+    if (!read || !read->has_value())
+        return {};
+    QByteArray bytes = **read;
+    const data::User1Record user(bytes);
+    return {user.s1(), user.s2()};
+}
+
+QString withSeparator(const QString &path)
+{
+    if (path.endsWith(QLatin1Char('\\')) || path.endsWith(QLatin1Char('/')))
+        return path;
+    return path + QLatin1Char('\\');
+}
+
+ExchangeList makeList(QWidget *window, const QString &equate, int fields, const QString &format)
+{
+    ExchangeList list;
+    list.view = runtime::ui::createControl<QTableView>(window, equate);
+    list.model = new runtime::ui::QueueModel(fields, window);
+    const auto parsed = runtime::ui::ListFormat::parse(format);
+    Q_ASSERT(parsed);
+    list.binding = new runtime::ui::ListBinding(list.view, list.model,
+                                                parsed.value_or(runtime::ui::ListFormat()));
+    list.view->horizontalHeader()->setStretchLastSection(true);
+    return list;
+}
+
+void addYearRow(QWidget *window, QBoxLayout *layout, const QString &equate, int year)
+{
+    auto *row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Год"), window));
+    row->addWidget(runtime::ui::createControl<QLabel>(window, equate, QString::number(year)));
+    row->addStretch(1);
+    layout->addLayout(row);
+}
+
+QPushButton *makeButton(QWidget *window, const QString &equate, const QString &text)
+{
+    auto *b = runtime::ui::createControl<QPushButton>(window, equate, text);
+    b->setAutoDefault(false);
+    return b;
+}
+
+ExchangeList makeResultList(QWidget *window, const QString &equate)
+{
+    return makeList(window, equate, 6,
+                    QStringLiteral("24R(2)|M~период~C(0)28R(2)|M~КодФормы~C(0)@n3@"
+                                   "110L(2)|M~Форма~@s200@28R(2)|M~КодЛПУ~C(0)"
+                                   "90L(2)|M~ЛПУ~@s200@60L(2)|M~записей~@s50@"));
+}
+
+void showResults(const ExchangeList &list, const QList<ImportLine> &lines, bool append)
+{
+    if (!append)
+        list.model->clear();
+    for (const ImportLine &l : lines)
+        list.model->appendLine(
+            {l.period, l.form, l.formName, l.institution, l.institutionName, l.count});
+    list.binding->widenToContents({0, 1, 3});
+}
+
+ExchangeList addInstitutionList(QWidget *window, QVBoxLayout *column,
+                                const QList<ImportInstitution> &institutions)
+{
+    ExchangeList list = makeList(window, QStringLiteral("?LIST3"), 4,
+                                 QStringLiteral("60L(2)|M~Регион~@s30@28R(2)|M~~C(0)"
+                                                "100L(2)|M~ЛПУ~@s30@20R(2)|M~КодРег~C(0)"));
+    column->addWidget(list.view, 2);
+    auto *countRow = new QHBoxLayout;
+    countRow->addWidget(new QLabel(QStringLiteral("ЛПУ:"), window));
+    countRow->addWidget(runtime::ui::createControl<QLabel>(window, QStringLiteral("?KOL_QU"),
+                                                           QString::number(institutions.size())));
+    countRow->addStretch(1);
+    column->addLayout(countRow);
+    QList<QVariantList> lines;
+    for (const ImportInstitution &i : institutions)
+        lines.append({i.districtName, i.code, i.name, i.district});
+    list.model->setLines(std::move(lines));
+    list.binding->widenToContents({1, 3});
+    return list;
+}
+
+QButtonGroup *addLoadOption(QWidget *window, QVBoxLayout *column, const QString &oneText, int value)
+{
+    auto *box = runtime::ui::createControl<QGroupBox>(window, QStringLiteral("?OPTION1"),
+                                                      QStringLiteral("Загрузить"));
+    auto *layout = new QVBoxLayout(box);
+    auto *group = new QButtonGroup(box);
+    const std::pair<int, QString> radios[] = {{2, QStringLiteral("все ЛПУ")}, {1, oneText}};
+    for (const auto &[id, text] : radios) {
+        auto *radio = runtime::ui::createControl<QRadioButton>(
+            window, QStringLiteral("?OPTION1:") + QString::number(id), text);
+        group->addButton(radio, id);
+        layout->addWidget(radio);
+        radio->setChecked(id == value);
+    }
+    column->addWidget(box);
+    return group;
+}
+
+void tellOutcome(runtime::Prompter &prompter, const ImportOutcome &outcome)
+{
+    if (!outcome.messages.isEmpty())
+        prompter.message(outcome.messages.join(QLatin1Char('|')));
+    prompter.message(outcome.cancelled ? ImportReports::cancelledText(outcome)
+                                       : ImportReports::doneText());
+}
+
+} // namespace zemor::exchange::ui

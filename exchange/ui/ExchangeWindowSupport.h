@@ -1,0 +1,95 @@
+#pragma once
+
+// What the exchange windows share: the directory chooser behind "?VIBOR_DIR", the collaborators
+// of a run, the user's own folders and a list (a QTableView over a QueueModel through a
+// ListBinding) made in one call.
+
+#include "exchange/ImportReports.h"
+#include "runtime/ui/ListBinding.h"
+#include "runtime/ui/QueueModel.h"
+
+#include <QString>
+#include <QStringList>
+
+class QButtonGroup;
+class QBoxLayout;
+class QPushButton;
+class QVBoxLayout;
+class QWidget;
+
+namespace zemor::data {
+class DataContext;
+}
+namespace zemor::runtime {
+class Prompter;
+}
+namespace zemor::shell {
+struct AppState;
+}
+
+namespace zemor::exchange::ui {
+
+// Asks for a folder. The program's chooser opens the folder dialog; tests hand in their own.
+class DirectoryChooser
+{
+public:
+    virtual ~DirectoryChooser() = default;
+    // The folder chosen, or an empty text when the user chose none.
+    virtual QString choose(QWidget *parent) = 0;
+
+    static QString title() { return QStringLiteral("Выбор директории "); }
+    static QString noneChosenText() { return QStringLiteral("Путь не выбран"); }
+};
+
+// The folder dialog; the process's current directory is the same after it as before.
+class DialogDirectoryChooser : public DirectoryChooser
+{
+public:
+    QString choose(QWidget *parent) override;
+};
+
+struct ExchangeServices
+{
+    shell::AppState &state;
+    runtime::Prompter &prompter;
+    DirectoryChooser &chooser;
+};
+
+// "?VIBOR_DIR": the chosen folder with "\" at its end, or an empty text after "Путь не выбран".
+QString chooseFolder(const ExchangeServices &services, QWidget *parent);
+
+// USE:S1 and USE:S2 of the user's settings (blank when there are none).
+std::pair<QString, QString> userFolders(data::DataContext &context);
+
+// A path with "\" at its end.
+QString withSeparator(const QString &path);
+
+struct ExchangeList
+{
+    QTableView *view = nullptr;
+    runtime::ui::QueueModel *model = nullptr;
+    runtime::ui::ListBinding *binding = nullptr;
+};
+
+// A list named `equate` of `fields` values a line laid out by `format`.
+ExchangeList makeList(QWidget *window, const QString &equate, int fields, const QString &format);
+
+// "Год" and the year shown under `equate`, in a row of its own.
+void addYearRow(QWidget *window, QBoxLayout *layout, const QString &equate, int year);
+
+// A button that is not the window's default.
+QPushButton *makeButton(QWidget *window, const QString &equate, const QString &text);
+
+// The loads' lists and controls: the result list (period, form, its name, institution, its
+// name, rows or why none), the institution list "?LIST3" with its count "?KOL_QU" under it, and
+// the option "?OPTION1" "Загрузить" ("все ЛПУ" 2, `oneText` 1).
+ExchangeList makeResultList(QWidget *window, const QString &equate);
+void showResults(const ExchangeList &list, const QList<ImportLine> &lines, bool append = false);
+ExchangeList addInstitutionList(QWidget *window, QVBoxLayout *column,
+                                const QList<ImportInstitution> &institutions);
+QButtonGroup *addLoadOption(QWidget *window, QVBoxLayout *column, const QString &oneText,
+                            int value);
+// What a load met and how it ended: its messages, then "ГОТОВО" or what a stopped load wrote.
+void tellOutcome(runtime::Prompter &prompter, const ImportOutcome &outcome);
+
+} // namespace zemor::exchange::ui
