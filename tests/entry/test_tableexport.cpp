@@ -12,6 +12,7 @@
 #include "tools/DemoOutputs.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,6 +57,16 @@ EntryRow row(int id, std::initializer_list<const char *> values)
     for (const char *v : values)
         r.values[size_t(n++)] = dec(v);
     return r;
+}
+
+// A copy of a written workbook beside the test binary, to be opened in a spreadsheet program by
+// hand.
+void keepForLook(const QString &path, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath());
+    const QString target = QDir(dir).filePath(name);
+    QFile::remove(target);
+    QFile::copy(path, target);
 }
 
 } // namespace
@@ -133,6 +144,7 @@ void TestTableExport::commonTemplateWithLeadingColumns()
                      &path));
     QCOMPARE(prompter.texts(), QStringList{u"Выгрузка в Excel завершена"_s});
     QCOMPARE(QFileInfo(path).fileName(), u"1.XL"_s);
+    keepForLook(path, u"table-export-common.xlsx"_s);
     const auto book = XlsxReader::read(path);
     QVERIFY2(book, qPrintable(book ? QString() : book.error().message));
     QCOMPARE(text(*book, 2, 1), u"Ф30 Т1000 Должности медицинских работников"_s);
@@ -158,6 +170,7 @@ void TestTableExport::ownTemplateHasNoHeadings()
     test::ScriptedPrompter prompter;
     QString path;
     QVERIFY(TableExport(office, prompter).run(request(4000, {row(301, {"5", "2.5"})}), &path));
+    keepForLook(path, u"table-export-own.xlsx"_s);
     const auto book = XlsxReader::read(path);
     QVERIFY(book);
     QVERIFY(text(*book, 9, 1) != u"Врачи"_s);
