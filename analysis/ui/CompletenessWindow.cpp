@@ -11,6 +11,7 @@
 #include "runtime/ui/QueueModel.h"
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
+#include "shell/ui/ColumnFit.h"
 #include "shell/ui/WaitingWindow.h"
 
 #include <QCheckBox>
@@ -180,6 +181,7 @@ void CompletenessWindow::showTable()
     const auto format = runtime::ui::ListFormat::parse(m_table.format);
     m_binding->setFormat(format.value_or(runtime::ui::ListFormat()));
     m_model->setLines(std::move(lines));
+    shell::ui::widenToContents(m_binding, {0, 1});
     m_rows->setText(QString::number(m_table.rowsWithoutTotal));
     if (m_model->rowCount() > 0)
         m_binding->selectRow(0);

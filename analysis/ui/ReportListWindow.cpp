@@ -10,6 +10,7 @@
 #include "runtime/ui/QueueModel.h"
 #include "shell/AppState.h"
 #include "shell/ui/Choices.h"
+#include "shell/ui/ColumnFit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -266,6 +267,7 @@ void ReportListWindow::showChoices()
 void ReportListWindow::showLines(int current)
 {
     m_model->setLines(m_list.lines());
+    shell::ui::widenToContents(m_binding, {0, 1, 2, 4, 5, 6, 7});
     m_city->setChecked(m_list.city());
     m_village->setChecked(m_list.village());
     m_level->setValue(m_list.level());

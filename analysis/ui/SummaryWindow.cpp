@@ -14,6 +14,7 @@
 #include "runtime/ui/QueueModel.h"
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
+#include "shell/ui/ColumnFit.h"
 #include "shell/ui/WaitingWindow.h"
 
 #include <QCheckBox>
@@ -199,6 +200,7 @@ void SummaryWindow::loadTable()
         format = runtime::ui::ListFormat::parse(m_table.builtFormat);
     m_binding->setFormat(format.value_or(runtime::ui::ListFormat()));
     m_model->setLines(m_table.lines());
+    shell::ui::widenToContents(m_binding, {0, 2});
     m_heading->setText(m_table.heading());
     m_next->setEnabled(m_index + 1 < m_catalogue.tables().size());
     m_previous->setEnabled(m_index > 0);
