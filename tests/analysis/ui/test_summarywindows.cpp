@@ -8,8 +8,10 @@
 #include "analysis/ui/CompletenessWindow.h"
 #include "analysis/ui/ReportListWindow.h"
 #include "analysis/ui/SummaryWindow.h"
+#include "app/ProcedureTable.h"
 #include "data/DataContext.h"
 #include "entry/ui/ControlFailureWindow.h"
+#include "runtime/ini/IniFile.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
@@ -19,6 +21,7 @@
 #include "runtime/ui/QueueModel.h"
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
+#include "shell/ui/MainFrame.h"
 #include "support/DemoWorkDir.h"
 #include "support/ModalScript.h"
 #include "support/ScriptedChoices.h"
@@ -26,6 +29,7 @@
 #include "tests/analysis/ui/WindowTestSupport.h"
 #include "tools/DemoSummaries.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -357,6 +361,43 @@ private Q_SLOTS:
             QVERIFY2(text.contains(analysis::CompletenessTable::totalName()), qPrintable(text));
         }
         delete window;
+    }
+
+    // On the frame: both menu items are there, and the toolbar opens each procedure as a
+    // window of its own, the report list with the shell's form pick list.
+    void frameOpensWindowsOfTheirOwn()
+    {
+        runtime::ini::IniFile ini(QDir(runtime::fs::workDir()).filePath(u"zemor.INI"_s));
+        test::ScriptedPrompter prompter;
+        data::DataContext data(&prompter);
+        shell::AppState state;
+        runtime::office::OfficeServer office(&m_desktop);
+        auto *frame = new shell::ui::MainFrame(state, data, prompter, ini,
+                                               app::procedureTable({state, prompter, ini, office}));
+        QPointer<QWidget> frameAlive = frame;
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->initialize(DemoSummaries::year);
+        frame->show();
+        state.globYear = DemoSummaries::year;
+        for (const QString &item : {u"Своды,показатели"_s, u"Полнота Отчетов"_s}) {
+            QAction *menu = frame->menuAction(item);
+            QVERIFY2(menu && menu->isEnabled(), qPrintable(item));
+        }
+        test::answerModals({test::pickCode(DemoSummaries::monthlyForm)});
+        QTest::mouseClick(findControl<QPushButton>(frame, u"?BUTTON1"), Qt::LeftButton);
+        QTRY_COMPARE(frame->procedureWindows().size(), 1);
+        auto *list = qobject_cast<ReportListWindow *>(frame->procedureWindows().first());
+        QVERIFY(list);
+        QVERIFY(!list->isModal());
+        QCOMPARE(list->list().form().code, DemoSummaries::monthlyForm);
+        QVERIFY(!list->list().entries().isEmpty());
+        QTest::mouseClick(findControl<QPushButton>(frame, u"?BUTTON6"), Qt::LeftButton);
+        QTRY_COMPARE(frame->procedureWindows().size(), 2);
+        QVERIFY(qobject_cast<CompletenessWindow *>(frame->procedureWindows().last()));
+        QPointer<QWidget> listAlive = list;
+        frame->close();
+        QTRY_VERIFY(!frameAlive);
+        QVERIFY(!listAlive);
     }
 };
 
