@@ -1,6 +1,7 @@
 #include "analysis/ui/CompletenessWindow.h"
 
 #include "analysis/SubmittedReports.h"
+#include "analysis/ui/ProcedureWindow.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/report/ReportDefinition.h"
@@ -32,13 +33,6 @@ using runtime::ui::createControl;
 
 namespace {
 
-QPushButton *button(QWidget *parent, const QString &equate, const QString &text)
-{
-    auto *b = createControl<QPushButton>(parent, equate, text);
-    b->setAutoDefault(false);
-    return b;
-}
-
 QString field(int n)
 {
     return QStringLiteral("f") + QString::number(n);
@@ -52,15 +46,7 @@ QWidget *CompletenessWindow::run(data::DataContext &, const SummaryServices &ser
     if (const QString moved = SubmittedReports::holdYear(services.state); !moved.isEmpty())
         services.prompter.message(moved);
     auto *window = new CompletenessWindow(services, parent);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    if (ownWindow) {
-        window->setWindowFlag(Qt::Window);
-        window->setModal(false);
-        window->show();
-        return window;
-    }
-    window->exec();
-    return nullptr;
+    return openProcedureWindow(window, ownWindow);
 }
 
 CompletenessWindow::CompletenessWindow(SummaryServices services, QWidget *parent)
@@ -98,7 +84,7 @@ CompletenessWindow::CompletenessWindow(SummaryServices services, QWidget *parent
     m_daily = createControl<QCheckBox>(this, QStringLiteral("?TIP1_5"),
                                        QStringLiteral("ежедневные отчеты"));
     top->addWidget(m_daily);
-    auto *ok = button(this, QStringLiteral("?OK1"), QStringLiteral("OK"));
+    auto *ok = procedureButton(this, QStringLiteral("?OK1"), QStringLiteral("OK"));
     top->addWidget(ok);
     top->addStretch(1);
     layout->addLayout(top);
@@ -112,8 +98,8 @@ CompletenessWindow::CompletenessWindow(SummaryServices services, QWidget *parent
     m_rows = createControl<QLabel>(this, QStringLiteral("?WSEGO"));
     bottom->addWidget(m_rows);
     bottom->addStretch(1);
-    auto *printButton = button(this, QStringLiteral("?PRNT1"), QStringLiteral("Печать"));
-    auto *excel = button(this, QStringLiteral("?EXCEL"), QStringLiteral("Excel"));
+    auto *printButton = procedureButton(this, QStringLiteral("?PRNT1"), QStringLiteral("Печать"));
+    auto *excel = procedureButton(this, QStringLiteral("?EXCEL"), QStringLiteral("Excel"));
     bottom->addWidget(printButton);
     bottom->addWidget(excel);
     layout->addLayout(bottom);

@@ -2,6 +2,7 @@
 
 #include "analysis/SubmittedReports.h"
 #include "analysis/ui/CrossSectionWindow.h"
+#include "analysis/ui/ProcedureWindow.h"
 #include "data/DataContext.h"
 #include "data/Period.h"
 #include "runtime/core/Prompter.h"
@@ -29,13 +30,6 @@ namespace zemor::analysis::ui {
 using runtime::ui::createControl;
 
 namespace {
-
-QPushButton *button(QWidget *parent, const QString &equate, const QString &text)
-{
-    auto *b = createControl<QPushButton>(parent, equate, text);
-    b->setAutoDefault(false);
-    return b;
-}
 
 ReportListForm listForm(const shell::ui::FormChoice &choice)
 {
@@ -72,15 +66,7 @@ QWidget *ReportListWindow::run(data::DataContext &context, const SummaryServices
         return nullptr;
     tell(services.prompter, list.messages());
     auto *window = new ReportListWindow(context, services, std::move(list), parent);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    if (ownWindow) {
-        window->setWindowFlag(Qt::Window);
-        window->setModal(false);
-        window->show();
-        return window;
-    }
-    window->exec();
-    return nullptr;
+    return openProcedureWindow(window, ownWindow);
 }
 
 ReportListWindow::ReportListWindow(data::DataContext &context, SummaryServices services,
@@ -92,7 +78,7 @@ ReportListWindow::ReportListWindow(data::DataContext &context, SummaryServices s
     auto *layout = new QVBoxLayout(this);
 
     auto *formRow = new QHBoxLayout;
-    auto *formButton = button(this, QStringLiteral("?FORMA"), QStringLiteral("Форма"));
+    auto *formButton = procedureButton(this, QStringLiteral("?FORMA"), QStringLiteral("Форма"));
     formRow->addWidget(formButton);
     m_formCode = createControl<QLineEdit>(this, QStringLiteral("?FORCOD"));
     m_formCode->setReadOnly(true);
@@ -111,7 +97,7 @@ ReportListWindow::ReportListWindow(data::DataContext &context, SummaryServices s
         s->setRange(0, 9999);
         formRow->addWidget(s);
     }
-    auto *ok = button(this, QStringLiteral("?OK"), QStringLiteral("OK"));
+    auto *ok = procedureButton(this, QStringLiteral("?OK"), QStringLiteral("OK"));
     formRow->addWidget(ok);
     layout->addLayout(formRow);
 
@@ -124,8 +110,8 @@ ReportListWindow::ReportListWindow(data::DataContext &context, SummaryServices s
     m_village = createControl<QCheckBox>(this, QStringLiteral("?LOCSEL"), QStringLiteral("Село"));
     filters->addWidget(m_city, 0, 2);
     filters->addWidget(m_village, 0, 3);
-    auto *all = button(this, QStringLiteral("?ALLES"), QStringLiteral("Выделить все"));
-    auto *none = button(this, QStringLiteral("?SBROS"), QStringLiteral("Сброс"));
+    auto *all = procedureButton(this, QStringLiteral("?ALLES"), QStringLiteral("Выделить все"));
+    auto *none = procedureButton(this, QStringLiteral("?SBROS"), QStringLiteral("Сброс"));
     filters->addWidget(all, 0, 4);
     filters->addWidget(none, 0, 5);
     m_districtText = createControl<QLineEdit>(this, QStringLiteral("?NAMEREG"));
@@ -134,16 +120,19 @@ ReportListWindow::ReportListWindow(data::DataContext &context, SummaryServices s
     m_level = createControl<QSpinBox>(this, QStringLiteral("?LOC_SUBVID"));
     m_level->setRange(0, 255);
     filters->addWidget(m_level, 1, 2);
-    auto *assign = button(this, QStringLiteral("?BUTTON14"), QStringLiteral("Присвоить ЛПУ"));
-    auto *byLevel = button(this, QStringLiteral("?BUTTON14:2"), QStringLiteral("Выбрать в списке"));
+    auto *assign =
+        procedureButton(this, QStringLiteral("?BUTTON14"), QStringLiteral("Присвоить ЛПУ"));
+    auto *byLevel =
+        procedureButton(this, QStringLiteral("?BUTTON14:2"), QStringLiteral("Выбрать в списке"));
     filters->addWidget(assign, 1, 3);
     filters->addWidget(byLevel, 1, 4);
     m_findName = createControl<QLineEdit>(this, QStringLiteral("?POISKLPU"));
     m_findName->setMaxLength(45);
-    auto *findName = button(this, QStringLiteral("?POISK_LPU"), QStringLiteral("Поиск"));
+    auto *findName = procedureButton(this, QStringLiteral("?POISK_LPU"), QStringLiteral("Поиск"));
     m_findCode = createControl<QSpinBox>(this, QStringLiteral("?POISKKODLPU"));
     m_findCode->setRange(0, 999999999);
-    auto *findCode = button(this, QStringLiteral("?POISKKOD_LPU"), QStringLiteral("Поиск по коду"));
+    auto *findCode =
+        procedureButton(this, QStringLiteral("?POISKKOD_LPU"), QStringLiteral("Поиск по коду"));
     filters->addWidget(m_findName, 2, 0, 1, 2);
     filters->addWidget(findName, 2, 2);
     filters->addWidget(m_findCode, 2, 3);
@@ -167,14 +156,16 @@ ReportListWindow::ReportListWindow(data::DataContext &context, SummaryServices s
                                              QStringLiteral("без учета типа граф"));
     bottom->addWidget(m_ignoreKinds);
     bottom->addStretch(1);
-    auto *summary = button(this, QStringLiteral("?SWOD1"), QStringLiteral("С В О Д     F3"));
+    auto *summary =
+        procedureButton(this, QStringLiteral("?SWOD1"), QStringLiteral("С В О Д     F3"));
     summary->setShortcut(QKeySequence(Qt::Key_F3));
-    auto *section =
-        button(this, QStringLiteral("?RASRES1"), QStringLiteral("Конструктор отчетов  F4"));
+    auto *section = procedureButton(this, QStringLiteral("?RASRES1"),
+                                    QStringLiteral("Конструктор отчетов  F4"));
     section->setShortcut(QKeySequence(Qt::Key_F4));
-    auto *indicators = button(this, QStringLiteral("?POKAS"), QStringLiteral("Показатели"));
+    auto *indicators =
+        procedureButton(this, QStringLiteral("?POKAS"), QStringLiteral("Показатели"));
     indicators->setEnabled(false);
-    auto *help = button(this, QStringLiteral("?HELP1"), QStringLiteral("Help"));
+    auto *help = procedureButton(this, QStringLiteral("?HELP1"), QStringLiteral("Help"));
     for (QPushButton *b : {summary, section, indicators, help})
         bottom->addWidget(b);
     layout->addLayout(bottom);

@@ -1,6 +1,7 @@
 #include "analysis/ui/SummaryWindow.h"
 
 #include "analysis/SummaryOutput.h"
+#include "analysis/ui/ProcedureWindow.h"
 #include "data/DataContext.h"
 #include "entry/ControlRuleLoader.h"
 #include "entry/ReportControlCheck.h"
@@ -34,16 +35,6 @@ using runtime::ui::createControl;
 namespace {
 
 constexpr int summaryFieldCount = 4 + summaryValueCount + 2;
-
-QPushButton *button(QWidget *parent, const QString &equate, const QString &text,
-                    const QString &tip = {})
-{
-    auto *b = createControl<QPushButton>(parent, equate, text);
-    b->setAutoDefault(false);
-    if (!tip.isEmpty())
-        b->setToolTip(tip);
-    return b;
-}
 
 } // namespace
 
@@ -114,9 +105,11 @@ SummaryWindow::SummaryWindow(data::DataContext &context, SummaryServices service
     layout->addLayout(top);
 
     auto *tableRow = new QHBoxLayout;
-    auto *newTable = button(this, QStringLiteral("?NEWTABL"), QStringLiteral("Выбор таблицы"));
-    m_previous = button(this, QStringLiteral("?UPTABL"), QStringLiteral("Предыдущая таблица"));
-    m_next = button(this, QStringLiteral("?DNTABL"), QStringLiteral("Следующая таблица"));
+    auto *newTable =
+        procedureButton(this, QStringLiteral("?NEWTABL"), QStringLiteral("Выбор таблицы"));
+    m_previous =
+        procedureButton(this, QStringLiteral("?UPTABL"), QStringLiteral("Предыдущая таблица"));
+    m_next = procedureButton(this, QStringLiteral("?DNTABL"), QStringLiteral("Следующая таблица"));
     tableRow->addWidget(newTable);
     tableRow->addWidget(m_previous);
     tableRow->addWidget(m_next);
@@ -142,16 +135,17 @@ SummaryWindow::SummaryWindow(data::DataContext &context, SummaryServices service
                                          QStringLiteral("? - строка не прошла контроль"));
     bottom->addWidget(legend);
     bottom->addStretch(1);
-    m_controls = button(this, QStringLiteral("?CONTRS"), QStringLiteral("Контроль"),
-                        QStringLiteral("Внутриформенные контроли"));
+    m_controls = procedureButton(this, QStringLiteral("?CONTRS"), QStringLiteral("Контроль"),
+                                 QStringLiteral("Внутриформенные контроли"));
     bottom->addWidget(m_controls);
-    auto *printButton = button(this, QStringLiteral("?PRNT1"), QStringLiteral("Печать"));
+    auto *printButton = procedureButton(this, QStringLiteral("?PRNT1"), QStringLiteral("Печать"));
     printButton->setEnabled(false);
     bottom->addWidget(printButton);
-    auto *excel = button(this, QStringLiteral("?EXCEL"), QStringLiteral("Excel"),
-                         QStringLiteral("Выгрузка данной таблицы в Excel"));
+    auto *excel = procedureButton(this, QStringLiteral("?EXCEL"), QStringLiteral("Excel"),
+                                  QStringLiteral("Выгрузка данной таблицы в Excel"));
     bottom->addWidget(excel);
-    auto *exportButton = button(this, QStringLiteral("?WIGR"), QStringLiteral("Экспорт свода"));
+    auto *exportButton =
+        procedureButton(this, QStringLiteral("?WIGR"), QStringLiteral("Экспорт свода"));
     bottom->addWidget(exportButton);
     layout->addLayout(bottom);
 
@@ -289,7 +283,7 @@ bool SummaryWindow::exportSummaryFile()
     pathRow->addWidget(year);
     layout->addLayout(pathRow);
     layout->addWidget(new QLabel(QStringLiteral("PS: Диски - латинские буквы"), &window));
-    auto *go = button(&window, QStringLiteral("?WMES"), QStringLiteral("Продолжить"));
+    auto *go = procedureButton(&window, QStringLiteral("?WMES"), QStringLiteral("Продолжить"));
     layout->addWidget(go);
     connect(go, &QPushButton::clicked, &window, &QDialog::accept);
     if (window.exec() != QDialog::Accepted)
