@@ -150,8 +150,11 @@ ReportListWindow::ReportListWindow(data::DataContext &context, SummaryServices s
     auto *bottom = new QHBoxLayout;
     m_count = createControl<QLabel>(this, QStringLiteral("?KOLLPU"));
     m_marked = createControl<QLabel>(this, QStringLiteral("?KOLOTM"));
-    bottom->addWidget(m_count);
-    bottom->addWidget(m_marked);
+    for (QLabel *counter : {m_count, m_marked}) {
+        counter->setMinimumWidth(
+            counter->fontMetrics().horizontalAdvance(QStringLiteral("Всего отчетов: 0000000")));
+        bottom->addWidget(counter);
+    }
     m_ignoreKinds = createControl<QCheckBox>(this, QStringLiteral("?PROST_SWOD"),
                                              QStringLiteral("без учета типа граф"));
     bottom->addWidget(m_ignoreKinds);
@@ -239,7 +242,6 @@ void ReportListWindow::showForm()
 
 void ReportListWindow::showChoices()
 {
-    m_showing = true;
     m_districts->clear();
     for (const DistrictChoice &choice : m_list.districtChoices())
         m_districts->addItem(choice.name);
@@ -252,7 +254,6 @@ void ReportListWindow::showChoices()
     for (int i = 0; i < m_list.kindChoices().size(); ++i)
         if (m_list.kindChoices().at(i).code == m_list.kindFilter())
             m_kinds->setCurrentIndex(i);
-    m_showing = false;
 }
 
 void ReportListWindow::showLines(int current)

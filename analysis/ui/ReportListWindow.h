@@ -85,7 +85,6 @@ private:
     QLineEdit *m_districtText = nullptr;
     runtime::ui::QueueModel *m_model = nullptr;
     runtime::ui::ListBinding *m_binding = nullptr;
-    bool m_showing = false;
 };
 
 } // namespace zemor::analysis::ui

@@ -219,6 +219,8 @@ bool SummaryWindow::chooseTable()
     for (const entry::FormTable &table : m_catalogue.tables())
         lines.append({table.code, table.name});
     choice.model()->setLines(std::move(lines));
+    shell::ui::widenToContents(choice.binding(), {0, 1});
+    choice.resize(640, 360);
     choice.binding()->selectRow(m_index);
     const auto chosen = choice.choose();
     if (!chosen)
