@@ -1,5 +1,7 @@
 #include "app/ProcedureTable.h"
 
+#include "analysis/ui/CompletenessWindow.h"
+#include "analysis/ui/ReportListWindow.h"
 #include "analysis/ui/SubmittedReportsWindow.h"
 #include "entry/ui/BlankFormsWindow.h"
 #include "entry/ui/ControlsListWindow.h"
@@ -71,6 +73,26 @@ Procedures procedureTable(const ProcedureServices &services)
                      auto choices = std::make_shared<PickListChoices>(data, state, prompter);
                      auto printer = std::make_shared<runtime::report::PrinterSink>(parent);
                      return analysis::ui::SubmittedReportsWindow::run(
+                         data, {state, prompter, office, choices, printer}, ownWindow, parent);
+                 });
+    // The report list with its summary and cross-section, and the completeness of the reports:
+    // modal from the menu, modeless windows of their own from the toolbar.
+    table.insert(QStringLiteral("SelectReports"),
+                 [&state = services.state, &office = services.office,
+                  &prompter = services.prompter](data::DataContext &data, QWidget *parent,
+                                                 bool ownWindow) -> QWidget * {
+                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+                     auto printer = std::make_shared<runtime::report::PrinterSink>(parent);
+                     return analysis::ui::ReportListWindow::run(
+                         data, {state, prompter, office, choices, printer}, ownWindow, parent);
+                 });
+    table.insert(QStringLiteral("ShowCompleteness"),
+                 [&state = services.state, &office = services.office,
+                  &prompter = services.prompter](data::DataContext &data, QWidget *parent,
+                                                 bool ownWindow) -> QWidget * {
+                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+                     auto printer = std::make_shared<runtime::report::PrinterSink>(parent);
+                     return analysis::ui::CompletenessWindow::run(
                          data, {state, prompter, office, choices, printer}, ownWindow, parent);
                  });
     // The help window, the forms on/off list and the key rebuilding run on the frame's own

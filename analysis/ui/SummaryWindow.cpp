@@ -1,0 +1,317 @@
+#include "analysis/ui/SummaryWindow.h"
+
+#include "analysis/SummaryOutput.h"
+#include "analysis/ui/ProcedureWindow.h"
+#include "data/DataContext.h"
+#include "entry/ControlRuleLoader.h"
+#include "entry/ReportControlCheck.h"
+#include "entry/ui/ControlFailureWindow.h"
+#include "runtime/core/Prompter.h"
+#include "runtime/report/PageSink.h"
+#include "runtime/ui/Controls.h"
+#include "runtime/ui/ListBinding.h"
+#include "runtime/ui/ListWindow.h"
+#include "runtime/ui/ProgressWindow.h"
+#include "runtime/ui/QueueModel.h"
+#include "shell/AppState.h"
+#include "shell/ExcelLauncher.h"
+#include "shell/ui/ColumnFit.h"
+#include "shell/ui/WaitingWindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace zemor::analysis::ui {
+
+using runtime::ui::createControl;
+
+namespace {
+
+constexpr int summaryFieldCount = 4 + summaryValueCount + 2;
+
+} // namespace
+
+bool SummaryWindow::run(data::DataContext &context, const SummaryServices &services,
+                        const SummaryRequest &request, QWidget *parent)
+{
+    auto catalogue = entry::FormCatalogue::read(context, request.year, request.form.code);
+    if (!catalogue) {
+        services.prompter.message(catalogue.error().message);
+        return false;
+    }
+    const ColumnKinds kinds = ColumnKinds::load(*catalogue, request.ignoreColumnKinds);
+    runtime::Result<Summary> summary;
+    {
+        runtime::ui::ProgressWindow progress(title(), parent);
+        summary = SummaryCalculation::sumReports(context, request, kinds, &progress);
+        progress.finish();
+    }
+    if (!summary) {
+        if (summary.error().code != runtime::ErrorCode::Cancelled)
+            services.prompter.message(summary.error().message);
+        return false;
+    }
+    if (summary->zeroCode)
+        services.prompter.message(Summary::zeroCodeText());
+    if (catalogue->tables().isEmpty())
+        return false;
+    auto rules = entry::ControlRuleLoader(context, request.year).resolved(*catalogue);
+    std::optional<entry::ResolvedRules> resolved;
+    if (rules)
+        resolved = std::move(*rules);
+    else
+        services.prompter.message(rules.error().message);
+    SummaryWindow window(context, services, request, std::move(*summary), std::move(*catalogue),
+                         std::move(resolved), parent);
+    window.exec();
+    return true;
+}
+
+SummaryWindow::SummaryWindow(data::DataContext &context, SummaryServices services,
+                             SummaryRequest request, Summary summary,
+                             entry::FormCatalogue catalogue,
+                             std::optional<entry::ResolvedRules> rules, QWidget *parent)
+    : QDialog(parent), m_context(context), m_services(std::move(services)),
+      m_request(std::move(request)), m_summary(std::move(summary)),
+      m_catalogue(std::move(catalogue)), m_rules(std::move(rules))
+{
+    setObjectName(QStringLiteral("P1$SCRL"));
+    setWindowTitle(SummaryTables::windowTitle(m_request.form));
+
+    auto *layout = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
+    auto *titleLine = createControl<QLineEdit>(this, QStringLiteral("?LN"));
+    titleLine->setReadOnly(true);
+    titleLine->setText(m_request.title);
+    top->addWidget(titleLine, 1);
+    auto *from = createControl<QSpinBox>(this, QStringLiteral("?MES1"));
+    auto *to = createControl<QSpinBox>(this, QStringLiteral("?MES2"));
+    for (QSpinBox *s : {from, to}) {
+        s->setRange(0, 9999);
+        s->setReadOnly(true);
+        s->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    }
+    from->setValue(m_summary.from);
+    to->setValue(m_summary.to);
+    top->addWidget(from);
+    top->addWidget(to);
+    layout->addLayout(top);
+
+    auto *tableRow = new QHBoxLayout;
+    auto *newTable =
+        procedureButton(this, QStringLiteral("?NEWTABL"), QStringLiteral("Выбор таблицы"));
+    m_previous =
+        procedureButton(this, QStringLiteral("?UPTABL"), QStringLiteral("Предыдущая таблица"));
+    m_next = procedureButton(this, QStringLiteral("?DNTABL"), QStringLiteral("Следующая таблица"));
+    tableRow->addWidget(newTable);
+    tableRow->addWidget(m_previous);
+    tableRow->addWidget(m_next);
+    m_heading = createControl<QLineEdit>(this, QStringLiteral("?TEXT1"));
+    m_heading->setReadOnly(true);
+    tableRow->addWidget(m_heading, 1);
+    layout->addLayout(tableRow);
+
+    auto *view = createControl<QTableView>(this, QStringLiteral("?BROWSE:1"));
+    layout->addWidget(view, 1);
+    m_model = new runtime::ui::QueueModel(summaryFieldCount, this);
+    m_binding = new runtime::ui::ListBinding(view, m_model);
+
+    auto *bottom = new QHBoxLayout;
+    m_filledOnly = createControl<QCheckBox>(this, QStringLiteral("?CHECK2"),
+                                            QStringLiteral("только заполненные строки"));
+    bottom->addWidget(m_filledOnly);
+    m_noControls =
+        createControl<QCheckBox>(this, QStringLiteral("?OTKL"), QStringLiteral("Отклонение"));
+    m_noControls->setToolTip(QStringLiteral("Отклонение данных к прошлому году"));
+    bottom->addWidget(m_noControls);
+    auto *legend = createControl<QLabel>(this, QStringLiteral("?LEGEND"),
+                                         QStringLiteral("? - строка не прошла контроль"));
+    bottom->addWidget(legend);
+    bottom->addStretch(1);
+    m_controls = procedureButton(this, QStringLiteral("?CONTRS"), QStringLiteral("Контроль"),
+                                 QStringLiteral("Внутриформенные контроли"));
+    bottom->addWidget(m_controls);
+    auto *printButton = procedureButton(this, QStringLiteral("?PRNT1"), QStringLiteral("Печать"));
+    printButton->setEnabled(false);
+    bottom->addWidget(printButton);
+    auto *excel = procedureButton(this, QStringLiteral("?EXCEL"), QStringLiteral("Excel"),
+                                  QStringLiteral("Выгрузка данной таблицы в Excel"));
+    bottom->addWidget(excel);
+    auto *exportButton =
+        procedureButton(this, QStringLiteral("?WIGR"), QStringLiteral("Экспорт свода"));
+    bottom->addWidget(exportButton);
+    layout->addLayout(bottom);
+
+    connect(newTable, &QPushButton::clicked, this, [this] { chooseTable(); });
+    connect(m_next, &QPushButton::clicked, this, [this] { nextTable(1); });
+    connect(m_previous, &QPushButton::clicked, this, [this] { nextTable(-1); });
+    connect(m_filledOnly, &QCheckBox::toggled, this, [this](bool on) { setFilledOnly(on); });
+    connect(m_controls, &QPushButton::clicked, this, [this] { checkControls(); });
+    connect(excel, &QPushButton::clicked, this, [this] { exportToExcel(); });
+    connect(exportButton, &QPushButton::clicked, this, [this] { exportSummaryFile(); });
+
+    showTable(0);
+    view->setFocus();
+    resize(1100, 620);
+}
+
+SummaryWindow::~SummaryWindow() = default;
+
+void SummaryWindow::showTable(int index)
+{
+    const QList<entry::FormTable> &tables = m_catalogue.tables();
+    if (tables.isEmpty())
+        return;
+    m_index = qBound(0, index, int(tables.size()) - 1);
+    loadTable();
+}
+
+void SummaryWindow::loadTable()
+{
+    const entry::FormTable &table = m_catalogue.tables().at(m_index);
+    QString stored;
+    if (const auto format = SummaryTables::storedFormat(m_request.year, table.id))
+        stored = *format;
+    else
+        m_services.prompter.message(format.error().message);
+    const bool filledOnly = m_filledOnly->isChecked();
+    m_table =
+        SummaryTables::load(m_catalogue, table, m_summary, false, m_request.ignoreColumnKinds,
+                            stored, m_noControls->isChecked() || !m_rules ? nullptr : &*m_rules);
+    if (filledOnly)
+        m_table.keepFilledRows();
+    for (const QString &message : m_table.messages)
+        m_services.prompter.message(message);
+    auto format = runtime::ui::ListFormat::parse(m_table.format);
+    if (!format && m_table.storedFormat)
+        format = runtime::ui::ListFormat::parse(m_table.builtFormat);
+    m_binding->setFormat(format.value_or(runtime::ui::ListFormat()));
+    m_model->setLines(m_table.lines());
+    shell::ui::widenToContents(m_binding, {0, 2});
+    m_heading->setText(m_table.heading());
+    m_next->setEnabled(m_index + 1 < m_catalogue.tables().size());
+    m_previous->setEnabled(m_index > 0);
+    m_controls->setEnabled(!filledOnly);
+    if (m_model->rowCount() > 0)
+        m_binding->selectRow(0);
+}
+
+void SummaryWindow::nextTable(int step)
+{
+    const int index = m_index + step;
+    if (index < 0 || index >= m_catalogue.tables().size())
+        return;
+    showTable(index);
+}
+
+bool SummaryWindow::chooseTable()
+{
+    runtime::ui::ListWindow choice(QStringLiteral("P1$SCRL1"), tableChoiceTitle(), 2,
+                                   SummaryTables::choiceFormat(), this);
+    QList<QVariantList> lines;
+    for (const entry::FormTable &table : m_catalogue.tables())
+        lines.append({table.code, table.name});
+    choice.model()->setLines(std::move(lines));
+    shell::ui::widenToContents(choice.binding(), {0, 1});
+    choice.resize(640, 360);
+    choice.binding()->selectRow(m_index);
+    const auto chosen = choice.choose();
+    if (!chosen)
+        return false;
+    m_noControls->setChecked(false);
+    showTable(*chosen);
+    return true;
+}
+
+void SummaryWindow::setFilledOnly(bool on)
+{
+    Q_UNUSED(on);
+    loadTable();
+}
+
+void SummaryWindow::checkControls()
+{
+    if (!m_rules)
+        return;
+    entry::ReportControlCheck check(&m_services.prompter);
+    const auto failures = check.check(*m_rules, m_summary.asReport());
+    if (!failures) {
+        m_services.prompter.message(failures.error().message);
+        return;
+    }
+    int counter = 0;
+    entry::ui::ControlFailureWindow::showFailures(*failures, m_request.year, counter,
+                                                  m_services.prompter, *m_services.printer, this);
+    loadTable();
+}
+
+bool SummaryWindow::exportToExcel()
+{
+    const auto wait = shell::ui::WaitingWindow::over(this);
+    shell::ExcelLauncher excel(m_services.office, m_services.prompter, wait, wait);
+    return SummaryOutput::exportToExcel(excel, m_catalogue, m_table.table, m_table.rows,
+                                        m_request.title, m_request.form.code);
+}
+
+bool SummaryWindow::exportSummaryFile()
+{
+    QDialog window(this);
+    window.setObjectName(QStringLiteral("P1$SCRY"));
+    window.setWindowTitle(exportTitle());
+    auto *layout = new QVBoxLayout(&window);
+    layout->addWidget(
+        new QLabel(QStringLiteral("Отметте мышкой  формы, которые нужно скопировать"), &window));
+    auto *name = createControl<QLineEdit>(&window, QStringLiteral("?LOCNAME"));
+    name->setReadOnly(true);
+    name->setText(m_request.title);
+    layout->addWidget(name);
+    auto *pathRow = new QHBoxLayout;
+    pathRow->addWidget(new QLabel(QStringLiteral("ПУТЬ :"), &window));
+    auto *path = createControl<QComboBox>(&window, QStringLiteral("?PATH1:2"));
+    path->setEditable(true);
+    path->addItem(m_services.state.exchangePath);
+    path->setCurrentText(m_services.state.exchangePath);
+    pathRow->addWidget(path, 1);
+    auto *year = createControl<QLineEdit>(&window, QStringLiteral("?GLOBYEAR"));
+    year->setReadOnly(true);
+    year->setText(QString::number(m_request.year));
+    pathRow->addWidget(year);
+    layout->addLayout(pathRow);
+    layout->addWidget(new QLabel(QStringLiteral("PS: Диски - латинские буквы"), &window));
+    auto *go = procedureButton(&window, QStringLiteral("?WMES"), QStringLiteral("Продолжить"));
+    layout->addWidget(go);
+    connect(go, &QPushButton::clicked, &window, &QDialog::accept);
+    if (window.exec() != QDialog::Accepted)
+        return false;
+
+    m_services.state.exchangePath = path->currentText();
+    SummaryFileTarget target;
+    target.userType = data::UserType(m_services.state.globTipUser);
+    target.district = int(m_services.state.globCodReg);
+    target.ownCode = m_services.state.globKodUser;
+    target.path = m_services.state.exchangePath;
+    const qint32 period = m_request.form.periodKind == 0 ? 0 : m_summary.to;
+    runtime::Result<SummaryFileWritten> written;
+    {
+        runtime::ui::ProgressWindow progress(exportTitle(), this);
+        written = SummaryOutput::writeSummaryFile(m_summary, m_request.form.code, period, target,
+                                                  &progress);
+        progress.finish();
+    }
+    if (!written) {
+        if (written.error().code != runtime::ErrorCode::Cancelled)
+            m_services.prompter.message(written.error().message);
+        return false;
+    }
+    m_services.prompter.message(written->message());
+    return true;
+}
+
+} // namespace zemor::analysis::ui

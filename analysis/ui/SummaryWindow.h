@@ -1,0 +1,119 @@
+#pragma once
+
+// The summary window "Свод" (P1$SCRL): the summary of the reports the report list handed over,
+// shown one table at a time (?BROWSE:1, ?TEXT1), with the next and previous table (?DNTABL,
+// ?UPTABL), the table choice "Таблицы" (?NEWTABL), only filled rows (?CHECK2), no column
+// controls (?OTKL), the whole-summary check "Контроль" (?CONTRS) through the entry's failure
+// list, the workbook of the current table (?EXCEL) and the summary file "Экспорт свода" (?WIGR)
+// with its window "Выгрузка отчетов " (P1$SCRY).
+//
+// run() sums under a progress window that may be called off (then nothing is shown); the
+// summary, the tables and the rules come from analysis::SummaryCalculation and SummaryTables,
+// read for the year the list was filled for. The window only shows what they give.
+
+#include "analysis/Summary.h"
+#include "entry/FormCatalogue.h"
+#include "entry/ResolvedRules.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <optional>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace zemor::data {
+class DataContext;
+}
+namespace zemor::runtime {
+class Prompter;
+namespace office {
+class Conversation;
+}
+namespace report {
+class PageSink;
+}
+namespace ui {
+class ListBinding;
+class QueueModel;
+} // namespace ui
+} // namespace zemor::runtime
+namespace zemor::shell {
+struct AppState;
+namespace ui {
+class Choices;
+}
+} // namespace zemor::shell
+
+namespace zemor::analysis::ui {
+
+// What the report list, the summary and the completeness windows work with besides their data
+// context. The printer sink is shared so that a modeless window keeps it.
+struct SummaryServices
+{
+    shell::AppState &state;
+    runtime::Prompter &prompter;
+    runtime::office::Conversation &office;
+    std::shared_ptr<shell::ui::Choices> choices;
+    std::shared_ptr<runtime::report::PageSink> printer;
+};
+
+class SummaryWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static QString title() { return QStringLiteral("Свод"); }
+    static QString tableChoiceTitle() { return QStringLiteral("Таблицы"); }
+    static QString exportTitle() { return QStringLiteral("Выгрузка отчетов "); }
+    static QString cancelledText() { return QStringLiteral("Свод прерван"); }
+
+    // SummarizeByTable: sums, then shows the window modally. False when nothing was shown
+    // (called off, an error told to the user, or a form without tables).
+    static bool run(data::DataContext &context, const SummaryServices &services,
+                    const SummaryRequest &request, QWidget *parent = nullptr);
+
+    SummaryWindow(data::DataContext &context, SummaryServices services, SummaryRequest request,
+                  Summary summary, entry::FormCatalogue catalogue,
+                  std::optional<entry::ResolvedRules> rules, QWidget *parent = nullptr);
+    ~SummaryWindow() override;
+
+    const Summary &summary() const { return m_summary; }
+    const SummaryTable &table() const { return m_table; }
+    int tableIndex() const { return m_index; }
+    runtime::ui::ListBinding *binding() const { return m_binding; }
+
+    // What the controls do.
+    void showTable(int index);
+    void nextTable(int step);
+    bool chooseTable();
+    void setFilledOnly(bool on);
+    void checkControls();
+    bool exportToExcel();
+    bool exportSummaryFile();
+
+private:
+    void loadTable();
+
+    data::DataContext &m_context;
+    SummaryServices m_services;
+    SummaryRequest m_request;
+    Summary m_summary;
+    entry::FormCatalogue m_catalogue;
+    std::optional<entry::ResolvedRules> m_rules;
+    SummaryTable m_table;
+    int m_index = 0;
+
+    runtime::ui::QueueModel *m_model = nullptr;
+    runtime::ui::ListBinding *m_binding = nullptr;
+    QLineEdit *m_heading = nullptr;
+    QPushButton *m_next = nullptr;
+    QPushButton *m_previous = nullptr;
+    QCheckBox *m_filledOnly = nullptr;
+    QCheckBox *m_noControls = nullptr;
+    QPushButton *m_controls = nullptr;
+};
+
+} // namespace zemor::analysis::ui

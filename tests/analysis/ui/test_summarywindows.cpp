@@ -1,0 +1,405 @@
+// The report list, the summary and the completeness windows on the demo, driven by their
+// controls: the list filled, filtered, sorted, searched and marked; the hand-over to the summary;
+// the tables paged and chosen, filled rows only, the whole-summary check, the workbook and the
+// summary file; a summary called off; the completeness count by district and by institution,
+// its workbook and its print to PDF; and both procedures on the frame.
+
+#include "analysis/SummaryOutput.h"
+#include "analysis/ui/CompletenessWindow.h"
+#include "analysis/ui/ReportListWindow.h"
+#include "analysis/ui/SummaryWindow.h"
+#include "app/ProcedureTable.h"
+#include "data/DataContext.h"
+#include "entry/ui/ControlFailureWindow.h"
+#include "runtime/ini/IniFile.h"
+#include "runtime/office/OfficeServer.h"
+#include "runtime/report/PageSink.h"
+#include "runtime/ui/Controls.h"
+#include "runtime/ui/ListBinding.h"
+#include "runtime/ui/ListWindow.h"
+#include "runtime/ui/ProgressWindow.h"
+#include "runtime/ui/QueueModel.h"
+#include "shell/AppState.h"
+#include "shell/ExcelLauncher.h"
+#include "shell/ui/MainFrame.h"
+#include "support/DemoWorkDir.h"
+#include "support/ModalScript.h"
+#include "support/ScriptedChoices.h"
+#include "support/ScriptedPrompter.h"
+#include "tests/analysis/ui/WindowTestSupport.h"
+#include "tools/DemoSummaries.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+using namespace zemor;
+using analysis::ui::CompletenessWindow;
+using analysis::ui::ReportListWindow;
+using analysis::ui::SummaryWindow;
+using runtime::ui::findControl;
+using tools::DemoSummaries;
+
+namespace {
+
+// Runs `action` on every window shown while it lives that fits `fits`, once each.
+class WindowWatch
+{
+public:
+    WindowWatch(std::function<bool(QWidget *)> fits, std::function<void(QWidget *)> action)
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, fits, action] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (w->isVisible() && !m_seen.contains(w) && fits(w)) {
+                    m_seen.append(w);
+                    ++m_count;
+                    action(w);
+                }
+            }
+        });
+        m_timer.start();
+    }
+    int count() const { return m_count; }
+
+private:
+    QTimer m_timer;
+    QList<QPointer<QWidget>> m_seen;
+    int m_count = 0;
+};
+
+} // namespace
+
+class TestSummaryWindows : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    test::NoDesktop m_desktop;
+
+    struct Run
+    {
+        shell::AppState state;
+        test::ScriptedPrompter prompter;
+        runtime::office::OfficeServer office;
+        std::shared_ptr<test::ScriptedChoices> choices = std::make_shared<test::ScriptedChoices>();
+        QString pdf;
+        std::shared_ptr<runtime::report::PdfSink> printer;
+        data::DataContext context;
+
+        Run(test::NoDesktop *desktop, const QString &pdfPath)
+            : office(desktop), pdf(pdfPath),
+              printer(std::make_shared<runtime::report::PdfSink>(pdfPath))
+        {
+            state.globYear = DemoSummaries::year;
+            state.globYearS = DemoSummaries::year;
+            state.globYearE = DemoSummaries::year;
+            choices->form = {DemoSummaries::monthlyForm, u"Свод по видам граф"_s, u"51"_s, 1};
+        }
+        analysis::ui::SummaryServices services()
+        {
+            return {state, prompter, office, choices, printer};
+        }
+    };
+
+    static ReportListWindow *openList(Run &run)
+    {
+        QWidget *window = ReportListWindow::run(run.context, run.services(), true);
+        return qobject_cast<ReportListWindow *>(window);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        const QString failed = test::buildDemoWorkDir(m_dir);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    }
+
+    // The list opens on the newest period; a range, a district filter, a sort, both searches
+    // and the marks, and a district that does not hold the marked reports.
+    void listFiltersMarksAndSearches()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"list.pdf"_s));
+        std::unique_ptr<ReportListWindow> list(openList(run));
+        QVERIFY(list);
+        QCOMPARE(list->objectName(), u"P1$SCRL"_s);
+        QVERIFY(list->windowTitle().startsWith(ReportListWindow::title()));
+        QVERIFY(!list->isModal());
+        QCOMPARE(findControl<QSpinBox>(list.get(), u"?MES1")->value(), 12);
+        QCOMPARE(findControl<QSpinBox>(list.get(), u"?MES2")->value(), 12);
+        QVERIFY(!findControl<QPushButton>(list.get(), u"?POKAS")->isEnabled());
+        QVERIFY(findControl<QPushButton>(list.get(), u"?RASRES1")->isEnabled());
+
+        findControl<QSpinBox>(list.get(), u"?MES1")->setValue(1);
+        findControl<QSpinBox>(list.get(), u"?MES2")->setValue(3);
+        test::clickControl(list.get(), u"?OK");
+        // 101 and 102 for three months, 501 for three, 21006 for three.
+        QCOMPARE(list->list().entries().size(), 12);
+        QCOMPARE(list->binding()->model()->rowCount(), 12);
+        QCOMPARE(findControl<QLabel>(list.get(), u"?KOLLPU")->text(), u"Всего отчетов: 12"_s);
+
+        // District 5 marks its three reports.
+        auto *districts = findControl<QComboBox>(list.get(), u"?QSR:NAME");
+        int five = -1;
+        for (int i = 0; i < list->list().districtChoices().size(); ++i)
+            if (list->list().districtChoices()[i].code == 5)
+                five = i;
+        QVERIFY(five >= 0);
+        districts->setCurrentIndex(five);
+        Q_EMIT districts->activated(five);
+        QCOMPARE(list->list().markedCount(), 3);
+        QCOMPARE(findControl<QLabel>(list.get(), u"?KOLOTM")->text(), u"Отмечено  : 3"_s);
+
+        // A report of another district marked by hand: nothing is handed over.
+        const int other = list->list().findByCode(101);
+        QVERIFY(other >= 0);
+        list->binding()->activateRow(other);
+        QVERIFY(list->list().entries()[other].marked);
+        QCOMPARE(list->binding()->cellText(other, 3).trimmed(), u"o"_s);
+        QVERIFY(!list->summarize());
+        QVERIFY2(run.prompter.lastText().startsWith(u"Отмечены ЛПУ невходящие в"_s),
+                 qPrintable(run.prompter.lastText()));
+
+        // Reset, then the searches.
+        test::clickControl(list.get(), u"?SBROS");
+        QCOMPARE(list->list().markedCount(), 0);
+        findControl<QSpinBox>(list.get(), u"?POISKKODLPU")->setValue(501);
+        test::clickControl(list.get(), u"?POISKKOD_LPU");
+        QCOMPARE(list->list().entries()[list->binding()->currentRow()].institution, 501);
+        // A sort by the code column, twice: descending the second time.
+        list->sortByColumn(2);
+        list->sortByColumn(2);
+        QCOMPARE(list->list().entries().first().institution, 21006);
+        QCOMPARE(list->binding()->model()->value(0, 1).toInt(), 21006);
+
+        test::grabWindow(list.get(), u"report-list"_s);
+    }
+
+    // "С В О Д     F3" on the marked reports: the summary window with its tables, the table
+    // choice, filled rows only, the check, the workbook and the summary file.
+    void summaryFromTheList()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"summary.pdf"_s));
+        run.state.globTipUser = 1;
+        run.state.globCodReg = 7;
+        run.state.globKodUser = 7;
+        const QString exchange = m_dir.filePath(u"exchange/"_s);
+        QVERIFY(QDir().mkpath(exchange));
+        std::unique_ptr<ReportListWindow> list(openList(run));
+        QVERIFY(list);
+        findControl<QSpinBox>(list.get(), u"?MES1")->setValue(4);
+        findControl<QSpinBox>(list.get(), u"?MES2")->setValue(6);
+        test::clickControl(list.get(), u"?OK");
+        test::clickControl(list.get(), u"?ALLES");
+        QCOMPARE(list->list().markedCount(), list->list().entries().size());
+        test::grabWindow(list.get(), u"report-list-marked"_s);
+
+        bool shown = false;
+        WindowWatch watchSummary(
+            [](QWidget *w) { return qobject_cast<SummaryWindow *>(w) != nullptr; },
+            [&](QWidget *w) {
+                auto *summary = qobject_cast<SummaryWindow *>(w);
+                QVERIFY2(summary, qPrintable(w->windowTitle()));
+                shown = true;
+                QCOMPARE(summary->objectName(), u"P1$SCRL"_s);
+                QCOMPARE(findControl<QSpinBox>(w, u"?MES1")->value(), 4);
+                QCOMPARE(findControl<QSpinBox>(w, u"?MES2")->value(), 6);
+                QVERIFY(!summary->summary().rows.isEmpty());
+                QVERIFY(summary->binding()->model()->rowCount() > 0);
+                QVERIFY(!findControl<QPushButton>(w, u"?PRNT1")->isEnabled());
+                QVERIFY(!findControl<QPushButton>(w, u"?UPTABL")->isEnabled());
+                QVERIFY(findControl<QLineEdit>(w, u"?TEXT1")
+                            ->text()
+                            .startsWith(QString::number(DemoSummaries::table)));
+                // The sum of column 4 (a plain sum) over the three months.
+                const analysis::SummaryRow *row = summary->summary().row(1);
+                QVERIFY(row);
+                qint64 expected = 0;
+                for (qint32 institution : {101, 102, 21006})
+                    for (int month = 4; month <= 6; ++month)
+                        expected += DemoSummaries::value(institution, month, 1, 4);
+                QCOMPARE(row->value(4), runtime::Decimal::fromUnits(expected, 3));
+                w->resize(1100, 500);
+                test::grabWindow(w, u"summary"_s);
+
+                // The table choice.
+                {
+                    WindowWatch watch(
+                        [](QWidget *c) { return c->objectName() == u"P1$SCRL1"_s; },
+                        [](QWidget *c) {
+                            QCOMPARE(c->windowTitle(), SummaryWindow::tableChoiceTitle());
+                            test::grabWindow(c, u"summary-tables"_s);
+                            qobject_cast<runtime::ui::ListWindow *>(c)->binding()->activateRow(0);
+                        });
+                    QVERIFY(summary->chooseTable());
+                    QCOMPARE(watch.count(), 1);
+                }
+                QCOMPARE(summary->tableIndex(), 0);
+
+                // Filled rows only: no all-zero row, and no check meanwhile.
+                findControl<QCheckBox>(w, u"?CHECK2")->setChecked(true);
+                QVERIFY(!findControl<QPushButton>(w, u"?CONTRS")->isEnabled());
+                for (const analysis::SummaryTableRow &r : summary->table().rows)
+                    QVERIFY(!r.allZero());
+                findControl<QCheckBox>(w, u"?CHECK2")->setChecked(false);
+                QVERIFY(findControl<QPushButton>(w, u"?CONTRS")->isEnabled());
+
+                // "Контроль": the failure list, or "Ошибок нет".
+                {
+                    WindowWatch watch(
+                        [](QWidget *c) {
+                            return qobject_cast<entry::ui::ControlFailureWindow *>(c) != nullptr;
+                        },
+                        [](QWidget *c) {
+                            test::grabWindow(c, u"summary-control"_s);
+                            c->close();
+                        });
+                    const int before = int(run.prompter.messages.size());
+                    test::clickControl(w, u"?CONTRS");
+                    QVERIFY(watch.count() == 1 ||
+                            run.prompter.texts().mid(before).contains(
+                                entry::ui::ControlFailureWindow::noFailuresText()));
+                }
+
+                // The workbook of the table.
+                QVERIFY(summary->exportToExcel());
+                QCOMPARE(run.prompter.lastText(), shell::ExcelLauncher::doneText());
+
+                // The summary file, through "Выгрузка отчетов ".
+                {
+                    WindowWatch watch(
+                        [](QWidget *c) { return c->objectName() == u"P1$SCRY"_s; },
+                        [&](QWidget *c) {
+                            QCOMPARE(c->windowTitle(), SummaryWindow::exportTitle());
+                            findControl<QComboBox>(c, u"?PATH1:2")->setCurrentText(exchange);
+                            test::grabWindow(c, u"summary-export"_s);
+                            test::clickControl(c, u"?WMES");
+                        });
+                    QVERIFY(summary->exportSummaryFile());
+                    QCOMPARE(watch.count(), 1);
+                }
+                const QString file = analysis::SummaryOutput::summaryFilePath(
+                    exchange, 7, DemoSummaries::monthlyForm);
+                QVERIFY2(QFile::exists(file), qPrintable(file));
+                QVERIFY2(run.prompter.lastText().startsWith(u"Число записей:"_s),
+                         qPrintable(run.prompter.lastText()));
+                w->close();
+            });
+        QVERIFY(list->summarize());
+        QVERIFY(shown);
+    }
+
+    // A summary called off while it runs shows nothing and says nothing.
+    void summaryCancelled()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"cancel.pdf"_s));
+        std::unique_ptr<ReportListWindow> list(openList(run));
+        QVERIFY(list);
+        findControl<QSpinBox>(list.get(), u"?MES1")->setValue(1);
+        findControl<QSpinBox>(list.get(), u"?MES2")->setValue(12);
+        test::clickControl(list.get(), u"?OK");
+        test::clickControl(list.get(), u"?ALLES");
+        run.prompter.messages.clear();
+        WindowWatch cancel(
+            [](QWidget *w) { return qobject_cast<runtime::ui::ProgressWindow *>(w) != nullptr; },
+            [](QWidget *w) { qobject_cast<runtime::ui::ProgressWindow *>(w)->cancel(); });
+        WindowWatch summary([](QWidget *w) { return qobject_cast<SummaryWindow *>(w) != nullptr; },
+                            [](QWidget *w) { w->close(); });
+        QVERIFY(!list->summarize());
+        QCOMPARE(cancel.count(), 1);
+        QCOMPARE(summary.count(), 0);
+        QCOMPARE(run.prompter.texts(), QStringList{});
+    }
+
+    // The completeness count by district and by institution, its workbook and its print.
+    void completeness()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"completeness.pdf"_s));
+        QPointer<QWidget> opened = CompletenessWindow::run(run.context, run.services(), true);
+        auto *window = qobject_cast<CompletenessWindow *>(opened.data());
+        QVERIFY(window);
+        QCOMPARE(window->objectName(), u"P1$SCRL"_s);
+        QCOMPARE(window->windowTitle(), u"Полнота отчета "_s);
+        findControl<QSpinBox>(window, u"?MES")->setValue(1);
+        findControl<QSpinBox>(window, u"?MES_")->setValue(3);
+        test::clickControl(window, u"?OK1");
+        QVERIFY(!window->table().rows.isEmpty());
+        QCOMPARE(window->table().rows.first().name, analysis::CompletenessTable::totalName());
+        QCOMPARE(window->binding()->model()->rowCount(), window->table().rows.size());
+        window->resize(1100, 500);
+        test::grabWindow(window, u"completeness-districts"_s);
+
+        findControl<QRadioButton>(window, u"?OPTION1:RADIO2")->setChecked(true);
+        QVERIFY(window->binding()->model()->rowCount() > 1);
+        test::grabWindow(window, u"completeness-institutions"_s);
+
+        run.prompter.messages.clear();
+        QVERIFY(window->exportToExcel());
+        QCOMPARE(run.prompter.lastText(), shell::ExcelLauncher::doneText());
+
+        QVERIFY(window->print());
+        QVERIFY(QFileInfo(run.pdf).size() > 0);
+        test::keepFile(run.pdf, u"completeness-print.pdf"_s);
+        const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+        if (!pdftotext.isEmpty()) {
+            QProcess p;
+            p.start(pdftotext, {u"-layout"_s, run.pdf, u"-"_s});
+            QVERIFY(p.waitForFinished());
+            const QString text = QString::fromUtf8(p.readAllStandardOutput());
+            QVERIFY2(text.contains(analysis::CompletenessTable::totalName()), qPrintable(text));
+        }
+        delete window;
+    }
+
+    // On the frame: both menu items are there, and the toolbar opens each procedure as a
+    // window of its own, the report list with the shell's form pick list.
+    void frameOpensWindowsOfTheirOwn()
+    {
+        runtime::ini::IniFile ini(QDir(runtime::fs::workDir()).filePath(u"zemor.INI"_s));
+        test::ScriptedPrompter prompter;
+        data::DataContext data(&prompter);
+        shell::AppState state;
+        runtime::office::OfficeServer office(&m_desktop);
+        auto *frame = new shell::ui::MainFrame(state, data, prompter, ini,
+                                               app::procedureTable({state, prompter, ini, office}));
+        QPointer<QWidget> frameAlive = frame;
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->initialize(DemoSummaries::year);
+        frame->show();
+        state.globYear = DemoSummaries::year;
+        for (const QString &item : {u"Своды,показатели"_s, u"Полнота Отчетов"_s}) {
+            QAction *menu = frame->menuAction(item);
+            QVERIFY2(menu && menu->isEnabled(), qPrintable(item));
+        }
+        test::answerModals({test::pickCode(DemoSummaries::monthlyForm)});
+        QTest::mouseClick(findControl<QPushButton>(frame, u"?BUTTON1"), Qt::LeftButton);
+        QTRY_COMPARE(frame->procedureWindows().size(), 1);
+        auto *list = qobject_cast<ReportListWindow *>(frame->procedureWindows().first());
+        QVERIFY(list);
+        QVERIFY(!list->isModal());
+        QCOMPARE(list->list().form().code, DemoSummaries::monthlyForm);
+        QVERIFY(!list->list().entries().isEmpty());
+        QTest::mouseClick(findControl<QPushButton>(frame, u"?BUTTON6"), Qt::LeftButton);
+        QTRY_COMPARE(frame->procedureWindows().size(), 2);
+        QVERIFY(qobject_cast<CompletenessWindow *>(frame->procedureWindows().last()));
+        QPointer<QWidget> listAlive = list;
+        frame->close();
+        QTRY_VERIFY(!frameAlive);
+        QVERIFY(!listAlive);
+    }
+};
+
+QTEST_MAIN(TestSummaryWindows)
+#include "test_summarywindows.moc"
