@@ -2,10 +2,15 @@
 
 #include "analysis/SubmittedReports.h"
 #include "analysis/ui/CrossSectionWindow.h"
+#include "analysis/ui/IndicatorListWindow.h"
+#include "analysis/ui/IndicatorProcedure.h"
 #include "analysis/ui/ProcedureWindow.h"
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/Period.h"
+#include "data/records/FormaRecord.h"
 #include "runtime/core/Prompter.h"
+#include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
@@ -167,7 +172,6 @@ ReportListWindow::ReportListWindow(data::DataContext &context, SummaryServices s
     section->setShortcut(QKeySequence(Qt::Key_F4));
     auto *indicators =
         procedureButton(this, QStringLiteral("?POKAS"), QStringLiteral("Показатели"));
-    indicators->setEnabled(false);
     auto *help = procedureButton(this, QStringLiteral("?HELP1"), QStringLiteral("Help"));
     for (QPushButton *b : {summary, section, indicators, help})
         bottom->addWidget(b);
@@ -216,6 +220,7 @@ ReportListWindow::ReportListWindow(data::DataContext &context, SummaryServices s
             [this](bool on) { m_list.setIgnoreColumnKinds(on); });
     connect(summary, &QPushButton::clicked, this, [this] { summarize(); });
     connect(section, &QPushButton::clicked, this, [this] { crossSection(); });
+    connect(indicators, &QPushButton::clicked, this, [this] { indicatorList(); });
     connect(help, &QPushButton::clicked, this, [this] { m_services.choices->showHelp(2, this); });
 
     showForm();
@@ -397,6 +402,65 @@ bool ReportListWindow::crossSection()
                             {m_services.state, m_services.prompter, m_services.office,
                              m_services.choices, m_services.printer.get()},
                             call, this);
+    m_context.names().setYearFileNames(m_list.year(), data::YearNameSet::ReportList);
+    return true;
+}
+
+// The months of a whole year of a form, by its periodicity in the list's year.
+MonthRange ReportListWindow::wholeYear(int form)
+{
+    int periodKind = -1;
+    if (form == m_list.form().code) {
+        periodKind = m_list.form().periodKind;
+    } else {
+        data::OpenedFile forma(m_context, data::FileId::forma);
+        if (forma.status()) {
+            data::FormaRecord r(forma.file().record());
+            forma.file().clearRecord();
+            if (r.setUnicod(form) && forma.file().get(data::FormaRecord::KeyUnicod))
+                periodKind = r.tip();
+        }
+    }
+    switch (periodKind) {
+    case 0:
+        return {0, 0};
+    case 2:
+        return {1, 4};
+    case 3:
+        return {1, 2};
+    default:
+        return {1, 12};
+    }
+}
+
+// "Показатели": the indicator list over the marked reports. The indicators receive the district
+// filter as it stands, groups included.
+bool ReportListWindow::indicatorList()
+{
+    const MarksAndTitle marks = m_list.checkMarksAndTitle();
+    showCounts();
+    if (!marks.ok) {
+        m_services.prompter.message(marks.message);
+        return false;
+    }
+    IndicatorListContext given;
+    given.year = m_list.year();
+    given.form = m_list.form().code;
+    given.period = {m_list.from(), m_list.to()};
+    given.districtFilter = m_list.districtFilter();
+    given.title = marks.title;
+    for (const SelectedReport &report : marks.selection)
+        if (!given.selection.contains(report.institution))
+            given.selection.append(report.institution);
+    given.wholeYear = [this](int form) { return wholeYear(form); };
+
+    runtime::report::PrinterSink systemPrinter(this);
+    runtime::report::PageSink &pages = m_services.printer ? *m_services.printer : systemPrinter;
+    IndicatorProcedure procedure(m_context, {m_services.prompter, pages, m_services.office}, this);
+    IndicatorListWindow::chooseIndicator(
+        given,
+        [&](const IndicatorDefinition &d, const IndicatorRequest &r) { procedure.open(d, r); },
+        m_services.prompter, this);
     m_context.names().setYearFileNames(m_list.year(), data::YearNameSet::ReportList);
     return true;
 }

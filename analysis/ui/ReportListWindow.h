@@ -13,6 +13,7 @@
 // is modeless and returned open (it deletes itself on close; the caller keeps the data context
 // and the services alive until then); otherwise it runs modally and run() answers nullptr.
 
+#include "analysis/IndicatorFormula.h"
 #include "analysis/ReportList.h"
 #include "analysis/ui/SummaryWindow.h"
 
@@ -55,6 +56,8 @@ public:
     void selectByLevel();
     bool summarize();
     bool crossSection();
+    bool indicatorList();
+    MonthRange wholeYear(int form);
 
 private:
     void showForm();

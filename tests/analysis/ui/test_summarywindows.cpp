@@ -6,6 +6,7 @@
 
 #include "analysis/SummaryOutput.h"
 #include "analysis/ui/CompletenessWindow.h"
+#include "analysis/ui/IndicatorListWindow.h"
 #include "analysis/ui/ReportListWindow.h"
 #include "analysis/ui/SummaryWindow.h"
 #include "app/ProcedureTable.h"
@@ -139,7 +140,7 @@ private Q_SLOTS:
         QVERIFY(!list->isModal());
         QCOMPARE(findControl<QSpinBox>(list.get(), u"?MES1")->value(), 12);
         QCOMPARE(findControl<QSpinBox>(list.get(), u"?MES2")->value(), 12);
-        QVERIFY(!findControl<QPushButton>(list.get(), u"?POKAS")->isEnabled());
+        QVERIFY(findControl<QPushButton>(list.get(), u"?POKAS")->isEnabled());
         QVERIFY(findControl<QPushButton>(list.get(), u"?RASRES1")->isEnabled());
 
         findControl<QSpinBox>(list.get(), u"?MES1")->setValue(1);
@@ -161,6 +162,15 @@ private Q_SLOTS:
         Q_EMIT districts->activated(five);
         QCOMPARE(list->list().markedCount(), 3);
         QCOMPARE(findControl<QLabel>(list.get(), u"?KOLOTM")->text(), u"Отмечено  : 3"_s);
+
+        // "Показатели" on the marked reports: the indicator list of the list's year.
+        QString shown;
+        test::answerModals({[&](QWidget *w) {
+            shown = w->windowTitle();
+            w->close();
+        }});
+        QVERIFY(list->indicatorList());
+        QCOMPARE(shown, zemor::analysis::ui::IndicatorListWindow::title());
 
         // A report of another district marked by hand: nothing is handed over.
         const int other = list->list().findByCode(101);
