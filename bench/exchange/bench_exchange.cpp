@@ -101,9 +101,20 @@ void writeExchangeFile(const QString &path, const std::vector<QByteArray> &recor
 
 // Ours: the scan of the folder, then each entry's rows as the load takes them from the file,
 // replaced in its own transaction.
-qint64 importOurs(const QString &folder)
+// The time spent in each part of the load: the scan, taking each entry's rows from the file,
+// and the replacement in the data file.
+struct ImportParts
 {
-    const exchange::ImportScan scan = must(exchange::ImportReports::scan(folder, false), "scan");
+    double scan = 0;
+    double rows = 0;
+    double store = 0;
+};
+
+qint64 importOurs(const QString &folder, ImportParts &parts)
+{
+    exchange::ImportScan scan;
+    parts.scan =
+        seconds([&] { scan = must(exchange::ImportReports::scan(folder, false), "scan"); });
     QHash<QString, data::ExchangeFile> files;
     qint64 added = 0;
     data::DataContext ctx;
@@ -112,28 +123,38 @@ qint64 importOurs(const QString &folder)
         if (file == files.end())
             file = files.insert(e.path, must(data::ExchangeFile::read(e.path), "read"));
         QList<QByteArray> rows;
-        for (qint64 n = 0; n < file->count(); ++n) {
-            QByteArray bytes = file->record(n);
-            const data::ExchangeRecord r(bytes);
-            if (r.codForm() == e.form && r.mes() == e.period && r.codUch() == e.institution)
-                rows.append(r.reportRecord());
-        }
-        entry::ReportStore store(
-            ctx, entry::ReportIdentity{year, e.form, e.institution, 0, 0, e.period});
-        const auto written = must(store.replaceRaw(rows), "replaceRaw");
-        added += written.added;
+        parts.rows += seconds([&] {
+            for (qint64 n = 0; n < file->count(); ++n) {
+                QByteArray bytes = file->record(n);
+                const data::ExchangeRecord r(bytes);
+                if (r.codForm() == e.form && r.mes() == e.period && r.codUch() == e.institution)
+                    rows.append(r.reportRecord());
+            }
+        });
+        parts.store += seconds([&] {
+            entry::ReportStore store(
+                ctx, entry::ReportIdentity{year, e.form, e.institution, 0, 0, e.period});
+            added += must(store.replaceRaw(rows), "replaceRaw").added;
+        });
     }
     return added;
 }
 
-qint64 importPlain(const QString &path, const std::vector<QByteArray> &records)
+// The baseline: every record in one transaction. With `perReport` each report commits on its
+// own, as the load must; that figure is printed beside the ratio, not in it.
+qint64 importPlain(const QString &path, const std::vector<QByteArray> &records, bool perReport)
 {
     sqlite3 *db = openPlain(path);
     createRecordsTable(db);
     exec(db, "BEGIN");
     sqlite3_stmt *insert = prepare(db, insertRecordSql);
-    for (const QByteArray &r : records)
-        insertRecord(db, insert, reinterpret_cast<const unsigned char *>(r.constData()));
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (perReport && i > 0 && i % rowCount == 0) {
+            exec(db, "COMMIT");
+            exec(db, "BEGIN");
+        }
+        insertRecord(db, insert, reinterpret_cast<const unsigned char *>(records[i].constData()));
+    }
     sqlite3_finalize(insert);
     exec(db, "COMMIT");
     sqlite3_close(db);
@@ -182,13 +203,13 @@ qint64 exportPlain(const QString &dbPath, const QString &outPath)
     return n;
 }
 
-void line(const char *what, int institutions, qint64 ours, qint64 base, double oursSeconds,
-          double baseSeconds)
+void line(const char *what, const QByteArray &parts, int institutions, qint64 ours, qint64 base,
+          double oursSeconds, double baseSeconds)
 {
-    std::printf("%s institutions=%d rows=%d records=%lld/%lld ours=%.3fs baseline=%.3fs "
+    std::printf("%s institutions=%d rows=%d records=%lld/%lld%s ours=%.3fs baseline=%.3fs "
                 "ratio=%.2f\n",
                 what, institutions, rowCount, static_cast<long long>(ours),
-                static_cast<long long>(base), oursSeconds, baseSeconds,
+                static_cast<long long>(base), parts.constData(), oursSeconds, baseSeconds,
                 baseSeconds > 0 ? oursSeconds / baseSeconds : 0.0);
 }
 
@@ -212,14 +233,29 @@ int main(int argc, char **argv)
 
     qint64 ours = 0;
     qint64 base = 0;
+    ImportParts parts;
     const double importSeconds =
-        seconds([&] { ours = importOurs(dir.filePath(QStringLiteral("in"))); });
-    const double plainImportSeconds = seconds([&] { base = importPlain(plainPath, records); });
-    line("exchange import", institutions, ours, base, importSeconds, plainImportSeconds);
+        seconds([&] { ours = importOurs(dir.filePath(QStringLiteral("in")), parts); });
+    const double plainImportSeconds =
+        seconds([&] { base = importPlain(plainPath, records, false); });
+    const double perReportSeconds = seconds(
+        [&] { importPlain(dir.filePath(QStringLiteral("plain-per-report.db")), records, true); });
+    const QString exchangePath = dir.filePath(QStringLiteral("in/r1_2025F12.dat"));
+    const double readSeconds =
+        seconds([&] { must(data::ExchangeFile::read(exchangePath), "read"); });
+    line("exchange import",
+         QStringLiteral(" scan=%1s take=%2s store=%3s fileread=%4s plainPerReport=%5s")
+             .arg(parts.scan, 0, 'f', 3)
+             .arg(parts.rows, 0, 'f', 3)
+             .arg(parts.store, 0, 'f', 3)
+             .arg(readSeconds, 0, 'f', 3)
+             .arg(perReportSeconds, 0, 'f', 3)
+             .toLatin1(),
+         institutions, ours, base, importSeconds, plainImportSeconds);
 
     const double exportSeconds = seconds([&] { ours = exportOurs(); });
     const double plainExportSeconds =
         seconds([&] { base = exportPlain(plainPath, dir.filePath(QStringLiteral("plain.dat"))); });
-    line("exchange export", institutions, ours, base, exportSeconds, plainExportSeconds);
+    line("exchange export", {}, institutions, ours, base, exportSeconds, plainExportSeconds);
     return 0;
 }
