@@ -1,0 +1,298 @@
+// Loading and writing an exchange file of 500 institutions, each with one report of 300 rows
+// (150,000 records). Ours is the exchange logic: the load scans the folder's file into its
+// entries and replaces each entry's report by its raw records (one transaction per report, the
+// four keys of every record maintained); the export writes the year's records into the work file
+// and copies it to its target. The baseline is the floor for this work: plain SQLite inserting
+// the same 330-byte records with their four key blobs in one transaction, and plain SQLite
+// scanning them and writing the same 332-byte exchange records to a file.
+//
+//   bench_exchange --report [--institutions=N] [--through-load=1]
+//     two lines, each ending in ratio=<ours/base>:
+//     exchange import: the file scanned and every report loaded into an empty data file; the
+//       line also gives the time of the scan, of taking each entry's rows from the file and of
+//       the replacements, one read of the file, and plain SQLite committing each report apart
+//     exchange export: every record of the year's data file into an exchange file
+//   --through-load=1 runs the import as its window does (controls, and the file read again for
+//   each entry): a diagnosis, far slower on a large file.
+//
+// The files are made in a temporary working directory and removed at the end.
+
+#include "bench/support/PlainSqlite.h"
+#include "data/DataContext.h"
+#include "data/ExchangeFile.h"
+#include "data/records/ExchangeRecord.h"
+#include "data/records/OtchetRecord.h"
+#include "entry/ReportStore.h"
+#include "exchange/ExportReports.h"
+#include "exchange/ImportReports.h"
+#include "runtime/core/Prompter.h"
+#include "runtime/fs/Paths.h"
+
+#include <QDir>
+#include <QHash>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+using namespace zemor;
+using namespace zemor::bench;
+
+namespace {
+
+constexpr int year = 2025;
+constexpr int form = 12;
+constexpr int tableCount = 3;
+constexpr int rowsPerTable = 100;
+constexpr int columns = 35;
+constexpr int rowCount = tableCount * rowsPerTable;
+
+template <class T> T must(runtime::Result<T> r, const char *what)
+{
+    if (!r) {
+        std::fprintf(stderr, "%s: %s %s\n", what, qPrintable(r.error().message),
+                     qPrintable(r.error().where));
+        std::exit(1);
+    }
+    return std::move(*r);
+}
+
+void must(const runtime::Status &s, const char *what)
+{
+    if (!s) {
+        std::fprintf(stderr, "%s: %s %s\n", what, qPrintable(s.error().message),
+                     qPrintable(s.error().where));
+        std::exit(1);
+    }
+}
+
+// The 330-byte report records of every institution, institution after institution.
+std::vector<QByteArray> makeRecords(int institutions)
+{
+    std::vector<QByteArray> out;
+    out.reserve(size_t(institutions) * rowCount);
+    for (int i = 0; i < institutions; ++i) {
+        for (int row = 0; row < rowCount; ++row) {
+            QByteArray bytes(plainRecordSize, '\0');
+            data::OtchetRecord r(bytes);
+            r.clear();
+            r.setCodReg(std::uint8_t(1 + i % 6));
+            r.setCodUch(1000 + i);
+            must(r.setCodTab(1000 * (row / rowsPerTable + 1)), "record table");
+            r.setMes(0);
+            r.setUnicodStr(qint16(row + 1));
+            for (int n = 1; n <= columns; ++n)
+                must(r.setData(n, runtime::Decimal::fromUnits(
+                                      1000 + (row * 7919 + n * 104729 + i * 31) % 1000003, 3)),
+                     "record value");
+            out.push_back(bytes);
+        }
+    }
+    return out;
+}
+
+// The exchange file the load reads, written by the program's own writer.
+void writeExchangeFile(const QString &path, const std::vector<QByteArray> &records)
+{
+    auto writer = must(data::ExchangeFileWriter::create(path), "exchange file");
+    for (const QByteArray &r : records)
+        must(writer.appendReport(form, r), "exchange record");
+    must(writer.commit(), "exchange commit");
+}
+
+// Ours: the scan of the folder, then each entry's rows as the load takes them from the file,
+// replaced in its own transaction.
+// The time spent in each part of the load: the scan, taking each entry's rows from the file,
+// and the replacement in the data file.
+struct ImportParts
+{
+    double scan = 0;
+    double rows = 0;
+    double store = 0;
+};
+
+// Answers every question with its first button ("ДА").
+class YesPrompter : public runtime::Prompter
+{
+public:
+    int message(const QString &, const QString &, const QString &, runtime::MessageIcon,
+                int) override
+    {
+        return 1;
+    }
+    void beep() override {}
+};
+
+// The whole load as its window runs it ("все ЛПУ"): the scan, then for every institution its
+// control run and ImportReports::load, which reads the file again for each entry.
+qint64 importThroughLoad(const QString &folder)
+{
+    exchange::ImportScan scan = must(exchange::ImportReports::scan(folder, false), "scan");
+    for (exchange::ImportEntry &e : scan.entries)
+        e.mark = exchange::ImportEntry::Marked;
+    data::DataContext ctx;
+    YesPrompter yes;
+    return exchange::ImportReports(ctx, yes, year)
+        .loadAll(scan.entries, scan.institutions)
+        .rowsLoaded;
+}
+
+qint64 importOurs(const QString &folder, ImportParts &parts)
+{
+    exchange::ImportScan scan;
+    parts.scan =
+        seconds([&] { scan = must(exchange::ImportReports::scan(folder, false), "scan"); });
+    QHash<QString, data::ExchangeFile> files;
+    qint64 added = 0;
+    data::DataContext ctx;
+    for (const exchange::ImportEntry &e : scan.entries) {
+        auto file = files.find(e.path);
+        if (file == files.end())
+            file = files.insert(e.path, must(data::ExchangeFile::read(e.path), "read"));
+        QList<QByteArray> rows;
+        parts.rows += seconds([&] {
+            for (qint64 n = 0; n < file->count(); ++n) {
+                QByteArray bytes = file->record(n);
+                const data::ExchangeRecord r(bytes);
+                if (r.codForm() == e.form && r.mes() == e.period && r.codUch() == e.institution)
+                    rows.append(r.reportRecord());
+            }
+        });
+        parts.store += seconds([&] {
+            entry::ReportStore store(
+                ctx, entry::ReportIdentity{year, e.form, e.institution, 0, 0, e.period});
+            added += must(store.replaceRaw(rows), "replaceRaw").added;
+        });
+    }
+    return added;
+}
+
+// The baseline: every record in one transaction. With `perReport` each report commits on its
+// own, as the load must; that figure is printed beside the ratio, not in it.
+qint64 importPlain(const QString &path, const std::vector<QByteArray> &records, bool perReport)
+{
+    sqlite3 *db = openPlain(path);
+    createRecordsTable(db);
+    exec(db, "BEGIN");
+    sqlite3_stmt *insert = prepare(db, insertRecordSql);
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (perReport && i > 0 && i % rowCount == 0) {
+            exec(db, "COMMIT");
+            exec(db, "BEGIN");
+        }
+        insertRecord(db, insert, reinterpret_cast<const unsigned char *>(records[i].constData()));
+    }
+    sqlite3_finalize(insert);
+    exec(db, "COMMIT");
+    sqlite3_close(db);
+    return qint64(records.size());
+}
+
+qint64 exportOurs()
+{
+    data::DataContext ctx;
+    exchange::ExportRequest request;
+    request.year = year;
+    request.scope.kind = exchange::ExportScope::Kind::Region;
+    request.scope.userType = data::UserType::WholeRegion;
+    request.path = QStringLiteral("out");
+    request.forms = {exchange::ExportForm{form, QStringLiteral("form"), 0, 0, true}};
+    const exchange::ExportResult result =
+        must(exchange::ExportReports(ctx).write(request), "export");
+    return result.total;
+}
+
+// The floor of the export: every record scanned and written behind its form code, as the
+// exchange file holds it, into a file flushed to disk.
+qint64 exportPlain(const QString &dbPath, const QString &outPath)
+{
+    sqlite3 *db = openPlain(dbPath);
+    sqlite3_stmt *scan = prepare(db, "SELECT data FROM records");
+    std::FILE *out = std::fopen(QFile::encodeName(outPath).constData(), "wb");
+    if (!out)
+        std::exit(1);
+    qint64 n = 0;
+    unsigned char record[2 + plainRecordSize];
+    const std::int16_t code = form;
+    std::memcpy(record, &code, 2);
+    int rc;
+    while ((rc = sqlite3_step(scan)) == SQLITE_ROW) {
+        std::memcpy(record + 2, sqlite3_column_blob(scan, 0), plainRecordSize);
+        std::fwrite(record, sizeof record, 1, out);
+        ++n;
+    }
+    check(rc, db, "scan");
+    sqlite3_finalize(scan);
+    sqlite3_close(db);
+    std::fflush(out);
+    ::fsync(fileno(out));
+    std::fclose(out);
+    return n;
+}
+
+void line(const char *what, const QByteArray &parts, int institutions, qint64 ours, qint64 base,
+          double oursSeconds, double baseSeconds)
+{
+    std::printf("%s institutions=%d rows=%d records=%lld/%lld%s ours=%.3fs baseline=%.3fs "
+                "ratio=%.2f\n",
+                what, institutions, rowCount, static_cast<long long>(ours),
+                static_cast<long long>(base), parts.constData(), oursSeconds, baseSeconds,
+                baseSeconds > 0 ? oursSeconds / baseSeconds : 0.0);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int institutions = int(argValue(argc, argv, "institutions", 500));
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/zemor-bench-XXXXXX")};
+    if (!dir.isValid())
+        return 1;
+    runtime::fs::setWorkDir(dir.path());
+    must(runtime::fs::makeDir(dir.filePath(QString::number(year))), "year directory");
+    must(runtime::fs::makeDir(dir.filePath(QStringLiteral("export"))), "export directory");
+    must(runtime::fs::makeDir(dir.filePath(QStringLiteral("out"))), "out directory");
+    must(runtime::fs::makeDir(dir.filePath(QStringLiteral("in"))), "in directory");
+
+    const std::vector<QByteArray> records = makeRecords(institutions);
+    writeExchangeFile(dir.filePath(QStringLiteral("in/r1_2025F12.dat")), records);
+    const QString plainPath = dir.filePath(QStringLiteral("plain.db"));
+
+    qint64 ours = 0;
+    qint64 base = 0;
+    ImportParts parts;
+    // --through-load: the whole load with its controls and its reading of the file for each
+    // entry; slow on a large file, so not the default.
+    const bool throughLoad = argValue(argc, argv, "through-load", 0) != 0;
+    const double importSeconds = seconds([&] {
+        ours = throughLoad ? importThroughLoad(dir.filePath(QStringLiteral("in")))
+                           : importOurs(dir.filePath(QStringLiteral("in")), parts);
+    });
+    const double plainImportSeconds =
+        seconds([&] { base = importPlain(plainPath, records, false); });
+    const double perReportSeconds = seconds(
+        [&] { importPlain(dir.filePath(QStringLiteral("plain-per-report.db")), records, true); });
+    const QString exchangePath = dir.filePath(QStringLiteral("in/r1_2025F12.dat"));
+    const double readSeconds =
+        seconds([&] { must(data::ExchangeFile::read(exchangePath), "read"); });
+    line("exchange import",
+         QStringLiteral(" scan=%1s take=%2s store=%3s fileread=%4s plainPerReport=%5s")
+             .arg(parts.scan, 0, 'f', 3)
+             .arg(parts.rows, 0, 'f', 3)
+             .arg(parts.store, 0, 'f', 3)
+             .arg(readSeconds, 0, 'f', 3)
+             .arg(perReportSeconds, 0, 'f', 3)
+             .toLatin1(),
+         institutions, ours, base, importSeconds, plainImportSeconds);
+
+    const double exportSeconds = seconds([&] { ours = exportOurs(); });
+    const double plainExportSeconds =
+        seconds([&] { base = exportPlain(plainPath, dir.filePath(QStringLiteral("plain.dat"))); });
+    line("exchange export", {}, institutions, ours, base, exportSeconds, plainExportSeconds);
+    return 0;
+}
