@@ -13,6 +13,7 @@
 
 #include "analysis/CrossSectionBuild.h"
 #include "analysis/SubmittedReports.h"
+#include "bench/support/BenchMain.h"
 #include "bench/support/PlainSqlite.h"
 #include "data/DataContext.h"
 #include "data/FileNames.h"
@@ -338,15 +339,5 @@ BENCHMARK(BM_ListBaseline)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--report") == 0)
-            return report(argc, argv);
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    defaultSetup();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return zemor::bench::benchMain(argc, argv, report, [] { defaultSetup(); });
 }

@@ -7,6 +7,7 @@
 //   bench_rank [Google Benchmark options]
 
 #include "analysis/RankTable.h"
+#include "bench/support/BenchMain.h"
 
 #include <benchmark/benchmark.h>
 
@@ -122,18 +123,7 @@ int report(int repeat)
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--report") == 0) {
-            int repeat = 2000;
-            for (int j = 1; j < argc; ++j) {
-                if (std::strncmp(argv[j], "--repeat=", 9) == 0)
-                    repeat = std::max(1, std::atoi(argv[j] + 9));
-            }
-            return report(repeat);
-        }
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return zemor::bench::benchMain(argc, argv, [](int c, char **v) {
+        return report(int(std::max<std::int64_t>(1, zemor::bench::argValue(c, v, "repeat", 2000))));
+    });
 }

@@ -12,6 +12,7 @@
 
 #include "analysis/Completeness.h"
 #include "analysis/Summary.h"
+#include "bench/support/BenchMain.h"
 #include "bench/support/PlainSqlite.h"
 #include "data/DataContext.h"
 #include "data/records/FormaRecord.h"
@@ -294,15 +295,5 @@ BENCHMARK(BM_CountBaseline)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--report") == 0)
-            return report(argc, argv);
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    smallSetup();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return zemor::bench::benchMain(argc, argv, report, [] { smallSetup(); });
 }

@@ -8,6 +8,7 @@
 //   bench_controls --report [--repeat=N]   one line, ending in ratio=<ours/baseline>
 //   bench_controls [Google Benchmark options]
 
+#include "bench/support/BenchMain.h"
 #include "bench/support/PlainRules.h"
 #include "entry/ReportControlCheck.h"
 
@@ -192,18 +193,7 @@ int report(int repeat)
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--report") == 0) {
-            int repeat = 20;
-            for (int j = 1; j < argc; ++j) {
-                if (std::strncmp(argv[j], "--repeat=", 9) == 0)
-                    repeat = std::max(1, std::atoi(argv[j] + 9));
-            }
-            return report(repeat);
-        }
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return zemor::bench::benchMain(argc, argv, [](int c, char **v) {
+        return report(int(std::max<std::int64_t>(1, zemor::bench::argValue(c, v, "repeat", 20))));
+    });
 }

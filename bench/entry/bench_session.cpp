@@ -9,6 +9,7 @@
 //
 // The files are made in a temporary working directory and removed at the end.
 
+#include "bench/support/BenchMain.h"
 #include "bench/support/PlainSqlite.h"
 #include "data/DataContext.h"
 #include "entry/ReportReader.h"
@@ -252,15 +253,5 @@ BENCHMARK(BM_SaveReopenBaseline)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--report") == 0)
-            return report(argc, argv);
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    defaultSetup();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return zemor::bench::benchMain(argc, argv, report, [] { defaultSetup(); });
 }

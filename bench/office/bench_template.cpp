@@ -6,6 +6,7 @@
 //
 // The templates are written with this program's own workbook writer into a temporary folder.
 
+#include "bench/support/BenchMain.h"
 #include "runtime/office/XlsxReader.h"
 #include "runtime/office/XlsxWriter.h"
 
@@ -101,14 +102,5 @@ BENCHMARK(BM_ReadMergedTemplate)->Arg(1000);
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--report") == 0)
-            return report(argc, argv);
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return zemor::bench::benchMain(argc, argv, report);
 }

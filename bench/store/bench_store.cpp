@@ -8,6 +8,7 @@
 //
 // The files are made in a temporary directory and removed at the end.
 
+#include "bench/support/BenchMain.h"
 #include "bench/support/PlainSqlite.h"
 #include "runtime/store/KeyedFile.h"
 
@@ -384,15 +385,6 @@ BENCHMARK(BM_ScanBaseline);
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--report") == 0)
-            return report(argc, argv);
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    SmallFiles::instance(); // made before any case is timed
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    // The small files are made before any case is timed.
+    return zemor::bench::benchMain(argc, argv, report, [] { SmallFiles::instance(); });
 }

@@ -7,6 +7,8 @@
 // what failed to stderr and ends the program, since a benchmark has nothing sensible to go on
 // with. The caller owns every sqlite3 handle these functions return.
 
+#include "bench/support/Args.h"
+
 #include <QFile>
 #include <QString>
 
@@ -165,17 +167,6 @@ template <class F> double seconds(F &&f)
     const auto start = std::chrono::steady_clock::now();
     f();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The value of a `--name=value` argument, or `fallback` when there is none.
-inline std::int64_t argValue(int argc, char **argv, const char *name, std::int64_t fallback)
-{
-    const std::string prefix = std::string("--") + name + "=";
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], prefix.c_str(), prefix.size()) == 0)
-            return std::atoll(argv[i] + prefix.size());
-    }
-    return fallback;
 }
 
 } // namespace zemor::bench
