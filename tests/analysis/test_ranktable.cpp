@@ -28,10 +28,10 @@ Decimal dec(const char *text)
 }
 
 // Lines "name=value@code" separated by blanks; the code is optional.
-QList<RankLine> linesOf(const QString &spec)
+QList<RankLine> linesOf(const QString &text)
 {
     QList<RankLine> lines;
-    for (const QString &item : spec.split(u' ', Qt::SkipEmptyParts)) {
+    for (const QString &item : text.split(u' ', Qt::SkipEmptyParts)) {
         RankLine line;
         const QStringList nameRest = item.split(u'=');
         line.name = nameRest.at(0);
@@ -44,10 +44,10 @@ QList<RankLine> linesOf(const QString &spec)
     return lines;
 }
 
-RankTableSource districts(const QString &spec)
+RankTableSource districts(const QString &text)
 {
     RankTableSource source;
-    source.lines = linesOf(spec);
+    source.lines = linesOf(text);
     source.districtCodes = true;
     source.year = 2025;
     source.title = u"Показатель"_s;

@@ -136,21 +136,21 @@ void TestIniFile::cyrillicRoundTrip()
 
 void TestIniFile::saveKeepsUnrelatedContent()
 {
-    const QByteArray original = "; window positions\r\n"
-                                "\r\n"
-                                "[Main]\r\n"
-                                "XPos  =  15\r\n"
-                                "YPos=20\r\n"
-                                "odd line without equals\r\n"
-                                "\r\n"
-                                "[Other]\r\n"
-                                "# kept\r\n"
-                                "Key=\x98\xC0\r\n";
-    writeBytes(m_path, original);
+    const QByteArray written = "; window positions\r\n"
+                               "\r\n"
+                               "[Main]\r\n"
+                               "XPos  =  15\r\n"
+                               "YPos=20\r\n"
+                               "odd line without equals\r\n"
+                               "\r\n"
+                               "[Other]\r\n"
+                               "# kept\r\n"
+                               "Key=\x98\xC0\r\n";
+    writeBytes(m_path, written);
     IniFile ini(m_path);
     ini.setIntValue(u"main", u"xpos", 300);
     QVERIFY(ini.save().has_value());
-    QByteArray expected = original;
+    QByteArray expected = written;
     expected.replace("XPos  =  15", "XPos  =  300");
     QCOMPARE(readBytes(m_path), expected);
 
