@@ -40,7 +40,7 @@ QString field(int n)
 
 } // namespace
 
-QWidget *CompletenessWindow::run(data::DataContext &, const SummaryServices &services,
+QWidget *CompletenessWindow::run(data::DataContext &, const WindowServices &services,
                                  bool ownWindow, QWidget *parent)
 {
     if (const QString moved = SubmittedReports::holdYear(services.state); !moved.isEmpty())
@@ -49,7 +49,7 @@ QWidget *CompletenessWindow::run(data::DataContext &, const SummaryServices &ser
     return openProcedureWindow(window, ownWindow);
 }
 
-CompletenessWindow::CompletenessWindow(SummaryServices services, QWidget *parent)
+CompletenessWindow::CompletenessWindow(WindowServices services, QWidget *parent)
     : QDialog(parent), m_services(std::move(services))
 {
     setObjectName(QStringLiteral("P1$SCRL"));

@@ -30,10 +30,10 @@ public:
     static QString title() { return QStringLiteral("Полнота отчета "); }
 
     // Modal from the menu; on a window of its own (ownWindow) modeless and returned open.
-    static QWidget *run(data::DataContext &context, const SummaryServices &services, bool ownWindow,
+    static QWidget *run(data::DataContext &context, const WindowServices &services, bool ownWindow,
                         QWidget *parent = nullptr);
 
-    CompletenessWindow(SummaryServices services, QWidget *parent = nullptr);
+    CompletenessWindow(WindowServices services, QWidget *parent = nullptr);
 
     const CompletenessTable &table() const { return m_table; }
     runtime::ui::ListBinding *binding() const { return m_binding; }
@@ -50,7 +50,7 @@ private:
     CompletenessMode mode() const;
     void showTable();
 
-    SummaryServices m_services;
+    WindowServices m_services;
     CompletenessCount m_count;
     CompletenessNames m_names;
     CompletenessTable m_table;

@@ -56,7 +56,7 @@ void tell(runtime::Prompter &prompter, const QStringList &messages)
 
 } // namespace
 
-QWidget *ReportListWindow::run(data::DataContext &context, const SummaryServices &services,
+QWidget *ReportListWindow::run(data::DataContext &context, const WindowServices &services,
                                bool ownWindow, QWidget *parent)
 {
     if (const QString moved = SubmittedReports::holdYear(services.state); !moved.isEmpty())
@@ -74,7 +74,7 @@ QWidget *ReportListWindow::run(data::DataContext &context, const SummaryServices
     return openProcedureWindow(window, ownWindow);
 }
 
-ReportListWindow::ReportListWindow(data::DataContext &context, SummaryServices services,
+ReportListWindow::ReportListWindow(data::DataContext &context, WindowServices services,
                                    ReportList list, QWidget *parent)
     : QDialog(parent), m_context(context), m_services(std::move(services)), m_list(std::move(list))
 {

@@ -35,10 +35,10 @@ class ReportListWindow : public QDialog
 public:
     static QString title() { return QStringLiteral("Список отчетов"); }
 
-    static QWidget *run(data::DataContext &context, const SummaryServices &services, bool ownWindow,
+    static QWidget *run(data::DataContext &context, const WindowServices &services, bool ownWindow,
                         QWidget *parent = nullptr);
 
-    ReportListWindow(data::DataContext &context, SummaryServices services, ReportList list,
+    ReportListWindow(data::DataContext &context, WindowServices services, ReportList list,
                      QWidget *parent = nullptr);
 
     const ReportList &list() const { return m_list; }
@@ -67,7 +67,7 @@ private:
     int currentIndex() const;
 
     data::DataContext &m_context;
-    SummaryServices m_services;
+    WindowServices m_services;
     ReportList m_list;
 
     QLineEdit *m_formCode = nullptr;

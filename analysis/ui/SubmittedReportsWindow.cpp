@@ -52,7 +52,7 @@ QString periodicityOf(int periodKind)
 
 } // namespace
 
-QWidget *SubmittedReportsWindow::run(data::DataContext &context, const SubmittedServices &services,
+QWidget *SubmittedReportsWindow::run(data::DataContext &context, const WindowServices &services,
                                      bool ownWindow, QWidget *parent)
 {
     if (const QString moved = SubmittedReports::holdYear(services.state); !moved.isEmpty())
@@ -82,8 +82,7 @@ QWidget *SubmittedReportsWindow::run(data::DataContext &context, const Submitted
     return nullptr;
 }
 
-SubmittedReportsWindow::SubmittedReportsWindow(data::DataContext &context,
-                                               SubmittedServices services,
+SubmittedReportsWindow::SubmittedReportsWindow(data::DataContext &context, WindowServices services,
                                                const shell::ui::FormChoice &form, qint32 from,
                                                qint32 to, QList<SubmittedReportLine> lines,
                                                QWidget *parent)

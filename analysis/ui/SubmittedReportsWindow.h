@@ -17,6 +17,7 @@
 // destroyed (it deletes itself on close). Otherwise it runs modally and run() answers nullptr.
 
 #include "analysis/SubmittedReports.h"
+#include "analysis/ui/WindowServices.h"
 
 #include <QDialog>
 
@@ -30,50 +31,26 @@ class QSpinBox;
 namespace zemor::data {
 class DataContext;
 }
-namespace zemor::runtime {
-class Prompter;
-namespace office {
-class Conversation;
-}
-namespace report {
-class PageSink;
-}
-namespace ui {
+namespace zemor::runtime::ui {
 class ListBinding;
 class QueueModel;
-} // namespace ui
-} // namespace zemor::runtime
-namespace zemor::shell {
-struct AppState;
-namespace ui {
-class Choices;
+} // namespace zemor::runtime::ui
+namespace zemor::shell::ui {
 struct FormChoice;
-} // namespace ui
-} // namespace zemor::shell
+}
 
 namespace zemor::analysis::ui {
-
-// What the window works with besides its data context. The printer sink is shared so that a
-// modeless window keeps it.
-struct SubmittedServices
-{
-    shell::AppState &state;
-    runtime::Prompter &prompter;
-    runtime::office::Conversation &office;
-    std::shared_ptr<shell::ui::Choices> choices;
-    std::shared_ptr<runtime::report::PageSink> printer;
-};
 
 class SubmittedReportsWindow : public QDialog
 {
     Q_OBJECT
 
 public:
-    static QWidget *run(data::DataContext &context, const SubmittedServices &services,
-                        bool ownWindow, QWidget *parent = nullptr);
+    static QWidget *run(data::DataContext &context, const WindowServices &services, bool ownWindow,
+                        QWidget *parent = nullptr);
 
     // A window over a form already chosen, the range from..to, and its lines.
-    SubmittedReportsWindow(data::DataContext &context, SubmittedServices services,
+    SubmittedReportsWindow(data::DataContext &context, WindowServices services,
                            const shell::ui::FormChoice &form, qint32 from, qint32 to,
                            QList<SubmittedReportLine> lines, QWidget *parent = nullptr);
 
@@ -93,7 +70,7 @@ private:
     void showLines(int current);
 
     data::DataContext &m_context;
-    SubmittedServices m_services;
+    WindowServices m_services;
     SubmittedReports m_reports;
     qint64 m_form = 0;
     QString m_formName;

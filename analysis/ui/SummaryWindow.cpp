@@ -38,7 +38,7 @@ constexpr int summaryFieldCount = 4 + summaryValueCount + 2;
 
 } // namespace
 
-bool SummaryWindow::run(data::DataContext &context, const SummaryServices &services,
+bool SummaryWindow::run(data::DataContext &context, const WindowServices &services,
                         const SummaryRequest &request, QWidget *parent)
 {
     auto catalogue = entry::FormCatalogue::read(context, request.year, request.form.code);
@@ -74,7 +74,7 @@ bool SummaryWindow::run(data::DataContext &context, const SummaryServices &servi
     return true;
 }
 
-SummaryWindow::SummaryWindow(data::DataContext &context, SummaryServices services,
+SummaryWindow::SummaryWindow(data::DataContext &context, WindowServices services,
                              SummaryRequest request, Summary summary,
                              entry::FormCatalogue catalogue,
                              std::optional<entry::ResolvedRules> rules, QWidget *parent)

@@ -12,6 +12,7 @@
 // read for the year the list was filled for. The window only shows what they give.
 
 #include "analysis/Summary.h"
+#include "analysis/ui/WindowServices.h"
 #include "entry/FormCatalogue.h"
 #include "entry/ResolvedRules.h"
 
@@ -27,38 +28,12 @@ class QPushButton;
 namespace zemor::data {
 class DataContext;
 }
-namespace zemor::runtime {
-class Prompter;
-namespace office {
-class Conversation;
-}
-namespace report {
-class PageSink;
-}
-namespace ui {
+namespace zemor::runtime::ui {
 class ListBinding;
 class QueueModel;
-} // namespace ui
-} // namespace zemor::runtime
-namespace zemor::shell {
-struct AppState;
-namespace ui {
-class Choices;
-}
-} // namespace zemor::shell
+} // namespace zemor::runtime::ui
 
 namespace zemor::analysis::ui {
-
-// What the report list, the summary and the completeness windows work with besides their data
-// context. The printer sink is shared so that a modeless window keeps it.
-struct SummaryServices
-{
-    shell::AppState &state;
-    runtime::Prompter &prompter;
-    runtime::office::Conversation &office;
-    std::shared_ptr<shell::ui::Choices> choices;
-    std::shared_ptr<runtime::report::PageSink> printer;
-};
 
 class SummaryWindow : public QDialog
 {
@@ -72,10 +47,10 @@ public:
 
     // SummarizeByTable: sums, then shows the window modally. False when nothing was shown
     // (called off, an error told to the user, or a form without tables).
-    static bool run(data::DataContext &context, const SummaryServices &services,
+    static bool run(data::DataContext &context, const WindowServices &services,
                     const SummaryRequest &request, QWidget *parent = nullptr);
 
-    SummaryWindow(data::DataContext &context, SummaryServices services, SummaryRequest request,
+    SummaryWindow(data::DataContext &context, WindowServices services, SummaryRequest request,
                   Summary summary, entry::FormCatalogue catalogue,
                   std::optional<entry::ResolvedRules> rules, QWidget *parent = nullptr);
     ~SummaryWindow() override;
@@ -98,7 +73,7 @@ private:
     void loadTable();
 
     data::DataContext &m_context;
-    SummaryServices m_services;
+    WindowServices m_services;
     SummaryRequest m_request;
     Summary m_summary;
     entry::FormCatalogue m_catalogue;

@@ -77,6 +77,7 @@ public:
         runtime::fs::setWorkDir(m_dir->path());
     }
     bool isValid() const { return m_dir->isValid(); }
+    QString root() const { return m_dir->path(); }
     QString path(const QString &name) const { return m_dir->filePath(name); }
 
     bool write(const QString &name, data::FileId id, int count,

@@ -3,6 +3,7 @@
 // rows, and how missing, damaged and misnamed files are met. Nothing is ever written by the
 // reading.
 
+#include "IndicatorFixture.h"
 #include "analysis/IndicatorFormulaFiles.h"
 #include "data/Dictionary.h"
 #include "data/records/FormaRecord.h"
@@ -31,25 +32,11 @@ using data::FileId;
 using runtime::ErrorCode;
 using runtime::store::KeyedFile;
 
+using zemor::test::Cell;
+
 namespace {
 
 constexpr int year = 2025;
-
-// One record of the cell file: a term (step 0) or a step. For a step, column is its source
-// slot, slot its target, form its condition, row its value, snak its operation.
-struct Cell
-{
-    int form = 62;
-    int table = 1;
-    int row = 0;
-    int column = 1;
-    int slot = 1;
-    int step = 0;
-    int snak = 0;
-    int mes = 0;
-    double hislo = 0;
-    qint16 id = 5;
-};
 
 Cell term(int form, int table, int row, int column, int slot)
 {
@@ -119,47 +106,18 @@ class TestIndicatorFormulaFiles : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<test::IndicatorFixture> m_fx;
 
-    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString path(const QString &name) const { return m_fx->path(name); }
 
-    // Creates the keyed file `name` and adds one record per call of `fill`, which fills the
-    // buffer and returns false when there is nothing more.
+    // Writes the keyed file `name` anew with one record per call of `fill`.
     bool write(const QString &name, FileId id, int count,
                const std::function<bool(KeyedFile &, int)> &fill)
     {
-        const auto &layout = data::declaration(id).layout;
-        QDir().mkpath(QFileInfo(path(name)).path());
-        if (!KeyedFile::create(path(name), layout))
-            return false;
-        KeyedFile file(layout);
-        if (!file.open(path(name)))
-            return false;
-        for (int i = 0; i < count; ++i) {
-            file.clearRecord();
-            if (!fill(file, i) || !file.add())
-                return false;
-        }
-        return true;
+        return m_fx->write(name, id, count, fill);
     }
 
-    bool writeCells(const QList<Cell> &cells)
-    {
-        return write(u"POKAS.dat"_s, FileId::Pokas, int(cells.size()), [&](KeyedFile &f, int i) {
-            const Cell &c = cells[i];
-            data::PokasRecord r(f.record());
-            r.setUnicod(i + 1);
-            r.setUnicodP(c.id);
-            r.setUnicodStr(qint16(c.row));
-            r.setCodGr(quint8(c.column));
-            r.setCodGrP(quint8(c.slot));
-            r.setNum(quint8(c.step));
-            r.setSnak(quint8(c.snak));
-            r.setMes(quint8(c.mes));
-            r.setHislo(c.hislo);
-            return r.setCodForm(c.form).has_value() && r.setCodTabl(c.table).has_value();
-        });
-    }
+    bool writeCells(const QList<Cell> &cells) { return m_fx->cells(cells); }
 
     bool writeDefinitions(const QList<Definition> &defs)
     {
@@ -200,7 +158,7 @@ class TestIndicatorFormulaFiles : public QObject
     QStringList filesOnDisk() const
     {
         QStringList out;
-        QDirIterator it(m_dir->path(), QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator it(m_fx->root(), QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
             out << it.next();
         out.sort();
@@ -210,9 +168,8 @@ class TestIndicatorFormulaFiles : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        runtime::fs::setWorkDir(m_dir->path());
+        m_fx = std::make_unique<test::IndicatorFixture>();
+        QVERIFY(m_fx->isValid());
     }
 
     void cellLines_data()

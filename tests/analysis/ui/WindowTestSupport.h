@@ -4,8 +4,15 @@
 // click by equate, and the pictures and printed pages kept next to the test binary for looking
 // at (the temporary folder when run outside CTest).
 
+#include "analysis/ui/WindowServices.h"
+#include "data/DataContext.h"
 #include "runtime/office/DesktopOpener.h"
+#include "runtime/office/OfficeServer.h"
+#include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
+#include "shell/AppState.h"
+#include "support/ScriptedChoices.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -43,5 +50,28 @@ inline void keepFile(const QString &path, const QString &name)
     QFile::remove(kept);
     QFile::copy(path, kept);
 }
+
+// What an analysis window of a test works with: the process state held to one year, scripted
+// answers and choices, an office server that opens nothing, and pages printed to `pdfPath`.
+struct WindowRun
+{
+    shell::AppState state;
+    ScriptedPrompter prompter;
+    runtime::office::OfficeServer office;
+    std::shared_ptr<ScriptedChoices> choices = std::make_shared<ScriptedChoices>();
+    QString pdf;
+    std::shared_ptr<runtime::report::PdfSink> printer;
+    data::DataContext context;
+
+    WindowRun(NoDesktop *desktop, const QString &pdfPath, int year)
+        : office(desktop), pdf(pdfPath),
+          printer(std::make_shared<runtime::report::PdfSink>(pdfPath))
+    {
+        state.globYear = year;
+        state.globYearS = year;
+        state.globYearE = year;
+    }
+    analysis::ui::WindowServices services() { return {state, prompter, office, choices, printer}; }
+};
 
 } // namespace zemor::test

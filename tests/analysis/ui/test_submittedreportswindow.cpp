@@ -54,27 +54,11 @@ class TestSubmittedReportsWindow : public QObject
     QTemporaryDir m_dir;
     test::NoDesktop m_desktop;
 
-    struct Run
+    struct Run : test::WindowRun
     {
-        shell::AppState state;
-        test::ScriptedPrompter prompter;
-        runtime::office::OfficeServer office;
-        std::shared_ptr<test::ScriptedChoices> choices = std::make_shared<test::ScriptedChoices>();
-        QString pdf;
-        std::shared_ptr<runtime::report::PdfSink> printer;
-        data::DataContext context;
-
         Run(test::NoDesktop *desktop, const QString &pdfPath)
-            : office(desktop), pdf(pdfPath),
-              printer(std::make_shared<runtime::report::PdfSink>(pdfPath))
+            : WindowRun(desktop, pdfPath, test::demoYear)
         {
-            state.globYear = test::demoYear;
-            state.globYearS = test::demoYear;
-            state.globYearE = test::demoYear;
-        }
-        analysis::ui::SubmittedServices services()
-        {
-            return {state, prompter, office, choices, printer};
         }
     };
 

@@ -90,28 +90,12 @@ class TestSummaryWindows : public QObject
     QTemporaryDir m_dir;
     test::NoDesktop m_desktop;
 
-    struct Run
+    struct Run : test::WindowRun
     {
-        shell::AppState state;
-        test::ScriptedPrompter prompter;
-        runtime::office::OfficeServer office;
-        std::shared_ptr<test::ScriptedChoices> choices = std::make_shared<test::ScriptedChoices>();
-        QString pdf;
-        std::shared_ptr<runtime::report::PdfSink> printer;
-        data::DataContext context;
-
         Run(test::NoDesktop *desktop, const QString &pdfPath)
-            : office(desktop), pdf(pdfPath),
-              printer(std::make_shared<runtime::report::PdfSink>(pdfPath))
+            : WindowRun(desktop, pdfPath, DemoSummaries::year)
         {
-            state.globYear = DemoSummaries::year;
-            state.globYearS = DemoSummaries::year;
-            state.globYearE = DemoSummaries::year;
             choices->form = {DemoSummaries::monthlyForm, u"Свод по видам граф"_s, u"51"_s, 1};
-        }
-        analysis::ui::SummaryServices services()
-        {
-            return {state, prompter, office, choices, printer};
         }
     };
 
