@@ -9,7 +9,6 @@
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/ListFormat.h"
 #include "runtime/ui/QueueModel.h"
-#include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
 
 #include <QApplication>
