@@ -243,7 +243,8 @@ void DbfImport::loadFile(const DbfFile &file, const DbfPeriodChoice &choice, Dbf
     const int year = choice.typed ? choice.year : file.year;
     const int period = choice.typed ? choice.period : file.month;
     if (year <= 0) {
-        out.messages.append(noYearText(file.name));
+        out.messages.append(choice.typed ? notLoadedText(file.name, QStringLiteral("не указан год"))
+                                         : noYearText(file.name));
         return;
     }
 

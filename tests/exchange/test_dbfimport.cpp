@@ -181,6 +181,7 @@ private Q_SLOTS:
     void filesNotLoaded_data();
     void filesNotLoaded();
     void vanishedFileIsNotCreated();
+    void damagedDataFileIsAnError();
     void outsideWriters();
     void stopBetweenFiles();
 };
@@ -243,8 +244,15 @@ void TestDbfImport::targetPeriodAndRefusals_data()
         << u"a.dBF"_qs << 7 << false << 2025 << 0 << 0 << 0 << DbfImport::noYearText(u"a.dBF"_qs);
     QTest::newRow("name of one digit")
         << u"1.dBF"_qs << 7 << false << 2025 << 0 << 0 << 0 << DbfImport::noYearText(u"1.dBF"_qs);
+    QTest::newRow("typed year blank")
+        << u"lpu052026.dBF"_qs << 7 << true << 0 << 5 << 0 << 0
+        << DbfImport::notLoadedText(u"lpu052026.dBF"_qs, u"не указан год"_qs);
     QTest::newRow("year without its folder")
         << u"lpu052011.dBF"_qs << 7 << false << 2025 << 0 << 0 << 0 << u"за 2011 год"_qs;
+    // The year's folder is there but holds no catalogue: the rows are looked up in that year's
+    // forms, never in those of the typed year.
+    QTest::newRow("year without its catalogue")
+        << u"lpu052024.dBF"_qs << 7 << false << 2025 << 0 << 0 << 0 << DbfImport::noFormText(7);
     QTest::newRow("typed year without its folder")
         << u"lpu052026.dBF"_qs << 7 << true << 2011 << 5 << 0 << 0 << u"за 2011 год"_qs;
 }
@@ -266,6 +274,7 @@ void TestDbfImport::targetPeriodAndRefusals()
     for (const Row &r : form7())
         rows.append(row(form, r.at(1).toInt()));
     writeDbf(work, file, rows);
+    work.makeDir(u"2024"_qs);
     const QByteArray before = dataFingerprint(work);
 
     const DbfLoadOutcome out = DbfImport(ctx, {district, institution})
@@ -280,6 +289,8 @@ void TestDbfImport::targetPeriodAndRefusals()
         QCOMPARE(out.present, 0); // a refusal is never counted as rows already there
         QCOMPARE(dataFingerprint(work), before);
         QVERIFY(!QDir(work.filePath(u"2011"_qs)).exists());
+        QVERIFY(
+            !QFile::exists(work.filePath(u"2024/F%1.dat"_qs.arg(form, 4, 10, QLatin1Char('0')))));
         return;
     }
     QCOMPARE(out.added, 4);
@@ -449,6 +460,24 @@ void TestDbfImport::vanishedFileIsNotCreated()
     QVERIFY(stored(ctx, 2026, 7).isEmpty());
 }
 
+void TestDbfImport::damagedDataFileIsAnError()
+{
+    // A data file that cannot be written is reported; its rows are not counted as present.
+    Work work;
+    data::DataContext ctx;
+    writeDbf(work, u"lpu052026.dBF"_qs, form7());
+    const QByteArray junk(4096, 'x');
+    work.writeFile(u"2026/F0007.dat"_qs, junk);
+    const DbfLoadOutcome out =
+        DbfImport(ctx, {district, institution}).load(scanMarked(work, u"dbf"_qs), {false, 0, 0});
+    QCOMPARE(out.present, 0);
+    QCOMPARE(out.formsWritten, 0);
+    QCOMPARE(out.messages.size(), 1);
+    QVERIFY2(out.messages.first().startsWith(u"Файл lpu052026.dBF, форма 7: "_qs),
+             qPrintable(out.messages.first()));
+    QCOMPARE(test::fileBytes(work.filePath(u"2026/F0007.dat"_qs)), junk);
+}
+
 void TestDbfImport::outsideWriters()
 {
     // Files written by python3-dbf (see fixtures/dbf/make_fixtures.py).
@@ -511,10 +540,12 @@ void TestDbfImport::stopBetweenFiles()
     data::DataContext ctx;
     writeDbf(work, u"a052026.dBF"_qs, {row(7, 1)});
     writeDbf(work, u"b062026.dBF"_qs, {row(7, 1)});
-    writeDbf(work, u"c072026.dBF"_qs, {row(7, 1)});
+    writeDbf(work, u"C072026.DBF"_qs, {row(7, 1)}); // names are matched without regard to case
+    const QList<DbfFile> files = scanMarked(work, u"dbf"_qs);
+    QCOMPARE(files.size(), 3);
     CancelAfter progress(1);
-    const DbfLoadOutcome out = DbfImport(ctx, {district, institution})
-                                   .load(scanMarked(work, u"dbf"_qs), {false, 0, 0}, &progress);
+    const DbfLoadOutcome out =
+        DbfImport(ctx, {district, institution}).load(files, {false, 0, 0}, &progress);
     QVERIFY(out.cancelled);
     QCOMPARE(out.filesDone, 1);
     QCOMPARE(out.totalAdded, qint64(1));
