@@ -4,6 +4,7 @@
 // was. The files are written by the demo's dBase writer, or (fixtures/dbf) by python3-dbf.
 
 #include "data/records/OtchetRecord.h"
+#include "entry/ReportMarker.h"
 #include "exchange/DbfImport.h"
 #include "runtime/core/Progress.h"
 #include "tests/exchange/ExchangeFixture.h"
@@ -181,7 +182,8 @@ private Q_SLOTS:
     void filesNotLoaded_data();
     void filesNotLoaded();
     void vanishedFileIsNotCreated();
-    void damagedDataFileIsAnError();
+    void formNotWritten_data();
+    void formNotWritten();
     void outsideWriters();
     void stopBetweenFiles();
 };
@@ -460,14 +462,27 @@ void TestDbfImport::vanishedFileIsNotCreated()
     QVERIFY(stored(ctx, 2026, 7).isEmpty());
 }
 
-void TestDbfImport::damagedDataFileIsAnError()
+void TestDbfImport::formNotWritten_data()
 {
-    // A data file that cannot be written is reported; its rows are not counted as present.
+    QTest::addColumn<bool>("inUse");
+    QTest::newRow("damaged data file") << false;
+    QTest::newRow("report open in entry") << true;
+}
+
+void TestDbfImport::formNotWritten()
+{
+    // A form that cannot be written is reported; its rows are not counted as present.
+    QFETCH(bool, inUse);
     Work work;
     data::DataContext ctx;
     writeDbf(work, u"lpu052026.dBF"_qs, form7());
-    const QByteArray junk(4096, 'x');
-    work.writeFile(u"2026/F0007.dat"_qs, junk);
+    if (inUse) {
+        entry::ReportMarker marker(ctx, 2026, institution, 7);
+        QCOMPARE(marker.take(), entry::ReportMarker::Take::Taken);
+    } else {
+        work.writeFile(u"2026/F0007.dat"_qs, QByteArray(4096, 'x'));
+    }
+    const QByteArray before = dataFingerprint(work);
     const DbfLoadOutcome out =
         DbfImport(ctx, {district, institution}).load(scanMarked(work, u"dbf"_qs), {false, 0, 0});
     QCOMPARE(out.present, 0);
@@ -475,7 +490,7 @@ void TestDbfImport::damagedDataFileIsAnError()
     QCOMPARE(out.messages.size(), 1);
     QVERIFY2(out.messages.first().startsWith(u"Файл lpu052026.dBF, форма 7: "_qs),
              qPrintable(out.messages.first()));
-    QCOMPARE(test::fileBytes(work.filePath(u"2026/F0007.dat"_qs)), junk);
+    QCOMPARE(dataFingerprint(work), before);
 }
 
 void TestDbfImport::outsideWriters()
