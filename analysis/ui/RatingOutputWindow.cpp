@@ -118,7 +118,6 @@ RatingOutputWindow::RatingOutputWindow(RatingRun run, const QHash<int, QString> 
     auto *layout = new QVBoxLayout(this);
     auto *top = new QHBoxLayout;
     m_text = shownField(this, u"?LOCNAME"_s, m_run.periodText.trimmed());
-    m_text->setMaxLength(100);
     top->addWidget(m_text, 1);
     auto *excel = procedureButton(this, u"?EXCEL"_s, u"Excel"_s, u"Выгрузка таблицы в Excel"_s);
     setPicture(excel, u"Excel.ico"_s);
@@ -264,6 +263,15 @@ void RatingOutputWindow::showRatingRows()
     m_lists[0]->selectRow(m_rows.isEmpty() ? -1 : 0);
 }
 
+// The columns widened so that their values show whole (a member value cut at the left reads as
+// another number): `leading` of the first columns and every member column.
+QList<int> RatingOutputWindow::shownWhole(int leading, QList<int> columns) const
+{
+    for (qsizetype m = 0; m < m_members.size(); ++m)
+        columns.append(leading + int(m));
+    return columns;
+}
+
 void RatingOutputWindow::showGoalRows()
 {
     QList<QVariantList> lines;
@@ -275,7 +283,7 @@ void RatingOutputWindow::showGoalRows()
         lines.append(line);
     }
     m_models[1]->setLines(std::move(lines));
-    m_lists[1]->widenToContents({0});
+    m_lists[1]->widenToContents(shownWhole(goalLeading, {0}));
     m_lists[1]->selectRow(m_run.goals.isEmpty() ? -1 : 0);
 }
 
@@ -294,7 +302,7 @@ void RatingOutputWindow::showValueRows()
         lines.append(line);
     }
     m_models[2]->setLines(std::move(lines));
-    m_lists[2]->widenToContents({0, 3});
+    m_lists[2]->widenToContents(shownWhole(valueLeading, {0, 1, 3}));
     m_lists[2]->selectRow(m_run.values.isEmpty() ? -1 : 0);
 }
 

@@ -94,6 +94,7 @@ protected:
 private:
     QWidget *buildRatingTab();
     QWidget *buildLineTab(int tab);
+    QList<int> shownWhole(int leading, QList<int> columns) const;
     void showRatingRows();
     void showGoalRows();
     void showValueRows();

@@ -181,9 +181,11 @@ class TestRatingWindows : public QObject
         return window;
     }
 
-    // Chooses indicator `id`, months 1 to 12 and `type` in the first window, by its controls.
+    // Chooses indicator `id`, the fixture's year, months 1 to 12 and `type` in the first
+    // window, by its controls.
     static void choose(RatingWindow &window, int id, int type)
     {
+        findControl<QSpinBox>(&window, u"?YEAR1")->setValue(year);
         for (int r = 0; r < window.indicators().size(); ++r)
             if (window.indicators()[r].id == id)
                 window.binding()->selectRow(r);
@@ -242,7 +244,7 @@ private Q_SLOTS:
         QVERIFY(m_fx->cells({{62, 1, 5, 1, 1}, {62, 1, 6, 1, 2}, {62, 1, 8, 1, 3}}));
         QVERIFY(institutions());
         QVERIFY(indicators());
-        m_state.globYear = year;
+        m_state.globYear = year + 1; // the process's year; the runs are for the year typed
         m_prompter.reset();
         m_office.reset();
         m_ranked.clear();
@@ -259,7 +261,7 @@ private Q_SLOTS:
         QCOMPARE(columnTexts(window->binding(), 0), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
         QCOMPARE(columnTexts(window->binding(), 3),
                  (QStringList{u"Качество 1"_s, u"Качество 2"_s, u"Качество 3"_s}));
-        QCOMPARE(findControl<QSpinBox>(window.get(), u"?YEAR1")->value(), year);
+        QCOMPARE(findControl<QSpinBox>(window.get(), u"?YEAR1")->value(), year + 1);
         QCOMPARE(findControl<QSpinBox>(window.get(), u"?MES1")->value(), 0);
         QCOMPARE(findControl<QSpinBox>(window.get(), u"?MES2")->value(), 0);
         QVERIFY(findControl<QCheckBox>(window.get(), u"?NORMA_2")->isChecked());
@@ -310,7 +312,7 @@ private Q_SLOTS:
         QCOMPARE(columnTexts(window->ratingList(), 0), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
         QCOMPARE(columnTexts(window->ratingList(), 1), names);
         QCOMPARE(columnTexts(window->ratingList(), 2), ratings);
-        QCOMPARE(m_state.globYear, qint16(year));
+        QCOMPARE(m_state.globYear, qint16(year + 1));
         QVERIFY(m_prompter.messages.isEmpty());
     }
 
@@ -354,6 +356,12 @@ private Q_SLOTS:
         QCOMPARE(columnTexts(districts->valueList(), 4).mid(1, 3),
                  (QStringList{u"30.00"_s, u"6.00"_s, u"14.00"_s}));
         QCOMPARE(columnTexts(districts->valueList(), 6).mid(1, 2), (QStringList{u"0"_s, u"1"_s}));
+        districts->show();
+        districts->setCurrentTab(RatingOutputWindow::ValueTab);
+        findControl<QCheckBox>(districts.get(), u"?GRAFIK")->click();
+        districts->chooseLine(RatingOutputWindow::ValueTab, 1);
+        QVERIFY(districts->chart(RatingOutputWindow::ValueTab).drawn);
+        test::grabWindow(districts.get(), u"rating-districts-tab3"_s);
     }
 
     // A click on "Рейтинг" sorts lowest first, on "N" the rating order comes back; a column
