@@ -14,6 +14,7 @@
 #include "runtime/core/Progress.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/office/Conversation.h"
+#include "runtime/office/OfficeServer.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/DrawingSurface.h"
 #include "runtime/ui/ListBinding.h"
@@ -21,6 +22,7 @@
 #include "shell/ExcelLauncher.h"
 #include "tests/analysis/IndicatorFixture.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
+#include "tools/DemoTemplates.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -555,6 +557,28 @@ private Q_SLOTS:
         QCOMPARE(m_office.cells.value(u"R11C5"_s), u"20"_s);
         QCOMPARE(m_office.cells.value(u"R11C7"_s), u"30"_s);
         QCOMPARE(m_prompter.lastText(), shell::ExcelLauncher::doneText());
+    }
+
+    // The same through the spreadsheet program's own service, from the blank workbooks: each
+    // tab's workbook is written (and kept beside the test for reading back).
+    void workbooksWritten()
+    {
+        auto recorded = outputOf(byInstitution, 2);
+        QVERIFY(recorded);
+        QVERIFY(tools::DemoTemplates::write(m_fx->path(u"XLS"_s)));
+        runtime::office::OfficeServer office(&m_desktop);
+        RatingOutputWindow window(recorded->run(), {},
+                                  {m_state, m_prompter, office, nullptr, nullptr}, {});
+        const QDir work(m_fx->path(shell::ExcelLauncher::workFolderName()));
+        for (int tab = 1; tab <= 3; ++tab) {
+            window.setCurrentTab(tab);
+            m_prompter.reset();
+            QVERIFY(window.exportToExcel());
+            QCOMPARE(m_prompter.texts(), QStringList{shell::ExcelLauncher::doneText()});
+            const QStringList made = work.entryList({u"*.XLS"_s}, QDir::Files, QDir::Time);
+            QVERIFY(!made.isEmpty());
+            test::keepFile(work.filePath(made.first()), u"rating-i%1.xlsx"_s.arg(tab));
+        }
     }
 
     // A set that is not in the file: its message, nothing computed, no rating window.
