@@ -241,6 +241,8 @@
 //   BuildGoalSeries, BuildValueSeries (QRA),     goalRankSource(), valueRankSource(),
 //   NameSeriesPoints; ?RANG                      ratingRankSource() (RatingOutput.h)
 //   "i1.XLS", "i2.XLS", "i3.XLS"                 RatingWorkbooks::exportTab()
+//   RateInstitutions, P1$SCRY "Формирование  индикаторов"  ui::RatingWindow (ui/)
+//   the rating window (P1$SCRL)                  ui::RatingOutputWindow (ui/)
 //   EditInstitutionSets (without its windows)    InstitutionSets (InstitutionSets.h)
 //   QN (the set list), NABOR                     InstitutionSet, InstitutionSets::load()
 //   SetCandidate (QS)                            SetCandidate, InstitutionSets::readCandidates()
