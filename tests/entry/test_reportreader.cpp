@@ -12,6 +12,7 @@
 #include "runtime/core/Progress.h"
 #include "runtime/fs/Paths.h"
 #include "tests/entry/EntryFixture.h"
+#include "tools/DemoCrossSections.h"
 #include "tools/DemoReports.h"
 
 #include <QCoreApplication>
@@ -104,13 +105,19 @@ void TestReportReader::init()
 
 void TestReportReader::rangeInKeyOrder()
 {
-    // The demo's monthly form 7: the institutions that sent it, months 2 to 4.
+    // The demo's monthly form 7: the institutions that sent it, months 2 to 4, and the district,
+    // city and region totals stored beside them.
     QList<qint32> senders;
-    for (const tools::DemoReport &r : tools::demoReports(demoYear)) {
+    for (const tools::DemoReport &r :
+         tools::demoReports(demoYear) + tools::DemoCrossSections::reports(demoYear)) {
         if (r.form == 7 && !senders.contains(r.institution))
             senders.append(r.institution);
     }
     QVERIFY(senders.size() >= 3);
+    for (qint32 total :
+         {tools::DemoCrossSections::regionTotal, tools::DemoCrossSections::districtTotal,
+          tools::DemoCrossSections::cityTotal})
+        QVERIFY(senders.contains(total));
     std::sort(senders.begin(), senders.end());
     const QList<qint32> asked{senders[2], senders[0], 31999, senders[2]}; // any order, repeats
 

@@ -19,6 +19,7 @@
 #include "support/ScriptedPrompter.h"
 #include "tests/analysis/CrossSectionFixture.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
+#include "tools/DemoSummaries.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -314,6 +315,107 @@ private Q_SLOTS:
         QVERIFY(!window->print());
         QCOMPARE(shown, u"P1$VIEW1"_s);
         QVERIFY(!QFile::exists(run.pdf.path()));
+    }
+
+    // The printed result in the program's preview: a second print opens at the page the first
+    // one was left at.
+    void previewOpensWhereItWasLeft()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"pages.pdf"_s));
+        run.preview = true;
+        auto window = run.window();
+        QWidget *w = window.get();
+        window->markCell(0, 3);
+        control<QSpinBox>(w, u"?DINMES1")->setValue(1);
+        control<QSpinBox>(w, u"?DINMES2")->setValue(12);
+        test::clickControl(w, u"?DINRJD");
+        QCOMPARE(window->marks().marks().size(), 13); // two pages of nine marks
+        test::clickControl(w, u"?OK");
+        QVERIFY(window->result());
+        QStringList opened;
+        test::answerModals({[&](QWidget *preview) {
+            opened.append(control<QLineEdit>(preview, u"?NEXTENTRY")->text());
+            test::clickControl(preview, u"?NEXTPAGE");
+            preview->close();
+        }});
+        QVERIFY(!window->print());
+        test::answerModals({[&](QWidget *preview) {
+            opened.append(control<QLineEdit>(preview, u"?NEXTENTRY")->text());
+            test::grabWindow(preview, u"crosssection-preview-page2"_s);
+            preview->close();
+        }});
+        QVERIFY(!window->print());
+        QCOMPARE(opened, (QStringList{u"1"_s, u"2"_s}));
+    }
+
+    // A daily form: the period entries show and take dates, the marks carry day numbers, and
+    // the build sums the days marked.
+    void dailyPeriodsAsDates()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"daily.pdf"_s));
+        const qint32 first = tools::DemoSummaries::firstDay(); // 3 March 2025
+        run.call.form = tools::DemoSummaries::dailyForm;
+        run.call.formName = u"Ежедневная сводка о госпитализации"_s;
+        run.call.periodKind = 5;
+        run.call.from = first;
+        run.call.to = first + 6;
+        run.call.districtFilter = 1;
+        auto window = run.window();
+        QWidget *w = window.get();
+        const CrossSectionMarks &marks = window->marks();
+        auto *from = control<QSpinBox>(w, u"?LOCMES1");
+        auto *to = control<QSpinBox>(w, u"?LOCMES2");
+        QCOMPARE(control<QLineEdit>(w, u"?NAMETIP")->text(), u"дата"_s);
+        QCOMPARE(from->text(), u"03.03.25"_s);
+        QCOMPARE(to->text(), u"09.03.25"_s);
+
+        // A date typed in is taken as its day; a text that is no date is not.
+        to->selectAll();
+        QTest::keyClicks(to, u"05.03.25"_s);
+        to->interpretText();
+        QCOMPARE(to->value(), first + 2);
+        to->selectAll();
+        QTest::keyClicks(to, u"31.02.25"_s);
+        to->interpretText();
+        QCOMPARE(to->value(), first + 2);
+        QCOMPARE(to->text(), u"05.03.25"_s);
+
+        window->markCell(0, 3);
+        QCOMPARE(marks.marks().size(), 1);
+        QCOMPARE(marks.marks().first().periodFrom, first);
+        QCOMPARE(marks.marks().first().periodTo, first + 2);
+
+        // The series of days 6 and 7 March.
+        auto *seriesFrom = control<QSpinBox>(w, u"?DINMES1");
+        auto *seriesTo = control<QSpinBox>(w, u"?DINMES2");
+        seriesFrom->setValue(first + 3);
+        seriesTo->setValue(first + 4);
+        QCOMPARE(seriesFrom->text(), u"06.03.25"_s);
+        QCOMPARE(seriesTo->text(), u"07.03.25"_s);
+        test::clickControl(w, u"?DINRJD");
+        QCOMPARE(marks.marks().size(), 3);
+        test::grabWindow(w, u"crosssection-daily"_s);
+
+        // Row 1, column 1 of institution 101 holds 4 + d on day d (from 0), of 102 5 + d.
+        test::clickControl(w, u"?OK");
+        const auto *result = window->result();
+        QVERIFY(result);
+        const auto valuesOf = [&](qint32 institution) {
+            for (const analysis::CrossSectionRow &row : result->rows()) {
+                if (row.key == institution)
+                    return row.values;
+            }
+            return QList<runtime::Decimal>();
+        };
+        const QList<runtime::Decimal> of101 = valuesOf(101);
+        const QList<runtime::Decimal> of102 = valuesOf(102);
+        QCOMPARE(of101.size(), 3);
+        QCOMPARE(of102.size(), 3);
+        // Marks in the order added: 3..5 March, 6 March, 7 March.
+        QCOMPARE(of101, (QList<runtime::Decimal>{runtime::Decimal(15), runtime::Decimal(7),
+                                                 runtime::Decimal(8)}));
+        QCOMPARE(of102, (QList<runtime::Decimal>{runtime::Decimal(18), runtime::Decimal(8),
+                                                 runtime::Decimal(9)}));
     }
 
     // Form, table and the build by rows; no marks; the table list window.
