@@ -3,6 +3,7 @@
 // form and table changes, the builds by districts, institutions and rows, and the result mode
 // with its clicks, chart, empty rows, printing to PDF and the workbook.
 
+#include "analysis/CrossSectionPrint.h"
 #include "analysis/ui/CrossSectionNameWindows.h"
 #include "analysis/ui/CrossSectionWindow.h"
 #include "data/DataContext.h"
@@ -23,14 +24,18 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using namespace zemor;
@@ -278,6 +283,7 @@ private Q_SLOTS:
         run.prompter.reset();
         test::clickControl(w, u"?EXCEL");
         QCOMPARE(run.prompter.texts(), QStringList{shell::ExcelLauncher::doneText()});
+        test::keepFile(run.office.shownDocuments().last(), u"crosssection-districts.xlsx"_s);
     }
 
     // A form with a district filter: by institutions, the result's order choices.
@@ -315,6 +321,9 @@ private Q_SLOTS:
         QVERIFY(!window->print());
         QCOMPARE(shown, u"P1$VIEW1"_s);
         QVERIFY(!QFile::exists(run.pdf.path()));
+
+        QVERIFY(window->exportToExcel());
+        test::keepFile(run.office.shownDocuments().last(), u"crosssection-institutions.xlsx"_s);
     }
 
     // The printed result in the program's preview: a second print opens at the page the first
@@ -346,6 +355,58 @@ private Q_SLOTS:
         }});
         QVERIFY(!window->print());
         QCOMPARE(opened, (QStringList{u"1"_s, u"2"_s}));
+    }
+
+    // The printed sheets, by districts and by institutions: the title on top, and every mark
+    // caption beneath it inside its band, in a type small enough for its length.
+    void printedCaptionsUnderTheTitle_data()
+    {
+        QTest::addColumn<int>("grouping");
+        QTest::newRow("districts") << 1;
+        QTest::newRow("institutions") << 2;
+    }
+    void printedCaptionsUnderTheTitle()
+    {
+        QFETCH(int, grouping);
+        Run run(&m_desktop, m_dir.filePath(u"captions.pdf"_s));
+        auto window = run.window();
+        QWidget *w = window.get();
+        test::clickControl(w, u"?OPTIONOTM:RADIO2");
+        for (int row = 0; row < 3; ++row)
+            window->markCell(row, 3);
+        test::clickControl(w, u"?OPTION1:RADIO%1"_s.arg(grouping));
+        test::clickControl(w, u"?OK");
+        const auto *result = window->result();
+        QVERIFY(result);
+        const auto sheets = analysis::CrossSectionPrint::layOut(
+            result->pages(), analysis::CrossSectionGrouping(grouping));
+        QVERIFY(sheets.count() >= 2);
+        // Measured at 72 dots an inch, one dot a point.
+        QImage device(8, 8, QImage::Format_RGB32);
+        device.setDotsPerMeterX(qRound(72 / 0.0254));
+        device.setDotsPerMeterY(qRound(72 / 0.0254));
+        const double points = 72 / 25.4;
+        // Every sheet, continuation sheets too, is headed by the form and the caller's title.
+        const QString heading = result->pages().first().heading;
+        QSet<QString> captions;
+        for (int p = 0; p < sheets.count(); ++p) {
+            const auto &items = sheets.pages[p].items;
+            const auto title = std::find_if(items.begin(), items.end(),
+                                            [&](const auto &item) { return item.text == heading; });
+            QVERIFY(title != items.end());
+            for (const auto &item : items) {
+                if (!item.wordWrap || item.text.isEmpty())
+                    continue;
+                captions.insert(item.text);
+                QVERIFY2(item.rect.top() >= title->rect.bottom(), qPrintable(item.text));
+                const QFontMetricsF metrics(item.font, &device);
+                const QRectF text =
+                    metrics.boundingRect(QRectF(0, 0, (item.rect.width() - 1) * points, 1e6),
+                                         Qt::TextWordWrap, item.text);
+                QVERIFY2(text.height() <= item.rect.height() * points, qPrintable(item.text));
+            }
+        }
+        QCOMPARE(captions.size(), window->marks().marks().size());
     }
 
     // A daily form: the period entries show and take dates, the marks carry day numbers, and

@@ -47,6 +47,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 using namespace zemor;
 using analysis::ui::CompletenessWindow;
@@ -82,6 +84,18 @@ private:
     QList<QPointer<QWidget>> m_seen;
     int m_count = 0;
 };
+
+// The text of a PDF file as pdftotext lays it out; none where pdftotext is not installed.
+std::optional<QString> pdfText(const QString &path)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+    if (pdftotext.isEmpty())
+        return std::nullopt;
+    QProcess p;
+    p.start(pdftotext, {u"-layout"_s, path, u"-"_s});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
 
 } // namespace
 
@@ -272,6 +286,7 @@ private Q_SLOTS:
                 // The workbook of the table.
                 QVERIFY(summary->exportToExcel());
                 QCOMPARE(run.prompter.lastText(), shell::ExcelLauncher::doneText());
+                test::keepFile(run.office.shownDocuments().last(), u"summary-table.xlsx"_s);
 
                 // "Печать": the print parameters, the preview, then the pages to the printer
                 // (a PDF file here): every table of the summary with its values.
@@ -291,15 +306,11 @@ private Q_SLOTS:
                     QCOMPARE(preview.count(), 1);
                     QVERIFY(QFileInfo(run.pdf).size() > 0);
                     test::keepFile(run.pdf, u"summary-print.pdf"_s);
-                    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
-                    if (!pdftotext.isEmpty()) {
-                        QProcess p;
-                        p.start(pdftotext, {u"-layout"_s, run.pdf, u"-"_s});
-                        QVERIFY(p.waitForFinished());
-                        const QString text = QString::fromUtf8(p.readAllStandardOutput());
-                        QVERIFY2(text.contains(u"Свод по видам граф"_s), qPrintable(text));
-                        QVERIFY2(text.contains(u"Поступило"_s), qPrintable(text));
-                        QVERIFY2(text.contains(QString::number(expected / 1000)), qPrintable(text));
+                    if (const auto text = pdfText(run.pdf)) {
+                        QVERIFY2(text->contains(u"Свод по видам граф"_s), qPrintable(*text));
+                        QVERIFY2(text->contains(u"Поступило"_s), qPrintable(*text));
+                        QVERIFY2(text->contains(QString::number(expected / 1000)),
+                                 qPrintable(*text));
                     }
                 }
 
@@ -432,18 +443,13 @@ private Q_SLOTS:
         run.prompter.messages.clear();
         QVERIFY(window->exportToExcel());
         QCOMPARE(run.prompter.lastText(), shell::ExcelLauncher::doneText());
+        test::keepFile(run.office.shownDocuments().last(), u"completeness.xlsx"_s);
 
         QVERIFY(window->print());
         QVERIFY(QFileInfo(run.pdf).size() > 0);
         test::keepFile(run.pdf, u"completeness-print.pdf"_s);
-        const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
-        if (!pdftotext.isEmpty()) {
-            QProcess p;
-            p.start(pdftotext, {u"-layout"_s, run.pdf, u"-"_s});
-            QVERIFY(p.waitForFinished());
-            const QString text = QString::fromUtf8(p.readAllStandardOutput());
-            QVERIFY2(text.contains(analysis::CompletenessTable::totalName()), qPrintable(text));
-        }
+        if (const auto text = pdfText(run.pdf))
+            QVERIFY2(text->contains(analysis::CompletenessTable::totalName()), qPrintable(*text));
         delete window;
     }
 
