@@ -13,9 +13,11 @@ namespace {
 constexpr double bodyWidth = 277;
 constexpr double headingHeight = 8;
 // The nine mark captions of up to 100 characters each are written in a smaller type from the
-// top of a band tall enough for them, so that no caption reaches above the band into the title.
+// top of a band tall enough for them, so that no caption reaches above the band into the title;
+// values in a smaller type still, so that a 19-digit sum with its places fits its cell.
 constexpr double columnBandHeight = 30;
 constexpr double captionPoints = 6;
+constexpr double valuePoints = 5;
 constexpr double rowHeight = 6;
 
 QString field(const char *name, int k)
@@ -36,6 +38,8 @@ ReportDefinition definition(bool institutions)
     small.setPointSizeF(7);
     QFont caption;
     caption.setPointSizeF(captionPoints);
+    QFont value;
+    value.setPointSizeF(valuePoints);
     QFont bold;
     bold.setBold(true);
 
@@ -71,7 +75,7 @@ ReportDefinition definition(bool institutions)
         heading.wordWrap = true;
         def.pageHeader.items.append(heading);
         def.detail.items.append(ReportItem::makeText({x, 0, valueWidth, rowHeight},
-                                                     templ(field("v", i + 1)), small,
+                                                     templ(field("v", i + 1)), value,
                                                      Qt::AlignRight | Qt::AlignVCenter, true));
     }
     return def;

@@ -1,10 +1,12 @@
 #pragma once
 
 // The demo's summary reports of form 7 for the cross-section and the list of submitting
-// institutions, added to the demo year 2025 after everything else is written: for every month
-// 1 to 12 the district total of district 1 (pseudo-institution 21001), the city total of
-// Таргин (21101, district 101) and the region's total (20000, stored under district 250), each
-// the sum of the form-7 reports of that month sent by its institutions (demoReports()).
+// institutions, added to the year under way (2026) after everything else is written: for each
+// month sent so far the district total of district 1 (pseudo-institution 21001), the city total
+// of Таргин (21101, district 101) and the region's total (20000, stored under district 250),
+// each the sum of the form-7 reports of that month sent by its institutions (demoReports()).
+// Like every sender of form 7 in that year, they have no annual form 12 yet; the complete year
+// 2025 keeps its checks as they were.
 
 #include "runtime/core/Error.h"
 #include "tools/DemoReports.h"
@@ -17,7 +19,7 @@ namespace zemor::tools {
 class DemoCrossSections
 {
 public:
-    static constexpr int year = 2025;
+    static constexpr int year = 2026;
     static constexpr int form = 7;
     static constexpr int districtTotal = 21001;
     static constexpr int cityTotal = 21101;

@@ -173,6 +173,7 @@ Status writeCatalogue(DataContext &ctx)
                         r.setNumber(std::uint8_t(i + 1));
                         r.setCodStr(i == 0 ? QStringLiteral("1") : QStringLiteral("1.1"));
                         r.setName(names[i]);
+                        r.setNameL(names[i]);
                         if (Status s = ctx.file(FileId::stroka).add(); !s)
                             return s;
                     }

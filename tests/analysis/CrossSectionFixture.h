@@ -1,11 +1,11 @@
 #pragma once
 
 // What the cross-section and submitted-list tests share: the demo working directory with a few
-// reports added (for March, in place of the demo's own, the reports of a district total, a city
-// total and the region-wide ones of form 7; the reports of a form 999 without catalogue; and a
-// report of a district that sent nothing whose values are the largest DECIMAL(17,3) holds), and
-// the sum that a cell must come to, worked out from the report values themselves rather than
-// from the files.
+// reports added (for March, each in place of any report the demo holds for its institution and
+// month, the reports of a district total, a city total and the region-wide ones of form 7; the
+// reports of a form 999 without catalogue; and a report of a district that sent nothing whose
+// values are the largest DECIMAL(17,3) holds), and the sum that a cell must come to, worked out
+// from the report values themselves rather than from the files.
 
 #include "data/DataContext.h"
 #include "entry/ReportStore.h"

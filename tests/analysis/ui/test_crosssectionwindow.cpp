@@ -357,8 +357,9 @@ private Q_SLOTS:
         QCOMPARE(opened, (QStringList{u"1"_s, u"2"_s}));
     }
 
-    // The printed sheets, by districts and by institutions: the title on top, and every mark
-    // caption beneath it inside its band, in a type small enough for its length.
+    // The printed sheets, by districts and by institutions: the title on top, every mark caption
+    // beneath it inside its band, in a type small enough for its length, and every value, the
+    // largest sums too, whole within its cell.
     void printedCaptionsUnderTheTitle_data()
     {
         QTest::addColumn<int>("grouping");
@@ -389,17 +390,26 @@ private Q_SLOTS:
         // Every sheet, continuation sheets too, is headed by the form and the caller's title.
         const QString heading = result->pages().first().heading;
         QSet<QString> captions;
+        int values = 0;
         for (int p = 0; p < sheets.count(); ++p) {
             const auto &items = sheets.pages[p].items;
             const auto title = std::find_if(items.begin(), items.end(),
                                             [&](const auto &item) { return item.text == heading; });
             QVERIFY(title != items.end());
             for (const auto &item : items) {
-                if (!item.wordWrap || item.text.isEmpty())
+                if (item.text.isEmpty())
+                    continue;
+                const QFontMetricsF metrics(item.font, &device);
+                if (item.alignment & Qt::AlignRight) { // a value, whole within its cell
+                    QVERIFY2(metrics.horizontalAdvance(item.text) <=
+                                 (item.rect.width() - 1) * points,
+                             qPrintable(item.text));
+                    ++values;
+                }
+                if (!item.wordWrap)
                     continue;
                 captions.insert(item.text);
                 QVERIFY2(item.rect.top() >= title->rect.bottom(), qPrintable(item.text));
-                const QFontMetricsF metrics(item.font, &device);
                 const QRectF text =
                     metrics.boundingRect(QRectF(0, 0, (item.rect.width() - 1) * points, 1e6),
                                          Qt::TextWordWrap, item.text);
@@ -407,6 +417,7 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(captions.size(), window->marks().marks().size());
+        QVERIFY(values > 0);
     }
 
     // A daily form: the period entries show and take dates, the marks carry day numbers, and
