@@ -24,6 +24,7 @@
 #include "runtime/store/TextLineFile.h"
 #include "runtime/store/Transaction.h"
 #include "tools/DemoCatalogue.h"
+#include "tools/DemoCrossSections.h"
 #include "tools/DemoHelp.h"
 #include "tools/DemoImportsDbf.h"
 #include "tools/DemoMap.h"
@@ -598,6 +599,8 @@ Status DemoBuilder::build(const QString &directory)
             return s;
     }
     if (Status s = DemoSummaries::write(root); !s)
+        return s;
+    if (Status s = DemoCrossSections::write(root); !s)
         return s;
     if (Status s = writeWorkTexts(root); !s)
         return s;
