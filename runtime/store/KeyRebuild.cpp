@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 
 namespace zemor::runtime::store {
@@ -211,8 +210,7 @@ Status KeyedFile::Impl::rebuildIntoNewFile()
         if (auto s = openConnection(); !s)
             return s;
         return fail(ErrorCode::IoError, path,
-                    QStringLiteral("Ошибка ввода-вывода: %1")
-                        .arg(QString::fromLocal8Bit(std::strerror(e))));
+                    QStringLiteral("Ошибка ввода-вывода: %1").arg(fs::systemText(e)));
     }
     fs::syncDirectory(fs::folderOf(fs::absolutePath(path)));
     lock.swap(newLock);

@@ -185,7 +185,7 @@ ShareLock::Attempt ShareLock::tryTake(Access access, Share share, Error &error)
         unlockAll();
         error = fail(ErrorCode::IoError, m_path,
                      QStringLiteral("Ошибка ввода-вывода: файл не удается заблокировать (%1)")
-                         .arg(QString::fromLocal8Bit(std::strerror(e))))
+                         .arg(fs::systemText(e)))
                     .error();
         return Attempt::Failed;
     };
