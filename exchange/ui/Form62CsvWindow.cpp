@@ -76,8 +76,8 @@ Form62CsvWindow::Form62CsvWindow(data::DataContext &context, const ExchangeServi
     auto *lists = new QHBoxLayout;
     auto *left = new QVBoxLayout;
     m_fileList = makeList(this, QStringLiteral("?LIST1"), 4,
-                          QStringLiteral("90L(2)|M~Файл~@s20@30R(2)|M~Uch~C(0)@n5@"
-                                         "30R(2)|M~Tab~C(0)@n5@36R(2)|M~Ошибки~C(0)@n7@"));
+                          QStringLiteral("90L(2)|M~Файл~@s20@30R(2)|M~Uch~C(0)@n_5@"
+                                         "30R(2)|M~Tab~C(0)@n_5@36R(2)|M~Ошибки~C(0)@n_7@"));
     left->addWidget(m_fileList.view, 1);
     auto *countRow = new QHBoxLayout;
     countRow->addWidget(new QLabel(QStringLiteral("Файл"), this));
@@ -93,7 +93,7 @@ Form62CsvWindow::Form62CsvWindow(data::DataContext &context, const ExchangeServi
     left->addLayout(countRow);
     lists->addLayout(left, 2);
     m_tables = makeList(this, QStringLiteral("?LIST1:2"), 2,
-                        QStringLiteral("30R(2)|M~Таблица~C(0)@n5@200L(2)|M~Наименование~@s200@"));
+                        QStringLiteral("36R(2)|M~Таблица~C(0)@n_5@200L(2)|M~Наименование~@s200@"));
     lists->addWidget(m_tables.view, 3);
     layout->addLayout(lists, 1);
 
@@ -133,6 +133,7 @@ void Form62CsvWindow::showTables()
     for (const entry::FormTable &t : catalogue->tables())
         lines.append({t.code, t.name.trimmed()});
     m_tables.model->setLines(std::move(lines));
+    m_tables.binding->widenToContents({0});
 }
 
 void Form62CsvWindow::showFiles()
