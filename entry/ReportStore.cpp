@@ -3,6 +3,7 @@
 #include "entry/ReportMarker.h"
 
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/OtchetRecord.h"
 #include "runtime/core/Progress.h"
 #include "runtime/store/KeyedFile.h"
@@ -389,6 +390,10 @@ Result<ReportStore::BatchOutcome> ReportStore::addRawRecords(data::DataContext &
     }
 
     BatchOutcome out;
+    // The marker file stays open while every institution is looked up.
+    const data::OpenedFile markers(context, FileId::WWOD);
+    if (!markers.status())
+        return std::unexpected(markers.status().error());
     for (qint32 institution : institutions) {
         const auto held = ReportMarker(context, year, institution, form).exists();
         if (!held)

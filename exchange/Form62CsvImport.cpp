@@ -1,6 +1,7 @@
 #include "exchange/Form62CsvImport.h"
 
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/OtchetRecord.h"
 #include "entry/ReportStore.h"
 #include "exchange/ExchangeNames.h"
@@ -420,6 +421,12 @@ CsvLoad Form62CsvImport::loadSummary(const QString &folder, CsvFile &file)
     };
 
     ExchangeNames names(m_context);
+    // The institutions file stays open while the lines name their institutions.
+    const data::OpenedFile boln(m_context, data::FileId::boln);
+    if (!boln.status()) {
+        load.messages.append(file.name + QStringLiteral(": ") + boln.status().error().message);
+        return load;
+    }
     QHash<qint32, int> districts; // institution -> district, -1 when not in boln
     QList<QByteArray> records;
     bool bad = false;
