@@ -194,8 +194,10 @@ Result<QList<CsvFile>> Form62CsvImport::scan(const QString &folder) const
     const auto entries = runtime::fs::list(folder, QStringLiteral("*.csv"));
     if (!entries)
         return std::unexpected(entries.error());
+    // The list is made from the last file by name to the first.
     QList<CsvFile> files;
-    for (const runtime::fs::DirEntry &e : *entries) {
+    for (auto it = entries->crbegin(); it != entries->crend(); ++it) {
+        const runtime::fs::DirEntry &e = *it;
         if (e.isDir)
             continue;
         CsvFile f;

@@ -80,7 +80,7 @@ public:
     // three places of the data file. Blank is 0; nothing when it is not a number.
     static std::optional<runtime::Decimal> value(QByteArrayView field);
 
-    // `ScanCsvFiles`: the "*.csv" files of the folder by name.
+    // `ScanCsvFiles`: the "*.csv" files of the folder, by name from the last to the first.
     [[nodiscard]] runtime::Result<QList<CsvFile>> scan(const QString &folder) const;
     // `LoadForm62Tables` with the rows of each table.
     [[nodiscard]] runtime::Result<entry::FormCatalogue> catalogue();

@@ -24,8 +24,9 @@ namespace {
 class FileProgress final : public runtime::Progress
 {
 public:
-    FileProgress(runtime::ui::ProgressWindow &window, QLabel *current, QLabel *count)
-        : m_window(window), m_current(current), m_count(count)
+    FileProgress(runtime::ui::ProgressWindow &window, QLabel *current, QLabel *count,
+                 runtime::ui::ListBinding *files)
+        : m_window(window), m_current(current), m_count(count), m_files(files)
     {
     }
     void setTotal(qint64 total) override
@@ -35,7 +36,11 @@ public:
     }
     void step(qint64 done, const QString &text) override
     {
-        m_current->setText(QString::number(done));
+        // The line of the file being loaded is selected; `done` files are behind it.
+        if (done < m_files->model()->rowCount())
+            m_files->selectRow(int(done));
+        m_current->setText(
+            QString::number(std::min<qint64>(done + 1, m_files->model()->rowCount())));
         m_window.step(done, text);
     }
     bool cancelled() const override { return m_window.cancelled(); }
@@ -44,6 +49,7 @@ private:
     runtime::ui::ProgressWindow &m_window;
     QLabel *m_current;
     QLabel *m_count;
+    runtime::ui::ListBinding *m_files;
 };
 
 } // namespace
@@ -190,7 +196,7 @@ void Form62CsvWindow::load()
         if (m_files.isEmpty())
             return;
         runtime::ui::ProgressWindow window(windowTitle(), this);
-        FileProgress progress(window, m_current, m_count);
+        FileProgress progress(window, m_current, m_count, m_fileList.binding);
         m_last = m_importer.loadFiles(m_folder, m_files, &progress);
         window.finish();
     }

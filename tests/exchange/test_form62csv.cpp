@@ -395,11 +395,14 @@ void TestForm62Csv::stopsBetweenFiles()
     write(u"501_1000.csv"_s, tableFile(1000, {"a;1;7"}));
     write(u"502_1000.csv"_s, tableFile(1000, {"a;1;8"}));
     StopAfter stop(1);
-    const CsvLoad load = loadFolder(nullptr, &stop);
+    QList<CsvFile> files;
+    const CsvLoad load = loadFolder(&files, &stop);
     QVERIFY(load.cancelled);
-    QCOMPARE(load.loaded, QStringList{u"501_1000.csv"_s});
-    QCOMPARE(valueOf(501, {1000, 1, 1, {}}), u"7"_s);
-    QVERIFY(stored(502).isEmpty());
+    // The list runs from the last name to the first.
+    QCOMPARE(files.value(0).name, u"502_1000.csv"_s);
+    QCOMPARE(load.loaded, QStringList{u"502_1000.csv"_s});
+    QCOMPARE(valueOf(502, {1000, 1, 1, {}}), u"8"_s);
+    QVERIFY(stored(501).isEmpty());
 }
 
 void TestForm62Csv::loadsASummaryFile()

@@ -125,9 +125,9 @@ void TestForm62CsvWindow::loadsTheListedFilesAndTheSummary()
         QCOMPARE(prompter.texts.takeLast(), u"Alles"_s);
         auto *files = modelOf(w, u"?LIST1");
         QCOMPARE(files->rowCount(), 6);
-        QCOMPARE(files->value(0, 0).toString(), u"501_1000.csv"_s);
-        QCOMPARE(files->value(0, 1).toInt(), 501);
-        QCOMPARE(files->value(0, 2).toInt(), 1000);
+        QCOMPARE(files->value(0, 0).toString(), u"502_9000.csv"_s);
+        QCOMPARE(files->value(0, 1).toInt(), 502);
+        QCOMPARE(files->value(0, 2).toInt(), 9000);
         QCOMPARE(labelText(w, u"?QPRECORD#"), u"6"_s);
 
         test::clickControl(w, u"?OK");
@@ -140,7 +140,9 @@ void TestForm62CsvWindow::loadsTheListedFilesAndTheSummary()
         // Loading again adds nothing; each file counts its rows as present.
         test::clickControl(w, u"?OK");
         QCOMPARE(prompter.texts.takeLast(), u"Alles"_s);
-        QCOMPARE(files->value(0, 3).toInt(), 10);
+        QCOMPARE(files->value(0, 3).toInt(), 3);
+        QCOMPARE(files->value(5, 0).toString(), u"501_1000.csv"_s);
+        QCOMPARE(files->value(5, 3).toInt(), 10);
 
         // The summary file: chosen in the list with "Загрузка свода" checked.
         path->setText(u"import\\svod"_s);
