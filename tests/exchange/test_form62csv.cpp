@@ -4,10 +4,12 @@
 // the data file unchanged, and a load stopped between files.
 
 #include "data/records/OtchetRecord.h"
+#include "data/records/TablRecord.h"
 #include "exchange/Form62CsvImport.h"
 #include "runtime/core/Progress.h"
 #include "runtime/text/Cp1251.h"
 #include "tests/exchange/ExchangeFixture.h"
+#include "tests/shell/ShellFixture.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoForm62.h"
 
@@ -108,6 +110,7 @@ private Q_SLOTS:
     void refusesBadInputWithoutChangingTheFile_data();
     void refusesBadInputWithoutChangingTheFile();
     void stopsBetweenFiles();
+    void refusesATableOutsideTheGroups();
     void loadsASummaryFile();
 
 private:
@@ -403,6 +406,36 @@ void TestForm62Csv::stopsBetweenFiles()
     QCOMPARE(load.loaded, QStringList{u"502_1000.csv"_s});
     QCOMPARE(valueOf(502, {1000, 1, 1, {}}), u"8"_s);
     QVERIFY(stored(501).isEmpty());
+}
+
+void TestForm62Csv::refusesATableOutsideTheGroups()
+{
+    // Table 500 of form 62 (group 0) has no count of leading fields: its file is refused as a
+    // table of another form would be, and the catalogue is set back for the other cases.
+    const QString tabl = m_work->filePath(u"%1/Tabl.dat"_s.arg(year));
+    const QByteArray catalogue = test::fileBytes(tabl);
+    {
+        data::DataContext ctx;
+        ctx.names().setYearFileNames(year);
+        test::addRecord(ctx, data::FileId::tabl, [](QByteArray &bytes) {
+            data::TablRecord t(bytes);
+            t.setUnicodT(900);
+            QVERIFY(t.setCodForm(62));
+            QVERIFY(t.setCodTabl(500));
+            QVERIFY(t.setA(2));
+        });
+    }
+    write(u"501_0500.csv"_s, tableFile(500, {"a;1;7"}));
+    const CsvLoad load = loadFolder();
+    QFile::remove(tabl);
+    QFile restored(tabl);
+    QVERIFY(restored.open(QIODevice::WriteOnly));
+    restored.write(catalogue);
+    restored.close();
+    QVERIFY2(load.messages.join(u'|').contains(u"501_0500.csv: ?Tab500"_s),
+             qPrintable(load.messages.join(u'|')));
+    QVERIFY(load.loaded.isEmpty());
+    QCOMPARE(test::fileBytes(dataFile()), m_pristine);
 }
 
 void TestForm62Csv::loadsASummaryFile()

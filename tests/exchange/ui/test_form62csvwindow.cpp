@@ -1,5 +1,5 @@
 // The window of the CSV load of form 62 on the demo, driven through its controls with scripted
-// answers: the procedure from the menu table, the file list of the demo's import folder, a load
+// answers: the frame's menu item opening it, the file list of the demo's import folder, a load
 // of every listed file with its counts and errors, a second load counting the rows present, the
 // summary file chosen with "Загрузка свода", and a blank path.
 
@@ -11,12 +11,14 @@
 #include "runtime/office/OfficeServer.h"
 #include "runtime/ui/Controls.h"
 #include "shell/AppState.h"
+#include "shell/ui/MainFrame.h"
 #include "support/ModalScript.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
 #include "tests/exchange/ExchangeFixture.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoForm62.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,11 +73,11 @@ class TestForm62CsvWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void theMenuItemHasItsProcedure();
+    void theMenuItemOpensTheWindow();
     void loadsTheListedFilesAndTheSummary();
 };
 
-void TestForm62CsvWindow::theMenuItemHasItsProcedure()
+void TestForm62CsvWindow::theMenuItemOpensTheWindow()
 {
     test::WorkDir work(true);
     shell::AppState state;
@@ -83,8 +85,20 @@ void TestForm62CsvWindow::theMenuItemHasItsProcedure()
     runtime::ini::IniFile ini(work.filePath(u"zemor.ini"_s));
     test::NoDesktop desktop;
     runtime::office::OfficeServer office(&desktop);
-    const auto table = app::procedureTable({state, prompter, ini, office});
-    QVERIFY(table.contains(u"ImportForm62Csv"_s));
+    data::DataContext data(&prompter);
+    shell::ui::MainFrame frame(state, data, prompter, ini,
+                               app::procedureTable({state, prompter, ini, office}));
+    frame.initialize(year);
+    frame.show();
+    QAction *item = frame.menuAction(u"Загрузка 62 формы из xls выгруженных с сайта 2016"_s);
+    QVERIFY(item && item->isEnabled());
+    bool opened = false;
+    test::answerModals({[&](QWidget *w) {
+        opened = w->objectName() == u"P23$WINDOW"_s;
+        test::clickControl(w, u"?EXIT_B");
+    }});
+    item->trigger();
+    QVERIFY(opened);
 }
 
 void TestForm62CsvWindow::loadsTheListedFilesAndTheSummary()
