@@ -34,6 +34,14 @@
 //   FindOldReport                              entry::ReportStore::exists()
 //   RunImportControlsOld (flag 10)             OldFormatImport::runControls(),
 //                                              ExchangeReportSource(..., ExchangeFormat::Old)
+//   ImportDbfReports                           DbfImport, ui::importDbfReports()
+//   QP (dBase file list), QF (forms of a file) DbfFile, DbfImport::Form
+//   FillDbfPathChoices                         DbfImport::pathChoices()
+//   ScanDbfFiles                               DbfImport::scan(), monthAndYear()
+//   LoadMarkedDbfFiles                         DbfImport::load()
+//   LoadDbfRows                                DbfImport::loadRows()
+//   ReportDuplicateRow                         DbfImport::duplicateText()
+//   import1, VOV4000 (read by the dBase reader) DbfImport::rowsLayout(), personsLayout()
 //   ImportForm62Csv, P23$WINDOW                ui::Form62CsvWindow, ui::importForm62Csv()
 //   QP (CSV file list)                         CsvFile
 //   ScanCsvFiles                               Form62CsvImport::scan()

@@ -26,6 +26,7 @@
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoForm62.h"
 #include "tools/DemoHelp.h"
+#include "tools/DemoImportsDbf.h"
 #include "tools/DemoMap.h"
 #include "tools/DemoOutputs.h"
 #include "tools/DemoReports.h"
@@ -613,6 +614,8 @@ Status DemoBuilder::build(const QString &directory)
     if (Status s = DemoForm62::writeCsvSamples(root); !s)
         return s;
     if (Status s = DemoTemplates::write(QDir(root).filePath(QStringLiteral("XLS"))); !s)
+        return s;
+    if (Status s = DemoImportsDbf::write(root); !s)
         return s;
     return DemoOutputs::write(root, m_prompter);
 }

@@ -1,7 +1,8 @@
-// Fuzz target of the CSV load of form 62: the line splitter and the value reader on the input
-// as one line, then the input loaded as a table file (of table 1000, 8000 or 9000, chosen by its
-// first byte) and as a summary file into a demo working directory made once per process. Any
-// crash, sanitizer report or hang is a finding; messages and refusals are the expected answers.
+// Fuzz target of the CSV load of form 62. The first byte of the input chooses the table of the
+// file ('0' 1000, '1' 8000, '2' 9000, by its value modulo 3); the rest is the file. The line
+// splitter and the value reader take the file as one line; then the file is loaded as a table
+// file and as a summary file into a demo working directory made once per process. Any crash,
+// sanitizer report or hang is a finding; messages and refusals are the expected answers.
 
 #include "data/DataContext.h"
 #include "exchange/Form62CsvImport.h"
@@ -53,13 +54,15 @@ void writeFile(const QString &path, const QByteArray &bytes)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
+    if (size == 0)
+        return 0;
+    static const int tables[] = {1000, 8000, 9000};
+    const int table = tables[data[0] % 3];
+    const QByteArray input(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
     for (const QByteArray &field : exchange::Form62CsvImport::splitFields(input))
         (void)exchange::Form62CsvImport::value(field);
 
     Workspace &w = workspace();
-    static const int tables[] = {1000, 8000, 9000};
-    const int table = tables[size > 0 ? data[0] % 3 : 0];
     exchange::CsvFile file{QStringLiteral("501_%1.csv").arg(table), 501, table, 0};
     writeFile(QDir(w.folder).filePath(file.name), input);
 
