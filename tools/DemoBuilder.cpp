@@ -25,6 +25,7 @@
 #include "runtime/store/Transaction.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoCrossSections.h"
+#include "tools/DemoForm62.h"
 #include "tools/DemoHelp.h"
 #include "tools/DemoImportsDbf.h"
 #include "tools/DemoMap.h"
@@ -613,6 +614,8 @@ Status DemoBuilder::build(const QString &directory)
         if (Status s = runtime::fs::makeDir(QDir(root).filePath(folder)); !s)
             return s;
     }
+    if (Status s = DemoForm62::writeCsvSamples(root); !s)
+        return s;
     if (Status s = DemoTemplates::write(QDir(root).filePath(QStringLiteral("XLS"))); !s)
         return s;
     if (Status s = DemoImportsDbf::write(root); !s)
