@@ -25,8 +25,10 @@
 #include "runtime/store/Transaction.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoHelp.h"
+#include "tools/DemoIndicators.h"
 #include "tools/DemoMap.h"
 #include "tools/DemoOutputs.h"
+#include "tools/DemoRatings.h"
 #include "tools/DemoReports.h"
 #include "tools/DemoSummaries.h"
 #include "tools/DemoTemplates.h"
@@ -610,6 +612,10 @@ Status DemoBuilder::build(const QString &directory)
             return s;
     }
     if (Status s = DemoTemplates::write(QDir(root).filePath(QStringLiteral("XLS"))); !s)
+        return s;
+    if (Status s = DemoIndicators::write(root); !s)
+        return s;
+    if (Status s = DemoRatings::write(root); !s)
         return s;
     return DemoOutputs::write(root, m_prompter);
 }

@@ -262,20 +262,19 @@ InstitutionSetWindow::InstitutionSetWindow(InstitutionSets &sets, SetEditor &edi
     filters->addLayout(districtColumn, 1);
 
     auto *countColumn = new QVBoxLayout;
-    auto *countRow = new QHBoxLayout;
-    countRow->addWidget(new QLabel(u"Всего учреждений:"_s, this));
-    m_count = createControl<QLabel>(this, u"?KOLLPU"_s);
-    m_count->setMinimumWidth(m_count->fontMetrics().horizontalAdvance(u"00000"_s));
-    countRow->addWidget(m_count);
-    countRow->addStretch(1);
-    countColumn->addLayout(countRow);
-    auto *markedRow = new QHBoxLayout;
-    markedRow->addWidget(new QLabel(u"Отмечено  :"_s, this));
-    m_marked = createControl<QLabel>(this, u"?KOLOTM"_s);
-    m_marked->setMinimumWidth(m_marked->fontMetrics().horizontalAdvance(u"00000"_s));
-    markedRow->addWidget(m_marked);
-    markedRow->addStretch(1);
-    countColumn->addLayout(markedRow);
+    // A count: its label, then the number, wide enough for the count of `boln`.
+    const auto addCount = [&](const QString &label, const QString &equate) {
+        auto *row = new QHBoxLayout;
+        row->addWidget(new QLabel(label, this));
+        auto *count = createControl<QLabel>(this, equate);
+        count->setMinimumWidth(count->fontMetrics().horizontalAdvance(u"00000"_s));
+        row->addWidget(count);
+        row->addStretch(1);
+        countColumn->addLayout(row);
+        return count;
+    };
+    m_count = addCount(u"Всего учреждений:"_s, u"?KOLLPU"_s);
+    m_marked = addCount(u"Отмечено  :"_s, u"?KOLOTM"_s);
     auto *sort = procedureButton(this, u"?SORTO"_s, u"Отсортировать по отметке"_s);
     countColumn->addWidget(sort);
     auto *clear = procedureButton(this, u"?SBROS"_s, u"Сброс"_s);

@@ -1,0 +1,307 @@
+#include "tools/DemoIndicators.h"
+
+#include "data/Codes.h"
+#include "data/records/GrafaRecord.h"
+#include "data/records/OtchetRecord.h"
+#include "data/records/PokasRecord.h"
+#include "data/records/SapkiRecord.h"
+#include "data/records/TablRecord.h"
+#include "runtime/decimal/Decimal.h"
+#include "runtime/fs/DurableFile.h"
+#include "tools/DemoCatalogue.h"
+#include "tools/DemoIndicatorsFiles.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+
+namespace zemor::tools {
+
+using runtime::Status;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int populationForm = 999;
+
+// One cell record: a term (step 0) or a step.
+struct Cell
+{
+    qint16 definition;
+    int step = 0; // 0 a term
+    int form = 0; // a term's form; a step's condition
+    int table = 0;
+    int row = 0;    // a term's row id; a step's value
+    int column = 0; // a term's column; a step's source slot
+    int slot = 0;   // the target slot
+    int operation = 0;
+    double constant = 0;
+};
+
+Cell term(qint16 id, int form, int table, int row, int column, int slot)
+{
+    return {id, 0, form, table, row, column, slot};
+}
+
+Cell populationTerm(qint16 id, int slot)
+{
+    return term(id, populationForm, 1, 1, 1, slot);
+}
+
+Cell step(qint16 id, int number, int target, int operation, int source, double constant = 0)
+{
+    return {id, number, 0, 0, 0, source, target, operation, constant};
+}
+
+struct Column
+{
+    QString name;
+    QString shortName;
+    QString picture;
+};
+
+// A rate of `perInhabitants`: slot 1 the count, slot 2 the population, slot 3 the rate.
+QList<Cell> rateCells(qint16 id, int form, int table, int row, int column, double perInhabitants)
+{
+    return {term(id, form, table, row, column, 1), populationTerm(id, 2), step(id, 1, 3, 0, 1),
+            step(id, 2, 3, 4, 2), step(id, 3, 3, 3, 0, perInhabitants)};
+}
+
+// A quotient: slot 1 over slot 2 into slot 3.
+QList<Cell> quotientCells(qint16 id, int form, std::array<int, 3> first, std::array<int, 3> second)
+{
+    return {term(id, form, first[0], first[1], first[2], 1),
+            term(id, form, second[0], second[1], second[2], 2), step(id, 1, 3, 0, 1),
+            step(id, 2, 3, 4, 2)};
+}
+
+QList<Cell> cells()
+{
+    QList<Cell> all;
+    all << rateCells(101, 12, 1000, 1, 1, 1000) << rateCells(105, 12, 1000, 1, 1, 1000)
+        << rateCells(102, 62, 1000, 1, 3, 10000)
+        << quotientCells(103, 14, {1000, 1, 3}, {1000, 1, 1})
+        << quotientCells(104, 14, {2000, 5, 1}, {1000, 1, 3});
+    return all;
+}
+
+QList<Column> columnsOf(qint32 id)
+{
+    switch (id) {
+    case 101:
+    case 105:
+        return {{u"Зарегистрировано заболеваний"_s, u"заболеваний"_s, u"@n_12"_s},
+                {u"Численность населения"_s, u"население"_s, u"@n_12"_s},
+                {u"Заболеваемость на 1000 населения"_s, u"на 1000"_s, u"1@n_10.2"_s}};
+    case 102:
+        return {{u"Врачи (физические лица)"_s, u"врачи"_s, u"@n_10"_s},
+                {u"Численность населения"_s, u"население"_s, u"@n_12"_s},
+                {u"Врачей на 10 000 населения"_s, u"на 10 000"_s, u"1@n_10.2"_s}};
+    case 103:
+        return {{u"Выписано пациентов"_s, u"выписано"_s, u"@n_10"_s},
+                {u"Число коек"_s, u"коек"_s, u"@n_10"_s},
+                {u"Оборот койки"_s, u"оборот"_s, u"1@n_10.2"_s}};
+    case 104:
+        return {{u"Проведено койко-дней"_s, u"койко-дни"_s, u"@n_10"_s},
+                {u"Выписано пациентов"_s, u"выписано"_s, u"@n_10"_s},
+                {u"Средняя длительность пребывания"_s, u"дней"_s, u"1@n_10.2"_s}};
+    default:
+        return {};
+    }
+}
+
+// TAB:NAMEL of a definition: the years at 1 and 6, the workbook at 11, the successor at 30.
+QString yearsText(const DemoIndicatorDefinition &d)
+{
+    QString text = u"%1 %2"_s.arg(d.firstYear, 4).arg(d.lastYear, 4).leftJustified(10, u' ');
+    text += d.workbook.leftJustified(19, u' ');
+    if (d.successor != 0)
+        text += QString::number(d.successor).rightJustified(5, u' ');
+    return text.trimmed().isEmpty() ? QString() : text;
+}
+
+Status writeDefinitions(const QDir &root)
+{
+    const auto &list = DemoIndicators::definitions();
+    Status tabl = writeKeyedRecords(root.filePath(u"TablP.dat"_s), data::FileId::tabl,
+                                    int(list.size()), [&](runtime::store::KeyedFile &f, int i) {
+                                        const DemoIndicatorDefinition &d = list[i];
+                                        data::TablRecord r(f.record());
+                                        r.setUnicodT(d.id);
+                                        r.setName(d.name);
+                                        r.setNameL(yearsText(d));
+                                        r.setType(1);
+                                        return r.setCodForm(d.form) && r.setCodTabl(d.id) &&
+                                               r.setSm(0) && r.setA(d.columns);
+                                    });
+    if (!tabl)
+        return tabl;
+
+    struct GrafaLine
+    {
+        const DemoIndicatorDefinition *definition;
+        int number;
+        Column column;
+    };
+    QList<GrafaLine> grafa;
+    for (const DemoIndicatorDefinition &d : list) {
+        const QList<Column> columns = columnsOf(d.id);
+        for (int c = 0; c < columns.size(); ++c)
+            grafa.append({&d, c + 1, columns[c]});
+    }
+    Status columns = writeKeyedRecords(root.filePath(u"GrafaP.dat"_s), data::FileId::grafa,
+                                       int(grafa.size()), [&](runtime::store::KeyedFile &f, int i) {
+                                           const GrafaLine &g = grafa[i];
+                                           data::GrafaRecord r(f.record());
+                                           r.setCod(std::uint8_t(g.number));
+                                           r.setName(g.column.name);
+                                           r.setNameL(g.column.shortName);
+                                           r.setFormat(g.column.picture);
+                                           r.setL(14);
+                                           return r.setCodForm(g.definition->form) &&
+                                                  r.setCodTabl(g.definition->id);
+                                       });
+    if (!columns)
+        return columns;
+
+    const QList<Cell> all = cells();
+    Status pokas = writeKeyedRecords(root.filePath(u"POKAS.DAT"_s), data::FileId::Pokas,
+                                     int(all.size()), [&](runtime::store::KeyedFile &f, int i) {
+                                         const Cell &c = all[i];
+                                         data::PokasRecord r(f.record());
+                                         r.setUnicod(i + 1);
+                                         r.setUnicodP(c.definition);
+                                         r.setUnicodStr(qint16(c.row));
+                                         r.setCodGr(std::uint8_t(c.column));
+                                         r.setCodGrP(std::uint8_t(c.slot));
+                                         r.setNum(std::uint8_t(c.step));
+                                         r.setSnak(std::uint8_t(c.operation));
+                                         r.setHislo(c.constant);
+                                         return r.setCodForm(c.form) && r.setCodTabl(c.table);
+                                     });
+    if (!pokas)
+        return pokas;
+    // No stored list formats: every definition shows its columns' own.
+    return writeKeyedRecords(root.filePath(u"SapkiP.tps"_s), data::FileId::Sapki, 0,
+                             [](runtime::store::KeyedFile &, int) { return true; });
+}
+
+QList<int> populatedDistricts()
+{
+    QList<int> districts;
+    for (const DemoDistrict &d : demoReference().districts)
+        if (DemoIndicators::population(2025, d.code) > 0)
+            districts.append(d.code);
+    return districts;
+}
+
+Status writePopulations(const QDir &root, int year)
+{
+    const QList<int> districts = populatedDistricts();
+    return writeKeyedRecords(root.filePath(u"%1/F0999.dat"_s.arg(year)), data::FileId::otchet,
+                             int(districts.size()), [&](runtime::store::KeyedFile &f, int i) {
+                                 const int district = districts[i];
+                                 data::OtchetRecord r(f.record());
+                                 r.setCodReg(std::uint8_t(district));
+                                 r.setCodUch(data::DistrictTotalCodeBase + district);
+                                 r.setMes(0);
+                                 r.setUnicodStr(1);
+                                 const auto value = runtime::Decimal::fromDouble(
+                                     double(DemoIndicators::population(year, district)), 3);
+                                 return value && r.setCodTab(1) && r.setData(1, *value);
+                             });
+}
+
+// The picture behind the result list: a pale gradient.
+Status writeBackground(const QDir &root)
+{
+    QImage image(800, 600, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, 0, image.height());
+    gradient.setColorAt(0, QColor(0xf4, 0xf8, 0xff));
+    gradient.setColorAt(1, QColor(0xdc, 0xe8, 0xf6));
+    painter.fillRect(image.rect(), gradient);
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "BMP"))
+        return runtime::fail(runtime::ErrorCode::IoError, u"Fon2.bmp"_s);
+    return runtime::fs::writeWholeFile(root.filePath(u"Fon2.bmp"_s), bytes);
+}
+
+} // namespace
+
+const QList<DemoIndicatorDefinition> &DemoIndicators::definitions()
+{
+    static const QList<DemoIndicatorDefinition> list{
+        {101, 12, u"Заболеваемость населения на 1000 жителей"_s, 2025, 2030, u"i1.XLS"_s, 0, 3},
+        {105,
+         12,
+         u"Заболеваемость населения на 1000 жителей (до 2025 года)"_s,
+         2020,
+         2024,
+         {},
+         101,
+         3},
+        {102, 62, u"Обеспеченность врачами на 10 000 населения"_s, 2020, 2030, {}, 0, 3},
+        {103, 14, u"Оборот койки"_s, 2020, 2030, {}, 0, 3},
+        {104, 14, u"Средняя длительность пребывания больного на койке"_s, 2020, 2030, {}, 0, 3},
+    };
+    return list;
+}
+
+QStringList DemoIndicators::columnNames(qint32 id)
+{
+    QStringList names;
+    for (const Column &c : columnsOf(id))
+        names.append(c.name);
+    return names;
+}
+
+qint64 DemoIndicators::population(int year, int district)
+{
+    // Rural districts from group I to group VI; the regional capital; Sarvensk without a record.
+    qint64 base = 0;
+    switch (district) {
+    case 1:
+        base = 9999;
+        break;
+    case 2:
+        base = 12500;
+        break;
+    case 3:
+        base = 20000;
+        break;
+    case 4:
+        base = 30000;
+        break;
+    case 5:
+        base = 45000;
+        break;
+    case 6:
+        base = 52000;
+        break;
+    case 101:
+        base = 180000;
+        break;
+    default:
+        return 0;
+    }
+    return year == 2025 ? base : base + base / 100;
+}
+
+Status DemoIndicators::write(const QString &root)
+{
+    const QDir dir(root);
+    if (Status s = writeDefinitions(dir); !s)
+        return s;
+    // The populations of the complete year only: the year after has no population file.
+    if (Status s = writePopulations(dir, demoYears().first()); !s)
+        return s;
+    return writeBackground(dir);
+}
+
+} // namespace zemor::tools
