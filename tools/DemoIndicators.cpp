@@ -8,6 +8,7 @@
 #include "data/records/TablRecord.h"
 #include "runtime/decimal/Decimal.h"
 #include "runtime/fs/DurableFile.h"
+#include "runtime/store/TextLineFile.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoIndicatorsFiles.h"
 
@@ -83,7 +84,11 @@ QList<Cell> cells()
     all << rateCells(101, 12, 1000, 1, 1, 1000) << rateCells(105, 12, 1000, 1, 1, 1000)
         << rateCells(102, 62, 1000, 1, 3, 10000)
         << quotientCells(103, 14, {1000, 1, 3}, {1000, 1, 1})
-        << quotientCells(104, 14, {2000, 5, 1}, {1000, 1, 3});
+        << quotientCells(104, 14, {2000, 5, 1}, {1000, 1, 3})
+        // By rows: every row of the table (row 0), men over all in per cent; a row without
+        // diseases divides by zero and shows 0.
+        << term(106, 12, 1000, 0, 1, 1) << term(106, 12, 1000, 0, 2, 2) << step(106, 1, 3, 0, 2)
+        << step(106, 2, 3, 4, 1) << step(106, 3, 3, 3, 0, 100);
     return all;
 }
 
@@ -107,9 +112,36 @@ QList<Column> columnsOf(qint32 id)
         return {{u"Проведено койко-дней"_s, u"койко-дни"_s, u"@n_10"_s},
                 {u"Выписано пациентов"_s, u"выписано"_s, u"@n_10"_s},
                 {u"Средняя длительность пребывания"_s, u"дней"_s, u"1@n_10.2"_s}};
+    case 106:
+        return {{u"Зарегистрировано заболеваний"_s, u"всего"_s, u"@n_12"_s},
+                {u"из них у мужчин"_s, u"мужчины"_s, u"@n_12"_s},
+                {u"Доля мужчин, %"_s, u"% мужчин"_s, u"1@n_8.2"_s}};
     default:
         return {};
     }
+}
+
+// The further row of the by-rows definition: its line in "106.MDS" (code, population
+// column, code text, name) and its terms in "106.MDV" (form 12, rows 1.1 and 1.2, columns 1
+// and 2 into slots 1 and 2).
+constexpr int listedRow = 2500;
+
+QStringList rowListLines()
+{
+    // Columns 1-5 the code, 7-8 the population column (none), 10-14 the code text, 20 on the
+    // name.
+    return {u"%1    %2     %3"_s.arg(listedRow, 5)
+                .arg(u"1.1+2"_s, -5)
+                .arg(u"Болезни органов дыхания и кровообращения"_s)};
+}
+
+QStringList formulaLines()
+{
+    // Columns 1-5 the result row, 6-9 the form (blank: the line before's), 10 the sign, 11-15
+    // the source row, then terms of 7 characters: 3 the source column, 3 the slot, 1 unread.
+    const auto terms = [] { return u"  1  1   2  2 "_s; };
+    return {u"%1%2 %3"_s.arg(listedRow, 5).arg(12, 4).arg(2, 5) + terms(),
+            u"%1     %2"_s.arg(listedRow, 5).arg(3, 5) + terms()};
 }
 
 // TAB:NAMEL of a definition: the years at 1 and 6, the workbook at 11, the successor at 30.
@@ -132,9 +164,9 @@ Status writeDefinitions(const QDir &root)
                                         r.setUnicodT(d.id);
                                         r.setName(d.name);
                                         r.setNameL(yearsText(d));
-                                        r.setType(1);
+                                        r.setType(std::uint8_t(d.type));
                                         return r.setCodForm(d.form) && r.setCodTabl(d.id) &&
-                                               r.setSm(0) && r.setA(d.columns);
+                                               r.setSm(d.kind) && r.setA(d.columns);
                                     });
     if (!tabl)
         return tabl;
@@ -249,6 +281,7 @@ const QList<DemoIndicatorDefinition> &DemoIndicators::definitions()
         {102, 62, u"Обеспеченность врачами на 10 000 населения"_s, 2020, 2030, {}, 0, 3},
         {103, 14, u"Оборот койки"_s, 2020, 2030, {}, 0, 3},
         {104, 14, u"Средняя длительность пребывания больного на койке"_s, 2020, 2030, {}, 0, 3},
+        {106, 12, u"Доля заболеваний у мужчин по строкам формы"_s, 2020, 2030, {}, 0, 3, 2, 8},
     };
     return list;
 }
@@ -300,6 +333,14 @@ Status DemoIndicators::write(const QString &root)
         return s;
     // The populations of the complete year only: the year after has no population file.
     if (Status s = writePopulations(dir, demoYears().first()); !s)
+        return s;
+    if (Status s = runtime::store::TextLineFile::writeTextLines(dir.filePath(u"106.MDS"_s),
+                                                                rowListLines());
+        !s)
+        return s;
+    if (Status s = runtime::store::TextLineFile::writeTextLines(dir.filePath(u"106.MDV"_s),
+                                                                formulaLines());
+        !s)
         return s;
     return writeBackground(dir);
 }

@@ -9,7 +9,9 @@
 // The definitions, all computed by place (by district preset): diseases registered per 1000
 // inhabitants (form 12, with a workbook of its own, and an older definition of it that hands
 // over to it after 2024), doctors per 10 000 inhabitants (form 62), the turnover of a bed and
-// the average stay (form 14, by quarter). The populations cover the six population groups of
+// the average stay (form 14, by quarter); and by rows, the share of men among the diseases of
+// every row of form 12 with a further row of its own ("106.MDS", "106.MDV": the rows 1.1 and
+// 1.2 together). The populations cover the six population groups of
 // the rural districts; the city of Sarvensk has no population record.
 
 #include "runtime/core/Error.h"
@@ -30,6 +32,8 @@ struct DemoIndicatorDefinition
     QString workbook;
     qint32 successor;
     int columns;
+    int type = 1; // 1 by place, 2 by rows
+    int kind = 0; // 8: the form's rows, then the rows of "<n>.MDS" with "<n>.MDV"
 };
 
 class DemoIndicators

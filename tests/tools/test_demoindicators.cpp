@@ -155,7 +155,7 @@ private Q_SLOTS:
         for (const analysis::IndicatorDefinition &d : *list)
             ids.append(d.id);
         std::sort(ids.begin(), ids.end());
-        QCOMPARE(ids, (QList<qint32>{101, 102, 103, 104}));
+        QCOMPARE(ids, (QList<qint32>{101, 102, 103, 104, 106}));
         const auto older = files.readDefinition(105);
         QVERIFY(older && *older);
         QCOMPARE((*older)->successor, 101);
@@ -192,6 +192,35 @@ private Q_SLOTS:
         }
     }
 
+    // By rows: every row of the form's table, then the listed row summing rows 1.1 and 1.2;
+    // the share divides by the row's own total.
+    void indicatorByRows()
+    {
+        data::DataContext context;
+        const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(106);
+        QVERIFY(definition && *definition);
+        analysis::IndicatorRequest request;
+        request.year = test::demoYear;
+        const auto run = analysis::IndicatorComputation(context).run(**definition, request);
+        QVERIFY(run);
+        QCOMPARE(run->years.size(), 1);
+        QHash<int, analysis::IndicatorResultRow> rows;
+        for (const analysis::IndicatorResultRow &row : run->years[0].rows)
+            rows.insert(row.code, row);
+        QStringList codes;
+        for (int code : rows.keys())
+            codes.append(QString::number(code));
+        for (const analysis::FormulaNotice &n : run->notices)
+            codes.append(n.message + u":"_s + n.detail);
+        QVERIFY2(rows.contains(1) && rows.contains(2) && rows.contains(3) && rows.contains(2500),
+                 qPrintable(codes.join(u' ')));
+        QVERIFY(rows[1].slot(1) > 0);
+        QCOMPARE(rows[2500].slot(1), rows[2].slot(1) + rows[3].slot(1));
+        QCOMPARE(rows[2500].slot(2), rows[2].slot(2) + rows[3].slot(2));
+        for (int code : {1, 2500})
+            QCOMPARE(rows[code].slot(3), rows[code].slot(2) / rows[code].slot(1) * 100);
+    }
+
     // As the user sees it: the list of the year's indicators of form 12, and the rate by
     // district in the result window.
     void indicatorWindows()
@@ -205,8 +234,9 @@ private Q_SLOTS:
         analysis::ui::IndicatorListWindow list(given, {}, prompter);
         auto *names = list.findChild<QListWidget *>(u"?LIST1"_s);
         QVERIFY(names);
-        QCOMPARE(names->count(), 1);
+        QCOMPARE(names->count(), 2);
         QCOMPARE(names->item(0)->text(), u"Заболеваемость населения на 1000 жителей"_s);
+        QCOMPARE(names->item(1)->text(), u"Доля заболеваний у мужчин по строкам формы"_s);
         list.show();
         test::grabWindow(&list, u"demo_indicator_list"_s);
         list.reject();
