@@ -26,6 +26,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int populationForm = 999;
+constexpr int regionTotalsForm = 998;
+// The region's own figures: row 1 column 1 the target of doctors per 10 000 inhabitants.
+constexpr double regionDoctorsTarget = 35.5;
 
 // One cell record: a term (step 0) or a step.
 struct Cell
@@ -44,6 +47,14 @@ struct Cell
 Cell term(qint16 id, int form, int table, int row, int column, int slot)
 {
     return {id, 0, form, table, row, column, slot};
+}
+
+// A term of one month: `month` 20 month 1, 21 the period's first month, 22 its last.
+Cell monthTerm(qint16 id, int form, int table, int row, int column, int slot, int month)
+{
+    Cell c = term(id, form, table, row, column, slot);
+    c.operation = month;
+    return c;
 }
 
 Cell populationTerm(qint16 id, int slot)
@@ -88,7 +99,15 @@ QList<Cell> cells()
         // By rows: every row of the table (row 0), men over all in per cent; a row without
         // diseases divides by zero and shows 0.
         << term(106, 12, 1000, 0, 1, 1) << term(106, 12, 1000, 0, 2, 2) << step(106, 1, 3, 0, 2)
-        << step(106, 2, 3, 4, 1) << step(106, 3, 3, 3, 0, 100);
+        << step(106, 2, 3, 4, 1)
+        << step(106, 3, 3, 3, 0, 100)
+        // Doctors: the region's target from its own figures (form 998) beside the rate.
+        << term(102, regionTotalsForm, 1, 1, 1, 4)
+        // Monthly diseases (form 7): the period, month 1, the first and the last month, and the
+        // change from the first to the last.
+        << term(107, 7, 1000, 1, 1, 1) << monthTerm(107, 7, 1000, 1, 1, 2, 20)
+        << monthTerm(107, 7, 1000, 1, 1, 3, 21) << monthTerm(107, 7, 1000, 1, 1, 4, 22)
+        << step(107, 1, 5, 0, 4) << step(107, 2, 5, 2, 3);
     return all;
 }
 
@@ -103,7 +122,8 @@ QList<Column> columnsOf(qint32 id)
     case 102:
         return {{u"Врачи (физические лица)"_s, u"врачи"_s, u"@n_10"_s},
                 {u"Численность населения"_s, u"население"_s, u"@n_12"_s},
-                {u"Врачей на 10 000 населения"_s, u"на 10 000"_s, u"1@n_10.2"_s}};
+                {u"Врачей на 10 000 населения"_s, u"на 10 000"_s, u"1@n_10.2"_s},
+                {u"Целевой показатель по области"_s, u"цель"_s, u"@n_8.1"_s}};
     case 103:
         return {{u"Выписано пациентов"_s, u"выписано"_s, u"@n_10"_s},
                 {u"Число коек"_s, u"коек"_s, u"@n_10"_s},
@@ -112,6 +132,12 @@ QList<Column> columnsOf(qint32 id)
         return {{u"Проведено койко-дней"_s, u"койко-дни"_s, u"@n_10"_s},
                 {u"Выписано пациентов"_s, u"выписано"_s, u"@n_10"_s},
                 {u"Средняя длительность пребывания"_s, u"дней"_s, u"1@n_10.2"_s}};
+    case 107:
+        return {{u"Заболеваний за период"_s, u"за период"_s, u"@n_10"_s},
+                {u"за январь"_s, u"январь"_s, u"@n_10"_s},
+                {u"за первый месяц периода"_s, u"первый"_s, u"@n_10"_s},
+                {u"за последний месяц периода"_s, u"последний"_s, u"@n_10"_s},
+                {u"Изменение за период"_s, u"изменение"_s, u"@n-_10"_s}};
     case 106:
         return {{u"Зарегистрировано заболеваний"_s, u"всего"_s, u"@n_12"_s},
                 {u"из них у мужчин"_s, u"мужчины"_s, u"@n_12"_s},
@@ -246,6 +272,22 @@ Status writePopulations(const QDir &root, int year)
                              });
 }
 
+// The region's own figures: the record of institution 20000, period 0.
+Status writeRegionFigures(const QDir &root, int year)
+{
+    return writeKeyedRecords(root.filePath(u"%1/F0998.dat"_s.arg(year)), data::FileId::otchet, 1,
+                             [&](runtime::store::KeyedFile &f, int) {
+                                 data::OtchetRecord r(f.record());
+                                 r.setCodReg(250);
+                                 r.setCodUch(data::RegionTotalCode);
+                                 r.setMes(0);
+                                 r.setUnicodStr(1);
+                                 const auto value =
+                                     runtime::Decimal::fromDouble(regionDoctorsTarget, 3);
+                                 return value && r.setCodTab(1) && r.setData(1, *value);
+                             });
+}
+
 // The picture behind the result list: a pale gradient.
 Status writeBackground(const QDir &root)
 {
@@ -278,10 +320,11 @@ const QList<DemoIndicatorDefinition> &DemoIndicators::definitions()
          {},
          101,
          3},
-        {102, 62, u"Обеспеченность врачами на 10 000 населения"_s, 2020, 2030, {}, 0, 3},
+        {102, 62, u"Обеспеченность врачами на 10 000 населения"_s, 2020, 2030, {}, 0, 4},
         {103, 14, u"Оборот койки"_s, 2020, 2030, {}, 0, 3},
         {104, 14, u"Средняя длительность пребывания больного на койке"_s, 2020, 2030, {}, 0, 3},
         {106, 12, u"Доля заболеваний у мужчин по строкам формы"_s, 2020, 2030, {}, 0, 3, 2, 8},
+        {107, 7, u"Заболеваемость по месяцам"_s, 2020, 2030, {}, 0, 5, 0, 0},
     };
     return list;
 }
@@ -292,6 +335,11 @@ QStringList DemoIndicators::columnNames(qint32 id)
     for (const Column &c : columnsOf(id))
         names.append(c.name);
     return names;
+}
+
+double DemoIndicators::doctorsTarget()
+{
+    return regionDoctorsTarget;
 }
 
 qint64 DemoIndicators::population(int year, int district)
@@ -333,6 +381,8 @@ Status DemoIndicators::write(const QString &root)
         return s;
     // The populations of the complete year only: the year after has no population file.
     if (Status s = writePopulations(dir, demoYears().first()); !s)
+        return s;
+    if (Status s = writeRegionFigures(dir, demoYears().first()); !s)
         return s;
     if (Status s = runtime::store::TextLineFile::writeTextLines(dir.filePath(u"106.MDS"_s),
                                                                 rowListLines());

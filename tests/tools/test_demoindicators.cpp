@@ -155,7 +155,7 @@ private Q_SLOTS:
         for (const analysis::IndicatorDefinition &d : *list)
             ids.append(d.id);
         std::sort(ids.begin(), ids.end());
-        QCOMPARE(ids, (QList<qint32>{101, 102, 103, 104, 106}));
+        QCOMPARE(ids, (QList<qint32>{101, 102, 103, 104, 106, 107}));
         const auto older = files.readDefinition(105);
         QVERIFY(older && *older);
         QCOMPARE((*older)->successor, 101);
@@ -190,6 +190,36 @@ private Q_SLOTS:
             QVERIFY(slotOf(*rows, district, 2) > 0);
             QCOMPARE(slotOf(*rows, district, 3), 0.0);
         }
+    }
+
+    // Month terms by district: the first and the last month of a period are those months'
+    // own figures; the region's own figures (form 998) go into every district.
+    void monthTermsAndRegionFigures()
+    {
+        data::DataContext context;
+        QString count;
+        analysis::IndicatorComputation computation(context);
+        const auto months = [&](int first, int last) {
+            return computation.computeForRating(107, count, 1, 0, {first, last}, {},
+                                                test::demoYear);
+        };
+        const auto spring = months(3, 5);
+        const auto march = months(3, 3);
+        const auto may = months(5, 5);
+        QVERIFY(spring && march && may);
+        QCOMPARE(count.trimmed(), u"5"_s);
+        for (int district : {1, 2, 101}) {
+            QVERIFY(slotOf(*march, district, 1) > 0);
+            QCOMPARE(slotOf(*spring, district, 3), slotOf(*march, district, 1));
+            QCOMPARE(slotOf(*spring, district, 4), slotOf(*may, district, 1));
+            QCOMPARE(slotOf(*spring, district, 5),
+                     slotOf(*may, district, 1) - slotOf(*march, district, 1));
+        }
+        const auto doctors =
+            computation.computeForRating(102, count, 1, 0, {0, 0}, {}, test::demoYear);
+        QVERIFY(doctors);
+        for (int district : {1, 5, 101})
+            QCOMPARE(slotOf(*doctors, district, 4), tools::DemoIndicators::doctorsTarget());
     }
 
     // By rows: every row of the form's table, then the listed row summing rows 1.1 and 1.2;
