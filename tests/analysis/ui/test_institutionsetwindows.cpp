@@ -1,6 +1,7 @@
 // The institution sets' windows on the demo, driven by their controls: a new set built from two
 // districts and saved twice, an existing set edited through the kinds, the village switch and a
-// hand-made mark, the reset, a save the file refuses, a delete, and Enter closing the list.
+// hand-made mark, the reset, a save the file refuses, a set deleted elsewhere meanwhile, a
+// delete, and Enter closing the list.
 
 #include "analysis/InstitutionSets.h"
 #include "analysis/ui/InstitutionSetWindows.h"
@@ -244,13 +245,30 @@ private Q_SLOTS:
         QCOMPARE(storedSets().size(), before + 2);
         QCOMPARE(list->binding()->model()->rowCount(), before + 2);
 
+        // A set deleted elsewhere while its window is open: "not saved", and the list shows the
+        // file as it is now.
+        const qint32 vanishing = storedSets()[before].id;
+        test::answerModals({inSetWindow([&](QWidget *w, InstitutionSetWindow *) {
+            data::DataContext other;
+            InstitutionSets elsewhere(other);
+            QVERIFY(elsewhere.load());
+            QVERIFY(elsewhere.removeSet(vanishing));
+            test::clickControl(w, u"?PUT");
+            QCOMPARE(list->binding()->model()->rowCount(), before + 1);
+        })});
+        list->editSet(int(before));
+        QCOMPARE(run.prompter.texts().size(), 2);
+        QCOMPARE(run.prompter.texts().last(), InstitutionSets::notSavedMessage());
+        QCOMPARE(storedSets().size(), before + 1);
+        QCOMPARE(list->binding()->model()->rowCount(), before + 1);
+        QCOMPARE(list->sets().sets().last().id, firstNew + 1);
+
         // A delete: the set leaves the file and the list, without a question.
         list->binding()->selectRow(int(before));
         test::clickControl(list, u"?DELETE");
-        QCOMPARE(storedSets().size(), before + 1);
-        QCOMPARE(storedSets().last().id, firstNew + 1);
-        QCOMPARE(list->binding()->model()->rowCount(), before + 1);
-        QCOMPARE(run.prompter.texts().size(), 1);
+        QCOMPARE(storedSets().size(), before);
+        QCOMPARE(list->binding()->model()->rowCount(), before);
+        QCOMPARE(run.prompter.texts().size(), 2);
 
         // Enter on the list closes the window.
         QTest::keyClick(list->binding()->view(), Qt::Key_Return);
