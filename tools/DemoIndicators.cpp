@@ -57,6 +57,15 @@ Cell monthTerm(qint16 id, int form, int table, int row, int column, int slot, in
     return c;
 }
 
+// A term of the by-rows layout over the row itself, for one territory: `scope` 1 district codes
+// 200 and up, 2 the cities (100..200), 3 the rural districts (below 100).
+Cell scopedTerm(qint16 id, int form, int table, int column, int slot, int scope)
+{
+    Cell c = term(id, form, table, 0, column, slot);
+    c.constant = scope;
+    return c;
+}
+
 Cell populationTerm(qint16 id, int slot)
 {
     return term(id, populationForm, 1, 1, 1, slot);
@@ -101,6 +110,9 @@ QList<Cell> cells()
         << term(106, 12, 1000, 0, 1, 1) << term(106, 12, 1000, 0, 2, 2) << step(106, 1, 3, 0, 2)
         << step(106, 2, 3, 4, 1)
         << step(106, 3, 3, 3, 0, 100)
+        // ... and the diseases by territory: rural districts, cities, regional institutions.
+        << scopedTerm(106, 12, 1000, 1, 4, 3) << scopedTerm(106, 12, 1000, 1, 5, 2)
+        << scopedTerm(106, 12, 1000, 1, 6, 1)
         // Doctors: the region's target from its own figures (form 998) beside the rate.
         << term(102, regionTotalsForm, 1, 1, 1, 4)
         // Monthly diseases (form 7): the period, month 1, the first and the last month, and the
@@ -141,7 +153,10 @@ QList<Column> columnsOf(qint32 id)
     case 106:
         return {{u"Зарегистрировано заболеваний"_s, u"всего"_s, u"@n_12"_s},
                 {u"из них у мужчин"_s, u"мужчины"_s, u"@n_12"_s},
-                {u"Доля мужчин, %"_s, u"% мужчин"_s, u"1@n_8.2"_s}};
+                {u"Доля мужчин, %"_s, u"% мужчин"_s, u"1@n_8.2"_s},
+                {u"в районах"_s, u"районы"_s, u"@n_10"_s},
+                {u"в городах"_s, u"города"_s, u"@n_10"_s},
+                {u"в областных учреждениях"_s, u"областные"_s, u"@n_10"_s}};
     default:
         return {};
     }
@@ -323,7 +338,7 @@ const QList<DemoIndicatorDefinition> &DemoIndicators::definitions()
         {102, 62, u"Обеспеченность врачами на 10 000 населения"_s, 2020, 2030, {}, 0, 4},
         {103, 14, u"Оборот койки"_s, 2020, 2030, {}, 0, 3},
         {104, 14, u"Средняя длительность пребывания больного на койке"_s, 2020, 2030, {}, 0, 3},
-        {106, 12, u"Доля заболеваний у мужчин по строкам формы"_s, 2020, 2030, {}, 0, 3, 2, 8},
+        {106, 12, u"Доля заболеваний у мужчин по строкам формы"_s, 2020, 2030, {}, 0, 6, 2, 8},
         {107, 7, u"Заболеваемость по месяцам"_s, 2020, 2030, {}, 0, 5, 0, 0},
     };
     return list;

@@ -12,8 +12,9 @@
 // the average stay (form 14, by quarter), diseases by month (form 7: the period, January, the
 // first and the last month of the period); and by rows, the share of men among the diseases of
 // every row of form 12 with a further row of its own ("106.MDS", "106.MDV": the rows 1.1 and
-// 1.2 together). The populations cover the six population groups of
-// the rural districts; the city of Sarvensk has no population record.
+// 1.2 together) and the diseases of rural districts, cities and regional institutions. The
+// populations cover the six population groups of the rural districts; the city of Sarvensk has no
+// population record.
 
 #include "runtime/core/Error.h"
 

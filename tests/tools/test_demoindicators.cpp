@@ -223,7 +223,7 @@ private Q_SLOTS:
     }
 
     // By rows: every row of the form's table, then the listed row summing rows 1.1 and 1.2;
-    // the share divides by the row's own total.
+    // the share divides by the row's own total; the terms of each territory.
     void indicatorByRows()
     {
         data::DataContext context;
@@ -249,6 +249,12 @@ private Q_SLOTS:
         QCOMPARE(rows[2500].slot(2), rows[2].slot(2) + rows[3].slot(2));
         for (int code : {1, 2500})
             QCOMPARE(rows[code].slot(3), rows[code].slot(2) / rows[code].slot(1) * 100);
+        // The territories of a row add up to the row; each of them has diseases.
+        for (int code : {1, 2, 3}) {
+            QVERIFY(rows[code].slot(4) > 0 && rows[code].slot(5) > 0 && rows[code].slot(6) > 0);
+            QCOMPARE(rows[code].slot(4) + rows[code].slot(5) + rows[code].slot(6),
+                     rows[code].slot(1));
+        }
     }
 
     // As the user sees it: the list of the year's indicators of form 12, and the rate by
