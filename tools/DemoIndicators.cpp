@@ -90,6 +90,17 @@ QList<Cell> rateCells(qint16 id, int form, int table, int row, int column, doubl
             step(id, 2, 3, 4, 2), step(id, 3, 3, 3, 0, perInhabitants)};
 }
 
+// The rate, and where fewer than 10 000 live, slot 4 shows the count over the population as
+// text (elsewhere it stays 0: 0 times the population).
+QList<Cell> rateWithNoteCells(qint16 id, int form, int table, int row, int column,
+                              double perInhabitants)
+{
+    Cell smallPopulation = step(id, 4, 4, 3, 2, 10000);
+    smallPopulation.form = 11; // the population below the constant ...
+    smallPopulation.row = 1;   // ... shows slot 1 over it
+    return rateCells(id, form, table, row, column, perInhabitants) << smallPopulation;
+}
+
 // A quotient: slot 1 over slot 2 into slot 3.
 QList<Cell> quotientCells(qint16 id, int form, std::array<int, 3> first, std::array<int, 3> second)
 {
@@ -101,8 +112,8 @@ QList<Cell> quotientCells(qint16 id, int form, std::array<int, 3> first, std::ar
 QList<Cell> cells()
 {
     QList<Cell> all;
-    all << rateCells(101, 12, 1000, 1, 1, 1000) << rateCells(105, 12, 1000, 1, 1, 1000)
-        << rateCells(102, 62, 1000, 1, 3, 10000)
+    all << rateWithNoteCells(101, 12, 1000, 1, 1, 1000)
+        << rateWithNoteCells(105, 12, 1000, 1, 1, 1000) << rateCells(102, 62, 1000, 1, 3, 10000)
         << quotientCells(103, 14, {1000, 1, 3}, {1000, 1, 1})
         << quotientCells(104, 14, {2000, 5, 1}, {1000, 1, 3})
         // By rows: every row of the table (row 0), men over all in per cent; a row without
@@ -130,7 +141,8 @@ QList<Column> columnsOf(qint32 id)
     case 105:
         return {{u"Зарегистрировано заболеваний"_s, u"заболеваний"_s, u"@n_12"_s},
                 {u"Численность населения"_s, u"население"_s, u"@n_12"_s},
-                {u"Заболеваемость на 1000 населения"_s, u"на 1000"_s, u"1@n_10.2"_s}};
+                {u"Заболеваемость на 1000 населения"_s, u"на 1000"_s, u"1@n_10.2"_s},
+                {u"Малые районы: заболеваний / население"_s, u"малые"_s, u"@n_12"_s}};
     case 102:
         return {{u"Врачи (физические лица)"_s, u"врачи"_s, u"@n_10"_s},
                 {u"Численность населения"_s, u"население"_s, u"@n_12"_s},
@@ -326,7 +338,7 @@ Status writeBackground(const QDir &root)
 const QList<DemoIndicatorDefinition> &DemoIndicators::definitions()
 {
     static const QList<DemoIndicatorDefinition> list{
-        {101, 12, u"Заболеваемость населения на 1000 жителей"_s, 2025, 2030, u"i1.XLS"_s, 0, 3},
+        {101, 12, u"Заболеваемость населения на 1000 жителей"_s, 2025, 2030, u"i1.XLS"_s, 0, 4},
         {105,
          12,
          u"Заболеваемость населения на 1000 жителей (до 2025 года)"_s,
@@ -334,7 +346,7 @@ const QList<DemoIndicatorDefinition> &DemoIndicators::definitions()
          2024,
          {},
          101,
-         3},
+         4},
         {102, 62, u"Обеспеченность врачами на 10 000 населения"_s, 2020, 2030, {}, 0, 4},
         {103, 14, u"Оборот койки"_s, 2020, 2030, {}, 0, 3},
         {104, 14, u"Средняя длительность пребывания больного на койке"_s, 2020, 2030, {}, 0, 3},

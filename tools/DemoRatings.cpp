@@ -38,15 +38,16 @@ struct RatedTable
     int table;
     qint32 definition;
     QString name;
+    int rows; // the definition's first slots; its further results find no row
 };
 
 const QList<RatedTable> &ratedTables()
 {
     static const QList<RatedTable> list{
-        {1, 101, u"Заболеваемость населения"_s},
-        {2, 102, u"Кадровое обеспечение"_s},
-        {3, 103, u"Использование коечного фонда"_s},
-        {4, 104, u"Длительность лечения"_s},
+        {1, 101, u"Заболеваемость населения"_s, 3},
+        {2, 102, u"Кадровое обеспечение"_s, 4},
+        {3, 103, u"Использование коечного фонда"_s, 3},
+        {4, 104, u"Длительность лечения"_s, 3},
     };
     return list;
 }
@@ -119,7 +120,7 @@ Status writeCatalogue(const QDir &year)
     };
     QList<Row> rows;
     for (const RatedTable &t : tables) {
-        const QStringList names = DemoIndicators::columnNames(t.definition);
+        const QStringList names = DemoIndicators::columnNames(t.definition).mid(0, t.rows);
         for (int s = 0; s < names.size(); ++s)
             rows.append({t.table, s + 1, names[s]});
     }

@@ -3,7 +3,8 @@
 // Writes what the demo's quality ratings and the indicator map need into a demo working
 // directory:
 // - the indicator form 301 "Индикаторы качества" in every year's catalogue: one table per rated
-//   definition, one row per result slot, the norm columns 1, 4, 5 and 6;
+//   definition, one row per result slot (the note of the disease rate has none), the norm
+//   columns 1, 4, 5 and 6;
 // - its norms, the report of the whole region (institution 20000) for period 0, in the first
 //   (complete) demo year;
 // - the quality indicators (`indik`): one by district, one by institution and a draft one that

@@ -164,10 +164,11 @@ private Q_SLOTS:
         QCOMPARE((*rate)->workbook, u"i1.XLS"_s);
         const auto columns = files.readColumns(**rate);
         QVERIFY(columns);
-        QCOMPARE(columns->size(), 3);
+        QCOMPARE(columns->size(), 4);
     }
 
-    // Diseases per 1000 inhabitants by district: the rate is the count over the population.
+    // Diseases per 1000 inhabitants by district: the rate is the count over the population, a
+    // text where the population is small.
     void indicatorByDistrict()
     {
         data::DataContext context;
@@ -175,7 +176,7 @@ private Q_SLOTS:
         const auto rows = analysis::IndicatorComputation(context).computeForRating(
             101, count, 1, 0, {0, 0}, {}, test::demoYear);
         QVERIFY(rows);
-        QCOMPARE(count.trimmed(), u"3"_s);
+        QCOMPARE(count.trimmed(), u"4"_s);
         for (int district : {1, 2, 3, 4, 101}) {
             const double cases = slotOf(*rows, district, 1);
             const double population = slotOf(*rows, district, 2);
@@ -184,6 +185,19 @@ private Q_SLOTS:
                      double(tools::DemoIndicators::population(test::demoYear, district)));
             QCOMPARE(slotOf(*rows, district, 3), cases / population * 1000);
         }
+        // Fewer than 10 000 inhabitants: the rate's cell shows the cases over the population.
+        const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(101);
+        QVERIFY(definition && *definition);
+        analysis::IndicatorRequest request;
+        request.year = test::demoYear;
+        request.layout = analysis::IndicatorLayout::ByDistrict;
+        const auto run = analysis::IndicatorComputation(context).run(**definition, request);
+        QVERIFY(run && run->years.size() == 1);
+        QStringList texts;
+        for (const analysis::IndicatorCellText &t : run->years[0].texts)
+            texts << u"%1:%2:%3"_s.arg(t.code).arg(t.slot).arg(t.text);
+        QCOMPARE(texts, QStringList{u"1:4:%1/9999"_s.arg(slotOf(*rows, 1, 1))});
+        QCOMPARE(slotOf(*rows, 2, 4), 0.0);
         // Districts that sent no reports: a population, no cases, a rate of 0.
         for (int district : {5, 6}) {
             QCOMPARE(slotOf(*rows, district, 1), 0.0);
