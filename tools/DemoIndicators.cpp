@@ -124,6 +124,11 @@ QList<Cell> cells()
         // ... and the diseases by territory: rural districts, cities, regional institutions.
         << scopedTerm(106, 12, 1000, 1, 4, 3) << scopedTerm(106, 12, 1000, 1, 5, 2)
         << scopedTerm(106, 12, 1000, 1, 6, 1)
+        // Listed rows only, over the whole region: the form's own rows add nothing to them.
+        << term(108, 12, 1000, 0, 1, 1)
+        // The staff by the rows of form 62, over the whole year.
+        << term(109, 62, 1000, 0, 1, 1) << term(109, 62, 1000, 0, 2, 2)
+        << term(109, 62, 1000, 0, 3, 3)
         // Doctors: the region's target from its own figures (form 998) beside the rate.
         << term(102, regionTotalsForm, 1, 1, 1, 4)
         // Monthly diseases (form 7): the period, month 1, the first and the last month, and the
@@ -162,6 +167,13 @@ QList<Column> columnsOf(qint32 id)
                 {u"за первый месяц периода"_s, u"первый"_s, u"@n_10"_s},
                 {u"за последний месяц периода"_s, u"последний"_s, u"@n_10"_s},
                 {u"Изменение за период"_s, u"изменение"_s, u"@n-_10"_s}};
+    case 108:
+        return {{u"Зарегистрировано заболеваний"_s, u"всего"_s, u"@n_12"_s},
+                {u"из них у мужчин"_s, u"мужчины"_s, u"@n_12"_s}};
+    case 109:
+        return {{u"Штатные должности"_s, u"штатные"_s, u"@n_10.2"_s},
+                {u"Занятые должности"_s, u"занятые"_s, u"@n_10.2"_s},
+                {u"Физические лица"_s, u"физ. лица"_s, u"@n_8"_s}};
     case 106:
         return {{u"Зарегистрировано заболеваний"_s, u"всего"_s, u"@n_12"_s},
                 {u"из них у мужчин"_s, u"мужчины"_s, u"@n_12"_s},
@@ -174,27 +186,39 @@ QList<Column> columnsOf(qint32 id)
     }
 }
 
-// The further row of the by-rows definition: its line in "106.MDS" (code, population
-// column, code text, name) and its terms in "106.MDV" (form 12, rows 1.1 and 1.2, columns 1
-// and 2 into slots 1 and 2).
+// The listed rows of the by-rows definitions: their lines in "<n>.MDS" (code, population
+// column, code text, name) and their terms in "<n>.MDV" over form 12: row 2500 the rows 1.1
+// and 1.2 together, row 2600 (only 108 lists it) the row of all diseases; columns 1 and 2 into
+// slots 1 and 2.
 constexpr int listedRow = 2500;
+constexpr int allDiseasesRow = 2600;
 
-QStringList rowListLines()
+QString rowListLine(int code, const QString &codeText, const QString &name)
 {
     // Columns 1-5 the code, 7-8 the population column (none), 10-14 the code text, 20 on the
     // name.
-    return {u"%1    %2     %3"_s.arg(listedRow, 5)
-                .arg(u"1.1+2"_s, -5)
-                .arg(u"Болезни органов дыхания и кровообращения"_s)};
+    return u"%1    %2     %3"_s.arg(code, 5).arg(codeText, -5).arg(name);
 }
 
-QStringList formulaLines()
+QStringList rowListLines(qint32 id)
+{
+    QStringList lines{
+        rowListLine(listedRow, u"1.1+2"_s, u"Болезни органов дыхания и кровообращения"_s)};
+    if (id == 108)
+        lines << rowListLine(allDiseasesRow, u"1"_s, u"Все болезни"_s);
+    return lines;
+}
+
+QStringList formulaLines(qint32 id)
 {
     // Columns 1-5 the result row, 6-9 the form (blank: the line before's), 10 the sign, 11-15
     // the source row, then terms of 7 characters: 3 the source column, 3 the slot, 1 unread.
-    const auto terms = [] { return u"  1  1   2  2 "_s; };
-    return {u"%1%2 %3"_s.arg(listedRow, 5).arg(12, 4).arg(2, 5) + terms(),
-            u"%1     %2"_s.arg(listedRow, 5).arg(3, 5) + terms()};
+    const QString terms = u"  1  1   2  2 "_s;
+    QStringList lines{u"%1%2 %3"_s.arg(listedRow, 5).arg(12, 4).arg(2, 5) + terms,
+                      u"%1     %2"_s.arg(listedRow, 5).arg(3, 5) + terms};
+    if (id == 108)
+        lines << u"%1     %2"_s.arg(allDiseasesRow, 5).arg(1, 5) + terms;
+    return lines;
 }
 
 // TAB:NAMEL of a definition: the years at 1 and 6, the workbook at 11, the successor at 30.
@@ -352,6 +376,17 @@ const QList<DemoIndicatorDefinition> &DemoIndicators::definitions()
         {104, 14, u"Средняя длительность пребывания больного на койке"_s, 2020, 2030, {}, 0, 3},
         {106, 12, u"Доля заболеваний у мужчин по строкам формы"_s, 2020, 2030, {}, 0, 6, 2, 8},
         {107, 7, u"Заболеваемость по месяцам"_s, 2020, 2030, {}, 0, 5, 0, 0},
+        {108,
+         12,
+         u"Болезни органов дыхания и кровообращения по области"_s,
+         2020,
+         2030,
+         {},
+         0,
+         2,
+         20,
+         7},
+        {109, 62, u"Медицинские кадры по строкам формы"_s, 2020, 2030, {}, 0, 3, 0, 1},
     };
     return list;
 }
@@ -411,14 +446,16 @@ Status DemoIndicators::write(const QString &root)
         return s;
     if (Status s = writeRegionFigures(dir, demoYears().first()); !s)
         return s;
-    if (Status s = runtime::store::TextLineFile::writeTextLines(dir.filePath(u"106.MDS"_s),
-                                                                rowListLines());
-        !s)
-        return s;
-    if (Status s = runtime::store::TextLineFile::writeTextLines(dir.filePath(u"106.MDV"_s),
-                                                                formulaLines());
-        !s)
-        return s;
+    for (qint32 id : {106, 108}) {
+        if (Status s = runtime::store::TextLineFile::writeTextLines(
+                dir.filePath(u"%1.MDS"_s.arg(id)), rowListLines(id));
+            !s)
+            return s;
+        if (Status s = runtime::store::TextLineFile::writeTextLines(
+                dir.filePath(u"%1.MDV"_s.arg(id)), formulaLines(id));
+            !s)
+            return s;
+    }
     return writeBackground(dir);
 }
 

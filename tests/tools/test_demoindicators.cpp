@@ -25,6 +25,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 
@@ -155,7 +156,7 @@ private Q_SLOTS:
         for (const analysis::IndicatorDefinition &d : *list)
             ids.append(d.id);
         std::sort(ids.begin(), ids.end());
-        QCOMPARE(ids, (QList<qint32>{101, 102, 103, 104, 106, 107}));
+        QCOMPARE(ids, (QList<qint32>{101, 102, 103, 104, 106, 107, 108, 109}));
         const auto older = files.readDefinition(105);
         QVERIFY(older && *older);
         QCOMPARE((*older)->successor, 101);
@@ -271,6 +272,38 @@ private Q_SLOTS:
         }
     }
 
+    // Listed rows only (108, over the region): exactly the rows of its row file, from its
+    // formula text; the form's rows by a definition of the whole year (109).
+    void listedRowsAndWholeYear()
+    {
+        data::DataContext context;
+        const analysis::IndicatorFormulaFiles files(test::demoYear);
+        const auto byRowsOf = [&](qint32 id) {
+            QHash<int, analysis::IndicatorResultRow> rows;
+            const auto definition = files.readDefinition(id);
+            if (!definition || !*definition)
+                return rows;
+            analysis::IndicatorRequest request;
+            request.year = test::demoYear;
+            const auto run = analysis::IndicatorComputation(context).run(**definition, request);
+            if (run && run->years.size() == 1)
+                for (const analysis::IndicatorResultRow &row : run->years[0].rows)
+                    rows.insert(row.code, row);
+            return rows;
+        };
+        const auto listed = byRowsOf(108);
+        const auto form = byRowsOf(106);
+        QCOMPARE(QSet<int>(listed.keyBegin(), listed.keyEnd()), (QSet<int>{2500, 2600}));
+        QCOMPARE(listed[2500].slot(1), form[2500].slot(1));
+        QCOMPARE(listed[2600].slot(1), form[1].slot(1));
+        QCOMPARE(listed[2600].slot(2), form[1].slot(2));
+
+        const auto staff = byRowsOf(109);
+        QCOMPARE(QSet<int>(staff.keyBegin(), staff.keyEnd()), (QSet<int>{1, 2, 3, 4}));
+        QVERIFY(staff[1].slot(3) > 0);
+        QVERIFY(staff[1].slot(1) >= staff[1].slot(2));
+    }
+
     // As the user sees it: the list of the year's indicators of form 12, and the rate by
     // district in the result window.
     void indicatorWindows()
@@ -284,7 +317,7 @@ private Q_SLOTS:
         analysis::ui::IndicatorListWindow list(given, {}, prompter);
         auto *names = list.findChild<QListWidget *>(u"?LIST1"_s);
         QVERIFY(names);
-        QCOMPARE(names->count(), 2);
+        QCOMPARE(names->count(), 3);
         QCOMPARE(names->item(0)->text(), u"Заболеваемость населения на 1000 жителей"_s);
         QCOMPARE(names->item(1)->text(), u"Доля заболеваний у мужчин по строкам формы"_s);
         list.show();
