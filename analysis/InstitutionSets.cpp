@@ -184,11 +184,11 @@ void SetEditor::chooseKinds(qsizetype cursor)
 {
     if (cursor >= 0 && cursor < m_kinds.size() && m_kinds[cursor].marked &&
         m_kinds[cursor].code == 0) {
-        for (KindChoice &k : m_kinds)
+        for (SetKindChoice &k : m_kinds)
             k.marked = false;
     }
     QStringList names;
-    for (const KindChoice &k : std::as_const(m_kinds))
+    for (const SetKindChoice &k : std::as_const(m_kinds))
         if (k.marked)
             names.append(k.name);
     m_kindText = names.isEmpty() ? QString() : u","_s + names.join(u',');
@@ -223,7 +223,7 @@ void SetEditor::reset()
 {
     for (SetCandidate &c : m_candidates)
         c.marked = false;
-    for (KindChoice &k : m_kinds)
+    for (SetKindChoice &k : m_kinds)
         k.marked = false;
     m_city = true;
     m_village = true;
@@ -233,14 +233,15 @@ void SetEditor::reset()
 
 void SetEditor::applyFilters()
 {
-    const bool byKind =
-        std::any_of(m_kinds.cbegin(), m_kinds.cend(), [](const KindChoice &k) { return k.marked; });
+    const bool byKind = std::any_of(m_kinds.cbegin(), m_kinds.cend(),
+                                    [](const SetKindChoice &k) { return k.marked; });
     for (SetCandidate &c : m_candidates) {
         if (districtHolds(m_districtFilter, c))
             c.marked = true;
         if (byKind) {
-            const auto kind = std::find_if(m_kinds.cbegin(), m_kinds.cend(),
-                                           [&](const KindChoice &k) { return k.code == c.kind; });
+            const auto kind =
+                std::find_if(m_kinds.cbegin(), m_kinds.cend(),
+                             [&](const SetKindChoice &k) { return k.code == c.kind; });
             c.marked = kind != m_kinds.cend() && kind->marked;
         }
         if (!m_city && c.place == 1)

@@ -56,13 +56,13 @@ struct SetCandidate
     QString mark() const { return marked ? QStringLiteral("o") : QString(); }
 };
 
-struct DistrictChoice
+struct SetDistrictChoice
 {
     QString name;
     int code = 0;
 };
 
-struct KindChoice
+struct SetKindChoice
 {
     QString name;
     int code = 0;
@@ -92,8 +92,8 @@ public:
               const QHash<int, QString> &kindNames);
 
     const QList<SetCandidate> &candidates() const { return m_candidates; }
-    const QList<DistrictChoice> &districts() const { return m_districts; }
-    const QList<KindChoice> &kinds() const { return m_kinds; }
+    const QList<SetDistrictChoice> &districts() const { return m_districts; }
+    const QList<SetKindChoice> &kinds() const { return m_kinds; }
     int districtFilter() const { return m_districtFilter; }
     bool city() const { return m_city; }
     bool village() const { return m_village; }
@@ -127,8 +127,8 @@ public:
 
 private:
     QList<SetCandidate> m_candidates;
-    QList<DistrictChoice> m_districts;
-    QList<KindChoice> m_kinds;
+    QList<SetDistrictChoice> m_districts;
+    QList<SetKindChoice> m_kinds;
     int m_districtFilter = WholeRegion;
     bool m_city = true;
     bool m_village = true;

@@ -1,6 +1,7 @@
 #include "app/ProcedureTable.h"
 
 #include "analysis/ui/CompletenessWindow.h"
+#include "analysis/ui/InstitutionSetWindows.h"
 #include "analysis/ui/RankTableWindow.h"
 #include "analysis/ui/RatingWindow.h"
 #include "analysis/ui/ReportListWindow.h"
@@ -114,6 +115,15 @@ Procedures procedureTable(const ProcedureServices &services)
             return analysis::ui::RatingWindow::run(data, services, openRankTable, ownWindow,
                                                    parent);
         });
+    // The institution sets for the quality indicators, modal to the frame.
+    table.insert(QStringLiteral("EditInstitutionSets"),
+                 [&state = services.state, &office = services.office,
+                  &prompter = services.prompter](data::DataContext &data, QWidget *parent,
+                                                 bool) -> QWidget * {
+                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+                     return analysis::ui::InstitutionSetListWindow::run(
+                         data, {state, prompter, office, choices, nullptr}, false, parent);
+                 });
     // The help window, the forms on/off list and the key rebuilding run on the frame's own
     // data context, modal to the frame.
     table.insert(

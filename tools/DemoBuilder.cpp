@@ -28,8 +28,10 @@
 #include "tools/DemoForm62.h"
 #include "tools/DemoHelp.h"
 #include "tools/DemoImportsDbf.h"
+#include "tools/DemoIndicators.h"
 #include "tools/DemoMap.h"
 #include "tools/DemoOutputs.h"
+#include "tools/DemoRatings.h"
 #include "tools/DemoReports.h"
 #include "tools/DemoSummaries.h"
 #include "tools/DemoTemplates.h"
@@ -619,6 +621,10 @@ Status DemoBuilder::build(const QString &directory)
     if (Status s = DemoTemplates::write(QDir(root).filePath(QStringLiteral("XLS"))); !s)
         return s;
     if (Status s = DemoImportsDbf::write(root); !s)
+        return s;
+    if (Status s = DemoIndicators::write(root); !s)
+        return s;
+    if (Status s = DemoRatings::write(root); !s)
         return s;
     return DemoOutputs::write(root, m_prompter);
 }

@@ -16,6 +16,7 @@
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/TextLineFile.h"
 #include "runtime/store/Transaction.h"
+#include "tools/DemoIndicatorsFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -83,24 +84,7 @@ public:
     bool write(const QString &name, data::FileId id, int count,
                const std::function<bool(runtime::store::KeyedFile &, int)> &fill)
     {
-        const auto &layout = data::declaration(id).layout;
-        QDir().mkpath(QFileInfo(path(name)).path());
-        QFile::remove(path(name));
-        if (!runtime::store::KeyedFile::create(path(name), layout))
-            return false;
-        runtime::store::KeyedFile file(layout);
-        if (!file.open(path(name)))
-            return false;
-        // One transaction: one sync for the file, not one for each record.
-        auto tx = runtime::store::Transaction::begin(file);
-        if (!tx)
-            return false;
-        for (int i = 0; i < count; ++i) {
-            file.clearRecord();
-            if (!fill(file, i) || !file.add())
-                return false;
-        }
-        return tx->commit().has_value();
+        return tools::writeKeyedRecords(path(name), id, count, fill).has_value();
     }
 
     bool districts(const QList<int> &codes)

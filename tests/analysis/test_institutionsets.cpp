@@ -138,7 +138,7 @@ private Q_SLOTS:
     {
         const SetEditor e = editor();
         QStringList districts;
-        for (const DistrictChoice &d : e.districts())
+        for (const SetDistrictChoice &d : e.districts())
             districts << u"%1:%2"_s.arg(d.code).arg(d.name);
         QCOMPARE(districts,
                  (QStringList{u"0:Таргинская область"_s, u"5:Пятый"_s, u"7:Седьмой"_s,

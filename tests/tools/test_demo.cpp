@@ -72,6 +72,13 @@ std::optional<FileId> fileOf(const QString &relativePath)
         }
         return std::nullopt;
     }
+    // The indicator definitions are kept in copies of the tables, columns and list formats.
+    if (name == u"TABLP.DAT")
+        return FileId::tabl;
+    if (name == u"GRAFAP.DAT")
+        return FileId::grafa;
+    if (name == u"SAPKIP.TPS")
+        return FileId::Sapki;
     for (const data::FileDecl &decl : data::dictionary()) {
         if (decl.fixedName.isEmpty())
             continue;

@@ -1,0 +1,402 @@
+// The demo's indicators and ratings: the GIF writer read back by an independent decoder, the
+// map and button pictures, the indicator list and a by-district indicator over the demo reports
+// and populations, and the quality indicators with their sets and norms.
+
+#include "analysis/IndicatorComputation.h"
+#include "analysis/IndicatorFormulaFiles.h"
+#include "analysis/RatingData.h"
+#include "analysis/ui/IndicatorListWindow.h"
+#include "analysis/ui/IndicatorProcedure.h"
+#include "analysis/ui/IndicatorResultWindow.h"
+#include "data/DataContext.h"
+#include "runtime/office/DesktopOpener.h"
+#include "runtime/office/OfficeServer.h"
+#include "runtime/report/PageSink.h"
+#include "support/DemoWorkDir.h"
+#include "support/ScriptedPrompter.h"
+#include "tests/analysis/ui/WindowTestSupport.h"
+#include "tools/DemoIndicators.h"
+#include "tools/DemoRatings.h"
+#include "tools/GifWriter.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImageReader>
+#include <QListWidget>
+#include <QPointer>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+using namespace zemor;
+using tools::DemoRatings;
+
+namespace {
+
+QImage readGif(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    QImageReader reader(&buffer, "gif");
+    return reader.read();
+}
+
+QImage readGifFile(const QString &path)
+{
+    QImageReader reader(path, "gif");
+    return reader.read();
+}
+
+// Slot `slot` of the row of `code`; -1 when there is no such row.
+double slotOf(const QList<analysis::RatingResultRow> &rows, int code, int slot)
+{
+    for (const analysis::RatingResultRow &row : rows)
+        if (row.code == code)
+            return slot <= row.slots.size() ? row.slots[slot - 1] : 0.0;
+    return -1;
+}
+
+} // namespace
+
+class TestDemoIndicators : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<test::WorkDir> m_work;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(QImageReader::supportedImageFormats().contains("gif"));
+        m_work = std::make_unique<test::WorkDir>(true);
+    }
+
+    // Pictures of every kind of content read back index for index: plain areas (long runs),
+    // noise over 256 colours (the code table fills and starts again many times), odd sizes,
+    // and a palette of two colours.
+    void gifRoundTrip_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("colours");
+        QTest::addColumn<bool>("noise");
+        QTest::newRow("plain") << QSize(300, 200) << 3 << false;
+        QTest::newRow("noise 256") << QSize(257, 131) << 256 << true;
+        QTest::newRow("noise 2") << QSize(33, 7) << 2 << true;
+        QTest::newRow("one pixel") << QSize(1, 1) << 2 << false;
+    }
+    void gifRoundTrip()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, colours);
+        QFETCH(bool, noise);
+        QList<QRgb> palette;
+        for (int i = 0; i < colours; ++i)
+            palette.append(qRgb(i, 255 - i, (i * 37) % 256));
+        QImage indexed(size, QImage::Format_Indexed8);
+        indexed.setColorTable(QVector<QRgb>(palette.cbegin(), palette.cend()));
+        QRandomGenerator random(7);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                indexed.setPixel(x, y,
+                                 noise ? random.bounded(colours)
+                                       : (x < size.width() / 2 ? 1 % colours : 0));
+        const QByteArray bytes = tools::gifFile(tools::gifImageData(indexed), palette, 0);
+        const QImage back = readGif(bytes).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(back.size(), size);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x) {
+                const int index = indexed.pixelIndex(x, y);
+                const QRgb got = back.pixel(x, y);
+                if (index == 0)
+                    QCOMPARE(qAlpha(got), 0);
+                else
+                    QCOMPARE(got, palette[index] | 0xff000000u);
+            }
+    }
+
+    // Every picture the map page names exists; a district's picture shows its district only,
+    // in the range's colour, the rest transparent.
+    void mapPictures()
+    {
+        const QDir images(m_work->filePath(u"Images"_s));
+        for (int set = 1; set <= DemoRatings::pictureSets; ++set)
+            for (int range = 1; range <= DemoRatings::ranges; ++range) {
+                QVERIFY(images.exists(u"%1/%2/legend.gif"_s.arg(set).arg(range)));
+                for (int d = 1; d <= DemoRatings::mapDistricts; ++d)
+                    QVERIFY(images.exists(u"%1/%2/%3.gif"_s.arg(set).arg(range).arg(d)));
+            }
+        const QImage low = readGifFile(images.filePath(u"1/1/5.gif"_s));
+        const QImage high = readGifFile(images.filePath(u"1/5/5.gif"_s));
+        QVERIFY(low.hasAlphaChannel());
+        const QPoint inside = DemoRatings::districtArea(5).center();
+        const QPoint elsewhere = DemoRatings::districtArea(20).center();
+        QCOMPARE(qAlpha(low.pixel(inside)), 255);
+        QCOMPARE(qAlpha(low.pixel(elsewhere)), 0);
+        QVERIFY(low.pixel(inside) != high.pixel(inside));
+        const QImage region = readGifFile(images.filePath(u"name_r.gif"_s));
+        QCOMPARE(region.size(), low.size());
+        QCOMPARE(qAlpha(region.pixel(inside)), 0);
+        for (const QString &button : {u"Delete.gif"_s, u"Edit.gif"_s}) {
+            const QImage picture = readGifFile(m_work->filePath(button));
+            QCOMPARE(picture.size(), QSize(16, 16));
+            QCOMPARE(qAlpha(picture.pixel(0, 0)), 0);
+        }
+    }
+
+    // The list of the year holds the definitions valid in it; the one that ended in 2024
+    // hands over to its successor.
+    void indicatorList()
+    {
+        const analysis::IndicatorFormulaFiles files(test::demoYear);
+        const auto list = files.readIndicatorList(std::nullopt);
+        QVERIFY(list);
+        QList<qint32> ids;
+        for (const analysis::IndicatorDefinition &d : *list)
+            ids.append(d.id);
+        std::sort(ids.begin(), ids.end());
+        QCOMPARE(ids, (QList<qint32>{101, 102, 103, 104, 106, 107, 108, 109}));
+        const auto older = files.readDefinition(105);
+        QVERIFY(older && *older);
+        QCOMPARE((*older)->successor, 101);
+        const auto rate = files.readDefinition(101);
+        QVERIFY(rate && *rate);
+        QCOMPARE((*rate)->workbook, u"i1.XLS"_s);
+        const auto columns = files.readColumns(**rate);
+        QVERIFY(columns);
+        QCOMPARE(columns->size(), 4);
+    }
+
+    // Diseases per 1000 inhabitants by district: the rate is the count over the population, a
+    // text where the population is small.
+    void indicatorByDistrict()
+    {
+        data::DataContext context;
+        QString count;
+        const auto rows = analysis::IndicatorComputation(context).computeForRating(
+            101, count, 1, 0, {0, 0}, {}, test::demoYear);
+        QVERIFY(rows);
+        QCOMPARE(count.trimmed(), u"4"_s);
+        for (int district : {1, 2, 3, 4, 101}) {
+            const double cases = slotOf(*rows, district, 1);
+            const double population = slotOf(*rows, district, 2);
+            QVERIFY2(cases > 0, qPrintable(QString::number(district)));
+            QCOMPARE(population,
+                     double(tools::DemoIndicators::population(test::demoYear, district)));
+            QCOMPARE(slotOf(*rows, district, 3), cases / population * 1000);
+        }
+        // Fewer than 10 000 inhabitants: the rate's cell shows the cases over the population.
+        const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(101);
+        QVERIFY(definition && *definition);
+        analysis::IndicatorRequest request;
+        request.year = test::demoYear;
+        request.layout = analysis::IndicatorLayout::ByDistrict;
+        const auto run = analysis::IndicatorComputation(context).run(**definition, request);
+        QVERIFY(run && run->years.size() == 1);
+        QStringList texts;
+        for (const analysis::IndicatorCellText &t : run->years[0].texts)
+            texts << u"%1:%2:%3"_s.arg(t.code).arg(t.slot).arg(t.text);
+        QCOMPARE(texts, QStringList{u"1:4:%1/9999"_s.arg(slotOf(*rows, 1, 1))});
+        QCOMPARE(slotOf(*rows, 2, 4), 0.0);
+        // Districts that sent no reports: a population, no cases, a rate of 0.
+        for (int district : {5, 6}) {
+            QCOMPARE(slotOf(*rows, district, 1), 0.0);
+            QVERIFY(slotOf(*rows, district, 2) > 0);
+            QCOMPARE(slotOf(*rows, district, 3), 0.0);
+        }
+    }
+
+    // Month terms by district: the first and the last month of a period are those months'
+    // own figures; the region's own figures (form 998) go into every district.
+    void monthTermsAndRegionFigures()
+    {
+        data::DataContext context;
+        QString count;
+        analysis::IndicatorComputation computation(context);
+        const auto months = [&](int first, int last) {
+            return computation.computeForRating(107, count, 1, 0, {first, last}, {},
+                                                test::demoYear);
+        };
+        const auto spring = months(3, 5);
+        const auto march = months(3, 3);
+        const auto may = months(5, 5);
+        QVERIFY(spring && march && may);
+        QCOMPARE(count.trimmed(), u"5"_s);
+        for (int district : {1, 2, 101}) {
+            QVERIFY(slotOf(*march, district, 1) > 0);
+            QCOMPARE(slotOf(*spring, district, 3), slotOf(*march, district, 1));
+            QCOMPARE(slotOf(*spring, district, 4), slotOf(*may, district, 1));
+            QCOMPARE(slotOf(*spring, district, 5),
+                     slotOf(*may, district, 1) - slotOf(*march, district, 1));
+        }
+        const auto doctors =
+            computation.computeForRating(102, count, 1, 0, {0, 0}, {}, test::demoYear);
+        QVERIFY(doctors);
+        for (int district : {1, 5, 101})
+            QCOMPARE(slotOf(*doctors, district, 4), tools::DemoIndicators::doctorsTarget());
+    }
+
+    // By rows: every row of the form's table, then the listed row summing rows 1.1 and 1.2;
+    // the share divides by the row's own total; the terms of each territory.
+    void indicatorByRows()
+    {
+        data::DataContext context;
+        const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(106);
+        QVERIFY(definition && *definition);
+        analysis::IndicatorRequest request;
+        request.year = test::demoYear;
+        const auto run = analysis::IndicatorComputation(context).run(**definition, request);
+        QVERIFY(run);
+        QCOMPARE(run->years.size(), 1);
+        QHash<int, analysis::IndicatorResultRow> rows;
+        for (const analysis::IndicatorResultRow &row : run->years[0].rows)
+            rows.insert(row.code, row);
+        QStringList codes;
+        for (int code : rows.keys())
+            codes.append(QString::number(code));
+        for (const analysis::FormulaNotice &n : run->notices)
+            codes.append(n.message + u":"_s + n.detail);
+        QVERIFY2(rows.contains(1) && rows.contains(2) && rows.contains(3) && rows.contains(2500),
+                 qPrintable(codes.join(u' ')));
+        QVERIFY(rows[1].slot(1) > 0);
+        QCOMPARE(rows[2500].slot(1), rows[2].slot(1) + rows[3].slot(1));
+        QCOMPARE(rows[2500].slot(2), rows[2].slot(2) + rows[3].slot(2));
+        for (int code : {1, 2500})
+            QCOMPARE(rows[code].slot(3), rows[code].slot(2) / rows[code].slot(1) * 100);
+        // The territories of a row add up to the row; each of them has diseases.
+        for (int code : {1, 2, 3}) {
+            QVERIFY(rows[code].slot(4) > 0 && rows[code].slot(5) > 0 && rows[code].slot(6) > 0);
+            QCOMPARE(rows[code].slot(4) + rows[code].slot(5) + rows[code].slot(6),
+                     rows[code].slot(1));
+        }
+    }
+
+    // Listed rows only (108, over the region): exactly the rows of its row file, from its
+    // formula text; the form's rows by a definition of the whole year (109).
+    void listedRowsAndWholeYear()
+    {
+        data::DataContext context;
+        const analysis::IndicatorFormulaFiles files(test::demoYear);
+        const auto byRowsOf = [&](qint32 id) {
+            QHash<int, analysis::IndicatorResultRow> rows;
+            const auto definition = files.readDefinition(id);
+            if (!definition || !*definition)
+                return rows;
+            analysis::IndicatorRequest request;
+            request.year = test::demoYear;
+            const auto run = analysis::IndicatorComputation(context).run(**definition, request);
+            if (run && run->years.size() == 1)
+                for (const analysis::IndicatorResultRow &row : run->years[0].rows)
+                    rows.insert(row.code, row);
+            return rows;
+        };
+        const auto listed = byRowsOf(108);
+        const auto form = byRowsOf(106);
+        QCOMPARE(QSet<int>(listed.keyBegin(), listed.keyEnd()), (QSet<int>{2500, 2600}));
+        QCOMPARE(listed[2500].slot(1), form[2500].slot(1));
+        QCOMPARE(listed[2600].slot(1), form[1].slot(1));
+        QCOMPARE(listed[2600].slot(2), form[1].slot(2));
+
+        const auto staff = byRowsOf(109);
+        QCOMPARE(QSet<int>(staff.keyBegin(), staff.keyEnd()),
+                 (QSet<int>{1, 2, 3, 4, 9, 10, 11, 12, 13, 14}));
+        QVERIFY(staff[1].slot(3) > 0);
+        QVERIFY(staff[1].slot(1) >= staff[1].slot(2));
+    }
+
+    // As the user sees it: the list of the year's indicators of form 12, and the rate by
+    // district in the result window.
+    void indicatorWindows()
+    {
+        test::ScriptedPrompter prompter;
+        analysis::ui::IndicatorListContext given;
+        given.year = test::demoYear;
+        given.form = 12;
+        given.period = {0, 0};
+        given.wholeYear = [](int) { return analysis::MonthRange{1, 12}; };
+        analysis::ui::IndicatorListWindow list(given, {}, prompter);
+        auto *names = list.findChild<QListWidget *>(u"?LIST1"_s);
+        QVERIFY(names);
+        QCOMPARE(names->count(), 3);
+        QCOMPARE(names->item(0)->text(), u"Заболеваемость населения на 1000 жителей"_s);
+        QCOMPARE(names->item(1)->text(), u"Доля заболеваний у мужчин по строкам формы"_s);
+        list.show();
+        test::grabWindow(&list, u"demo_indicator_list"_s);
+        list.reject();
+
+        test::NoDesktop desktop;
+        runtime::office::OfficeServer office(&desktop);
+        runtime::report::PdfSink pdf(m_work->filePath(u"indicator.pdf"_s));
+        data::DataContext data;
+        analysis::ui::IndicatorProcedure procedure(data, {prompter, pdf, office});
+        const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(101);
+        QVERIFY(definition && *definition);
+        analysis::IndicatorRequest request;
+        request.year = test::demoYear;
+        request.layout = analysis::IndicatorLayout::ByDistrict;
+        QStringList shown;
+        QTimer answer;
+        answer.setInterval(10);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto *result = qobject_cast<analysis::ui::IndicatorResultWindow *>(
+                QApplication::activeModalWidget());
+            if (!result)
+                return;
+            answer.stop();
+            for (const analysis::IndicatorDisplayRow &r : result->rows())
+                shown << u"%1|%2|%3|%4"_s.arg(r.name.trimmed(), r.cells[0].trimmed(),
+                                              r.cells[1].trimmed(), r.cells[2].trimmed());
+            test::grabWindow(result, u"demo_indicator_by_district"_s);
+            result->reject();
+        });
+        answer.start();
+        procedure.run(**definition, request, nullptr);
+        QVERIFY2(prompter.texts().isEmpty(), qPrintable(prompter.texts().join(u'\n')));
+        const QString first = shown.value(0);
+        QVERIFY2(first.startsWith(u"Берёзовский|"_s), qPrintable(shown.join(u", "_s)));
+        QVERIFY2(!first.section(u'|', 3).isEmpty(), qPrintable(first));
+        QCOMPARE(first.section(u'|', 2, 2).remove(u' '), u"9999"_s);
+    }
+
+    // The quality indicators: the draft is not offered; a run by district and one by
+    // institution over the year's months rate every member of their sets, with the norms of
+    // the region's report.
+    void ratings()
+    {
+        data::DataContext context;
+        analysis::RatingData data(context);
+        const auto indicators = data.indicators();
+        QVERIFY(indicators);
+        QCOMPARE(indicators->size(), 2);
+        for (const analysis::RatingIndicator &indicator : *indicators) {
+            analysis::RatingRequest request;
+            request.indicator = indicator;
+            request.year = test::demoYear;
+            request.firstMonth = 1;
+            request.lastMonth = 12;
+            const auto outcome = data.rate(request);
+            QVERIFY(outcome);
+            QVERIFY2(outcome->messages.isEmpty(), qPrintable(outcome->messages.join(u'\n')));
+            const auto &run = outcome->run;
+            QCOMPARE(run.ratings.size(), run.members.size());
+            QVERIFY(!run.members.isEmpty());
+            // Every rated row of the indicator's tables has values, the rows with a norm of their
+            // own carry it.
+            for (const analysis::ValueRow &row : run.values) {
+                if (!row.isData() ||
+                    std::ranges::find(indicator.tables, row.table) == indicator.tables.end())
+                    continue;
+                QVERIFY2(std::any_of(row.data.cbegin(), row.data.cend(),
+                                     [](double v) { return v != 0; }),
+                         qPrintable(row.name));
+                if (row.rowId == 23)
+                    QCOMPARE(row.norm, 20.0);
+            }
+        }
+        QCOMPARE(data.members(1)->size(), 6);
+    }
+};
+
+QTEST_MAIN(TestDemoIndicators)
+#include "test_demoindicators.moc"
