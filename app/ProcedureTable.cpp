@@ -9,6 +9,7 @@
 #include "entry/ui/InterFormWindow.h"
 #include "entry/ui/IntraFormRunWindow.h"
 #include "exchange/ui/ExportWindows.h"
+#include "exchange/ui/Form62XmlWindow.h"
 #include "exchange/ui/ImportWindows.h"
 #include "exchange/ui/OldFormatWindows.h"
 #include "runtime/report/ProgramPrinter.h"
@@ -168,6 +169,14 @@ Procedures procedureTable(const ProcedureServices &services)
         [&state = services.state, &prompter = services.prompter,
          folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
             exchange::ui::importReportsOldFormat(data, {state, prompter, *folders}, parent);
+            return nullptr;
+        });
+    table.insert(
+        QStringLiteral("ImportForm62Xml"),
+        [&state = services.state, &prompter = services.prompter,
+         folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+            PickListChoices choices(data, state, prompter);
+            exchange::ui::importForm62Xml(data, {state, prompter, *folders}, choices, parent);
             return nullptr;
         });
     return table;
