@@ -25,6 +25,7 @@
 #include "runtime/store/Transaction.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoHelp.h"
+#include "tools/DemoImportsXml.h"
 #include "tools/DemoMap.h"
 #include "tools/DemoOutputs.h"
 #include "tools/DemoReports.h"
@@ -609,6 +610,8 @@ Status DemoBuilder::build(const QString &directory)
         if (Status s = runtime::fs::makeDir(QDir(root).filePath(folder)); !s)
             return s;
     }
+    if (Status s = DemoImportsXml::write(root); !s)
+        return s;
     if (Status s = DemoTemplates::write(QDir(root).filePath(QStringLiteral("XLS"))); !s)
         return s;
     return DemoOutputs::write(root, m_prompter);

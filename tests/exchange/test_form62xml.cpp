@@ -137,6 +137,7 @@ private Q_SLOTS:
     void failedRenameIsSaid();
     void cancelWritesNothing();
     void filesOfOutsideWriters();
+    void demoSamples();
 };
 
 void TestForm62Xml::cellCodesAndTable8000()
@@ -406,6 +407,29 @@ void TestForm62Xml::filesOfOutsideWriters()
     QCOMPARE(out.state, State::Loaded);
     QCOMPARE(reportValues(ctx, withoutReport), (QStringList{u"1:2=12.5"_s, u"25:3=41"_s}));
     QVERIFY(runtime::fs::exists(work.filePath(u"temp1/ГБУЗ Озёрская участковая больница.xml"_s)));
+}
+
+void TestForm62Xml::demoSamples()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    test::ScriptedPrompter prompter;
+    prompter.answers = {1};
+    Form62XmlImport importer(ctx, prompter, demoYear);
+    QVERIFY(importer.loadRows());
+    for (const qint32 code : {503, 101}) {
+        const QString path = u"\\import\\f62_%1.xml"_s.arg(code);
+        const auto scan = Form62XmlImport::parse(path);
+        QVERIFY(scan);
+        QVERIFY(scan->institutionText.startsWith(u"ГБУЗ "));
+        const XmlLoadOutcome out = importer.load(*scan, institution(code), path, u"\\temp1\\"_s);
+        QCOMPARE(out.state, State::Loaded);
+        QCOMPARE(out.unknown, QStringList{});
+        QCOMPARE(out.errors, QStringList{});
+        QCOMPARE(out.cells, scan->cells.size());
+        QVERIFY(out.moved);
+    }
+    QCOMPARE(prompter.messages.size(), 1); // the question for 101
 }
 
 QTEST_GUILESS_MAIN(TestForm62Xml)
