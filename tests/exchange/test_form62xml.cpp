@@ -10,7 +10,6 @@
 #include "data/records/TablRecord.h"
 #include "exchange/Form62XmlImport.h"
 #include "runtime/core/Progress.h"
-#include "runtime/fs/Paths.h"
 #include "runtime/text/Cp1251.h"
 #include "tests/exchange/ExchangeFixture.h"
 #include "tests/support/ScriptedPrompter.h"
@@ -119,6 +118,27 @@ public:
     void setTotal(qint64) override {}
     void step(qint64, const QString &) override {}
     bool cancelled() const override { return true; }
+};
+
+// A load on the demo: the file written into "import", read and loaded for one institution.
+struct XmlRun
+{
+    test::WorkDir work{true};
+    data::DataContext ctx;
+    test::ScriptedPrompter prompter;
+    Form62XmlImport importer{ctx, prompter, demoYear};
+
+    XmlLoadOutcome load(const QString &name, const QByteArray &bytes, qint32 code,
+                        const QString &folder = u"\\temp1\\"_s,
+                        runtime::Progress *progress = nullptr)
+    {
+        work.writeFile(u"import/"_s + name, bytes);
+        const QString path = work.filePath(u"import/"_s + name);
+        const auto scan = Form62XmlImport::parse(path);
+        if (!importer.loadRows() || !scan)
+            return {};
+        return importer.load(*scan, institution(code), path, folder, progress);
+    }
 };
 
 } // namespace
@@ -253,37 +273,28 @@ void TestForm62Xml::load()
     QFETCH(QStringList, stored);
     QFETCH(QStringList, messages);
 
-    test::WorkDir work(true);
-    data::DataContext ctx;
-    QVERIFY(addOwnForm62(ctx));
-    const QByteArrayList before = reportBytes(ctx, code);
+    XmlRun run;
+    QVERIFY(addOwnForm62(run.ctx));
+    const QByteArrayList before = reportBytes(run.ctx, code);
     QCOMPARE(before.isEmpty(), code == withoutReport);
-    const QString path = work.filePath(u"import/import.xml"_s);
-    work.writeFile(u"import/import.xml"_s, portalXml(u"Загружен"_s, cells));
-
-    test::ScriptedPrompter prompter;
     if (answer != 0)
-        prompter.answers = {answer};
-    Form62XmlImport importer(ctx, prompter, demoYear);
-    QVERIFY(importer.loadRows());
-    const auto scan = Form62XmlImport::parse(path);
-    QVERIFY(scan);
-    const XmlLoadOutcome out = importer.load(*scan, institution(code), path, u"\\temp1\\"_s);
+        run.prompter.answers = {answer};
+    const XmlLoadOutcome out = run.load(u"import.xml"_s, portalXml(u"Загружен"_s, cells), code);
 
     QCOMPARE(int(out.state), state);
     QCOMPARE(out.unknown + out.errors, messages);
-    QCOMPARE(prompter.messages.size(), answer != 0 ? 1 : 0);
+    QCOMPARE(run.prompter.messages.size(), answer != 0 ? 1 : 0);
     if (answer != 0)
-        QCOMPARE(prompter.messages[0].text,
+        QCOMPARE(run.prompter.messages[0].text,
                  u"ОТЧЕТ ЛПУ 101 ЛПУ 101 по форме 62 существует. |УДАЛИТЬ старый ОТЧЕТ ?"_s);
     if (stored.isEmpty())
-        QCOMPARE(reportBytes(ctx, code), before);
+        QCOMPARE(reportBytes(run.ctx, code), before);
     else
-        QCOMPARE(reportValues(ctx, code), stored);
+        QCOMPARE(reportValues(run.ctx, code), stored);
     const bool loaded = state == int(State::Loaded);
     QCOMPARE(out.moved, loaded);
-    QCOMPARE(runtime::fs::exists(path), !loaded);
-    QCOMPARE(runtime::fs::exists(work.filePath(u"temp1/Загружен.xml"_s)), loaded);
+    QCOMPARE(QFile::exists(run.work.filePath(u"import/import.xml"_s)), !loaded);
+    QCOMPARE(QFile::exists(run.work.filePath(u"temp1/Загружен.xml"_s)), loaded);
     if (loaded)
         QCOMPARE(Form62XmlImport::endText(out),
                  u"Файл загружен.  XML файл переименован в -  \\temp1\\Загружен.xml"_s);
@@ -306,49 +317,30 @@ void TestForm62Xml::movedFileStaysInFolder()
     QFETCH(QString, text);
     QFETCH(QString, name);
 
-    test::WorkDir work(true);
-    data::DataContext ctx;
-    work.makeDir(u"import/in"_s);
+    XmlRun run;
     // A file the text would reach without the clean-up, and one with the cleaned name.
-    work.writeFile(u"x.xml"_s, "keep");
-    work.writeFile(u"temp1/"_s + name, "older");
-    const QString path = work.filePath(u"import/in/f.xml"_s);
-    work.writeFile(u"import/in/f.xml"_s, portalXml(text, {u"1.1.62.1000=3"_s}));
-
-    test::ScriptedPrompter prompter;
-    Form62XmlImport importer(ctx, prompter, demoYear);
-    QVERIFY(importer.loadRows());
-    const auto scan = Form62XmlImport::parse(path);
-    QVERIFY(scan);
+    run.work.writeFile(u"x.xml"_s, "keep");
+    run.work.writeFile(u"temp1/"_s + name, "older");
     const XmlLoadOutcome out =
-        importer.load(*scan, institution(withoutReport), path, u"\\temp1\\"_s);
+        run.load(u"f.xml"_s, portalXml(text, {u"1.1.62.1000=3"_s}), withoutReport);
     QCOMPARE(out.state, State::Loaded);
     QVERIFY(out.moved);
     QCOMPARE(out.movedTo, u"\\temp1\\"_s + name);
-    QVERIFY(!runtime::fs::exists(path));
-    QVERIFY(test::fileBytes(work.filePath(u"temp1/"_s + name)).startsWith("<?xml"));
-    QCOMPARE(test::fileBytes(work.filePath(u"x.xml"_s)), QByteArray("keep"));
+    QVERIFY(!QFile::exists(run.work.filePath(u"import/f.xml"_s)));
+    QVERIFY(test::fileBytes(run.work.filePath(u"temp1/"_s + name)).startsWith("<?xml"));
+    QCOMPARE(test::fileBytes(run.work.filePath(u"x.xml"_s)), QByteArray("keep"));
 }
 
 void TestForm62Xml::failedRenameIsSaid()
 {
-    test::WorkDir work(true);
-    data::DataContext ctx;
-    const QString path = work.filePath(u"import/f.xml"_s);
-    work.writeFile(u"import/f.xml"_s, portalXml(u"ЦРБ"_s, {u"1.1.62.1000=3"_s}));
-
-    test::ScriptedPrompter prompter;
-    Form62XmlImport importer(ctx, prompter, demoYear);
-    QVERIFY(importer.loadRows());
-    const auto scan = Form62XmlImport::parse(path);
-    QVERIFY(scan);
-    const XmlLoadOutcome out =
-        importer.load(*scan, institution(withoutReport), path, u"\\no such folder\\"_s);
+    XmlRun run;
+    const XmlLoadOutcome out = run.load(u"f.xml"_s, portalXml(u"ЦРБ"_s, {u"1.1.62.1000=3"_s}),
+                                        withoutReport, u"\\no such folder\\"_s);
     QCOMPARE(out.state, State::Loaded);
-    QCOMPARE(reportValues(ctx, withoutReport), QStringList{u"1:1=3"_s});
+    QCOMPARE(reportValues(run.ctx, withoutReport), QStringList{u"1:1=3"_s});
     QVERIFY(!out.moved);
     QVERIFY(!out.moveError.isEmpty());
-    QVERIFY(runtime::fs::exists(path));
+    QVERIFY(QFile::exists(run.work.filePath(u"import/f.xml"_s)));
     const QString said = Form62XmlImport::endText(out);
     QVERIFY(!said.startsWith(u"Файл загружен"));
     QVERIFY(said.startsWith(u"Отчет загружен, но XML файл не переименован в \\no such "
@@ -357,79 +349,61 @@ void TestForm62Xml::failedRenameIsSaid()
 
 void TestForm62Xml::cancelWritesNothing()
 {
-    test::WorkDir work(true);
-    data::DataContext ctx;
-    const QByteArrayList before = reportBytes(ctx, withReport);
-    const QString path = work.filePath(u"import/f.xml"_s);
-    work.writeFile(u"import/f.xml"_s, portalXml(u"ЦРБ"_s, {u"1.1.62.1000=3"_s}));
-
-    test::ScriptedPrompter prompter;
-    prompter.answers = {1};
-    Form62XmlImport importer(ctx, prompter, demoYear);
-    QVERIFY(importer.loadRows());
+    XmlRun run;
+    const QByteArrayList before = reportBytes(run.ctx, withReport);
+    run.prompter.answers = {1};
     CancellingProgress cancel;
-    const XmlLoadOutcome out = importer.load(*Form62XmlImport::parse(path), institution(withReport),
-                                             path, u"\\temp1\\"_s, &cancel);
+    const XmlLoadOutcome out = run.load(u"f.xml"_s, portalXml(u"ЦРБ"_s, {u"1.1.62.1000=3"_s}),
+                                        withReport, u"\\temp1\\"_s, &cancel);
     QCOMPARE(out.state, State::Cancelled);
-    QCOMPARE(reportBytes(ctx, withReport), before);
-    QVERIFY(runtime::fs::exists(path));
+    QCOMPARE(reportBytes(run.ctx, withReport), before);
+    QVERIFY(QFile::exists(run.work.filePath(u"import/f.xml"_s)));
 }
 
 void TestForm62Xml::filesOfOutsideWriters()
 {
-    test::WorkDir work(true);
-    data::DataContext ctx;
-    QVERIFY(addOwnForm62(ctx));
-    work.makeDir(u"import"_s);
-    const QString fixtures = QStringLiteral(ZEMOR_XML_FIXTURES);
-    for (const QString &name : {u"f62_cp1251.xml"_s, u"f62_utf16.xml"_s, u"f62_gzip.xml"_s})
-        QVERIFY(QFile::copy(fixtures + u'/' + name, work.filePath(u"import/"_s + name)));
-
+    XmlRun run;
+    QVERIFY(addOwnForm62(run.ctx));
+    const auto fixture = [](const QString &name) {
+        return test::fileBytes(QStringLiteral(ZEMOR_XML_FIXTURES "/") + name);
+    };
     const std::pair<QString, QString> refused[] = {
         {u"f62_utf16.xml"_s, u"в файле нулевые байты"_s},
         {u"f62_gzip.xml"_s, u"в строке 1 управляющий байт 0x1f"_s}};
     for (const auto &[name, reason] : refused) {
+        run.work.writeFile(u"import/"_s + name, fixture(name));
         const auto scan = Form62XmlImport::parse(u"\\import\\"_s + name);
         QVERIFY(!scan);
         QVERIFY2(scan.error().message.startsWith(name + u": файл не загружен: "_s + reason),
                  qPrintable(scan.error().message));
-        QVERIFY(runtime::fs::exists(work.filePath(u"import/"_s + name)));
     }
 
-    test::ScriptedPrompter prompter;
-    Form62XmlImport importer(ctx, prompter, demoYear);
-    QVERIFY(importer.loadRows());
-    const auto scan = Form62XmlImport::parse(u"\\import\\f62_cp1251.xml"_s);
-    QVERIFY(scan);
-    QCOMPARE(scan->institutionText, u"ГБУЗ Озёрская участковая больница"_s);
-    const XmlLoadOutcome out = importer.load(*scan, institution(withoutReport),
-                                             u"\\import\\f62_cp1251.xml"_s, u"\\temp1\\"_s);
+    const XmlLoadOutcome out =
+        run.load(u"f62_cp1251.xml"_s, fixture(u"f62_cp1251.xml"_s), withoutReport);
     QCOMPARE(out.state, State::Loaded);
-    QCOMPARE(reportValues(ctx, withoutReport), (QStringList{u"1:2=12.5"_s, u"25:3=41"_s}));
-    QVERIFY(runtime::fs::exists(work.filePath(u"temp1/ГБУЗ Озёрская участковая больница.xml"_s)));
+    QCOMPARE(reportValues(run.ctx, withoutReport), (QStringList{u"1:2=12.5"_s, u"25:3=41"_s}));
+    QVERIFY(QFile::exists(run.work.filePath(u"temp1/ГБУЗ Озёрская участковая больница.xml"_s)));
 }
 
 void TestForm62Xml::demoSamples()
 {
-    test::WorkDir work(true);
-    data::DataContext ctx;
-    test::ScriptedPrompter prompter;
-    prompter.answers = {1};
-    Form62XmlImport importer(ctx, prompter, demoYear);
-    QVERIFY(importer.loadRows());
+    XmlRun run;
+    run.prompter.answers = {1};
+    QVERIFY(run.importer.loadRows());
     for (const qint32 code : {503, 101}) {
         const QString path = u"\\import\\f62_%1.xml"_s.arg(code);
         const auto scan = Form62XmlImport::parse(path);
         QVERIFY(scan);
         QVERIFY(scan->institutionText.startsWith(u"ГБУЗ "));
-        const XmlLoadOutcome out = importer.load(*scan, institution(code), path, u"\\temp1\\"_s);
+        const XmlLoadOutcome out =
+            run.importer.load(*scan, institution(code), path, u"\\temp1\\"_s);
         QCOMPARE(out.state, State::Loaded);
         QCOMPARE(out.unknown, QStringList{});
         QCOMPARE(out.errors, QStringList{});
         QCOMPARE(out.cells, scan->cells.size());
         QVERIFY(out.moved);
     }
-    QCOMPARE(prompter.messages.size(), 1); // the question for 101
+    QCOMPARE(run.prompter.messages.size(), 1); // the question for 101
 }
 
 QTEST_GUILESS_MAIN(TestForm62Xml)
