@@ -33,7 +33,11 @@ Form62XmlWindow::Form62XmlWindow(data::DataContext &context, const ExchangeServi
     pathRow->addWidget(new QLabel(QStringLiteral("Путь к файлу"), this));
     m_path = createControl<QComboBox>(this, QStringLiteral("?PATH1:2"));
     m_path->setEditable(true);
-    m_path->addItems(Form62XmlImport::pathChoices(s1, s2));
+    const QStringList choices = Form62XmlImport::pathChoices(s1, s2);
+    m_path->addItems(choices);
+    // The window opens on the user's first folder, where the file is chosen.
+    if (!choices.isEmpty())
+        services.state.exchangePath = choices.first();
     m_path->setEditText(services.state.exchangePath);
     pathRow->addWidget(m_path, 1);
     layout->addLayout(pathRow);

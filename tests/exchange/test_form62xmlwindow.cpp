@@ -19,6 +19,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTest>
 
@@ -110,7 +111,7 @@ void TestForm62XmlWindow::fromTheMenu()
     test::WorkDir work(true);
     Run run;
     work.writeFile(u"import/f62.xml"_s, portalFile);
-    run.state.exchangePath = u"\\import\\f62.xml"_s;
+    run.state.exchangePath = u"\\elsewhere\\"_s;
     runtime::ini::IniFile ini(work.filePath(u"zemor.ini"_s));
     test::NoDesktop desktop;
     runtime::office::OfficeServer office(&desktop);
@@ -119,10 +120,15 @@ void TestForm62XmlWindow::fromTheMenu()
 
     bool shown = false;
     test::answerModals({test::pickCode(5), test::pickCode(501), [&](QWidget *w) {
+                            // Closed however the checks end, so that a failure never hangs.
+                            const auto closing =
+                                qScopeGuard([w] { qobject_cast<QDialog *>(w)->reject(); });
                             QCOMPARE(w->objectName(), u"P2$SCRY"_s);
                             QCOMPARE(w->windowTitle(), u"Загрузка отчетов на дискету"_s);
-                            QCOMPARE(findControl<QComboBox>(w, u"?PATH1:2")->currentText(),
-                                     u"\\import\\f62.xml"_s);
+                            // The path opens on the user's first folder; the file is named in it.
+                            auto *path = findControl<QComboBox>(w, u"?PATH1:2");
+                            QCOMPARE(path->currentText(), u"\\export\\"_s);
+                            path->setEditText(u"\\import\\f62.xml"_s);
                             QCOMPARE(labelText(w, u"?GLOBYEAR"), QString::number(demoYear));
                             QVERIFY(labelText(w, u"?LOCNAZVUCH").startsWith(u"501 "));
                             QVERIFY(modelOf(w, u"?LIST1:2")->rowCount() >= 4);
@@ -137,7 +143,6 @@ void TestForm62XmlWindow::fromTheMenu()
                             QCOMPARE(labelText(w, u"?STR1"), u"1.2.62.1000=t1000,gr2,str1=4,5"_s);
                             test::grabWindow(w, u"form62xml_loaded"_s);
                             shown = true;
-                            qobject_cast<QDialog *>(w)->reject();
                         }});
     table.value(u"ImportForm62Xml"_s)(run.context, nullptr, false);
     QVERIFY(shown);
