@@ -52,8 +52,11 @@ QString trimmedRight(const QString &text)
     return text.left(n);
 }
 
-QString fileNameOf(const QString &path)
+// The last component of a path ("f.xml" of "\\import\\f.xml", "import" of "\\import\\").
+QString fileNameOf(QString path)
 {
+    while (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\')))
+        path.chop(1);
     const qsizetype at =
         std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(at + 1);
@@ -182,6 +185,9 @@ Result<XmlScan> Form62XmlImport::parse(const QString &path)
     if (!file)
         return runtime::fail(file.error().code, path,
                              name + QStringLiteral(": ") + file.error().message);
+    if (fs::pathInfo(*file).isDir)
+        return runtime::fail(ErrorCode::InvalidName, *file,
+                             name + QStringLiteral(": это папка, а не файл"));
     const auto bytes = fs::readWholeFile(*file);
     if (!bytes)
         return runtime::fail(bytes.error().code, *file,

@@ -377,6 +377,10 @@ void TestForm62Xml::filesOfOutsideWriters()
         QVERIFY2(scan.error().message.startsWith(name + u": файл не загружен: "_s + reason),
                  qPrintable(scan.error().message));
     }
+    QCOMPARE(Form62XmlImport::parse(u"\\import\\"_s).error().message,
+             u"import: это папка, а не файл"_s);
+    QCOMPARE(Form62XmlImport::parse(u"\\import\\none.xml"_s).error().code,
+             runtime::ErrorCode::FileNotFound);
 
     const XmlLoadOutcome out =
         run.load(u"f62_cp1251.xml"_s, fixture(u"f62_cp1251.xml"_s), withoutReport);
