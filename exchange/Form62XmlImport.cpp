@@ -104,8 +104,11 @@ runtime::Status Form62XmlImport::loadRows()
     std::stable_sort(m_rows.begin(), m_rows.end(), [](const Form62Row &a, const Form62Row &b) {
         return std::pair(a.table, a.number) < std::pair(b.table, b.number);
     });
-    for (qsizetype i = 0; i < m_rows.size(); ++i)
-        m_rowAt.insert({m_rows[i].table, m_rows[i].number}, int(i));
+    for (qsizetype i = 0; i < m_rows.size(); ++i) { // of two rows with one number, the first
+        const std::pair key(m_rows[i].table, m_rows[i].number);
+        if (!m_rowAt.contains(key))
+            m_rowAt.insert(key, int(i));
+    }
     return {};
 }
 
