@@ -1,17 +1,19 @@
 # zemor: the two commands that set up a fresh Debian machine.
 #   make run   installs what is missing, builds, makes the demo working directory, starts zemor
 #   make test  installs what is missing, builds, runs every test
-# Further: make build, make test-asan, make bench, make format, make format-check, make deps.
+# Further: make build, make test-asan, make bench, make fuzz, make format, make format-check,
+# make deps.
 
 DEBS := build-essential cmake ninja-build pkg-config git \
         qt6-base-dev libgl-dev libsqlite3-dev sqlite3 zlib1g-dev libpng-dev libjpeg-dev \
         libxlsxwriter-dev libminizip-dev libbenchmark-dev \
         fonts-dejavu-core clang-format poppler-utils python3
+DEBS += clang-16 libclang-rt-16-dev
 
 PRESET := $(if $(CI),ci,dev)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test test-asan bench run format format-check
+.PHONY: deps build test test-asan bench fuzz run format format-check
 
 deps:
 	@missing=""; for p in $(DEBS); do \
@@ -43,6 +45,23 @@ bench: deps
 	cmake --build --preset release
 	@set -e; for b in $$(find build/release/bench -type f -executable -name 'bench_*' | sort); do \
 	  $$b --report; \
+	done
+
+# Every fuzz target of tests/fuzz built with clang under libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer in build/fuzz, then fuzzed for FUZZ_SECONDS each, starting from its
+# seeds in tests/fuzz/corpus/<target> and keeping what it finds in build/fuzz/corpus/<target>.
+# An input that makes a target fail is left in build/fuzz as crash-<target>-... and stops here.
+FUZZ_SECONDS ?= 60
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	@set -e; for dir in tests/fuzz/corpus/*/; do \
+	  t=$$(basename $$dir); mkdir -p build/fuzz/corpus/$$t; \
+	  echo "fuzzing $$t for $(FUZZ_SECONDS) s"; \
+	  build/fuzz/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=20 \
+	    -print_final_stats=1 -artifact_prefix=build/fuzz/crash-$$t- \
+	    build/fuzz/corpus/$$t $$dir; \
 	done
 
 run: build

@@ -56,6 +56,9 @@
 //   ?T1, ?T2, ?T3                                MapOptions::valueTable, title, titleSize
 //   ?LEG, ?LEG1, ?SRPOK                          MapOptions::legend, pictureSet, regionValue
 //   REG:NAME of districts 1..28                  readDistrictNames() (IndicatorMap.h)
+//   ShowRankTable (P1$SCRL "Ранговая таблица")   ui::RankTableWindow::run(), ui::showRankTable()
+//   WriteIndicatorMap (P1$SCRL "Карта")          ui::MapWindow::run()
+//   OpenRankTable (the result window's "Ранг")   IndicatorOutput::rankSource()
 //   BuildCrossSection (marking state)            CrossSectionMarks (CrossSectionMarks.h)
 //   CrossSectionMark (QW)                        CrossSectionMark
 //   QW:NN, QW:YEAR, QW:MES1, QW:MES2             CrossSectionMark::nn, year, periodFrom, periodTo
@@ -238,6 +241,8 @@
 //   BuildGoalSeries, BuildValueSeries (QRA),     goalRankSource(), valueRankSource(),
 //   NameSeriesPoints; ?RANG                      ratingRankSource() (RatingOutput.h)
 //   "i1.XLS", "i2.XLS", "i3.XLS"                 RatingWorkbooks::exportTab()
+//   RateInstitutions, P1$SCRY "Формирование  индикаторов"  ui::RatingWindow (ui/)
+//   the rating window (P1$SCRL)                  ui::RatingOutputWindow (ui/)
 //   EditInstitutionSets (without its windows)    InstitutionSets (InstitutionSets.h)
 //   QN (the set list), NABOR                     InstitutionSet, InstitutionSets::load()
 //   SetCandidate (QS)                            SetCandidate, InstitutionSets::readCandidates()

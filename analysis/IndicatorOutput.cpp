@@ -220,6 +220,36 @@ std::optional<QList<double>> IndicatorOutput::rankValues(const QList<IndicatorDi
     return values;
 }
 
+std::optional<RankTableSource> IndicatorOutput::rankSource(const IndicatorOutputInput &input,
+                                                           const QList<IndicatorDisplayRow> &rows,
+                                                           int listColumn)
+{
+    const auto values = rankValues(rows, listColumn);
+    if (!values)
+        return std::nullopt;
+    const IndicatorRun &run = *input.run;
+    RankTableSource source;
+    source.year = input.year;
+    source.districtCodes = run.layout == IndicatorLayout::ByDistrict;
+    source.title = resultTitle(input).left(200);
+    const int cell = listColumn - 2;
+    const QList<HeadedColumn> columns = headedColumns(input, true);
+    const qsizetype column = run.twoYears && !run.series ? cell / 2 : cell;
+    if (column < columns.size())
+        source.subtitle = columns.at(column).heading.left(80);
+    source.lines.reserve(rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        RankLine line;
+        line.name = rows.at(i).name;
+        // A cell's number has at most two places, which a double carries to the decimal exactly.
+        line.value = runtime::Decimal::fromDouble(values->at(i), 2).value_or(runtime::Decimal());
+        if (source.districtCodes)
+            line.codReg = rows.at(i).number;
+        source.lines.append(line);
+    }
+    return source;
+}
+
 QList<IndicatorDisplayRow> IndicatorOutput::filledRows(const QList<IndicatorDisplayRow> &rows,
                                                        int cells)
 {

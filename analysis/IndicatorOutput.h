@@ -14,6 +14,7 @@
 #include "analysis/IndicatorDefinition.h"
 #include "analysis/IndicatorDisplay.h"
 #include "analysis/IndicatorResult.h"
+#include "analysis/RankTable.h"
 #include "runtime/report/PageList.h"
 
 #include <QDateTime>
@@ -78,6 +79,12 @@ public:
     // when the column is not a value column (the user is then told chooseColumnText()).
     static std::optional<QList<double>> rankValues(const QList<IndicatorDisplayRow> &rows,
                                                    int listColumn);
+    // OpenRankTable: the rank table over the same column: every row's name with its value
+    // (rankValues()), the run's year, the district codes of a by-district run (none otherwise),
+    // the result title and the column's heading; nothing when the column is not a value column.
+    static std::optional<RankTableSource> rankSource(const IndicatorOutputInput &input,
+                                                     const QList<IndicatorDisplayRow> &rows,
+                                                     int listColumn);
 
     // "только заполненные строки": the rows with at least one of cells 1..`cells` not blank.
     static QList<IndicatorDisplayRow> filledRows(const QList<IndicatorDisplayRow> &rows, int cells);

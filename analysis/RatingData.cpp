@@ -11,6 +11,7 @@
 #include "data/records/StrokaRecord.h"
 #include "data/records/TablRecord.h"
 #include "entry/ReportReader.h"
+#include "runtime/core/Progress.h"
 #include "runtime/store/Transaction.h"
 
 #include <QHash>
@@ -235,10 +236,16 @@ Result<RatingOutcome> RatingData::rate(const RatingRequest &request)
         const int definition = run.indicator.definitions[size_t(i)];
         if (definition == 0)
             break;
+        if (m_progress) {
+            if (m_progress->cancelled())
+                return runtime::fail(runtime::ErrorCode::Cancelled);
+            m_progress->step(i, u"Показатель %1"_s.arg(definition));
+        }
         QString count;
-        auto results = IndicatorComputation(m_context).computeForRating(
-            definition, count, run.indicator.perDistrict() ? 1 : 0, 0,
-            MonthRange{run.firstMonth, run.lastMonth}, selection, run.year);
+        auto results =
+            IndicatorComputation(m_context, m_progress)
+                .computeForRating(definition, count, run.indicator.perDistrict() ? 1 : 0, 0,
+                                  MonthRange{run.firstMonth, run.lastMonth}, selection, run.year);
         if (!results)
             return std::unexpected(results.error());
         QList<DefinitionResult> stored;

@@ -22,6 +22,9 @@
 namespace zemor::data {
 class DataContext;
 }
+namespace zemor::runtime {
+class Progress;
+}
 
 namespace zemor::analysis {
 
@@ -46,7 +49,12 @@ class RatingData
 public:
     static constexpr qint32 normsInstitution = 20000;
 
-    explicit RatingData(data::DataContext &context) : m_context(context) {}
+    // `progress` (optional) is told of each definition computed and may call the run off
+    // between and during them: the run then fails with ErrorCode::Cancelled.
+    explicit RatingData(data::DataContext &context, runtime::Progress *progress = nullptr)
+        : m_context(context), m_progress(progress)
+    {
+    }
 
     // "Создайте список ЛПУ для данного индикатора"
     static QString missingSetMessage();
@@ -71,6 +79,7 @@ public:
 
 private:
     data::DataContext &m_context;
+    runtime::Progress *m_progress = nullptr;
 };
 
 } // namespace zemor::analysis

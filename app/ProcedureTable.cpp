@@ -1,6 +1,8 @@
 #include "app/ProcedureTable.h"
 
 #include "analysis/ui/CompletenessWindow.h"
+#include "analysis/ui/RankTableWindow.h"
+#include "analysis/ui/RatingWindow.h"
 #include "analysis/ui/ReportListWindow.h"
 #include "analysis/ui/SubmittedReportsWindow.h"
 #include "entry/ui/BlankFormsWindow.h"
@@ -8,6 +10,7 @@
 #include "entry/ui/EnterReports.h"
 #include "entry/ui/InterFormWindow.h"
 #include "entry/ui/IntraFormRunWindow.h"
+#include "exchange/ui/DbfImportWindows.h"
 #include "exchange/ui/ExportWindows.h"
 #include "exchange/ui/Form62XmlWindow.h"
 #include "exchange/ui/ImportWindows.h"
@@ -96,6 +99,21 @@ Procedures procedureTable(const ProcedureServices &services)
                      return analysis::ui::CompletenessWindow::run(
                          data, {state, prompter, office, choices, printer}, ownWindow, parent);
                  });
+    // The rating of an institution set by a quality indicator ("Индикатор"), modal to the frame.
+    table.insert(
+        QStringLiteral("RateInstitutions"),
+        [&state = services.state, &office = services.office, &prompter = services.prompter](
+            data::DataContext &data, QWidget *parent, bool ownWindow) -> QWidget * {
+            auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+            auto printer = std::make_shared<runtime::report::PrinterSink>(parent);
+            analysis::ui::WindowServices services{state, prompter, office, choices, printer};
+            auto openRankTable = [services](const analysis::RankTableSource &source,
+                                            QWidget *owner) {
+                analysis::ui::showRankTable(services, source, owner);
+            };
+            return analysis::ui::RatingWindow::run(data, services, openRankTable, ownWindow,
+                                                   parent);
+        });
     // The help window, the forms on/off list and the key rebuilding run on the frame's own
     // data context, modal to the frame.
     table.insert(
@@ -169,6 +187,14 @@ Procedures procedureTable(const ProcedureServices &services)
         [&state = services.state, &prompter = services.prompter,
          folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
             exchange::ui::importReportsOldFormat(data, {state, prompter, *folders}, parent);
+            return nullptr;
+        });
+    table.insert(
+        QStringLiteral("ImportDbfReports"),
+        [&state = services.state, &prompter = services.prompter,
+         folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+            PickListChoices choices(data, state, prompter);
+            exchange::ui::importDbfReports(data, {state, prompter, *folders}, choices, parent);
             return nullptr;
         });
     table.insert(

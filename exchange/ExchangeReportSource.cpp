@@ -2,6 +2,11 @@
 
 #include "data/records/ExchangeRecord.h"
 #include "runtime/core/Progress.h"
+#include "runtime/fs/Paths.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -11,6 +16,47 @@ using entry::ReportRow;
 using entry::RunTarget;
 using entry::SummedReport;
 using runtime::Result;
+
+QByteArray exchangeFileStamp(const QString &path)
+{
+    const int fd = ::open(runtime::fs::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    struct stat st
+    {
+    };
+    QByteArray stamp(runtime::store::FlatFile::headerSize, '\0');
+    const bool read = ::fstat(fd, &st) == 0 && ::pread(fd, stamp.data(), stamp.size(), 0) >= 0;
+    ::close(fd);
+    if (!read)
+        return {};
+    for (const qint64 n : {qint64(st.st_dev), qint64(st.st_ino), qint64(st.st_size),
+                           qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec)})
+        stamp.append(reinterpret_cast<const char *>(&n), sizeof n);
+    return stamp;
+}
+
+const ExchangeReportSource::KeptFile &ExchangeReportSource::kept(const QString &path)
+{
+    QByteArray stamp = exchangeFileStamp(path);
+    const auto found = m_files.find(path);
+    if (found != m_files.end() && !stamp.isEmpty() && found->second.stamp == stamp)
+        return found->second;
+
+    KeptFile file;
+    auto read = data::ExchangeFile::read(path, m_format);
+    if (read) {
+        file.stamp = std::move(stamp);
+        for (qint64 i = 0; i < read->count(); ++i) {
+            QByteArray bytes = read->record(i);
+            file.institution[data::ExchangeRecord(bytes, m_format).codUch()].append(i);
+        }
+        file.file = std::move(*read);
+    } else {
+        file.error = read.error();
+    }
+    return m_files.insert_or_assign(path, std::move(file)).first->second;
+}
 
 QString ExchangeReportSource::unreadableText(const runtime::Error &error)
 {
@@ -27,20 +73,24 @@ Result<SummedReport> ExchangeReportSource::report(int year, const entry::RunForm
     if (progress && progress->cancelled())
         return runtime::fail(runtime::ErrorCode::Cancelled, path);
 
-    auto cached = m_files.constFind(path);
-    if (cached == m_files.constEnd())
-        cached = m_files.insert(path, data::ExchangeFile::read(path, m_format));
-    if (!*cached) {
-        runtime::Error e = cached->error();
+    const KeptFile &cached = kept(path);
+    if (!cached.file) {
+        runtime::Error e = cached.error;
         e.message = unreadableText(e) + QStringLiteral(" ") + e.message;
         return std::unexpected(e);
     }
-    const data::ExchangeFile &file = **cached;
+    const data::ExchangeFile &file = *cached.file;
+
+    // An institution's records are found through the index; any other target reads them all.
+    const bool one = target.kind == RunTarget::Kind::Institution;
+    const QList<qint64> none;
+    const QList<qint64> &indexes = one ? cached.institution.value(target.code) : none;
+    const qint64 count = one ? indexes.size() : file.count();
 
     QHash<int, qsizetype> slotOf;
     SummedReport summed;
-    for (qint64 i = 0; i < file.count(); ++i) {
-        QByteArray bytes = file.record(i);
+    for (qint64 k = 0; k < count; ++k) {
+        QByteArray bytes = file.record(one ? indexes[k] : k);
         const data::ExchangeRecord r(bytes, m_format);
         if (m_format == data::ExchangeFormat::Current && r.codForm() != form.code)
             continue;

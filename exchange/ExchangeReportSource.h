@@ -1,7 +1,8 @@
 #pragma once
 
 // The reports of a control run read from exchange files: a form entry with a file name is read
-// from that file (each file read and checked whole once per source, then kept), every other
+// from that file (each file read and checked whole once per source and kept, with its records
+// found by institution, for as long as the file on disk stays the same), every other
 // entry from the year's data file. In the current format the records of the entry's form are
 // taken; in the old format (one form per file) every record of the file. A report is the sum of
 // the target's records whose period lies in the range, added row by row exactly, as the data
@@ -16,7 +17,15 @@
 
 #include <QHash>
 
+#include <map>
+#include <optional>
+
 namespace zemor::exchange {
+
+// How the file at `path` looks on disk now: its identity, size and modification time, and its
+// first 32 bytes (an exchange file's header: the record count and the records' checksum).
+// Empty when it cannot be looked at. Two equal stamps mean the file was not rewritten between.
+QByteArray exchangeFileStamp(const QString &path);
 
 class ExchangeReportSource : public entry::RunReportSource
 {
@@ -38,7 +47,17 @@ public:
 private:
     data::ExchangeFormat m_format;
     entry::DataFileReportSource m_dataFiles;
-    QHash<QString, runtime::Result<data::ExchangeFile>> m_files;
+    struct KeptFile
+    {
+        QByteArray stamp;
+        std::optional<data::ExchangeFile> file;
+        runtime::Error error;                     // why `file` is absent
+        QHash<qint32, QList<qint64>> institution; // record indexes by institution
+    };
+    // The file at `path` as it is now, read again when its stamp changed.
+    const KeptFile &kept(const QString &path);
+
+    std::map<QString, KeptFile> m_files;
 };
 
 } // namespace zemor::exchange

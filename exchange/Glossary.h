@@ -34,6 +34,14 @@
 //   FindOldReport                              entry::ReportStore::exists()
 //   RunImportControlsOld (flag 10)             OldFormatImport::runControls(),
 //                                              ExchangeReportSource(..., ExchangeFormat::Old)
+//   ImportDbfReports                           DbfImport, ui::importDbfReports()
+//   QP (dBase file list), QF (forms of a file) DbfFile, DbfImport::Form
+//   FillDbfPathChoices                         DbfImport::pathChoices()
+//   ScanDbfFiles                               DbfImport::scan(), monthAndYear()
+//   LoadMarkedDbfFiles                         DbfImport::load()
+//   LoadDbfRows                                DbfImport::loadRows()
+//   ReportDuplicateRow                         DbfImport::duplicateText()
+//   import1, VOV4000 (read by the dBase reader) DbfImport::rowsLayout(), personsLayout()
 //   ImportForm62Xml                            Form62XmlImport, ui::importForm62Xml()
 //   FillXmlPathChoices                         Form62XmlImport::pathChoices(), loadedFolder()
 //   LoadForm62Rows, QSTR                       Form62XmlImport::loadRows(), Form62Row

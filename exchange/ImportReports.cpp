@@ -244,8 +244,7 @@ Result<entry::RunOutcome> ImportReports::runControls(const QList<ImportEntry> &e
         if (e.mark == ImportEntry::Marked && e.institution == institution)
             run.forms.append(entry::RunForm{e.form, e.formName, e.period, e.path});
     }
-    ExchangeReportSource source(m_context);
-    return entry::ControlRun(m_context, source).run(run, progress);
+    return entry::ControlRun(m_context, m_source).run(run, progress);
 }
 
 ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInstitution &institution,
@@ -282,8 +281,7 @@ ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInsti
             out.lines.append(
                 ImportLine{e.period, e.form, e.formName, code, institution.name, count});
         };
-        if (const QString refused = refusal(name, data::ExchangeFile::read(e.path));
-            !refused.isEmpty()) {
+        if (const QString &refused = take(e.path).refusal; !refused.isEmpty()) {
             out.messages.append(refused);
             p.step(++done, name);
             continue;
@@ -305,22 +303,16 @@ ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInsti
             continue;
         }
 
-        // The rows are read again now, and only then is the old report replaced.
-        QList<QByteArray> rows;
-        const auto again = data::ExchangeFile::read(e.path);
-        if (again) {
-            for (qint64 n = 0; n < again->count(); ++n) {
-                QByteArray bytes = again->record(n);
-                const data::ExchangeRecord r(bytes);
-                if (r.codForm() == e.form && r.mes() == e.period && r.codUch() == code)
-                    rows.append(r.reportRecord());
-            }
-        }
-        if (rows.isEmpty()) {
+        // The rows as the file holds them now (read again if it changed since), and only then
+        // is the old report replaced.
+        const TakenFile &now = take(e.path);
+        const auto found = now.rows.find(entryKey(e));
+        if (found == now.rows.end()) {
             out.messages.append(name + QStringLiteral(" ОТЧЕТА НЕТ"));
             p.step(++done, name);
             continue;
         }
+        const QList<QByteArray> &rows = found->second;
         const auto written = store.replaceRaw(rows);
         if (!written) {
             out.messages.append(
@@ -342,6 +334,27 @@ ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInsti
         p.step(++done, name);
     }
     return out;
+}
+
+const ImportReports::TakenFile &ImportReports::take(const QString &path)
+{
+    QByteArray stamp = exchangeFileStamp(path);
+    const auto kept = m_files.constFind(path);
+    if (kept != m_files.constEnd() && !stamp.isEmpty() && kept->stamp == stamp)
+        return *kept;
+
+    TakenFile taken;
+    const auto file = data::ExchangeFile::read(path);
+    taken.refusal = refusal(fileNameOf(path), file);
+    if (taken.refusal.isEmpty()) {
+        taken.stamp = std::move(stamp);
+        for (qint64 n = 0; n < file->count(); ++n) {
+            QByteArray bytes = file->record(n);
+            const data::ExchangeRecord r(bytes);
+            taken.rows[std::tuple(r.codForm(), r.mes(), r.codUch())].append(r.reportRecord());
+        }
+    }
+    return *m_files.insert(path, std::move(taken));
 }
 
 ImportOutcome ImportReports::loadAll(QList<ImportEntry> &entries,

@@ -12,18 +12,26 @@
 //
 // A load reads the entry's rows first and then replaces the stored report by them in one
 // transaction, bytes of every record unchanged: a file that vanished or fails meanwhile leaves
-// the old report as it was. A row whose key is already taken (a row twice in the file) is
-// skipped and not counted. A report open in report entry is not replaced: its entry stays
-// marked and its file is not moved, so it can be loaded later.
+// the old report as it was. An importer reads and checks each file once and keeps its rows by
+// report; before it uses them it looks whether the file on disk is still the one it read
+// (its size, time, and the header with the records' checksum) and reads it again when not. A row
+// whose key is already taken (a row twice in the file) is skipped and not counted. A report open in
+// report entry is not replaced: its entry stays marked and its file is not moved, so it can be
+// loaded later.
 
 #include "data/ExchangeFile.h"
 #include "entry/ControlRun.h"
+#include "exchange/ExchangeReportSource.h"
 #include "runtime/core/Error.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <map>
+#include <tuple>
 
 namespace zemor::data {
 class DataContext;
@@ -111,7 +119,7 @@ class ImportReports
 {
 public:
     ImportReports(data::DataContext &context, runtime::Prompter &prompter, int year)
-        : m_context(context), m_prompter(prompter), m_year(year)
+        : m_context(context), m_prompter(prompter), m_year(year), m_source(context)
     {
     }
 
@@ -181,9 +189,23 @@ public:
     static QString refusal(const QString &name, const runtime::Result<data::ExchangeFile> &file);
 
 private:
+    // A file as read: what refused it, or its rows by report (form, period, institution) as
+    // 330-byte report records in file order; and how the file looked on disk when read.
+    struct TakenFile
+    {
+        QByteArray stamp; // empty when the file could not be looked at
+        QString refusal;  // refusal(); empty for a file with records
+        std::map<std::tuple<qint64, qint32, qint32>, QList<QByteArray>> rows;
+    };
+    // The file at `path` as it is now: kept from an earlier read while its stamp is the same,
+    // else read, checked and grouped again.
+    const TakenFile &take(const QString &path);
+
     data::DataContext &m_context;
     runtime::Prompter &m_prompter;
     int m_year;
+    QHash<QString, TakenFile> m_files;
+    ExchangeReportSource m_source; // the control runs' files, kept the same way
 };
 
 } // namespace zemor::exchange

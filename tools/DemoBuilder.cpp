@@ -25,6 +25,7 @@
 #include "runtime/store/Transaction.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoHelp.h"
+#include "tools/DemoImportsDbf.h"
 #include "tools/DemoImportsXml.h"
 #include "tools/DemoMap.h"
 #include "tools/DemoOutputs.h"
@@ -613,6 +614,8 @@ Status DemoBuilder::build(const QString &directory)
     if (Status s = DemoImportsXml::write(root); !s)
         return s;
     if (Status s = DemoTemplates::write(QDir(root).filePath(QStringLiteral("XLS"))); !s)
+        return s;
+    if (Status s = DemoImportsDbf::write(root); !s)
         return s;
     return DemoOutputs::write(root, m_prompter);
 }

@@ -1,5 +1,6 @@
 #include "analysis/ui/IndicatorResultWindow.h"
 
+#include "analysis/ui/RankTableWindow.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/report/PageSink.h"
@@ -72,7 +73,6 @@ IndicatorResultWindow::IndicatorResultWindow(IndicatorOutputInput input, Indicat
     auto *print = createControl<QPushButton>(this, u"?PRNT1"_s, u"Печать"_s);
     auto *excel = createControl<QPushButton>(this, u"?EXCEL"_s, u"Excel"_s);
     auto *rank = createControl<QPushButton>(this, u"?RANG1"_s, u"Ранг"_s);
-    rank->setEnabled(false); // the rank table has no window yet
     m_graph = createControl<QCheckBox>(this, u"?GRAFIK"_s, u"График"_s);
     m_filled = createControl<QCheckBox>(this, u"?CHECK2"_s, u"только заполненные строки"_s);
     for (QPushButton *b : {print, excel, rank}) {
@@ -117,6 +117,15 @@ IndicatorResultWindow::IndicatorResultWindow(IndicatorOutputInput input, Indicat
     });
     connect(print, &QPushButton::clicked, this, &IndicatorResultWindow::print);
     connect(excel, &QPushButton::clicked, this, &IndicatorResultWindow::exportToExcel);
+    connect(rank, &QPushButton::clicked, this, [this] {
+        const auto source = IndicatorOutput::rankSource(m_input, m_rows, m_chosenColumn);
+        if (!source) {
+            m_services.prompter.message(IndicatorOutput::chooseColumnText());
+            return;
+        }
+        RankTableWindow::run(RankTableServices{m_services.prompter, m_services.office}, *source,
+                             this);
+    });
     resize(1000, 600);
 }
 

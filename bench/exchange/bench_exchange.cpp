@@ -6,30 +6,27 @@
 // the same 330-byte records with their four key blobs in one transaction, and plain SQLite
 // scanning them and writing the same 332-byte exchange records to a file.
 //
-//   bench_exchange --report [--institutions=N] [--through-load=1]
+//   bench_exchange --report [--institutions=N]
 //     two lines, each ending in ratio=<ours/base>:
-//     exchange import: the file scanned and every report loaded into an empty data file; the
-//       line also gives the time of the scan, of taking each entry's rows from the file and of
-//       the replacements, one read of the file, and plain SQLite committing each report apart
+//     exchange import: the file scanned and every report loaded into an empty data file as the
+//       load window does it (the controls of each institution, then its reports); the line also
+//       gives the scan's share, and plain SQLite committing each report apart with ours against
+//       that (perReportRatio): every commit is flushed to the disk, so on a slow disk the
+//       commits, one per report, are most of the time
 //     exchange export: every record of the year's data file into an exchange file
-//   --through-load=1 runs the import as its window does (controls, and the file read again for
-//   each entry): a diagnosis, far slower on a large file.
 //
 // The files are made in a temporary working directory and removed at the end.
 
 #include "bench/support/PlainSqlite.h"
 #include "data/DataContext.h"
 #include "data/ExchangeFile.h"
-#include "data/records/ExchangeRecord.h"
 #include "data/records/OtchetRecord.h"
-#include "entry/ReportStore.h"
 #include "exchange/ExportReports.h"
 #include "exchange/ImportReports.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
 
 #include <QDir>
-#include <QHash>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -105,17 +102,6 @@ void writeExchangeFile(const QString &path, const std::vector<QByteArray> &recor
     must(writer.commit(), "exchange commit");
 }
 
-// Ours: the scan of the folder, then each entry's rows as the load takes them from the file,
-// replaced in its own transaction.
-// The time spent in each part of the load: the scan, taking each entry's rows from the file,
-// and the replacement in the data file.
-struct ImportParts
-{
-    double scan = 0;
-    double rows = 0;
-    double store = 0;
-};
-
 // Answers every question with its first button ("ДА").
 class YesPrompter : public runtime::Prompter
 {
@@ -128,48 +114,22 @@ public:
     void beep() override {}
 };
 
-// The whole load as its window runs it ("все ЛПУ"): the scan, then for every institution its
-// control run and ImportReports::load, which reads the file again for each entry.
-qint64 importThroughLoad(const QString &folder)
+// Ours, as the load window runs it for "все ЛПУ": the scan of the folder and the naming of its
+// institutions and forms, then for every institution its control run and the replacement of
+// each of its reports (one transaction per report). `scanSeconds` is the scan's share.
+qint64 importOurs(const QString &folder, double &scanSeconds)
 {
-    exchange::ImportScan scan = must(exchange::ImportReports::scan(folder, false), "scan");
-    for (exchange::ImportEntry &e : scan.entries)
-        e.mark = exchange::ImportEntry::Marked;
     data::DataContext ctx;
     YesPrompter yes;
-    return exchange::ImportReports(ctx, yes, year)
-        .loadAll(scan.entries, scan.institutions)
-        .rowsLoaded;
-}
-
-qint64 importOurs(const QString &folder, ImportParts &parts)
-{
+    exchange::ImportReports importer(ctx, yes, year);
     exchange::ImportScan scan;
-    parts.scan =
-        seconds([&] { scan = must(exchange::ImportReports::scan(folder, false), "scan"); });
-    QHash<QString, data::ExchangeFile> files;
-    qint64 added = 0;
-    data::DataContext ctx;
-    for (const exchange::ImportEntry &e : scan.entries) {
-        auto file = files.find(e.path);
-        if (file == files.end())
-            file = files.insert(e.path, must(data::ExchangeFile::read(e.path), "read"));
-        QList<QByteArray> rows;
-        parts.rows += seconds([&] {
-            for (qint64 n = 0; n < file->count(); ++n) {
-                QByteArray bytes = file->record(n);
-                const data::ExchangeRecord r(bytes);
-                if (r.codForm() == e.form && r.mes() == e.period && r.codUch() == e.institution)
-                    rows.append(r.reportRecord());
-            }
-        });
-        parts.store += seconds([&] {
-            entry::ReportStore store(
-                ctx, entry::ReportIdentity{year, e.form, e.institution, 0, 0, e.period});
-            added += must(store.replaceRaw(rows), "replaceRaw").added;
-        });
-    }
-    return added;
+    scanSeconds = seconds([&] {
+        scan = must(exchange::ImportReports::scan(folder, false), "scan");
+        must(importer.name(scan), "names");
+    });
+    for (exchange::ImportEntry &e : scan.entries)
+        e.mark = exchange::ImportEntry::Marked;
+    return importer.loadAll(scan.entries, scan.institutions).rowsLoaded;
 }
 
 // The baseline: every record in one transaction. With `perReport` each report commits on its
@@ -265,28 +225,18 @@ int main(int argc, char **argv)
 
     qint64 ours = 0;
     qint64 base = 0;
-    ImportParts parts;
-    // --through-load: the whole load with its controls and its reading of the file for each
-    // entry; slow on a large file, so not the default.
-    const bool throughLoad = argValue(argc, argv, "through-load", 0) != 0;
-    const double importSeconds = seconds([&] {
-        ours = throughLoad ? importThroughLoad(dir.filePath(QStringLiteral("in")))
-                           : importOurs(dir.filePath(QStringLiteral("in")), parts);
-    });
+    double scanSeconds = 0;
+    const double importSeconds =
+        seconds([&] { ours = importOurs(dir.filePath(QStringLiteral("in")), scanSeconds); });
     const double plainImportSeconds =
         seconds([&] { base = importPlain(plainPath, records, false); });
     const double perReportSeconds = seconds(
         [&] { importPlain(dir.filePath(QStringLiteral("plain-per-report.db")), records, true); });
-    const QString exchangePath = dir.filePath(QStringLiteral("in/r1_2025F12.dat"));
-    const double readSeconds =
-        seconds([&] { must(data::ExchangeFile::read(exchangePath), "read"); });
     line("exchange import",
-         QStringLiteral(" scan=%1s take=%2s store=%3s fileread=%4s plainPerReport=%5s")
-             .arg(parts.scan, 0, 'f', 3)
-             .arg(parts.rows, 0, 'f', 3)
-             .arg(parts.store, 0, 'f', 3)
-             .arg(readSeconds, 0, 'f', 3)
+         QStringLiteral(" scan=%1s plainPerReport=%2s perReportRatio=%3")
+             .arg(scanSeconds, 0, 'f', 3)
              .arg(perReportSeconds, 0, 'f', 3)
+             .arg(perReportSeconds > 0 ? importSeconds / perReportSeconds : 0.0, 0, 'f', 2)
              .toLatin1(),
          institutions, ours, base, importSeconds, plainImportSeconds);
 

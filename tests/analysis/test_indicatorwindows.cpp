@@ -557,7 +557,7 @@ void TestIndicatorWindows::fromTheListToTheResults()
              QCOMPARE(w->windowTitle(), u"Частота на 1000:Строка 5"_s);
              QCOMPARE(control<QLineEdit>(*w, u"?LOCNAME"_s)->text(), given.title);
              QCOMPARE(control<QLineEdit>(*w, u"?GLOBYEAR"_s)->text(), u"2025"_s);
-             QVERIFY(!control<QPushButton>(*w, u"?RANG1"_s)->isEnabled());
+             QVERIFY(control<QPushButton>(*w, u"?RANG1"_s)->isEnabled());
              for (const IndicatorDisplayRow &r : result->rows())
                  rowsShown << u"%1|%2|%3|%4|%5"_s.arg(r.codeText, r.name.trimmed(),
                                                       r.cells[0].trimmed(), r.cells[1].trimmed(),

@@ -17,6 +17,8 @@
 
 #include <QTest>
 
+#include <functional>
+
 using namespace zemor;
 using namespace zemor::exchange;
 using data::ExchangeFormat;
@@ -63,16 +65,19 @@ const ImportEntry *findEntry(const QList<ImportEntry> &entries, qint32 instituti
     return nullptr;
 }
 
-// Answers the replace question after removing the file it is about.
+// Answers the replace question after removing the file it is about, or after writing it anew.
 class VanishingPrompter : public test::ScriptedPrompter
 {
 public:
     QString vanish;
+    std::function<void()> rewrite;
     int message(const QString &text, const QString &caption, const QString &buttons,
                 runtime::MessageIcon icon, int defaultButton) override
     {
         if (!vanish.isEmpty() && text.contains(u"УДАЛИТЬ"_qs))
             QFile::remove(vanish);
+        if (rewrite && text.contains(u"УДАЛИТЬ"_qs))
+            rewrite();
         return ScriptedPrompter::message(text, caption, buttons, icon, defaultButton);
     }
 };
@@ -343,11 +348,18 @@ void TestImportReports::answersAndWhatTheyKeep()
         bool vanish;
         int mark;
         int storedRows;
+        bool rewrite = false; // the file written anew (same size, another row) before "ДА"
     };
     const QList<Case> cases = {
         {"НЕТ keeps the entry marked", {2}, false, ImportEntry::Marked, int(old.size())},
         {"ДА after the file vanished", {1}, true, ImportEntry::Marked, int(old.size())},
         {"ДА replaces", {1}, false, ImportEntry::Loaded, 1},
+        {"ДА after the file changed takes it as it is now",
+         {1},
+         false,
+         ImportEntry::Loaded,
+         1,
+         true},
     };
     for (const Case &c : cases) {
         auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
@@ -355,6 +367,11 @@ void TestImportReports::answersAndWhatTheyKeep()
         VanishingPrompter prompter;
         if (c.vanish)
             prompter.vanish = work.filePath(u"in/r.dat"_qs);
+        if (c.rewrite)
+            prompter.rewrite = [&] {
+                QVERIFY(
+                    writeExchange(work.filePath(u"in/r.dat"_qs), {reportRecord(ctx, 302, 3, 2)}));
+            };
         ImportReports importer(ctx, prompter, demoYear);
         QVERIFY(importer.name(*scan));
         scan->entries[0].mark = ImportEntry::Marked;
@@ -378,6 +395,10 @@ void TestImportReports::answersAndWhatTheyKeep()
         }
         if (c.mark == ImportEntry::Marked && !c.vanish)
             QCOMPARE(outcome.lines.value(0).count, ImportReports::keepOldText());
+        if (c.rewrite) {
+            QByteArray now = stored().value(0);
+            QVERIFY2(OtchetRecord(now).unicodStr() == 2, c.name);
+        }
     }
 }
 

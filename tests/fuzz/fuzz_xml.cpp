@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 using zemor::exchange::Form62XmlImport;
 
@@ -20,22 +21,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const zemor::exchange::XmlScan scan = Form62XmlImport::scan(bytes);
     for (const zemor::exchange::XmlCell &cell : scan.cells) {
         if (cell.value.trimmed().isEmpty())
-            __builtin_trap(); // blank values are never cells
+            std::abort(); // blank values are never cells
         const auto code = Form62XmlImport::splitCode(cell.code);
         const auto [table, column] = Form62XmlImport::remap(code.table, code.column);
         if (code.table == 8000 && code.column >= 99 &&
             (table != 8006 || column != code.column - 96))
-            __builtin_trap();
+            std::abort();
         (void)zemor::runtime::Decimal::fromString(cell.value);
     }
     if (scan.institutionText.size() > 150)
-        __builtin_trap();
+        std::abort();
     const QString name = Form62XmlImport::plainFileName(scan.institutionText);
     if (name.size() > 100 || name.startsWith(QLatin1Char('.')))
-        __builtin_trap();
+        std::abort();
     for (const QChar ch : name) {
         if (ch.unicode() < 0x20 || QStringLiteral("\\/:*?<>|").contains(ch))
-            __builtin_trap();
+            std::abort();
     }
     return 0;
 }
