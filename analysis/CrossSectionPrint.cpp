@@ -12,7 +12,12 @@ namespace {
 
 constexpr double bodyWidth = 277;
 constexpr double headingHeight = 8;
-constexpr double columnBandHeight = 24;
+// The nine mark captions of up to 100 characters each are written in a smaller type from the
+// top of a band tall enough for them, so that no caption reaches above the band into the title;
+// values in a smaller type still, so that a 19-digit sum with its places fits its cell.
+constexpr double columnBandHeight = 30;
+constexpr double captionPoints = 6;
+constexpr double valuePoints = 5;
 constexpr double rowHeight = 6;
 
 QString field(const char *name, int k)
@@ -31,6 +36,10 @@ ReportDefinition definition(bool institutions)
     def.page.orientation = runtime::report::Orientation::Landscape;
     QFont small;
     small.setPointSizeF(7);
+    QFont caption;
+    caption.setPointSizeF(captionPoints);
+    QFont value;
+    value.setPointSizeF(valuePoints);
     QFont bold;
     bold.setBold(true);
 
@@ -62,11 +71,11 @@ ReportDefinition definition(bool institutions)
         const double x = regionWidth + nameWidth + i * valueWidth;
         ReportItem heading =
             ReportItem::makeText({x, top, valueWidth, columnBandHeight}, templ(field("h", i + 1)),
-                                 small, Qt::AlignCenter, true);
+                                 caption, Qt::AlignTop | Qt::AlignHCenter, true);
         heading.wordWrap = true;
         def.pageHeader.items.append(heading);
         def.detail.items.append(ReportItem::makeText({x, 0, valueWidth, rowHeight},
-                                                     templ(field("v", i + 1)), small,
+                                                     templ(field("v", i + 1)), value,
                                                      Qt::AlignRight | Qt::AlignVCenter, true));
     }
     return def;

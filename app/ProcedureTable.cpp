@@ -12,6 +12,7 @@
 #include "entry/ui/IntraFormRunWindow.h"
 #include "exchange/ui/DbfImportWindows.h"
 #include "exchange/ui/ExportWindows.h"
+#include "exchange/ui/Form62CsvWindow.h"
 #include "exchange/ui/Form62XmlWindow.h"
 #include "exchange/ui/ImportWindows.h"
 #include "exchange/ui/OldFormatWindows.h"
@@ -197,6 +198,12 @@ Procedures procedureTable(const ProcedureServices &services)
             exchange::ui::importDbfReports(data, {state, prompter, *folders}, choices, parent);
             return nullptr;
         });
+    table.insert(QStringLiteral("ImportForm62Csv"),
+                 [&state = services.state, &prompter = services.prompter,
+                  folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     exchange::ui::importForm62Csv(data, {state, prompter, *folders}, parent);
+                     return nullptr;
+                 });
     table.insert(
         QStringLiteral("ImportForm62Xml"),
         [&state = services.state, &prompter = services.prompter,

@@ -48,12 +48,12 @@ QString ErrorManager::messageText(const ErrorStatus &status) const
     if (!status.fileName.trimmed().isEmpty())
         file += file.isEmpty() ? status.fileName : QStringLiteral(" (%1)").arg(status.fileName);
     else
-        file += QStringLiteral(" (no file name)");
-    lines << QStringLiteral("File: %1").arg(file);
+        file += QStringLiteral(" (имя файла не задано)");
+    lines << QStringLiteral("Файл: %1").arg(file);
     if (!status.key.isEmpty())
-        lines << QStringLiteral("Key: %1").arg(status.key);
+        lines << QStringLiteral("Ключ: %1").arg(status.key);
     const QString platformText = runtime::errorText(status.error.code);
-    lines << QStringLiteral("Error %1: %2").arg(status.error.number()).arg(platformText);
+    lines << QStringLiteral("Ошибка %1: %2").arg(status.error.number()).arg(platformText);
     // The detail says more than the platform's text only when it is something else (the
     // operating system's reason, the path that could not be created).
     if (!status.error.message.isEmpty() && status.error.message != platformText)
@@ -63,7 +63,7 @@ QString ErrorManager::messageText(const ErrorStatus &status) const
         lines << status.error.where;
     const QString procedure = procedureName();
     if (!procedure.isEmpty())
-        lines << QStringLiteral("Procedure: %1").arg(procedure);
+        lines << QStringLiteral("Процедура: %1").arg(procedure);
     return lines.join(QLatin1Char('|'));
 }
 

@@ -17,8 +17,8 @@ std::unexpected<runtime::Error> refused(const QString &path, qint64 index, qint6
                                         const runtime::Error &why)
 {
     return runtime::fail(ErrorCode::DamagedFile, path,
-                         u"Damaged file %1: record %2 of %3: a packed decimal with a digit above "
-                         u"9 in %4"_s.arg(path)
+                         u"Файл %1 поврежден: запись %2 из %3: в упакованном числе %4 цифра "
+                         u"больше 9"_s.arg(path)
                              .arg(index + 1)
                              .arg(count)
                              .arg(why.where));
@@ -76,17 +76,16 @@ Status ExchangeFileWriter::append(const QByteArray &record)
     const int size = exchangeRecordSize(m_format);
     if (record.size() != size)
         return spoil({ErrorCode::InvalidArgument,
-                      u"Record %1 of %2: %3 bytes, expected %4"_s.arg(count() + 1)
+                      u"Запись %1 в %2: %3 байт, ожидалось %4"_s.arg(count() + 1)
                           .arg(path())
                           .arg(record.size())
                           .arg(size),
                       path()});
     if (auto sound = checkDecimals(exchangeLayout(m_format), record); !sound)
-        return spoil(
-            {ErrorCode::InvalidData,
-             u"Record %1 of %2: a packed decimal with a digit above 9 in %3"_s.arg(count() + 1)
-                 .arg(path(), sound.error().where),
-             path()});
+        return spoil({ErrorCode::InvalidData,
+                      u"Запись %1 в %2: в упакованном числе %3 цифра больше 9"_s.arg(count() + 1)
+                          .arg(path(), sound.error().where),
+                      path()});
     if (auto added = m_writer.append(record); !added)
         return spoil(added.error());
     return {};

@@ -137,7 +137,7 @@ Result<quint64> FileManager::openCounted()
     const QString name = currentName();
     if (name.trimmed().isEmpty()) {
         Error error = fail(ErrorCode::InvalidName, m_decl.label,
-                           QStringLiteral("The file name of %1 is blank").arg(m_decl.label))
+                           QStringLiteral("Не задано имя файла %1").arg(m_decl.label))
                           .error();
         m_errors.report(FileOperation::Open, m_decl.label, QString(), error);
         return std::unexpected(std::move(error));

@@ -34,13 +34,13 @@ int locate(const QByteArray &record, const FieldSpec &field, int n)
 
 std::unexpected<runtime::Error> noElement(const FieldSpec &field, int n)
 {
-    return fail(ErrorCode::InvalidArgument, u"offset %1 element %2"_s.arg(field.offset).arg(n),
+    return fail(ErrorCode::InvalidArgument, u"смещение %1, элемент %2"_s.arg(field.offset).arg(n),
                 u"Элемент поля вне записи"_s);
 }
 
 std::unexpected<runtime::Error> wrongType(const FieldSpec &field)
 {
-    return fail(ErrorCode::InvalidArgument, u"offset %1"_s.arg(field.offset),
+    return fail(ErrorCode::InvalidArgument, u"смещение %1"_s.arg(field.offset),
                 u"Тип значения не подходит полю"_s);
 }
 

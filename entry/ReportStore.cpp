@@ -3,6 +3,7 @@
 #include "entry/ReportMarker.h"
 
 #include "data/DataContext.h"
+#include "data/OpenedFile.h"
 #include "data/records/OtchetRecord.h"
 #include "runtime/core/Progress.h"
 #include "runtime/store/KeyedFile.h"
@@ -360,6 +361,64 @@ Result<ReportStore::RawOutcome> ReportStore::replaceRaw(const QList<QByteArray> 
             }
             if (progress)
                 progress->step(++done, {});
+        }
+        return {};
+    });
+    if (!s)
+        return std::unexpected(s.error());
+    return out;
+}
+
+Result<ReportStore::BatchOutcome> ReportStore::addRawRecords(data::DataContext &context, int year,
+                                                             qint64 form,
+                                                             const QList<QByteArray> &records)
+{
+    const ReportIdentity id{year, form, 0, 0, 0, 0};
+    context.names().setOtchetFileName(year, int(form));
+    const QString where = context.names().otchetFileName();
+    QList<qint32> institutions;
+    for (const QByteArray &bytes : records) {
+        if (bytes.size() != OtchetRecord::recordSize)
+            return runtime::fail(ErrorCode::InvalidData, where,
+                                 QStringLiteral("запись длиной %1 байт").arg(bytes.size()));
+        QByteArray copy = bytes;
+        const OtchetRecord r(copy);
+        if (Status ok = r.checkDecimals(); !ok)
+            return atRow(ok.error(), r.unicodStr());
+        if (!institutions.contains(r.codUch()))
+            institutions.append(r.codUch());
+    }
+
+    BatchOutcome out;
+    // The marker file stays open while every institution is looked up.
+    const data::OpenedFile markers(context, FileId::WWOD);
+    if (!markers.status())
+        return std::unexpected(markers.status().error());
+    for (qint32 institution : institutions) {
+        const auto held = ReportMarker(context, year, institution, form).exists();
+        if (!held)
+            return std::unexpected(held.error());
+        if (*held)
+            out.inUse.append(institution);
+    }
+
+    ReportFile f(context, id);
+    if (!f.status())
+        return std::unexpected(f.status().error());
+    const Status s = inTransaction(f.file(), [&]() -> Status {
+        for (const QByteArray &bytes : records) {
+            QByteArray copy = bytes;
+            if (out.inUse.contains(OtchetRecord(copy).codUch())) {
+                ++out.inUseRecords;
+                continue;
+            }
+            const Status w = addRaw(f, bytes);
+            if (w)
+                ++out.added;
+            else if (w.error().code == ErrorCode::DuplicateKey)
+                ++out.duplicates;
+            else
+                return atRow(w.error(), OtchetRecord(copy).unicodStr());
         }
         return {};
     });

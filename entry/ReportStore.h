@@ -81,6 +81,23 @@ public:
     [[nodiscard]] runtime::Result<RawOutcome> replaceRaw(const QList<QByteArray> &records,
                                                          bool keepExisting = false,
                                                          runtime::Progress *progress = nullptr);
+    // What an addition of records of several reports did.
+    struct BatchOutcome
+    {
+        int added = 0;        // records added
+        int duplicates = 0;   // records skipped because their key was taken
+        QList<qint32> inUse;  // institutions whose report is open in report entry
+        int inUseRecords = 0; // their records, not written
+    };
+    // Adds report records of several institutions to the data file of `form` in `year` (330
+    // bytes each, written unchanged) in one transaction, keeping what is stored: a record whose
+    // key is taken is skipped and counted. Every record is checked first; one of another length
+    // or whose values do not decode is InvalidData and nothing is written. The records of an
+    // institution whose report marker is held are left out and the institution named. Any other
+    // failure rolls everything back and is returned.
+    [[nodiscard]] static runtime::Result<BatchOutcome>
+    addRawRecords(data::DataContext &context, int year, qint64 form,
+                  const QList<QByteArray> &records);
     // Whether the report has any stored record.
     [[nodiscard]] runtime::Result<bool> exists();
     // Deletes every record of the report; returns how many there were.

@@ -11,16 +11,6 @@ using data::FileId;
 using runtime::ErrorCode;
 using runtime::Result;
 
-QStringList userPaths(const QString &s1, const QString &s2)
-{
-    QStringList out;
-    for (const QString &s : {s1, s2}) {
-        if (!s.trimmed().isEmpty())
-            out.append(s.trimmed());
-    }
-    return out;
-}
-
 Result<std::optional<QString>> ExchangeNames::district(int code)
 {
     data::OpenedFile opened(m_context, FileId::region1);

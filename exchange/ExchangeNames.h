@@ -5,6 +5,7 @@
 // optional); a file that cannot be read is an error.
 
 #include "runtime/core/Error.h"
+#include "shell/UserSettings.h"
 
 #include <QHash>
 #include <QString>
@@ -25,7 +26,7 @@ struct InstitutionName
 };
 
 // The user's own folders of the path choices (USE:S1, USE:S2), each when not blank.
-QStringList userPaths(const QString &s1, const QString &s2);
+using shell::userPaths;
 
 class ExchangeNames
 {

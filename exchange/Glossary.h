@@ -42,6 +42,16 @@
 //   LoadDbfRows                                DbfImport::loadRows()
 //   ReportDuplicateRow                         DbfImport::duplicateText()
 //   import1, VOV4000 (read by the dBase reader) DbfImport::rowsLayout(), personsLayout()
+//   ImportForm62Csv, P23$WINDOW                ui::Form62CsvWindow, ui::importForm62Csv()
+//   QP (CSV file list)                         CsvFile
+//   ScanCsvFiles                               Form62CsvImport::scan()
+//   LoadForm62Tables (QST)                     Form62CsvImport::catalogue()
+//   LoadMarkedCsvFiles                         Form62CsvImport::loadFiles()
+//   LoadCsvFile, LoadTable8000Line             Form62CsvImport::loadFile()
+//   SplitTable8000Column                       Form62CsvImport::splitTable8000Column()
+//   StoreCsvRowValues                          RowRecord::set() in Form62CsvImport.cpp
+//   LoadSummaryCsvFile                         Form62CsvImport::loadSummary()
+//   a file's rows in one transaction           entry::ReportStore::addRawRecords()
 //   ImportForm62Xml                            Form62XmlImport, ui::importForm62Xml()
 //   FillXmlPathChoices                         Form62XmlImport::pathChoices(), loadedFolder()
 //   LoadForm62Rows, QSTR                       Form62XmlImport::loadRows(), Form62Row

@@ -103,4 +103,24 @@ UserSettings::StartUp UserSettings::startUp(data::DataContext &data, AppState &s
     return result;
 }
 
+std::pair<QString, QString> userFolders(data::DataContext &data)
+{
+    const auto read = UserSettings::readRecord(data);
+    if (!read || !read->has_value())
+        return {};
+    QByteArray bytes = **read;
+    const data::User1Record user(bytes);
+    return {user.s1(), user.s2()};
+}
+
+QStringList userPaths(const QString &s1, const QString &s2)
+{
+    QStringList out;
+    for (const QString &s : {s1, s2}) {
+        if (!s.trimmed().isEmpty())
+            out.append(s.trimmed());
+    }
+    return out;
+}
+
 } // namespace zemor::shell

@@ -14,8 +14,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
+#include <utility>
 
 namespace zemor::runtime {
 class Prompter;
@@ -78,5 +80,11 @@ public:
     [[nodiscard]] static runtime::Result<std::optional<QByteArray>>
     readNameProg(data::DataContext &data);
 };
+
+// USE:S1 and USE:S2 of the settings record, the user's own folders of the path choices (blank
+// when there is no record or it cannot be read).
+std::pair<QString, QString> userFolders(data::DataContext &data);
+// The user's own folders of a path choice list: each of `s1` and `s2` when not blank.
+QStringList userPaths(const QString &s1, const QString &s2);
 
 } // namespace zemor::shell

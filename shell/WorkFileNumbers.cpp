@@ -87,8 +87,9 @@ Result<WorkFile> reserveWorkFile(const QString &folder, const QString &ending)
         reservedPaths().insert(path);
         return WorkFile{number, path};
     }
-    return runtime::fail(ErrorCode::AlreadyExists, folder,
-                         QStringLiteral("No workbook number is left in %1").arg(folder));
+    return runtime::fail(
+        ErrorCode::AlreadyExists, folder,
+        QStringLiteral("В папке %1 не осталось свободных номеров книг").arg(folder));
 }
 
 void releaseWorkFile(const QString &path)

@@ -24,6 +24,8 @@
 #include "runtime/store/TextLineFile.h"
 #include "runtime/store/Transaction.h"
 #include "tools/DemoCatalogue.h"
+#include "tools/DemoCrossSections.h"
+#include "tools/DemoForm62.h"
 #include "tools/DemoHelp.h"
 #include "tools/DemoImportsDbf.h"
 #include "tools/DemoImportsXml.h"
@@ -600,6 +602,8 @@ Status DemoBuilder::build(const QString &directory)
     }
     if (Status s = DemoSummaries::write(root); !s)
         return s;
+    if (Status s = DemoCrossSections::write(root); !s)
+        return s;
     if (Status s = writeWorkTexts(root); !s)
         return s;
     if (Status s = DemoHelp::write(root); !s)
@@ -611,6 +615,8 @@ Status DemoBuilder::build(const QString &directory)
         if (Status s = runtime::fs::makeDir(QDir(root).filePath(folder)); !s)
             return s;
     }
+    if (Status s = DemoForm62::writeCsvSamples(root); !s)
+        return s;
     if (Status s = DemoImportsXml::write(root); !s)
         return s;
     if (Status s = DemoTemplates::write(QDir(root).filePath(QStringLiteral("XLS"))); !s)

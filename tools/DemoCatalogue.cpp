@@ -1,4 +1,5 @@
 #include "tools/DemoCatalogue.h"
+#include "tools/DemoForm62.h"
 
 namespace zemor::tools {
 
@@ -377,6 +378,7 @@ DemoCatalogue makeCatalogue()
                        {{1, QStringLiteral("1"), QStringLiteral("Всего по всем причинам"),
                          QStringLiteral("всего"), QString(), QString()}}});
 
+    DemoForm62::extend(f62);
     cat.forms = {f7, f12, f14, f16, f62};
 
     cat.columnRules = {

@@ -1,6 +1,7 @@
 #include "tools/DemoSummaries.h"
 
 #include "data/DataContext.h"
+#include "data/records/ContrGrRecord.h"
 #include "data/records/FormaRecord.h"
 #include "data/records/GrafaRecord.h"
 #include "data/records/OtchetRecord.h"
@@ -172,6 +173,7 @@ Status writeCatalogue(DataContext &ctx)
                         r.setNumber(std::uint8_t(i + 1));
                         r.setCodStr(i == 0 ? QStringLiteral("1") : QStringLiteral("1.1"));
                         r.setName(names[i]);
+                        r.setNameL(names[i]);
                         if (Status s = ctx.file(FileId::stroka).add(); !s)
                             return s;
                     }
@@ -198,6 +200,31 @@ Status writeCatalogue(DataContext &ctx)
             }
         }
         return {};
+    });
+}
+
+// Form 51's column rule: admissions without beds at the end of the period fail (code 6), so that
+// a summary over a period an institution has not reported to its end marks its rows "?".
+Status writeColumnRule(DataContext &ctx)
+{
+    return inTransaction(ctx, FileId::ContrGr, [&]() -> Status {
+        auto next = ctx.file(FileId::ContrGr).nextAutoNumber(data::ContrGrRecord::KeyUnicod);
+        if (!next)
+            return std::unexpected(next.error());
+        data::ContrGrRecord r(ctx.record(FileId::ContrGr));
+        r.clear();
+        r.setUnicod(qint32(*next));
+        if (Status s = r.setCodForm(DemoSummaries::monthlyForm); !s)
+            return s;
+        if (Status s = r.setCodTabl(DemoSummaries::table); !s)
+            return s;
+        r.setCodStr(QStringLiteral("0"));
+        r.setS(3);
+        r.setSnak(6);
+        if (Status s = r.setS1(1, 4); !s)
+            return s;
+        r.setPrim(QStringLiteral("поступили - есть койки"));
+        return ctx.file(FileId::ContrGr).add();
     });
 }
 
@@ -302,6 +329,8 @@ Status DemoSummaries::write(const QString &root)
     DataContext ctx;
     ctx.names().setYearFileNames(year);
     if (Status s = withOpen(ctx, FileId::forma, [&] { return writeCatalogue(ctx); }); !s)
+        return s;
+    if (Status s = withOpen(ctx, FileId::forma, [&] { return writeColumnRule(ctx); }); !s)
         return s;
     return writeReports(ctx);
 }

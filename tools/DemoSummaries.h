@@ -6,6 +6,8 @@
 //     периода", 3 "на конец периода", 4 a plain sum) and the twelve months of 2025 from the
 //     institutions 101 and 102; district 5 (institution 501) for the months 1 to 3 only; and
 //     the summary of district 6 stored as pseudo-institution 21006 for the months 1 to 6;
+//     its column rule: beds at the end of the period (column 3) when there were admissions
+//     (column 4), so that district 5 summed to a month after 3 shows its rows as failed ("?");
 //   - form 52, daily, a week of reports (3 to 9 March 2025) from 101 and 102;
 //   - form 53, half-yearly, both half-years from 101 and the first from 102.
 // Values follow value() so that a test can compute what a summary must give.

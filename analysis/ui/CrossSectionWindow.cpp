@@ -7,6 +7,7 @@
 #include "data/Period.h"
 #include "entry/FormCatalogue.h"
 #include "runtime/core/Prompter.h"
+#include "runtime/picture/Picture.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
@@ -76,6 +77,66 @@ QSpinBox *spin(QWidget *parent, const QString &equate, int low, int high)
     auto *s = createControl<QSpinBox>(parent, equate);
     s->setRange(low, high);
     return s;
+}
+
+// A period entry: a period number, or for daily forms a date shown and typed as "@d5." and
+// held as its day number, the period of a daily report.
+class PeriodBox : public QSpinBox
+{
+public:
+    explicit PeriodBox(QWidget *parent) : QSpinBox(parent) {}
+
+    void setDates(bool on)
+    {
+        if (on == m_dates)
+            return;
+        m_dates = on;
+        lineEdit()->setText(textFromValue(value()));
+    }
+
+protected:
+    QString textFromValue(int value) const override
+    {
+        return m_dates ? datePicture().formatDate(value).trimmed() : QSpinBox::textFromValue(value);
+    }
+    int valueFromText(const QString &text) const override
+    {
+        if (!m_dates)
+            return QSpinBox::valueFromText(text);
+        const auto day = datePicture().parseDate(text);
+        return day ? int(*day) : value();
+    }
+    QValidator::State validate(QString &text, int &pos) const override
+    {
+        if (!m_dates)
+            return QSpinBox::validate(text, pos);
+        const auto day = datePicture().parseDate(text);
+        return day && *day >= minimum() && *day <= maximum() ? QValidator::Acceptable
+                                                             : QValidator::Intermediate;
+    }
+
+private:
+    static const runtime::Picture &datePicture()
+    {
+        static const runtime::Picture picture =
+            runtime::Picture::parse(u"@d5.").value_or(runtime::Picture());
+        return picture;
+    }
+
+    bool m_dates = false;
+};
+
+QSpinBox *periodBox(QWidget *parent, const QString &equate)
+{
+    auto *box = createControl<PeriodBox>(parent, equate);
+    box->setRange(0, 99999999);
+    return box;
+}
+
+void showDates(std::initializer_list<QSpinBox *> boxes, bool dates)
+{
+    for (QSpinBox *box : boxes)
+        static_cast<PeriodBox *>(box)->setDates(dates);
 }
 
 QLineEdit *shown(QWidget *parent, const QString &equate)
@@ -165,10 +226,8 @@ void CrossSectionWindow::buildControls()
     auto *periodLayout = new QHBoxLayout(m_periodGroup);
     m_year = spin(this, QStringLiteral("?LOCYEAR"), 1900, 2999);
     m_year->setValue(m_marks.year());
-    m_from = spin(this, QStringLiteral("?LOCMES1"), 0, 99999999);
-    m_from->setValue(m_marks.periodFrom());
-    m_to = spin(this, QStringLiteral("?LOCMES2"), 0, 99999999);
-    m_to->setValue(m_marks.periodTo());
+    m_from = periodBox(this, QStringLiteral("?LOCMES1"));
+    m_to = periodBox(this, QStringLiteral("?LOCMES2"));
     periodLayout->addWidget(m_year);
     periodLayout->addWidget(m_from);
     periodLayout->addWidget(m_to);
@@ -179,10 +238,10 @@ void CrossSectionWindow::buildControls()
     m_seriesGroup = new QGroupBox(QStringLiteral("Динамический ряд"), this);
     auto *seriesLayout = new QHBoxLayout(m_seriesGroup);
     seriesLayout->addWidget(new QLabel(QStringLiteral("c"), m_seriesGroup));
-    m_seriesFrom = spin(this, QStringLiteral("?DINMES1"), 0, 99999999);
+    m_seriesFrom = periodBox(this, QStringLiteral("?DINMES1"));
     seriesLayout->addWidget(m_seriesFrom);
     seriesLayout->addWidget(new QLabel(QStringLiteral("по"), m_seriesGroup));
-    m_seriesTo = spin(this, QStringLiteral("?DINMES2"), 0, 99999999);
+    m_seriesTo = periodBox(this, QStringLiteral("?DINMES2"));
     seriesLayout->addWidget(m_seriesTo);
     m_nameTip2 = shown(this, QStringLiteral("?NAMETIP:2"));
     m_nameTip2->setMaximumWidth(m_nameTip2->fontMetrics().averageCharWidth() * 14);
@@ -192,6 +251,9 @@ void CrossSectionWindow::buildControls()
     seriesLayout->addWidget(series);
     markRow->addWidget(m_seriesGroup);
     markRow->addStretch(1);
+    showDates({m_from, m_to, m_seriesFrom, m_seriesTo}, m_marks.periodKind() == 5);
+    m_from->setValue(m_marks.periodFrom());
+    m_to->setValue(m_marks.periodTo());
     layout->addLayout(markRow);
 
     // The row line, the chart boxes and the chart (result mode), the grid.
@@ -488,6 +550,7 @@ void CrossSectionWindow::chooseForm()
         const auto kind = data::periodKindFromByte(form->periodKind);
         m_nameTip->setText(kind ? data::periodicityText(*kind).left(10) : QString());
     }
+    showDates({m_from, m_to, m_seriesFrom, m_seriesTo}, m_marks.periodKind() == 5);
     m_from->setValue(m_marks.periodFrom());
     m_to->setValue(m_marks.periodTo());
     m_markBinding->setFormat(formatOf(markListFormat(m_marks.periodKind() == 5)));
@@ -703,7 +766,7 @@ bool CrossSectionWindow::print()
     if (!m_services.pages) {
         // The preview tells the user itself when the printer refused the pages.
         runtime::report::PrinterSink printer(this);
-        shell::ui::PreviewSink preview(m_services.prompter, printer, this);
+        shell::ui::PreviewSink preview(m_services.prompter, printer, this, &m_previewPage);
         const auto out = preview.output(pages, title());
         return out && *out;
     }

@@ -12,7 +12,8 @@
 // SavedCrossSections, CrossSectionResultView); the window hands them the user's actions and
 // shows their messages. The build runs under a progress window and may be called off; the
 // chart is drawn on a DrawingSurface from the items the result view computes. Printed pages go
-// to the page sink the caller gives (the preview in the program, a PDF file in tests).
+// to the page sink the caller gives (a PDF file in tests), or else to the page preview, which
+// opens again at the page it was left at.
 //
 // run() is the report list's way in: it takes the report list's choices as values (the form
 // chosen here is written back to `call`) and returns when the window has closed.
@@ -199,6 +200,7 @@ private:
     QPushButton *m_print = nullptr;
     QPushButton *m_excel = nullptr;
     QLabel *m_rowCount = nullptr; // ?STRING1
+    int m_previewPage = 1;        // the preview opens where the last one was left
 };
 
 } // namespace zemor::analysis::ui

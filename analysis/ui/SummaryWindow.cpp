@@ -6,8 +6,10 @@
 #include "entry/ControlRuleLoader.h"
 #include "entry/ReportControlCheck.h"
 #include "entry/ui/ControlFailureWindow.h"
+#include "entry/ui/ReportTablePrintWindow.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/report/PageSink.h"
+#include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/ListWindow.h"
@@ -15,7 +17,9 @@
 #include "runtime/ui/QueueModel.h"
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
+#include "shell/UserSettings.h"
 #include "shell/ui/ColumnFit.h"
+#include "shell/ui/PreviewWindow.h"
 #include "shell/ui/WaitingWindow.h"
 
 #include <QCheckBox>
@@ -37,6 +41,13 @@ namespace {
 constexpr int summaryFieldCount = 4 + summaryValueCount + 2;
 
 } // namespace
+
+QStringList SummaryWindow::pathChoices(const QString &s1, const QString &s2)
+{
+    return shell::userPaths(s1, s2) + QStringList{QStringLiteral("A:\\"), QStringLiteral("F:\\"),
+                                                  QStringLiteral("\\export\\"),
+                                                  QStringLiteral("C:\\1\\")};
+}
 
 bool SummaryWindow::run(data::DataContext &context, const WindowServices &services,
                         const SummaryRequest &request, QWidget *parent)
@@ -139,7 +150,6 @@ SummaryWindow::SummaryWindow(data::DataContext &context, WindowServices services
                                  QStringLiteral("Внутриформенные контроли"));
     bottom->addWidget(m_controls);
     auto *printButton = procedureButton(this, QStringLiteral("?PRNT1"), QStringLiteral("Печать"));
-    printButton->setEnabled(false);
     bottom->addWidget(printButton);
     auto *excel = procedureButton(this, QStringLiteral("?EXCEL"), QStringLiteral("Excel"),
                                   QStringLiteral("Выгрузка данной таблицы в Excel"));
@@ -154,6 +164,7 @@ SummaryWindow::SummaryWindow(data::DataContext &context, WindowServices services
     connect(m_previous, &QPushButton::clicked, this, [this] { nextTable(-1); });
     connect(m_filledOnly, &QCheckBox::toggled, this, [this](bool on) { setFilledOnly(on); });
     connect(m_controls, &QPushButton::clicked, this, [this] { checkControls(); });
+    connect(printButton, &QPushButton::clicked, this, [this] { print(); });
     connect(excel, &QPushButton::clicked, this, [this] { exportToExcel(); });
     connect(exportButton, &QPushButton::clicked, this, [this] { exportSummaryFile(); });
 
@@ -252,6 +263,24 @@ void SummaryWindow::checkControls()
     loadTable();
 }
 
+bool SummaryWindow::print()
+{
+    const entry::ReportRows rows = m_summary.asReport();
+    entry::ui::TablePrintRequest request;
+    request.catalogue = &m_catalogue;
+    request.formName = m_request.form.name;
+    request.rows = &rows;
+    request.currentTable = m_table.table.code;
+    request.title = m_request.title;
+    if (m_services.printer) {
+        shell::ui::PreviewSink preview(m_services.prompter, *m_services.printer, this);
+        return entry::ui::printReportTables(request, preview, m_services.prompter, this);
+    }
+    runtime::report::PrinterSink printer(this);
+    shell::ui::PreviewSink preview(m_services.prompter, printer, this);
+    return entry::ui::printReportTables(request, preview, m_services.prompter, this);
+}
+
 bool SummaryWindow::exportToExcel()
 {
     const auto wait = shell::ui::WaitingWindow::over(this);
@@ -274,9 +303,14 @@ bool SummaryWindow::exportSummaryFile()
     layout->addWidget(name);
     auto *pathRow = new QHBoxLayout;
     pathRow->addWidget(new QLabel(QStringLiteral("ПУТЬ :"), &window));
+    if (m_pathChoices.isEmpty()) {
+        const auto [s1, s2] = shell::userFolders(m_context);
+        m_pathChoices = pathChoices(s1, s2);
+        m_services.state.exchangePath = m_pathChoices.first();
+    }
     auto *path = createControl<QComboBox>(&window, QStringLiteral("?PATH1:2"));
     path->setEditable(true);
-    path->addItem(m_services.state.exchangePath);
+    path->addItems(m_pathChoices);
     path->setCurrentText(m_services.state.exchangePath);
     pathRow->addWidget(path, 1);
     auto *year = createControl<QLineEdit>(&window, QStringLiteral("?GLOBYEAR"));

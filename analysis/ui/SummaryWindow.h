@@ -4,8 +4,10 @@
 // shown one table at a time (?BROWSE:1, ?TEXT1), with the next and previous table (?DNTABL,
 // ?UPTABL), the table choice "Таблицы" (?NEWTABL), only filled rows (?CHECK2), no column
 // controls (?OTKL), the whole-summary check "Контроль" (?CONTRS) through the entry's failure
-// list, the workbook of the current table (?EXCEL) and the summary file "Экспорт свода" (?WIGR)
-// with its window "Выгрузка отчетов " (P1$SCRY).
+// list, the printed tables "Печать" (?PRNT1) through the entry's table printing and the page
+// preview, the workbook of the current table (?EXCEL) and the summary file "Экспорт свода"
+// (?WIGR) with its window "Выгрузка отчетов " (P1$SCRY), whose path choices are the user's own
+// folders and the fixed ones of pathChoices().
 //
 // run() sums under a progress window that may be called off (then nothing is shown); the
 // summary, the tables and the rules come from analysis::SummaryCalculation and SummaryTables,
@@ -45,6 +47,10 @@ public:
     static QString exportTitle() { return QStringLiteral("Выгрузка отчетов "); }
     static QString cancelledText() { return QStringLiteral("Свод прерван"); }
 
+    // The summary file's path choices: USE:S1 and USE:S2 when not blank, then the fixed folders
+    // (a drive name lies under the working directory here, as every Windows path does).
+    static QStringList pathChoices(const QString &s1, const QString &s2);
+
     // SummarizeByTable: sums, then shows the window modally. False when nothing was shown
     // (called off, an error told to the user, or a form without tables).
     static bool run(data::DataContext &context, const WindowServices &services,
@@ -66,6 +72,9 @@ public:
     bool chooseTable();
     void setFilledOnly(bool on);
     void checkControls();
+    // The tables of the summary printed as a report's tables: the parameters, the preview,
+    // then the services' page sink. False when nothing was printed.
+    bool print();
     bool exportToExcel();
     bool exportSummaryFile();
 
@@ -89,6 +98,7 @@ private:
     QCheckBox *m_filledOnly = nullptr;
     QCheckBox *m_noControls = nullptr;
     QPushButton *m_controls = nullptr;
+    QStringList m_pathChoices; // filled at the first export of the summary
 };
 
 } // namespace zemor::analysis::ui

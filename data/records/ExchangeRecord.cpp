@@ -88,7 +88,7 @@ runtime::Status ExchangeRecord::setReport(qint64 formCode, const QByteArray &rep
     if (report.size() != oldRecordSize)
         return runtime::fail(
             ErrorCode::InvalidArgument, exchangeFormatName(m_format),
-            u"A report record of %1 bytes, expected %2"_s.arg(report.size()).arg(oldRecordSize));
+            u"Запись отчета длиной %1 байт, ожидалось %2"_s.arg(report.size()).arg(oldRecordSize));
     QByteArray record = exchangeLayout(m_format).clearedRecord();
     if (m_format == ExchangeFormat::Current) {
         if (auto set = writeInteger(record, f(m_format).codForm, formCode); !set)

@@ -1,9 +1,7 @@
 #include "exchange/ui/ExchangeWindowSupport.h"
 
-#include "data/records/User1Record.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/ui/Controls.h"
-#include "shell/UserSettings.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -34,16 +32,6 @@ QString chooseFolder(const ExchangeServices &services, QWidget *parent)
         return {};
     }
     return withSeparator(chosen);
-}
-
-std::pair<QString, QString> userFolders(data::DataContext &context)
-{
-    const auto read = shell::UserSettings::readRecord(context);
-    if (!read || !read->has_value())
-        return {};
-    QByteArray bytes = **read;
-    const data::User1Record user(bytes);
-    return {user.s1(), user.s2()};
 }
 
 QString withSeparator(const QString &path)

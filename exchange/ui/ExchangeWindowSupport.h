@@ -7,6 +7,7 @@
 #include "exchange/ImportReports.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
+#include "shell/UserSettings.h"
 
 #include <QString>
 #include <QStringList>
@@ -59,7 +60,7 @@ struct ExchangeServices
 QString chooseFolder(const ExchangeServices &services, QWidget *parent);
 
 // USE:S1 and USE:S2 of the user's settings (blank when there are none).
-std::pair<QString, QString> userFolders(data::DataContext &context);
+using shell::userFolders;
 
 // A path with "\" at its end.
 QString withSeparator(const QString &path);

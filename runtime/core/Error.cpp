@@ -6,7 +6,7 @@ QString errorText(ErrorCode code)
 {
     switch (code) {
     case ErrorCode::None:
-        return QStringLiteral("No Error");
+        return QStringLiteral("Нет ошибки");
     case ErrorCode::FileNotFound:
         return QStringLiteral("File Not Found");
     case ErrorCode::AccessDenied:
@@ -16,35 +16,35 @@ QString errorText(ErrorCode code)
     case ErrorCode::KeyFileMustBeRebuilt:
         return QStringLiteral("Key File Must Be Rebuilt");
     case ErrorCode::RecordNotFound:
-        return QStringLiteral("Record Not Found");
+        return QStringLiteral("Запись не найдена");
     case ErrorCode::EndOfFile:
-        return QStringLiteral("End Of File");
+        return QStringLiteral("Конец файла");
     case ErrorCode::FileNotOpen:
-        return QStringLiteral("File Not Open");
+        return QStringLiteral("Файл не открыт");
     case ErrorCode::NoCurrentRecord:
-        return QStringLiteral("No Current Record");
+        return QStringLiteral("Нет текущей записи");
     case ErrorCode::InvalidName:
-        return QStringLiteral("Invalid File Name");
+        return QStringLiteral("Недопустимое имя файла");
     case ErrorCode::LayoutMismatch:
-        return QStringLiteral("Record Layout Mismatch");
+        return QStringLiteral("Структура записи не совпадает");
     case ErrorCode::IoError:
-        return QStringLiteral("Input/Output Error");
+        return QStringLiteral("Ошибка ввода-вывода");
     case ErrorCode::DiskFull:
-        return QStringLiteral("Disk Full");
+        return QStringLiteral("Нет места на диске");
     case ErrorCode::DamagedFile:
-        return QStringLiteral("Damaged File");
+        return QStringLiteral("Файл поврежден");
     case ErrorCode::InvalidData:
-        return QStringLiteral("Invalid Data");
+        return QStringLiteral("Неверные данные");
     case ErrorCode::Overflow:
-        return QStringLiteral("Value Out Of Range");
+        return QStringLiteral("Значение не помещается в поле");
     case ErrorCode::InvalidArgument:
-        return QStringLiteral("Invalid Argument");
+        return QStringLiteral("Неверный аргумент");
     case ErrorCode::AlreadyExists:
-        return QStringLiteral("File Already Exists");
+        return QStringLiteral("Файл уже существует");
     case ErrorCode::Cancelled:
-        return QStringLiteral("Cancelled");
+        return QStringLiteral("Прервано пользователем");
     }
-    return QStringLiteral("Error %1").arg(static_cast<int>(code));
+    return QStringLiteral("Ошибка %1").arg(static_cast<int>(code));
 }
 
 std::unexpected<Error> fail(ErrorCode code, const QString &where, const QString &message)

@@ -240,7 +240,7 @@ Result<Decimal> Decimal::fromPacked(const void *data, int bytes, int places)
     auto bad = [&](int index) {
         return fail(ErrorCode::InvalidData,
                     QStringLiteral("DECIMAL(%1,%2)").arg(digits).arg(places),
-                    QStringLiteral("Packed decimal: byte %1 holds a digit above 9 (%2)")
+                    QStringLiteral("Упакованное число: в байте %1 цифра больше 9 (%2)")
                         .arg(index + 1)
                         .arg(QString::number(p[index], 16).rightJustified(2, u'0').toUpper()));
     };
@@ -274,7 +274,7 @@ Result<Decimal> Decimal::fitted(int digits, int places) const
     const std::optional<Int128> units = rescale(m_units, m_scale, places);
     if (!units || magnitude(*units) >= pow10(digits))
         return fail(ErrorCode::Overflow, QStringLiteral("DECIMAL(%1,%2)").arg(digits).arg(places),
-                    QStringLiteral("%1 does not fit DECIMAL(%2,%3)")
+                    QStringLiteral("%1 не помещается в DECIMAL(%2,%3)")
                         .arg(toString())
                         .arg(digits)
                         .arg(places));
@@ -316,13 +316,13 @@ Result<Decimal> Decimal::fromString(QStringView text)
     ascii.reserve(std::size_t(trimmed.size()));
     for (QChar c : trimmed) {
         if (c.unicode() > 0x7F)
-            return fail(ErrorCode::InvalidData, text.toString(), QStringLiteral("Not a number"));
+            return fail(ErrorCode::InvalidData, text.toString(), QStringLiteral("Это не число"));
         ascii.push_back(char(c.unicode()));
     }
     bool negative;
     std::string_view integer, fraction;
     if (!splitNumber(ascii, negative, integer, fraction))
-        return fail(ErrorCode::InvalidData, text.toString(), QStringLiteral("Not a number"));
+        return fail(ErrorCode::InvalidData, text.toString(), QStringLiteral("Это не число"));
     auto result = fromDigits(negative, integer, fraction, std::min(int(fraction.size()), maxScale));
     if (!result) {
         // Long text whose value fits: zeros before the integer digits and after the fraction
@@ -389,9 +389,9 @@ Result<Decimal> Decimal::fromDouble(double value, int places)
 {
     if (places < 0 || places > maxScale)
         return fail(ErrorCode::InvalidArgument, QString::number(places),
-                    QStringLiteral("Places out of range"));
+                    QStringLiteral("Недопустимое число знаков после запятой"));
     if (std::isnan(value))
-        return fail(ErrorCode::InvalidData, {}, QStringLiteral("Not a number"));
+        return fail(ErrorCode::InvalidData, {}, QStringLiteral("Это не число"));
     if (std::isinf(value))
         return overflow();
     // The shortest fixed-point text that reads back as the same double: 0.1 stays 0.1.
@@ -404,7 +404,7 @@ Result<Decimal> Decimal::fromDouble(double value, int places)
     std::string_view integer, fraction;
     if (!splitNumber(std::string_view(buffer, std::size_t(end - buffer)), negative, integer,
                      fraction))
-        return fail(ErrorCode::InvalidData, {}, QStringLiteral("Not a number"));
+        return fail(ErrorCode::InvalidData, {}, QStringLiteral("Это не число"));
     while (integer.size() > 1 && integer.front() == '0')
         integer.remove_prefix(1);
     if (integer.size() > 39)
@@ -466,8 +466,8 @@ Result<Decimal> Decimal::add(const Decimal &other) const
     Int128 sum;
     if (!a || !b || __builtin_add_overflow(*a, *b, &sum) ||
         sum == std::numeric_limits<Int128>::min())
-        return overflow(
-            QStringLiteral("%1 + %2 is out of range").arg(toString(), other.toString()));
+        return overflow(QStringLiteral("%1 + %2: результат вне допустимого диапазона")
+                            .arg(toString(), other.toString()));
     return fromUnits(sum, scale);
 }
 
@@ -483,8 +483,8 @@ Result<Decimal> Decimal::multiply(const Decimal &other) const
     const std::optional<UInt128> m =
         mulDivRound(magnitude(m_units), magnitude(other.m_units), pow10(scale - target));
     if (!m)
-        return overflow(
-            QStringLiteral("%1 * %2 is out of range").arg(toString(), other.toString()));
+        return overflow(QStringLiteral("%1 * %2: результат вне допустимого диапазона")
+                            .arg(toString(), other.toString()));
     return fromUnits(withSign(*m, (m_units < 0) != (other.m_units < 0)), target);
 }
 

@@ -53,7 +53,7 @@ DurableFile &DurableFile::operator=(DurableFile &&other) noexcept
 Result<DurableFile> DurableFile::begin(const QString &target, unsigned mode)
 {
     if (target.trimmed().isEmpty())
-        return fail(ErrorCode::InvalidName, target, QStringLiteral("Blank file name"));
+        return fail(ErrorCode::InvalidName, target, QStringLiteral("Имя файла не задано"));
     // The new file lies in the target's folder, also for a name relative to the current one;
     // what a writer of this target left there when it died goes first.
     const QString absolute = absolutePath(target);

@@ -11,6 +11,9 @@
 namespace zemor::runtime::fs {
 
 ErrorCode codeForErrno(int errnum);
+// The system's reason for a failed call, in words for the user; errors the file work meets
+// have texts of ours, the rest the system's own.
+QString systemText(int errnum);
 // The error for a failed system call, with `where` the path concerned and the system's text
 // after ours.
 std::unexpected<Error> failWithErrno(int errnum, const QString &where);

@@ -443,10 +443,10 @@ Result<QString> resolve(const QString &name, const QString &defaultExtension)
     while (!text.isEmpty() && text.back().isSpace())
         text.chop(1);
     if (text.trimmed().isEmpty())
-        return fail(ErrorCode::InvalidName, name, QStringLiteral("Blank file name"));
+        return fail(ErrorCode::InvalidName, name, QStringLiteral("Имя файла не задано"));
     if (text.contains(QChar(0)))
         return fail(ErrorCode::InvalidName, name,
-                    QStringLiteral("File name contains a NUL character"));
+                    QStringLiteral("Имя файла содержит нулевой символ"));
 
     // The folder the name must stay inside: the working directory for a DOS-style name, the
     // temporary folder for a name in the Windows temporary folder; none for a path of this
@@ -478,7 +478,7 @@ Result<QString> resolve(const QString &name, const QString &defaultExtension)
             if (component == u"..") {
                 if (kept.isEmpty())
                     return fail(ErrorCode::InvalidName, name,
-                                QStringLiteral("The name %1 leads outside the folder %2")
+                                QStringLiteral("Имя %1 ведет за пределы папки %2")
                                     .arg(name.trimmed(), root));
                 kept.removeLast();
                 continue;
@@ -623,7 +623,7 @@ Status removeFile(const QString &path)
     if (!pathExists(*resolved, &st))
         return fail(ErrorCode::FileNotFound, *resolved);
     if (S_ISDIR(st.st_mode))
-        return fail(ErrorCode::AccessDenied, *resolved, QStringLiteral("Is a directory"));
+        return fail(ErrorCode::AccessDenied, *resolved, QStringLiteral("Это папка, а не файл"));
     if (::unlink(encoded(*resolved).constData()) != 0)
         return failWithErrno(errno, *resolved);
     return {};
@@ -641,13 +641,13 @@ Status copyFile(const QString &from, const QString &to, bool overwrite)
     if (::stat(encoded(*source).constData(), &srcStat) != 0)
         return failWithErrno(errno, *source);
     if (!S_ISREG(srcStat.st_mode))
-        return fail(ErrorCode::AccessDenied, *source, QStringLiteral("Not a regular file"));
+        return fail(ErrorCode::AccessDenied, *source, QStringLiteral("Это не обычный файл"));
     struct stat dstStat;
     if (pathExists(*target, &dstStat)) {
         if (!overwrite)
             return fail(ErrorCode::AlreadyExists, *target);
         if (S_ISDIR(dstStat.st_mode))
-            return fail(ErrorCode::AccessDenied, *target, QStringLiteral("Is a directory"));
+            return fail(ErrorCode::AccessDenied, *target, QStringLiteral("Это папка, а не файл"));
         if (*target == *source)
             return {};
     }
@@ -692,7 +692,7 @@ Status renameFile(const QString &from, const QString &to)
         return failedMove(err, *source, *target);
     if (!S_ISREG(srcStat.st_mode))
         return fail(ErrorCode::IoError, *source,
-                    QStringLiteral("Cannot move a directory to another file system"));
+                    QStringLiteral("Папку нельзя перенести на другой диск"));
     // Another file system: copy, flush, then remove the source. When the source cannot be
     // removed the copy goes again, so that the file never ends up in two places.
     if (auto copied = copyRegular(*source, srcStat, *target, false); !copied)
@@ -725,7 +725,7 @@ Status makeDir(const QString &path)
         // `current` exists: it must be a directory (following a link to one is fine).
         struct stat target;
         if (::stat(encoded(current).constData(), &target) != 0 || !S_ISDIR(target.st_mode))
-            return fail(ErrorCode::AlreadyExists, current, QStringLiteral("Not a directory"));
+            return fail(ErrorCode::AlreadyExists, current, QStringLiteral("Это не папка"));
     }
     for (const QString &dir : std::as_const(missing)) {
         if (::mkdir(encoded(dir).constData(), 0777) != 0 && errno != EEXIST)
@@ -805,7 +805,7 @@ Result<TempFile> createTempBeside(const QString &targetPath, unsigned mode)
         ::close(fd);
     }
     return fail(ErrorCode::IoError, targetPath,
-                QStringLiteral("Could not create a temporary file beside it"));
+                QStringLiteral("Рядом с ним не удалось создать временный файл"));
 }
 
 Status replaceWith(const QString &from, const QString &to)

@@ -60,7 +60,7 @@ void pngRead(png_structp png, png_bytep out, size_t length)
 {
     auto *source = static_cast<PngSource *>(png_get_io_ptr(png));
     if (length > source->size - source->pos)
-        png_error(png, "the file ends before the picture does");
+        png_error(png, "файл кончается раньше картинки");
     std::memcpy(out, source->data + source->pos, length);
     source->pos += length;
 }
@@ -70,13 +70,15 @@ bool readPng(PngSource *source, QImage *out)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, source, pngError, pngWarning);
     if (png == nullptr) {
-        std::snprintf(source->failure->message, sizeof source->failure->message, "out of memory");
+        std::snprintf(source->failure->message, sizeof source->failure->message,
+                      "не хватает памяти");
         return false;
     }
     png_infop info = png_create_info_struct(png);
     if (info == nullptr) {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        std::snprintf(source->failure->message, sizeof source->failure->message, "out of memory");
+        std::snprintf(source->failure->message, sizeof source->failure->message,
+                      "не хватает памяти");
         return false;
     }
     if (setjmp(source->jump) != 0) {
@@ -90,7 +92,7 @@ bool readPng(PngSource *source, QImage *out)
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
     if (qint64(width) * qint64(height) > ImageLoader::maxPixels())
-        png_error(png, "the picture is too large");
+        png_error(png, "картинка слишком велика");
 
     png_set_expand(png); // palette to RGB, low bit depths to 8, tRNS to alpha
     png_set_strip_16(png);
@@ -99,11 +101,11 @@ bool readPng(PngSource *source, QImage *out)
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != size_t(width) * 4)
-        png_error(png, "unexpected row layout");
+        png_error(png, "неожиданное устройство строк");
 
     *out = QImage(int(width), int(height), QImage::Format_RGBA8888);
     if (out->isNull())
-        png_error(png, "out of memory");
+        png_error(png, "не хватает памяти");
     for (int pass = 0; pass < passes; ++pass) {
         for (png_uint_32 y = 0; y < height; ++y)
             png_read_row(png, out->scanLine(int(y)), nullptr);
@@ -179,7 +181,7 @@ bool readJpeg(const unsigned char *data, size_t size, DecodeFailure *failure, QI
     const JDIMENSION height = cinfo.output_height;
     if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide ||
         qint64(width) * qint64(height) > ImageLoader::maxPixels()) {
-        std::snprintf(failure->message, sizeof failure->message, "the picture is too large");
+        std::snprintf(failure->message, sizeof failure->message, "картинка слишком велика");
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -189,7 +191,7 @@ bool readJpeg(const unsigned char *data, size_t size, DecodeFailure *failure, QI
                   : gray ? QImage::Format_Grayscale8
                          : QImage::Format_RGB888);
     if (out->isNull()) {
-        std::snprintf(failure->message, sizeof failure->message, "out of memory");
+        std::snprintf(failure->message, sizeof failure->message, "не хватает памяти");
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -249,7 +251,7 @@ Result<QImage> ImageLoader::decodePng(const QByteArray &data, const QString &whe
     QImage decoded;
     if (!readPng(&source, &decoded))
         return fail(ErrorCode::DamagedFile, where,
-                    QStringLiteral("Damaged PNG picture: %1").arg(failureText(failure)));
+                    QStringLiteral("Картинка PNG повреждена: %1").arg(failureText(failure)));
     // An opaque picture needs no alpha channel, and paints faster without one.
     bool opaque = true;
     for (int y = 0; y < decoded.height() && opaque; ++y) {
@@ -271,7 +273,7 @@ Result<QImage> ImageLoader::decodeJpeg(const QByteArray &data, const QString &wh
     if (!readJpeg(reinterpret_cast<const unsigned char *>(data.constData()),
                   static_cast<size_t>(data.size()), &failure, &decoded))
         return fail(ErrorCode::DamagedFile, where,
-                    QStringLiteral("Damaged JPEG picture: %1").arg(failureText(failure)));
+                    QStringLiteral("Картинка JPEG повреждена: %1").arg(failureText(failure)));
     if (decoded.format() == QImage::Format_RGB888)
         return decoded.convertToFormat(QImage::Format_RGB32);
     return decoded;
@@ -294,7 +296,7 @@ Result<QImage> ImageLoader::decode(const QByteArray &data, const QString &where)
     QImage picture = reader.read();
     if (picture.isNull())
         return fail(ErrorCode::DamagedFile, where,
-                    QStringLiteral("Not a readable picture: %1").arg(reader.errorString()));
+                    QStringLiteral("Картинку не удается прочитать: %1").arg(reader.errorString()));
     return picture;
 }
 
@@ -304,7 +306,7 @@ Result<QImage> ImageLoader::load(const QString &path)
     if (!info.exists || info.isDir)
         return fail(ErrorCode::FileNotFound, path);
     if (info.size > kMaxFileSize)
-        return fail(ErrorCode::DamagedFile, path, QStringLiteral("The picture file is too large"));
+        return fail(ErrorCode::DamagedFile, path, QStringLiteral("Файл картинки слишком велик"));
     const auto data = fs::readWholeFile(path);
     if (!data)
         return std::unexpected(data.error());

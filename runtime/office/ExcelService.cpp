@@ -49,7 +49,7 @@ Result<QString> fileArgument(const MacroCommand &command)
 {
     const auto name = textArgument(command, 0);
     if (!name || name->trimmed().isEmpty())
-        return badArgument(command, QStringLiteral("No file name given"));
+        return badArgument(command, QStringLiteral("Не задано имя файла"));
     return fs::resolve(*name);
 }
 
@@ -61,8 +61,7 @@ Result<std::optional<BorderStyle>> styleArgument(const MacroCommand &command, in
         return std::optional<BorderStyle>();
     const auto number = argument.toNumber();
     if (!number || *number < 0 || *number > 7 || *number != std::trunc(*number))
-        return badArgument(command,
-                           QStringLiteral("Line style %1 is not 0 to 7").arg(argument.text));
+        return badArgument(command, QStringLiteral("Тип линии %1 не от 0 до 7").arg(argument.text));
     return std::optional<BorderStyle>(static_cast<BorderStyle>(int(*number)));
 }
 
@@ -73,7 +72,7 @@ Result<std::optional<bool>> flagArgument(const MacroCommand &command, int index)
         return std::optional<bool>();
     const auto number = argument.toNumber();
     if (!number)
-        return badArgument(command, QStringLiteral("%1 is not TRUE or FALSE").arg(argument.text));
+        return badArgument(command, QStringLiteral("%1 не TRUE и не FALSE").arg(argument.text));
     return std::optional<bool>(*number != 0);
 }
 
@@ -85,10 +84,9 @@ Result<std::optional<double>> numberArgument(const MacroCommand &command, int in
         return std::optional<double>();
     const auto number = argument.toNumber();
     if (!number || *number < min || *number > max)
-        return badArgument(command, QStringLiteral("%1 is not a number from %2 to %3")
-                                        .arg(argument.text)
-                                        .arg(min)
-                                        .arg(max));
+        return badArgument(
+            command,
+            QStringLiteral("%1 не число от %2 до %3").arg(argument.text).arg(min).arg(max));
     return number;
 }
 
@@ -96,12 +94,12 @@ Result<QList<CellRange>> areasArgument(const MacroCommand &command, int index)
 {
     const auto text = textArgument(command, index);
     if (!text)
-        return badArgument(command, QStringLiteral("No cells given"));
+        return badArgument(command, QStringLiteral("Не заданы ячейки"));
     QList<CellRange> areas;
     for (const QString &part : text->split(u',')) {
         const auto range = CellRange::parseR1C1(part);
         if (!range)
-            return badArgument(command, QStringLiteral("\"%1\" names no cells").arg(part));
+            return badArgument(command, QStringLiteral("\"%1\" не обозначает ячейки").arg(part));
         areas.append(*range);
     }
     return areas;
@@ -113,7 +111,7 @@ Status checkSize(const QList<CellRange> &areas, const MacroCommand &command)
     for (const CellRange &area : areas)
         cells += qint64(area.rowCount()) * area.columnCount();
     if (cells > ExcelService::kMaxFormattedCells)
-        return badArgument(command, QStringLiteral("Too many cells for one command"));
+        return badArgument(command, QStringLiteral("Слишком много ячеек для одной команды"));
     return {};
 }
 
@@ -229,7 +227,7 @@ Status ExcelService::run(int channel, int workbook, const MacroCommand &command)
     }
     Entry *entry = target(workbook);
     if (entry == nullptr)
-        return fail(ErrorCode::FileNotOpen, command.source, QStringLiteral("No workbook is open"));
+        return fail(ErrorCode::FileNotOpen, command.source, QStringLiteral("Нет открытой книги"));
     m_active = entry->id;
 
     const bool changes =
@@ -238,7 +236,7 @@ Status ExcelService::run(int channel, int workbook, const MacroCommand &command)
         !command.is(QStringLiteral("FILE.CLOSE"));
     if (changes && entry->opaque)
         return fail(ErrorCode::AccessDenied, entry->path,
-                    QStringLiteral("This file is not a workbook that can be changed here"));
+                    QStringLiteral("Этот файл не книга, которую здесь можно изменить"));
 
     if (command.is(QStringLiteral("SAVE.AS")))
         return saveAs(*entry, command);
@@ -308,13 +306,12 @@ Status ExcelService::saveAs(Entry &entry, const MacroCommand &command)
         // only a leftover and gives way; one with unsaved changes or a conversation does not.
         if (other->modified || other->conversations > 0)
             return fail(ErrorCode::AccessDenied, *path,
-                        QStringLiteral("Another open workbook has this name"));
+                        QStringLiteral("Открыта другая книга с тем же именем"));
         forget(other->id);
         break;
     }
     if (const QString folder = fs::folderOf(*path); !fs::pathInfo(folder).isDir)
-        return fail(ErrorCode::FileNotFound, *path,
-                    QStringLiteral("The folder %1 does not exist").arg(folder));
+        return fail(ErrorCode::FileNotFound, *path, QStringLiteral("Папки %1 нет").arg(folder));
 
     Status saved = entry.opaque
                        ? (entry.path == *path ? Status{} : fs::copyFile(entry.path, *path, true))
@@ -453,7 +450,7 @@ Status ExcelService::alignment(Entry &entry, const MacroCommand &command)
     if (!wrap)
         return std::unexpected(wrap.error());
     if (*horizontal && **horizontal != std::trunc(**horizontal))
-        return badArgument(command, QStringLiteral("Alignment is not 1 to 7"));
+        return badArgument(command, QStringLiteral("Выравнивание не от 1 до 7"));
     if (auto check = checkSize(entry.selection, command); !check)
         return check;
     forEachCell(entry.book, entry.selection, [&](CellFormat &format, const CellRange &, int, int) {
@@ -473,7 +470,7 @@ Status ExcelService::columnWidth(Entry &entry, const MacroCommand &command)
     if (!width)
         return std::unexpected(width.error());
     if (!*width)
-        return badArgument(command, QStringLiteral("No column width given"));
+        return badArgument(command, QStringLiteral("Не задана ширина столбца"));
     QList<std::pair<int, int>> spans;
     if (const auto reference = textArgument(command, 1)) {
         for (const QString &part : reference->split(u',')) {
@@ -481,7 +478,8 @@ Status ExcelService::columnWidth(Entry &entry, const MacroCommand &command)
             if (!range)
                 range = CellRange::parseR1C1(part);
             if (!range)
-                return badArgument(command, QStringLiteral("\"%1\" names no columns").arg(part));
+                return badArgument(command,
+                                   QStringLiteral("\"%1\" не обозначает столбцы").arg(part));
             spans.append({range->left, range->right});
         }
     } else {
@@ -501,7 +499,8 @@ Status ExcelService::formula(Entry &entry, const MacroCommand &command)
     if (const auto reference = textArgument(command, 1)) {
         const auto range = CellRange::parseR1C1(*reference);
         if (!range)
-            return badArgument(command, QStringLiteral("\"%1\" names no cell").arg(*reference));
+            return badArgument(command,
+                               QStringLiteral("\"%1\" не обозначает ячейку").arg(*reference));
         cell = *range;
     }
     const MacroArgument value = command.argument(0);
@@ -518,9 +517,10 @@ Status ExcelService::formula(Entry &entry, const MacroCommand &command)
         if (value.text.startsWith(u'='))
             // A formula would have to be computed to show its value; storing its text instead
             // would put a wrong value in the cell.
-            return badArgument(command, QStringLiteral("Formulas are not taken"));
+            return badArgument(command, QStringLiteral("Формулы не принимаются"));
         if (value.text.size() > XlsxWriter::kMaxTextLength)
-            return fail(ErrorCode::Overflow, command.source, QStringLiteral("Text too long"));
+            return fail(ErrorCode::Overflow, command.source,
+                        QStringLiteral("Слишком длинный текст"));
         entry.book.setEntry(cell.top, cell.left, value.text);
         break;
     }
@@ -537,8 +537,8 @@ Status ExcelService::closeWorkbook(Entry &entry, const MacroCommand &command)
         // The spreadsheet program would ask; with nobody to ask, the changes are not thrown
         // away on a guess.
         return fail(ErrorCode::AccessDenied, entry.path,
-                    QStringLiteral("The workbook has unsaved changes; close it with or without "
-                                   "saving"));
+                    QStringLiteral("В книге есть несохраненные изменения; закройте ее "
+                                   "с сохранением или без"));
     if (*saveFirst && **saveFirst) {
         if (auto saved = save(entry); !saved)
             return saved;
@@ -551,15 +551,16 @@ Status ExcelService::poke(int workbook, const QString &item, const QString &valu
 {
     Entry *entry = find(workbook);
     if (entry == nullptr)
-        return fail(ErrorCode::FileNotOpen, item, QStringLiteral("The workbook is not open"));
+        return fail(ErrorCode::FileNotOpen, item, QStringLiteral("Книга не открыта"));
     if (entry->opaque)
         return fail(ErrorCode::AccessDenied, entry->path,
-                    QStringLiteral("This file is not a workbook that can be changed here"));
+                    QStringLiteral("Этот файл не книга, которую здесь можно изменить"));
     if (item.size() > kMaxItemLength)
-        return fail(ErrorCode::InvalidArgument, item, QStringLiteral("Item name too long"));
+        return fail(ErrorCode::InvalidArgument, item,
+                    QStringLiteral("Слишком длинное имя элемента"));
     const auto range = CellRange::parseR1C1(item);
     if (!range)
-        return fail(ErrorCode::InvalidArgument, item, QStringLiteral("No such item"));
+        return fail(ErrorCode::InvalidArgument, item, QStringLiteral("Нет такого элемента"));
 
     QString data = value;
     if (data.endsWith(QStringLiteral("\r\n")))
@@ -576,16 +577,18 @@ Status ExcelService::poke(int workbook, const QString &item, const QString &valu
     const bool isRange = range->rowCount() > 1 || range->columnCount() > 1;
     // A range poke empties the whole range, so it is bounded like a formatting command.
     if (isRange && qint64(range->rowCount()) * range->columnCount() > kMaxFormattedCells)
-        return fail(ErrorCode::Overflow, item, QStringLiteral("Too many cells for one poke"));
+        return fail(ErrorCode::Overflow, item,
+                    QStringLiteral("Слишком много ячеек для одной передачи"));
     // Check everything first: a poke is taken whole or not at all.
     for (int i = 0; i < rows.size(); ++i) {
         for (int j = 0; j < rows.at(i).size(); ++j) {
             if (rows.at(i).at(j).size() > XlsxWriter::kMaxTextLength)
-                return fail(ErrorCode::Overflow, item, QStringLiteral("Text too long for a cell"));
+                return fail(ErrorCode::Overflow, item,
+                            QStringLiteral("Текст не помещается в ячейку"));
             if (!isRange &&
                 (range->top + i > CellRange::kMaxRows || range->left + j > CellRange::kMaxColumns))
                 return fail(ErrorCode::Overflow, item,
-                            QStringLiteral("The values reach beyond the sheet"));
+                            QStringLiteral("Значения выходят за пределы листа"));
         }
     }
     if (!block && !isRange) {
@@ -664,7 +667,7 @@ Status ExcelService::finish(Entry &entry)
             QTemporaryDir dir(QDir::temp().filePath(QStringLiteral("zemor-office-XXXXXX")));
             if (!dir.isValid())
                 return fail(ErrorCode::IoError, entry.path,
-                            QStringLiteral("No temporary folder for the workbook"));
+                            QStringLiteral("Не удалось создать временную папку для книги"));
             dir.setAutoRemove(false);
             shown = dir.filePath(fileNameOf(entry.path));
             if (auto saved = XlsxWriter::write(entry.book, shown); !saved)

@@ -8,7 +8,7 @@ namespace {
 
 std::unexpected<Error> malformed(const QString &text, const QString &why)
 {
-    return fail(ErrorCode::InvalidArgument, text, QStringLiteral("Malformed command: %1").arg(why));
+    return fail(ErrorCode::InvalidArgument, text, QStringLiteral("Неверная команда: %1").arg(why));
 }
 
 MacroArgument argumentFrom(const QString &raw, bool quoted, const QString &unquoted)
@@ -97,7 +97,7 @@ Result<QList<MacroArgument>> splitArguments(const QString &text, const QString &
                 ++i;
             }
             if (!closed)
-                return malformed(source, QStringLiteral("unclosed quotation mark"));
+                return malformed(source, QStringLiteral("не закрыта кавычка"));
             continue;
         }
         if (c == u'(')
@@ -105,7 +105,7 @@ Result<QList<MacroArgument>> splitArguments(const QString &text, const QString &
         else if (c == u')')
             --depth;
         if (depth < 0)
-            return malformed(source, QStringLiteral("unbalanced parenthesis"));
+            return malformed(source, QStringLiteral("не парные скобки"));
         if (c == u',' && depth == 0) {
             finish();
             ++i;
@@ -115,7 +115,7 @@ Result<QList<MacroArgument>> splitArguments(const QString &text, const QString &
         ++i;
     }
     if (depth != 0)
-        return malformed(source, QStringLiteral("unbalanced parenthesis"));
+        return malformed(source, QStringLiteral("не парные скобки"));
     finish();
     return arguments;
 }
@@ -149,10 +149,10 @@ Result<QList<MacroCommand>> MacroCommand::parse(const QString &text)
     };
     skipSpace();
     if (i == text.size())
-        return malformed(text, QStringLiteral("empty command"));
+        return malformed(text, QStringLiteral("пустая команда"));
     while (i < text.size()) {
         if (text.at(i) != u'[')
-            return malformed(text, QStringLiteral("a command must be enclosed in brackets"));
+            return malformed(text, QStringLiteral("команда должна быть в квадратных скобках"));
         const qsizetype start = i;
         ++i;
         // Find the closing bracket outside quotes.
@@ -164,8 +164,8 @@ Result<QList<MacroCommand>> MacroCommand::parse(const QString &text)
             ++end;
         }
         if (end >= text.size())
-            return malformed(text, inQuote ? QStringLiteral("unclosed quotation mark")
-                                           : QStringLiteral("unclosed bracket"));
+            return malformed(text, inQuote ? QStringLiteral("не закрыта кавычка")
+                                           : QStringLiteral("не закрыта квадратная скобка"));
         const QString body = text.mid(i, end - i).trimmed();
         MacroCommand command;
         command.source = text.mid(start, end - start + 1);
@@ -175,11 +175,11 @@ Result<QList<MacroCommand>> MacroCommand::parse(const QString &text)
             ++n;
         command.name = body.left(n);
         if (command.name.isEmpty())
-            return malformed(command.source, QStringLiteral("no command name"));
+            return malformed(command.source, QStringLiteral("нет имени команды"));
         QString rest = body.mid(n).trimmed();
         if (rest.startsWith(u'(')) {
             if (!rest.endsWith(u')'))
-                return malformed(command.source, QStringLiteral("unbalanced parenthesis"));
+                return malformed(command.source, QStringLiteral("не парные скобки"));
             rest = rest.mid(1, rest.size() - 2);
         }
         auto arguments = splitArguments(rest, command.source);

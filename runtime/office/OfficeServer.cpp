@@ -23,8 +23,8 @@ bool isSystemTopic(const QString &topic)
 
 std::unexpected<Error> noConversation(int channel)
 {
-    return fail(ErrorCode::FileNotOpen, QStringLiteral("channel %1").arg(channel),
-                QStringLiteral("No conversation on this channel"));
+    return fail(ErrorCode::FileNotOpen, QStringLiteral("канал %1").arg(channel),
+                QStringLiteral("На этом канале нет связи"));
 }
 
 } // namespace
@@ -106,7 +106,7 @@ Status OfficeServer::poke(int number, const QString &item, const QString &value)
         return noConversation(number);
     if (conversation->service == Service::Word || conversation->workbook == 0)
         return fail(ErrorCode::InvalidArgument, item,
-                    QStringLiteral("This topic has no items to write into"));
+                    QStringLiteral("В этой теме нет элементов для записи"));
     return m_excel.poke(conversation->workbook, item, value);
 }
 
@@ -155,7 +155,7 @@ Status OfficeServer::executeWord(const QString &command)
         const MacroArgument name = one.argument(0);
         if (name.kind != MacroArgument::Kind::Text && name.kind != MacroArgument::Kind::Word)
             return fail(ErrorCode::InvalidArgument, one.source,
-                        QStringLiteral("No file name given"));
+                        QStringLiteral("Не задано имя файла"));
         auto path = fs::resolve(name.text);
         if (!path)
             return std::unexpected(path.error());

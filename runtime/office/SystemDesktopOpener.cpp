@@ -36,10 +36,10 @@ Status SystemDesktopOpener::open(const QString &path)
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty())
         return fail(ErrorCode::FileNotFound, path,
-                    QStringLiteral("No program of the desktop opens documents (xdg-open)"));
+                    QStringLiteral("Нет программы, которая открывает документы (xdg-open)"));
     if (!QProcess::startDetached(opener, {argumentFor(fs::absolutePath(path))}))
         return fail(ErrorCode::IoError, path,
-                    QStringLiteral("The desktop's program could not be started"));
+                    QStringLiteral("Не удалось запустить программу, открывающую документ"));
     return {};
 }
 

@@ -50,11 +50,11 @@ public:
             return std::optional<QByteArray>();
         unz_file_info64 info{};
         if (unzGetCurrentFileInfo64(m_file, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-            return damaged(name, QStringLiteral("unreadable entry"));
+            return damaged(name, QStringLiteral("часть не читается"));
         if (info.uncompressed_size > quint64(XlsxReader::kMaxEntrySize))
-            return damaged(name, QStringLiteral("entry too large"));
+            return damaged(name, QStringLiteral("часть слишком велика"));
         if (unzOpenCurrentFile(m_file) != UNZ_OK)
-            return damaged(name, QStringLiteral("entry cannot be opened"));
+            return damaged(name, QStringLiteral("часть не открывается"));
         QByteArray content;
         content.reserve(qsizetype(info.uncompressed_size));
         char buffer[1 << 15];
@@ -62,25 +62,25 @@ public:
             const int n = unzReadCurrentFile(m_file, buffer, sizeof buffer);
             if (n < 0) {
                 unzCloseCurrentFile(m_file);
-                return damaged(name, QStringLiteral("compressed data damaged"));
+                return damaged(name, QStringLiteral("сжатые данные повреждены"));
             }
             if (n == 0)
                 break;
             if (content.size() + n > XlsxReader::kMaxEntrySize) {
                 unzCloseCurrentFile(m_file);
-                return damaged(name, QStringLiteral("entry too large"));
+                return damaged(name, QStringLiteral("часть слишком велика"));
             }
             content.append(buffer, n);
         }
         if (unzCloseCurrentFile(m_file) != UNZ_OK)
-            return damaged(name, QStringLiteral("checksum mismatch"));
+            return damaged(name, QStringLiteral("не сходится контрольная сумма"));
         return std::optional<QByteArray>(std::move(content));
     }
 
     std::unexpected<Error> damaged(const QString &entry, const QString &why) const
     {
         return fail(ErrorCode::DamagedFile, m_path,
-                    QStringLiteral("Damaged workbook (%1: %2)").arg(entry, why));
+                    QStringLiteral("Книга повреждена (%1: %2)").arg(entry, why));
     }
 
 private:
@@ -194,12 +194,12 @@ public:
     std::unexpected<Error> damaged(const QString &entry, const QString &why) const
     {
         return fail(ErrorCode::DamagedFile, m_path,
-                    QStringLiteral("Damaged workbook (%1: %2)").arg(entry, why));
+                    QStringLiteral("Книга повреждена (%1: %2)").arg(entry, why));
     }
     std::unexpected<Error> xmlError(const QString &entry, const QXmlStreamReader &xml) const
     {
         return damaged(
-            entry, QStringLiteral("%1 at line %2").arg(xml.errorString()).arg(xml.lineNumber()));
+            entry, QStringLiteral("%1 в строке %2").arg(xml.errorString()).arg(xml.lineNumber()));
     }
 
     Status readSharedStrings(const QByteArray &data)
@@ -379,7 +379,7 @@ public:
                 const int max = attributes.value("max"_L1).toInt(&okMax);
                 const double width = attributes.value("width"_L1).toDouble(&okWidth);
                 if (!okMin || !okMax || min < 1 || max < min || max > CellRange::kMaxColumns)
-                    return damaged(entry, QStringLiteral("bad column range"));
+                    return damaged(entry, QStringLiteral("неверный диапазон столбцов"));
                 if (okWidth && width >= 0) {
                     for (int c = min; c <= qMin(max, kMaxWidthColumn); ++c)
                         book.setColumnWidth(c, widthInCharacters(width));
@@ -388,12 +388,12 @@ public:
                 const QStringView r = attributes.value("r"_L1);
                 if (r.isEmpty()) {
                     if (++row > CellRange::kMaxRows)
-                        return damaged(entry, QStringLiteral("bad row number"));
+                        return damaged(entry, QStringLiteral("неверный номер строки"));
                 } else {
                     bool ok = false;
                     row = r.toInt(&ok);
                     if (!ok || row < 1 || row > CellRange::kMaxRows)
-                        return damaged(entry, QStringLiteral("bad row number"));
+                        return damaged(entry, QStringLiteral("неверный номер строки"));
                 }
                 column = 0;
                 const QStringView ht = attributes.value("ht"_L1);
@@ -402,25 +402,25 @@ public:
                     book.setRowHeight(row, ht.toDouble());
             } else if (name == u"c") {
                 if (row == 0)
-                    return damaged(entry, QStringLiteral("cell outside a row"));
+                    return damaged(entry, QStringLiteral("ячейка вне строки"));
                 const QStringView ref = attributes.value("r"_L1);
                 if (ref.isEmpty()) {
                     ++column;
                 } else {
                     const auto position = CellRange::parseA1(ref.toString());
                     if (!position || position->rowCount() != 1 || position->columnCount() != 1)
-                        return damaged(entry, QStringLiteral("bad cell reference"));
+                        return damaged(entry, QStringLiteral("неверная ссылка на ячейку"));
                     row = position->top;
                     column = position->left;
                 }
                 if (column < 1 || column > CellRange::kMaxColumns)
-                    return damaged(entry, QStringLiteral("bad cell reference"));
+                    return damaged(entry, QStringLiteral("неверная ссылка на ячейку"));
                 if (auto cell = readCell(xml, attributes, entry, book.cellAt(row, column)); !cell)
                     return cell;
             } else if (name == u"mergeCell") {
                 const auto range = CellRange::parseA1(attributes.value("ref"_L1).toString());
                 if (!range)
-                    return damaged(entry, QStringLiteral("bad merged range"));
+                    return damaged(entry, QStringLiteral("неверный объединенный диапазон"));
                 book.addMergedRange(*range);
             }
         }
@@ -475,7 +475,7 @@ public:
             bool ok = false;
             const int index = value.toInt(&ok);
             if (!ok || index < 0 || index >= m_strings.size())
-                return damaged(entry, QStringLiteral("bad shared string index"));
+                return damaged(entry, QStringLiteral("неверный номер общей строки"));
             cell.setText(m_strings.at(index));
         } else if (type == u"str" || type == u"e" || type == u"d") {
             cell.setText(unescape(value));
@@ -487,7 +487,7 @@ public:
             const double number = value.toDouble(&ok);
             // A cell holds a finite number: "NaN" and "INF" are no numbers of a workbook.
             if (!ok || !std::isfinite(number))
-                return damaged(entry, QStringLiteral("bad number"));
+                return damaged(entry, QStringLiteral("неверное число"));
             cell.setNumber(number);
         }
         cell.formula = formula;
@@ -521,10 +521,10 @@ Result<Workbook> XlsxReader::read(const QString &path)
     if (::access(fs::encodeName(path).constData(), R_OK) != 0)
         return fail(ErrorCode::AccessDenied, path);
     if (!looksLikeWorkbook(path))
-        return fail(ErrorCode::DamagedFile, path, QStringLiteral("Not a workbook file"));
+        return fail(ErrorCode::DamagedFile, path, QStringLiteral("Это не файл книги"));
     ZipArchive zip(path);
     if (!zip.isOpen())
-        return fail(ErrorCode::DamagedFile, path, QStringLiteral("Damaged workbook archive"));
+        return fail(ErrorCode::DamagedFile, path, QStringLiteral("Архив книги поврежден"));
 
     Parser parser(path);
     auto workbookXml = zip.entry(QStringLiteral("xl/workbook.xml"));
@@ -556,7 +556,7 @@ Result<Workbook> XlsxReader::read(const QString &path)
     if (!sheet)
         return std::unexpected(sheet.error());
     if (!*sheet)
-        return parser.damaged(sheetPath, QStringLiteral("missing"));
+        return parser.damaged(sheetPath, QStringLiteral("отсутствует"));
     if (auto read = parser.readSheet(**sheet, sheetPath, book); !read)
         return std::unexpected(read.error());
     return book;

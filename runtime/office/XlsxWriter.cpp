@@ -128,7 +128,7 @@ Status fillSheet(const Workbook &book, lxw_worksheet *sheet, FormatCache &format
         const QString where = row > 0 ? CellRange::single(row, column).toR1C1() : QString();
         return fail(error == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED ? ErrorCode::Overflow
                                                                   : ErrorCode::InvalidData,
-                    path, QStringLiteral("Cannot write %1: %2").arg(where, lxwText(error)));
+                    path, QStringLiteral("Не удалось записать %1: %2").arg(where, lxwText(error)));
     };
     for (auto it = book.columnWidths().cbegin(); it != book.columnWidths().cend(); ++it) {
         const auto column = lxw_col_t(it.key() - 1);
@@ -203,16 +203,16 @@ Status XlsxWriter::write(const Workbook &book, const QString &path)
     lxw_workbook_options options{};
     lxw_workbook *workbook = workbook_new_opt(tempName.constData(), &options);
     if (workbook == nullptr)
-        return fail(ErrorCode::IoError, path, QStringLiteral("Cannot start the workbook file"));
+        return fail(ErrorCode::IoError, path, QStringLiteral("Не удалось начать файл книги"));
     const QByteArray sheetName = book.sheetName().toUtf8();
     const bool nameUsable =
         !sheetName.isEmpty() &&
         workbook_validate_sheet_name(workbook, sheetName.constData()) == LXW_NO_ERROR;
     lxw_worksheet *sheet =
         workbook_add_worksheet(workbook, nameUsable ? sheetName.constData() : nullptr);
-    Status filled = sheet != nullptr
-                        ? Status{}
-                        : fail(ErrorCode::IoError, path, QStringLiteral("Cannot add a sheet"));
+    Status filled = sheet != nullptr ? Status{}
+                                     : fail(ErrorCode::IoError, path,
+                                            QStringLiteral("Не удалось добавить лист"));
     FormatCache formats(workbook);
     if (filled)
         filled = fillSheet(book, sheet, formats, path);
@@ -220,7 +220,7 @@ Status XlsxWriter::write(const Workbook &book, const QString &path)
     const lxw_error closed = workbook_close(workbook);
     if (filled && closed != LXW_NO_ERROR)
         filled = fail(ErrorCode::IoError, path,
-                      QStringLiteral("Cannot write the workbook: %1").arg(lxwText(closed)));
+                      QStringLiteral("Не удалось записать книгу: %1").arg(lxwText(closed)));
     if (!filled)
         return filled;
     return target->commit();

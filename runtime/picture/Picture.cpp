@@ -39,7 +39,7 @@ bool readNumber(QStringView s, qsizetype &pos, int &value)
 std::unexpected<Error> badPicture(QStringView text, const QString &why)
 {
     return fail(ErrorCode::InvalidData, text.toString(),
-                QStringLiteral("Unreadable display picture \"%1\": %2").arg(text.toString(), why));
+                QStringLiteral("Непонятный шаблон вывода \"%1\": %2").arg(text.toString(), why));
 }
 
 QString groupThousands(QStringView digits)
@@ -69,7 +69,7 @@ Result<Picture> Picture::parse(QStringView text)
     if (t.startsWith(u'@'))
         t = t.mid(1);
     if (t.isEmpty())
-        return badPicture(text, QStringLiteral("empty"));
+        return badPicture(text, QStringLiteral("пустой"));
 
     Picture p;
     const QChar letter = t[0].toLower();
@@ -78,7 +78,7 @@ Result<Picture> Picture::parse(QStringView text)
         p.m_kind = Kind::String;
         p.m_fill = Fill::None;
         if (!readNumber(t, pos, p.m_width) || pos != t.size())
-            return badPicture(text, QStringLiteral("a text picture is s and its width"));
+            return badPicture(text, QStringLiteral("текстовый шаблон: s и ширина"));
     } else if (letter == u'n') {
         p.m_kind = Kind::Number;
         if (pos < t.size() && t[pos] == u'-')
@@ -92,45 +92,45 @@ Result<Picture> Picture::parse(QStringView text)
             ++pos;
         }
         if (!readNumber(t, pos, p.m_width))
-            return badPicture(text, QStringLiteral("no width"));
+            return badPicture(text, QStringLiteral("нет ширины"));
         if (pos < t.size() && t[pos] == u'.') {
             ++pos;
             if (!readNumber(t, pos, p.m_places))
-                return badPicture(text, QStringLiteral("no places after the point"));
+                return badPicture(text, QStringLiteral("нет знаков после точки"));
         }
         if (pos != t.size())
-            return badPicture(text, QStringLiteral("unexpected characters"));
+            return badPicture(text, QStringLiteral("лишние символы"));
         if (p.m_places > Decimal::maxScale)
-            return badPicture(text, QStringLiteral("too many places"));
+            return badPicture(text, QStringLiteral("слишком много знаков после точки"));
         if (p.m_places > 0 && p.m_width < p.m_places + 2)
-            return badPicture(text, QStringLiteral("the places do not fit the width"));
+            return badPicture(text, QStringLiteral("знаки после точки не помещаются в ширину"));
     } else if (letter == u'd') {
         p.m_kind = Kind::Date;
         p.m_fill = Fill::None;
         if (pos >= t.size() || t[pos] != u'5')
-            return badPicture(text, QStringLiteral("only the date picture d5 is known"));
+            return badPicture(text, QStringLiteral("из шаблонов даты известен только d5"));
         ++pos;
         if (pos < t.size()) {
             const QChar sep = t[pos];
             if (sep != u'.' && sep != u'/' && sep != u'-')
-                return badPicture(text, QStringLiteral("unknown date separator"));
+                return badPicture(text, QStringLiteral("неизвестный разделитель даты"));
             p.m_separator = sep;
             ++pos;
         }
         if (pos != t.size())
-            return badPicture(text, QStringLiteral("unexpected characters"));
+            return badPicture(text, QStringLiteral("лишние символы"));
         p.m_width = 8;
     } else if (letter == u't') {
         p.m_kind = Kind::Time;
         p.m_fill = Fill::None;
         if (t.mid(1) != u"4")
-            return badPicture(text, QStringLiteral("only the time picture t4 is known"));
+            return badPicture(text, QStringLiteral("из шаблонов времени известен только t4"));
         p.m_width = 5;
     } else {
-        return badPicture(text, QStringLiteral("unknown kind"));
+        return badPicture(text, QStringLiteral("неизвестный вид шаблона"));
     }
     if (p.m_width < 1 || p.m_width > maxWidth)
-        return badPicture(text, QStringLiteral("width out of range"));
+        return badPicture(text, QStringLiteral("недопустимая ширина"));
     return p;
 }
 
@@ -288,15 +288,14 @@ Result<Decimal> Picture::parseNumber(QStringView typed) const
     if (!value)
         return fail(value.error().code, typed.toString(),
                     value.error().code == ErrorCode::Overflow
-                        ? QStringLiteral("The number is too large")
-                        : QStringLiteral("Not a number: \"%1\"").arg(typed.toString()));
+                        ? QStringLiteral("Слишком большое число")
+                        : QStringLiteral("Это не число: \"%1\"").arg(typed.toString()));
     if (m_kind != Kind::Number)
         return value;
     const Decimal rounded = value->rounded(m_places);
     if (numberText(rounded).isEmpty())
-        return fail(
-            ErrorCode::Overflow, typed.toString(),
-            QStringLiteral("%1 does not fit the picture %2").arg(rounded.toString(), text()));
+        return fail(ErrorCode::Overflow, typed.toString(),
+                    QStringLiteral("%1 не помещается в шаблон %2").arg(rounded.toString(), text()));
     return rounded;
 }
 
@@ -307,7 +306,7 @@ Result<qint64> Picture::parseDate(QStringView typed) const
         return qint64(0);
     auto bad = [&] {
         return fail(ErrorCode::InvalidData, typed.toString(),
-                    QStringLiteral("Not a date: \"%1\"").arg(typed.toString()));
+                    QStringLiteral("Это не дата: \"%1\"").arg(typed.toString()));
     };
     QStringView dayText, monthText, yearText;
     if (allDigits(t)) {

@@ -55,7 +55,7 @@ Status PageRenderer::paintPages(QPainter &painter, QPagedPaintDevice &device, co
     for (int i = first; i <= last; ++i) {
         if (i > first && !device.newPage())
             return fail(ErrorCode::IoError, where,
-                        QStringLiteral("The output refused page %1").arg(i + 1));
+                        QStringLiteral("Страница %1 не выведена").arg(i + 1));
         PageRenderer::paint(painter, pages.pages.at(i), dpi);
     }
     return {};
@@ -132,7 +132,7 @@ QImage PageRenderer::pageImage(const PageList &pages, int index, int dpi)
 Status PageRenderer::writePdf(const PageList &pages, const QString &path, const QString &title)
 {
     if (pages.isEmpty())
-        return fail(ErrorCode::InvalidArgument, path, QStringLiteral("The report has no pages"));
+        return fail(ErrorCode::InvalidArgument, path, QStringLiteral("В отчете нет страниц"));
     auto target = fs::DurableFile::begin(path);
     if (!target)
         return std::unexpected(target.error());
@@ -150,7 +150,7 @@ Status PageRenderer::writePdf(const PageList &pages, const QString &path, const 
         writer.setTitle(title);
         QPainter painter;
         if (!painter.begin(&writer))
-            return fail(ErrorCode::IoError, path, QStringLiteral("Cannot start the PDF document"));
+            return fail(ErrorCode::IoError, path, QStringLiteral("Не удалось начать документ PDF"));
         written = paintPages(painter, writer, pages, 0, pages.count() - 1, kPdfDpi, path);
         painter.end();
         if (written && (!file.flush() || file.error() != QFileDevice::NoError))

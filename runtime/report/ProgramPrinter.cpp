@@ -37,23 +37,22 @@ Status ProgramPrinter::print(const PageList &pages, QPrinter &printer)
     const QString where = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName()
                                                                         : printer.printerName();
     if (pages.isEmpty())
-        return fail(ErrorCode::InvalidArgument, where, QStringLiteral("The report has no pages"));
+        return fail(ErrorCode::InvalidArgument, where, QStringLiteral("В отчете нет страниц"));
     const auto [first, last] = printedRange(printer, pages.count());
     if (first > last)
         return fail(ErrorCode::InvalidArgument, where,
-                    QStringLiteral("No page of the report lies in the chosen range"));
+                    QStringLiteral("В выбранном диапазоне нет ни одной страницы отчета"));
 
     printer.setFullPage(true);
     if (!printer.setPageLayout(PageRenderer::pageLayout(pages.setup)))
-        return fail(ErrorCode::IoError, where,
-                    QStringLiteral("The printer does not take A4 sheets"));
+        return fail(ErrorCode::IoError, where, QStringLiteral("Принтер не печатает на листах A4"));
     QPainter painter;
     if (!painter.begin(&printer))
-        return fail(ErrorCode::IoError, where, QStringLiteral("The printer cannot be started"));
+        return fail(ErrorCode::IoError, where, QStringLiteral("Не удалось запустить печать"));
     Status painted =
         PageRenderer::paintPages(painter, printer, pages, first, last, printer.resolution(), where);
     if (!painter.end() && painted)
-        painted = fail(ErrorCode::IoError, where, QStringLiteral("Printing failed"));
+        painted = fail(ErrorCode::IoError, where, QStringLiteral("Печать не удалась"));
     return painted;
 }
 

@@ -198,11 +198,11 @@ Status DbaseReader::open(const QString &path, const QList<DbaseField> &expected,
     auto damaged = [&path](const QString &why) { return fail(ErrorCode::DamagedFile, path, why); };
 
     if (data.size() < kFirstDescriptor + 1)
-        return damaged(QStringLiteral("Not a dBase file: too short for a header"));
+        return damaged(QStringLiteral("Это не файл dBase: он короче заголовка"));
     DbaseHeader header;
     header.version = static_cast<std::uint8_t>(data[0]);
     if (!knownVersion(header.version))
-        return damaged(QStringLiteral("Not a dBase III or IV file (version byte 0x%1)")
+        return damaged(QStringLiteral("Это не файл dBase III или IV (байт версии 0x%1)")
                            .arg(header.version, 2, 16, QLatin1Char('0')));
     const int yy = static_cast<std::uint8_t>(data[1]);
     // Years are stored less 1900; some programs store only the last two digits.
@@ -214,8 +214,8 @@ Status DbaseReader::open(const QString &path, const QList<DbaseField> &expected,
     header.languageDriver = static_cast<std::uint8_t>(data[29]);
 
     if (header.headerLength < kFirstDescriptor + 1 || header.headerLength > data.size())
-        return damaged(
-            QStringLiteral("The header length %1 does not fit the file").arg(header.headerLength));
+        return damaged(QStringLiteral("Длина заголовка %1 не согласуется с размером файла")
+                           .arg(header.headerLength));
 
     auto layout = std::make_shared<detail::DbaseLayout>();
     layout->encoding = encodingFor(header.languageDriver, source);
@@ -240,29 +240,28 @@ Status DbaseReader::open(const QString &path, const QList<DbaseField> &expected,
         field.decimals = static_cast<std::uint8_t>(data[at + 17]);
         if (field.name.isEmpty() || field.length == 0)
             return damaged(
-                QStringLiteral("Field descriptor %1 is damaged").arg(layout->fields.size() + 1));
+                QStringLiteral("Описание поля %1 повреждено").arg(layout->fields.size() + 1));
         layout->fields.append(field);
         layout->offsets.append(offset);
         offset += field.length;
         at += kDescriptorSize;
     }
     if (!terminated)
-        return damaged(QStringLiteral("The field descriptors have no end within the header"));
+        return damaged(QStringLiteral("Описания полей не заканчиваются в пределах заголовка"));
     if (layout->fields.isEmpty())
-        return damaged(QStringLiteral("The file declares no fields"));
+        return damaged(QStringLiteral("В файле не описано ни одного поля"));
     if (offset + 1 != header.recordLength)
-        return damaged(QStringLiteral("The record length %1 does not match the fields (%2)")
+        return damaged(QStringLiteral("Длина записи %1 не совпадает с суммой длин полей (%2)")
                            .arg(header.recordLength)
                            .arg(offset + 1));
 
     const qint64 needed =
         qint64(header.headerLength) + header.recordCount * qint64(header.recordLength);
     if (data.size() < needed)
-        return damaged(
-            QStringLiteral("The file is shorter than its %1 records need (%2 of %3 bytes)")
-                .arg(header.recordCount)
-                .arg(data.size())
-                .arg(needed));
+        return damaged(QStringLiteral("Файл короче, чем нужно для его записей (%1): %2 байт из %3")
+                           .arg(header.recordCount)
+                           .arg(data.size())
+                           .arg(needed));
 
     // Whatever follows the counted records (the 0x1A end marker, or nothing) is not read.
     qint64 active = 0;
@@ -271,7 +270,7 @@ Status DbaseReader::open(const QString &path, const QList<DbaseField> &expected,
         if (flag == ' ')
             ++active;
         else if (flag != '*')
-            return damaged(QStringLiteral("Record %1 is damaged").arg(r + 1));
+            return damaged(QStringLiteral("Запись %1 повреждена").arg(r + 1));
     }
 
     for (const DbaseField &want : expected) {
@@ -282,12 +281,12 @@ Status DbaseReader::open(const QString &path, const QList<DbaseField> &expected,
             });
         if (found == layout->fields.cend())
             return fail(ErrorCode::LayoutMismatch, path,
-                        QStringLiteral("The file has no field %1").arg(name));
+                        QStringLiteral("В файле нет поля %1").arg(name));
         const bool typeMatches =
             found->type == want.type || (numericType(found->type) && numericType(want.type));
         if (!typeMatches || found->length != want.length || found->decimals != want.decimals)
             return fail(ErrorCode::LayoutMismatch, path,
-                        QStringLiteral("Field %1 is %2 in the file, %3 expected")
+                        QStringLiteral("Поле %1 в файле %2, ожидалось %3")
                             .arg(found->name, describe(found->type, found->length, found->decimals),
                                  describe(want.type, want.length, want.decimals)));
     }

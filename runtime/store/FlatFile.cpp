@@ -53,7 +53,7 @@ qsizetype chunkFor(int recordLength)
 std::unexpected<Error> damaged(const QString &path, const QString &reason)
 {
     return fail(ErrorCode::DamagedFile, path,
-                QStringLiteral("Damaged file %1: %2").arg(path, reason));
+                QStringLiteral("Файл %1 поврежден: %2").arg(path, reason));
 }
 
 QByteArray encoded(const QString &path)
@@ -89,10 +89,10 @@ Result<Header> checkFile(int fd, const QString &path, int expectedRecordLength, 
     if (::fstat(fd, &st) != 0)
         return fs::failWithErrno(errno, path);
     if (!S_ISREG(st.st_mode))
-        return damaged(path, QStringLiteral("not a regular file"));
+        return damaged(path, QStringLiteral("это не обычный файл"));
     const qint64 size = st.st_size;
     if (size == 0)
-        return damaged(path, QStringLiteral("bad magic: the file is empty"));
+        return damaged(path, QStringLiteral("файл пуст"));
 
     char raw[FlatFile::headerSize];
     auto got = readSome(fd, raw, FlatFile::headerSize, path);
@@ -100,10 +100,9 @@ Result<Header> checkFile(int fd, const QString &path, int expectedRecordLength, 
         return std::unexpected(got.error());
     const qint64 magicBytes = std::min<qint64>(*got, sizeof magic);
     if (std::memcmp(raw, magic, static_cast<size_t>(magicBytes)) != 0)
-        return damaged(path, QStringLiteral("bad magic: not a record file of this program"));
+        return damaged(path, QStringLiteral("это не файл записей этой программы"));
     if (*got < FlatFile::headerSize)
-        return damaged(path,
-                       QStringLiteral("truncated: %1 bytes, shorter than the header").arg(*got));
+        return damaged(path, QStringLiteral("файл обрезан: %1 байт, короче заголовка").arg(*got));
 
     Header h;
     h.version = qFromLittleEndian<quint32>(raw + 8);
@@ -112,24 +111,24 @@ Result<Header> checkFile(int fd, const QString &path, int expectedRecordLength, 
     h.crc = qFromLittleEndian<quint32>(raw + 24);
     h.reserved = qFromLittleEndian<quint32>(raw + 28);
     if (h.version != FlatFile::formatVersion)
-        return damaged(path, QStringLiteral("unsupported format version %1").arg(h.version));
+        return damaged(path, QStringLiteral("неизвестная версия формата %1").arg(h.version));
     if (h.reserved != 0 || h.recordLength == 0 ||
         h.recordLength > quint32(std::numeric_limits<int>::max()))
-        return damaged(path, QStringLiteral("bad header"));
+        return damaged(path, QStringLiteral("неверный заголовок"));
     if (expectedRecordLength > 0 && h.recordLength != quint32(expectedRecordLength))
-        return damaged(path, QStringLiteral("record length mismatch: records of %1 bytes, "
-                                            "expected %2")
+        return damaged(path, QStringLiteral("не та длина записи: в файле %1 байт, "
+                                            "ожидалось %2")
                                  .arg(h.recordLength)
                                  .arg(expectedRecordLength));
 
     const quint64 body = quint64(size - FlatFile::headerSize);
     if (h.count > body / h.recordLength)
-        return damaged(path, QStringLiteral("truncated: %1 bytes for %2 records of %3 bytes")
+        return damaged(path, QStringLiteral("файл обрезан: %1 байт, а записей %2 длиной %3 байт")
                                  .arg(size)
                                  .arg(h.count)
                                  .arg(h.recordLength));
     if (body != h.count * h.recordLength)
-        return damaged(path, QStringLiteral("extended: %1 bytes beyond %2 records of %3 bytes")
+        return damaged(path, QStringLiteral("лишние %1 байт после записей (%2 длиной %3 байт)")
                                  .arg(body - h.count * h.recordLength)
                                  .arg(h.count)
                                  .arg(h.recordLength));
@@ -146,7 +145,7 @@ Result<Header> checkFile(int fd, const QString &path, int expectedRecordLength, 
         if (!n)
             return std::unexpected(n.error());
         if (*n != want)
-            return damaged(path, QStringLiteral("truncated while it was being read"));
+            return damaged(path, QStringLiteral("файл обрезан во время чтения"));
         crc =
             quint32(::crc32(crc, reinterpret_cast<const Bytef *>(buffer.constData()), uInt(want)));
         if (sink) {
@@ -156,7 +155,7 @@ Result<Header> checkFile(int fd, const QString &path, int expectedRecordLength, 
         left -= want;
     }
     if (crc != h.crc)
-        return damaged(path, QStringLiteral("checksum mismatch: the records were altered"));
+        return damaged(path, QStringLiteral("не сходится контрольная сумма: записи изменены"));
     return h;
 }
 
@@ -176,7 +175,7 @@ Result<FlatFile::Writer> FlatFile::Writer::create(const QString &name, int recor
 {
     if (recordLength <= 0)
         return fail(ErrorCode::InvalidArgument, name,
-                    QStringLiteral("Record length %1 is not positive").arg(recordLength));
+                    QStringLiteral("Длина записи %1 должна быть больше нуля").arg(recordLength));
     auto path = fs::resolve(name);
     if (!path)
         return std::unexpected(path.error());
@@ -188,7 +187,7 @@ Result<FlatFile::Writer> FlatFile::Writer::create(const QString &name, int recor
     struct stat st;
     if (::stat(encoded(*path).constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
-            return fail(ErrorCode::AccessDenied, *path, QStringLiteral("Is a directory"));
+            return fail(ErrorCode::AccessDenied, *path, QStringLiteral("Это папка, а не файл"));
         writer.m_mode = int(st.st_mode & 07777);
     }
     auto file = fs::DurableFile::begin(*path);
@@ -207,7 +206,7 @@ Result<FlatFile::Writer> FlatFile::Writer::openForAppend(const QString &name, in
 {
     if (recordLength <= 0)
         return fail(ErrorCode::InvalidArgument, name,
-                    QStringLiteral("Record length %1 is not positive").arg(recordLength));
+                    QStringLiteral("Длина записи %1 должна быть больше нуля").arg(recordLength));
     auto path = fs::resolve(name);
     if (!path)
         return std::unexpected(path.error());
@@ -266,7 +265,7 @@ Status FlatFile::Writer::append(const QByteArray &record)
         return fail(ErrorCode::FileNotOpen, m_path);
     if (record.size() != m_recordLength)
         return spoil(Error{ErrorCode::InvalidArgument,
-                           QStringLiteral("Record of %1 bytes written to %2, expected %3 bytes")
+                           QStringLiteral("В %2 пишется запись длиной %1 байт, ожидалось %3 байт")
                                .arg(record.size())
                                .arg(m_path)
                                .arg(m_recordLength),
@@ -394,7 +393,7 @@ Result<bool> FlatFile::Reader::next(QByteArray &record)
         if (!n)
             return std::unexpected(n.error());
         if (*n != m_buffer.size())
-            return damaged(m_path, QStringLiteral("truncated while it was being read"));
+            return damaged(m_path, QStringLiteral("файл обрезан во время чтения"));
     }
     record = m_buffer.mid(m_bufferPos, m_recordLength);
     m_bufferPos += m_recordLength;

@@ -142,7 +142,7 @@ Status KeyEncoding::encode(const char *record, int components, QByteArray &out, 
                 if (!packedDigitsValid(p, part.size)) {
                     out.clear();
                     return fail(ErrorCode::InvalidData, {},
-                                QStringLiteral("A packed decimal in a key holds a digit above 9"));
+                                QStringLiteral("В упакованном числе ключа цифра больше 9"));
                 }
                 const bool zero = packedIsZero(p, part.size);
                 allBlank = allBlank && zero;

@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 
 namespace zemor::runtime::store {
@@ -59,8 +58,8 @@ Status KeyedFile::Impl::forEachStoredRow(
         for (const Stored &row : chunk) {
             if (row.data.size() != layout.size) {
                 status = fail(ErrorCode::DamagedFile, path,
-                              QStringLiteral("Damaged File (record %1 holds %2 bytes where %3 "
-                                             "belong)")
+                              QStringLiteral("Файл поврежден (в записи %1 "
+                                             "%2 байт вместо %3)")
                                   .arg(row.id)
                                   .arg(row.data.size())
                                   .arg(layout.size));
@@ -105,7 +104,7 @@ Status KeyedFile::Impl::rebuildInPlace()
                 return Status{};
             if (auto e = encodeKeys(data.data()); !e) {
                 Error err = e.error();
-                err.message += QStringLiteral(" (record %1)").arg(id);
+                err.message += QStringLiteral(" (запись %1)").arg(id);
                 return Status(std::unexpected(err));
             }
             for (size_t k = 0; k < keyBuffers.size(); ++k) {
@@ -169,7 +168,7 @@ Status KeyedFile::Impl::rebuildIntoNewFile()
             "NOT INDEXED", [&](qint64 id, QByteArrayView data, QByteArrayView memo) {
                 if (auto e = encodeKeys(data.data()); !e) {
                     Error err = e.error();
-                    err.message += QStringLiteral(" (record %1)").arg(id);
+                    err.message += QStringLiteral(" (запись %1)").arg(id);
                     return Status(std::unexpected(err));
                 }
                 sqlite3_bind_int64(insert, 1, id);
@@ -210,9 +209,8 @@ Status KeyedFile::Impl::rebuildIntoNewFile()
         fileops::removeWithJournal(*temp);
         if (auto s = openConnection(); !s)
             return s;
-        return fail(
-            ErrorCode::IoError, path,
-            QStringLiteral("Input/Output Error: %1").arg(QString::fromLocal8Bit(std::strerror(e))));
+        return fail(ErrorCode::IoError, path,
+                    QStringLiteral("Ошибка ввода-вывода: %1").arg(fs::systemText(e)));
     }
     fs::syncDirectory(fs::folderOf(fs::absolutePath(path)));
     lock.swap(newLock);
@@ -228,11 +226,11 @@ Status KeyedFile::rebuildKeys()
         return d->note(s);
     if (d->share != Share::Exclusive)
         return d->note(fail(ErrorCode::AccessDenied, d->path,
-                            QStringLiteral("Access Denied: rebuilding keys needs the file "
-                                           "opened exclusively")));
+                            QStringLiteral("Access Denied: для перестройки ключей файл "
+                                           "должен быть открыт монопольно")));
     if (d->db.inTransaction())
         return d->note(fail(ErrorCode::InvalidArgument, d->path,
-                            QStringLiteral("Invalid Argument: a transaction is open")));
+                            QStringLiteral("Неверный аргумент: открыта транзакция")));
     d->dropBatch();
     d->finalizeAll();
     d->current = 0;

@@ -400,7 +400,7 @@ Status KeyedFile::put()
         return d->note(std::unexpected(d->sqlError(rc, Damage::Keys)));
     if (sqlite3_changes(d->db.handle()) == 0)
         return d->note(fail(ErrorCode::RecordNotFound, d->path,
-                            QStringLiteral("Record Not Found (deleted meanwhile)")));
+                            QStringLiteral("Запись не найдена (ее тем временем удалили)")));
     // The scan goes on from the record where it now stands in the scan's key.
     auto &scan = d->scan;
     if (scan.order == Impl::Order::Key && scan.pos == Impl::Pos::On && scan.id == d->current &&
@@ -433,7 +433,7 @@ Status KeyedFile::erase()
     d->current = 0;
     if (gone)
         return d->note(fail(ErrorCode::RecordNotFound, d->path,
-                            QStringLiteral("Record Not Found (deleted meanwhile)")));
+                            QStringLiteral("Запись не найдена (ее тем временем удалили)")));
     return {};
 }
 
@@ -447,7 +447,7 @@ Result<qint64> KeyedFile::nextAutoNumber(int key)
     if (encoding.integerLimit() == 0)
         return d->note(
             Result<qint64>(fail(ErrorCode::InvalidArgument, d->where(key),
-                                QStringLiteral("Invalid Argument: the key is not numbered"))));
+                                QStringLiteral("Неверный аргумент: ключ не нумеруется"))));
     Status status;
     sqlite3_stmt *stmt = d->keyStatement(key, Impl::MaxKey, status);
     if (!stmt)
@@ -486,7 +486,7 @@ Status KeyedFile::begin()
         return d->note(s);
     if (d->db.inTransaction())
         return d->note(fail(ErrorCode::InvalidArgument, d->path,
-                            QStringLiteral("Invalid Argument: a transaction is already open")));
+                            QStringLiteral("Неверный аргумент: транзакция уже открыта")));
     return d->note(d->db.exec("BEGIN IMMEDIATE"));
 }
 
@@ -496,7 +496,7 @@ Status KeyedFile::beginRead()
         return d->note(d->notOpen());
     if (d->db.inTransaction())
         return d->note(fail(ErrorCode::InvalidArgument, d->path,
-                            QStringLiteral("Invalid Argument: a transaction is already open")));
+                            QStringLiteral("Неверный аргумент: транзакция уже открыта")));
     // A deferred transaction takes its snapshot at the first read; reading one row
     // now makes the snapshot the state at this call, not at the caller's first record.
     d->pinPosition();
@@ -516,7 +516,7 @@ Status KeyedFile::commit()
         return d->note(d->notOpen());
     if (!d->db.inTransaction())
         return d->note(fail(ErrorCode::InvalidArgument, d->path,
-                            QStringLiteral("Invalid Argument: no transaction is open")));
+                            QStringLiteral("Неверный аргумент: транзакция не открыта")));
     return d->note(d->db.exec("COMMIT"));
 }
 
@@ -529,7 +529,7 @@ Status KeyedFile::rollback()
     d->current = 0;
     if (!d->db.inTransaction())
         return d->note(fail(ErrorCode::InvalidArgument, d->path,
-                            QStringLiteral("Invalid Argument: no transaction is open")));
+                            QStringLiteral("Неверный аргумент: транзакция не открыта")));
     return d->note(d->db.exec("ROLLBACK"));
 }
 

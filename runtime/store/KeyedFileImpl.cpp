@@ -20,7 +20,7 @@ QString KeyedFile::Impl::where(int key) const
 {
     if (key < 0 || key >= layout.keys.size())
         return path;
-    return path + QStringLiteral(", key ") + layout.keys[key].name;
+    return path + QStringLiteral(", ключ ") + layout.keys[key].name;
 }
 
 Status KeyedFile::Impl::note(Status status)
@@ -34,7 +34,7 @@ Status KeyedFile::Impl::checkKey(int key) const
 {
     if (key < 0 || key >= layout.keys.size())
         return fail(ErrorCode::InvalidArgument, path,
-                    QStringLiteral("Invalid Argument: the file has no key %1").arg(key));
+                    QStringLiteral("Неверный аргумент: у файла нет ключа %1").arg(key));
     return {};
 }
 
@@ -42,7 +42,7 @@ Status KeyedFile::Impl::checkWritable() const
 {
     if (access != Access::ReadWrite)
         return fail(ErrorCode::AccessDenied, path,
-                    QStringLiteral("Access Denied: the file is open for reading only"));
+                    QStringLiteral("Access Denied: файл открыт только для чтения"));
     return {};
 }
 
@@ -50,8 +50,8 @@ Status KeyedFile::Impl::checkRecordSize() const
 {
     if (record.size() != layout.size)
         return fail(ErrorCode::InvalidArgument, path,
-                    QStringLiteral("Invalid Argument: the record buffer holds %1 bytes, "
-                                   "the record %2")
+                    QStringLiteral("Неверный аргумент: в буфере %1 байт, "
+                                   "а длина записи %2")
                         .arg(record.size())
                         .arg(layout.size));
     return {};
@@ -205,7 +205,7 @@ Status KeyedFile::Impl::load(const char *data, int dataLength, const char *memo,
 {
     if (dataLength != layout.size)
         return fail(ErrorCode::DamagedFile, path,
-                    QStringLiteral("Damaged File (a record of %1 bytes where %2 belong)")
+                    QStringLiteral("Файл поврежден (запись длиной %1 байт вместо %2)")
                         .arg(dataLength)
                         .arg(layout.size));
     if (record.size() != layout.size)
@@ -433,7 +433,7 @@ Status KeyedFile::Impl::step(Dir dir)
         return notOpen();
     if (scan.order == Order::None)
         return fail(ErrorCode::InvalidArgument, path,
-                    QStringLiteral("Invalid Argument: no scan was positioned"));
+                    QStringLiteral("Неверный аргумент: просмотр не установлен"));
     if (batch.dir != dir || batch.next >= batch.rows.size()) {
         if (auto s = fill(dir); !s) {
             dropBatch();

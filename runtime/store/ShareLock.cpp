@@ -97,7 +97,7 @@ Error openError(int e, const QString &path)
 {
     if (e == EISDIR)
         return fail(ErrorCode::InvalidName, path,
-                    QStringLiteral("Invalid File Name: the name is a directory"))
+                    QStringLiteral("Недопустимое имя файла: это имя папки"))
             .error();
     return fs::failWithErrno(e, path).error();
 }
@@ -139,7 +139,7 @@ Status ShareLock::acquire(const QString &path, Access access, Share share,
         if (!writable && needsWrite) {
             ::close(fd);
             return fail(ErrorCode::AccessDenied, path,
-                        QStringLiteral("Access Denied: the file may not be written"));
+                        QStringLiteral("Access Denied: запись в файл запрещена"));
         }
         m_fd = fd;
         m_dev = st.st_dev;
@@ -184,8 +184,8 @@ ShareLock::Attempt ShareLock::tryTake(Access access, Share share, Error &error)
     auto failed = [&](int e) {
         unlockAll();
         error = fail(ErrorCode::IoError, m_path,
-                     QStringLiteral("Input/Output Error: the file cannot be locked (%1)")
-                         .arg(QString::fromLocal8Bit(std::strerror(e))))
+                     QStringLiteral("Ошибка ввода-вывода: файл не удается заблокировать (%1)")
+                         .arg(fs::systemText(e)))
                     .error();
         return Attempt::Failed;
     };

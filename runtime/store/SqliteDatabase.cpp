@@ -186,7 +186,7 @@ Status SqliteDatabase::createIndexes(const RecordLayout &layout)
         if (auto s = exec(sql.constData()); !s) {
             Error e = s.error();
             if (e.code == ErrorCode::DuplicateKey)
-                e.where = m_path + QStringLiteral(", key ") + layout.keys[k].name;
+                e.where = m_path + QStringLiteral(", ключ ") + layout.keys[k].name;
             return std::unexpected(e);
         }
     }
@@ -225,7 +225,7 @@ Status SqliteDatabase::checkSchema(const RecordLayout &layout)
         return std::unexpected(this->error(rc, Damage::File));
     if (rc == SQLITE_DONE)
         return fail(ErrorCode::DamagedFile, m_path,
-                    QStringLiteral("Damaged File (the file carries no record layout)"));
+                    QStringLiteral("Файл поврежден (в нем нет описания структуры записи)"));
     if (stamp != layout.signature())
         return fail(ErrorCode::LayoutMismatch, m_path);
 

@@ -141,7 +141,7 @@ Status TextLineFile::writeLine(QByteArrayView line)
         return m_writeStatus;
     if (line.contains('\n') || line.contains('\r'))
         return fail(ErrorCode::InvalidArgument, m_path,
-                    QStringLiteral("A line to write holds a line break"));
+                    QStringLiteral("Записываемая строка содержит перевод строки"));
     m_buffer.append(line.data(), line.size());
     m_buffer.append("\r\n", 2);
     if (m_buffer.size() >= kFlushSize)

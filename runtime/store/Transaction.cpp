@@ -24,7 +24,7 @@ Status Transaction::commit()
 {
     if (!m_file)
         return fail(ErrorCode::InvalidArgument, {},
-                    QStringLiteral("Invalid Argument: no transaction is open"));
+                    QStringLiteral("Неверный аргумент: транзакция не открыта"));
     KeyedFile *file = m_file;
     m_file = nullptr;
     if (Status s = file->commit(); !s) {

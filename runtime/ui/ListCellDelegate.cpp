@@ -170,7 +170,7 @@ Result<QVariant> ListCellDelegate::readTyped(const ListColumn &column, QStringVi
         if (isInteger(current)) {
             if (!(d->rounded(0) == *d))
                 return fail(ErrorCode::InvalidData, typed.toString(),
-                            QStringLiteral("A whole number is expected"));
+                            QStringLiteral("Нужно целое число"));
             return QVariant(qlonglong(d->toInt64()));
         }
         if (isReal(current))
@@ -189,7 +189,7 @@ Result<QVariant> ListCellDelegate::readTyped(const ListColumn &column, QStringVi
             return QVariant(QTime());
         const QTime time = QTime::fromString(t, QStringLiteral("H:mm"));
         if (!time.isValid())
-            return fail(ErrorCode::InvalidData, t, QStringLiteral("A time hh:mm is expected"));
+            return fail(ErrorCode::InvalidData, t, QStringLiteral("Нужно время в виде чч:мм"));
         return QVariant(time);
     }
     }

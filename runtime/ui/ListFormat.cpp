@@ -54,7 +54,7 @@ public:
     std::unexpected<Error> errorAt(qsizetype pos, const QString &what) const
     {
         return fail(ErrorCode::InvalidData, m_text.toString(),
-                    QStringLiteral("List format, position %1: %2").arg(pos + 1).arg(what));
+                    QStringLiteral("Формат списка, позиция %1: %2").arg(pos + 1).arg(what));
     }
 
     Result<int> number(const QString &what)
@@ -64,10 +64,10 @@ public:
         while (!atEnd() && peek().isDigit() && peek().unicode() < 128) {
             value = value * 10 + (take().unicode() - u'0');
             if (value > maxNumber)
-                return errorAt(start, QStringLiteral("%1 is too large").arg(what));
+                return errorAt(start, QStringLiteral("%1: слишком большое число").arg(what));
         }
         if (m_pos == start)
-            return error(QStringLiteral("%1 expected").arg(what));
+            return error(QStringLiteral("ожидается %1").arg(what));
         return value;
     }
 
@@ -81,7 +81,7 @@ public:
         if (!value)
             return std::unexpected(value.error());
         if (peek() != u')')
-            return error(QStringLiteral("')' expected after the %1").arg(what));
+            return error(QStringLiteral("%1: ожидается ')'").arg(what));
         take();
         return std::optional<int>(*value);
     }
@@ -93,7 +93,7 @@ public:
         const qsizetype start = m_pos;
         const qsizetype end = m_text.indexOf(close, m_pos);
         if (end < 0)
-            return errorAt(start - 1, QStringLiteral("%1 is not closed by '%2'").arg(what, close));
+            return errorAt(start - 1, QStringLiteral("%1: нет закрывающего '%2'").arg(what, close));
         m_pos = end + 1;
         return m_text.sliced(start, end - start);
     }
@@ -107,7 +107,7 @@ Status parseColors(Scanner &in, qsizetype start, QStringView body, ListColors &c
 {
     const QList<QStringView> parts = body.split(u',');
     if (parts.size() > 4)
-        return in.errorAt(start, QStringLiteral("E() takes at most four colours"));
+        return in.errorAt(start, QStringLiteral("в E() не больше четырех цветов"));
     QColor *targets[] = {&colors.foreground, &colors.background, &colors.selectedForeground,
                          &colors.selectedBackground};
     for (qsizetype i = 0; i < parts.size(); ++i) {
@@ -130,7 +130,7 @@ Status parsePicture(Scanner &in, qsizetype start, QStringView body, ListColumn &
     if (!picture)
         return in.errorAt(
             start,
-            QStringLiteral("picture \"%1\": %2").arg(body.toString(), picture.error().message));
+            QStringLiteral("шаблон \"%1\": %2").arg(body.toString(), picture.error().message));
     column.picture = std::move(*picture);
     return {};
 }
@@ -138,19 +138,19 @@ Status parsePicture(Scanner &in, qsizetype start, QStringView body, ListColumn &
 Result<ListColumn> parseColumn(Scanner &in)
 {
     ListColumn column;
-    auto width = in.number(QStringLiteral("column width"));
+    auto width = in.number(QStringLiteral("ширина столбца"));
     if (!width)
         return std::unexpected(width.error());
     column.width = *width;
 
     if (in.atEnd())
-        return in.error(QStringLiteral("alignment (L, R, C or D) expected"));
+        return in.error(QStringLiteral("ожидается выравнивание (L, R, C или D)"));
     const auto alignment = alignmentOf(in.peek());
     if (!alignment)
-        return in.error(QStringLiteral("alignment (L, R, C or D) expected"));
+        return in.error(QStringLiteral("ожидается выравнивание (L, R, C или D)"));
     in.take();
     column.alignment = *alignment;
-    auto indent = in.optionalParenNumber(QStringLiteral("indent"));
+    auto indent = in.optionalParenNumber(QStringLiteral("отступ"));
     if (!indent)
         return std::unexpected(indent.error());
     column.indent = indent->value_or(0);
@@ -196,9 +196,9 @@ Result<ListColumn> parseColumn(Scanner &in)
             break;
         case u'~': {
             if (seenHeading)
-                return in.errorAt(start, QStringLiteral("the column has a second heading"));
+                return in.errorAt(start, QStringLiteral("у столбца второй заголовок"));
             seenHeading = true;
-            auto text = in.until(u'~', QStringLiteral("the heading"));
+            auto text = in.until(u'~', QStringLiteral("заголовок"));
             if (!text)
                 return std::unexpected(text.error());
             column.hasHeading = true;
@@ -206,7 +206,7 @@ Result<ListColumn> parseColumn(Scanner &in)
             if (const auto headingAlignment = alignmentOf(in.peek())) {
                 in.take();
                 column.headingAlignment = *headingAlignment;
-                auto headingIndent = in.optionalParenNumber(QStringLiteral("heading indent"));
+                auto headingIndent = in.optionalParenNumber(QStringLiteral("отступ заголовка"));
                 if (!headingIndent)
                     return std::unexpected(headingIndent.error());
                 column.headingIndent = headingIndent->value_or(0);
@@ -215,9 +215,9 @@ Result<ListColumn> parseColumn(Scanner &in)
         }
         case u'@': {
             if (seenPicture)
-                return in.errorAt(start, QStringLiteral("the column has a second picture"));
+                return in.errorAt(start, QStringLiteral("у столбца второй шаблон"));
             seenPicture = true;
-            auto body = in.until(u'@', QStringLiteral("the picture"));
+            auto body = in.until(u'@', QStringLiteral("шаблон"));
             if (!body)
                 return std::unexpected(body.error());
             if (auto ok = parsePicture(in, start, *body, column); !ok)
@@ -226,10 +226,10 @@ Result<ListColumn> parseColumn(Scanner &in)
         }
         case u'E': {
             if (seenColors)
-                return in.errorAt(start, QStringLiteral("the column has a second E()"));
+                return in.errorAt(start, QStringLiteral("у столбца второй E()"));
             seenColors = true;
             if (in.peek() != u'(')
-                return in.error(QStringLiteral("'(' expected after E"));
+                return in.error(QStringLiteral("после E ожидается '('"));
             in.take();
             auto body = in.until(u')', QStringLiteral("E("));
             if (!body)
@@ -239,28 +239,28 @@ Result<ListColumn> parseColumn(Scanner &in)
             break;
         }
         case u'Z': {
-            auto style = in.optionalParenNumber(QStringLiteral("style number"));
+            auto style = in.optionalParenNumber(QStringLiteral("номер стиля"));
             if (!style)
                 return std::unexpected(style.error());
             if (!style->has_value())
-                return in.error(QStringLiteral("'(' expected after Z"));
+                return in.error(QStringLiteral("после Z ожидается '('"));
             column.style = **style;
             break;
         }
         case u'#': {
-            auto field = in.number(QStringLiteral("field number"));
+            auto field = in.number(QStringLiteral("номер поля"));
             if (!field)
                 return std::unexpected(field.error());
             if (*field < 1)
-                return in.errorAt(start, QStringLiteral("field numbers start at 1"));
+                return in.errorAt(start, QStringLiteral("номера полей начинаются с 1"));
             if (in.peek() != u'#')
-                return in.error(QStringLiteral("'#' expected after the field number"));
+                return in.error(QStringLiteral("после номера поля ожидается '#'"));
             in.take();
             column.field = *field;
             break;
         }
         default:
-            return in.errorAt(start, QStringLiteral("unexpected '%1'").arg(ch));
+            return in.errorAt(start, QStringLiteral("неожиданный символ '%1'").arg(ch));
         }
     }
     return column;
@@ -277,7 +277,7 @@ Result<ListFormat> ListFormat::parse(QStringView text)
 {
     Scanner in(text);
     if (in.atEnd())
-        return in.error(QStringLiteral("the format has no column"));
+        return in.error(QStringLiteral("в формате нет ни одного столбца"));
     ListFormat format;
     while (!in.atEnd()) {
         auto column = parseColumn(in);
@@ -301,10 +301,10 @@ Result<QColor> ListFormat::parseColor(QStringView text)
         value = t.toULongLong(&ok, 10);
     if (!ok)
         return fail(ErrorCode::InvalidData, text.toString(),
-                    QStringLiteral("\"%1\" is not a colour number").arg(text.toString()));
+                    QStringLiteral("\"%1\" не номер цвета").arg(text.toString()));
     if (value > 0xFFFFFF)
         return fail(ErrorCode::InvalidData, text.toString(),
-                    QStringLiteral("colour %1 is beyond 0FFFFFFH").arg(text.toString()));
+                    QStringLiteral("цвет %1 больше 0FFFFFFH").arg(text.toString()));
     // Blue-green-red: the low byte is red.
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }

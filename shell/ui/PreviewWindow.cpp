@@ -23,9 +23,13 @@ namespace {
 constexpr int previewDpi = 96;
 } // namespace
 
-PreviewWindow::PreviewWindow(const runtime::report::PageList &pages, QWidget *parent)
+PreviewWindow::PreviewWindow(const runtime::report::PageList &pages, QWidget *parent, int firstPage)
     : QDialog(parent), m_pages(pages), m_paging(pages.count())
 {
+    if (firstPage > 1) {
+        m_paging.setTypedPage(firstPage - 1);
+        m_paging.next();
+    }
     setObjectName(QStringLiteral("P1$VIEW1"));
     setWindowTitle(title());
     setModal(true);
@@ -111,14 +115,16 @@ void PreviewWindow::previous()
 }
 
 bool previewPages(const runtime::report::PageList &pages, runtime::Prompter &prompter,
-                  QWidget *parent)
+                  QWidget *parent, int *page)
 {
     if (pages.isEmpty()) {
         prompter.message(PreviewWindow::emptyReportText(), PreviewWindow::title());
         return false;
     }
-    PreviewWindow window(pages, parent);
+    PreviewWindow window(pages, parent, page ? *page : 1);
     window.exec();
+    if (page)
+        *page = window.paging().currentPage();
     return window.printRequested();
 }
 
@@ -154,7 +160,7 @@ runtime::Status previewAndPrint(const runtime::report::PageList &pages, runtime:
 runtime::Result<bool> PreviewSink::output(const runtime::report::PageList &pages,
                                           const QString &title)
 {
-    if (!previewPages(pages, m_prompter, m_parent))
+    if (!previewPages(pages, m_prompter, m_parent, m_page))
         return false;
     return printPreviewed(pages, m_prompter, m_printing, title);
 }

@@ -9,6 +9,9 @@
 // is shown, so a report of any length costs one page image at a time. Paging itself is
 // shell::PagePreview.
 //
+// A preview may open at a page other than the first (a report previewed again opens where the
+// user left it); the page is clamped into the report.
+//
 // previewPages() is the procedure that callers use: an empty report is told to the user instead
 // of showing an empty window; previewAndPrint() adds the printing through a page sink and tells
 // the user when the pages could not be printed. PreviewSink is the preview as a page sink of its
@@ -43,7 +46,8 @@ public:
     static QString emptyReportText() { return QStringLiteral("Нет страниц для просмотра"); }
     static QString printFailedText() { return QStringLiteral("Страницы не напечатаны."); }
 
-    explicit PreviewWindow(const runtime::report::PageList &pages, QWidget *parent = nullptr);
+    explicit PreviewWindow(const runtime::report::PageList &pages, QWidget *parent = nullptr,
+                           int firstPage = 1);
 
     // The print flag: 1 once the print button was pressed.
     bool printRequested() const { return m_print; }
@@ -64,9 +68,10 @@ private:
 };
 
 // Shows the pages modally; true when the user asked to print them. An empty report gives the
-// message emptyReportText() and false.
+// message emptyReportText() and false. With `page`, the preview opens at *page and leaves there
+// the page shown last.
 bool previewPages(const runtime::report::PageList &pages, runtime::Prompter &prompter,
-                  QWidget *parent = nullptr);
+                  QWidget *parent = nullptr, int *page = nullptr);
 
 // previewPages(), then the pages sent to `output` under `title` when printing was asked for.
 // A failed print is told to the user and returned.
@@ -76,13 +81,14 @@ bool previewPages(const runtime::report::PageList &pages, runtime::Prompter &pro
                                               QWidget *parent = nullptr, const QString &title = {});
 
 // The preview, printing through the sink given when the user asks to print. Answers false when
-// the preview was closed without printing. Borrows the prompter and the printing sink.
+// the preview was closed without printing. Borrows the prompter and the printing sink, and the
+// page the preview opens at and leaves the last page shown in, when given.
 class PreviewSink : public runtime::report::PageSink
 {
 public:
     PreviewSink(runtime::Prompter &prompter, runtime::report::PageSink &printing,
-                QWidget *parent = nullptr)
-        : m_prompter(prompter), m_printing(printing), m_parent(parent)
+                QWidget *parent = nullptr, int *page = nullptr)
+        : m_prompter(prompter), m_printing(printing), m_parent(parent), m_page(page)
     {
     }
     [[nodiscard]] runtime::Result<bool> output(const runtime::report::PageList &pages,
@@ -92,6 +98,7 @@ private:
     runtime::Prompter &m_prompter;
     runtime::report::PageSink &m_printing;
     QWidget *m_parent;
+    int *m_page;
 };
 
 } // namespace zemor::shell::ui

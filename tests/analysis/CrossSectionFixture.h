@@ -1,21 +1,24 @@
 #pragma once
 
 // What the cross-section and submitted-list tests share: the demo working directory with a few
-// reports added (the reports of a district total, a city total and the region-wide ones of form
-// 7, the reports of a form 999 without catalogue, and a report of a district that sent nothing
-// whose values are the largest DECIMAL(17,3) holds), and the sum that a cell must come to,
-// worked out from the report values themselves rather than from the files.
+// reports added (for March, each in place of any report the demo holds for its institution and
+// month, the reports of a district total, a city total and the region-wide ones of form 7; the
+// reports of a form 999 without catalogue; and a report of a district that sent nothing whose
+// values are the largest DECIMAL(17,3) holds), and the sum that a cell must come to, worked out
+// from the report values themselves rather than from the files.
 
 #include "data/DataContext.h"
 #include "entry/ReportStore.h"
 #include "runtime/decimal/Decimal.h"
 #include "runtime/office/Workbook.h"
 #include "tests/entry/EntryFixture.h"
+#include "tools/DemoCrossSections.h"
 #include "tools/DemoReports.h"
 
 #include <QList>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <functional>
 
 namespace zemor::test {
@@ -96,8 +99,17 @@ struct StoredCell
 inline QList<StoredCell> storedCells(int form, int rowId, int n)
 {
     QList<StoredCell> cells;
-    for (const tools::DemoReport &report : tools::demoReports(demoYear)) {
-        if (report.form != form)
+    const QList<AddedReport> added = addedReports();
+    // An added report replaces the demo's report of its institution and period.
+    auto replaced = [&](const tools::DemoReport &report) {
+        return std::any_of(added.begin(), added.end(), [&](const AddedReport &a) {
+            return a.form == report.form && a.institution == report.institution &&
+                   a.period == report.period;
+        });
+    };
+    for (const tools::DemoReport &report :
+         tools::demoReports(demoYear) + tools::DemoCrossSections::reports(demoYear)) {
+        if (report.form != form || replaced(report))
             continue;
         for (const tools::DemoRowValues &row : report.rows) {
             if (row.rowId == rowId)
@@ -105,10 +117,10 @@ inline QList<StoredCell> storedCells(int form, int rowId, int n)
                               runtime::Decimal::fromUnits(row.value(n), 3)});
         }
     }
-    for (const AddedReport &added : addedReports()) {
-        if (added.form == form && added.rowId == rowId)
-            cells.append({form, added.institution, added.district, added.period, rowId,
-                          runtime::Decimal(qint64(n) * added.value)});
+    for (const AddedReport &a : added) {
+        if (a.form == form && a.rowId == rowId)
+            cells.append({form, a.institution, a.district, a.period, rowId,
+                          runtime::Decimal(qint64(n) * a.value)});
     }
     if (form == 7 && rowId == 1) {
         for (int month = 1; month <= 12; ++month)

@@ -383,34 +383,34 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reason");
 
         QTest::newRow("empty") << u"empty"_s << ExchangeFormat::Current << ErrorCode::DamagedFile
-                               << u"empty"_s;
-        QTest::newRow("truncated") << u"truncated"_s << ExchangeFormat::Current
-                                   << ErrorCode::DamagedFile << u"truncated"_s;
-        QTest::newRow("one byte altered")
-            << u"altered"_s << ExchangeFormat::Current << ErrorCode::DamagedFile << u"checksum"_s;
+                               << u"пуст"_s;
+        QTest::newRow("truncated")
+            << u"truncated"_s << ExchangeFormat::Current << ErrorCode::DamagedFile << u"обрезан"_s;
+        QTest::newRow("one byte altered") << u"altered"_s << ExchangeFormat::Current
+                                          << ErrorCode::DamagedFile << u"контрольная сумма"_s;
         QTest::newRow("a count above the records")
-            << u"count+1"_s << ExchangeFormat::Current << ErrorCode::DamagedFile << u"truncated"_s;
+            << u"count+1"_s << ExchangeFormat::Current << ErrorCode::DamagedFile << u"обрезан"_s;
         QTest::newRow("a count below the records")
-            << u"count-1"_s << ExchangeFormat::Current << ErrorCode::DamagedFile << u"extended"_s;
+            << u"count-1"_s << ExchangeFormat::Current << ErrorCode::DamagedFile << u"лишние"_s;
         QTest::newRow("330 bytes offered as 332")
             << u"old"_s << ExchangeFormat::Current << ErrorCode::DamagedFile
-            << u"records of 330 bytes, expected 332"_s;
+            << u"в файле 330 байт, ожидалось 332"_s;
         QTest::newRow("332 bytes offered as 330")
             << u"current"_s << ExchangeFormat::Old << ErrorCode::DamagedFile
-            << u"records of 332 bytes, expected 330"_s;
+            << u"в файле 332 байт, ожидалось 330"_s;
         QTest::newRow("a digit half-byte above 9")
             << u"digit"_s << ExchangeFormat::Current << ErrorCode::DamagedFile
-            << u"record 3 of 4: a packed decimal with a digit above 9 in OT2:DATA7"_s;
+            << u"запись 3 из 4: в упакованном числе OT2:DATA7 цифра больше 9"_s;
         QTest::newRow("a digit half-byte above 9 in the form code")
             << u"form digit"_s << ExchangeFormat::Current << ErrorCode::DamagedFile
-            << u"record 1 of 4: a packed decimal with a digit above 9 in OT2:CODFORM"_s;
+            << u"запись 1 из 4: в упакованном числе OT2:CODFORM цифра больше 9"_s;
         QTest::newRow("a digit half-byte above 9, old format")
             << u"old digit"_s << ExchangeFormat::Old << ErrorCode::DamagedFile
-            << u"record 2 of 2: a packed decimal with a digit above 9 in OT2:CODTAB"_s;
-        QTest::newRow("a dBase file named .dat")
-            << u"dbase"_s << ExchangeFormat::Current << ErrorCode::DamagedFile << u"bad magic"_s;
-        QTest::newRow("a folder named .dat")
-            << u"folder"_s << ExchangeFormat::Current << ErrorCode::DamagedFile << u"regular"_s;
+            << u"запись 2 из 2: в упакованном числе OT2:CODTAB цифра больше 9"_s;
+        QTest::newRow("a dBase file named .dat") << u"dbase"_s << ExchangeFormat::Current
+                                                 << ErrorCode::DamagedFile << u"не файл записей"_s;
+        QTest::newRow("a folder named .dat") << u"folder"_s << ExchangeFormat::Current
+                                             << ErrorCode::DamagedFile << u"не обычный файл"_s;
         QTest::newRow("missing") << u"missing"_s << ExchangeFormat::Current
                                  << ErrorCode::FileNotFound << u""_s;
     }

@@ -183,7 +183,7 @@ private Q_SLOTS:
         QTest::newRow("missing year directory")
             << 2030 << int(ErrorCode::FileNotFound) << QStringLiteral("File Not Found");
         QTest::newRow("blank name")
-            << 0 << int(ErrorCode::InvalidName) << QStringLiteral("Invalid File Name");
+            << 0 << int(ErrorCode::InvalidName) << QStringLiteral("Недопустимое имя файла");
     }
     void failedOpenCreatesNothingAndIsReported()
     {
@@ -206,7 +206,7 @@ private Q_SLOTS:
         const QString text = prompter.lastText();
         QVERIFY2(text.contains(QStringLiteral("File Access Error")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("forma")), qPrintable(text));
-        QVERIFY2(text.contains(QStringLiteral("Error %1: %2").arg(code).arg(shown)),
+        QVERIFY2(text.contains(QStringLiteral("Ошибка %1: %2").arg(code).arg(shown)),
                  qPrintable(text));
         QCOMPARE(context.errors().status().label, QStringLiteral("forma"));
         QCOMPARE(context.errors().status().error.number(), code);
@@ -417,7 +417,7 @@ private Q_SLOTS:
         QVERIFY(!opened);
         QCOMPARE(opened.error().code, ErrorCode::AccessDenied);
         QCOMPARE(prompter.messages.size(), 1);
-        QVERIFY(prompter.lastText().contains(QStringLiteral("Error 5: Access Denied")));
+        QVERIFY(prompter.lastText().contains(QStringLiteral("Ошибка 5: Access Denied")));
 
         holder.clearRecord();
         QVERIFY(holder.add());
@@ -458,10 +458,10 @@ private Q_SLOTS:
         QCOMPARE(prompter.messages[0].caption, caption);
         QCOMPARE(prompter.messages[0].icon, runtime::MessageIcon::Error);
         QCOMPARE(prompter.lastText(),
-                 QStringList({caption, QStringLiteral("File: otchet (/w/2025/F0062.dat)"),
-                              QStringLiteral("Key: OTC:KEYCODUCH"),
-                              QStringLiteral("Error 40: Creates Duplicate Key"),
-                              QStringLiteral("Procedure: Main")})
+                 QStringList({caption, QStringLiteral("Файл: otchet (/w/2025/F0062.dat)"),
+                              QStringLiteral("Ключ: OTC:KEYCODUCH"),
+                              QStringLiteral("Ошибка 40: Creates Duplicate Key"),
+                              QStringLiteral("Процедура: Main")})
                      .join(QLatin1Char('|')));
         QCOMPARE(errors.status().key, QStringLiteral("OTC:KEYCODUCH"));
         QVERIFY(errors.status().failed());

@@ -12,6 +12,7 @@
 #include "runtime/core/Progress.h"
 #include "runtime/fs/Paths.h"
 #include "tests/entry/EntryFixture.h"
+#include "tools/DemoCrossSections.h"
 #include "tools/DemoReports.h"
 
 #include <QCoreApplication>
@@ -102,16 +103,25 @@ void TestReportReader::init()
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
 }
 
-void TestReportReader::rangeInKeyOrder()
+// The institutions that sent form 7 in the demo's `year`, the district, city and region totals
+// among them, in code order.
+static QList<qint32> formSevenSenders(int year)
 {
-    // The demo's monthly form 7: the institutions that sent it, months 2 to 4.
     QList<qint32> senders;
-    for (const tools::DemoReport &r : tools::demoReports(demoYear)) {
+    for (const tools::DemoReport &r :
+         tools::demoReports(year) + tools::DemoCrossSections::reports(year)) {
         if (r.form == 7 && !senders.contains(r.institution))
             senders.append(r.institution);
     }
-    QVERIFY(senders.size() >= 3);
     std::sort(senders.begin(), senders.end());
+    return senders;
+}
+
+void TestReportReader::rangeInKeyOrder()
+{
+    // The demo's monthly form 7: the institutions that sent it, months 2 to 4.
+    const QList<qint32> senders = formSevenSenders(demoYear);
+    QVERIFY(senders.size() >= 3);
     const QList<qint32> asked{senders[2], senders[0], 31999, senders[2]}; // any order, repeats
 
     data::DataContext ctx;
@@ -133,12 +143,26 @@ void TestReportReader::rangeInKeyOrder()
                                                 {3, senders[2]}, {4, senders[0]}, {4, senders[2]}};
     QCOMPARE(seen, expected);
 
-    // Every institution: each sender once per month, in key order.
+    // Every institution: each sender once per month, in key order; in the year under way the
+    // district, city and region totals stored beside the institutions' reports too.
     seen.clear();
     QVERIFY(reader.reports(ReportRange{demoYear, 7, 3, 3, {}}, take));
     QCOMPARE(seen.size(), senders.size());
     for (int i = 0; i < seen.size(); ++i)
         QCOMPARE(seen[i], (QPair<qint32, qint32>{3, senders[i]}));
+    const int current = tools::DemoCrossSections::year;
+    const QList<qint32> currentSenders = formSevenSenders(current);
+    for (qint32 total :
+         {tools::DemoCrossSections::regionTotal, tools::DemoCrossSections::districtTotal,
+          tools::DemoCrossSections::cityTotal})
+        QVERIFY(currentSenders.contains(total));
+    QList<qint32> currentSeen;
+    QVERIFY(reader.reports(ReportRange{current, 7, 1, 1, {}},
+                           [&](const StoredReport &r) -> runtime::Status {
+                               currentSeen.append(r.institution);
+                               return {};
+                           }));
+    QCOMPARE(currentSeen, currentSenders);
 
     // A failure of the taker stops the walk and comes back as it was.
     int taken = 0;

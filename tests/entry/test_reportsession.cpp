@@ -235,10 +235,11 @@ void TestReportSession::loadFillsEntryQueues()
     QVERIFY(s.open(identityOf(sample)));
 
     QCOMPARE(s.reportRows().size(), sample.rows.size());
-    QCOMPARE(s.tables().size(), 3);
+    const tools::DemoForm &form62 = *tools::demoCatalogue().form(62);
+    QCOMPARE(s.tables().size(), form62.tables.size());
     QCOMPARE(s.currentTable().code, 1000);
     QCOMPARE(s.currentTable().name, u"Медицинские кадры"_s);
-    QCOMPARE(s.entryRows().size(), 4);
+    QCOMPARE(s.entryRows().size(), form62.table(1000)->rows.size());
     QCOMPARE(s.entryRows()[1].code, u"1.1"_s);
     QCOMPARE(s.rowText(1).name, u"из них в сельской местности"_s);
     for (const tools::DemoRowValues &v : sample.rows) {
@@ -311,7 +312,8 @@ void TestReportSession::failingRowIsMarkedOnLoad()
     QStringList marks;
     for (const EntryRow &r : s.entryRows())
         marks.append(r.error.trimmed());
-    QCOMPARE(marks, (QStringList{QString(), QString(), u"?"_s, QString()}));
+    QCOMPARE(marks.mid(0, 4), (QStringList{QString(), QString(), u"?"_s, QString()}));
+    QCOMPARE(marks.count(u"?"_s), 1);
     QVERIFY(!s.controlOff());
     QVERIFY(m_prompter.messages.isEmpty()); // the load checks silently
     QVERIFY(s.close());

@@ -408,16 +408,16 @@ void TestDbfImport::filesNotLoaded_data()
     QByteArray flag = good;
     flag[32 + 32 * 27 + 1] = 'Q';
 
-    QTest::newRow("truncated") << good.left(good.size() - 300) << u"shorter"_qs;
+    QTest::newRow("truncated") << good.left(good.size() - 300) << u"короче"_qs;
     QTest::newRow("header only") << good.left(40) << QString();
     QTest::newRow("not dBase") << QByteArray("FORMA;NUMBSTR\n7;1\n") << QString();
     QTest::newRow("empty file") << QByteArray() << QString();
-    QTest::newRow("version byte") << version << u"version"_qs;
-    QTest::newRow("header length") << header << u"header length"_qs;
-    QTest::newRow("record length") << record << u"record length"_qs;
-    QTest::newRow("field descriptor") << descriptor << u"descriptor"_qs;
+    QTest::newRow("version byte") << version << u"байт версии"_qs;
+    QTest::newRow("header length") << header << u"Длина заголовка"_qs;
+    QTest::newRow("record length") << record << u"Длина записи"_qs;
+    QTest::newRow("field descriptor") << descriptor << u"Описание поля"_qs;
     QTest::newRow("no terminator") << terminator << QString();
-    QTest::newRow("deletion flag") << flag << u"Record 1"_qs;
+    QTest::newRow("deletion flag") << flag << u"Запись 1"_qs;
     QTest::newRow("other fields") << tools::dbaseFile({{"FORMA", 10}, {"ROW", 10}}, {{"7", "1"}})
                                   << u"поля файла"_qs;
 }

@@ -5,9 +5,6 @@
 // binary data are refused with nothing written).
 
 #include "data/DataContext.h"
-#include "data/OpenedFile.h"
-#include "data/records/StrokaRecord.h"
-#include "data/records/TablRecord.h"
 #include "exchange/Form62XmlImport.h"
 #include "runtime/core/Progress.h"
 #include "runtime/text/Cp1251.h"
@@ -28,46 +25,6 @@ namespace {
 // A demo institution with a form 62 report of the demo year, and one without.
 constexpr qint32 withReport = 101;
 constexpr qint32 withoutReport = 501;
-
-// Until the demo's form 62 carries them: rows 5 to 10 of table 1000 and the tables 8000 and
-// 8001 (value offset 2) with three rows each.
-bool addOwnForm62(data::DataContext &ctx)
-{
-    ctx.names().setYearFileNames(demoYear);
-    {
-        data::OpenedFile f(ctx, data::FileId::tabl);
-        if (!f.status())
-            return false;
-        for (int t : {8000, 8001}) {
-            data::TablRecord r(ctx.record(data::FileId::tabl));
-            r.clear();
-            r.setUnicodT(900 + t - 8000);
-            if (!r.setCodForm(62) || !r.setCodTabl(t) || !r.setSm(2) || !r.setA(14) ||
-                !f.file().add())
-                return false;
-        }
-    }
-    data::OpenedFile f(ctx, data::FileId::stroka);
-    if (!f.status())
-        return false;
-    const auto add = [&](int id, int table, int number) {
-        data::StrokaRecord r(ctx.record(data::FileId::stroka));
-        r.clear();
-        r.setUnicod(qint16(id));
-        r.setNumber(std::uint8_t(number));
-        r.setCodStr(QString::number(number));
-        return r.setCodForm(62) && r.setCodTabl(table) && f.file().add();
-    };
-    for (int n = 5; n <= 10; ++n) {
-        if (!add(n + 4, 1000, n))
-            return false;
-    }
-    for (int n = 1; n <= 3; ++n) {
-        if (!add(19 + n, 8000, n) || !add(22 + n, 8001, n))
-            return false;
-    }
-    return true;
-}
 
 // An XML file as the portal writes it: CRLF lines, Windows-1251, one cell per two lines.
 QByteArray portalXml(const QString &institution, const QStringList &cells)
@@ -274,7 +231,6 @@ void TestForm62Xml::load()
     QFETCH(QStringList, messages);
 
     XmlRun run;
-    QVERIFY(addOwnForm62(run.ctx));
     const QByteArrayList before = reportBytes(run.ctx, code);
     QCOMPARE(before.isEmpty(), code == withoutReport);
     if (answer != 0)
@@ -363,7 +319,6 @@ void TestForm62Xml::cancelWritesNothing()
 void TestForm62Xml::filesOfOutsideWriters()
 {
     XmlRun run;
-    QVERIFY(addOwnForm62(run.ctx));
     const auto fixture = [](const QString &name) {
         return test::fileBytes(QStringLiteral(ZEMOR_XML_FIXTURES "/") + name);
     };

@@ -132,7 +132,7 @@ void writeCorpus(const QString &scratch, const QString &dir, ExchangeFormat form
     put(dir, "spoilt-digit-above-9.dat", nibble);
     const auto refused =
         data::ExchangeFile::read(dir + QStringLiteral("/spoilt-digit-above-9.dat"), format);
-    if (refused || !refused.error().message.contains(QStringLiteral("above 9")))
+    if (refused || !refused.error().message.contains(QStringLiteral("больше 9")))
         fail("the nibble above 9 was not refused for it");
 
     put(dir, "spoilt-other-layout.dat", written(scratch, one, other));

@@ -138,6 +138,7 @@ private Q_SLOTS:
     void previewPrintFailureIsTold();
     void previewAsPageSink_data();
     void previewAsPageSink();
+    void previewOpensAtPage();
 
     void helpWindow();
     void helpWithoutIndexOrPicture();
@@ -295,6 +296,37 @@ void ServicesAWindowsTest::previewAsPageSink()
     if (print)
         QCOMPARE(pdfPages(pdf.path()), 2);
     QVERIFY(prompter.messages.isEmpty());
+}
+
+// A preview given a page opens at it and hands back the page shown last, so that the next
+// preview of the same report opens where the user left it; a page beyond the report opens the
+// last one.
+void ServicesAWindowsTest::previewOpensAtPage()
+{
+    const PageList pages = report(3);
+    QTemporaryDir out;
+    runtime::report::PdfSink pdf(out.filePath(QStringLiteral("report.pdf")));
+    ScriptedPrompter prompter;
+    int page = 2;
+    ui::PreviewSink preview(prompter, pdf, nullptr, &page);
+    QString opened;
+    QImage shown;
+    onNextModal([&](QWidget *window) {
+        opened = findControl<QLineEdit>(window, u"?NEXTENTRY")->text();
+        shown = shownImage(window, u"?IMAGEFIELD");
+        QTest::mouseClick(findControl<QPushButton>(window, u"?NEXTPAGE"), Qt::LeftButton);
+        window->close();
+    });
+    const runtime::Result<bool> done = preview.output(pages, QStringLiteral("Список"));
+    QVERIFY(done && !*done);
+    QCOMPARE(opened, QStringLiteral("2"));
+    QCOMPARE(shown, runtime::report::PageRenderer::pageImage(pages, 1, 96));
+    QCOMPARE(page, 3);
+
+    ui::PreviewWindow beyond(pages, nullptr, 9);
+    QCOMPARE(beyond.paging().currentPage(), 3);
+    ui::PreviewWindow first(pages, nullptr, 0);
+    QCOMPARE(first.paging().currentPage(), 1);
 }
 
 void ServicesAWindowsTest::helpWindow()

@@ -3,6 +3,7 @@
 // form and table changes, the builds by districts, institutions and rows, and the result mode
 // with its clicks, chart, empty rows, printing to PDF and the workbook.
 
+#include "analysis/CrossSectionPrint.h"
 #include "analysis/ui/CrossSectionNameWindows.h"
 #include "analysis/ui/CrossSectionWindow.h"
 #include "data/DataContext.h"
@@ -19,17 +20,22 @@
 #include "support/ScriptedPrompter.h"
 #include "tests/analysis/CrossSectionFixture.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
+#include "tools/DemoSummaries.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using namespace zemor;
@@ -277,6 +283,7 @@ private Q_SLOTS:
         run.prompter.reset();
         test::clickControl(w, u"?EXCEL");
         QCOMPARE(run.prompter.texts(), QStringList{shell::ExcelLauncher::doneText()});
+        test::keepFile(run.office.shownDocuments().last(), u"crosssection-districts.xlsx"_s);
     }
 
     // A form with a district filter: by institutions, the result's order choices.
@@ -314,6 +321,173 @@ private Q_SLOTS:
         QVERIFY(!window->print());
         QCOMPARE(shown, u"P1$VIEW1"_s);
         QVERIFY(!QFile::exists(run.pdf.path()));
+
+        QVERIFY(window->exportToExcel());
+        test::keepFile(run.office.shownDocuments().last(), u"crosssection-institutions.xlsx"_s);
+    }
+
+    // The printed result in the program's preview: a second print opens at the page the first
+    // one was left at.
+    void previewOpensWhereItWasLeft()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"pages.pdf"_s));
+        run.preview = true;
+        auto window = run.window();
+        QWidget *w = window.get();
+        window->markCell(0, 3);
+        control<QSpinBox>(w, u"?DINMES1")->setValue(1);
+        control<QSpinBox>(w, u"?DINMES2")->setValue(12);
+        test::clickControl(w, u"?DINRJD");
+        QCOMPARE(window->marks().marks().size(), 13); // two pages of nine marks
+        test::clickControl(w, u"?OK");
+        QVERIFY(window->result());
+        QStringList opened;
+        test::answerModals({[&](QWidget *preview) {
+            opened.append(control<QLineEdit>(preview, u"?NEXTENTRY")->text());
+            test::clickControl(preview, u"?NEXTPAGE");
+            preview->close();
+        }});
+        QVERIFY(!window->print());
+        test::answerModals({[&](QWidget *preview) {
+            opened.append(control<QLineEdit>(preview, u"?NEXTENTRY")->text());
+            test::grabWindow(preview, u"crosssection-preview-page2"_s);
+            preview->close();
+        }});
+        QVERIFY(!window->print());
+        QCOMPARE(opened, (QStringList{u"1"_s, u"2"_s}));
+    }
+
+    // The printed sheets, by districts and by institutions: the title on top, every mark caption
+    // beneath it inside its band, in a type small enough for its length, and every value, the
+    // largest sums too, whole within its cell.
+    void printedCaptionsUnderTheTitle_data()
+    {
+        QTest::addColumn<int>("grouping");
+        QTest::newRow("districts") << 1;
+        QTest::newRow("institutions") << 2;
+    }
+    void printedCaptionsUnderTheTitle()
+    {
+        QFETCH(int, grouping);
+        Run run(&m_desktop, m_dir.filePath(u"captions.pdf"_s));
+        auto window = run.window();
+        QWidget *w = window.get();
+        test::clickControl(w, u"?OPTIONOTM:RADIO2");
+        for (int row = 0; row < 3; ++row)
+            window->markCell(row, 3);
+        test::clickControl(w, u"?OPTION1:RADIO%1"_s.arg(grouping));
+        test::clickControl(w, u"?OK");
+        const auto *result = window->result();
+        QVERIFY(result);
+        const auto sheets = analysis::CrossSectionPrint::layOut(
+            result->pages(), analysis::CrossSectionGrouping(grouping));
+        QVERIFY(sheets.count() >= 2);
+        // Measured at 72 dots an inch, one dot a point.
+        QImage device(8, 8, QImage::Format_RGB32);
+        device.setDotsPerMeterX(qRound(72 / 0.0254));
+        device.setDotsPerMeterY(qRound(72 / 0.0254));
+        const double points = 72 / 25.4;
+        // Every sheet, continuation sheets too, is headed by the form and the caller's title.
+        const QString heading = result->pages().first().heading;
+        QSet<QString> captions;
+        int values = 0;
+        for (int p = 0; p < sheets.count(); ++p) {
+            const auto &items = sheets.pages[p].items;
+            const auto title = std::find_if(items.begin(), items.end(),
+                                            [&](const auto &item) { return item.text == heading; });
+            QVERIFY(title != items.end());
+            for (const auto &item : items) {
+                if (item.text.isEmpty())
+                    continue;
+                const QFontMetricsF metrics(item.font, &device);
+                if (item.alignment & Qt::AlignRight) { // a value, whole within its cell
+                    QVERIFY2(metrics.horizontalAdvance(item.text) <=
+                                 (item.rect.width() - 1) * points,
+                             qPrintable(item.text));
+                    ++values;
+                }
+                if (!item.wordWrap)
+                    continue;
+                captions.insert(item.text);
+                QVERIFY2(item.rect.top() >= title->rect.bottom(), qPrintable(item.text));
+                const QRectF text =
+                    metrics.boundingRect(QRectF(0, 0, (item.rect.width() - 1) * points, 1e6),
+                                         Qt::TextWordWrap, item.text);
+                QVERIFY2(text.height() <= item.rect.height() * points, qPrintable(item.text));
+            }
+        }
+        QCOMPARE(captions.size(), window->marks().marks().size());
+        QVERIFY(values > 0);
+    }
+
+    // A daily form: the period entries show and take dates, the marks carry day numbers, and
+    // the build sums the days marked.
+    void dailyPeriodsAsDates()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"daily.pdf"_s));
+        const qint32 first = tools::DemoSummaries::firstDay(); // 3 March 2025
+        run.call.form = tools::DemoSummaries::dailyForm;
+        run.call.formName = u"Ежедневная сводка о госпитализации"_s;
+        run.call.periodKind = 5;
+        run.call.from = first;
+        run.call.to = first + 6;
+        run.call.districtFilter = 1;
+        auto window = run.window();
+        QWidget *w = window.get();
+        const CrossSectionMarks &marks = window->marks();
+        auto *from = control<QSpinBox>(w, u"?LOCMES1");
+        auto *to = control<QSpinBox>(w, u"?LOCMES2");
+        QCOMPARE(control<QLineEdit>(w, u"?NAMETIP")->text(), u"дата"_s);
+        QCOMPARE(from->text(), u"03.03.25"_s);
+        QCOMPARE(to->text(), u"09.03.25"_s);
+
+        // A date typed in is taken as its day; a text that is no date is not.
+        to->selectAll();
+        QTest::keyClicks(to, u"05.03.25"_s);
+        to->interpretText();
+        QCOMPARE(to->value(), first + 2);
+        to->selectAll();
+        QTest::keyClicks(to, u"31.02.25"_s);
+        to->interpretText();
+        QCOMPARE(to->value(), first + 2);
+        QCOMPARE(to->text(), u"05.03.25"_s);
+
+        window->markCell(0, 3);
+        QCOMPARE(marks.marks().size(), 1);
+        QCOMPARE(marks.marks().first().periodFrom, first);
+        QCOMPARE(marks.marks().first().periodTo, first + 2);
+
+        // The series of days 6 and 7 March.
+        auto *seriesFrom = control<QSpinBox>(w, u"?DINMES1");
+        auto *seriesTo = control<QSpinBox>(w, u"?DINMES2");
+        seriesFrom->setValue(first + 3);
+        seriesTo->setValue(first + 4);
+        QCOMPARE(seriesFrom->text(), u"06.03.25"_s);
+        QCOMPARE(seriesTo->text(), u"07.03.25"_s);
+        test::clickControl(w, u"?DINRJD");
+        QCOMPARE(marks.marks().size(), 3);
+        test::grabWindow(w, u"crosssection-daily"_s);
+
+        // Row 1, column 1 of institution 101 holds 4 + d on day d (from 0), of 102 5 + d.
+        test::clickControl(w, u"?OK");
+        const auto *result = window->result();
+        QVERIFY(result);
+        const auto valuesOf = [&](qint32 institution) {
+            for (const analysis::CrossSectionRow &row : result->rows()) {
+                if (row.key == institution)
+                    return row.values;
+            }
+            return QList<runtime::Decimal>();
+        };
+        const QList<runtime::Decimal> of101 = valuesOf(101);
+        const QList<runtime::Decimal> of102 = valuesOf(102);
+        QCOMPARE(of101.size(), 3);
+        QCOMPARE(of102.size(), 3);
+        // Marks in the order added: 3..5 March, 6 March, 7 March.
+        QCOMPARE(of101, (QList<runtime::Decimal>{runtime::Decimal(15), runtime::Decimal(7),
+                                                 runtime::Decimal(8)}));
+        QCOMPARE(of102, (QList<runtime::Decimal>{runtime::Decimal(18), runtime::Decimal(8),
+                                                 runtime::Decimal(9)}));
     }
 
     // Form, table and the build by rows; no marks; the table list window.

@@ -12,6 +12,7 @@
 #include "app/ProcedureTable.h"
 #include "data/DataContext.h"
 #include "entry/ui/ControlFailureWindow.h"
+#include "entry/ui/ReportTablePrintWindow.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/report/PageSink.h"
@@ -22,6 +23,7 @@
 #include "runtime/ui/QueueModel.h"
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
+#include "shell/UserSettings.h"
 #include "shell/ui/MainFrame.h"
 #include "support/DemoWorkDir.h"
 #include "support/ModalScript.h"
@@ -44,6 +46,8 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using namespace zemor;
@@ -80,6 +84,18 @@ private:
     QList<QPointer<QWidget>> m_seen;
     int m_count = 0;
 };
+
+// The text of a PDF file as pdftotext lays it out; none where pdftotext is not installed.
+std::optional<QString> pdfText(const QString &path)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+    if (pdftotext.isEmpty())
+        return std::nullopt;
+    QProcess p;
+    p.start(pdftotext, {u"-layout"_s, path, u"-"_s});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
 
 } // namespace
 
@@ -212,7 +228,7 @@ private Q_SLOTS:
                 QCOMPARE(findControl<QSpinBox>(w, u"?MES2")->value(), 6);
                 QVERIFY(!summary->summary().rows.isEmpty());
                 QVERIFY(summary->binding()->model()->rowCount() > 0);
-                QVERIFY(!findControl<QPushButton>(w, u"?PRNT1")->isEnabled());
+                QVERIFY(findControl<QPushButton>(w, u"?PRNT1")->isEnabled());
                 QVERIFY(!findControl<QPushButton>(w, u"?UPTABL")->isEnabled());
                 QVERIFY(findControl<QLineEdit>(w, u"?TEXT1")
                             ->text()
@@ -270,17 +286,52 @@ private Q_SLOTS:
                 // The workbook of the table.
                 QVERIFY(summary->exportToExcel());
                 QCOMPARE(run.prompter.lastText(), shell::ExcelLauncher::doneText());
+                test::keepFile(run.office.shownDocuments().last(), u"summary-table.xlsx"_s);
 
-                // The summary file, through "Выгрузка отчетов ".
+                // "Печать": the print parameters, the preview, then the pages to the printer
+                // (a PDF file here): every table of the summary with its values.
                 {
-                    WindowWatch watch(
-                        [](QWidget *c) { return c->objectName() == u"P1$SCRY"_s; },
-                        [&](QWidget *c) {
-                            QCOMPARE(c->windowTitle(), SummaryWindow::exportTitle());
-                            findControl<QComboBox>(c, u"?PATH1:2")->setCurrentText(exchange);
-                            test::grabWindow(c, u"summary-export"_s);
-                            test::clickControl(c, u"?WMES");
-                        });
+                    WindowWatch parameters(
+                        [](QWidget *c) {
+                            return qobject_cast<entry::ui::PrintParametersWindow *>(c) != nullptr;
+                        },
+                        [](QWidget *c) { test::clickControl(c, u"?OK"); });
+                    WindowWatch preview([](QWidget *c) { return c->objectName() == u"P1$VIEW1"_s; },
+                                        [](QWidget *c) {
+                                            test::grabWindow(c, u"summary-preview"_s);
+                                            test::clickControl(c, u"?PRINTREPORT");
+                                        });
+                    QVERIFY(summary->print());
+                    QCOMPARE(parameters.count(), 1);
+                    QCOMPARE(preview.count(), 1);
+                    QVERIFY(QFileInfo(run.pdf).size() > 0);
+                    test::keepFile(run.pdf, u"summary-print.pdf"_s);
+                    if (const auto text = pdfText(run.pdf)) {
+                        QVERIFY2(text->contains(u"Свод по видам граф"_s), qPrintable(*text));
+                        QVERIFY2(text->contains(u"Поступило"_s), qPrintable(*text));
+                        QVERIFY2(text->contains(QString::number(expected / 1000)),
+                                 qPrintable(*text));
+                    }
+                }
+
+                // The summary file, through "Выгрузка отчетов ": the user's own folders, then
+                // the fixed ones; the first is taken at once.
+                {
+                    const auto [s1, s2] = shell::userFolders(run.context);
+                    const QStringList choices = SummaryWindow::pathChoices(s1, s2);
+                    WindowWatch watch([](QWidget *c) { return c->objectName() == u"P1$SCRY"_s; },
+                                      [&](QWidget *c) {
+                                          QCOMPARE(c->windowTitle(), SummaryWindow::exportTitle());
+                                          auto *path = findControl<QComboBox>(c, u"?PATH1:2");
+                                          QStringList offered;
+                                          for (int i = 0; i < path->count(); ++i)
+                                              offered.append(path->itemText(i));
+                                          QCOMPARE(offered, choices);
+                                          QCOMPARE(path->currentText(), choices.first());
+                                          path->setCurrentText(exchange);
+                                          test::grabWindow(c, u"summary-export"_s);
+                                          test::clickControl(c, u"?WMES");
+                                      });
                     QVERIFY(summary->exportSummaryFile());
                     QCOMPARE(watch.count(), 1);
                 }
@@ -293,6 +344,56 @@ private Q_SLOTS:
             });
         QVERIFY(list->summarize());
         QVERIFY(shown);
+    }
+
+    // The demo's form 51 has a column rule: beds at the end of the period when there were
+    // admissions. District 5 reported months 1 to 3 only, so summed to month 6 its rows carry
+    // admissions but no beds at the end, and the window marks them "?"; to month 3 they pass, and
+    // so does district 1, which reported every month.
+    void failedColumnCheckMarksRows_data()
+    {
+        QTest::addColumn<int>("district");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("marked");
+        QTest::newRow("district 5 to month 6") << 5 << 6 << true;
+        QTest::newRow("district 5 to month 3") << 5 << 3 << false;
+        QTest::newRow("district 1 to month 6") << 1 << 6 << false;
+    }
+    void failedColumnCheckMarksRows()
+    {
+        QFETCH(int, district);
+        QFETCH(int, to);
+        QFETCH(bool, marked);
+        Run run(&m_desktop, m_dir.filePath(u"failed.pdf"_s));
+        analysis::SummaryRequest request;
+        request.year = DemoSummaries::year;
+        request.form = {DemoSummaries::monthlyForm, u"51"_s, u"Свод по видам граф"_s, u"месяц"_s,
+                        1};
+        request.title = u"Район "_s + QString::number(district);
+        request.district = district;
+        request.from = 1;
+        request.to = to;
+        int rows = 0;
+        QStringList marks;
+        WindowWatch watch([](QWidget *w) { return qobject_cast<SummaryWindow *>(w) != nullptr; },
+                          [&](QWidget *w) {
+                              auto *summary = qobject_cast<SummaryWindow *>(w);
+                              rows = int(summary->table().rows.size());
+                              auto *model = summary->binding()->model();
+                              for (int r = 0; r < model->rowCount(); ++r)
+                                  marks.append(model->data(model->index(r, 1)).toString());
+                              if (marked) {
+                                  w->resize(1100, 400);
+                                  test::grabWindow(w, u"summary-failed-rows"_s);
+                              }
+                              w->close();
+                          });
+        QVERIFY(SummaryWindow::run(run.context, run.services(), request));
+        QCOMPARE(watch.count(), 1);
+        QCOMPARE(rows, 2);
+        QCOMPARE(marks, QStringList(rows, marked ? u"?"_s : QString()));
+        QCOMPARE(run.prompter.texts().contains(analysis::SummaryTable::controlsFailedText()),
+                 marked);
     }
 
     // A summary called off while it runs shows nothing and says nothing.
@@ -342,18 +443,13 @@ private Q_SLOTS:
         run.prompter.messages.clear();
         QVERIFY(window->exportToExcel());
         QCOMPARE(run.prompter.lastText(), shell::ExcelLauncher::doneText());
+        test::keepFile(run.office.shownDocuments().last(), u"completeness.xlsx"_s);
 
         QVERIFY(window->print());
         QVERIFY(QFileInfo(run.pdf).size() > 0);
         test::keepFile(run.pdf, u"completeness-print.pdf"_s);
-        const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
-        if (!pdftotext.isEmpty()) {
-            QProcess p;
-            p.start(pdftotext, {u"-layout"_s, run.pdf, u"-"_s});
-            QVERIFY(p.waitForFinished());
-            const QString text = QString::fromUtf8(p.readAllStandardOutput());
-            QVERIFY2(text.contains(analysis::CompletenessTable::totalName()), qPrintable(text));
-        }
+        if (const auto text = pdfText(run.pdf))
+            QVERIFY2(text->contains(analysis::CompletenessTable::totalName()), qPrintable(*text));
         delete window;
     }
 

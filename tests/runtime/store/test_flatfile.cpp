@@ -225,49 +225,51 @@ private Q_SLOTS:
         const int countAt = 16, crcAt = 24;
 
         QTest::newRow("truncated by one byte")
-            << Mutation([](QByteArray b) { return b.left(b.size() - 1); }) << 10 << u"truncated"_s;
+            << Mutation([](QByteArray b) { return b.left(b.size() - 1); }) << 10 << u"обрезан"_s;
         QTest::newRow("truncated inside the header")
-            << Mutation([](QByteArray b) { return b.left(20); }) << 10 << u"truncated"_s;
+            << Mutation([](QByteArray b) { return b.left(20); }) << 10 << u"обрезан"_s;
         QTest::newRow("extended by one byte")
-            << Mutation([](QByteArray b) { return b + 'x'; }) << 10 << u"extended"_s;
+            << Mutation([](QByteArray b) { return b + 'x'; }) << 10 << u"лишние"_s;
         QTest::newRow("extended by a whole record")
-            << Mutation([](QByteArray b) { return b + QByteArray(10, ' '); }) << 10
-            << u"extended"_s;
+            << Mutation([](QByteArray b) { return b + QByteArray(10, ' '); }) << 10 << u"лишние"_s;
         QTest::newRow("one flipped record byte") << Mutation([](QByteArray b) {
             b[b.size() - 7] = char(b[b.size() - 7] ^ 0x20);
             return b;
-        }) << 10 << u"checksum"_s;
+        }) << 10 << u"контрольная сумма"_s;
         QTest::newRow("checksum altered") << Mutation([=](QByteArray b) {
             return withUint32(b, crcAt, qFromLittleEndian<quint32>(b.constData() + crcAt) ^ 1);
-        }) << 10 << u"checksum"_s;
+        }) << 10 << u"контрольная сумма"_s;
         QTest::newRow("count raised")
             << Mutation([=](QByteArray b) { return withUint32(b, countAt, 6); }) << 10
-            << u"truncated"_s;
+            << u"обрезан"_s;
         QTest::newRow("count lowered")
             << Mutation([=](QByteArray b) { return withUint32(b, countAt, 4); }) << 10
-            << u"extended"_s;
+            << u"лишние"_s;
         QTest::newRow("count too large to multiply") << Mutation([=](QByteArray b) {
             return withUint32(withUint32(b, countAt, 0xffffffffu), countAt + 4, 0xffffffffu);
-        }) << 10 << u"truncated"_s;
+        }) << 10 << u"обрезан"_s;
         QTest::newRow("record length of the header changed")
-            << Mutation([](QByteArray b) { return withUint32(b, 12, 5); }) << 0 << u"extended"_s;
+            << Mutation([](QByteArray b) { return withUint32(b, 12, 5); }) << 0 << u"лишние"_s;
         QTest::newRow("record length differs from the expected one")
-            << Mutation([](QByteArray b) { return b; }) << 12 << u"record length mismatch"_s;
+            << Mutation([](QByteArray b) { return b; }) << 12 << u"не та длина записи"_s;
         QTest::newRow("bad magic") << Mutation([](QByteArray b) {
             b[0] = 'X';
             return b;
-        }) << 10 << u"bad magic"_s;
+        }) << 10 << u"не файл записей"_s;
         QTest::newRow("another file entirely")
             << Mutation([](QByteArray) { return QByteArray("Otchet;62;2015\r\n"); }) << 10
-            << u"bad magic"_s;
+            << u"не файл записей"_s;
         QTest::newRow("empty file")
-            << Mutation([](QByteArray) { return QByteArray(); }) << 10 << u"bad magic"_s;
+            << Mutation([](QByteArray) { return QByteArray(); }) << 10 << u"файл пуст"_s;
         QTest::newRow("another format version")
-            << Mutation([](QByteArray b) { return withUint32(b, 8, 2); }) << 10 << u"version"_s;
+            << Mutation([](QByteArray b) { return withUint32(b, 8, 2); }) << 10
+            << u"версия формата"_s;
         QTest::newRow("reserved field set")
-            << Mutation([](QByteArray b) { return withUint32(b, 28, 1); }) << 10 << u"bad header"_s;
+            << Mutation([](QByteArray b) { return withUint32(b, 28, 1); }) << 10
+            << u"неверный заголовок"_s;
         QTest::newRow("zero record length")
-            << Mutation([](QByteArray b) { return withUint32(b, 12, 0); }) << 0 << u"bad header"_s;
+            << Mutation([](QByteArray b) { return withUint32(b, 12, 0); }) << 0
+            << u"неверный заголовок"_s;
     }
 
     void damagedFileRefused()

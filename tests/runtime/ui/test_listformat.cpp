@@ -294,7 +294,7 @@ void ListFormatTest::refused()
     QVERIFY(!format.has_value());
     QCOMPARE(format.error().code, ErrorCode::InvalidData);
     QCOMPARE(format.error().where, text);
-    QVERIFY2(format.error().message.contains(u"position %1:"_s.arg(position)),
+    QVERIFY2(format.error().message.contains(u"позиция %1:"_s.arg(position)),
              qPrintable(format.error().message));
 }
 
