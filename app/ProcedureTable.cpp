@@ -14,6 +14,7 @@
 #include "exchange/ui/DbfImportWindows.h"
 #include "exchange/ui/ExportWindows.h"
 #include "exchange/ui/Form62CsvWindow.h"
+#include "exchange/ui/Form62XmlWindow.h"
 #include "exchange/ui/ImportWindows.h"
 #include "exchange/ui/OldFormatWindows.h"
 #include "runtime/report/ProgramPrinter.h"
@@ -213,6 +214,14 @@ Procedures procedureTable(const ProcedureServices &services)
                      exchange::ui::importForm62Csv(data, {state, prompter, *folders}, parent);
                      return nullptr;
                  });
+    table.insert(
+        QStringLiteral("ImportForm62Xml"),
+        [&state = services.state, &prompter = services.prompter,
+         folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+            PickListChoices choices(data, state, prompter);
+            exchange::ui::importForm62Xml(data, {state, prompter, *folders}, choices, parent);
+            return nullptr;
+        });
     return table;
 }
 

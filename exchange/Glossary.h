@@ -52,3 +52,10 @@
 //   StoreCsvRowValues                          RowRecord::set() in Form62CsvImport.cpp
 //   LoadSummaryCsvFile                         Form62CsvImport::loadSummary()
 //   a file's rows in one transaction           entry::ReportStore::addRawRecords()
+//   ImportForm62Xml                            Form62XmlImport, ui::importForm62Xml()
+//   FillXmlPathChoices                         Form62XmlImport::pathChoices(), loadedFolder()
+//   LoadForm62Rows, QSTR                       Form62XmlImport::loadRows(), Form62Row
+//   ParseXmlFile, QS (cells)                   Form62XmlImport::parse(), scan(), XmlCell
+//   LoadXmlValues, StoreXmlRowValues           Form62XmlImport::load()
+//   remap of table 8000                        Form62XmlImport::remap()
+//   ConfirmReplaceOldReport (XML)              Form62XmlImport::replaceQuestion() in load()

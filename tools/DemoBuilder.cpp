@@ -28,6 +28,7 @@
 #include "tools/DemoForm62.h"
 #include "tools/DemoHelp.h"
 #include "tools/DemoImportsDbf.h"
+#include "tools/DemoImportsXml.h"
 #include "tools/DemoIndicators.h"
 #include "tools/DemoMap.h"
 #include "tools/DemoOutputs.h"
@@ -617,6 +618,8 @@ Status DemoBuilder::build(const QString &directory)
             return s;
     }
     if (Status s = DemoForm62::writeCsvSamples(root); !s)
+        return s;
+    if (Status s = DemoImportsXml::write(root); !s)
         return s;
     if (Status s = DemoTemplates::write(QDir(root).filePath(QStringLiteral("XLS"))); !s)
         return s;
