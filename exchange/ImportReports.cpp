@@ -139,9 +139,15 @@ QString ImportReports::cancelledText(const ImportOutcome &outcome)
 
 QString ImportReports::refusal(const QString &name, const Result<data::ExchangeFile> &file)
 {
+    return file ? refusal(name, &*file, {}) : refusal(name, nullptr, file.error());
+}
+
+QString ImportReports::refusal(const QString &name, const data::ExchangeFile *file,
+                               const runtime::Error &error)
+{
     if (!file)
-        return name + QStringLiteral(" ошибка ?") + QString::number(file.error().number()) +
-               QStringLiteral(" ") + file.error().message;
+        return name + QStringLiteral(" ошибка ?") + QString::number(error.number()) +
+               QStringLiteral(" ") + error.message;
     if (file->isEmpty())
         return name + emptyText();
     return {};
@@ -423,16 +429,16 @@ ImportOutcome ImportReports::load(Session &session, QList<ImportEntry> &entries,
 
 const ImportReports::TakenFile &ImportReports::take(const QString &path)
 {
-    QByteArray stamp = exchangeFileStamp(path);
+    const ExchangeReportSource::KeptFile &now = m_source.kept(path);
     const auto kept = m_files.constFind(path);
-    if (kept != m_files.constEnd() && !stamp.isEmpty() && kept->stamp == stamp)
+    if (kept != m_files.constEnd() && !now.stamp.isEmpty() && kept->stamp == now.stamp)
         return *kept;
 
     TakenFile taken;
-    const auto file = data::ExchangeFile::read(path);
-    taken.refusal = refusal(fileNameOf(path), file);
+    const data::ExchangeFile *file = now.file ? &*now.file : nullptr;
+    taken.refusal = refusal(fileNameOf(path), file, now.error);
     if (taken.refusal.isEmpty()) {
-        taken.stamp = std::move(stamp);
+        taken.stamp = now.stamp;
         for (qint64 n = 0; n < file->count(); ++n) {
             QByteArray bytes = file->record(n);
             const data::ExchangeRecord r(bytes);

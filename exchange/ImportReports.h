@@ -189,6 +189,8 @@ public:
     // What a load says of a file it cannot take: name + " ошибка ?" + code and the reason, or
     // name + " пустой"; empty for a file with records.
     static QString refusal(const QString &name, const runtime::Result<data::ExchangeFile> &file);
+    static QString refusal(const QString &name, const data::ExchangeFile *file,
+                           const runtime::Error &error);
 
 private:
     // What one load keeps from report to report: its control run and its open data files.
@@ -210,7 +212,8 @@ private:
         std::map<std::tuple<qint64, qint32, qint32>, QList<QByteArray>> rows;
     };
     // The file at `path` as it is now: kept from an earlier read while its stamp is the same,
-    // else read, checked and grouped again.
+    // else grouped again from the file as the control runs' source holds it (read and checked
+    // anew when it changed on disk).
     const TakenFile &take(const QString &path);
 
     data::DataContext &m_context;
