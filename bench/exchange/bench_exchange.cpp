@@ -9,10 +9,12 @@
 //   bench_exchange --report [--institutions=N] [--dir <path>]
 //     two lines, each ending in ratio=<ours/base>:
 //     exchange import: the file scanned and every report loaded into an empty data file as the
-//       load window does it (the controls of each institution, then its reports); the line also
-//       gives the scan's share, and plain SQLite committing each report apart with ours against
-//       that (perReportRatio): every commit is flushed to the disk, so on a slow disk the
-//       commits, one per report, are most of the time
+//       load window does it for every institution (the controls of each institution, then its
+//       reports); ratio= is against plain SQLite's one transaction. The line also gives the
+//       scan's share, and plain SQLite committing each report in a transaction of its own, as
+//       the load must (plainPerReport), with ours against that (perReportRatio): every commit
+//       is flushed to the disk, so on a slow disk the commits, one per report, are most of the
+//       time of both
 //     exchange export: every record of the year's data file into an exchange file
 //
 // The files are made in a temporary working directory, under `--dir` when given (else the
