@@ -84,6 +84,20 @@ QList<Target> targetsOf(const RunRequest &request)
 
 } // namespace
 
+Result<const ResolvedRules *> ControlRun::rulesOf(int year, qint64 form)
+{
+    const auto key = std::pair(year, form);
+    if (const auto kept = m_rules.find(key); kept != m_rules.end())
+        return &kept->second;
+    const auto catalogue = FormCatalogue::read(m_context, year, form);
+    if (!catalogue)
+        return std::unexpected(catalogue.error());
+    auto rules = ControlRuleLoader(m_context, year).resolved(*catalogue);
+    if (!rules)
+        return std::unexpected(rules.error());
+    return &m_rules.insert_or_assign(key, std::move(*rules)).first->second;
+}
+
 Result<RunOutcome> ControlRun::run(const RunRequest &request, runtime::Progress *progress)
 {
     runtime::NoProgress none;
@@ -108,14 +122,7 @@ Result<RunOutcome> ControlRun::run(const RunRequest &request, runtime::Progress 
         out.anyExchangeFile = out.anyExchangeFile || !form.path.trimmed().isEmpty();
         const QString label = formLabel(form);
 
-        const auto catalogue = FormCatalogue::read(m_context, request.year, form.code);
-        if (!catalogue) {
-            tell(label + QStringLiteral(": ") + errorText(catalogue.error()));
-            out.unchecked.append(form);
-            done += targets.size();
-            continue;
-        }
-        const auto rules = ControlRuleLoader(m_context, request.year).resolved(*catalogue);
+        const auto rules = rulesOf(request.year, form.code);
         if (!rules) {
             tell(label + QStringLiteral(": ") + errorText(rules.error()));
             out.unchecked.append(form);
@@ -145,7 +152,7 @@ Result<RunOutcome> ControlRun::run(const RunRequest &request, runtime::Progress 
             anyReport = true;
 
             ReportControlCheck check;
-            const auto failures = check.check(*rules, report->rows);
+            const auto failures = check.check(**rules, report->rows);
             for (const QString &d : check.diagnostics())
                 tell(label + QStringLiteral(": ") + d);
             if (!failures) {

@@ -15,11 +15,16 @@
 //   record was found is named as not checked and counts as an error for the caller, never as
 //   passed.
 // A form whose catalogue, rules or data cannot be read is named as not checked and the run goes
-// on with the next one. What the checks say about faulty rules is collected once per run and
+// on with the next one. The rules of each form are read from the catalogue and rule files and
+// resolved once per run object and year, and kept for its further runs: a caller that runs the
+// controls again and again within one load (an import, institution by institution) keeps one
+// object for the load and reads those files once; a form whose files could not be read is read
+// again by the next run. What the checks say about faulty rules is collected once per run and
 // listed with the results, not shown report by report. The progress counts the reports built;
 // a cancelled run returns Cancelled and no result.
 
 #include "entry/ControlFailure.h"
+#include "entry/ResolvedRules.h"
 #include "entry/RunReportSource.h"
 #include "runtime/core/Error.h"
 #include "runtime/decimal/Decimal.h"
@@ -30,7 +35,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <optional>
+#include <utility>
 
 namespace zemor::data {
 class DataContext;
@@ -168,8 +175,12 @@ public:
     static constexpr qint64 highestRunForm = 800;
 
 private:
+    // The rules of `form` in `year` resolved against its catalogue, read on first use.
+    [[nodiscard]] runtime::Result<const ResolvedRules *> rulesOf(int year, qint64 form);
+
     data::DataContext &m_context;
     RunReportSource &m_source;
+    std::map<std::pair<int, qint64>, ResolvedRules> m_rules;
 };
 
 } // namespace zemor::entry

@@ -44,19 +44,20 @@ public:
     // "Otchet2-err" + the error's code.
     static QString unreadableText(const runtime::Error &error);
 
-private:
-    data::ExchangeFormat m_format;
-    entry::DataFileReportSource m_dataFiles;
     struct KeptFile
     {
-        QByteArray stamp;
+        QByteArray stamp; // exchangeFileStamp() when read; empty when the read failed
         std::optional<data::ExchangeFile> file;
         runtime::Error error;                     // why `file` is absent
         QHash<qint32, QList<qint64>> institution; // record indexes by institution
     };
-    // The file at `path` as it is now, read again when its stamp changed.
+    // The file at `path` as it is now, read again when its stamp changed: a caller that reads
+    // the same files as the runs (an import) takes them from here rather than reading them again.
     const KeptFile &kept(const QString &path);
 
+private:
+    data::ExchangeFormat m_format;
+    entry::DataFileReportSource m_dataFiles;
     std::map<QString, KeptFile> m_files;
 };
 

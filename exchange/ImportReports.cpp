@@ -3,6 +3,7 @@
 #include "data/DataContext.h"
 #include "data/ExchangeFile.h"
 #include "data/ExchangeFileName.h"
+#include "data/OpenedFile.h"
 #include "data/records/ExchangeRecord.h"
 #include "entry/ReportStore.h"
 #include "exchange/ExchangeNames.h"
@@ -14,8 +15,11 @@
 #include <QHash>
 
 #include <algorithm>
+#include <memory>
 #include <set>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 namespace zemor::exchange {
 
@@ -38,7 +42,66 @@ auto entryKey(const ImportEntry &e)
     return std::tuple(e.form, e.period, e.institution);
 }
 
+// Files of a data context held open, each once, from the first operation that used it without
+// failure to the end of a loop over many records, so that each operation of the loop reuses the
+// open file instead of opening it again; closed in the reverse order of their opening.
+class HeldFiles
+{
+public:
+    explicit HeldFiles(data::DataContext &context) : m_context(context) {}
+    ~HeldFiles()
+    {
+        while (!m_open.empty())
+            m_open.pop_back();
+    }
+    HeldFiles(const HeldFiles &) = delete;
+    HeldFiles &operator=(const HeldFiles &) = delete;
+
+    // The file `id` under its current name, once per `name`.
+    void hold(data::FileId id, const QString &name)
+    {
+        if (!m_held.insert(std::pair(id, name)).second)
+            return;
+        auto opened = std::make_unique<data::OpenedFile>(m_context, id);
+        if (opened->status())
+            m_open.push_back(std::move(opened));
+    }
+
+private:
+    data::DataContext &m_context;
+    std::set<std::pair<data::FileId, QString>> m_held;
+    std::vector<std::unique_ptr<data::OpenedFile>> m_open;
+};
+
 } // namespace
+
+// What one load keeps from report to report: its control run, so that each form's rules are
+// read once, and the data files it writes (each year's data file of a form, the markers of open
+// reports), held open from their first report on.
+class ImportReports::Session
+{
+public:
+    Session(data::DataContext &context, entry::RunReportSource &source)
+        : m_context(context), m_files(context), controls(context, source)
+    {
+    }
+
+    // The year's data file of `form`, after it opened once without failure.
+    void holdReportFile(int year, qint64 form)
+    {
+        m_context.names().setOtchetFileName(year, int(form));
+        m_files.hold(data::FileId::otchet, m_context.names().otchetFileName());
+    }
+    // The markers of open reports, after a look-up in them succeeded.
+    void holdMarkers() { m_files.hold(data::FileId::WWOD, {}); }
+
+private:
+    data::DataContext &m_context;
+    HeldFiles m_files;
+
+public:
+    entry::ControlRun controls;
+};
 
 void ImportOutcome::add(const ImportOutcome &other)
 {
@@ -76,9 +139,15 @@ QString ImportReports::cancelledText(const ImportOutcome &outcome)
 
 QString ImportReports::refusal(const QString &name, const Result<data::ExchangeFile> &file)
 {
+    return file ? refusal(name, &*file, {}) : refusal(name, nullptr, file.error());
+}
+
+QString ImportReports::refusal(const QString &name, const data::ExchangeFile *file,
+                               const runtime::Error &error)
+{
     if (!file)
-        return name + QStringLiteral(" ошибка ?") + QString::number(file.error().number()) +
-               QStringLiteral(" ") + file.error().message;
+        return name + QStringLiteral(" ошибка ?") + QString::number(error.number()) +
+               QStringLiteral(" ") + error.message;
     if (file->isEmpty())
         return name + emptyText();
     return {};
@@ -169,10 +238,12 @@ Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
 Status ImportReports::name(ImportScan &scan)
 {
     ExchangeNames names(m_context);
+    HeldFiles held(m_context); // the district and institution files, for the loop
     for (ImportInstitution &u : scan.institutions) {
         const auto district = names.district(u.district);
         if (!district)
             return std::unexpected(district.error());
+        held.hold(data::FileId::region1, {});
         const QString districtName = district->value_or(QStringLiteral("???"));
         if (u.code == 20000) {
             u.districtName = QStringLiteral("Таргинская область");
@@ -186,6 +257,7 @@ Status ImportReports::name(ImportScan &scan)
             const auto found = names.institution(u.code);
             if (!found)
                 return std::unexpected(found.error());
+            held.hold(data::FileId::boln, {});
             if (*found) {
                 u.bolnDistrict = (*found)->district;
                 u.name = (*found)->name.left(30);
@@ -235,6 +307,15 @@ Result<entry::RunOutcome> ImportReports::runControls(const QList<ImportEntry> &e
                                                      qint32 institution,
                                                      runtime::Progress *progress)
 {
+    entry::ControlRun controls(m_context, m_source);
+    return runControls(controls, entries, institution, progress);
+}
+
+Result<entry::RunOutcome> ImportReports::runControls(entry::ControlRun &controls,
+                                                     const QList<ImportEntry> &entries,
+                                                     qint32 institution,
+                                                     runtime::Progress *progress)
+{
     entry::RunRequest run;
     run.year = m_year;
     run.called = true;
@@ -244,11 +325,18 @@ Result<entry::RunOutcome> ImportReports::runControls(const QList<ImportEntry> &e
         if (e.mark == ImportEntry::Marked && e.institution == institution)
             run.forms.append(entry::RunForm{e.form, e.formName, e.period, e.path});
     }
-    return entry::ControlRun(m_context, m_source).run(run, progress);
+    return controls.run(run, progress);
 }
 
 ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInstitution &institution,
                                   runtime::Progress *progress)
+{
+    Session session(m_context, m_source);
+    return load(session, entries, institution, progress);
+}
+
+ImportOutcome ImportReports::load(Session &session, QList<ImportEntry> &entries,
+                                  const ImportInstitution &institution, runtime::Progress *progress)
 {
     ImportOutcome out;
     runtime::NoProgress none;
@@ -256,7 +344,7 @@ ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInsti
     const qint32 code = institution.code;
 
     quint8 flag = 0;
-    entry::ControlRun::markCaller(runControls(entries, code), flag);
+    entry::ControlRun::markCaller(runControls(session.controls, entries, code, nullptr), flag);
     if (flag == 1 && m_prompter.message(controlsQuestion(), {}, QStringLiteral("ДА|НЕТ"),
                                         runtime::MessageIcon::Question, 2) != 1) {
         out.declined = true;
@@ -295,6 +383,7 @@ ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInsti
             p.step(++done, name);
             continue;
         }
+        session.holdReportFile(m_year, e.form);
         if (*exists &&
             m_prompter.message(replaceQuestion(code, e.form, e.period), {},
                                QStringLiteral("&ДА|&НЕТ"), runtime::MessageIcon::Question) != 1) {
@@ -321,9 +410,11 @@ ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInsti
                      ? QString()
                      : QStringLiteral(" (") + written.error().where + QStringLiteral(")")));
         } else if (written->inUse) {
+            session.holdMarkers();
             line(inUseText());
             out.inUse.insert(e.path);
         } else {
+            session.holdMarkers();
             if (written->added != 0)
                 line(QString::number(written->added));
             out.rowsLoaded += written->added;
@@ -338,16 +429,16 @@ ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInsti
 
 const ImportReports::TakenFile &ImportReports::take(const QString &path)
 {
-    QByteArray stamp = exchangeFileStamp(path);
+    const ExchangeReportSource::KeptFile &now = m_source.kept(path);
     const auto kept = m_files.constFind(path);
-    if (kept != m_files.constEnd() && !stamp.isEmpty() && kept->stamp == stamp)
+    if (kept != m_files.constEnd() && !now.stamp.isEmpty() && kept->stamp == now.stamp)
         return *kept;
 
     TakenFile taken;
-    const auto file = data::ExchangeFile::read(path);
-    taken.refusal = refusal(fileNameOf(path), file);
+    const data::ExchangeFile *file = now.file ? &*now.file : nullptr;
+    taken.refusal = refusal(fileNameOf(path), file, now.error);
     if (taken.refusal.isEmpty()) {
-        taken.stamp = std::move(stamp);
+        taken.stamp = now.stamp;
         for (qint64 n = 0; n < file->count(); ++n) {
             QByteArray bytes = file->record(n);
             const data::ExchangeRecord r(bytes);
@@ -362,8 +453,9 @@ ImportOutcome ImportReports::loadAll(QList<ImportEntry> &entries,
                                      runtime::Progress *progress)
 {
     ImportOutcome out;
+    Session session(m_context, m_source);
     for (const ImportInstitution &u : institutions) {
-        out.add(load(entries, u, progress));
+        out.add(load(session, entries, u, progress));
         if (out.cancelled)
             break;
     }

@@ -150,7 +150,9 @@ public:
                 runtime::Progress *progress = nullptr);
     // `LoadSelectedReports` for one institution: the controls, their question when a report
     // failed, then each marked entry of the institution (mark 2 once loaded). The progress
-    // counts the entries and can stop the load between reports.
+    // counts the entries and can stop the load between reports. Within one load (for "все ЛПУ"
+    // over every institution) the control rules of each form are read once, and the data files
+    // written stay open from their first report to the load's end.
     ImportOutcome load(QList<ImportEntry> &entries, const ImportInstitution &institution,
                        runtime::Progress *progress = nullptr);
     // "все ЛПУ": load() for every institution in list order.
@@ -187,8 +189,20 @@ public:
     // What a load says of a file it cannot take: name + " ошибка ?" + code and the reason, or
     // name + " пустой"; empty for a file with records.
     static QString refusal(const QString &name, const runtime::Result<data::ExchangeFile> &file);
+    static QString refusal(const QString &name, const data::ExchangeFile *file,
+                           const runtime::Error &error);
 
 private:
+    // What one load keeps from report to report: its control run and its open data files.
+    class Session;
+
+    [[nodiscard]] runtime::Result<entry::RunOutcome> runControls(entry::ControlRun &controls,
+                                                                 const QList<ImportEntry> &entries,
+                                                                 qint32 institution,
+                                                                 runtime::Progress *progress);
+    ImportOutcome load(Session &session, QList<ImportEntry> &entries,
+                       const ImportInstitution &institution, runtime::Progress *progress);
+
     // A file as read: what refused it, or its rows by report (form, period, institution) as
     // 330-byte report records in file order; and how the file looked on disk when read.
     struct TakenFile
@@ -198,7 +212,8 @@ private:
         std::map<std::tuple<qint64, qint32, qint32>, QList<QByteArray>> rows;
     };
     // The file at `path` as it is now: kept from an earlier read while its stamp is the same,
-    // else read, checked and grouped again.
+    // else grouped again from the file as the control runs' source holds it (read and checked
+    // anew when it changed on disk).
     const TakenFile &take(const QString &path);
 
     data::DataContext &m_context;

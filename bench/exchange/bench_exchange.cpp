@@ -6,16 +6,21 @@
 // the same 330-byte records with their four key blobs in one transaction, and plain SQLite
 // scanning them and writing the same 332-byte exchange records to a file.
 //
-//   bench_exchange --report [--institutions=N]
+//   bench_exchange --report [--institutions=N] [--dir <path>]
 //     two lines, each ending in ratio=<ours/base>:
 //     exchange import: the file scanned and every report loaded into an empty data file as the
-//       load window does it (the controls of each institution, then its reports); the line also
-//       gives the scan's share, and plain SQLite committing each report apart with ours against
-//       that (perReportRatio): every commit is flushed to the disk, so on a slow disk the
-//       commits, one per report, are most of the time
+//       load window does it for every institution (the controls of each institution, then its
+//       reports); ratio= is against plain SQLite's one transaction. The line also gives the
+//       scan's share, and plain SQLite committing each report in a transaction of its own, as
+//       the load must (plainPerReport), with ours against that (perReportRatio): every commit
+//       is flushed to the disk, so on a slow disk the commits, one per report, are most of the
+//       time of both
 //     exchange export: every record of the year's data file into an exchange file
 //
-// The files are made in a temporary working directory and removed at the end.
+// The files are made in a temporary working directory, under `--dir` when given (else the
+// system's temporary directory), and removed at the end. The commits' flushes cost what the
+// directory's disk makes them cost: on a memory file system (/dev/shm) they cost nothing, so a
+// run there leaves our own work against plain SQLite's. Each line names the directory it used.
 
 #include "bench/support/PlainSqlite.h"
 #include "data/DataContext.h"
@@ -195,14 +200,28 @@ qint64 exportPlain(const QString &dbPath, const QString &outPath)
     return n;
 }
 
-void line(const char *what, const QByteArray &parts, int institutions, qint64 ours, qint64 base,
-          double oursSeconds, double baseSeconds)
+// The value of "--name <value>" or "--name=<value>", or `fallback`.
+QString stringArg(int argc, char **argv, const char *name, const QString &fallback)
 {
-    std::printf("%s institutions=%d rows=%d records=%lld/%lld%s ours=%.3fs baseline=%.3fs "
+    const QByteArray option = QByteArray("--") + name;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == option && i + 1 < argc)
+            return QFile::decodeName(argv[i + 1]);
+        if (arg.startsWith(option + '='))
+            return QFile::decodeName(arg.mid(option.size() + 1));
+    }
+    return fallback;
+}
+
+void line(const char *what, const QByteArray &parts, int institutions, qint64 ours, qint64 base,
+          double oursSeconds, double baseSeconds, const QString &dir)
+{
+    std::printf("%s institutions=%d rows=%d records=%lld/%lld dir=%s%s ours=%.3fs baseline=%.3fs "
                 "ratio=%.2f\n",
                 what, institutions, rowCount, static_cast<long long>(ours),
-                static_cast<long long>(base), parts.constData(), oursSeconds, baseSeconds,
-                baseSeconds > 0 ? oursSeconds / baseSeconds : 0.0);
+                static_cast<long long>(base), QFile::encodeName(dir).constData(), parts.constData(),
+                oursSeconds, baseSeconds, baseSeconds > 0 ? oursSeconds / baseSeconds : 0.0);
 }
 
 } // namespace
@@ -210,9 +229,12 @@ void line(const char *what, const QByteArray &parts, int institutions, qint64 ou
 int main(int argc, char **argv)
 {
     const int institutions = int(argValue(argc, argv, "institutions", 500));
-    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/zemor-bench-XXXXXX")};
-    if (!dir.isValid())
+    const QString parent = stringArg(argc, argv, "dir", QDir::tempPath());
+    QTemporaryDir dir{parent + QStringLiteral("/zemor-bench-XXXXXX")};
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "no working directory under %s\n", qPrintable(parent));
         return 1;
+    }
     runtime::fs::setWorkDir(dir.path());
     must(runtime::fs::makeDir(dir.filePath(QString::number(year))), "year directory");
     must(runtime::fs::makeDir(dir.filePath(QStringLiteral("export"))), "export directory");
@@ -238,11 +260,12 @@ int main(int argc, char **argv)
              .arg(perReportSeconds, 0, 'f', 3)
              .arg(perReportSeconds > 0 ? importSeconds / perReportSeconds : 0.0, 0, 'f', 2)
              .toLatin1(),
-         institutions, ours, base, importSeconds, plainImportSeconds);
+         institutions, ours, base, importSeconds, plainImportSeconds, parent);
 
     const double exportSeconds = seconds([&] { ours = exportOurs(); });
     const double plainExportSeconds =
         seconds([&] { base = exportPlain(plainPath, dir.filePath(QStringLiteral("plain.dat"))); });
-    line("exchange export", {}, institutions, ours, base, exportSeconds, plainExportSeconds);
+    line("exchange export", {}, institutions, ours, base, exportSeconds, plainExportSeconds,
+         parent);
     return 0;
 }

@@ -4,6 +4,7 @@
 // unreadable data file.
 
 #include "data/DataContext.h"
+#include "data/FileNames.h"
 #include "data/records/ContrGrRecord.h"
 #include "entry/ControlRun.h"
 #include "runtime/core/Progress.h"
@@ -100,6 +101,7 @@ private Q_SLOTS:
     void regionSumsInstitutionsAndDistrictTotals();
     void wholeRuleIdsFromAnotherSource();
     void faultyRuleToldOncePerRun();
+    void oneRunObjectForManyRuns();
 
 private:
     RunOutcome run(const RunRequest &request);
@@ -330,6 +332,55 @@ void TestControlRun::faultyRuleToldOncePerRun()
     // The faulty rule is skipped; the others still find their faults.
     QCOMPARE(linesOf(outcome.failures),
              (QStringList{u"F12 102 rule 2 dev 5"_s, u"F12 402 rule 1 dev 10"_s}));
+}
+
+// A caller that runs the controls institution by institution keeps one run object: each
+// institution still gets its own checks, and rules that could not be read are read again by the
+// next run rather than kept as missing.
+void TestControlRun::oneRunObjectForManyRuns()
+{
+    QTemporaryDir dir;
+    const QString root = dir.filePath(u"work"_s);
+    QVERIFY(tools::DemoBuilder().build(root));
+    runtime::fs::setWorkDir(root);
+    const auto restore = qScopeGuard([&] { runtime::fs::setWorkDir(m_root); });
+    data::FileNames names;
+    names.setYearFileNames(2025);
+    const auto rulesPath = runtime::fs::resolve(names.contrGrFileName());
+    QVERIFY(rulesPath);
+    QFile rules(*rulesPath);
+    QVERIFY(rules.open(QIODevice::ReadWrite));
+    const QByteArray sound = rules.readAll();
+    QVERIFY(rules.resize(0) && rules.seek(0));
+    rules.write(QByteArray(4096, 'x'));
+    rules.close();
+
+    data::DataContext ctx;
+    DataFileReportSource source(ctx);
+    ControlRun runs(ctx, source);
+    const auto runFor = [&](qint32 code) {
+        RunRequest request;
+        request.year = 2025;
+        request.scope = RunScope::Institution;
+        request.entities = {institution(code)};
+        request.forms = {form(12)};
+        const auto outcome = runs.run(request);
+        return outcome ? *outcome : RunOutcome();
+    };
+    QCOMPARE(runFor(102).unchecked.size(), 1);
+
+    QVERIFY(rules.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    rules.write(sound);
+    rules.close();
+    const QStringList faulty{u"F12 0 rule 2 dev 5"_s};
+    for (const auto &[code, expected] :
+         {std::pair(qint32(102), faulty), std::pair(qint32(101), QStringList()),
+          std::pair(qint32(102), faulty)}) {
+        const RunOutcome outcome = runFor(code);
+        QVERIFY(outcome.unchecked.isEmpty());
+        QCOMPARE(outcome.reportsChecked, 1);
+        QCOMPARE(linesOf(outcome.failures), expected);
+    }
 }
 
 void TestControlRun::regionSumsInstitutionsAndDistrictTotals()

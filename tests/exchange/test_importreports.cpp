@@ -82,6 +82,20 @@ public:
     }
 };
 
+// Runs `before` with the text of each question before answering it.
+class WatchingPrompter : public test::ScriptedPrompter
+{
+public:
+    std::function<void(const QString &)> before;
+    int message(const QString &text, const QString &caption, const QString &buttons,
+                runtime::MessageIcon icon, int defaultButton) override
+    {
+        if (before)
+            before(text);
+        return ScriptedPrompter::message(text, caption, buttons, icon, defaultButton);
+    }
+};
+
 } // namespace
 
 class TestImportReports : public QObject
@@ -97,6 +111,7 @@ private Q_SLOTS:
     void rowsAreCountedAsStored();
     void answersAndWhatTheyKeep();
     void reportInEntryIsNotReplaced();
+    void reportTakenDuringALoadIsNotReplaced();
     void movingNeverReplaces();
     void cancelledLoadSaysWhatItWrote();
 };
@@ -431,6 +446,47 @@ void TestImportReports::reportInEntryIsNotReplaced()
     const MoveOutcome moved = ImportReports::moveFiles(scan->files, outcome.inUse);
     QVERIFY(moved.moved.isEmpty() && moved.failed.isEmpty());
     QVERIFY(QFile::exists(work.filePath(u"in/r.dat"_qs)));
+    QVERIFY(marker.release());
+}
+
+// A load keeps its data files open from report to report: a report that another window opens
+// while the load goes on, after the load has replaced another one, is still seen as open.
+void TestImportReports::reportTakenDuringALoadIsNotReplaced()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    work.makeDir(u"in"_qs);
+    QVERIFY(writeExchange(work.filePath(u"in/r.dat"_qs),
+                          {reportRecord(ctx, 301, 3, 1), reportRecord(ctx, 302, 3, 1)}));
+    const auto stored = [&](qint32 institution) {
+        return test::storedRecords(ctx, demoYear, 7, [&](const OtchetRecord &r) {
+            return r.codUch() == institution && r.mes() == 3;
+        });
+    };
+    const QByteArrayList old302 = stored(302);
+    QVERIFY(stored(301).size() > 1 && old302.size() > 1);
+
+    auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
+    QVERIFY(scan);
+    data::DataContext entryWindow;
+    entry::ReportMarker marker(entryWindow, demoYear, 302, 7);
+    WatchingPrompter prompter;
+    prompter.fallback = 1;
+    prompter.before = [&](const QString &text) {
+        if (text == ImportReports::replaceQuestion(302, 7, 3))
+            QVERIFY(marker.take() && marker.held());
+    };
+    ImportReports importer(ctx, prompter, demoYear);
+    QVERIFY(importer.name(*scan));
+    for (ImportEntry &e : scan->entries)
+        e.mark = ImportEntry::Marked;
+    const ImportOutcome outcome = importer.loadAll(scan->entries, scan->institutions);
+    QVERIFY(marker.held());
+    QCOMPARE(outcome.reportsLoaded, 1);
+    QCOMPARE(stored(301).size(), 1);
+    QCOMPARE(stored(302), old302);
+    QCOMPARE(outcome.lines.value(1).count, ImportReports::inUseText());
+    QCOMPARE(findEntry(scan->entries, 302)->mark, int(ImportEntry::Marked));
     QVERIFY(marker.release());
 }
 
