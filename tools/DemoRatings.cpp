@@ -245,7 +245,9 @@ QRgb rangeColour(int set, int range)
     return QColor::fromHsv(hues[set - 2], 50 + (range - 1) * 50, 250 - (range - 1) * 25).rgb();
 }
 
-constexpr QSize mapSize(600, 420);
+// Wide enough for its height that the page, drawing it at 90% of the window's width, leaves
+// room under it for the legend on a common screen (the legend follows a spacer of 62%).
+constexpr QSize mapSize(600, 260);
 
 Status writeMapPictures(const QDir &root)
 {
@@ -381,7 +383,7 @@ QRect DemoRatings::districtArea(int district)
 {
     constexpr int columns = 7;
     constexpr int width = 80;
-    constexpr int height = 95;
+    constexpr int height = 60;
     const int column = (district - 1) % columns;
     const int row = (district - 1) / columns;
     // Every other row shifted half a district, as districts lie on a real map.
