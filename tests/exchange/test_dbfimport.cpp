@@ -38,7 +38,11 @@ public:
         const QDir from(master());
         while (it.hasNext()) {
             const QString path = it.next();
-            const QString to = m_root.filePath(from.relativeFilePath(path));
+            const QString relative = from.relativeFilePath(path);
+            // The map pictures (a thousand files) play no part in a load.
+            if (relative.startsWith(u"Images"_qs, Qt::CaseInsensitive))
+                continue;
+            const QString to = m_root.filePath(relative);
             if (it.fileInfo().isDir())
                 QDir().mkpath(to);
             else if (!QFile::copy(path, to))
