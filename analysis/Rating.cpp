@@ -194,7 +194,11 @@ int RatingRun::columnCount() const
 
 int RatingRun::columnOf(const RatingMember &member) const
 {
-    return indicator.perDistrict() ? int(member.code) : member.number;
+    if (!indicator.perDistrict())
+        return member.number;
+    // An institution of the catalogue stands in its district's column; a code the catalogue
+    // does not know is taken for a district code.
+    return member.district > 0 ? member.district : int(member.code);
 }
 
 QList<int> RatingRun::memberColumns() const
@@ -206,7 +210,8 @@ QList<int> RatingRun::memberColumns() const
                      [](auto *a, auto *b) { return a->number < b->number; });
     QList<int> columns;
     for (const RatingMember *member : byNumber)
-        columns.append(columnOf(*member));
+        if (const int column = columnOf(*member); !columns.contains(column))
+            columns.append(column);
     return columns;
 }
 
@@ -339,11 +344,12 @@ void computeRating(RatingRun &run)
         }
     }
     const int typeOneWidth = std::max(RatingRun::typeOneColumns, n);
-    std::vector<int> ratingOfColumn(size_t(std::max(width, typeOneWidth) + 1), -1);
+    // The rating rows of each column: per district every member of the district.
+    std::vector<QList<int>> ratingsOfColumn(size_t(std::max(width, typeOneWidth) + 1));
     for (qsizetype i = 0; i < run.ratings.size(); ++i) {
         const int column = run.ratings[i].column;
-        if (column >= 1 && column < int(ratingOfColumn.size()))
-            ratingOfColumn[size_t(column)] = int(i);
+        if (column >= 1 && column < int(ratingsOfColumn.size()))
+            ratingsOfColumn[size_t(column)].append(int(i));
     }
 
     // Second pass: indices and goal rows, group row counts per column.
@@ -377,9 +383,9 @@ void computeRating(RatingRun &run)
                     v = typeOneIndex(row, x);
                     accumulator[size_t(j)] += v;
                 }
-                const int rating = j < int(ratingOfColumn.size()) ? ratingOfColumn[size_t(j)] : -1;
-                if (rating >= 0)
-                    apply(run.ratings[rating], criterion, v);
+                if (j < int(ratingsOfColumn.size()))
+                    for (int rating : ratingsOfColumn[size_t(j)])
+                        apply(run.ratings[rating], criterion, v);
             }
         } else {
             if (run.type == 3 || run.type == 6) {

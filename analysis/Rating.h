@@ -152,7 +152,8 @@ struct RatingRun
     int columnCount() const;
     // The column of a member.
     int columnOf(const RatingMember &member) const;
-    // The member columns in member number order.
+    // The member columns in member number order, each once (per district several members
+    // can share their district's column).
     QList<int> memberColumns() const;
 };
 

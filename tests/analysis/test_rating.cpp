@@ -245,6 +245,42 @@ private Q_SLOTS:
             QCOMPARE(goal.value(1), 0.0);
     }
 
+    // Per district a set of institutions is rated by their districts' columns: two central
+    // hospitals of district 2 share its values, a code the catalogue does not know is taken for
+    // a district code, and the norm and goal means count each district once.
+    void perDistrictMembers_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QList<double>>("ratings"); // members 1..4
+        QTest::newRow("type 3") << 3 << QList<double>{0.2, 0.5, 0.5, 0.3};
+        // Type 1: the row index and the table's average of it.
+        QTest::newRow("type 1") << 1 << QList<double>{0.8, 2.0, 2.0, 1.2};
+    }
+    void perDistrictMembers()
+    {
+        QFETCH(int, type);
+        QFETCH(QList<double>, ratings);
+        RatingRun run;
+        run.type = type;
+        run.indicator.tip = 1;
+        run.members = {{.code = 3, .number = 4},
+                       {.code = 101, .district = 1, .number = 1},
+                       {.code = 201, .district = 2, .number = 2},
+                       {.code = 202, .district = 2, .number = 3}};
+        const double norm = type == 1 ? 5 : 0;
+        addTable(run, 1, {{.norm = norm, .values = {2, 5, 3, 0, 0, 9}}});
+        computeRating(run);
+        QCOMPARE(run.values[1].count, 3);
+        if (type == 3) {
+            QCOMPARE(run.values[1].sum, 10.0);
+            QCOMPARE(run.goals[1].mean, 0.333);
+        }
+        for (int number = 1; number <= 4; ++number) {
+            const RatingRow &row = ratingOf(run, number);
+            QCOMPARE(row.structure + row.process + row.result, ratings[number - 1]);
+        }
+    }
+
     // Results go only into their table's data rows.
     void storedResults_data()
     {
