@@ -256,7 +256,7 @@ RankTableSource ratingRankSource(const RatingRun &run, const QList<RatingRow> &r
         RankLine line;
         line.name = row.name.left(30);
         line.value = decimalOf(row.rating, 2);
-        line.codReg = source.districtCodes ? row.code : 0;
+        line.codReg = source.districtCodes ? row.column : 0;
         source.lines.append(line);
     }
     return source;

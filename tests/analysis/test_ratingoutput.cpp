@@ -51,8 +51,9 @@ RatingRun makeRun(int n, const QList<int> &tables, int tip = 0)
     run.indicator.name = u"Качество   "_s;
     for (int i = 1; i <= n; ++i)
         run.members.append(
-            {.code = tip == 1 ? i : 100 + i,
+            {.code = tip == 1 ? i * 100 + 1 : 100 + i, // per district: district i's hospital
              .name = u"Учреждение-номер-%1-с-длинным-названием"_s.arg(i, 2, 10, QChar(u'0')),
+             .district = tip == 1 ? i : 0,
              .number = i});
     for (int table : tables) {
         run.values.append(ValueRow{.name = u"Таблица %1  "_s.arg(table), .table = table});
