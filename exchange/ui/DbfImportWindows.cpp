@@ -41,35 +41,21 @@ QLineEdit *numberField(QWidget *window, const QString &equate, int value, int to
 
 } // namespace
 
-DbfPathWindow::DbfPathWindow(const ExchangeServices &services, QWidget *parent)
-    : QDialog(parent), m_services(services)
+DbfPathWindow::DbfPathWindow(const ExchangeServices &services, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("P1$SCRY"));
     setWindowTitle(QStringLiteral("Загрузка отчетов из программы ОМС "));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(
         new QLabel(QStringLiteral("Отметте мышкой  формы, которые нужно скопировать"), this));
-    auto *pathRow = new QHBoxLayout;
-    pathRow->addWidget(new QLabel(QStringLiteral("ПУТЬ :"), this));
     const QStringList choices = DbfImport::pathChoices();
-    m_path = createControl<QComboBox>(this, QStringLiteral("?PATH_1:2"));
-    m_path->setEditable(true);
-    m_path->addItems(choices);
-    m_path->setEditText(choices.first());
-    pathRow->addWidget(m_path, 1);
-    auto *chooseDir = makeButton(this, QStringLiteral("?VIBOR_DIR"), QStringLiteral("..."));
-    pathRow->addWidget(chooseDir);
-    layout->addLayout(pathRow);
+    m_path =
+        addPathRow(this, layout, services, QStringLiteral("?PATH_1:2"), choices, choices.first());
     addYearRow(this, layout, QStringLiteral("?GLOBYEAR"), services.state.globYear);
     auto *go =
         createControl<QPushButton>(this, QStringLiteral("?WMES"), QStringLiteral("Продолжить"));
     layout->addWidget(go, 0, Qt::AlignRight);
 
-    connect(chooseDir, &QPushButton::clicked, this, [this] {
-        const QString chosen = chooseFolder(m_services, this);
-        if (!chosen.isEmpty())
-            m_path->setEditText(chosen);
-    });
     connect(go, &QPushButton::clicked, this, &QDialog::accept);
     resize(560, sizeHint().height());
 }

@@ -36,7 +36,6 @@ public:
     QString path() const;
 
 private:
-    ExchangeServices m_services;
     QComboBox *m_path = nullptr;
 };
 

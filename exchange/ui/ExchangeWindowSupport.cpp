@@ -4,6 +4,7 @@
 #include "runtime/ui/Controls.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -68,6 +69,27 @@ QPushButton *makeButton(QWidget *window, const QString &equate, const QString &t
     auto *b = runtime::ui::createControl<QPushButton>(window, equate, text);
     b->setAutoDefault(false);
     return b;
+}
+
+QComboBox *addPathRow(QWidget *window, QBoxLayout *layout, const ExchangeServices &services,
+                      const QString &equate, const QStringList &choices, const QString &text)
+{
+    auto *row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("ПУТЬ :"), window));
+    auto *path = runtime::ui::createControl<QComboBox>(window, equate);
+    path->setEditable(true);
+    path->addItems(choices);
+    path->setEditText(text);
+    row->addWidget(path, 1);
+    auto *chooseDir = makeButton(window, QStringLiteral("?VIBOR_DIR"), QStringLiteral("..."));
+    row->addWidget(chooseDir);
+    layout->addLayout(row);
+    QObject::connect(chooseDir, &QPushButton::clicked, window, [services, window, path] {
+        const QString chosen = chooseFolder(services, window);
+        if (!chosen.isEmpty())
+            path->setEditText(chosen);
+    });
+    return path;
 }
 
 ExchangeList makeResultList(QWidget *window, const QString &equate)

@@ -1,8 +1,8 @@
 #pragma once
 
-// What the exchange windows share: the directory chooser behind "?VIBOR_DIR", the collaborators
-// of a run, the user's own folders and a list (a QTableView over a QueueModel through a
-// ListBinding) made in one call.
+// What the exchange windows share: the directory chooser behind "?VIBOR_DIR" and the path row it
+// serves, the collaborators of a run, the user's own folders and a list (a QTableView over a
+// QueueModel through a ListBinding) made in one call.
 
 #include "exchange/ImportReports.h"
 #include "runtime/ui/ListBinding.h"
@@ -14,6 +14,7 @@
 
 class QButtonGroup;
 class QBoxLayout;
+class QComboBox;
 class QPushButton;
 class QVBoxLayout;
 class QWidget;
@@ -80,6 +81,12 @@ void addYearRow(QWidget *window, QBoxLayout *layout, const QString &equate, int 
 
 // A button that is not the window's default.
 QPushButton *makeButton(QWidget *window, const QString &equate, const QString &text);
+
+// "ПУТЬ :" and the editable drop list `equate` of `choices` showing `text`, with "?VIBOR_DIR"
+// beside it putting the folder chosen (see chooseFolder) into the list's text; in a row of its
+// own. The list is the window's.
+QComboBox *addPathRow(QWidget *window, QBoxLayout *layout, const ExchangeServices &services,
+                      const QString &equate, const QStringList &choices, const QString &text);
 
 // The loads' lists and controls: the result list (period, form, its name, institution, its
 // name, rows or why none), the institution list "?LIST3" with its count "?KOL_QU" under it, and

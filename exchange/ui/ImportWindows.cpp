@@ -55,21 +55,12 @@ QString refusedText(const QList<RefusedFile> &refused)
 
 ImportPathWindow::ImportPathWindow(const ExchangeServices &services, const QStringList &pathChoices,
                                    const QString &path, QWidget *parent)
-    : QDialog(parent), m_services(services)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("P1$SCRY"));
     setWindowTitle(QStringLiteral("Загрузка отчетов "));
     auto *layout = new QVBoxLayout(this);
-    auto *pathRow = new QHBoxLayout;
-    pathRow->addWidget(new QLabel(QStringLiteral("ПУТЬ :"), this));
-    m_path = createControl<QComboBox>(this, QStringLiteral("?PATH1:2"));
-    m_path->setEditable(true);
-    m_path->addItems(pathChoices);
-    m_path->setEditText(path);
-    pathRow->addWidget(m_path, 1);
-    auto *chooseDir = makeButton(this, QStringLiteral("?VIBOR_DIR"), QStringLiteral("..."));
-    pathRow->addWidget(chooseDir);
-    layout->addLayout(pathRow);
+    m_path = addPathRow(this, layout, services, QStringLiteral("?PATH1:2"), pathChoices, path);
     addYearRow(this, layout, QStringLiteral("?GLOBYEAR"), services.state.globYear);
     m_summary = createControl<QCheckBox>(this, QStringLiteral("?SW"),
                                          QStringLiteral("для загрузки сводного отчета"));
@@ -82,11 +73,6 @@ ImportPathWindow::ImportPathWindow(const ExchangeServices &services, const QStri
         createControl<QPushButton>(this, QStringLiteral("?WMES"), QStringLiteral("Загрузить"));
     layout->addWidget(go, 0, Qt::AlignRight);
 
-    connect(chooseDir, &QPushButton::clicked, this, [this] {
-        const QString chosen = chooseFolder(m_services, this);
-        if (!chosen.isEmpty())
-            m_path->setEditText(chosen);
-    });
     connect(go, &QPushButton::clicked, this, &QDialog::accept);
 }
 

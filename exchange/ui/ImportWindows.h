@@ -35,7 +35,6 @@ public:
     bool summaryMode() const;
 
 private:
-    ExchangeServices m_services;
     QComboBox *m_path = nullptr;
     QCheckBox *m_summary = nullptr;
 };

@@ -6,10 +6,11 @@
 #include "data/DataContext.h"
 #include "entry/EntryFixture.h"
 #include "runtime/fs/Paths.h"
-#include "runtime/office/DesktopOpener.h"
 #include "runtime/text/Cp1251.h"
+#include "support/FileBytes.h"
 #include "support/ScriptedPrompter.h"
 #include "support/WriteFailures.h"
+#include "tests/analysis/MapPageSupport.h"
 #include "tools/DemoCatalogue.h"
 
 #include <QFile>
@@ -28,6 +29,10 @@ using zemor::analysis::RankTable;
 using zemor::analysis::RankTableSource;
 using zemor::runtime::Decimal;
 using zemor::runtime::ErrorCode;
+using zemor::test::readBytes;
+using zemor::test::RecordingDesktop;
+using zemor::test::withoutComments;
+using zemor::test::writeBytes;
 
 namespace {
 
@@ -68,39 +73,6 @@ QStringList layerLines(const QStringList &page)
     return page.filter(
         QRegularExpression(u"^<div id=\"Layer\\d+\".*src=\"Images/\\d/\\d/\\d+\\.gif\""_s));
 }
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QString withoutComments(QString page)
-{
-    static const QRegularExpression comment(u"<!--.*?-->"_s,
-                                            QRegularExpression::DotMatchesEverythingOption);
-    return page.remove(comment);
-}
-
-class RecordingOpener : public zemor::runtime::office::DesktopOpener
-{
-public:
-    zemor::runtime::Status open(const QString &path) override
-    {
-        opened << path;
-        return {};
-    }
-    QStringList opened;
-};
 
 } // namespace
 
@@ -293,7 +265,7 @@ void TestIndicatorMap::failedWriteKeepsOldPage()
     MapOptions options;
     options.valueTable = true;
     zemor::test::ScriptedPrompter prompter;
-    RecordingOpener opener;
+    RecordingDesktop opener;
     zemor::runtime::Status shown;
     {
         zemor::test::PermissionsBind permissions;
@@ -327,7 +299,7 @@ void TestIndicatorMap::pageReplacedWhole()
     writeBytes(dir.filePath(u"INDEX.HTML"_s), "old page\r\n");
     const IndicatorMap map(sourceOf(u"1~10"_s, u"1=5"_s, u"Индикатор"_s));
     zemor::test::ScriptedPrompter prompter;
-    RecordingOpener opener;
+    RecordingDesktop opener;
     QVERIFY(map.show(MapOptions{}, {}, prompter, &opener));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"INDEX.HTML"_s});
     const QString path = dir.filePath(u"INDEX.HTML"_s);

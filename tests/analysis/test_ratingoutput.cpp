@@ -4,8 +4,8 @@
 
 #include "analysis/RatingOutput.h"
 #include "runtime/fs/Paths.h"
-#include "runtime/office/Conversation.h"
 #include "shell/ExcelLauncher.h"
+#include "support/RecordingOffice.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QTemporaryDir>
@@ -16,30 +16,6 @@ using namespace zemor::analysis;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-class RecordingOffice final : public runtime::office::Conversation
-{
-public:
-    QStringList commands;          // commands on the workbook's channel
-    QHash<QString, QString> cells; // "R1C1" -> value
-
-    int open(const QString &, const QString &) override { return ++m_next; }
-    runtime::Status execute(int channel, const QString &command) override
-    {
-        if (channel > 1)
-            commands.append(command);
-        return {};
-    }
-    runtime::Status poke(int, const QString &item, const QString &value) override
-    {
-        cells.insert(item, value);
-        return {};
-    }
-    runtime::Status close(int) override { return {}; }
-
-private:
-    int m_next = 0;
-};
 
 // A run of `n` members (numbered in code order) with the tables given, one data row each with
 // member k's value k.
@@ -247,18 +223,18 @@ private Q_SLOTS:
         QList<RatingRow> rows = run.ratings;
         rankRatingRows(rows);
         {
-            RecordingOffice office;
+            test::RecordingOffice office;
             test::ScriptedPrompter prompter;
             shell::ExcelLauncher excel(office, prompter);
             QVERIFY(RatingWorkbooks::exportTab(run, rows, 1, excel));
             QCOMPARE(office.cells.value(u"R2C1"_s), u"Качество за 2025 год"_s);
             QCOMPARE(office.cells.value(u"R10C1"_s), u"112"_s);
             QVERIFY(office.cells.contains(u"R21C13"_s));
-            QVERIFY(office.commands.contains(u"[SELECT(\"R10C1:R21C12\")]"_s));
+            QVERIFY(office.commands.contains(u"Excel: [SELECT(\"R10C1:R21C12\")]"_s));
         }
         const RatingRun wide = makeRun(31, {5});
         for (int tab : {2, 3}) {
-            RecordingOffice office;
+            test::RecordingOffice office;
             test::ScriptedPrompter prompter;
             shell::ExcelLauncher excel(office, prompter);
             QVERIFY(RatingWorkbooks::exportTab(wide, wide.ratings, tab, excel));
@@ -266,7 +242,8 @@ private Q_SLOTS:
             QCOMPARE(office.cells.value(u"R9C%1"_s.arg(first + 30)),
                      u"Учреждение-номер-31-с-длинным-названием"_s);
             QCOMPARE(office.cells.value(u"R11C%1"_s.arg(first + 30)), u"31"_s);
-            QVERIFY(office.commands.contains(u"[SELECT(\"R9C1:R12C%1\")]"_s.arg(first + 30)));
+            QVERIFY(
+                office.commands.contains(u"Excel: [SELECT(\"R9C1:R12C%1\")]"_s.arg(first + 30)));
         }
     }
 };

@@ -1,12 +1,14 @@
 #pragma once
 
-// What the exchange tests look at in the demo's data files: the stored records of a form,
-// byte for byte, and a record spoilt on purpose.
+// What the exchange tests look at in the demo's data files: the stored records of a form or of
+// one report, byte for byte, and a record spoilt on purpose (a file's own bytes:
+// support/FileBytes.h).
 
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
 #include "data/records/OtchetRecord.h"
 #include "tests/support/DemoWorkDir.h"
+#include "tests/support/FileBytes.h"
 
 #include <QByteArrayList>
 
@@ -34,6 +36,16 @@ inline QByteArrayList storedRecords(data::DataContext &ctx, int year, int form,
     return out;
 }
 
+// The stored report of `institution` for `period` in `form` of `year`, its records sorted by
+// their bytes.
+inline QByteArrayList storedReport(data::DataContext &ctx, int year, int form, qint32 institution,
+                                   qint32 period)
+{
+    return storedRecords(ctx, year, form, [&](const data::OtchetRecord &r) {
+        return r.codUch() == institution && r.mes() == period;
+    });
+}
+
 // Makes the last digit of the first record `keep` takes a half-byte above 9 (a record no
 // exchange file may carry); true when one was spoilt.
 inline bool spoilStoredRecord(data::DataContext &ctx, int year, int form,
@@ -54,12 +66,6 @@ inline bool spoilStoredRecord(data::DataContext &ctx, int year, int form,
         return false;
     });
     return spoilt;
-}
-
-inline QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace zemor::test

@@ -151,7 +151,7 @@ QByteArray dataFingerprint(const Work &work)
     paths.sort();
     for (const QString &p : paths) {
         hash.addData(p.toUtf8());
-        hash.addData(test::fileBytes(p));
+        hash.addData(test::readBytes(p));
     }
     return hash.result();
 }
@@ -449,7 +449,7 @@ void TestDbfImport::filesNotLoaded()
              QStringList{DbfImport::notLoadedText(u"bad052026.dBF"_qs, files[0].reason)});
     QCOMPARE(out.formsWritten, 0);
     QCOMPARE(dataFingerprint(work), before);
-    QCOMPARE(test::fileBytes(work.filePath(u"dbf/bad052026.dBF"_qs)), bytes);
+    QCOMPARE(test::readBytes(work.filePath(u"dbf/bad052026.dBF"_qs)), bytes);
 }
 
 void TestDbfImport::vanishedFileIsNotCreated()
@@ -506,7 +506,7 @@ void TestDbfImport::outsideWriters()
     for (const QString &name :
          {u"rows_052026.dBF"_qs, u"rows866_052026.dBF"_qs, u"persons_032026.dBF"_qs})
         work.writeFile(u"dbf/"_qs + name,
-                       test::fileBytes(QStringLiteral(ZEMOR_DBF_FIXTURES) + u'/' + name));
+                       test::readBytes(QStringLiteral(ZEMOR_DBF_FIXTURES) + u'/' + name));
 
     QList<DbfFile> files = scanMarked(work, u"dbf"_qs, {u"rows_052026.dBF"_qs});
     QCOMPARE(files.size(), 3);

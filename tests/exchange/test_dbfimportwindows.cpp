@@ -3,12 +3,9 @@
 // period or the files' own, the counts and rows not found after "ЗАГРУЗИТЬ", a second load, a
 // file of persons, and the menu item that starts it.
 
-#include "app/ProcedureTable.h"
 #include "data/DataContext.h"
 #include "data/records/OtchetRecord.h"
 #include "exchange/ui/DbfImportWindows.h"
-#include "runtime/ini/IniFile.h"
-#include "runtime/office/OfficeServer.h"
 #include "runtime/ui/Controls.h"
 #include "shell/AppState.h"
 #include "support/ModalScript.h"
@@ -16,12 +13,12 @@
 #include "support/ScriptedPrompter.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
 #include "tests/exchange/ExchangeFixture.h"
+#include "tests/exchange/ExchangeWindowSupport.h"
 #include "tools/DemoImportsDbf.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -31,55 +28,24 @@ using namespace zemor;
 using namespace zemor::exchange;
 using data::OtchetRecord;
 using runtime::ui::findControl;
+using test::labelText;
+using test::modelOf;
 
 namespace {
 
 constexpr qint32 institution = tools::DemoImportsDbf::institution;
 
-class FixedChooser : public ui::DirectoryChooser
+struct Run : test::ExchangeRun<>
 {
-public:
-    QString answer;
-    QString choose(QWidget *) override { return answer; }
-};
-
-struct Run
-{
-    shell::AppState state;
-    test::ScriptedPrompter prompter;
-    FixedChooser chooser;
     test::ScriptedChoices choices;
-    data::DataContext context;
 
     Run()
     {
-        state.globYear = test::demoYear;
-        state.globYearS = 2025;
         state.globYearE = 2026;
         choices.district = {tools::DemoImportsDbf::district, u"Озёрский                      "_s};
         choices.institution = {institution, u"Озёрская ЦРБ"_s};
     }
-    ui::ExchangeServices services() { return {state, prompter, chooser}; }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const auto &m : prompter.messages)
-            out.append(m.text);
-        return out;
-    }
 };
-
-runtime::ui::QueueModel *modelOf(QWidget *window, QStringView equate)
-{
-    auto *view = findControl<QTableView>(window, equate);
-    return view ? qobject_cast<runtime::ui::QueueModel *>(view->model()) : nullptr;
-}
-
-QString labelText(QWidget *window, QStringView equate)
-{
-    auto *label = findControl<QLabel>(window, equate);
-    return label ? label->text() : u"<none>"_s;
-}
 
 // Marks exactly the file named `name` in the file list.
 void markOnly(QWidget *window, const QString &name)
@@ -95,9 +61,7 @@ void markOnly(QWidget *window, const QString &name)
 QList<int> storedRows(data::DataContext &ctx, int year, int form, qint32 period)
 {
     QList<int> rows;
-    for (QByteArray &bytes : test::storedRecords(ctx, year, form, [&](const OtchetRecord &r) {
-             return r.codUch() == institution && r.mes() == period;
-         }))
+    for (QByteArray &bytes : test::storedReport(ctx, year, form, institution, period))
         rows.append(OtchetRecord(bytes).unicodStr());
     std::sort(rows.begin(), rows.end());
     return rows;
@@ -119,12 +83,8 @@ private Q_SLOTS:
 void TestDbfImportWindows::menuItemHasItsProcedure()
 {
     test::WorkDir work(true);
-    shell::AppState state;
-    test::ScriptedPrompter prompter;
-    runtime::ini::IniFile ini(work.filePath(u"zemor.ini"_s));
-    test::NoDesktop desktop;
-    runtime::office::OfficeServer office(&desktop);
-    QVERIFY(app::procedureTable({state, prompter, ini, office}).contains(u"ImportDbfReports"_s));
+    test::MenuRun menu(work);
+    QVERIFY(menu.procedures().contains(u"ImportDbfReports"_s));
 }
 
 void TestDbfImportWindows::procedure()
@@ -181,12 +141,12 @@ void TestDbfImportWindows::procedure()
 
                             // Nothing marked: nothing loaded.
                             test::clickControl(w, u"?OKBUTTON");
-                            QCOMPARE(run.texts().last(), DbfImport::doneText(0, 0));
+                            QCOMPARE(run.prompter.texts().last(), DbfImport::doneText(0, 0));
 
                             // The annual file into the typed year and period 0.
                             markOnly(w, u"lpu501_002025.dBF"_s);
                             test::clickControl(w, u"?OKBUTTON");
-                            QCOMPARE(run.texts().last(), DbfImport::doneText(8, 0));
+                            QCOMPARE(run.prompter.texts().last(), DbfImport::doneText(8, 0));
                             QCOMPARE(labelText(w, u"?LOCZAP"), u"8"_s);
 
                             // The March file by its own name: one row the form does not have.
@@ -202,14 +162,14 @@ void TestDbfImportWindows::procedure()
                             test::clickControl(w, u"?OKBUTTON");
                             QCOMPARE(labelText(w, u"?LOCZAP"), u"0"_s);
                             QCOMPARE(labelText(w, u"?ERR"), u"4"_s);
-                            QCOMPARE(run.texts().at(run.texts().size() - 2),
+                            QCOMPARE(run.prompter.texts().at(run.prompter.texts().size() - 2),
                                      DbfImport::duplicateText(7, 2026, 3, u"1"_s));
-                            QCOMPARE(run.texts().last(), u"ГОТОВО 0(ошибок 4)"_s);
+                            QCOMPARE(run.prompter.texts().last(), u"ГОТОВО 0(ошибок 4)"_s);
 
                             // The file of persons is named as not loaded.
                             markOnly(w, u"fio501_032026.dBF"_s);
                             test::clickControl(w, u"?OKBUTTON");
-                            QCOMPARE(run.texts().at(run.texts().size() - 2),
+                            QCOMPARE(run.prompter.texts().at(run.prompter.texts().size() - 2),
                                      DbfImport::personsText(u"fio501_032026.dBF"_s));
                             listed = true;
                             test::clickControl(w, u"?CANCELBUTTON");

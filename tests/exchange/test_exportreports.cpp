@@ -188,15 +188,15 @@ void TestExportReports::failedAddLeavesTheOldTarget()
     const ExportRequest request{demoYear, districtThree(), u"\\export\\"_qs, marked(*forms, {7})};
     const auto first = exporter.write(request);
     QVERIFY(first && !first->target.isEmpty());
-    const QByteArray target = test::fileBytes(first->target);
-    const QByteArray workFile = test::fileBytes(work.filePath(u"export/W0003.dat"_qs));
+    const QByteArray target = test::readBytes(first->target);
+    const QByteArray workFile = test::readBytes(work.filePath(u"export/W0003.dat"_qs));
 
     QVERIFY(test::spoilStoredRecord(
         ctx, demoYear, 7, [](const OtchetRecord &r) { return r.codReg() == 3 && r.mes() == 3; }));
     const auto second = exporter.write(request);
     QVERIFY(!second);
-    QCOMPARE(test::fileBytes(first->target), target);
-    QCOMPARE(test::fileBytes(work.filePath(u"export/W0003.dat"_qs)), workFile);
+    QCOMPARE(test::readBytes(first->target), target);
+    QCOMPARE(test::readBytes(work.filePath(u"export/W0003.dat"_qs)), workFile);
 }
 
 void TestExportReports::cancelledExportCopiesNothing()

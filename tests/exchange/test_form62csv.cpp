@@ -155,7 +155,7 @@ private:
 void TestForm62Csv::initTestCase()
 {
     m_work = std::make_unique<test::WorkDir>(true);
-    m_pristine = test::fileBytes(dataFile());
+    m_pristine = test::readBytes(dataFile());
     QVERIFY(!m_pristine.isEmpty());
 }
 
@@ -340,7 +340,7 @@ void TestForm62Csv::loadsAFileSavedByCalc()
     // Saved by the spreadsheet: no ";" after the last field (the column numbers end in "7"),
     // quoted names holding ";" and doubled quotes, a decimal point.
     const QByteArray saved =
-        test::fileBytes(QStringLiteral(ZEMOR_FIXTURES) + u"/form62csv/777_1000.csv"_s);
+        test::readBytes(QStringLiteral(ZEMOR_FIXTURES) + u"/form62csv/777_1000.csv"_s);
     QVERIFY(!saved.isEmpty());
     write(u"503_1000.csv"_s, saved);
     const CsvLoad load = loadFolder();
@@ -390,7 +390,7 @@ void TestForm62Csv::refusesBadInputWithoutChangingTheFile()
     const CsvLoad load = loadFolder();
     QVERIFY2(load.messages.join(u'|').contains(message), qPrintable(load.messages.join(u'|')));
     QVERIFY(load.loaded.isEmpty());
-    QCOMPARE(test::fileBytes(dataFile()), m_pristine);
+    QCOMPARE(test::readBytes(dataFile()), m_pristine);
 }
 
 void TestForm62Csv::stopsBetweenFiles()
@@ -413,7 +413,7 @@ void TestForm62Csv::refusesATableOutsideTheGroups()
     // Table 500 of form 62 (group 0) has no count of leading fields: its file is refused as a
     // table of another form would be, and the catalogue is set back for the other cases.
     const QString tabl = m_work->filePath(u"%1/Tabl.dat"_s.arg(year));
-    const QByteArray catalogue = test::fileBytes(tabl);
+    const QByteArray catalogue = test::readBytes(tabl);
     {
         data::DataContext ctx;
         ctx.names().setYearFileNames(year);
@@ -435,7 +435,7 @@ void TestForm62Csv::refusesATableOutsideTheGroups()
     QVERIFY2(load.messages.join(u'|').contains(u"501_0500.csv: ?Tab500"_s),
              qPrintable(load.messages.join(u'|')));
     QVERIFY(load.loaded.isEmpty());
-    QCOMPARE(test::fileBytes(dataFile()), m_pristine);
+    QCOMPARE(test::readBytes(dataFile()), m_pristine);
 }
 
 void TestForm62Csv::loadsASummaryFile()

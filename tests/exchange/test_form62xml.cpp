@@ -44,9 +44,7 @@ QByteArray portalXml(const QString &institution, const QStringList &cells)
 
 QByteArrayList reportBytes(data::DataContext &ctx, qint32 institution)
 {
-    return test::storedRecords(ctx, demoYear, 62, [&](const OtchetRecord &r) {
-        return r.codUch() == institution && r.mes() == 0;
-    });
+    return test::storedReport(ctx, demoYear, 62, institution, 0);
 }
 
 // The stored report as "row id:value number=value" for every value that is not 0.
@@ -283,8 +281,8 @@ void TestForm62Xml::movedFileStaysInFolder()
     QVERIFY(out.moved);
     QCOMPARE(out.movedTo, u"\\temp1\\"_s + name);
     QVERIFY(!QFile::exists(run.work.filePath(u"import/f.xml"_s)));
-    QVERIFY(test::fileBytes(run.work.filePath(u"temp1/"_s + name)).startsWith("<?xml"));
-    QCOMPARE(test::fileBytes(run.work.filePath(u"x.xml"_s)), QByteArray("keep"));
+    QVERIFY(test::readBytes(run.work.filePath(u"temp1/"_s + name)).startsWith("<?xml"));
+    QCOMPARE(test::readBytes(run.work.filePath(u"x.xml"_s)), QByteArray("keep"));
 }
 
 void TestForm62Xml::failedRenameIsSaid()
@@ -320,7 +318,7 @@ void TestForm62Xml::filesOfOutsideWriters()
 {
     XmlRun run;
     const auto fixture = [](const QString &name) {
-        return test::fileBytes(QStringLiteral(ZEMOR_XML_FIXTURES "/") + name);
+        return test::readBytes(QStringLiteral(ZEMOR_XML_FIXTURES "/") + name);
     };
     const std::pair<QString, QString> refused[] = {
         {u"f62_utf16.xml"_s, u"в файле нулевые байты"_s},

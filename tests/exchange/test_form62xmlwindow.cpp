@@ -10,17 +10,14 @@
 #include "runtime/office/OfficeServer.h"
 #include "runtime/text/Cp1251.h"
 #include "runtime/ui/Controls.h"
-#include "runtime/ui/QueueModel.h"
 #include "shell/AppState.h"
 #include "support/ModalScript.h"
 #include "support/ScriptedChoices.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
 #include "tests/exchange/ExchangeFixture.h"
+#include "tests/exchange/ExchangeWindowSupport.h"
 
 #include <QComboBox>
-#include <QLabel>
-#include <QScopeGuard>
-#include <QTableView>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -29,56 +26,16 @@ using namespace zemor::exchange;
 using data::OtchetRecord;
 using runtime::ui::findControl;
 using test::demoYear;
+using test::labelText;
+using test::modelOf;
 
 namespace {
 
-class NoChooser : public ui::DirectoryChooser
-{
-public:
-    QString choose(QWidget *) override { return {}; }
-};
-
-struct Run
-{
-    shell::AppState state;
-    test::ScriptedPrompter prompter;
-    NoChooser chooser;
-    data::DataContext context;
-
-    Run()
-    {
-        state.globYear = demoYear;
-        state.globYearS = demoYear;
-        state.globYearE = demoYear;
-    }
-    ui::ExchangeServices services() { return {state, prompter, chooser}; }
-};
-
-runtime::ui::QueueModel *modelOf(QWidget *window, QStringView equate)
-{
-    auto *view = findControl<QTableView>(window, equate);
-    return view ? qobject_cast<runtime::ui::QueueModel *>(view->model()) : nullptr;
-}
-
-QString labelText(QWidget *window, QStringView equate)
-{
-    auto *label = findControl<QLabel>(window, equate);
-    return label ? label->text() : u"<none>"_s;
-}
+using Run = test::ExchangeRun<>;
 
 QByteArrayList reportOf(data::DataContext &ctx, qint32 institution)
 {
-    return test::storedRecords(ctx, demoYear, 62, [&](const OtchetRecord &r) {
-        return r.codUch() == institution && r.mes() == 0;
-    });
-}
-
-QStringList texts(const test::ScriptedPrompter &prompter)
-{
-    QStringList out;
-    for (const auto &m : prompter.messages)
-        out.append(m.text);
-    return out;
+    return test::storedReport(ctx, demoYear, 62, institution, 0);
 }
 
 const QByteArray portalFile =
@@ -119,10 +76,7 @@ void TestForm62XmlWindow::fromTheMenu()
     QVERIFY(table.contains(u"ImportForm62Xml"_s));
 
     bool shown = false;
-    test::answerModals({test::pickCode(5), test::pickCode(501), [&](QWidget *w) {
-                            // Closed however the checks end, so that a failure never hangs.
-                            const auto closing =
-                                qScopeGuard([w] { qobject_cast<QDialog *>(w)->reject(); });
+    test::answerModals({test::pickCode(5), test::pickCode(501), test::closingAfter([&](QWidget *w) {
                             QCOMPARE(w->objectName(), u"P2$SCRY"_s);
                             QCOMPARE(w->windowTitle(), u"Загрузка отчетов на дискету"_s);
                             // The path opens on the user's first folder; the file is named in it.
@@ -143,11 +97,11 @@ void TestForm62XmlWindow::fromTheMenu()
                             QCOMPARE(labelText(w, u"?STR1"), u"1.2.62.1000=t1000,gr2,str1=4,5"_s);
                             test::grabWindow(w, u"form62xml_loaded"_s);
                             shown = true;
-                        }});
+                        })});
     table.value(u"ImportForm62Xml"_s)(run.context, nullptr, false);
     QVERIFY(shown);
 
-    QCOMPARE(texts(run.prompter),
+    QCOMPARE(run.prompter.texts(),
              (QStringList{u"ГБУЗ Озёрская ЦРБ"_s, u"1.1.62.7777=t7777,gr1,str1"_s,
                           u"Файл загружен.  XML файл переименован в -  \\import\\ГБУЗ Озёрская "
                           u"ЦРБ.xml"_s}));
@@ -185,7 +139,7 @@ void TestForm62XmlWindow::pathListAndRefusedFile()
     test::clickControl(&window, u"?OK");
     QCOMPARE(modelOf(&window, u"?LIST1")->rowCount(), 0);
     test::clickControl(&window, u"?OK:2");
-    QCOMPARE(texts(run.prompter),
+    QCOMPARE(run.prompter.texts(),
              (QStringList{u"u16.xml: файл не загружен: в файле нулевые байты (не текст, а, "
                           u"например, UTF-16 или двоичные данные)"_s,
                           u"Отчет не сформирован"_s}));

@@ -181,7 +181,7 @@ void TestImportReports::refusedFilesAreNamedAndLeftAlone()
     work.makeDir(u"in"_qs);
     const QString sound = work.filePath(u"in/sound.dat"_qs);
     QVERIFY(writeExchange(sound, {reportRecord(ctx, 9001, 3, 1), reportRecord(ctx, 9001, 3, 2)}));
-    const QByteArray good = test::fileBytes(sound);
+    const QByteArray good = test::readBytes(sound);
 
     const auto patched = [&](qsizetype at, char value) {
         QByteArray b = good;
@@ -198,7 +198,7 @@ void TestImportReports::refusedFilesAreNamedAndLeftAlone()
         rec[rec.size() - 1] = char(0xA0);
         QVERIFY(w->append(rec));
         QVERIFY(w->commit());
-        badDigit = test::fileBytes(work.filePath(u"in/tmp.x"_qs));
+        badDigit = test::readBytes(work.filePath(u"in/tmp.x"_qs));
         QFile::remove(work.filePath(u"in/tmp.x"_qs));
     }
     QVERIFY(writeExchange(work.filePath(u"in/old330.dat"_qs), {reportRecord(ctx, 9003, 3, 1)}, 7,
@@ -218,7 +218,7 @@ void TestImportReports::refusedFilesAreNamedAndLeftAlone()
 
     QHash<QString, QByteArray> contents;
     for (const QString &n : QDir(work.filePath(u"in"_qs)).entryList(QDir::Files))
-        contents.insert(n, test::fileBytes(work.filePath(u"in/"_qs + n)));
+        contents.insert(n, test::readBytes(work.filePath(u"in/"_qs + n)));
 
     const auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
     QVERIFY(scan);
@@ -235,7 +235,7 @@ void TestImportReports::refusedFilesAreNamedAndLeftAlone()
     QCOMPARE(scan->entries.size(), 1);
     QCOMPARE(scan->entries[0].institution, 9001);
     for (auto it = contents.cbegin(); it != contents.cend(); ++it)
-        QCOMPARE(test::fileBytes(work.filePath(u"in/"_qs + it.key())), it.value());
+        QCOMPARE(test::readBytes(work.filePath(u"in/"_qs + it.key())), it.value());
 
     // The old layout offered as the current one is refused, and the current as the old.
     QVERIFY(!data::ExchangeFile::read(work.filePath(u"in/old330.dat"_qs)));
@@ -504,16 +504,16 @@ void TestImportReports::movingNeverReplaces()
     const MoveOutcome first = ImportReports::moveFiles(files);
     QCOMPARE(first.moved, QStringList({u"x_1.dat"_qs, u"y.dat"_qs}));
     QVERIFY(first.message().isEmpty());
-    QCOMPARE(test::fileBytes(work.filePath(u"impfile/x.dat"_qs)), QByteArray("impfile/"));
-    QCOMPARE(test::fileBytes(work.filePath(u"impfile/x_1.dat"_qs)), QByteArray("in/"));
+    QCOMPARE(test::readBytes(work.filePath(u"impfile/x.dat"_qs)), QByteArray("impfile/"));
+    QCOMPARE(test::readBytes(work.filePath(u"impfile/x_1.dat"_qs)), QByteArray("in/"));
 
     // Both names taken: the file stays and is named.
     work.writeFile(u"in/x.dat"_qs, "third");
     const MoveOutcome second = ImportReports::moveFiles({work.filePath(u"in/x.dat"_qs)});
     QCOMPARE(second.failed, QStringList({u"x.dat"_qs}));
     QVERIFY(second.message().contains(u"x.dat"_qs));
-    QCOMPARE(test::fileBytes(work.filePath(u"in/x.dat"_qs)), QByteArray("third"));
-    QCOMPARE(test::fileBytes(work.filePath(u"impfile/x_1.dat"_qs)), QByteArray("in/"));
+    QCOMPARE(test::readBytes(work.filePath(u"in/x.dat"_qs)), QByteArray("third"));
+    QCOMPARE(test::readBytes(work.filePath(u"impfile/x_1.dat"_qs)), QByteArray("in/"));
 }
 
 // Stops after `after` steps.

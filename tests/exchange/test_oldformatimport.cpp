@@ -23,9 +23,7 @@ namespace {
 
 QByteArrayList reportOf(data::DataContext &ctx, qint32 institution, qint32 period = 3)
 {
-    return test::storedRecords(ctx, demoYear, 7, [&](const OtchetRecord &r) {
-        return r.codUch() == institution && r.mes() == period;
-    });
+    return test::storedReport(ctx, demoYear, 7, institution, period);
 }
 
 QByteArray rowOf(data::DataContext &ctx, qint32 institution, int district, int rowId)

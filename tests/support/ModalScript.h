@@ -1,7 +1,8 @@
 #pragma once
 
 // Answers the modal windows that come up one after another while a procedure runs: each new
-// modal window is handed to the next handler, in order. pickCode() picks, in one of the shell's
+// modal window is handed to the next handler, in order. closingAfter() closes the window a
+// handler leaves open, however its checks end. pickCode() picks, in one of the shell's
 // pick list windows, the line whose first field holds a code.
 
 #include "runtime/ui/ListBinding.h"
@@ -10,6 +11,7 @@
 #include "shell/ui/PickListWindow.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -40,6 +42,22 @@ inline void answerModals(QList<ModalHandler> handlers)
         handler(modal);
     });
     timer->start();
+}
+
+// `handler`, then the window closed when it is still open: a check that fails returns from the
+// handler early, and the window is closed all the same, so that the test ends instead of hanging.
+inline ModalHandler closingAfter(ModalHandler handler)
+{
+    return [handler = std::move(handler)](QWidget *w) {
+        const QPointer<QWidget> window(w);
+        handler(w);
+        if (!window || !window->isVisible())
+            return;
+        if (auto *dialog = qobject_cast<QDialog *>(window.data()))
+            dialog->reject();
+        else
+            window->close();
+    };
 }
 
 // The list binding of a shell pick list window; null for any other window.

@@ -1,7 +1,7 @@
 #pragma once
 
-// The office programs for tests: every conversation opened and every command executed is
-// recorded; `reachable` false refuses every conversation (channel 0).
+// The office programs for tests: every conversation opened, every command executed and every
+// cell poked is recorded; `reachable` false refuses every conversation (channel 0).
 //
 //   test::RecordingOffice office;
 //   ... open a blank ...
@@ -18,8 +18,9 @@ class RecordingOffice final : public runtime::office::Conversation
 {
 public:
     bool reachable = true;
-    QStringList opened;   // "service topic"
-    QStringList commands; // "service: command"
+    QStringList opened;            // "service topic"
+    QStringList commands;          // "service: command"
+    QHash<QString, QString> cells; // the last value poked into each item ("R1C1" -> value)
 
     int open(const QString &service, const QString &topic) override
     {
@@ -34,11 +35,22 @@ public:
         commands.append(m_services.value(channel) + QStringLiteral(": ") + command);
         return {};
     }
-    runtime::Status poke(int, const QString &, const QString &) override { return {}; }
+    runtime::Status poke(int, const QString &item, const QString &value) override
+    {
+        cells.insert(item, value);
+        return {};
+    }
     runtime::Status close(int channel) override
     {
         m_services.remove(channel);
         return {};
+    }
+    // Forgets what was recorded; the conversations open stay open.
+    void reset()
+    {
+        opened.clear();
+        commands.clear();
+        cells.clear();
     }
 
 private:

@@ -1,8 +1,8 @@
 #pragma once
 
 // What the analysis window tests share: an office without a desktop to open workbooks on, a
-// click by equate, and the pictures and printed pages kept next to the test binary for looking
-// at (the temporary folder when run outside CTest).
+// control and a click by equate, and the pictures and printed pages kept next to the test binary
+// for looking at (the temporary folder when run outside CTest).
 
 #include "analysis/ui/WindowServices.h"
 #include "data/DataContext.h"
@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 
@@ -26,6 +27,16 @@ struct NoDesktop : runtime::office::DesktopOpener
 {
     runtime::Status open(const QString &) override { return {}; }
 };
+
+// The control of type T named `equate`; a window without it ends the test run, so that a
+// renamed control is told by its name instead of by a crash further on.
+template <class T = QPushButton> T *control(QWidget *window, QStringView equate)
+{
+    T *found = runtime::ui::findControl<T>(window, equate);
+    if (!found)
+        qFatal("no control %s", qPrintable(equate.toString()));
+    return found;
+}
 
 inline void clickControl(QWidget *window, QStringView equate)
 {

@@ -42,17 +42,9 @@ using namespace zemor;
 using analysis::CrossSectionMark;
 using analysis::CrossSectionMarks;
 using analysis::ui::CrossSectionWindow;
-using runtime::ui::findControl;
+using test::control;
 
 namespace {
-
-template <class T = QPushButton> T *control(QWidget *window, QStringView equate)
-{
-    T *found = findControl<T>(window, equate);
-    if (!found)
-        qFatal("no control %s", qPrintable(equate.toString()));
-    return found;
-}
 
 // A double click on a cell of a list, as the user makes it.
 void doubleClick(QTableView *view, int row, int column)

@@ -9,14 +9,15 @@
 #include "analysis/ui/RankTableWindow.h"
 #include "data/DataContext.h"
 #include "runtime/fs/Paths.h"
-#include "runtime/office/DesktopOpener.h"
 #include "runtime/text/Cp1251.h"
 #include "runtime/ui/Controls.h"
 #include "support/DemoWorkDir.h"
+#include "support/FileBytes.h"
 #include "support/ModalScript.h"
 #include "support/RecordingOffice.h"
 #include "support/ScriptedPrompter.h"
 #include "support/WriteFailures.h"
+#include "tests/analysis/MapPageSupport.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
 
 #include <QCheckBox>
@@ -39,27 +40,13 @@ using analysis::RankTable;
 using analysis::RankTableSource;
 using analysis::ui::RankTableWindow;
 using runtime::Decimal;
-using runtime::ui::findControl;
+using test::control;
+using test::readBytes;
+using test::RecordingDesktop;
+using test::withoutComments;
+using test::writeBytes;
 
 namespace {
-
-template <class T = QPushButton> T *control(QWidget *window, QStringView equate)
-{
-    T *found = findControl<T>(window, equate);
-    if (!found)
-        qFatal("no control %s", qPrintable(equate.toString()));
-    return found;
-}
-
-struct RecordingDesktop final : runtime::office::DesktopOpener
-{
-    QStringList opened;
-    runtime::Status open(const QString &path) override
-    {
-        opened << path;
-        return {};
-    }
-};
 
 // Every district of the region with a value spread over the ranges (one of them 0 and one
 // negative), a city and the region's own value.
@@ -77,26 +64,6 @@ RankTableSource regionSource(const QString &title)
     source.lines.append(RankLine{u"Город"_s, Decimal(77), 201, {}, {}});
     source.lines.append(RankLine{u"Область"_s, *Decimal::fromString(u"14.5"), 250, {}, {}});
     return source;
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QString withoutComments(QString page)
-{
-    static const QRegularExpression comment(u"<!--.*?-->"_s,
-                                            QRegularExpression::DotMatchesEverythingOption);
-    return page.remove(comment);
 }
 
 void check(QWidget *window, QStringView equate, bool on)

@@ -34,16 +34,9 @@ using analysis::ui::RankTableServices;
 using analysis::ui::RankTableWindow;
 using runtime::Decimal;
 using runtime::ui::findControl;
+using test::control;
 
 namespace {
-
-template <class T = QPushButton> T *control(QWidget *window, QStringView equate)
-{
-    T *found = findControl<T>(window, equate);
-    if (!found)
-        qFatal("no control %s", qPrintable(equate.toString()));
-    return found;
-}
 
 Decimal dec(const char *text)
 {

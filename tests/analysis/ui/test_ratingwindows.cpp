@@ -13,13 +13,13 @@
 #include "data/records/NaborRecord.h"
 #include "runtime/core/Progress.h"
 #include "runtime/ini/IniFile.h"
-#include "runtime/office/Conversation.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/DrawingSurface.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
 #include "shell/ExcelLauncher.h"
+#include "support/RecordingOffice.h"
 #include "tests/analysis/IndicatorFixture.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
 #include "tools/DemoTemplates.h"
@@ -52,41 +52,6 @@ constexpr int byInstitution = 1;
 constexpr int byDistrict = 2;
 constexpr int withoutSet = 3;
 
-// A conversation that keeps every cell poked into a workbook and the commands sent to it.
-class WorkbookOffice final : public runtime::office::Conversation
-{
-public:
-    QStringList opened;
-    QStringList commands;
-    QHash<QString, QString> cells; // "R1C1" -> value
-
-    int open(const QString &service, const QString &topic) override
-    {
-        opened.append(service + u' ' + topic);
-        return ++m_next;
-    }
-    runtime::Status execute(int, const QString &command) override
-    {
-        commands.append(command);
-        return {};
-    }
-    runtime::Status poke(int, const QString &item, const QString &value) override
-    {
-        cells.insert(item, value);
-        return {};
-    }
-    runtime::Status close(int) override { return {}; }
-    void reset()
-    {
-        opened.clear();
-        commands.clear();
-        cells.clear();
-    }
-
-private:
-    int m_next = 0;
-};
-
 // The texts a list shows in `column`, line by line.
 QStringList columnTexts(runtime::ui::ListBinding *list, int column)
 {
@@ -112,7 +77,7 @@ class TestRatingWindows : public QObject
 
     std::unique_ptr<test::IndicatorFixture> m_fx;
     test::NoDesktop m_desktop;
-    WorkbookOffice m_office;
+    test::RecordingOffice m_office;
     test::ScriptedPrompter m_prompter;
     shell::AppState m_state;
     std::unique_ptr<data::DataContext> m_context;
@@ -535,7 +500,7 @@ private Q_SLOTS:
         QCOMPARE(m_office.cells.value(u"R10C2"_s), u"Больница В"_s);
         QCOMPARE(m_office.cells.value(u"R12C2"_s), u"Больница Б"_s);
         QCOMPARE(m_office.cells.value(u"R10C3"_s), u"5,56"_s);
-        QVERIFY(m_office.commands.contains(u"[SELECT(\"R10C1:R12C12\")]"_s));
+        QVERIFY(m_office.commands.contains(u"Excel: [SELECT(\"R10C1:R12C12\")]"_s));
         QCOMPARE(m_prompter.lastText(), shell::ExcelLauncher::doneText());
 
         m_office.reset();

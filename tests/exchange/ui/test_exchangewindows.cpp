@@ -3,26 +3,23 @@
 // marks, the control and the replace questions, results, the move into "impfile"), a summary
 // file, an old-format load through the whole procedure, and the menu items that start them.
 
-#include "app/ProcedureTable.h"
 #include "data/DataContext.h"
 #include "entry/ReportStore.h"
 #include "exchange/ui/ExportWindows.h"
 #include "exchange/ui/ImportWindows.h"
 #include "exchange/ui/OldFormatWindows.h"
 #include "runtime/core/Prompter.h"
-#include "runtime/ini/IniFile.h"
-#include "runtime/office/OfficeServer.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ProgressWindow.h"
 #include "shell/AppState.h"
 #include "support/ModalScript.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
 #include "tests/exchange/ExchangeFixture.h"
+#include "tests/exchange/ExchangeWindowSupport.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -35,6 +32,8 @@ using namespace zemor::exchange;
 using data::OtchetRecord;
 using runtime::ui::findControl;
 using test::demoYear;
+using test::labelText;
+using test::modelOf;
 
 namespace {
 
@@ -67,49 +66,19 @@ public:
     }
 };
 
-class FixedChooser : public ui::DirectoryChooser
+struct Run : test::ExchangeRun<AnsweringPrompter>
 {
-public:
-    QString answer;
-    QString choose(QWidget *) override { return answer; }
-};
-
-struct Run
-{
-    shell::AppState state;
-    AnsweringPrompter prompter;
-    FixedChooser chooser;
-    data::DataContext context;
-
     Run()
     {
-        state.globYear = demoYear;
-        state.globYearS = demoYear;
-        state.globYearE = demoYear;
         state.globTipUser = 1; // the demo installation: district 3
         state.globKodUser = 3;
         state.globCodReg = 3;
     }
-    ui::ExchangeServices services() { return {state, prompter, chooser}; }
 };
-
-runtime::ui::QueueModel *modelOf(QWidget *window, QStringView equate)
-{
-    auto *view = findControl<QTableView>(window, equate);
-    return view ? qobject_cast<runtime::ui::QueueModel *>(view->model()) : nullptr;
-}
-
-QString labelText(QWidget *window, QStringView equate)
-{
-    auto *label = findControl<QLabel>(window, equate);
-    return label ? label->text() : u"<none>"_qs;
-}
 
 QByteArrayList storedOf(data::DataContext &ctx, qint64 form, qint32 institution, qint32 period)
 {
-    return test::storedRecords(ctx, demoYear, int(form), [&](const OtchetRecord &r) {
-        return r.codUch() == institution && r.mes() == period;
-    });
+    return test::storedReport(ctx, demoYear, int(form), institution, period);
 }
 
 // The demo district's forms 12, 7 and 14 exported into `path`.
@@ -142,12 +111,8 @@ private Q_SLOTS:
 void TestExchangeWindows::menuItemsHaveTheirProcedures()
 {
     test::WorkDir work(true);
-    shell::AppState state;
-    AnsweringPrompter prompter;
-    runtime::ini::IniFile ini(work.filePath(u"zemor.ini"_qs));
-    test::NoDesktop desktop;
-    runtime::office::OfficeServer office(&desktop);
-    const auto table = app::procedureTable({state, prompter, ini, office});
+    test::MenuRun menu(work);
+    const auto table = menu.procedures();
     for (const QString &name :
          {u"ExportReports"_qs, u"ImportReports"_qs, u"ImportReportsOldFormat"_qs})
         QVERIFY2(table.contains(name), qPrintable(name));

@@ -3,26 +3,21 @@
 // of every listed file with its counts and errors, a second load counting the rows present, the
 // summary file chosen with "Загрузка свода", and a blank path.
 
-#include "app/ProcedureTable.h"
 #include "data/DataContext.h"
 #include "exchange/ui/Form62CsvWindow.h"
-#include "runtime/core/Prompter.h"
-#include "runtime/ini/IniFile.h"
-#include "runtime/office/OfficeServer.h"
 #include "runtime/ui/Controls.h"
 #include "shell/AppState.h"
 #include "shell/ui/MainFrame.h"
 #include "support/ModalScript.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
 #include "tests/exchange/ExchangeFixture.h"
+#include "tests/exchange/ExchangeWindowSupport.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoForm62.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QScopeGuard>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -30,41 +25,12 @@ using namespace zemor;
 using namespace zemor::exchange;
 using data::OtchetRecord;
 using runtime::ui::findControl;
+using test::labelText;
+using test::modelOf;
 
 namespace {
 
 constexpr int year = 2026;
-
-class KeepingPrompter : public runtime::Prompter
-{
-public:
-    QStringList texts;
-    int message(const QString &text, const QString &, const QString &, runtime::MessageIcon,
-                int) override
-    {
-        texts.append(text);
-        return 1;
-    }
-    void beep() override {}
-};
-
-class NoChooser : public ui::DirectoryChooser
-{
-public:
-    QString choose(QWidget *) override { return {}; }
-};
-
-runtime::ui::QueueModel *modelOf(QWidget *window, QStringView equate)
-{
-    auto *view = findControl<QTableView>(window, equate);
-    return view ? qobject_cast<runtime::ui::QueueModel *>(view->model()) : nullptr;
-}
-
-QString labelText(QWidget *window, QStringView equate)
-{
-    auto *label = findControl<QLabel>(window, equate);
-    return label ? label->text() : u"<none>"_s;
-}
 
 } // namespace
 
@@ -80,14 +46,9 @@ private Q_SLOTS:
 void TestForm62CsvWindow::theMenuItemOpensTheWindow()
 {
     test::WorkDir work(true);
-    shell::AppState state;
-    KeepingPrompter prompter;
-    runtime::ini::IniFile ini(work.filePath(u"zemor.ini"_s));
-    test::NoDesktop desktop;
-    runtime::office::OfficeServer office(&desktop);
-    data::DataContext data(&prompter);
-    shell::ui::MainFrame frame(state, data, prompter, ini,
-                               app::procedureTable({state, prompter, ini, office}));
+    test::MenuRun menu(work);
+    data::DataContext data(&menu.prompter);
+    shell::ui::MainFrame frame(menu.state, data, menu.prompter, menu.ini, menu.procedures());
     frame.initialize(year);
     frame.show();
     QAction *item = frame.menuAction(u"Загрузка 62 формы из xls выгруженных с сайта 2016"_s);
@@ -104,24 +65,15 @@ void TestForm62CsvWindow::theMenuItemOpensTheWindow()
 void TestForm62CsvWindow::loadsTheListedFilesAndTheSummary()
 {
     test::WorkDir work(true);
-    shell::AppState state;
-    state.globYear = year;
-    KeepingPrompter prompter;
-    NoChooser chooser;
-    data::DataContext context;
-    const ui::ExchangeServices services{state, prompter, chooser};
+    test::ExchangeRun<> run(year);
     auto stored = [&](qint32 institution) {
-        return test::storedRecords(
-            context, year, 62, [&](const OtchetRecord &r) { return r.codUch() == institution; });
+        return test::storedRecords(run.context, year, 62, [&](const OtchetRecord &r) {
+            return r.codUch() == institution;
+        });
     };
 
     bool ran = false;
-    test::answerModals({[&](QWidget *w) {
-        // A failed check leaves the window: it is closed all the same.
-        const auto closing = qScopeGuard([w] {
-            if (auto *dialog = qobject_cast<QDialog *>(w))
-                dialog->reject();
-        });
+    test::answerModals({test::closingAfter([&](QWidget *w) {
         QCOMPARE(w->objectName(), u"P23$WINDOW"_s);
         QCOMPARE(w->windowTitle(), ui::Form62CsvWindow::title());
         auto *path = findControl<QLineEdit>(w, u"?PATH2");
@@ -132,11 +84,11 @@ void TestForm62CsvWindow::loadsTheListedFilesAndTheSummary()
         // A blank path lists nothing.
         path->setText(u"  "_s);
         test::clickControl(w, u"?OK_FILE");
-        QCOMPARE(prompter.texts.takeLast(), u"Путь и имя файла"_s);
+        QCOMPARE(run.prompter.messages.takeLast().text, u"Путь и имя файла"_s);
 
         path->setText(u"IMPORT\\"_s);
         test::clickControl(w, u"?OK_FILE");
-        QCOMPARE(prompter.texts.takeLast(), u"Alles"_s);
+        QCOMPARE(run.prompter.messages.takeLast().text, u"Alles"_s);
         auto *files = modelOf(w, u"?LIST1");
         QCOMPARE(files->rowCount(), 6);
         QCOMPARE(files->value(0, 0).toString(), u"502_9000.csv"_s);
@@ -145,15 +97,15 @@ void TestForm62CsvWindow::loadsTheListedFilesAndTheSummary()
         QCOMPARE(labelText(w, u"?QPRECORD#"), u"6"_s);
 
         test::clickControl(w, u"?OK");
-        QCOMPARE(prompter.texts.takeLast(), u"Alles"_s);
-        QVERIFY(prompter.texts.isEmpty());
+        QCOMPARE(run.prompter.messages.takeLast().text, u"Alles"_s);
+        QVERIFY(run.prompter.messages.isEmpty());
         QCOMPARE(labelText(w, u"?QP#"), u"6"_s);
         QCOMPARE(files->value(0, 3).toInt(), 0);
         test::grabWindow(w, u"form62csv_loaded"_s);
 
         // Loading again adds nothing; each file counts its rows as present.
         test::clickControl(w, u"?OK");
-        QCOMPARE(prompter.texts.takeLast(), u"Alles"_s);
+        QCOMPARE(run.prompter.messages.takeLast().text, u"Alles"_s);
         QCOMPARE(files->value(0, 3).toInt(), 3);
         QCOMPARE(files->value(5, 0).toString(), u"501_1000.csv"_s);
         QCOMPARE(files->value(5, 3).toInt(), 10);
@@ -166,15 +118,15 @@ void TestForm62CsvWindow::loadsTheListedFilesAndTheSummary()
         auto *window = qobject_cast<ui::Form62CsvWindow *>(w);
         QVERIFY(window);
         window->chooseFile(0);
-        prompter.texts.clear();
+        run.prompter.messages.clear();
         test::clickControl(w, u"?OK");
-        QCOMPARE(prompter.texts, QStringList{u"Alles"_s});
+        QCOMPARE(run.prompter.texts(), QStringList{u"Alles"_s});
         QCOMPARE(files->value(0, 3).toInt(), 0);
         test::grabWindow(w, u"form62csv_summary"_s);
         ran = true;
         test::clickControl(w, u"?EXIT_B");
-    }});
-    ui::importForm62Csv(context, services);
+    })});
+    ui::importForm62Csv(run.context, run.services());
     QVERIFY(ran);
     QVERIFY(!stored(501).isEmpty());
     QVERIFY(!stored(502).isEmpty());

@@ -1,5 +1,6 @@
 #include "runtime/fs/DurableFile.h"
 #include "runtime/store/TextLineFile.h"
+#include "support/FileBytes.h"
 #include "support/WriteFailures.h"
 
 #include <QDir>
@@ -16,21 +17,8 @@ using zemor::runtime::store::TextLineFile;
 namespace {
 
 using zemor::test::FileSizeLimit;
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
+using zemor::test::readBytes;
+using zemor::test::writeBytes;
 
 } // namespace
 
