@@ -119,6 +119,44 @@ class TestDemoIndicators : public QObject
 
     std::unique_ptr<test::WorkDir> m_work;
 
+    // The rows the result window shows for a run of the demo definition `id` (name and the first
+    // three cells, joined by "|"), the window kept as `screenshot`; no message on the way.
+    QStringList shownRows(qint32 id, analysis::IndicatorLayout layout, const QString &screenshot)
+    {
+        test::ScriptedPrompter prompter;
+        test::NoDesktop desktop;
+        runtime::office::OfficeServer office(&desktop);
+        runtime::report::PdfSink pdf(m_work->filePath(u"indicator.pdf"_s));
+        data::DataContext data;
+        analysis::ui::IndicatorProcedure procedure(data, {prompter, pdf, office});
+        const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(id);
+        if (!definition || !*definition)
+            return {u"no definition %1"_s.arg(id)};
+        analysis::IndicatorRequest request;
+        request.year = test::demoYear;
+        request.layout = layout;
+        QStringList shown;
+        QTimer answer;
+        answer.setInterval(10);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto *result = qobject_cast<analysis::ui::IndicatorResultWindow *>(
+                QApplication::activeModalWidget());
+            if (!result)
+                return;
+            answer.stop();
+            for (const analysis::IndicatorDisplayRow &r : result->rows())
+                shown << u"%1|%2|%3|%4"_s.arg(r.name.trimmed(), r.cells[0].trimmed(),
+                                              r.cells[1].trimmed(), r.cells[2].trimmed());
+            test::grabWindow(result, screenshot);
+            result->reject();
+        });
+        answer.start();
+        procedure.run(**definition, request, nullptr);
+        if (!prompter.texts().isEmpty())
+            shown.prepend(prompter.texts().join(u'\n'));
+        return shown;
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -514,38 +552,57 @@ private Q_SLOTS:
         test::grabWindow(&list, u"demo_indicator_list"_s);
         list.reject();
 
-        test::NoDesktop desktop;
-        runtime::office::OfficeServer office(&desktop);
-        runtime::report::PdfSink pdf(m_work->filePath(u"indicator.pdf"_s));
-        data::DataContext data;
-        analysis::ui::IndicatorProcedure procedure(data, {prompter, pdf, office});
-        const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(101);
-        QVERIFY(definition && *definition);
-        analysis::IndicatorRequest request;
-        request.year = test::demoYear;
-        request.layout = analysis::IndicatorLayout::ByDistrict;
-        QStringList shown;
-        QTimer answer;
-        answer.setInterval(10);
-        QObject::connect(&answer, &QTimer::timeout, [&] {
-            auto *result = qobject_cast<analysis::ui::IndicatorResultWindow *>(
-                QApplication::activeModalWidget());
-            if (!result)
-                return;
-            answer.stop();
-            for (const analysis::IndicatorDisplayRow &r : result->rows())
-                shown << u"%1|%2|%3|%4"_s.arg(r.name.trimmed(), r.cells[0].trimmed(),
-                                              r.cells[1].trimmed(), r.cells[2].trimmed());
-            test::grabWindow(result, u"demo_indicator_by_district"_s);
-            result->reject();
-        });
-        answer.start();
-        procedure.run(**definition, request, nullptr);
-        QVERIFY2(prompter.texts().isEmpty(), qPrintable(prompter.texts().join(u'\n')));
+        const QStringList shown =
+            shownRows(101, analysis::IndicatorLayout::ByDistrict, u"demo_indicator_by_district"_s);
         const QString first = shown.value(0);
         QVERIFY2(first.startsWith(u"Берёзовский|"_s), qPrintable(shown.join(u", "_s)));
         QVERIFY2(!first.section(u'|', 3).isEmpty(), qPrintable(first));
         QCOMPARE(first.section(u'|', 2, 2).remove(u' '), u"9999"_s);
+    }
+
+    // By rows as the user sees them: the rows of the form, then the listed ones named from the
+    // row file, each with its population and rate; the children's rows of the kind-9 definition;
+    // and by institution the central hospital's row, its polyclinic's cases included.
+    void resultWindowRows_data()
+    {
+        QTest::addColumn<qint32>("id");
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<QStringList>("names"); // the first rows shown, in order
+        QTest::addColumn<QString>("screenshot");
+
+        const auto byRows = int(analysis::IndicatorLayout::ByRows);
+        QTest::newRow("kind 8, ages")
+            << 111 << byRows
+            << QStringList{u"Зарегистрировано заболеваний - всего"_s,
+                           u"болезни органов дыхания"_s,
+                           u"болезни системы кровообращения"_s,
+                           u"травмы, отравления и другие последствия воздействия внешних причин"_s,
+                           u"Заболевания взрослых (18 лет и старше)"_s,
+                           u"Заболевания детей (0-17 лет)"_s}
+            << u"demo_indicator_ages"_s;
+        QTest::newRow("kind 9, children")
+            << 110 << byRows
+            << QStringList{u"Зарегистрировано заболеваний у детей - всего"_s,
+                           u"из них болезни органов дыхания"_s}
+            << u"demo_indicator_children"_s;
+        QTest::newRow("by institution") << 101 << int(analysis::IndicatorLayout::ByInstitution)
+                                        << QStringList{u"Всего"_s, u"Берёзовский,Берёзовская ЦРБ"_s}
+                                        << u"demo_indicator_by_institution"_s;
+    }
+    void resultWindowRows()
+    {
+        QFETCH(qint32, id);
+        QFETCH(int, layout);
+        QFETCH(QStringList, names);
+        QFETCH(QString, screenshot);
+
+        const QStringList shown = shownRows(id, analysis::IndicatorLayout(layout), screenshot);
+        QStringList shownNames;
+        for (const QString &row : shown.mid(0, names.size()))
+            shownNames << row.section(u'|', 0, 0);
+        QCOMPARE(shownNames, names);
+        for (const QString &row : shown.mid(0, names.size()))
+            QVERIFY2(!row.section(u'|', 1, 3).remove(u'|').trimmed().isEmpty(), qPrintable(row));
     }
 
     // The quality indicators: the draft is not offered; a run by district and one by
