@@ -275,6 +275,7 @@ Status writeCatalogue(DataContext &ctx)
                     r.setName(row.name);
                     r.setNameL(row.shortName);
                     r.setPol(row.sexMark);
+                    r.setCodNas(std::uint8_t(row.populationColumn));
                     if (Status s = addRecord(ctx, FileId::stroka, steps); !s)
                         return s;
                 }

@@ -223,15 +223,15 @@ QList<DemoColumn> diseaseColumns()
 QList<DemoRow> diseaseRows()
 {
     return {{1, QStringLiteral("1"), QStringLiteral("Зарегистрировано заболеваний - всего"),
-             QStringLiteral("всего"), QStringLiteral("A00-T98"), QString()},
+             QStringLiteral("всего"), QStringLiteral("A00-T98"), QString(), PopulationAll},
             {2, QStringLiteral("1.1"), QStringLiteral("болезни органов дыхания"),
-             QStringLiteral("дыхания"), QStringLiteral("J00-J99"), QString()},
+             QStringLiteral("дыхания"), QStringLiteral("J00-J99"), QString(), PopulationAll},
             {3, QStringLiteral("1.2"), QStringLiteral("болезни системы кровообращения"),
-             QStringLiteral("кровообращения"), QStringLiteral("I00-I99"), QString()},
+             QStringLiteral("кровообращения"), QStringLiteral("I00-I99"), QString(), PopulationAll},
             {4, QStringLiteral("1.3"),
              QStringLiteral("травмы, отравления и другие последствия "
                             "воздействия внешних причин"),
-             QStringLiteral("травмы"), QStringLiteral("S00-T98"), QString()}};
+             QStringLiteral("травмы"), QStringLiteral("S00-T98"), QString(), PopulationAll}};
 }
 
 DemoCatalogue makeCatalogue()
@@ -258,9 +258,9 @@ DemoCatalogue makeCatalogue()
           {6, QStringLiteral("из них с впервые установленным диагнозом"), QStringLiteral("впервые"),
            QStringLiteral("@n_9"), 0}},
          {{5, QStringLiteral("1"), QStringLiteral("Зарегистрировано заболеваний у детей - всего"),
-           QStringLiteral("всего"), QStringLiteral("A00-T98"), QString()},
+           QStringLiteral("всего"), QStringLiteral("A00-T98"), QString(), PopulationChildren},
           {6, QStringLiteral("1.1"), QStringLiteral("из них болезни органов дыхания"),
-           QStringLiteral("дыхания"), QStringLiteral("J00-J99"), QString()}}});
+           QStringLiteral("дыхания"), QStringLiteral("J00-J99"), QString(), PopulationChildren}}});
 
     DemoForm f7{7,
                 QStringLiteral("Оперативные сведения о числе зарегистрированных заболеваний"),

@@ -83,14 +83,19 @@ struct DemoColumn
     int kind = 0;    // GRA:VID
 };
 
+// The columns of the population form 999 (row 1 of each district's record): a form row's
+// population column (STR:CODNAS) names the one its rates are taken over.
+enum DemoPopulationColumn { PopulationAll = 1, PopulationChildren = 2, PopulationAdults = 3 };
+
 struct DemoRow
 {
     int id; // STR:UNICOD
     QString code;
     QString name;
     QString shortName;
-    QString diseaseCodes; // STR:CODMKB
-    QString sexMark;      // STR:POL
+    QString diseaseCodes;     // STR:CODMKB
+    QString sexMark;          // STR:POL
+    int populationColumn = 0; // STR:CODNAS, 0 none
 };
 
 struct DemoTable

@@ -29,6 +29,8 @@ constexpr int populationForm = 999;
 constexpr int regionTotalsForm = 998;
 // The region's own figures: row 1 column 1 the target of doctors per 10 000 inhabitants.
 constexpr double regionDoctorsTarget = 35.5;
+// A population term's source column that stands for the result row's own population column.
+constexpr int rowPopulationColumn = 99;
 
 // One cell record: a term (step 0) or a step.
 struct Cell
@@ -68,7 +70,13 @@ Cell scopedTerm(qint16 id, int form, int table, int column, int slot, int scope)
 
 Cell populationTerm(qint16 id, int slot)
 {
-    return term(id, populationForm, 1, 1, 1, slot);
+    return term(id, populationForm, 1, 1, PopulationAll, slot);
+}
+
+// The population of each result row (by rows): the column of form 999 the row names.
+Cell rowPopulationTerm(qint16 id, int slot)
+{
+    return term(id, populationForm, 1, 1, rowPopulationColumn, slot);
 }
 
 Cell step(qint16 id, int number, int target, int operation, int source, double constant = 0)
@@ -99,6 +107,14 @@ QList<Cell> rateWithNoteCells(qint16 id, int form, int table, int row, int colum
     smallPopulation.form = 11; // the population below the constant ...
     smallPopulation.row = 1;   // ... shows slot 1 over it
     return rateCells(id, form, table, row, column, perInhabitants) << smallPopulation;
+}
+
+// By rows: the count of every row of `table` in slot 1, the population of the row's own age
+// group in slot 2, the rate per 1000 of them in slot 3.
+QList<Cell> rowRateCells(qint16 id, int table)
+{
+    return {term(id, 12, table, 0, 1, 1), rowPopulationTerm(id, 2), step(id, 1, 3, 0, 1),
+            step(id, 2, 3, 4, 2), step(id, 3, 3, 3, 0, 1000)};
 }
 
 // A quotient: slot 1 over slot 2 into slot 3.
@@ -135,7 +151,15 @@ QList<Cell> cells()
         // change from the first to the last.
         << term(107, 7, 1000, 1, 1, 1) << monthTerm(107, 7, 1000, 1, 1, 2, 20)
         << monthTerm(107, 7, 1000, 1, 1, 3, 21) << monthTerm(107, 7, 1000, 1, 1, 4, 22)
-        << step(107, 1, 5, 0, 4) << step(107, 2, 5, 2, 3);
+        << step(107, 1, 5, 0, 4)
+        << step(107, 2, 5, 2, 3)
+        // Children by the rows of their table, per 1000 children; the same diseases in every
+        // age from the formula text, and the children's share of them.
+        << rowRateCells(110, 2000) << step(110, 4, 5, 0, 1) << step(110, 5, 5, 4, 4)
+        << step(110, 6, 5, 3, 0, 100)
+        // Every age by the rows of the form, per 1000 inhabitants; adults and children as rows
+        // of their own, each per 1000 of its age group.
+        << rowRateCells(111, 1000);
     return all;
 }
 
@@ -174,6 +198,17 @@ QList<Column> columnsOf(qint32 id)
         return {{u"Штатные должности"_s, u"штатные"_s, u"@n_10.2"_s},
                 {u"Занятые должности"_s, u"занятые"_s, u"@n_10.2"_s},
                 {u"Физические лица"_s, u"физ. лица"_s, u"@n_8"_s}};
+    case 110:
+        return {
+            {u"Зарегистрировано заболеваний у детей"_s, u"у детей"_s, u"@n_10"_s},
+            {u"Детское население (0-17 лет)"_s, u"дети"_s, u"@n_10"_s},
+            {u"Заболеваемость на 1000 детей"_s, u"на 1000"_s, u"1@n_10.2"_s},
+            {u"Зарегистрировано заболеваний во всех возрастах"_s, u"все возрасты"_s, u"@n_10"_s},
+            {u"Доля детей, %"_s, u"% детей"_s, u"1@n_8.2"_s}};
+    case 111:
+        return {{u"Зарегистрировано заболеваний"_s, u"заболеваний"_s, u"@n_10"_s},
+                {u"Население соответствующего возраста"_s, u"население"_s, u"@n_10"_s},
+                {u"Заболеваемость на 1000 населения"_s, u"на 1000"_s, u"1@n_10.2"_s}};
     case 106:
         return {{u"Зарегистрировано заболеваний"_s, u"всего"_s, u"@n_12"_s},
                 {u"из них у мужчин"_s, u"мужчины"_s, u"@n_12"_s},
@@ -189,35 +224,69 @@ QList<Column> columnsOf(qint32 id)
 // The listed rows of the by-rows definitions: their lines in "<n>.MDS" (code, population
 // column, code text, name) and their terms in "<n>.MDV" over form 12: row 2500 the rows 1.1
 // and 1.2 together, row 2600 (only 108 lists it) the row of all diseases; columns 1 and 2 into
-// slots 1 and 2.
+// slots 1 and 2. 111 lists the adults (all diseases less the children's) and the children, each
+// with the population column of its age group; 110 lists no rows of its own, its formula text
+// adds the diseases of every age into the children's rows.
 constexpr int listedRow = 2500;
 constexpr int allDiseasesRow = 2600;
+constexpr int adultsRow = 2700;
+constexpr int childrenRow = 2800;
 
-QString rowListLine(int code, const QString &codeText, const QString &name)
+QString rowListLine(int code, int populationColumn, const QString &codeText, const QString &name)
 {
-    // Columns 1-5 the code, 7-8 the population column (none), 10-14 the code text, 20 on the
-    // name.
-    return u"%1    %2     %3"_s.arg(code, 5).arg(codeText, -5).arg(name);
+    // Columns 1-5 the code, 7-8 the population column (blank: none), 10-14 the code text, 20 on
+    // the name.
+    const QString population = populationColumn > 0 ? QString::number(populationColumn) : QString();
+    return u"%1 %2 %3     %4"_s.arg(code, 5).arg(population, 2).arg(codeText, -5).arg(name);
 }
 
 QStringList rowListLines(qint32 id)
 {
+    if (id == 111)
+        return {rowListLine(adultsRow, PopulationAdults, u"взр."_s,
+                            u"Заболевания взрослых (18 лет и старше)"_s),
+                rowListLine(childrenRow, PopulationChildren, u"дети"_s,
+                            u"Заболевания детей (0-17 лет)"_s)};
     QStringList lines{
-        rowListLine(listedRow, u"1.1+2"_s, u"Болезни органов дыхания и кровообращения"_s)};
+        rowListLine(listedRow, 0, u"1.1+2"_s, u"Болезни органов дыхания и кровообращения"_s)};
     if (id == 108)
-        lines << rowListLine(allDiseasesRow, u"1"_s, u"Все болезни"_s);
+        lines << rowListLine(allDiseasesRow, 0, u"1"_s, u"Все болезни"_s);
     return lines;
+}
+
+// A line of "<n>.MDV": columns 1-5 the result row, 6-9 the form (0: blank, the line before's),
+// 10 the sign, 11-15 the source row, then terms of 7 characters: 3 the source column, 3 the
+// slot, 1 unread.
+QString formulaLine(int resultRow, int form, bool subtract, int sourceRow,
+                    const QList<std::pair<int, int>> &terms)
+{
+    QString line = u"%1%2%3%4"_s.arg(resultRow, 5)
+                       .arg(form > 0 ? QString::number(form) : QString(), 4)
+                       .arg(subtract ? u"-"_s : u" "_s)
+                       .arg(sourceRow, 5);
+    for (const auto &[column, slot] : terms)
+        line += u"%1%2 "_s.arg(column, 3).arg(slot, 3);
+    return line;
 }
 
 QStringList formulaLines(qint32 id)
 {
-    // Columns 1-5 the result row, 6-9 the form (blank: the line before's), 10 the sign, 11-15
-    // the source row, then terms of 7 characters: 3 the source column, 3 the slot, 1 unread.
-    const QString terms = u"  1  1   2  2 "_s;
-    QStringList lines{u"%1%2 %3"_s.arg(listedRow, 5).arg(12, 4).arg(2, 5) + terms,
-                      u"%1     %2"_s.arg(listedRow, 5).arg(3, 5) + terms};
+    switch (id) {
+    case 110:
+        // The rows of all ages that match the children's rows 1 and 1.1 (ids 5 and 6).
+        return {formulaLine(5, 12, false, 1, {{1, 4}}), formulaLine(6, 0, false, 2, {{1, 4}})};
+    case 111:
+        return {formulaLine(adultsRow, 12, false, 1, {{1, 1}}),
+                formulaLine(adultsRow, 0, true, 5, {{1, 1}}),
+                formulaLine(childrenRow, 0, false, 5, {{1, 1}})};
+    default:
+        break;
+    }
+    const QList<std::pair<int, int>> terms{{1, 1}, {2, 2}};
+    QStringList lines{formulaLine(listedRow, 12, false, 2, terms),
+                      formulaLine(listedRow, 0, false, 3, terms)};
     if (id == 108)
-        lines << u"%1     %2"_s.arg(allDiseasesRow, 5).arg(1, 5) + terms;
+        lines << formulaLine(allDiseasesRow, 0, false, 1, terms);
     return lines;
 }
 
@@ -297,30 +366,37 @@ Status writeDefinitions(const QDir &root)
                              [](runtime::store::KeyedFile &, int) { return true; });
 }
 
-QList<int> populatedDistricts()
+QList<int> populatedDistricts(int year)
 {
     QList<int> districts;
     for (const DemoDistrict &d : demoReference().districts)
-        if (DemoIndicators::population(2025, d.code) > 0)
+        if (DemoIndicators::population(year, d.code) > 0)
             districts.append(d.code);
     return districts;
 }
 
+// Row 1 of each district with a record: every age, the children, the adults.
 Status writePopulations(const QDir &root, int year)
 {
-    const QList<int> districts = populatedDistricts();
-    return writeKeyedRecords(root.filePath(u"%1/F0999.dat"_s.arg(year)), data::FileId::otchet,
-                             int(districts.size()), [&](runtime::store::KeyedFile &f, int i) {
-                                 const int district = districts[i];
-                                 data::OtchetRecord r(f.record());
-                                 r.setCodReg(std::uint8_t(district));
-                                 r.setCodUch(data::DistrictTotalCodeBase + district);
-                                 r.setMes(0);
-                                 r.setUnicodStr(1);
-                                 const auto value = runtime::Decimal::fromDouble(
-                                     double(DemoIndicators::population(year, district)), 3);
-                                 return value && r.setCodTab(1) && r.setData(1, *value);
-                             });
+    const QList<int> districts = populatedDistricts(year);
+    return writeKeyedRecords(
+        root.filePath(u"%1/F0999.dat"_s.arg(year)), data::FileId::otchet, int(districts.size()),
+        [&](runtime::store::KeyedFile &f, int i) {
+            const int district = districts[i];
+            data::OtchetRecord r(f.record());
+            r.setCodReg(std::uint8_t(district));
+            r.setCodUch(data::DistrictTotalCodeBase + district);
+            r.setMes(0);
+            r.setUnicodStr(1);
+            if (!r.setCodTab(1))
+                return false;
+            for (int column : {PopulationAll, PopulationChildren, PopulationAdults}) {
+                const qint64 people = DemoIndicators::population(year, district, column);
+                if (!r.setData(column, runtime::Decimal::fromUnits(people * 1000, 3)))
+                    return false;
+            }
+            return true;
+        });
 }
 
 // The region's own figures: the record of institution 20000, period 0.
@@ -387,6 +463,26 @@ const QList<DemoIndicatorDefinition> &DemoIndicators::definitions()
          20,
          7},
         {109, 62, u"Медицинские кадры по строкам формы"_s, 2020, 2030, {}, 0, 3, 0, 1},
+        {110,
+         12,
+         u"Заболеваемость детей на 1000 детей по строкам формы"_s,
+         2020,
+         2030,
+         {},
+         0,
+         5,
+         2,
+         9},
+        {111,
+         12,
+         u"Заболеваемость на 1000 населения своего возраста"_s,
+         2020,
+         2030,
+         {},
+         0,
+         3,
+         2,
+         8},
     };
     return list;
 }
@@ -404,9 +500,11 @@ double DemoIndicators::doctorsTarget()
     return regionDoctorsTarget;
 }
 
-qint64 DemoIndicators::population(int year, int district)
+qint64 DemoIndicators::population(int year, int district, int column)
 {
     // Rural districts from group I to group VI; the regional capital; Sarvensk without a record.
+    // The rural districts lose a hundredth of their people in the year after, staying in their
+    // group; the capital gains as much.
     qint64 base = 0;
     switch (district) {
     case 1:
@@ -433,7 +531,22 @@ qint64 DemoIndicators::population(int year, int district)
     default:
         return 0;
     }
-    return year == 2025 ? base : base + base / 100;
+    const qint64 change = base / 100;
+    const qint64 all = year == demoYears().first() ? base
+                       : district < 100            ? base - change
+                                                   : base + change;
+    // Children (0-17): a fifth to a quarter, more in the villages.
+    const qint64 children = all * (district < 100 ? 19 + district : 18) / 100;
+    switch (column) {
+    case PopulationAll:
+        return all;
+    case PopulationChildren:
+        return children;
+    case PopulationAdults:
+        return all - children;
+    default:
+        return 0;
+    }
 }
 
 Status DemoIndicators::write(const QString &root)
@@ -441,16 +554,20 @@ Status DemoIndicators::write(const QString &root)
     const QDir dir(root);
     if (Status s = writeDefinitions(dir); !s)
         return s;
-    // The populations of the complete year only: the year after has no population file.
-    if (Status s = writePopulations(dir, demoYears().first()); !s)
-        return s;
+    for (int year : demoYears()) {
+        if (Status s = writePopulations(dir, year); !s)
+            return s;
+    }
     if (Status s = writeRegionFigures(dir, demoYears().first()); !s)
         return s;
-    for (qint32 id : {106, 108}) {
-        if (Status s = runtime::store::TextLineFile::writeTextLines(
-                dir.filePath(u"%1.MDS"_s.arg(id)), rowListLines(id));
-            !s)
-            return s;
+    for (qint32 id : {106, 108, 110, 111}) {
+        // 110 takes the form's rows only: it has no row list.
+        if (id != 110) {
+            if (Status s = runtime::store::TextLineFile::writeTextLines(
+                    dir.filePath(u"%1.MDS"_s.arg(id)), rowListLines(id));
+                !s)
+                return s;
+        }
         if (Status s = runtime::store::TextLineFile::writeTextLines(
                 dir.filePath(u"%1.MDV"_s.arg(id)), formulaLines(id));
             !s)

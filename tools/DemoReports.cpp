@@ -223,8 +223,11 @@ DemoReport form62(int year, int inst)
 bool demoReportsFrom(int institution, int year)
 {
     const DemoInstitution *inst = demoReference().institution(institution);
-    if (!inst || data::classifyCode(inst->code) != data::CodeKind::Institution ||
-        !inst->worksIn(year))
+    if (!inst || !inst->worksIn(year))
+        return false;
+    if (inst->code == demoReportingUnit)
+        return true;
+    if (data::classifyCode(inst->code) != data::CodeKind::Institution)
         return false;
     return (inst->district >= 1 && inst->district <= 4) || inst->district == data::LargeCityFirst ||
            inst->district == data::RegionalInstitutionsDistrict;
@@ -247,6 +250,8 @@ QList<DemoReport> demoReports(int year)
         for (int inst : reporting)
             reports.append(form12(year, inst));
     }
+    // Beds and staff: the institutions themselves, not their units.
+    reporting.removeAll(demoReportingUnit);
     for (int inst : reporting) {
         for (int quarter = 1; quarter <= (complete ? 4 : 1); ++quarter)
             reports.append(form14(year, inst, quarter));

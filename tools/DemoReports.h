@@ -5,10 +5,12 @@
 // values.
 //
 // Who reports: the institutions (codes below 7000) of the districts 1 to 4, the city 101
-// "Таргин" and the regional institutions (201) that work in the year; the districts 5 and 6
-// and the city 102 "Сарвенск" have sent nothing. In 2025 every period is there: form 12 and
-// form 62 for the year, form 7 for the months 1 to 12, form 14 for the quarters 1 to 4. 2026 is
-// under way: form 7 for the months 1 and 2 and form 14 for the first quarter only.
+// "Таргин" and the regional institutions (201) that work in the year, and of the attached units
+// the polyclinic 7101 of the central hospital 101 (district 1), with the disease forms 7 and 12
+// only; the districts 5 and 6 and the city 102 "Сарвенск" have sent nothing. In 2025 every period
+// is there: form 12 and form 62 for the year, form 7 for the months 1 to 12, form 14 for the
+// quarters 1 to 4. 2026 is under way: form 7 for the months 1 and 2 and form 14 for the first
+// quarter only.
 //
 // The values satisfy every control rule of the catalogue; total rows and columns are computed
 // by the catalogue's calculation rules, and the annual form 12 is the sum of the twelve monthly
@@ -34,6 +36,9 @@
 #include <array>
 
 namespace zemor::tools {
+
+// The one attached unit that sends reports of its own (forms 7 and 12).
+inline constexpr int demoReportingUnit = 7101;
 
 struct DemoRowValues
 {

@@ -3,16 +3,20 @@
 // What the cross-section and submitted-list tests share: the demo working directory with a few
 // reports added (for March, each in place of any report the demo holds for its institution and
 // month, the reports of a district total, a city total and the region-wide ones of form 7; the
-// reports of a form 999 without catalogue; and a report of a district that sent nothing whose
-// values are the largest DECIMAL(17,3) holds), and the sum that a cell must come to, worked out
-// from the report values themselves rather than from the files.
+// reports of a form 999 without catalogue, beside the demo's own population records of that form;
+// and a report of a district that sent nothing whose values are the largest DECIMAL(17,3)
+// holds), and the sum that a cell must come to, worked out from the report values themselves
+// rather than from the files.
 
+#include "data/Codes.h"
 #include "data/DataContext.h"
 #include "entry/ReportStore.h"
 #include "runtime/decimal/Decimal.h"
 #include "runtime/office/Workbook.h"
 #include "tests/entry/EntryFixture.h"
+#include "tools/DemoCatalogue.h"
 #include "tools/DemoCrossSections.h"
+#include "tools/DemoIndicators.h"
 #include "tools/DemoReports.h"
 
 #include <QList>
@@ -121,6 +125,15 @@ inline QList<StoredCell> storedCells(int form, int rowId, int n)
         if (a.form == form && a.rowId == rowId)
             cells.append({form, a.institution, a.district, a.period, rowId,
                           runtime::Decimal(qint64(n) * a.value)});
+    }
+    // The demo's populations: row 1 of form 999, one record for each district that has one.
+    if (form == 999 && rowId == 1) {
+        for (const tools::DemoDistrict &d : tools::demoReference().districts) {
+            const qint64 people = tools::DemoIndicators::population(demoYear, d.code, n);
+            if (people != 0)
+                cells.append({form, data::DistrictTotalCodeBase + d.code, d.code, 0, rowId,
+                              runtime::Decimal::fromUnits(people * 1000, 3)});
+        }
     }
     if (form == 7 && rowId == 1) {
         for (int month = 1; month <= 12; ++month)

@@ -515,6 +515,9 @@ void ServicesATest::formAccessUnreadableIsReported()
     QVERIFY(prompter.texts().first().contains(QStringLiteral("forma"), Qt::CaseInsensitive));
 }
 
+// A form code the demo has no data file of in any year.
+constexpr int formWithoutFile = 555;
+
 void ServicesATest::rebuildOneForm_data()
 {
     QTest::addColumn<int>("form");
@@ -524,7 +527,7 @@ void ServicesATest::rebuildOneForm_data()
 
     QTest::newRow("form 0") << 0 << false << formFailed << false;
     QTest::newRow("existing form") << 14 << false << done << true;
-    QTest::newRow("form without a data file") << 999 << false << formFailed << false;
+    QTest::newRow("form without a data file") << formWithoutFile << false << formFailed << false;
     QTest::newRow("data file open elsewhere") << 14 << true << formFailed << false;
 }
 
@@ -551,8 +554,8 @@ void ServicesATest::rebuildOneForm()
     QCOMPARE(prompter.texts(), QStringList{message});
     QCOMPARE(firstRecordFoundByKey(path, data::FileId::otchet), rebuilt);
     // No file is made for a form that has none.
-    QVERIFY(onDisk(data::FileNames::otchetFileName(2026, 999)).isEmpty() ||
-            !QFile::exists(onDisk(data::FileNames::otchetFileName(2026, 999))));
+    QVERIFY(onDisk(data::FileNames::otchetFileName(2026, formWithoutFile)).isEmpty() ||
+            !QFile::exists(onDisk(data::FileNames::otchetFileName(2026, formWithoutFile))));
 }
 
 void ServicesATest::rebuildGroups()

@@ -1,9 +1,11 @@
 // The demo's indicators and ratings: the GIF writer read back by an independent decoder, the
-// map and button pictures, the indicator list and a by-district indicator over the demo reports
-// and populations, and the quality indicators with their sets and norms.
+// map and button pictures, the indicator list, by-district, by-institution and by-rows
+// indicators over the demo reports and populations (the figures expected worked out from the
+// demo's own report values), and the quality indicators with their sets and norms.
 
 #include "analysis/IndicatorComputation.h"
 #include "analysis/IndicatorFormulaFiles.h"
+#include "analysis/PopulationGroups.h"
 #include "analysis/RatingData.h"
 #include "analysis/ui/IndicatorListWindow.h"
 #include "analysis/ui/IndicatorProcedure.h"
@@ -15,8 +17,10 @@
 #include "support/DemoWorkDir.h"
 #include "support/ScriptedPrompter.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
+#include "tools/DemoCatalogue.h"
 #include "tools/DemoIndicators.h"
 #include "tools/DemoRatings.h"
+#include "tools/DemoReports.h"
 #include "tools/GifWriter.h"
 
 #include <QApplication>
@@ -28,6 +32,8 @@
 #include <QSet>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 using namespace zemor;
@@ -58,6 +64,53 @@ double slotOf(const QList<analysis::RatingResultRow> &rows, int code, int slot)
     return -1;
 }
 
+// The demo's stored value `n` of `form`'s row `rowId` summed over the reports `take` accepts.
+double reported(int form, int rowId, int n,
+                const std::function<bool(const tools::DemoReport &)> &take = {})
+{
+    qint64 units = 0;
+    for (const tools::DemoReport &report : tools::demoReports(test::demoYear)) {
+        if (report.form != form || (take && !take(report)))
+            continue;
+        for (const tools::DemoRowValues &row : report.rows) {
+            if (row.rowId == rowId)
+                units += row.value(n);
+        }
+    }
+    return double(units) / 1000;
+}
+
+// The region's population in a column of form 999: every district with a record.
+double regionPopulation(int year, int column)
+{
+    qint64 people = 0;
+    for (const tools::DemoDistrict &d : tools::demoReference().districts)
+        people += tools::DemoIndicators::population(year, d.code, column);
+    return double(people);
+}
+
+// The result rows of a by-rows run of the demo definition `id`, by code; the run's notices.
+QHash<int, analysis::IndicatorResultRow> byRows(qint32 id, QStringList *notices = nullptr)
+{
+    QHash<int, analysis::IndicatorResultRow> rows;
+    const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(id);
+    if (!definition || !*definition)
+        return rows;
+    data::DataContext context;
+    analysis::IndicatorRequest request;
+    request.year = test::demoYear;
+    const auto run = analysis::IndicatorComputation(context).run(**definition, request);
+    if (!run || run->years.size() != 1)
+        return rows;
+    for (const analysis::IndicatorResultRow &row : run->years[0].rows)
+        rows.insert(row.code, row);
+    if (notices) {
+        for (const analysis::FormulaNotice &n : run->notices)
+            notices->append(n.message);
+    }
+    return rows;
+}
+
 } // namespace
 
 class TestDemoIndicators : public QObject
@@ -65,6 +118,44 @@ class TestDemoIndicators : public QObject
     Q_OBJECT
 
     std::unique_ptr<test::WorkDir> m_work;
+
+    // The rows the result window shows for a run of the demo definition `id` (name and the first
+    // three cells, joined by "|"), the window kept as `screenshot`; no message on the way.
+    QStringList shownRows(qint32 id, analysis::IndicatorLayout layout, const QString &screenshot)
+    {
+        test::ScriptedPrompter prompter;
+        test::NoDesktop desktop;
+        runtime::office::OfficeServer office(&desktop);
+        runtime::report::PdfSink pdf(m_work->filePath(u"indicator.pdf"_s));
+        data::DataContext data;
+        analysis::ui::IndicatorProcedure procedure(data, {prompter, pdf, office});
+        const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(id);
+        if (!definition || !*definition)
+            return {u"no definition %1"_s.arg(id)};
+        analysis::IndicatorRequest request;
+        request.year = test::demoYear;
+        request.layout = layout;
+        QStringList shown;
+        QTimer answer;
+        answer.setInterval(10);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto *result = qobject_cast<analysis::ui::IndicatorResultWindow *>(
+                QApplication::activeModalWidget());
+            if (!result)
+                return;
+            answer.stop();
+            for (const analysis::IndicatorDisplayRow &r : result->rows())
+                shown << u"%1|%2|%3|%4"_s.arg(r.name.trimmed(), r.cells[0].trimmed(),
+                                              r.cells[1].trimmed(), r.cells[2].trimmed());
+            test::grabWindow(result, screenshot);
+            result->reject();
+        });
+        answer.start();
+        procedure.run(**definition, request, nullptr);
+        if (!prompter.texts().isEmpty())
+            shown.prepend(prompter.texts().join(u'\n'));
+        return shown;
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -156,7 +247,16 @@ private Q_SLOTS:
         for (const analysis::IndicatorDefinition &d : *list)
             ids.append(d.id);
         std::sort(ids.begin(), ids.end());
-        QCOMPARE(ids, (QList<qint32>{101, 102, 103, 104, 106, 107, 108, 109}));
+        QCOMPARE(ids, (QList<qint32>{101, 102, 103, 104, 106, 107, 108, 109, 110, 111}));
+        // Every kind of result rows and every choice of layouts is shown by one of them.
+        QSet<int> kinds;
+        QSet<int> types;
+        for (const analysis::IndicatorDefinition &d : *list) {
+            kinds.insert(d.kind);
+            types.insert(d.type);
+        }
+        QCOMPARE(kinds, (QSet<int>{0, 1, 7, 8, 9}));
+        QCOMPARE(types, (QSet<int>{0, 1, 2, 20}));
         const auto older = files.readDefinition(105);
         QVERIFY(older && *older);
         QCOMPARE((*older)->successor, 101);
@@ -305,6 +405,133 @@ private Q_SLOTS:
         QVERIFY(staff[1].slot(1) >= staff[1].slot(2));
     }
 
+    // By rows, each row over the population of its own age group (a population term of column
+    // 99 takes the form-999 column the row names): the form's rows of all ages (column 1), the
+    // children's rows (column 2), the listed adults (column 3) and children (column 2). Kind 9
+    // (110) has the rows of its form's table, and its formula text adds the diseases of every
+    // age into them; kind 8 (111) adds its listed rows, whose formula text subtracts the
+    // children from all ages for the adults.
+    void ratesOverRowPopulations_data()
+    {
+        QTest::addColumn<qint32>("id");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("populationColumn");
+        QTest::addColumn<QList<int>>("counted"); // form-12 rows of column 1, negative subtracted
+        QTest::addColumn<int>("everyAge");       // the row of all ages in slot 4, 0 none
+
+        const QList<int> children{5, 6};
+        const QList<int> ages{1, 2, 3, 4, 2700, 2800};
+        QTest::newRow("kind 9, children")
+            << 110 << children << 5 << int(tools::PopulationChildren) << QList<int>{5} << 1;
+        QTest::newRow("kind 9, children's breathing")
+            << 110 << children << 6 << int(tools::PopulationChildren) << QList<int>{6} << 2;
+        QTest::newRow("kind 8, every age")
+            << 111 << ages << 1 << int(tools::PopulationAll) << QList<int>{1} << 0;
+        QTest::newRow("kind 8, injuries")
+            << 111 << ages << 4 << int(tools::PopulationAll) << QList<int>{4} << 0;
+        QTest::newRow("kind 8, listed adults")
+            << 111 << ages << 2700 << int(tools::PopulationAdults) << QList<int>{1, -5} << 0;
+        QTest::newRow("kind 8, listed children")
+            << 111 << ages << 2800 << int(tools::PopulationChildren) << QList<int>{5} << 0;
+    }
+    void ratesOverRowPopulations()
+    {
+        QFETCH(qint32, id);
+        QFETCH(QList<int>, rows);
+        QFETCH(int, code);
+        QFETCH(int, populationColumn);
+        QFETCH(QList<int>, counted);
+        QFETCH(int, everyAge);
+
+        QStringList notices;
+        const auto result = byRows(id, &notices);
+        QVERIFY2(notices.isEmpty(), qPrintable(notices.join(u'\n')));
+        QList<int> codes = result.keys();
+        std::sort(codes.begin(), codes.end());
+        QCOMPARE(codes, rows);
+
+        const analysis::IndicatorResultRow &row = result[code];
+        double cases = 0;
+        for (int rowId : counted)
+            cases += (rowId < 0 ? -1 : 1) * reported(12, std::abs(rowId), 1);
+        QVERIFY(cases > 0);
+        const double population = regionPopulation(test::demoYear, populationColumn);
+        QVERIFY(population > 0);
+        QCOMPARE(row.slot(1), cases);
+        QCOMPARE(row.slot(2), population);
+        QCOMPARE(row.slot(3), cases / population * 1000);
+        if (everyAge != 0) {
+            const double all = reported(12, everyAge, 1);
+            QCOMPARE(row.slot(4), all);
+            QCOMPARE(row.slot(5), cases / all * 100);
+        }
+    }
+
+    // The polyclinic 7101, a unit of the central hospital 101, reports forms 12 and 7 of its
+    // own: by institution its records go into row 101 beside the hospital's, and no row of its
+    // own code appears; by district they count for district 1.
+    void attachedUnitByInstitution_data()
+    {
+        QTest::addColumn<qint32>("id");
+        QTest::addColumn<int>("form");
+        QTest::addColumn<int>("layout"); // 1 by district, 2 by institution
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QList<int>>("institutions");
+
+        QTest::newRow("form 12 by institution") << 101 << 12 << 2 << 101 << QList<int>{101, 7101};
+        QTest::newRow("form 7 by institution") << 107 << 7 << 2 << 101 << QList<int>{101, 7101};
+        QTest::newRow("form 12 by district") << 101 << 12 << 1 << 1 << QList<int>{};
+    }
+    void attachedUnitByInstitution()
+    {
+        QFETCH(qint32, id);
+        QFETCH(int, form);
+        QFETCH(int, layout);
+        QFETCH(int, row);
+        QFETCH(QList<int>, institutions);
+
+        QVERIFY(tools::demoReportsFrom(tools::demoReportingUnit, test::demoYear));
+        const auto sent = [](const tools::DemoReport &r) {
+            return r.institution == tools::demoReportingUnit;
+        };
+        QVERIFY(reported(form, 1, 1, sent) > 0);
+
+        data::DataContext context;
+        QString count;
+        const auto rows = analysis::IndicatorComputation(context).computeForRating(
+            id, count, layout, 0, {1, 12}, {}, test::demoYear);
+        QVERIFY(rows);
+        const auto takes = [&](const tools::DemoReport &r) {
+            if (!institutions.isEmpty())
+                return institutions.contains(r.institution);
+            return r.district == row;
+        };
+        QCOMPARE(slotOf(*rows, row, 1), reported(form, 1, 1, takes));
+        QCOMPARE(slotOf(*rows, tools::demoReportingUnit, 1), -1.0);
+    }
+
+    // Every demo year has its population file: each district but Sarvensk (102) and the
+    // regional institutions (201) has a record, and the rural districts fill the groups I..VI.
+    void populationsOfEveryYear()
+    {
+        data::DataContext context;
+        for (int year : tools::demoYears()) {
+            const auto populations = analysis::readPopulations(context, year);
+            QVERIFY(populations);
+            QVERIFY2(!populations->missing, qPrintable(QString::number(year)));
+            QSet<int> groups;
+            for (const tools::DemoDistrict &d : tools::demoReference().districts) {
+                const qint64 expected = tools::DemoIndicators::population(year, d.code);
+                QCOMPARE(populations->byDistrict.contains(d.code), d.code != 102 && d.code != 201);
+                QCOMPARE(populations->byDistrict.value(d.code), expected);
+                if (d.code < 100)
+                    groups.insert(analysis::PopulationGroups::groupOf(d.code, expected));
+            }
+            QCOMPARE(groups, (QSet<int>{1, 2, 3, 4, 5, 6}));
+        }
+    }
+
     // As the user sees it: the list of the year's indicators of form 12, and the rate by
     // district in the result window.
     void indicatorWindows()
@@ -318,45 +545,64 @@ private Q_SLOTS:
         analysis::ui::IndicatorListWindow list(given, {}, prompter);
         auto *names = list.findChild<QListWidget *>(u"?LIST1"_s);
         QVERIFY(names);
-        QCOMPARE(names->count(), 3);
+        QCOMPARE(names->count(), 5);
         QCOMPARE(names->item(0)->text(), u"Заболеваемость населения на 1000 жителей"_s);
         QCOMPARE(names->item(1)->text(), u"Доля заболеваний у мужчин по строкам формы"_s);
         list.show();
         test::grabWindow(&list, u"demo_indicator_list"_s);
         list.reject();
 
-        test::NoDesktop desktop;
-        runtime::office::OfficeServer office(&desktop);
-        runtime::report::PdfSink pdf(m_work->filePath(u"indicator.pdf"_s));
-        data::DataContext data;
-        analysis::ui::IndicatorProcedure procedure(data, {prompter, pdf, office});
-        const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(101);
-        QVERIFY(definition && *definition);
-        analysis::IndicatorRequest request;
-        request.year = test::demoYear;
-        request.layout = analysis::IndicatorLayout::ByDistrict;
-        QStringList shown;
-        QTimer answer;
-        answer.setInterval(10);
-        QObject::connect(&answer, &QTimer::timeout, [&] {
-            auto *result = qobject_cast<analysis::ui::IndicatorResultWindow *>(
-                QApplication::activeModalWidget());
-            if (!result)
-                return;
-            answer.stop();
-            for (const analysis::IndicatorDisplayRow &r : result->rows())
-                shown << u"%1|%2|%3|%4"_s.arg(r.name.trimmed(), r.cells[0].trimmed(),
-                                              r.cells[1].trimmed(), r.cells[2].trimmed());
-            test::grabWindow(result, u"demo_indicator_by_district"_s);
-            result->reject();
-        });
-        answer.start();
-        procedure.run(**definition, request, nullptr);
-        QVERIFY2(prompter.texts().isEmpty(), qPrintable(prompter.texts().join(u'\n')));
+        const QStringList shown =
+            shownRows(101, analysis::IndicatorLayout::ByDistrict, u"demo_indicator_by_district"_s);
         const QString first = shown.value(0);
         QVERIFY2(first.startsWith(u"Берёзовский|"_s), qPrintable(shown.join(u", "_s)));
         QVERIFY2(!first.section(u'|', 3).isEmpty(), qPrintable(first));
         QCOMPARE(first.section(u'|', 2, 2).remove(u' '), u"9999"_s);
+    }
+
+    // By rows as the user sees them: the rows of the form, then the listed ones named from the
+    // row file, each with its population and rate; the children's rows of the kind-9 definition;
+    // and by institution the central hospital's row, its polyclinic's cases included.
+    void resultWindowRows_data()
+    {
+        QTest::addColumn<qint32>("id");
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<QStringList>("names"); // the first rows shown, in order
+        QTest::addColumn<QString>("screenshot");
+
+        const auto byRows = int(analysis::IndicatorLayout::ByRows);
+        QTest::newRow("kind 8, ages")
+            << 111 << byRows
+            << QStringList{u"Зарегистрировано заболеваний - всего"_s,
+                           u"болезни органов дыхания"_s,
+                           u"болезни системы кровообращения"_s,
+                           u"травмы, отравления и другие последствия воздействия внешних причин"_s,
+                           u"Заболевания взрослых (18 лет и старше)"_s,
+                           u"Заболевания детей (0-17 лет)"_s}
+            << u"demo_indicator_ages"_s;
+        QTest::newRow("kind 9, children")
+            << 110 << byRows
+            << QStringList{u"Зарегистрировано заболеваний у детей - всего"_s,
+                           u"из них болезни органов дыхания"_s}
+            << u"demo_indicator_children"_s;
+        QTest::newRow("by institution") << 101 << int(analysis::IndicatorLayout::ByInstitution)
+                                        << QStringList{u"Всего"_s, u"Берёзовский,Берёзовская ЦРБ"_s}
+                                        << u"demo_indicator_by_institution"_s;
+    }
+    void resultWindowRows()
+    {
+        QFETCH(qint32, id);
+        QFETCH(int, layout);
+        QFETCH(QStringList, names);
+        QFETCH(QString, screenshot);
+
+        const QStringList shown = shownRows(id, analysis::IndicatorLayout(layout), screenshot);
+        QStringList shownNames;
+        for (const QString &row : shown.mid(0, names.size()))
+            shownNames << row.section(u'|', 0, 0);
+        QCOMPARE(shownNames, names);
+        for (const QString &row : shown.mid(0, names.size()))
+            QVERIFY2(!row.section(u'|', 1, 3).remove(u'|').trimmed().isEmpty(), qPrintable(row));
     }
 
     // The quality indicators: the draft is not offered; a run by district and one by
