@@ -626,6 +626,13 @@ private Q_SLOTS:
             QVERIFY2(outcome->messages.isEmpty(), qPrintable(outcome->messages.join(u'\n')));
             const auto &run = outcome->run;
             QCOMPARE(run.ratings.size(), run.members.size());
+            // Every member is rated from values of its own: per district the set's hospitals
+            // stand in their districts' columns.
+            for (const analysis::RatingRow &rating : run.ratings) {
+                if (indicator.perDistrict())
+                    QVERIFY(rating.column >= 1 && rating.column <= 6);
+                QVERIFY2(rating.structure != 0, qPrintable(rating.name));
+            }
             QVERIFY(!run.members.isEmpty());
             // Every rated row of the indicator's tables has values, the rows with a norm of their
             // own carry it.
