@@ -155,11 +155,12 @@ void TestForm62XmlWindow::noInstitutionNoWindow()
     test::ScriptedChoices choices;
     choices.district = {5, u"Озёрский"_s};
     bool opened = false;
-    test::answerModals({[&](QWidget *w) {
+    const auto watch = test::answerModals({[&](QWidget *w) {
         opened = true;
         qobject_cast<QDialog *>(w)->reject();
     }});
     ui::importForm62Xml(run.context, run.services(), choices);
+    test::disarm(watch);
     QVERIFY(!opened);
     QCOMPARE(choices.asked, (QStringList{u"district 2"_s, u"institution 5"_s}));
     QVERIFY(run.prompter.messages.isEmpty());

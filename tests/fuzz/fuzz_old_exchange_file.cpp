@@ -8,9 +8,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace zemor;
+    // An empty input may come as a null pointer.
     const auto *text = reinterpret_cast<const char *>(data);
     const QString name =
-        QString::fromLatin1(text, qsizetype(strnlen(text, std::min<std::size_t>(size, 12))));
+        size == 0
+            ? QString()
+            : QString::fromLatin1(text, qsizetype(strnlen(text, std::min<std::size_t>(size, 12))));
     if (const auto old = data::ExchangeFileName::parseOldFileName(name)) {
         if (old->formCode < 0 || old->formCode > 9999 || old->period < 0 || old->period > 99)
             std::abort();

@@ -23,9 +23,11 @@ namespace zemor::test {
 
 using ModalHandler = std::function<void(QWidget *)>;
 
-inline void answerModals(QList<ModalHandler> handlers)
+// The timer that watches for the windows is answered: a test that expects no window stops it
+// with disarm() once the code under test has returned.
+inline QPointer<QTimer> answerModals(QList<ModalHandler> handlers)
 {
-    auto *timer = new QTimer;
+    auto *timer = new QTimer(QCoreApplication::instance());
     timer->setInterval(5);
     auto pending = std::make_shared<QList<ModalHandler>>(std::move(handlers));
     auto last = std::make_shared<QPointer<QWidget>>();
@@ -42,6 +44,12 @@ inline void answerModals(QList<ModalHandler> handlers)
         handler(modal);
     });
     timer->start();
+    return timer;
+}
+
+inline void disarm(const QPointer<QTimer> &timer)
+{
+    delete timer.data();
 }
 
 // `handler`, then the window closed when it is still open: a check that fails returns from the
