@@ -48,7 +48,7 @@ const ExchangeReportSource::KeptFile &ExchangeReportSource::kept(const QString &
     if (read) {
         file.stamp = std::move(stamp);
         for (qint64 i = 0; i < read->count(); ++i) {
-            QByteArray bytes = read->record(i);
+            QByteArray bytes = QByteArray::fromRawData(read->recordData(i), read->recordSize());
             file.institution[data::ExchangeRecord(bytes, m_format).codUch()].append(i);
         }
         file.file = std::move(*read);
@@ -90,7 +90,8 @@ Result<SummedReport> ExchangeReportSource::report(int year, const entry::RunForm
     QHash<int, qsizetype> slotOf;
     SummedReport summed;
     for (qint64 k = 0; k < count; ++k) {
-        QByteArray bytes = file.record(one ? indexes[k] : k);
+        QByteArray bytes =
+            QByteArray::fromRawData(file.recordData(one ? indexes[k] : k), file.recordSize());
         const data::ExchangeRecord r(bytes, m_format);
         if (m_format == data::ExchangeFormat::Current && r.codForm() != form.code)
             continue;

@@ -198,7 +198,7 @@ Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
         std::optional<qint32> lastInstitution;
         std::optional<std::tuple<qint64, qint32, qint32>> lastEntry;
         for (qint64 n = 0; n < file->count(); ++n) {
-            QByteArray bytes = file->record(n);
+            QByteArray bytes = QByteArray::fromRawData(file->recordData(n), file->recordSize());
             const data::ExchangeRecord r(bytes);
             if (lastInstitution != r.codUch()) {
                 lastInstitution = r.codUch();
@@ -439,10 +439,15 @@ const ImportReports::TakenFile &ImportReports::take(const QString &path)
     taken.refusal = refusal(fileNameOf(path), file, now.error);
     if (taken.refusal.isEmpty()) {
         taken.stamp = now.stamp;
+        // The rows are views into the file's records, which `records` keeps alive.
+        taken.records = file->records();
+        const int size = file->recordSize();
         for (qint64 n = 0; n < file->count(); ++n) {
-            QByteArray bytes = file->record(n);
+            const char *at = file->recordData(n);
+            QByteArray bytes = QByteArray::fromRawData(at, size);
             const data::ExchangeRecord r(bytes);
-            taken.rows[std::tuple(r.codForm(), r.mes(), r.codUch())].append(r.reportRecord());
+            taken.rows[std::tuple(r.codForm(), r.mes(), r.codUch())].append(QByteArray::fromRawData(
+                at + data::ExchangeRecord::reportOffset, data::ExchangeRecord::oldRecordSize));
         }
     }
     return *m_files.insert(path, std::move(taken));

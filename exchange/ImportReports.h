@@ -204,11 +204,13 @@ private:
                        const ImportInstitution &institution, runtime::Progress *progress);
 
     // A file as read: what refused it, or its rows by report (form, period, institution) as
-    // 330-byte report records in file order; and how the file looked on disk when read.
+    // 330-byte report records in file order (views into the file's records, not copies); and
+    // how the file looked on disk when read.
     struct TakenFile
     {
-        QByteArray stamp; // empty when the file could not be looked at
-        QString refusal;  // refusal(); empty for a file with records
+        QByteArray stamp;   // empty when the file could not be looked at
+        QString refusal;    // refusal(); empty for a file with records
+        QByteArray records; // the file's records, which the rows below point into
         std::map<std::tuple<qint64, qint32, qint32>, QList<QByteArray>> rows;
     };
     // The file at `path` as it is now: kept from an earlier read while its stamp is the same,
