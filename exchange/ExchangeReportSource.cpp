@@ -47,15 +47,34 @@ const ExchangeReportSource::KeptFile &ExchangeReportSource::kept(const QString &
     auto read = data::ExchangeFile::read(path, m_format);
     if (read) {
         file.stamp = std::move(stamp);
-        for (qint64 i = 0; i < read->count(); ++i) {
-            QByteArray bytes = QByteArray::fromRawData(read->recordData(i), read->recordSize());
-            file.institution[data::ExchangeRecord(bytes, m_format).codUch()].append(i);
-        }
+        file.institution = byInstitution(*read);
         file.file = std::move(*read);
     } else {
         file.error = read.error();
     }
     return m_files.insert_or_assign(path, std::move(file)).first->second;
+}
+
+void ExchangeReportSource::adopt(const QString &path, const QByteArray &stamp,
+                                 const data::ExchangeFile &file)
+{
+    if (stamp.isEmpty() || file.format() != m_format || m_files.count(path) != 0)
+        return;
+    KeptFile kept;
+    kept.stamp = stamp;
+    kept.institution = byInstitution(file);
+    kept.file = file;
+    m_files.emplace(path, std::move(kept));
+}
+
+QHash<qint32, QList<qint64>> ExchangeReportSource::byInstitution(const data::ExchangeFile &file)
+{
+    QHash<qint32, QList<qint64>> out;
+    for (qint64 i = 0; i < file.count(); ++i) {
+        QByteArray bytes = QByteArray::fromRawData(file.recordData(i), file.recordSize());
+        out[data::ExchangeRecord(bytes, file.format()).codUch()].append(i);
+    }
+    return out;
 }
 
 QString ExchangeReportSource::unreadableText(const runtime::Error &error)

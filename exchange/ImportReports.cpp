@@ -188,6 +188,7 @@ Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
         if (data::ExchangeFileName::isSummaryFile(name) != summaryMode)
             continue;
         const QString path = fs::join(*root, name);
+        QByteArray stamp = exchangeFileStamp(path);
         const auto file = data::ExchangeFile::read(path);
         if (!file || file->isEmpty()) {
             out.refused.append(RefusedFile{name, file ? ImportReports::emptyText().trimmed()
@@ -195,6 +196,7 @@ Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
             kept[i] = false;
             continue;
         }
+        out.read.append(ScannedFile{path, std::move(stamp), *file});
         std::optional<qint32> lastInstitution;
         std::optional<std::tuple<qint64, qint32, qint32>> lastEntry;
         for (qint64 n = 0; n < file->count(); ++n) {
@@ -237,6 +239,11 @@ Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
 
 Status ImportReports::name(ImportScan &scan)
 {
+    for (const ScannedFile &f : scan.read) {
+        if (f.file)
+            m_source.adopt(f.path, f.stamp, *f.file);
+    }
+    scan.read.clear();
     ExchangeNames names(m_context);
     HeldFiles held(m_context); // the district and institution files, for the loop
     for (ImportInstitution &u : scan.institutions) {
