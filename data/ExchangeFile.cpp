@@ -2,6 +2,8 @@
 
 #include "data/RecordFields.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace zemor::data {
@@ -37,18 +39,23 @@ Result<ExchangeFile> ExchangeFile::read(const QString &name, ExchangeFormat form
     file.m_format = format;
     file.m_path = reader->path();
     file.m_count = reader->count();
-    file.m_records.reserve(qsizetype(file.m_count * size));
+    // Read straight into one buffer of the file's size, a few records at a time, each record
+    // checked in place while it is fresh in the cache.
+    file.m_records = QByteArray(qsizetype(file.m_count * size), Qt::Uninitialized);
     const runtime::store::RecordLayout &layout = exchangeLayout(format);
-    QByteArray record;
-    for (qint64 index = 0;; ++index) {
-        auto more = reader->next(record);
-        if (!more)
-            return std::unexpected(more.error());
-        if (!*more)
-            break;
-        if (auto sound = checkDecimals(layout, record); !sound)
-            return refused(file.m_path, index, file.m_count, sound.error());
-        file.m_records.append(record);
+    constexpr qint64 chunkRecords = 64;
+    for (qint64 index = 0; index < file.m_count;) {
+        char *at = file.m_records.data() + index * size;
+        auto read = reader->read(at, std::min(chunkRecords, file.m_count - index));
+        if (!read)
+            return std::unexpected(read.error());
+        if (*read == 0)
+            return runtime::fail(ErrorCode::DamagedFile, file.m_path);
+        for (qint64 n = 0; n < *read; ++n, ++index) {
+            const QByteArray record = QByteArray::fromRawData(at + n * size, size);
+            if (auto sound = checkDecimals(layout, record); !sound)
+                return refused(file.m_path, index, file.m_count, sound.error());
+        }
     }
     return file;
 }

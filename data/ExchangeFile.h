@@ -39,6 +39,15 @@ public:
     bool isEmpty() const { return m_count == 0; }
     // Record `index` (0 .. count() - 1) as written; empty outside that range.
     QByteArray record(qint64 index) const;
+    // The bytes of record `index` (0 .. count() - 1, unchecked) inside this file's buffer: valid
+    // while this file (or a copy, which shares the buffer) lives. For loops over many records
+    // that only read them, without a copy of each.
+    const char *recordData(qint64 index) const
+    {
+        return m_records.constData() + index * recordSize();
+    }
+    // Every record, one after the other, shared (not copied): keeps recordData() valid.
+    const QByteArray &records() const { return m_records; }
 
 private:
     ExchangeFile() = default;

@@ -11,6 +11,7 @@
 #include "runtime/store/Transaction.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zemor::entry {
 
@@ -140,9 +141,14 @@ Result<bool> reportHasRecords(ReportFile &f, const ReportIdentity &id)
     return found;
 }
 
+// Copies `bytes` into the file's record buffer (which keeps no reference to them, so they may
+// be a view into a buffer of the caller's) and adds it.
 Status addRaw(ReportFile &f, const QByteArray &bytes)
 {
-    f.file().record() = bytes;
+    QByteArray &record = f.file().record();
+    record.resize(bytes.size());
+    if (!bytes.isEmpty())
+        std::memcpy(record.data(), bytes.constData(), size_t(bytes.size()));
     return f.file().add();
 }
 

@@ -70,13 +70,13 @@ public:
         bool inUse = false; // the report's marker is held: nothing was written
     };
     // Replaces the report by report records as another installation stored them (330 bytes
-    // each, written unchanged). Every record is checked first: one of another length, period
-    // or institution, or whose values do not decode, is InvalidData and nothing is written.
-    // Then, in one transaction, the old report is deleted and the records are added. With
-    // `keepExisting` nothing is deleted: the records present stay, only the missing ones are
-    // added, and records of the institution's other periods are taken too. A record
-    // whose key is already taken (a row twice) is skipped and counted apart. Any other failure
-    // rolls everything back and is returned. A report whose marker is held (open in report
+    // each, written unchanged; copied, none is referenced after the call). Every record is checked
+    // first: one of another length, period or institution, or whose values do not decode, is
+    // InvalidData and nothing is written. Then, in one transaction, the old report is deleted and
+    // the records are added. With `keepExisting` nothing is deleted: the records present stay, only
+    // the missing ones are added, and records of the institution's other periods are taken too. A
+    // record whose key is already taken (a row twice) is skipped and counted apart. Any other
+    // failure rolls everything back and is returned. A report whose marker is held (open in report
     // entry) is not touched.
     [[nodiscard]] runtime::Result<RawOutcome> replaceRaw(const QList<QByteArray> &records,
                                                          bool keepExisting = false,

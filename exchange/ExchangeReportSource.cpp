@@ -47,15 +47,34 @@ const ExchangeReportSource::KeptFile &ExchangeReportSource::kept(const QString &
     auto read = data::ExchangeFile::read(path, m_format);
     if (read) {
         file.stamp = std::move(stamp);
-        for (qint64 i = 0; i < read->count(); ++i) {
-            QByteArray bytes = read->record(i);
-            file.institution[data::ExchangeRecord(bytes, m_format).codUch()].append(i);
-        }
+        file.institution = byInstitution(*read);
         file.file = std::move(*read);
     } else {
         file.error = read.error();
     }
     return m_files.insert_or_assign(path, std::move(file)).first->second;
+}
+
+void ExchangeReportSource::adopt(const QString &path, const QByteArray &stamp,
+                                 const data::ExchangeFile &file)
+{
+    if (stamp.isEmpty() || file.format() != m_format || m_files.count(path) != 0)
+        return;
+    KeptFile kept;
+    kept.stamp = stamp;
+    kept.institution = byInstitution(file);
+    kept.file = file;
+    m_files.emplace(path, std::move(kept));
+}
+
+QHash<qint32, QList<qint64>> ExchangeReportSource::byInstitution(const data::ExchangeFile &file)
+{
+    QHash<qint32, QList<qint64>> out;
+    for (qint64 i = 0; i < file.count(); ++i) {
+        QByteArray bytes = QByteArray::fromRawData(file.recordData(i), file.recordSize());
+        out[data::ExchangeRecord(bytes, file.format()).codUch()].append(i);
+    }
+    return out;
 }
 
 QString ExchangeReportSource::unreadableText(const runtime::Error &error)
@@ -90,7 +109,8 @@ Result<SummedReport> ExchangeReportSource::report(int year, const entry::RunForm
     QHash<int, qsizetype> slotOf;
     SummedReport summed;
     for (qint64 k = 0; k < count; ++k) {
-        QByteArray bytes = file.record(one ? indexes[k] : k);
+        QByteArray bytes =
+            QByteArray::fromRawData(file.recordData(one ? indexes[k] : k), file.recordSize());
         const data::ExchangeRecord r(bytes, m_format);
         if (m_format == data::ExchangeFormat::Current && r.codForm() != form.code)
             continue;

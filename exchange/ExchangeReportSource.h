@@ -54,8 +54,16 @@ public:
     // The file at `path` as it is now, read again when its stamp changed: a caller that reads
     // the same files as the runs (an import) takes them from here rather than reading them again.
     const KeptFile &kept(const QString &path);
+    // Takes `file`, read whole from `path` by the caller when the file's stamp was `stamp`
+    // (taken before the read), as if kept() had read it: kept() hands it out while the file on
+    // disk keeps that stamp. Nothing is taken without a stamp, of another format, or for a path
+    // already kept.
+    void adopt(const QString &path, const QByteArray &stamp, const data::ExchangeFile &file);
 
 private:
+    // The file's record indexes by institution.
+    static QHash<qint32, QList<qint64>> byInstitution(const data::ExchangeFile &file);
+
     data::ExchangeFormat m_format;
     entry::DataFileReportSource m_dataFiles;
     std::map<QString, KeptFile> m_files;

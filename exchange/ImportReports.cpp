@@ -188,6 +188,7 @@ Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
         if (data::ExchangeFileName::isSummaryFile(name) != summaryMode)
             continue;
         const QString path = fs::join(*root, name);
+        QByteArray stamp = exchangeFileStamp(path);
         const auto file = data::ExchangeFile::read(path);
         if (!file || file->isEmpty()) {
             out.refused.append(RefusedFile{name, file ? ImportReports::emptyText().trimmed()
@@ -195,10 +196,11 @@ Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
             kept[i] = false;
             continue;
         }
+        out.read.append(ScannedFile{path, std::move(stamp), *file});
         std::optional<qint32> lastInstitution;
         std::optional<std::tuple<qint64, qint32, qint32>> lastEntry;
         for (qint64 n = 0; n < file->count(); ++n) {
-            QByteArray bytes = file->record(n);
+            QByteArray bytes = QByteArray::fromRawData(file->recordData(n), file->recordSize());
             const data::ExchangeRecord r(bytes);
             if (lastInstitution != r.codUch()) {
                 lastInstitution = r.codUch();
@@ -237,6 +239,11 @@ Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
 
 Status ImportReports::name(ImportScan &scan)
 {
+    for (const ScannedFile &f : scan.read) {
+        if (f.file)
+            m_source.adopt(f.path, f.stamp, *f.file);
+    }
+    scan.read.clear();
     ExchangeNames names(m_context);
     HeldFiles held(m_context); // the district and institution files, for the loop
     for (ImportInstitution &u : scan.institutions) {
@@ -439,10 +446,15 @@ const ImportReports::TakenFile &ImportReports::take(const QString &path)
     taken.refusal = refusal(fileNameOf(path), file, now.error);
     if (taken.refusal.isEmpty()) {
         taken.stamp = now.stamp;
+        // The rows are views into the file's records, which `records` keeps alive.
+        taken.records = file->records();
+        const int size = file->recordSize();
         for (qint64 n = 0; n < file->count(); ++n) {
-            QByteArray bytes = file->record(n);
+            const char *at = file->recordData(n);
+            QByteArray bytes = QByteArray::fromRawData(at, size);
             const data::ExchangeRecord r(bytes);
-            taken.rows[std::tuple(r.codForm(), r.mes(), r.codUch())].append(r.reportRecord());
+            taken.rows[std::tuple(r.codForm(), r.mes(), r.codUch())].append(QByteArray::fromRawData(
+                at + data::ExchangeRecord::reportOffset, data::ExchangeRecord::oldRecordSize));
         }
     }
     return *m_files.insert(path, std::move(taken));

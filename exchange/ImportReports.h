@@ -31,6 +31,7 @@
 #include <QStringList>
 
 #include <map>
+#include <optional>
 #include <tuple>
 
 namespace zemor::data {
@@ -74,12 +75,22 @@ struct RefusedFile
     QString reason;
 };
 
+// A file the scan read whole, and its stamp (exchangeFileStamp()) from before the read.
+struct ScannedFile
+{
+    QString path;
+    QByteArray stamp;
+    std::optional<data::ExchangeFile> file;
+};
+
 struct ImportScan
 {
     QList<ImportEntry> entries; // by form, period, institution
     QList<ImportInstitution> institutions;
     QStringList files; // every "*.dat" file that was not refused, as listed
     QList<RefusedFile> refused;
+    // The files read, for the importer that names this scan to take rather than read again.
+    QList<ScannedFile> read;
 };
 
 // A line of the result list (`QS1`).
@@ -133,7 +144,9 @@ public:
     // files, the normal mode every other. Institutions are sorted by district, not yet named.
     [[nodiscard]] static runtime::Result<ImportScan> scan(const QString &dir, bool summaryMode);
     // Names the institutions (the table of district and pseudo-institution names) and the
-    // entries' forms from the year's catalogue.
+    // entries' forms from the year's catalogue. The files the scan read are taken over (and
+    // dropped from `scan`): the controls and the load use them while they stay unchanged on
+    // disk, instead of reading them again.
     [[nodiscard]] runtime::Status name(ImportScan &scan);
     // Summary mode: each entry's text is its institution's district name and name.
     static void nameSummaryEntries(ImportScan &scan);
@@ -204,11 +217,13 @@ private:
                        const ImportInstitution &institution, runtime::Progress *progress);
 
     // A file as read: what refused it, or its rows by report (form, period, institution) as
-    // 330-byte report records in file order; and how the file looked on disk when read.
+    // 330-byte report records in file order (views into the file's records, not copies); and
+    // how the file looked on disk when read.
     struct TakenFile
     {
-        QByteArray stamp; // empty when the file could not be looked at
-        QString refusal;  // refusal(); empty for a file with records
+        QByteArray stamp;   // empty when the file could not be looked at
+        QString refusal;    // refusal(); empty for a file with records
+        QByteArray records; // the file's records, which the rows below point into
         std::map<std::tuple<qint64, qint32, qint32>, QList<QByteArray>> rows;
     };
     // The file at `path` as it is now: kept from an earlier read while its stamp is the same,

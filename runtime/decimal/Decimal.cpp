@@ -221,11 +221,19 @@ bool Decimal::isValidPacked(const void *data, int bytes)
 {
     if (bytes < 1 || bytes > maxPackedBytes)
         return false;
+    // Every record read from outside passes here once per packed field: one table look-up a
+    // byte, whether both of its digits are at most 9.
+    static constexpr auto twoDigits = [] {
+        std::array<bool, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[size_t(b)] = (b >> 4) <= 9 && (b & 0x0F) <= 9;
+        return t;
+    }();
     const auto *p = static_cast<const unsigned char *>(data);
     if ((p[0] & 0x0F) > 9)
         return false;
     for (int i = 1; i < bytes; ++i)
-        if ((p[i] >> 4) > 9 || (p[i] & 0x0F) > 9)
+        if (!twoDigits[p[i]])
             return false;
     return true;
 }

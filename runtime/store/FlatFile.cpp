@@ -401,4 +401,31 @@ Result<bool> FlatFile::Reader::next(QByteArray &record)
     return true;
 }
 
+Result<qint64> FlatFile::Reader::read(char *data, qint64 records)
+{
+    if (m_fd < 0)
+        return fail(ErrorCode::FileNotOpen, m_path);
+    qint64 done = 0;
+    // Records already read ahead by next() come first.
+    while (done < records && m_read < m_count && m_bufferPos < m_buffer.size()) {
+        std::memcpy(data + done * m_recordLength, m_buffer.constData() + m_bufferPos,
+                    size_t(m_recordLength));
+        m_bufferPos += m_recordLength;
+        ++m_read;
+        ++done;
+    }
+    const qint64 direct = std::min(records - done, m_count - m_read);
+    if (direct > 0) {
+        const qint64 bytes = direct * m_recordLength;
+        auto n = readSome(m_fd, data + done * m_recordLength, bytes, m_path);
+        if (!n)
+            return std::unexpected(n.error());
+        if (*n != bytes)
+            return damaged(m_path, QStringLiteral("файл обрезан во время чтения"));
+        m_read += direct;
+        done += direct;
+    }
+    return done;
+}
+
 } // namespace zemor::runtime::store

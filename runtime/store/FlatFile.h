@@ -94,6 +94,9 @@ public:
 
         // The next record, in the order written: true with `record` filled, false after the last.
         [[nodiscard]] Result<bool> next(QByteArray &record);
+        // Up to `records` next records, in the order written, straight into `data` (room for
+        // `records` * recordLength() bytes); returns how many were read, 0 after the last.
+        [[nodiscard]] Result<qint64> read(char *data, qint64 records);
 
         qint64 count() const { return m_count; }
         int recordLength() const { return m_recordLength; }

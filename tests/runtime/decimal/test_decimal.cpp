@@ -145,6 +145,8 @@ void DecimalTest::packedBadDigitIsRefused_data()
     QTest::newRow("negative, low half of the sign byte") << QByteArray("fb 00 00");
     QTest::newRow("high half of a later byte") << QByteArray("00 c0 00");
     QTest::newRow("low half of a later byte") << QByteArray("00 00 0f");
+    QTest::newRow("high half just above 9, low half 9") << QByteArray("00 a9 00");
+    QTest::newRow("low half just above 9, high half 9") << QByteArray("00 00 9a");
     QTest::newRow("all ones") << QByteArray("ff ff ff");
 }
 

@@ -168,6 +168,24 @@ private Q_SLOTS:
         auto end = reader->next(rec);
         QVERIFY(end && !*end); // stays at the end
 
+        // Read in bulk after the first record by next(): the rest, in order, then nothing.
+        auto bulk = FlatFile::Reader::open(name, length);
+        QVERIFY(bulk);
+        qint64 taken = 0;
+        if (count > 0) {
+            QVERIFY(bulk->next(rec) && rec == record(length, 0));
+            taken = 1;
+        }
+        QByteArray rest(qsizetype(length) * (count + 1), '\0');
+        auto got = bulk->read(rest.data(), count + 1);
+        QVERIFY(got);
+        QCOMPARE(*got, count - taken);
+        for (qint64 i = 0; i < *got; ++i)
+            QVERIFY2(rest.mid(i * length, length) == record(length, int(taken + i)),
+                     qPrintable(u"bulk record %1"_s.arg(taken + i)));
+        auto none = bulk->read(rest.data(), 1);
+        QVERIFY(none && *none == 0);
+
         // Opening without an expected length takes the file's own.
         auto any = FlatFile::Reader::open(name);
         QVERIFY(any);
