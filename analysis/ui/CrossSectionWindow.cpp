@@ -2,12 +2,12 @@
 
 #include "analysis/CrossSectionPrint.h"
 #include "analysis/ui/CrossSectionNameWindows.h"
+#include "analysis/ui/PeriodBox.h"
 #include "data/DataContext.h"
 #include "data/FileNames.h"
 #include "data/Period.h"
 #include "entry/FormCatalogue.h"
 #include "runtime/core/Prompter.h"
-#include "runtime/picture/Picture.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
@@ -78,53 +78,6 @@ QSpinBox *spin(QWidget *parent, const QString &equate, int low, int high)
     s->setRange(low, high);
     return s;
 }
-
-// A period entry: a period number, or for daily forms a date shown and typed as "@d5." and
-// held as its day number, the period of a daily report.
-class PeriodBox : public QSpinBox
-{
-public:
-    explicit PeriodBox(QWidget *parent) : QSpinBox(parent) {}
-
-    void setDates(bool on)
-    {
-        if (on == m_dates)
-            return;
-        m_dates = on;
-        lineEdit()->setText(textFromValue(value()));
-    }
-
-protected:
-    QString textFromValue(int value) const override
-    {
-        return m_dates ? datePicture().formatDate(value).trimmed() : QSpinBox::textFromValue(value);
-    }
-    int valueFromText(const QString &text) const override
-    {
-        if (!m_dates)
-            return QSpinBox::valueFromText(text);
-        const auto day = datePicture().parseDate(text);
-        return day ? int(*day) : value();
-    }
-    QValidator::State validate(QString &text, int &pos) const override
-    {
-        if (!m_dates)
-            return QSpinBox::validate(text, pos);
-        const auto day = datePicture().parseDate(text);
-        return day && *day >= minimum() && *day <= maximum() ? QValidator::Acceptable
-                                                             : QValidator::Intermediate;
-    }
-
-private:
-    static const runtime::Picture &datePicture()
-    {
-        static const runtime::Picture picture =
-            runtime::Picture::parse(u"@d5.").value_or(runtime::Picture());
-        return picture;
-    }
-
-    bool m_dates = false;
-};
 
 QSpinBox *periodBox(QWidget *parent, const QString &equate)
 {

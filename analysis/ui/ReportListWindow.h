@@ -16,6 +16,7 @@
 #include "analysis/IndicatorFormula.h"
 #include "analysis/ReportList.h"
 #include "analysis/ui/SummaryWindow.h"
+#include "runtime/ui/WidgetPrompter.h"
 
 #include <QDialog>
 
@@ -27,6 +28,8 @@ class QPushButton;
 class QSpinBox;
 
 namespace zemor::analysis::ui {
+
+class PeriodBox;
 
 class ReportListWindow : public QDialog
 {
@@ -60,6 +63,7 @@ public:
     MonthRange wholeYear(int form);
 
 private:
+    void takeRange();
     void showForm();
     void showLines(int current);
     void showChoices();
@@ -67,14 +71,16 @@ private:
     int currentIndex() const;
 
     data::DataContext &m_context;
+    runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
     WindowServices m_services;
     ReportList m_list;
 
     QLineEdit *m_formCode = nullptr;
     QLineEdit *m_periodicity = nullptr;
     QSpinBox *m_year = nullptr;
-    QSpinBox *m_from = nullptr;
-    QSpinBox *m_to = nullptr;
+    PeriodBox *m_from = nullptr;
+    PeriodBox *m_to = nullptr;
+    bool m_rangeEdited = false; // the user changed ?MES1 or ?MES2 since the range was shown
     QComboBox *m_districts = nullptr;
     QComboBox *m_kinds = nullptr;
     QCheckBox *m_city = nullptr;

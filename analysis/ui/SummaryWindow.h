@@ -17,6 +17,7 @@
 #include "analysis/ui/WindowServices.h"
 #include "entry/FormCatalogue.h"
 #include "entry/ResolvedRules.h"
+#include "runtime/ui/WidgetPrompter.h"
 
 #include <QDialog>
 
@@ -82,6 +83,7 @@ private:
     void loadTable();
 
     data::DataContext &m_context;
+    runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
     WindowServices m_services;
     SummaryRequest m_request;
     Summary m_summary;
