@@ -156,8 +156,8 @@ bool CompletenessWindow::count()
     runtime::Result<CompletenessCount> counted;
     {
         runtime::ui::ProgressWindow progress(title(), this);
-        counted = Completeness::countSubmittedReports(m_year, m_from->value(), m_to->value(),
-                                                      &progress);
+        counted =
+            Completeness::countSubmittedReports(m_year, m_from->value(), m_to->value(), &progress);
         progress.finish();
     }
     if (!counted) {
@@ -237,9 +237,8 @@ runtime::report::PageList CompletenessWindow::layOut(const CompletenessTable &ta
     def.pageHeader.items.append(ReportItem::makeText({body - 40, 0, 40, 8},
                                                      QStringLiteral("{countedAt}"), small,
                                                      Qt::AlignRight | Qt::AlignVCenter));
-    def.pageHeader.items.append(ReportItem::makeText({0, headingHeight, nameWidth, 10},
-                                                     QStringLiteral("{head0}"), bold,
-                                                     Qt::AlignCenter, true));
+    def.pageHeader.items.append(ReportItem::makeText(
+        {0, headingHeight, nameWidth, 10}, QStringLiteral("{head0}"), bold, Qt::AlignCenter, true));
     const auto nameItem = [&](double height) {
         return ReportItem::makeText({0, 0, nameWidth, height}, QStringLiteral("{f0}"), small,
                                     Qt::AlignLeft | Qt::AlignVCenter, true);
@@ -256,9 +255,9 @@ runtime::report::PageList CompletenessWindow::layOut(const CompletenessTable &ta
         const QString n = QString::number(c + 1);
         for (const auto &[y, name] : {std::pair{headingHeight, QStringLiteral("code")},
                                       std::pair{headingHeight + 5, QStringLiteral("head")}})
-            def.pageHeader.items.append(ReportItem::makeText(
-                {x, y, countWidth, 5}, u'{' + name + n + u'}', small,
-                Qt::AlignRight | Qt::AlignVCenter, true));
+            def.pageHeader.items.append(
+                ReportItem::makeText({x, y, countWidth, 5}, u'{' + name + n + u'}', small,
+                                     Qt::AlignRight | Qt::AlignVCenter, true));
         for (runtime::report::Band *band : {&def.detail, &def.tallDetail})
             band->items.append(ReportItem::makeText({x, 0, countWidth, band->height},
                                                     u'{' + field(c + 1) + u'}', small,

@@ -69,7 +69,7 @@ private:
     CompletenessTable m_table;
     bool m_counted = false;
     const int m_year; // the reporting year at opening: every count and print is of it
-    QString m_title;     // the printed heading and the time, both of the last count
+    QString m_title;  // the printed heading and the time, both of the last count
     QString m_countedAt;
 
     PeriodBox *m_from = nullptr;

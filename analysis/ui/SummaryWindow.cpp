@@ -94,9 +94,8 @@ SummaryWindow::SummaryWindow(data::DataContext &context, WindowServices services
                              entry::FormCatalogue catalogue,
                              std::optional<entry::ResolvedRules> rules, QWidget *parent)
     : QDialog(parent), m_context(context), m_prompter(services.prompter, this),
-      m_services(askingWith(services, m_prompter)),
-      m_request(std::move(request)), m_summary(std::move(summary)),
-      m_catalogue(std::move(catalogue)), m_rules(std::move(rules))
+      m_services(askingWith(services, m_prompter)), m_request(std::move(request)),
+      m_summary(std::move(summary)), m_catalogue(std::move(catalogue)), m_rules(std::move(rules))
 {
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowTitle(SummaryTables::windowTitle(m_request.form));
@@ -153,12 +152,14 @@ SummaryWindow::SummaryWindow(data::DataContext &context, WindowServices services
                                          QStringLiteral("? - строка не прошла контроль"));
     bottom->addWidget(legend);
     bottom->addWidget(new QLabel(QStringLiteral("Типы граф:"), this));
-    for (const auto &[kind, text] : {std::pair{int(YearStart), QStringLiteral("на начало года")},
-                                     std::pair{int(PeriodStart), QStringLiteral("на начало периода")},
-                                     std::pair{int(PeriodEnd), QStringLiteral("на конец периода")}}) {
+    for (const auto &[kind, text] :
+         {std::pair{int(YearStart), QStringLiteral("на начало года")},
+          std::pair{int(PeriodStart), QStringLiteral("на начало периода")},
+          std::pair{int(PeriodEnd), QStringLiteral("на конец периода")}}) {
         auto *sample =
             createControl<QLabel>(this, QStringLiteral("?KIND%1").arg(kind), u' ' + text + u' ');
-        const auto colour = runtime::ui::ListFormat::parseColor(SummaryTables::kindBackground(kind));
+        const auto colour =
+            runtime::ui::ListFormat::parseColor(SummaryTables::kindBackground(kind));
         QPalette palette = sample->palette();
         palette.setColor(QPalette::Window, colour.value_or(QColor()));
         palette.setColor(QPalette::WindowText, Qt::black);

@@ -224,15 +224,14 @@ private Q_SLOTS:
             if (item.text == u"51-к"_s)
                 designationTop = item.rect.top();
         }
-        for (const QString &t : {u"Заголовок"_s, u"11.12.26  07:30"_s, u"ЛПУ"_s, u"52"_s,
-                                 u"52-д"_s, u"5"_s, u"2"_s})
+        for (const QString &t :
+             {u"Заголовок"_s, u"11.12.26  07:30"_s, u"ЛПУ"_s, u"52"_s, u"52-д"_s, u"5"_s, u"2"_s})
             QVERIFY2(texts.contains(t), qPrintable(t));
         QVERIFY2(!texts.contains(u"0"_s), qPrintable(texts.join(u'|')));
         QVERIFY(codeTop >= 0 && designationTop > codeTop);
         QVERIFY(shortHeight > 0);
         QVERIFY2(longHeight > shortHeight, qPrintable(QString::number(longHeight)));
-        QCOMPARE(CompletenessWindow::countedAtText(
-                     QDateTime(QDate(2026, 12, 11), QTime(7, 5, 59))),
+        QCOMPARE(CompletenessWindow::countedAtText(QDateTime(QDate(2026, 12, 11), QTime(7, 5, 59))),
                  u"11.12.26  07:05"_s);
         QCOMPARE(CompletenessWindow::printTitle(2025, 3, false),
                  u"Информация о количестве сданных отчетов за 3 месяц 2025 г."_s);
@@ -283,7 +282,9 @@ private Q_SLOTS:
         owners.clear();
         QWidget *summaryWindow = nullptr;
         WindowWatch failures(
-            [](QWidget *w) { return qobject_cast<entry::ui::ControlFailureWindow *>(w) != nullptr; },
+            [](QWidget *w) {
+                return qobject_cast<entry::ui::ControlFailureWindow *>(w) != nullptr;
+            },
             [](QWidget *w) { w->close(); });
         WindowWatch summary([](QWidget *w) { return qobject_cast<SummaryWindow *>(w) != nullptr; },
                             [&](QWidget *w) {

@@ -452,8 +452,9 @@ private Q_SLOTS:
         test::keepFile(run.pdf, u"completeness-print.pdf"_s);
         if (const auto text = pdfText(run.pdf)) {
             QVERIFY2(text->contains(analysis::CompletenessTable::totalName()), qPrintable(*text));
-            QVERIFY2(text->contains(u"Информация о количестве сданных отчетов за 1 месяц 2025 г."_s),
-                     qPrintable(*text));
+            QVERIFY2(
+                text->contains(u"Информация о количестве сданных отчетов за 1 месяц 2025 г."_s),
+                qPrintable(*text));
             const QString today = QDate::currentDate().toString(u"dd.MM.yy"_s);
             QVERIFY2(text->contains(today), qPrintable(*text));
             // The heading first; the codes line, then the designations line close under it.
