@@ -64,6 +64,18 @@ inline void grabWindow(QWidget *window, const QString &name)
     window->grab().save(QDir(keptFilesDir()).filePath(name + QStringLiteral(".png")));
 }
 
+// The text of a PDF file as pdftotext lays it out; none where pdftotext is not installed.
+inline std::optional<QString> pdfText(const QString &path)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        return std::nullopt;
+    QProcess p;
+    p.start(pdftotext, {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
 inline void keepFile(const QString &path, const QString &name)
 {
     const QString kept = QDir(keptFilesDir()).filePath(name);
@@ -96,18 +108,6 @@ private:
     QList<QPointer<QWidget>> m_seen;
     int m_count = 0;
 };
-
-// The text of a PDF file as pdftotext lays it out; none where pdftotext is not installed.
-inline std::optional<QString> pdfText(const QString &path)
-{
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (pdftotext.isEmpty())
-        return std::nullopt;
-    QProcess p;
-    p.start(pdftotext, {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // What an analysis window of a test works with: the process state held to one year, scripted
 // answers and choices, an office server that opens nothing, and pages printed to `pdfPath`.
