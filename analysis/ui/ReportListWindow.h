@@ -9,6 +9,10 @@
 // ?KOLOTM), "без учета типа граф" (?PROST_SWOD) and the hand-over: the summary (?SWOD1) and the
 // cross-section (?RASRES1). Everything the list holds and decides is analysis::ReportList's.
 //
+// The period boxes take dates for a daily form (its periods are day numbers). Only a range the
+// user typed replaces the list's, so that "the latest period" after a change of periodicity
+// survives "OK". Every message box of the window is shown over it.
+//
 // run() is the procedure as the frame starts it; on a window of its own (ownWindow) the window
 // is modeless and returned open (it deletes itself on close; the caller keeps the data context
 // and the services alive until then); otherwise it runs modally and run() answers nullptr.
