@@ -132,10 +132,9 @@ private Q_SLOTS:
         QVERIFY2(run, qPrintable(run ? QString() : run.error().message));
         const IndicatorDisplay display = buildIndicatorDisplay(*run, plainPictures(), {});
         QCOMPARE(cellsOf(display, 4, u"группе"_s),
-                 (QStringList{u"в среднем по группе I=15/9999"_s,
-                              u"в среднем по группе II=12000"_s, u"в среднем по группе III="_s,
-                              u"в среднем по группе IV="_s, u"в среднем по группе V="_s,
-                              u"в среднем по группе VI="_s}));
+                 (QStringList{u"в среднем по группе I=15/9999"_s, u"в среднем по группе II=12000"_s,
+                              u"в среднем по группе III="_s, u"в среднем по группе IV="_s,
+                              u"в среднем по группе V="_s, u"в среднем по группе VI="_s}));
         QCOMPARE(cellsOf(display, 4, u"?reg-"_s).mid(0, 2),
                  (QStringList{u"?reg-1=15/9999"_s, u"?reg-2=12000"_s}));
     }
@@ -158,8 +157,8 @@ private Q_SLOTS:
         input.year = year;
         input.chosen = *groupedByDistrict().chosenRow;
         QCOMPARE(IndicatorOutput::listCells(input, display), 4);
-        QVERIFY(IndicatorOutput::listFormat(input, display, std::nullopt)
-                    .contains(u"~Население~"_s));
+        QVERIFY(
+            IndicatorOutput::listFormat(input, display, std::nullopt).contains(u"~Население~"_s));
 
         const QList<IndicatorOutput::PrintedCell> printed = IndicatorOutput::printedCells(input);
         QCOMPARE(printed.size(), 4);
