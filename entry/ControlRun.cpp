@@ -207,8 +207,7 @@ QString notCheckedLine(const RunRequest &request, const RunOutcome &outcome)
         return {};
     QStringList forms;
     for (const RunForm &f : outcome.unchecked) {
-        const QString period =
-            f.periodLabel.isEmpty() ? QString::number(f.period) : f.periodLabel;
+        const QString period = f.periodLabel.isEmpty() ? QString::number(f.period) : f.periodLabel;
         forms.append(request.called ? QStringLiteral("%1 (%2)").arg(formLabel(f), period)
                                     : formLabel(f));
     }

@@ -3,8 +3,8 @@
 // The printed form of a result list: a page header with the list's title lines and the column
 // headings, then one line per entry with a text per column, after the last entry the closing
 // lines across the whole width (what a run did not check, its notes), and "Лист" with the page
-// number at the foot of every page. Used by the lists of the control runs and the inter-form controls.
-// Always at least one page (the header alone for an empty list). Pure layout.
+// number at the foot of every page. Used by the lists of the control runs and the inter-form
+// controls. Always at least one page (the header alone for an empty list). Pure layout.
 
 #include "runtime/report/PageList.h"
 

@@ -218,13 +218,16 @@ Result<entry::RunRequest> ExportReports::controlRequest(const ExportRequest &req
         if (!s)
             return std::unexpected(s.error());
         if (days.empty()) {
-            run.forms.append(entry::RunForm{f.code, f.name, f.storedPeriods(request.year).first,
-                                            {}, periodName(1, f.period, request.year)});
+            run.forms.append(entry::RunForm{f.code,
+                                            f.name,
+                                            f.storedPeriods(request.year).first,
+                                            {},
+                                            periodName(1, f.period, request.year)});
             continue;
         }
         for (const qint32 day : days)
-            run.forms.append(entry::RunForm{f.code, f.name, day, {},
-                                            QDate::fromJulianDay(day).toString(u"dd.MM.yy")});
+            run.forms.append(entry::RunForm{
+                f.code, f.name, day, {}, QDate::fromJulianDay(day).toString(u"dd.MM.yy")});
     }
     return run;
 }

@@ -240,8 +240,14 @@ Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
             lastEntry = key;
             if (!seen.insert(key).second)
                 continue;
-            out.entries.append(ImportEntry{r.mes(), r.codForm(), {}, ImportEntry::NotMarked,
-                                           r.codUch(), path, {}, int(r.tip())});
+            out.entries.append(ImportEntry{r.mes(),
+                                           r.codForm(),
+                                           {},
+                                           ImportEntry::NotMarked,
+                                           r.codUch(),
+                                           path,
+                                           {},
+                                           int(r.tip())});
         }
     }
     for (qsizetype i = 0; i < files.size(); ++i) {
@@ -335,7 +341,7 @@ void ImportReports::markInstitution(QList<ImportEntry> &entries, qint32 institut
 }
 
 entry::RunRequest ImportReports::controlRequest(int year, const QList<ImportEntry> &entries,
-                                               const ImportInstitution &institution)
+                                                const ImportInstitution &institution)
 {
     entry::RunRequest run;
     run.year = year;

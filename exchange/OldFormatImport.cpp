@@ -71,7 +71,8 @@ Result<OldScan> OldFormatImport::institutions(const QList<OldFile> &files)
     for (const OldFile &f : files) {
         const auto file = data::ExchangeFile::read(f.path, ExchangeFormat::Old);
         if (!file) {
-            out.refused.append(RefusedFile{fileNameOf(f.path), ImportReports::reasonOf(file.error())});
+            out.refused.append(
+                RefusedFile{fileNameOf(f.path), ImportReports::reasonOf(file.error())});
             continue;
         }
         for (qint64 n = 0; n < file->count(); ++n) {
@@ -138,8 +139,8 @@ Result<entry::RunOutcome> OldFormatImport::runControls(const QList<OldFile> &fil
                                                        runtime::Progress *progress)
 {
     ExchangeReportSource source(m_context, ExchangeFormat::Old);
-    return entry::ControlRun(m_context, source).run(controlRequest(m_year, files, institutions),
-                                                    progress);
+    return entry::ControlRun(m_context, source)
+        .run(controlRequest(m_year, files, institutions), progress);
 }
 
 ImportOutcome OldFormatImport::loadOne(const QList<OldFile> &files,

@@ -58,9 +58,8 @@ IntraFormResultWindow::IntraFormResultWindow(const QList<RunLine> &lines, int ye
                                              runtime::Prompter &prompter,
                                              runtime::report::PageSink *sink, QWidget *parent,
                                              const QStringList &notes)
-    : QDialog(parent), m_lines(lines), m_notes(notes), m_year(year),
-      m_districtName(districtName), m_institutionName(institutionName), m_prompter(prompter),
-      m_sink(sink)
+    : QDialog(parent), m_lines(lines), m_notes(notes), m_year(year), m_districtName(districtName),
+      m_institutionName(institutionName), m_prompter(prompter), m_sink(sink)
 {
     setObjectName(QStringLiteral("P1$SCRL1"));
     setWindowTitle(ControlRun::resultsTitle());
@@ -131,8 +130,8 @@ void IntraFormResultWindow::print()
 {
     if (!m_sink)
         return;
-    const auto pages = ControlRun::printResults(m_lines, m_year, m_districtName,
-                                                m_institutionName, m_notes);
+    const auto pages =
+        ControlRun::printResults(m_lines, m_year, m_districtName, m_institutionName, m_notes);
     const auto sent = m_sink->output(pages, ControlRun::resultsTitle());
     if (!sent)
         m_prompter.message(sent.error().message);
@@ -336,15 +335,13 @@ void RunResultsDialog::show(const RunRequest &request, const RunOutcome &outcome
 {
     QString districtName;
     QString institutionName;
-    const bool one =
-        request.scope == RunScope::Institution || request.scope == RunScope::District;
+    const bool one = request.scope == RunScope::Institution || request.scope == RunScope::District;
     if (one && !request.entities.isEmpty()) {
         const RunEntity &e = request.entities.first();
         districtName = e.districtName.trimmed();
         institutionName = request.scope == RunScope::Institution ? e.name.trimmed() : QString();
     }
-    showRunResults(request, outcome, districtName, institutionName, m_prompter, m_sink,
-                   m_parent);
+    showRunResults(request, outcome, districtName, institutionName, m_prompter, m_sink, m_parent);
 }
 
 void runIntraFormControls(data::DataContext &data, const shell::AppState &state,

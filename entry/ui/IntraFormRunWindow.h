@@ -120,8 +120,7 @@ void showRunResults(const RunRequest &request, const RunOutcome &outcome,
 class RunResultsDialog : public RunResultsViewer
 {
 public:
-    RunResultsDialog(runtime::Prompter &prompter, runtime::report::PageSink *sink,
-                     QWidget *parent)
+    RunResultsDialog(runtime::Prompter &prompter, runtime::report::PageSink *sink, QWidget *parent)
         : m_prompter(prompter), m_sink(sink), m_parent(parent)
     {
     }

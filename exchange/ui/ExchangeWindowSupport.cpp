@@ -28,14 +28,13 @@ QString DialogDirectoryChooser::choose(QWidget *parent)
 }
 
 entry::RunResultsViewer &runResults(const ExchangeServices &services,
-                                    std::unique_ptr<entry::RunResultsViewer> &own,
-                                    QWidget *parent)
+                                    std::unique_ptr<entry::RunResultsViewer> &own, QWidget *parent)
 {
     if (services.runViewer)
         return *services.runViewer;
     if (!own)
-        own = std::make_unique<entry::ui::RunResultsDialog>(services.prompter, services.sink,
-                                                            parent);
+        own =
+            std::make_unique<entry::ui::RunResultsDialog>(services.prompter, services.sink, parent);
     return *own;
 }
 

@@ -70,8 +70,7 @@ struct ExchangeServices
 // The viewer of the control runs' results for windows of `services` modal to `parent`: the
 // services' own, or `own` made to show the run's result window.
 entry::RunResultsViewer &runResults(const ExchangeServices &services,
-                                    std::unique_ptr<entry::RunResultsViewer> &own,
-                                    QWidget *parent);
+                                    std::unique_ptr<entry::RunResultsViewer> &own, QWidget *parent);
 
 // "?VIBOR_DIR": the chosen folder with "\" at its end, or an empty text after "Путь не выбран".
 QString chooseFolder(const ExchangeServices &services, QWidget *parent);

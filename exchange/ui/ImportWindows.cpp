@@ -24,9 +24,12 @@ namespace {
 
 QVariantList entryLine(const ImportEntry &e)
 {
-    return {periodValue(e.kind, e.period), e.form,
-            e.formName,       e.mark == ImportEntry::Marked ? 1 : 0,
-            e.institution,    QFileInfo(e.path).fileName(),
+    return {periodValue(e.kind, e.period),
+            e.form,
+            e.formName,
+            e.mark == ImportEntry::Marked ? 1 : 0,
+            e.institution,
+            QFileInfo(e.path).fileName(),
             e.institutionText};
 }
 

@@ -354,9 +354,9 @@ bool ListBinding::eventFilter(QObject *watched, QEvent *event)
         if (mouse->button() == Qt::LeftButton && index.isValid()) {
             // Where a click marks, what follows a click on the same line within the double-click
             // time (the double click it begins) is one gesture with it, which toggled already.
-            const bool sameGesture = clickMarks && index.row() == m_lastClickRow &&
-                                     mouse->timestamp() - m_lastClickTime <
-                                         quint64(QApplication::doubleClickInterval());
+            const bool sameGesture =
+                clickMarks && index.row() == m_lastClickRow &&
+                mouse->timestamp() - m_lastClickTime < quint64(QApplication::doubleClickInterval());
             if (!sameGesture) {
                 m_lastClickRow = index.row();
                 m_lastClickTime = mouse->timestamp();

@@ -342,9 +342,8 @@ void TestControlRun::faultyRuleToldOncePerRun()
              (QStringList{u"F12 102 rule 2 dev 5"_s, u"F12 402 rule 1 dev 10"_s}));
     // The diagnostic stands under the failures, and is printed after them.
     QCOMPARE(ControlRun::notes(request, outcome), outcome.diagnostics);
-    const auto pages =
-        ControlRun::printResults(ControlRun::resultLines(request, outcome), 2025, {}, {},
-                                 ControlRun::notes(request, outcome));
+    const auto pages = ControlRun::printResults(ControlRun::resultLines(request, outcome), 2025, {},
+                                                {}, ControlRun::notes(request, outcome));
     QStringList printed;
     for (const auto &page : pages.pages)
         printed += page.texts();

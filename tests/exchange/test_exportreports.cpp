@@ -343,9 +343,10 @@ void TestExportReports::dailyFormSendsTheDaysOfItsMonth()
     // Every stored row of 101 whose day lies in March, none of another institution or month.
     const qint32 first = qint32(QDate(demoYear, 3, 1).toJulianDay());
     const qint32 last = qint32(QDate(demoYear, 3, 31).toJulianDay());
-    const QByteArrayList stored = test::storedRecords(ctx, demoYear, 52, [&](const OtchetRecord &r) {
-        return r.codUch() == 101 && r.mes() >= first && r.mes() <= last;
-    });
+    const QByteArrayList stored =
+        test::storedRecords(ctx, demoYear, 52, [&](const OtchetRecord &r) {
+            return r.codUch() == 101 && r.mes() >= first && r.mes() <= last;
+        });
     QVERIFY(!stored.isEmpty());
     const auto file = data::ExchangeFile::read(result->target);
     QVERIFY(file);
@@ -383,8 +384,8 @@ void TestExportReports::failedCopyNamesTheTarget()
     ExportReports exporter(ctx);
     const auto forms = exporter.forms(demoYear, ExportPeriods{3, 0, 0, false});
     QVERIFY(forms);
-    const auto result = exporter.write(
-        {demoYear, districtThree(), u"\\nowhere\\"_qs, marked(*forms, {7})});
+    const auto result =
+        exporter.write({demoYear, districtThree(), u"\\nowhere\\"_qs, marked(*forms, {7})});
     QVERIFY(!result);
     QVERIFY2(result.error().message.startsWith(
                  u"Файл "_qs + work.filePath(u"nowhere/r3m3F7.dat"_qs) + u" не записан: "_qs),

@@ -583,9 +583,10 @@ public:
     explicit RecordingViewer(QStringList &log) : m_log(log) {}
     void show(const entry::RunRequest &request, const entry::RunOutcome &outcome) override
     {
-        m_log.append(u"shown %1: %2 failures, %3 forms"_qs.arg(request.entities.value(0).institution)
-                         .arg(outcome.failures.size())
-                         .arg(request.forms.size()));
+        m_log.append(
+            u"shown %1: %2 failures, %3 forms"_qs.arg(request.entities.value(0).institution)
+                .arg(outcome.failures.size())
+                .arg(request.forms.size()));
     }
 
 private:

@@ -19,10 +19,10 @@
 #include "runtime/ui/QueueModel.h"
 #include "shell/AppState.h"
 #include "support/DemoWorkDir.h"
-#include "tests/entry/ui/WhenModal.h"
 #include "support/RecordingOffice.h"
 #include "support/ScriptedChoices.h"
 #include "support/ScriptedPrompter.h"
+#include "tests/entry/ui/WhenModal.h"
 #include "tools/DemoCatalogue.h"
 
 #include <QApplication>

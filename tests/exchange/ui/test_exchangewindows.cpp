@@ -14,8 +14,8 @@
 #include "shell/AppState.h"
 #include "support/ModalScript.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
-#include "tests/exchange/ExchangeFixture.h"
 #include "tests/entry/ui/WhenModal.h"
+#include "tests/exchange/ExchangeFixture.h"
 #include "tests/exchange/ExchangeWindowSupport.h"
 
 #include <QHeaderView>
@@ -600,8 +600,7 @@ void TestExchangeWindows::clickMarksAndHeadingsShowWhole()
     Run run;
     ExportReports exporter(run.context);
     const auto forms = exporter.forms(demoYear, ExportPeriods{3, 0, 0, false});
-    ui::ExportFormsWindow window(run.context, run.services(), u"\\export"_qs, *forms,
-                                 u"mail"_qs);
+    ui::ExportFormsWindow window(run.context, run.services(), u"\\export"_qs, *forms, u"mail"_qs);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     int row7 = -1;
