@@ -181,25 +181,33 @@ Procedures procedureTable(const ProcedureServices &services)
                  });
     // Report exchange: the export and both loads, modal to the frame.
     const auto folders = std::make_shared<exchange::ui::DialogDirectoryChooser>();
-    table.insert(QStringLiteral("ExportReports"),
-                 [&state = services.state, &prompter = services.prompter,
-                  folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-                     exchange::ui::exportReports(data, {state, prompter, *folders}, parent);
-                     return nullptr;
-                 });
-    table.insert(QStringLiteral("ImportReports"),
-                 [&state = services.state, &prompter = services.prompter,
-                  folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-                     exchange::ui::importReports(data, {state, prompter, *folders}, parent);
-                     return nullptr;
-                 });
     table.insert(
-        QStringLiteral("ImportReportsOldFormat"),
+        QStringLiteral("ExportReports"),
         [&state = services.state, &prompter = services.prompter,
          folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-            exchange::ui::importReportsOldFormat(data, {state, prompter, *folders}, parent);
+            runtime::report::PrinterSink printer(parent);
+            PreviewSink preview(prompter, printer, parent);
+            exchange::ui::exportReports(data, {state, prompter, *folders, &preview}, parent);
             return nullptr;
         });
+    table.insert(
+        QStringLiteral("ImportReports"),
+        [&state = services.state, &prompter = services.prompter,
+         folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+            runtime::report::PrinterSink printer(parent);
+            PreviewSink preview(prompter, printer, parent);
+            exchange::ui::importReports(data, {state, prompter, *folders, &preview}, parent);
+            return nullptr;
+        });
+    table.insert(QStringLiteral("ImportReportsOldFormat"),
+                 [&state = services.state, &prompter = services.prompter,
+                  folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     runtime::report::PrinterSink printer(parent);
+                     PreviewSink preview(prompter, printer, parent);
+                     exchange::ui::importReportsOldFormat(
+                         data, {state, prompter, *folders, &preview}, parent);
+                     return nullptr;
+                 });
     table.insert(
         QStringLiteral("ImportDbfReports"),
         [&state = services.state, &prompter = services.prompter,

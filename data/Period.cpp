@@ -1,5 +1,7 @@
 #include "data/Period.h"
 
+#include "runtime/picture/Picture.h"
+
 using namespace Qt::StringLiterals;
 
 namespace zemor::data {
@@ -117,6 +119,14 @@ bool acceptsPeriodNumber(PeriodKind kind, qint32 number)
 QString periodNumberError()
 {
     return u"Ошибка"_s;
+}
+
+QString periodNumberText(PeriodKind kind, qint32 number)
+{
+    if (kind != PeriodKind::Date)
+        return QString::number(number);
+    static const auto picture = runtime::Picture::parse(u"@d5.");
+    return picture ? picture->formatDate(number).trimmed() : QString::number(number);
 }
 
 } // namespace zemor::data

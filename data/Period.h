@@ -49,6 +49,9 @@ QString monthName(int month);
 QString periodLabel(PeriodKind kind, qint32 number);
 // The month label of the cross-section: the month's name for 1 to 12, otherwise the number.
 QString monthLabel(qint32 month);
+// A period number as lists show it: a daily report's as its date ("@d5.": "03.03.25"), any
+// other as the number.
+QString periodNumberText(PeriodKind kind, qint32 number);
 
 // Whether the period is chosen at all: an annual form always works with number 0.
 bool choosesPeriodNumber(PeriodKind kind);

@@ -199,17 +199,37 @@ int ControlRun::defaultPeriod(const QDate &today)
     return today.month() == 1 ? 12 : today.month() - 1;
 }
 
+namespace {
+
+QString notCheckedLine(const RunRequest &request, const RunOutcome &outcome)
+{
+    if (outcome.unchecked.isEmpty())
+        return {};
+    QStringList forms;
+    for (const RunForm &f : outcome.unchecked) {
+        const QString period = f.periodLabel.isEmpty() ? QString::number(f.period) : f.periodLabel;
+        forms.append(request.called ? QStringLiteral("%1 (%2)").arg(formLabel(f), period)
+                                    : formLabel(f));
+    }
+    return ControlRun::notCheckedText() + forms.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QStringList ControlRun::notes(const RunRequest &request, const RunOutcome &outcome)
+{
+    QStringList out;
+    if (const QString line = notCheckedLine(request, outcome); !line.isEmpty())
+        out.append(line);
+    return out + outcome.diagnostics;
+}
+
 QString ControlRun::closingMessage(const RunRequest &request, const RunOutcome &outcome)
 {
     if (!outcome.failures.isEmpty())
         return {};
-    if (!outcome.unchecked.isEmpty()) {
-        QStringList forms;
-        for (const RunForm &f : outcome.unchecked)
-            forms.append(request.called ? QStringLiteral("%1 (%2)").arg(formLabel(f)).arg(f.period)
-                                        : formLabel(f));
-        return notCheckedText() + forms.join(QStringLiteral(", "));
-    }
+    if (!outcome.unchecked.isEmpty())
+        return notCheckedLine(request, outcome);
     if (outcome.reportsChecked == 0)
         return noReportsText();
     if (outcome.anyExchangeFile)
@@ -298,7 +318,8 @@ namespace zemor::entry {
 
 runtime::report::PageList ControlRun::printResults(const QList<RunLine> &lines, int year,
                                                    const QString &districtName,
-                                                   const QString &institutionName)
+                                                   const QString &institutionName,
+                                                   const QStringList &notes)
 {
     QStringList title{resultsTitle() + QStringLiteral("  ") + QString::number(year)};
     if (!districtName.trimmed().isEmpty() || !institutionName.trimmed().isEmpty())
@@ -314,7 +335,7 @@ runtime::report::PageList ControlRun::printResults(const QList<RunLine> &lines, 
         rows.append({QString::number(l.ruleId),
                      l.entityCode != 0 ? QString::number(l.entityCode) : QString(), l.entityName,
                      QString::number(l.form), l.deviation.toString(), l.text});
-    return printList(title, columns, rows);
+    return printList(title, columns, rows, notes);
 }
 
 } // namespace zemor::entry

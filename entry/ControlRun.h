@@ -108,6 +108,16 @@ struct RunOutcome
     bool callerError() const { return !failures.isEmpty() || !unchecked.isEmpty(); }
 };
 
+// Shows what a called run found (its failures, the entries it did not check, the rule
+// diagnostics) before the caller asks whether to go on: the exchange procedures hand it to the
+// logic that runs the controls; the windows' own opens the run's result window.
+class RunResultsViewer
+{
+public:
+    virtual ~RunResultsViewer() = default;
+    virtual void show(const RunRequest &request, const RunOutcome &outcome) = 0;
+};
+
 class ControlRun
 {
 public:
@@ -138,8 +148,9 @@ public:
     static int defaultPeriod(const QDate &today);
     // Whether ?MES1 .. ?MES2 is a period range the run accepts.
     static bool periodRangeValid(qint32 from, qint32 to) { return to >= from && to <= 12; }
-    // The message a finished run shows instead of its list; empty when the list is shown or, in
-    // a called run over exchange files without failures, when nothing is shown at all.
+    // The message a finished run shows instead of its list (when showsResultList() is false);
+    // empty when the list is shown or, in a called run over exchange files without failures and
+    // unchecked entries, when nothing is shown at all.
     static QString closingMessage(const RunRequest &request, const RunOutcome &outcome);
     // A called run's answer in its caller's error flag: 1 after a failure, an entry left
     // unchecked or a cancelled run; otherwise the flag stays as it was.
@@ -151,12 +162,22 @@ public:
     // The failures as the result list shows them (`ShowRunResults`): sorted by name; in scope 2
     // over every district each name is preceded by its district's name and a blank.
     static QList<RunLine> resultLines(const RunRequest &request, const RunOutcome &outcome);
+    // What the results say under their failures: "Не проверено: " and the forms (entries, with
+    // their periods) left unchecked, then each rule diagnostic; empty when there is neither.
+    static QStringList notes(const RunRequest &request, const RunOutcome &outcome);
+    // Whether the results are shown in their window rather than in a message: a failure or a
+    // rule diagnostic to list.
+    static bool showsResultList(const RunOutcome &outcome)
+    {
+        return !outcome.failures.isEmpty() || !outcome.diagnostics.isEmpty();
+    }
 
     // The printed list (?PRNT): a header with the chosen district and institution, then one
-    // line per failure as resultLines() gives them.
+    // line per failure as resultLines() gives them, then the notes.
     static runtime::report::PageList printResults(const QList<RunLine> &lines, int year,
                                                   const QString &districtName,
-                                                  const QString &institutionName);
+                                                  const QString &institutionName,
+                                                  const QStringList &notes = {});
     static QString resultsTitle() { return QStringLiteral("Внутриформенные контроли"); }
 
     // The forms of the interactive list: every form of the year with a code up to 800 that is

@@ -18,7 +18,7 @@ QString literal(QString text)
 } // namespace
 
 report::PageList printList(const QStringList &titleLines, const QList<ListReportColumn> &columns,
-                           const QList<QStringList> &rows)
+                           const QList<QStringList> &rows, const QStringList &closingLines)
 {
     report::ReportDefinition def;
     def.pageWithoutRecords = true;
@@ -53,6 +53,14 @@ report::PageList printList(const QStringList &titleLines, const QList<ListReport
                                                      columns.at(i).alignment | Qt::AlignVCenter));
         x += columns.at(i).width;
     }
+
+    double closingY = closingLines.isEmpty() ? 0 : 2;
+    for (const QString &line : closingLines) {
+        def.reportFooter.items.append(
+            ReportItem::makeText({0, closingY, 185, 5}, literal(line), small));
+        closingY += 5;
+    }
+    def.reportFooter.height = closingY;
 
     report::ReportWriter writer(def);
     for (const QStringList &row : rows) {

@@ -26,14 +26,16 @@ class Progress;
 
 namespace zemor::entry {
 
-// One form of a run (`QF`): its code and name, the period a called run checks it for, and the
-// exchange file to read (blank: the year's data file).
+// One form of a run (`QF`): its code and name, the period a called run checks it for, the
+// exchange file to read (blank: the year's data file), and how the run's notes name the period
+// (blank: by its number; a daily report by its date).
 struct RunForm
 {
-    qint64 code = 0;   // QF:COD
-    QString name;      // QF:NAME
-    qint32 period = 0; // QF:MES
-    QString path;      // QF:PATH
+    qint64 code = 0;     // QF:COD
+    QString name;        // QF:NAME
+    qint32 period = 0;   // QF:MES
+    QString path;        // QF:PATH
+    QString periodLabel; // blank: the number
 };
 
 // Whose report: one institution, one district as a whole, or the whole region.

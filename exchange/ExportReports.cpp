@@ -4,6 +4,7 @@
 #include "data/ExchangeFile.h"
 #include "data/ExchangeFileName.h"
 #include "data/OpenedFile.h"
+#include "data/Period.h"
 #include "data/records/FormaRecord.h"
 #include "data/records/OtchetRecord.h"
 #include "exchange/ExchangeNames.h"
@@ -13,7 +14,10 @@
 #include "runtime/store/Transaction.h"
 #include "shell/AppState.h"
 
+#include <QDate>
+
 #include <algorithm>
+#include <set>
 
 namespace zemor::exchange {
 
@@ -46,8 +50,20 @@ ExportScope ExportScope::of(const shell::AppState &state)
 
 QString ExportForm::kindText() const
 {
+    if (periodicity == daily)
+        return data::kindWord(data::PeriodKind::Date);
     static const char *const kinds[] = {"год", "месяц", "квартал", "полугодие"};
     return periodicity >= 0 && periodicity <= 3 ? QString::fromUtf8(kinds[periodicity]) : QString();
+}
+
+std::pair<qint32, qint32> ExportForm::storedPeriods(int year) const
+{
+    if (periodicity != daily)
+        return {period, period};
+    const QDate first(year, int(period), 1);
+    if (!first.isValid())
+        return {1, 0}; // no day at all
+    return {qint32(first.toJulianDay()), qint32(first.addMonths(1).toJulianDay() - 1)};
 }
 
 QString ExportReports::periodName(int periodicity, qint32 period, int year)
@@ -127,6 +143,9 @@ Result<QList<ExportForm>> ExportReports::forms(int year, const ExportPeriods &pe
         case 3:
             f.period = periods.halfYear;
             break;
+        case ExportForm::daily:
+            f.period = periods.month;
+            break;
         default:
             return true; // no period of its own to export it for
         }
@@ -143,32 +162,121 @@ Result<QList<ExportForm>> ExportReports::forms(int year, const ExportPeriods &pe
     return out;
 }
 
-Result<entry::RunOutcome> ExportReports::runControls(const ExportRequest &request,
-                                                     runtime::Progress *progress)
+Result<entry::RunRequest> ExportReports::controlRequest(const ExportRequest &request)
 {
     entry::RunRequest run;
     run.year = request.year;
     run.called = true;
-    for (const ExportForm &f : request.forms) {
-        if (f.marked)
-            run.forms.append(entry::RunForm{f.code, f.name, f.period, {}});
-    }
     const ExportScope &scope = request.scope;
+    ExchangeNames names(m_context);
     switch (scope.kind) {
-    case ExportScope::Kind::Institution:
+    case ExportScope::Kind::Institution: {
         run.scope = entry::RunScope::Institution;
-        run.entities = {entry::RunEntity{scope.institution, scope.district, {}, {}}};
-        break;
-    case ExportScope::Kind::District:
-        run.scope = entry::RunScope::District;
-        run.entities = {entry::RunEntity{0, scope.district, {}, {}}};
-        break;
-    case ExportScope::Kind::Region:
-        run.scope = entry::RunScope::Region;
+        entry::RunEntity own{scope.institution, scope.district, {}, {}};
+        if (const auto district = names.district(scope.district); district && *district)
+            own.districtName = district->value().trimmed();
+        if (const auto found = names.institution(scope.institution); found && *found)
+            own.name = (*found)->name.trimmed();
+        run.entities = {own};
         break;
     }
+    case ExportScope::Kind::District:
+    case ExportScope::Kind::Region: {
+        // The institutions as the pick list lists them for a district or region installation.
+        shell::AppState listing;
+        listing.globYear = qint16(request.year);
+        listing.globTipUser = quint8(scope.userType);
+        listing.globKodUser = scope.ownCode();
+        const auto institutions = entry::ControlRun::institutions(
+            m_context, listing, request.year,
+            scope.kind == ExportScope::Kind::District ? std::optional<int>(scope.district)
+                                                      : std::nullopt);
+        if (!institutions)
+            return std::unexpected(institutions.error());
+        run.scope = entry::RunScope::Institutions;
+        run.oneDistrict = scope.kind == ExportScope::Kind::District;
+        run.entities = *institutions;
+        break;
+    }
+    }
+
+    for (const ExportForm &f : request.forms) {
+        if (!f.marked)
+            continue;
+        if (f.periodicity != ExportForm::daily) {
+            run.forms.append(entry::RunForm{f.code, f.name, f.period, {}, {}});
+            continue;
+        }
+        // Each day of the month that has a report to send is checked on its own; a month
+        // without one leaves the form unchecked under the month's name.
+        std::set<qint32> days;
+        data::OtchetRecord r(m_context.record(FileId::otchet));
+        const Status s = scanSent(request.year, scope, f, [&]() -> Status {
+            days.insert(r.mes());
+            return {};
+        });
+        if (!s)
+            return std::unexpected(s.error());
+        if (days.empty()) {
+            run.forms.append(entry::RunForm{f.code,
+                                            f.name,
+                                            f.storedPeriods(request.year).first,
+                                            {},
+                                            periodName(1, f.period, request.year)});
+            continue;
+        }
+        for (const qint32 day : days)
+            run.forms.append(entry::RunForm{
+                f.code, f.name, day, {}, QDate::fromJulianDay(day).toString(u"dd.MM.yy")});
+    }
+    return run;
+}
+
+Result<entry::RunOutcome> ExportReports::runControls(const ExportRequest &request,
+                                                     runtime::Progress *progress)
+{
+    const auto run = controlRequest(request);
+    if (!run)
+        return std::unexpected(run.error());
+    return runControls(*run, progress);
+}
+
+Result<entry::RunOutcome> ExportReports::runControls(const entry::RunRequest &run,
+                                                     runtime::Progress *progress)
+{
     ExchangeReportSource source(m_context);
     return entry::ControlRun(m_context, source).run(run, progress);
+}
+
+Status ExportReports::scanSent(int year, const ExportScope &scope, const ExportForm &form,
+                               const std::function<Status()> &take)
+{
+    m_context.names().setOtchetFileName(year, int(form.code));
+    data::OpenedFile otchet(m_context, FileId::otchet);
+    if (!otchet.status())
+        return std::unexpected(otchet.status().error());
+    auto tx =
+        runtime::store::Transaction::begin(otchet.file(), runtime::store::Transaction::Kind::Read);
+    if (!tx)
+        return std::unexpected(tx.error());
+    const auto [from, to] = form.storedPeriods(year);
+    data::OtchetRecord r(m_context.record(FileId::otchet));
+    const auto sent = [&]() -> Status {
+        if (r.mes() < from || r.mes() > to)
+            return {};
+        if (scope.kind == ExportScope::Kind::Institution && r.codUch() != scope.institution)
+            return {};
+        if (scope.kind == ExportScope::Kind::District && int(r.codReg()) != scope.district)
+            return {};
+        return take();
+    };
+    if (scope.kind == ExportScope::Kind::Institution && from == to) {
+        r.clear();
+        r.setMes(from);
+        r.setCodUch(scope.institution);
+        return otchet.scan(data::OtchetRecord::KeyCodUch, 2, sent);
+    }
+    return otchet.scanPhysical(sent);
 }
 
 Result<ExportResult> ExportReports::write(const ExportRequest &request, runtime::Progress *progress)
@@ -185,7 +293,7 @@ Result<ExportResult> ExportReports::write(const ExportRequest &request, runtime:
         return runtime::fail(ErrorCode::InvalidArgument, {}, noFormsText());
 
     auto work = data::ExchangeFileWriter::create(
-        data::ExchangeFileName::exportWorkFileName(scope.ownCode()));
+        data::ExchangeFileName::exportWorkFileName(scope.workFileCode()));
     if (!work) {
         runtime::Error e = work.error();
         e.message = noDiskText();
@@ -203,49 +311,25 @@ Result<ExportResult> ExportReports::write(const ExportRequest &request, runtime:
             work->abandon();
             return runtime::fail(ErrorCode::Cancelled, work->path());
         }
-        m_context.names().setOtchetFileName(request.year, int(form.code));
-        data::OpenedFile otchet(m_context, FileId::otchet);
-        if (!otchet.status()) {
-            work->abandon();
-            return std::unexpected(otchet.status().error());
-        }
-        auto tx = runtime::store::Transaction::begin(otchet.file(),
-                                                     runtime::store::Transaction::Kind::Read);
-        if (!tx) {
-            work->abandon();
-            return std::unexpected(tx.error());
-        }
         qint64 rows = 0;
-        data::OtchetRecord r(m_context.record(FileId::otchet));
-        const auto take = [&]() -> Status {
-            if (r.mes() != form.period)
-                return {};
-            if (scope.kind == ExportScope::Kind::Institution && r.codUch() != scope.institution)
-                return {};
-            if (scope.kind == ExportScope::Kind::District && int(r.codReg()) != scope.district)
-                return {};
+        const data::OtchetRecord r(m_context.record(FileId::otchet));
+        const Status s = scanSent(request.year, scope, form, [&]() -> Status {
             if (Status a = work->appendReport(form.code, r.bytes()); !a)
                 return a;
             ++rows;
             return {};
-        };
-        Status s;
-        if (scope.kind == ExportScope::Kind::Institution) {
-            r.clear();
-            r.setMes(form.period);
-            r.setCodUch(scope.institution);
-            s = otchet.scan(data::OtchetRecord::KeyCodUch, 2, take);
-        } else {
-            s = otchet.scanPhysical(take);
-        }
+        });
         if (!s) {
             work->abandon();
             return std::unexpected(s.error());
         }
+        // A daily form's days are those of its month: it is named and listed as for the month,
+        // so that two months' files never take one name.
+        const int namedAs = form.periodicity == ExportForm::daily ? 1 : form.periodicity;
         if (rows > 0)
-            name.addForm(int(form.code), form.periodicity, form.period);
+            name.addForm(int(form.code), namedAs, form.period);
         out.lines.append(ExportLine{form.code, form.name.left(100),
-                                    periodName(form.periodicity, form.period, request.year), rows,
+                                    periodName(namedAs, form.period, request.year), rows,
                                     form.periodicity});
         out.total += rows;
         p.step(++done, form.name);
@@ -259,8 +343,11 @@ Result<ExportResult> ExportReports::write(const ExportRequest &request, runtime:
     const auto to = target(request.path, out.fileName);
     if (!to)
         return std::unexpected(to.error());
-    if (Status c = fs::copyFile(work->path(), *to, true); !c)
-        return std::unexpected(c.error());
+    if (Status c = fs::copyFile(work->path(), *to, true); !c) {
+        runtime::Error e = c.error();
+        e.message = copyFailedText(*to, e.message);
+        return std::unexpected(e);
+    }
     out.target = *to;
     return out;
 }

@@ -18,6 +18,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <utility>
+
 namespace zemor::data {
 class DataContext;
 }
@@ -43,6 +46,9 @@ struct ExportScope
     {
         return kind == Kind::Institution ? int(institution) : kind == Kind::District ? district : 0;
     }
+    // The own institution code the work file is named after: 0 for district and region
+    // installations.
+    int workFileCode() const { return kind == Kind::Institution ? int(institution) : 0; }
 
     static ExportScope of(const shell::AppState &state);
 };
@@ -56,7 +62,8 @@ struct ExportPeriods
     bool annual = true; // ?GOD
 };
 
-// A form of the form list (`QS`).
+// A form of the form list (`QS`). A daily form is listed for the chosen month: its period is the
+// month, and it sends the reports whose day lies in that month of the year.
 struct ExportForm
 {
     qint64 code = 0;          // QS:UNICODFOR
@@ -65,6 +72,11 @@ struct ExportForm
     qint32 period = 0;        // QS:MES
     bool marked = false;      // QS:MARK
     QString kindText() const; // QS:TIPS
+
+    static constexpr int daily = 5;
+    // The stored period numbers the form sends in `year`: its period, or for a daily form the
+    // day numbers of its month.
+    std::pair<qint32, qint32> storedPeriods(int year) const;
 };
 
 // A line of the result list (`QS1`).
@@ -99,14 +111,20 @@ public:
     explicit ExportReports(data::DataContext &context) : m_context(context) {}
 
     // The form list for the chosen periods: every form of the year not switched off whose
-    // periodicity matches a chosen period (forms of another periodicity are not listed), with
-    // its period number, sorted by periodicity, then code.
+    // periodicity matches a chosen period (daily forms go with the month; weekly and unknown
+    // periodicities are not listed), with its period number, sorted by periodicity, then code.
     [[nodiscard]] runtime::Result<QList<ExportForm>> forms(int year, const ExportPeriods &periods);
 
-    // `RunExportControls`: the marked forms, each for its own period, of the scope's
-    // institution, of its district or of the whole region, read from the year's data files.
+    // The run of `RunExportControls`: the marked forms, each for its own period (a daily form
+    // for each day of its month that has a report to send), of the scope's institution, or of
+    // each institution of the district, or of the whole region, as the institution pick list
+    // lists them; each report is checked on its own, never summed into a district's.
+    [[nodiscard]] runtime::Result<entry::RunRequest> controlRequest(const ExportRequest &request);
+    // `RunExportControls`: the run of controlRequest() over the year's data files.
     [[nodiscard]] runtime::Result<entry::RunOutcome>
     runControls(const ExportRequest &request, runtime::Progress *progress = nullptr);
+    [[nodiscard]] runtime::Result<entry::RunOutcome>
+    runControls(const entry::RunRequest &run, runtime::Progress *progress = nullptr);
 
     // `WriteExchangeFile` after the controls: writes the work file and copies it to the target.
     // No marked form is InvalidArgument with noFormsText(); own code 0 of an institution is
@@ -148,6 +166,11 @@ public:
         return QStringLiteral("Выгружено 0 записей. Повторите выгрузку.");
     }
     static QString checkReportsText() { return QStringLiteral("Проверте наличие отчетов"); }
+    // The export could not be copied to its target.
+    static QString copyFailedText(const QString &target, const QString &reason)
+    {
+        return QStringLiteral("Файл ") + target + QStringLiteral(" не записан: ") + reason;
+    }
     static QString doneText() { return QStringLiteral("ГОТОВО "); }
     static QString badSettingsText()
     {
@@ -155,6 +178,12 @@ public:
     }
 
 private:
+    // Every stored record of `form` in `year` that the scope sends, in the read transaction of
+    // one scan: the institution's by its key, else the whole file.
+    [[nodiscard]] runtime::Status scanSent(int year, const ExportScope &scope,
+                                           const ExportForm &form,
+                                           const std::function<runtime::Status()> &take);
+
     data::DataContext &m_context;
 };
 

@@ -4,6 +4,7 @@
 #include "data/ExchangeFile.h"
 #include "data/ExchangeFileName.h"
 #include "data/OpenedFile.h"
+#include "data/Period.h"
 #include "data/records/ExchangeRecord.h"
 #include "entry/ReportStore.h"
 #include "exchange/ExchangeNames.h"
@@ -95,6 +96,10 @@ public:
     // The markers of open reports, after a look-up in them succeeded.
     void holdMarkers() { m_files.hold(data::FileId::WWOD, {}); }
 
+    // The entries the load's progress counts, set once for the whole load; -1 until then.
+    qint64 total = -1;
+    qint64 done = 0;
+
 private:
     data::DataContext &m_context;
     HeldFiles m_files;
@@ -147,10 +152,29 @@ QString ImportReports::refusal(const QString &name, const data::ExchangeFile *fi
 {
     if (!file)
         return name + QStringLiteral(" ошибка ?") + QString::number(error.number()) +
-               QStringLiteral(" ") + error.message;
+               QStringLiteral(" ") + reasonOf(error);
     if (file->isEmpty())
         return name + emptyText();
     return {};
+}
+
+QString ImportReports::reasonOf(const runtime::Error &error)
+{
+    QString reason = error.message;
+    if (error.where.isEmpty())
+        return reason;
+    // "Файл <path> поврежден: ..." says "поврежден: ..."; any other mention of the file goes.
+    const QString named = QStringLiteral("Файл ") + error.where + u' ';
+    if (reason.startsWith(named))
+        return reason.mid(named.size());
+    reason.replace(error.where, fileNameOf(error.where));
+    return reason;
+}
+
+QString ImportReports::periodText(int kind, qint32 period)
+{
+    const auto k = data::periodKindFromByte(kind);
+    return data::periodNumberText(k.value_or(data::PeriodKind::Month), period);
 }
 
 QStringList ImportReports::pathChoices(const QString &s1, const QString &s2)
@@ -192,7 +216,7 @@ Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
         const auto file = data::ExchangeFile::read(path);
         if (!file || file->isEmpty()) {
             out.refused.append(RefusedFile{name, file ? ImportReports::emptyText().trimmed()
-                                                      : file.error().message});
+                                                      : reasonOf(file.error())});
             kept[i] = false;
             continue;
         }
@@ -216,8 +240,14 @@ Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
             lastEntry = key;
             if (!seen.insert(key).second)
                 continue;
-            out.entries.append(ImportEntry{
-                r.mes(), r.codForm(), {}, ImportEntry::NotMarked, r.codUch(), path, {}});
+            out.entries.append(ImportEntry{r.mes(),
+                                           r.codForm(),
+                                           {},
+                                           ImportEntry::NotMarked,
+                                           r.codUch(),
+                                           path,
+                                           {},
+                                           int(r.tip())});
         }
     }
     for (qsizetype i = 0; i < files.size(); ++i) {
@@ -310,29 +340,31 @@ void ImportReports::markInstitution(QList<ImportEntry> &entries, qint32 institut
         e.mark = e.institution == institution ? ImportEntry::Marked : ImportEntry::NotMarked;
 }
 
+entry::RunRequest ImportReports::controlRequest(int year, const QList<ImportEntry> &entries,
+                                                const ImportInstitution &institution)
+{
+    entry::RunRequest run;
+    run.year = year;
+    run.called = true;
+    run.scope = entry::RunScope::Institution;
+    run.entities = {entry::RunEntity{institution.code, institution.district, institution.name,
+                                     institution.districtName}};
+    for (const ImportEntry &e : entries) {
+        if (e.mark == ImportEntry::Marked && e.institution == institution.code)
+            run.forms.append(
+                entry::RunForm{e.form, e.formName, e.period, e.path, periodText(e.kind, e.period)});
+    }
+    return run;
+}
+
 Result<entry::RunOutcome> ImportReports::runControls(const QList<ImportEntry> &entries,
                                                      qint32 institution,
                                                      runtime::Progress *progress)
 {
     entry::ControlRun controls(m_context, m_source);
-    return runControls(controls, entries, institution, progress);
-}
-
-Result<entry::RunOutcome> ImportReports::runControls(entry::ControlRun &controls,
-                                                     const QList<ImportEntry> &entries,
-                                                     qint32 institution,
-                                                     runtime::Progress *progress)
-{
-    entry::RunRequest run;
-    run.year = m_year;
-    run.called = true;
-    run.scope = entry::RunScope::Institution;
-    run.entities = {entry::RunEntity{institution, 0, {}, {}}};
-    for (const ImportEntry &e : entries) {
-        if (e.mark == ImportEntry::Marked && e.institution == institution)
-            run.forms.append(entry::RunForm{e.form, e.formName, e.period, e.path});
-    }
-    return controls.run(run, progress);
+    ImportInstitution u;
+    u.code = institution;
+    return controls.run(controlRequest(m_year, entries, u), progress);
 }
 
 ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInstitution &institution,
@@ -350,19 +382,29 @@ ImportOutcome ImportReports::load(Session &session, QList<ImportEntry> &entries,
     runtime::Progress &p = progress ? *progress : none;
     const qint32 code = institution.code;
 
+    const entry::RunRequest run = controlRequest(m_year, entries, institution);
+    const auto controls = session.controls.run(run, nullptr);
+    if (controls && m_viewer)
+        m_viewer->show(run, *controls);
     quint8 flag = 0;
-    entry::ControlRun::markCaller(runControls(session.controls, entries, code, nullptr), flag);
+    entry::ControlRun::markCaller(controls, flag);
     if (flag == 1 && m_prompter.message(controlsQuestion(), {}, QStringLiteral("ДА|НЕТ"),
                                         runtime::MessageIcon::Question, 2) != 1) {
         out.declined = true;
+        if (session.total >= 0) { // the institution's entries count as gone through
+            session.done += qsizetype(run.forms.size());
+            p.step(session.done, institution.name);
+        }
         return out;
     }
 
-    qint64 total = 0;
-    for (const ImportEntry &e : entries)
-        total += e.mark == ImportEntry::Marked && e.institution == code;
-    p.setTotal(total);
-    qint64 done = 0;
+    if (session.total < 0) {
+        session.total = 0;
+        for (const ImportEntry &e : entries)
+            session.total += e.mark == ImportEntry::Marked && e.institution == code;
+        p.setTotal(session.total);
+    }
+    qint64 &done = session.done;
 
     for (ImportEntry &e : entries) {
         if (e.mark != ImportEntry::Marked || e.institution != code)
@@ -374,7 +416,7 @@ ImportOutcome ImportReports::load(Session &session, QList<ImportEntry> &entries,
         const QString name = fileNameOf(e.path);
         const auto line = [&](const QString &count) {
             out.lines.append(
-                ImportLine{e.period, e.form, e.formName, code, institution.name, count});
+                ImportLine{e.period, e.form, e.formName, code, institution.name, count, e.kind});
         };
         if (const QString &refused = take(e.path).refusal; !refused.isEmpty()) {
             out.messages.append(refused);
@@ -466,6 +508,16 @@ ImportOutcome ImportReports::loadAll(QList<ImportEntry> &entries,
 {
     ImportOutcome out;
     Session session(m_context, m_source);
+    // One total over the marked entries of every institution, so that the progress runs from
+    // 0 to 100 % once for the whole load.
+    QSet<qint32> listed;
+    for (const ImportInstitution &u : institutions)
+        listed.insert(u.code);
+    session.total = 0;
+    for (const ImportEntry &e : entries)
+        session.total += e.mark == ImportEntry::Marked && listed.contains(e.institution);
+    if (progress)
+        progress->setTotal(session.total);
     for (const ImportInstitution &u : institutions) {
         out.add(load(session, entries, u, progress));
         if (out.cancelled)

@@ -55,6 +55,7 @@ struct ImportEntry
     qint32 institution = 0;  // QS:CODUCH
     QString path;            // QS:PATH, the file on disk
     QString institutionText; // QS:NAMEUCH (summary files)
+    int kind = 0;            // OTC:TIP of its first row: a daily report's period is a date
 };
 
 // An institution found in the files (`QU`).
@@ -102,6 +103,7 @@ struct ImportLine
     qint32 institution = 0;
     QString institutionName;
     QString count; // rows loaded, or why none were
+    int kind = 0;  // the period's kind (ImportEntry::kind)
 };
 
 struct ImportOutcome
@@ -156,14 +158,21 @@ public:
     // A chosen institution: exactly its entries marked.
     static void markInstitution(QList<ImportEntry> &entries, qint32 institution);
 
-    // `RunImportControls`: the marked entries of the institution, each in its own file and for
-    // its own period.
+    // Where a load shows its control run's results before it asks whether to go on; null: they
+    // are not shown.
+    void setRunViewer(entry::RunResultsViewer *viewer) { m_viewer = viewer; }
+
+    // The run of `RunImportControls`: the marked entries of the institution, each in its own
+    // file and for its own period.
+    static entry::RunRequest controlRequest(int year, const QList<ImportEntry> &entries,
+                                            const ImportInstitution &institution);
     [[nodiscard]] runtime::Result<entry::RunOutcome>
     runControls(const QList<ImportEntry> &entries, qint32 institution,
                 runtime::Progress *progress = nullptr);
-    // `LoadSelectedReports` for one institution: the controls, their question when a report
-    // failed, then each marked entry of the institution (mark 2 once loaded). The progress
-    // counts the entries and can stop the load between reports. Within one load (for "все ЛПУ"
+    // `LoadSelectedReports` for one institution: the controls, their results and their question
+    // when a report failed or was not checked, then each marked entry of the institution (mark 2
+    // once loaded). The progress counts the entries (for "все ЛПУ" those of every institution,
+    // once) and can stop the load between reports. Within one load (for "все ЛПУ"
     // over every institution) the control rules of each form are read once, and the data files
     // written stay open from their first report to the load's end.
     ImportOutcome load(QList<ImportEntry> &entries, const ImportInstitution &institution,
@@ -199,6 +208,11 @@ public:
     static QString doneText() { return QStringLiteral("ГОТОВО"); }
     static QString cancelledText(const ImportOutcome &outcome);
     static QString emptyText() { return QStringLiteral(" пустой"); }
+    // A period as the lists show it: a daily report's as its date, any other as its number.
+    static QString periodText(int kind, qint32 period);
+    // Why a file was refused, without the file's name that `error` may carry: the lists put
+    // the name before it once.
+    static QString reasonOf(const runtime::Error &error);
     // What a load says of a file it cannot take: name + " ошибка ?" + code and the reason, or
     // name + " пустой"; empty for a file with records.
     static QString refusal(const QString &name, const runtime::Result<data::ExchangeFile> &file);
@@ -209,10 +223,6 @@ private:
     // What one load keeps from report to report: its control run and its open data files.
     class Session;
 
-    [[nodiscard]] runtime::Result<entry::RunOutcome> runControls(entry::ControlRun &controls,
-                                                                 const QList<ImportEntry> &entries,
-                                                                 qint32 institution,
-                                                                 runtime::Progress *progress);
     ImportOutcome load(Session &session, QList<ImportEntry> &entries,
                        const ImportInstitution &institution, runtime::Progress *progress);
 
@@ -234,6 +244,7 @@ private:
     data::DataContext &m_context;
     runtime::Prompter &m_prompter;
     int m_year;
+    entry::RunResultsViewer *m_viewer = nullptr;
     QHash<QString, TakenFile> m_files;
     ExchangeReportSource m_source; // the control runs' files, kept the same way
 };

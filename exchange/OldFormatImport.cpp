@@ -71,7 +71,8 @@ Result<OldScan> OldFormatImport::institutions(const QList<OldFile> &files)
     for (const OldFile &f : files) {
         const auto file = data::ExchangeFile::read(f.path, ExchangeFormat::Old);
         if (!file) {
-            out.refused.append(RefusedFile{fileNameOf(f.path), file.error().message});
+            out.refused.append(
+                RefusedFile{fileNameOf(f.path), ImportReports::reasonOf(file.error())});
             continue;
         }
         for (qint64 n = 0; n < file->count(); ++n) {
@@ -114,12 +115,11 @@ Result<OldScan> OldFormatImport::institutions(const QList<OldFile> &files)
     return out;
 }
 
-Result<entry::RunOutcome> OldFormatImport::runControls(const QList<OldFile> &files,
-                                                       const QList<ImportInstitution> &institutions,
-                                                       runtime::Progress *progress)
+entry::RunRequest OldFormatImport::controlRequest(int year, const QList<OldFile> &files,
+                                                  const QList<ImportInstitution> &institutions)
 {
     entry::RunRequest run;
-    run.year = m_year;
+    run.year = year;
     run.called = true;
     run.scope =
         institutions.size() == 1 ? entry::RunScope::Institution : entry::RunScope::Institutions;
@@ -129,10 +129,18 @@ Result<entry::RunOutcome> OldFormatImport::runControls(const QList<OldFile> &fil
     }
     for (const OldFile &f : files) {
         if (f.marked)
-            run.forms.append(entry::RunForm{f.form, f.formName, f.period, f.path});
+            run.forms.append(entry::RunForm{f.form, f.formName, f.period, f.path, {}});
     }
+    return run;
+}
+
+Result<entry::RunOutcome> OldFormatImport::runControls(const QList<OldFile> &files,
+                                                       const QList<ImportInstitution> &institutions,
+                                                       runtime::Progress *progress)
+{
     ExchangeReportSource source(m_context, ExchangeFormat::Old);
-    return entry::ControlRun(m_context, source).run(run, progress);
+    return entry::ControlRun(m_context, source)
+        .run(controlRequest(m_year, files, institutions), progress);
 }
 
 ImportOutcome OldFormatImport::loadOne(const QList<OldFile> &files,
@@ -168,8 +176,11 @@ ImportOutcome OldFormatImport::load(const QList<OldFile> &files,
     runtime::Progress &p = progress ? *progress : none;
 
     // The controls read the files in the old layout (the run's flag 10).
+    const auto controls = runControls(files, targets);
+    if (controls && m_viewer)
+        m_viewer->show(controlRequest(m_year, files, targets), *controls);
     quint8 flag = 0;
-    entry::ControlRun::markCaller(runControls(files, targets), flag);
+    entry::ControlRun::markCaller(controls, flag);
     if (flag == 1 &&
         m_prompter.message(ImportReports::controlsQuestion(), {}, QStringLiteral("ДА|НЕТ"),
                            runtime::MessageIcon::Question, 2) != 1) {
@@ -201,6 +212,20 @@ ImportOutcome OldFormatImport::load(const QList<OldFile> &files,
             const auto line = [&](const QString &count) {
                 out.lines.append(ImportLine{f.period, f.form, f.formName, u.code, u.name, count});
             };
+            const auto again = data::ExchangeFile::read(f.path, ExchangeFormat::Old);
+            if (!again || again->isEmpty()) {
+                out.messages.append(name + QStringLiteral(" НА ДИСКЕТЕ НЕТ"));
+                break;
+            }
+            QList<QByteArray> rows;
+            for (qint64 n = 0; n < again->count(); ++n) {
+                QByteArray bytes = again->record(n);
+                if (data::ExchangeRecord(bytes, ExchangeFormat::Old).codUch() == u.code)
+                    rows.append(bytes);
+            }
+            // An institution without rows in this file has nothing here to replace.
+            if (rows.isEmpty())
+                continue;
             entry::ReportStore store(m_context,
                                      entry::ReportIdentity{m_year, f.form, u.code, 0, 0, f.period});
             const auto exists = store.exists();
@@ -213,19 +238,6 @@ ImportOutcome OldFormatImport::load(const QList<OldFile> &files,
                 line(ImportReports::keepOldText());
                 continue;
             }
-            const auto again = data::ExchangeFile::read(f.path, ExchangeFormat::Old);
-            if (!again || again->isEmpty()) {
-                out.messages.append(name + QStringLiteral(" НА ДИСКЕТЕ НЕТ"));
-                break;
-            }
-            QList<QByteArray> rows;
-            for (qint64 n = 0; n < again->count(); ++n) {
-                QByteArray bytes = again->record(n);
-                if (data::ExchangeRecord(bytes, ExchangeFormat::Old).codUch() == u.code)
-                    rows.append(bytes);
-            }
-            if (rows.isEmpty())
-                continue;
             const auto written = store.replaceRaw(rows, true);
             if (!written) {
                 out.messages.append(name + QStringLiteral(": ") + written.error().message);

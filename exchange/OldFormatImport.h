@@ -9,7 +9,8 @@
 // A load never replaces a stored report: for one chosen institution an existing report of the
 // file's period is left and the user told to delete it, unless the load completes reports (the
 // captionless button: rows present stay, missing rows are added); for every institution found
-// in the files an existing report is always left. Each file's rows of one institution are added
+// in the files an existing report is always left, and only the institutions that have rows in a
+// file are looked up for it. Each file's rows of one institution are added
 // in one transaction; a row whose key is taken is skipped and not counted. Institution 0 is
 // never loaded.
 
@@ -48,8 +49,14 @@ public:
     // `ListInstitutionsInFiles`: every institution of every file that can be read.
     [[nodiscard]] runtime::Result<OldScan> institutions(const QList<OldFile> &files);
 
-    // `RunImportControlsOld`: the marked files, each for its own period, of the one institution
-    // or (`all`) of every institution found in the files.
+    // Where a load shows its control run's results before it asks whether to go on; null: they
+    // are not shown.
+    void setRunViewer(entry::RunResultsViewer *viewer) { m_viewer = viewer; }
+
+    // The run of `RunImportControlsOld`: the marked files, each for its own period, of the one
+    // institution or of every institution found in the files.
+    static entry::RunRequest controlRequest(int year, const QList<OldFile> &files,
+                                            const QList<ImportInstitution> &institutions);
     [[nodiscard]] runtime::Result<entry::RunOutcome>
     runControls(const QList<OldFile> &files, const QList<ImportInstitution> &institutions,
                 runtime::Progress *progress = nullptr);
@@ -78,6 +85,7 @@ private:
     data::DataContext &m_context;
     runtime::Prompter &m_prompter;
     int m_year;
+    entry::RunResultsViewer *m_viewer = nullptr;
 };
 
 } // namespace zemor::exchange

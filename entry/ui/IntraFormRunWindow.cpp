@@ -20,11 +20,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zemor::entry::ui {
 
@@ -53,8 +56,9 @@ IntraFormResultWindow::IntraFormResultWindow(const QList<RunLine> &lines, int ye
                                              const QString &districtName,
                                              const QString &institutionName,
                                              runtime::Prompter &prompter,
-                                             runtime::report::PageSink &sink, QWidget *parent)
-    : QDialog(parent), m_lines(lines), m_year(year), m_districtName(districtName),
+                                             runtime::report::PageSink *sink, QWidget *parent,
+                                             const QStringList &notes)
+    : QDialog(parent), m_lines(lines), m_notes(notes), m_year(year), m_districtName(districtName),
       m_institutionName(institutionName), m_prompter(prompter), m_sink(sink)
 {
     setObjectName(QStringLiteral("P1$SCRL1"));
@@ -89,8 +93,19 @@ IntraFormResultWindow::IntraFormResultWindow(const QList<RunLine> &lines, int ye
     m_text->setReadOnly(true);
     layout->addWidget(m_text);
 
+    if (!notes.isEmpty()) {
+        auto *notesList = createControl<QPlainTextEdit>(this, QStringLiteral("?NOTES"));
+        notesList->setReadOnly(true);
+        notesList->setPlainText(notes.join(u'\n'));
+        notesList->setMaximumHeight(notesList->fontMetrics().lineSpacing() *
+                                        int(std::min<qsizetype>(notes.size() + 1, 6)) +
+                                    12);
+        layout->addWidget(notesList);
+    }
+
     auto *printButton =
         createControl<QPushButton>(this, QStringLiteral("?PRNT"), QStringLiteral("Печать"));
+    printButton->setEnabled(sink != nullptr);
     auto *exit =
         createControl<QPushButton>(this, QStringLiteral("?EXIT1"), QStringLiteral("Выход"));
     layout->addLayout(buttonRow({printButton, exit}));
@@ -113,8 +128,11 @@ void IntraFormResultWindow::showCurrent()
 
 void IntraFormResultWindow::print()
 {
-    const auto pages = ControlRun::printResults(m_lines, m_year, m_districtName, m_institutionName);
-    const auto sent = m_sink.output(pages, ControlRun::resultsTitle());
+    if (!m_sink)
+        return;
+    const auto pages =
+        ControlRun::printResults(m_lines, m_year, m_districtName, m_institutionName, m_notes);
+    const auto sent = m_sink->output(pages, ControlRun::resultsTitle());
     if (!sent)
         m_prompter.message(sent.error().message);
 }
@@ -294,19 +312,36 @@ void IntraFormRunWindow::check()
                                : outcome.error().message);
         return;
     }
-    if (!outcome->diagnostics.isEmpty())
-        m_prompter.message(outcome->diagnostics.join(u'\n'));
-    const QString closing = ControlRun::closingMessage(request, *outcome);
-    if (outcome->failures.isEmpty()) {
-        if (!closing.isEmpty())
-            m_prompter.message(closing);
+    showRunResults(request, *outcome, districtName, institutionName, m_prompter, &m_sink, this);
+}
+
+void showRunResults(const RunRequest &request, const RunOutcome &outcome,
+                    const QString &districtName, const QString &institutionName,
+                    runtime::Prompter &prompter, runtime::report::PageSink *sink, QWidget *parent)
+{
+    if (!ControlRun::showsResultList(outcome)) {
+        if (const QString closing = ControlRun::closingMessage(request, outcome);
+            !closing.isEmpty())
+            prompter.message(closing);
         return;
     }
-    if (!closing.isEmpty())
-        m_prompter.message(closing);
-    IntraFormResultWindow results(ControlRun::resultLines(request, *outcome), m_year, districtName,
-                                  institutionName, m_prompter, m_sink, this);
+    IntraFormResultWindow results(ControlRun::resultLines(request, outcome), request.year,
+                                  districtName, institutionName, prompter, sink, parent,
+                                  ControlRun::notes(request, outcome));
     results.exec();
+}
+
+void RunResultsDialog::show(const RunRequest &request, const RunOutcome &outcome)
+{
+    QString districtName;
+    QString institutionName;
+    const bool one = request.scope == RunScope::Institution || request.scope == RunScope::District;
+    if (one && !request.entities.isEmpty()) {
+        const RunEntity &e = request.entities.first();
+        districtName = e.districtName.trimmed();
+        institutionName = request.scope == RunScope::Institution ? e.name.trimmed() : QString();
+    }
+    showRunResults(request, outcome, districtName, institutionName, m_prompter, m_sink, m_parent);
 }
 
 void runIntraFormControls(data::DataContext &data, const shell::AppState &state,

@@ -1,5 +1,7 @@
 #include "exchange/ui/ExchangeWindowSupport.h"
 
+#include "data/Period.h"
+#include "entry/ui/IntraFormRunWindow.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/ui/Controls.h"
 
@@ -23,6 +25,17 @@ QString DialogDirectoryChooser::choose(QWidget *parent)
     const QString chosen = QFileDialog::getExistingDirectory(parent, title());
     QDir::setCurrent(saved);
     return chosen;
+}
+
+entry::RunResultsViewer &runResults(const ExchangeServices &services,
+                                    std::unique_ptr<entry::RunResultsViewer> &own, QWidget *parent)
+{
+    if (services.runViewer)
+        return *services.runViewer;
+    if (!own)
+        own =
+            std::make_unique<entry::ui::RunResultsDialog>(services.prompter, services.sink, parent);
+    return *own;
 }
 
 QString chooseFolder(const ExchangeServices &services, QWidget *parent)
@@ -52,6 +65,11 @@ ExchangeList makeList(QWidget *window, const QString &equate, int fields, const 
     list.binding = new runtime::ui::ListBinding(list.view, list.model,
                                                 parsed.value_or(runtime::ui::ListFormat()));
     list.view->horizontalHeader()->setStretchLastSection(true);
+    // Every heading shows whole, however narrow its column is written.
+    QList<int> columns;
+    for (int c = 0; c < list.binding->format().columnCount(); ++c)
+        columns.append(c);
+    list.binding->widenToContents(columns);
     return list;
 }
 
@@ -100,13 +118,20 @@ ExchangeList makeResultList(QWidget *window, const QString &equate)
                                    "90L(2)|M~ЛПУ~@s200@60L(2)|M~записей~@s50@"));
 }
 
+QVariant periodValue(int kind, qint32 period)
+{
+    if (kind == int(data::PeriodKind::Date))
+        return ImportReports::periodText(kind, period);
+    return period;
+}
+
 void showResults(const ExchangeList &list, const QList<ImportLine> &lines, bool append)
 {
     if (!append)
         list.model->clear();
     for (const ImportLine &l : lines)
-        list.model->appendLine(
-            {l.period, l.form, l.formName, l.institution, l.institutionName, l.count});
+        list.model->appendLine({periodValue(l.kind, l.period), l.form, l.formName, l.institution,
+                                l.institutionName, l.count});
     list.binding->widenToContents({0, 1, 3});
 }
 
@@ -147,6 +172,14 @@ QButtonGroup *addLoadOption(QWidget *window, QVBoxLayout *column, const QString 
     }
     column->addWidget(box);
     return group;
+}
+
+int highlightedRow(const ExchangeList &list)
+{
+    const QModelIndex current = list.view->currentIndex();
+    if (!current.isValid() || !list.view->selectionModel()->isRowSelected(current.row()))
+        return -1;
+    return current.row();
 }
 
 void tellOutcome(runtime::Prompter &prompter, const ImportOutcome &outcome)

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QButtonGroup;
 class QBoxLayout;
 class QComboBox;
@@ -24,6 +26,9 @@ class DataContext;
 }
 namespace zemor::runtime {
 class Prompter;
+}
+namespace zemor::runtime::report {
+class PageSink;
 }
 namespace zemor::shell {
 struct AppState;
@@ -55,7 +60,17 @@ struct ExchangeServices
     shell::AppState &state;
     runtime::Prompter &prompter;
     DirectoryChooser &chooser;
+    // Where a control run's results are printed; null: not printed.
+    runtime::report::PageSink *sink = nullptr;
+    // Shows a control run's results before the question whether to go on; null: the run's
+    // result window (runResults()).
+    entry::RunResultsViewer *runViewer = nullptr;
 };
+
+// The viewer of the control runs' results for windows of `services` modal to `parent`: the
+// services' own, or `own` made to show the run's result window.
+entry::RunResultsViewer &runResults(const ExchangeServices &services,
+                                    std::unique_ptr<entry::RunResultsViewer> &own, QWidget *parent);
 
 // "?VIBOR_DIR": the chosen folder with "\" at its end, or an empty text after "Путь не выбран".
 QString chooseFolder(const ExchangeServices &services, QWidget *parent);
@@ -92,11 +107,16 @@ QComboBox *addPathRow(QWidget *window, QBoxLayout *layout, const ExchangeService
 // name, rows or why none), the institution list "?LIST3" with its count "?KOL_QU" under it, and
 // the option "?OPTION1" "Загрузить" ("все ЛПУ" 2, `oneText` 1).
 ExchangeList makeResultList(QWidget *window, const QString &equate);
+// A period as the entry and result lists show it: a daily report's as its date.
+QVariant periodValue(int kind, qint32 period);
 void showResults(const ExchangeList &list, const QList<ImportLine> &lines, bool append = false);
 ExchangeList addInstitutionList(QWidget *window, QVBoxLayout *column,
                                 const QList<ImportInstitution> &institutions);
 QButtonGroup *addLoadOption(QWidget *window, QVBoxLayout *column, const QString &oneText,
                             int value);
+// The line of `list` that is highlighted (current and selected, by a click or the keys); -1
+// when none is.
+int highlightedRow(const ExchangeList &list);
 // What a load met and how it ended: its messages, then "ГОТОВО" or what a stopped load wrote.
 void tellOutcome(runtime::Prompter &prompter, const ImportOutcome &outcome);
 

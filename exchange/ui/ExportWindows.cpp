@@ -189,6 +189,7 @@ ExportFormsWindow::ExportFormsWindow(data::DataContext &context, const ExchangeS
                                          "40L(2)|M~~@s10@"));
     m_formList.model->setMarkColumn(1, 1);
     m_formList.binding->setDoubleClickAction(runtime::ui::ListBinding::DoubleClick::ToggleMark);
+    m_formList.binding->setClickMarks(true);
     layout->addWidget(m_formList.view, 2);
 
     auto *resultsRow = new QHBoxLayout;
@@ -261,6 +262,11 @@ void ExportFormsWindow::showNames()
 
 void ExportFormsWindow::exportMarked()
 {
+    if (m_scope.kind == ExportScope::Kind::Institution && m_scope.institution == 0) {
+        m_services.prompter.message(ExportReports::noInstitutionText());
+        reject();
+        return;
+    }
     const bool anyMarked =
         std::any_of(m_forms.cbegin(), m_forms.cend(), [](const ExportForm &f) { return f.marked; });
     if (!anyMarked) {
@@ -269,8 +275,13 @@ void ExportFormsWindow::exportMarked()
     }
     m_sum->setText(QStringLiteral("0"));
     const ExportRequest request{m_services.state.globYear, m_scope, m_path, m_forms};
+    const auto run = m_exporter.controlRequest(request);
+    if (!run) {
+        m_services.prompter.message(run.error().message);
+        return;
+    }
     runtime::ui::ProgressWindow progress(windowTitle(), this);
-    const auto controls = m_exporter.runControls(request, &progress);
+    const auto controls = m_exporter.runControls(*run, &progress);
     progress.finish();
     if (!controls) {
         m_services.prompter.message(controls.error().message);
@@ -278,6 +289,7 @@ void ExportFormsWindow::exportMarked()
     }
     if (progress.cancelled())
         return;
+    runResults(m_services, m_runViewer, this).show(*run, *controls);
     if (controls->callerError() &&
         m_services.prompter.message(ExportReports::controlsQuestion(), {},
                                     QStringLiteral("&ДА|&НЕТ"), runtime::MessageIcon::Question,
@@ -289,8 +301,6 @@ void ExportFormsWindow::exportMarked()
     writing.finish();
     if (!result) {
         m_services.prompter.message(result.error().message);
-        if (result.error().message == ExportReports::noInstitutionText())
-            reject();
         return;
     }
     for (const ExportLine &line : result->lines)

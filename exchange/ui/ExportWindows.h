@@ -5,7 +5,9 @@
 // "Продолжить") and the form window "Выгрузка отчетов на дискету" (P1$SCRL: the forms to mark,
 // "Выгрузить", the exported forms and their rows, the result text). The work is
 // exchange::ExportReports; the controls and the writing run under a progress window that can
-// stop them between forms.
+// stop them between forms. An institution installation without its own code is told so before
+// anything runs; the controls' results are shown before the question whether to go on. A single
+// click on a form marks or unmarks it.
 //
 // exportReports() is the procedure as the frame starts it: the period window, then the form
 // window for the chosen periods; an empty form list asks for a period and opens the period
@@ -71,6 +73,7 @@ private:
     QString m_recipient;
     QList<ExportForm> m_forms;
     qint64 m_total = 0;
+    std::unique_ptr<entry::RunResultsViewer> m_runViewer;
     ExchangeList m_formList;
     ExchangeList m_results;
     QLabel *m_text = nullptr;

@@ -24,9 +24,12 @@ namespace {
 
 QVariantList entryLine(const ImportEntry &e)
 {
-    return {e.period,         e.form,
-            e.formName,       e.mark == ImportEntry::Marked ? 1 : 0,
-            e.institution,    QFileInfo(e.path).fileName(),
+    return {periodValue(e.kind, e.period),
+            e.form,
+            e.formName,
+            e.mark == ImportEntry::Marked ? 1 : 0,
+            e.institution,
+            QFileInfo(e.path).fileName(),
             e.institutionText};
 }
 
@@ -93,6 +96,7 @@ ImportListWindow::ImportListWindow(data::DataContext &context, const ExchangeSer
 {
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowTitle(QStringLiteral("Загрузка отчетов "));
+    m_importer.setRunViewer(&runResults(m_services, m_runViewer, this));
     ImportReports::sortForList(m_scan.entries);
 
     auto *layout = new QVBoxLayout(this);
@@ -112,6 +116,7 @@ ImportListWindow::ImportListWindow(data::DataContext &context, const ExchangeSer
                                           "28R(2)|M~ЛПУ~C(0)80L(2)|M~Файл~@s255@"));
     m_entryList.model->setMarkColumn(3, 3);
     m_entryList.binding->setDoubleClickAction(runtime::ui::ListBinding::DoubleClick::ToggleMark);
+    m_entryList.binding->setClickMarks(true);
     left->addWidget(m_entryList.view, 2);
     left->addWidget(new QLabel(QStringLiteral("Результат загрузки"), this));
     m_results = makeResultList(this, QStringLiteral("?LIST2"));
@@ -151,6 +156,11 @@ ImportListWindow::ImportListWindow(data::DataContext &context, const ExchangeSer
             });
     connect(m_institutions.view, &QTableView::clicked, this,
             [this](const QModelIndex &index) { chooseInstitution(index.row()); });
+    // The line highlighted while every institution was to be loaded is the chosen one.
+    connect(m_option, &QButtonGroup::idClicked, this, [this](int id) {
+        if (id == 1 && highlightedRow(m_institutions) >= 0)
+            chooseInstitution(highlightedRow(m_institutions));
+    });
     connect(ok, &QPushButton::clicked, this, [this] { loadMarked(); });
     connect(move, &QPushButton::clicked, this, [this] { moveFiles(); });
 
@@ -197,6 +207,9 @@ void ImportListWindow::loadMarked()
 {
     m_results.model->clear();
     const bool one = m_option->checkedId() == 1;
+    if (const int highlighted = highlightedRow(m_institutions);
+        one && highlighted >= 0 && highlighted != m_chosenInstitution)
+        chooseInstitution(highlighted);
     if (one && m_chosenInstitution < 0) {
         m_services.prompter.message(ImportReports::noInstitutionText());
         return;
@@ -232,6 +245,7 @@ SummaryLoadWindow::SummaryLoadWindow(data::DataContext &context, const ExchangeS
 {
     setObjectName(QStringLiteral("P1$SCRSW"));
     setWindowTitle(QStringLiteral("Загрузка сводного отчета"));
+    m_importer.setRunViewer(&runResults(m_services, m_runViewer, this));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(
         new QLabel(QStringLiteral("Отметте мышкой  файл, которые нужно загрузить"), this));

@@ -63,6 +63,7 @@ private:
     void showResults(const ImportOutcome &outcome);
 
     ExchangeServices m_services;
+    std::unique_ptr<entry::RunResultsViewer> m_runViewer;
     ImportReports m_importer;
     ImportScan m_scan;
     int m_chosenInstitution = -1;
@@ -93,6 +94,7 @@ private:
     void showEntries();
 
     ExchangeServices m_services;
+    std::unique_ptr<entry::RunResultsViewer> m_runViewer;
     ImportReports m_importer;
     ImportScan m_scan;
     ExchangeList m_entryList;

@@ -72,6 +72,7 @@ OldFilesWindow::OldFilesWindow(data::DataContext &context, const ExchangeService
 {
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowTitle(QStringLiteral("Загрузка отчетов "));
+    m_importer.setRunViewer(&runResults(m_services, m_runViewer, this));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(hint(), this));
     layout->addWidget(createControl<QLabel>(this, QStringLiteral("?P1"), path));
@@ -91,6 +92,7 @@ OldFilesWindow::OldFilesWindow(data::DataContext &context, const ExchangeService
                                          "60L(2)|M~~@s255@"));
     m_fileList.model->setMarkColumn(3, 3);
     m_fileList.binding->setDoubleClickAction(runtime::ui::ListBinding::DoubleClick::ToggleMark);
+    m_fileList.binding->setClickMarks(true);
     left->addWidget(m_fileList.view, 2);
     auto *resultRow = new QHBoxLayout;
     resultRow->addWidget(new QLabel(QStringLiteral("Результат копирования"), this));
@@ -165,6 +167,9 @@ void OldFilesWindow::chooseInstitution(int row)
 void OldFilesWindow::load(bool complete)
 {
     const bool one = m_option->checkedId() == 1;
+    // The highlighted line is the chosen one, also when it was highlighted under "все ЛПУ".
+    if (one && highlightedRow(m_institutions) >= 0)
+        m_chosenInstitution = highlightedRow(m_institutions);
     if (one && (m_chosenInstitution < 0 || m_scan.institutions[m_chosenInstitution].code == 0)) {
         m_services.prompter.message(ImportReports::noInstitutionText());
         return;

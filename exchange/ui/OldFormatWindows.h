@@ -52,6 +52,7 @@ private:
     void showFiles();
 
     ExchangeServices m_services;
+    std::unique_ptr<entry::RunResultsViewer> m_runViewer;
     OldFormatImport m_importer;
     QList<OldFile> m_files;
     OldScan m_scan;

@@ -344,12 +344,25 @@ bool ListBinding::eventFilter(QObject *watched, QEvent *event)
     const bool onViewport =
         watched == m_view->viewport() || (m_fixedView && watched == m_fixedView->viewport());
 
-    if (onViewport && event->type() == QEvent::MouseButtonDblClick) {
+    const bool clickMarks = m_clickMarks && m_doubleClick == DoubleClick::ToggleMark;
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
+    if (onViewport && (doubleClick || (clickMarks && press))) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         auto *view = watched == m_view->viewport() ? m_view.data() : m_fixedView.data();
         const QModelIndex index = view->indexAt(mouse->position().toPoint());
-        if (mouse->button() == Qt::LeftButton && index.isValid())
-            activateRow(index.row());
+        if (mouse->button() == Qt::LeftButton && index.isValid()) {
+            // Where a click marks, what follows a click on the same line within the double-click
+            // time (the double click it begins) is one gesture with it, which toggled already.
+            const bool sameGesture =
+                clickMarks && index.row() == m_lastClickRow &&
+                mouse->timestamp() - m_lastClickTime < quint64(QApplication::doubleClickInterval());
+            if (!sameGesture) {
+                m_lastClickRow = index.row();
+                m_lastClickTime = mouse->timestamp();
+                activateRow(index.row());
+            }
+        }
         return false; // the view goes on with its own handling
     }
 

@@ -14,7 +14,9 @@
 //
 // Habits:
 // - a double click on a line toggles its mark (the model's mark column shows "o") or chooses
-//   the line, as the caller sets; Enter chooses the current line when choosing is on;
+//   the line, as the caller sets; Enter chooses the current line when choosing is on; lists that
+//   mark by a click (setClickMarks) toggle the mark with a single left click instead, and the
+//   double click that a click begins toggles it once, not twice;
 // - with heading sorting on, a double click on a heading sorts by that column, ascending the
 //   first time and then alternately descending and ascending; the current line stays current;
 // - typed text over the list moves to the next line whose locator ('?') column begins with it
@@ -79,6 +81,8 @@ public:
 
     void setFormat(const ListFormat &format);
     void setDoubleClickAction(DoubleClick action) { m_doubleClick = action; }
+    // A single left click on a line toggles its mark (with DoubleClick::ToggleMark).
+    void setClickMarks(bool on) { m_clickMarks = on; }
     DoubleClick doubleClickAction() const { return m_doubleClick; }
     void setHeadingSort(bool enabled) { m_headingSort = enabled; }
     void setCellSelection(bool cells);
@@ -126,6 +130,9 @@ private:
     TableViewRef m_fixedView;
     ListFormat m_format;
     DoubleClick m_doubleClick = DoubleClick::None;
+    bool m_clickMarks = false;
+    int m_lastClickRow = -1; // the line the last marking click toggled, and when
+    quint64 m_lastClickTime = 0;
     bool m_headingSort = false;
     QHash<int, Qt::SortOrder> m_headingOrder;
     QString m_typed;

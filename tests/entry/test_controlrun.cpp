@@ -230,6 +230,14 @@ void TestControlRun::calledRunChecksEachEntryForItsOwnPeriod()
     QCOMPARE(ControlRun::closingMessage(request, outcome),
              ControlRun::notCheckedText() + u"Ф7 (13)"_s);
 
+    // With a failure as well, the list shows the failure and names the entry under it.
+    request.forms = {form(14, 2), form(7, 13)};
+    outcome = run(request);
+    QCOMPARE(linesOf(outcome.failures), QStringList{u"F14 203 rule 20 dev 2"_s});
+    QVERIFY(ControlRun::showsResultList(outcome));
+    QCOMPARE(ControlRun::notes(request, outcome),
+             QStringList{ControlRun::notCheckedText() + u"Ф7 (13)"_s});
+
     quint8 flag = 0;
     ControlRun::markCaller(outcome, flag);
     QCOMPARE(flag, quint8(1));
@@ -332,6 +340,15 @@ void TestControlRun::faultyRuleToldOncePerRun()
     // The faulty rule is skipped; the others still find their faults.
     QCOMPARE(linesOf(outcome.failures),
              (QStringList{u"F12 102 rule 2 dev 5"_s, u"F12 402 rule 1 dev 10"_s}));
+    // The diagnostic stands under the failures, and is printed after them.
+    QCOMPARE(ControlRun::notes(request, outcome), outcome.diagnostics);
+    const auto pages = ControlRun::printResults(ControlRun::resultLines(request, outcome), 2025, {},
+                                                {}, ControlRun::notes(request, outcome));
+    QStringList printed;
+    for (const auto &page : pages.pages)
+        printed += page.texts();
+    QVERIFY(printed.contains(u"Ф12: ИСПРАВТЕ КОНТРОЛЬ 77"_s));
+    QVERIFY(printed.indexOf(u"Ф12: ИСПРАВТЕ КОНТРОЛЬ 77"_s) > printed.lastIndexOf(u"402"_s));
 }
 
 // A caller that runs the controls institution by institution keeps one run object: each

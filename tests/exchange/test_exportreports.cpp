@@ -10,7 +10,10 @@
 #include "shell/AppState.h"
 #include "tests/exchange/ExchangeFixture.h"
 
+#include <QDate>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace zemor;
 using namespace zemor::exchange;
@@ -51,6 +54,10 @@ private Q_SLOTS:
     void cancelledExportCopiesNothing();
     void nothingToExportCopiesNothing();
     void controlsCheckEachFormForItsOwnPeriod();
+    void controlsCheckEachInstitution_data();
+    void controlsCheckEachInstitution();
+    void dailyFormSendsTheDaysOfItsMonth();
+    void failedCopyNamesTheTarget();
 };
 
 void TestExportReports::formListFollowsThePeriods()
@@ -70,14 +77,23 @@ void TestExportReports::formListFollowsThePeriods()
             QVERIFY(f.code > lastCode);
         lastKind = f.periodicity;
         lastCode = f.code;
-        QCOMPARE(f.period, f.periodicity == 0 ? 0 : f.periodicity == 1 ? 3 : 1);
+        // A daily form goes with the month.
+        QCOMPARE(f.period, f.periodicity == 0 ? 0 : f.periodicity == 2 ? 1 : 3);
         QVERIFY(f.periodicity != 3); // no half-year chosen
     }
+    const auto hasDaily = [](const QList<ExportForm> &forms) {
+        return std::any_of(forms.cbegin(), forms.cend(), [](const ExportForm &f) {
+            return f.code == 52 && f.periodicity == ExportForm::daily;
+        });
+    };
+    QVERIFY(hasDaily(*all));
     const auto monthOnly = exporter.forms(demoYear, ExportPeriods{3, 0, 0, false});
     QVERIFY(monthOnly);
     QVERIFY(!monthOnly->isEmpty());
     for (const ExportForm &f : *monthOnly)
-        QCOMPARE(f.periodicity, 1);
+        QVERIFY(f.periodicity == 1 || f.periodicity == ExportForm::daily);
+    const auto noMonth = exporter.forms(demoYear, ExportPeriods{0, 1, 0, true});
+    QVERIFY(noMonth && !noMonth->isEmpty() && !hasDaily(*noMonth));
     const auto none = exporter.forms(demoYear, ExportPeriods{0, 0, 0, false});
     QVERIFY(none && none->isEmpty());
 }
@@ -130,7 +146,8 @@ void TestExportReports::exportsTheDistrictsReports()
     QVERIFY2(result, qPrintable(result ? QString() : result.error().message));
     QCOMPARE(result->fileName, u"r3_2025F12m3F7k1F14.dat"_qs);
     QCOMPARE(result->target, work.filePath(u"export/r3_2025F12m3F7k1F14.dat"_qs));
-    QVERIFY(QFile::exists(work.filePath(u"export/W0003.dat"_qs)));
+    // The work file of a district installation is named after own code 0.
+    QVERIFY(QFile::exists(work.filePath(u"export/W0000.dat"_qs)));
 
     const auto file = data::ExchangeFile::read(result->target);
     QVERIFY(file);
@@ -189,14 +206,14 @@ void TestExportReports::failedAddLeavesTheOldTarget()
     const auto first = exporter.write(request);
     QVERIFY(first && !first->target.isEmpty());
     const QByteArray target = test::readBytes(first->target);
-    const QByteArray workFile = test::readBytes(work.filePath(u"export/W0003.dat"_qs));
+    const QByteArray workFile = test::readBytes(work.filePath(u"export/W0000.dat"_qs));
 
     QVERIFY(test::spoilStoredRecord(
         ctx, demoYear, 7, [](const OtchetRecord &r) { return r.codReg() == 3 && r.mes() == 3; }));
     const auto second = exporter.write(request);
     QVERIFY(!second);
     QCOMPARE(test::readBytes(first->target), target);
-    QCOMPARE(test::readBytes(work.filePath(u"export/W0003.dat"_qs)), workFile);
+    QCOMPARE(test::readBytes(work.filePath(u"export/W0000.dat"_qs)), workFile);
 }
 
 void TestExportReports::cancelledExportCopiesNothing()
@@ -267,6 +284,112 @@ void TestExportReports::controlsCheckEachFormForItsOwnPeriod()
     QVERIFY(passing);
     QVERIFY(!passing->callerError());
     QCOMPARE(passing->reportsChecked, 1);
+}
+
+void TestExportReports::controlsCheckEachInstitution_data()
+{
+    QTest::addColumn<int>("userType");
+    QTest::addColumn<int>("ownCode");
+    QTest::addColumn<QList<qint32>>("failing");
+    // 102's form 12 fails a column rule that the sum of district 1 passes; 402's fails an
+    // inter-table rule.
+    QTest::newRow("district 1") << 1 << 1 << QList<qint32>{102};
+    QTest::newRow("the region") << 0 << 0 << QList<qint32>{102, 402};
+}
+
+void TestExportReports::controlsCheckEachInstitution()
+{
+    QFETCH(int, userType);
+    QFETCH(int, ownCode);
+    QFETCH(QList<qint32>, failing);
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    ExportReports exporter(ctx);
+    shell::AppState state;
+    state.globTipUser = quint8(userType);
+    state.globKodUser = ownCode;
+    state.globCodReg = ownCode;
+    const auto forms = exporter.forms(demoYear, ExportPeriods{3, 0, 0, true});
+    QVERIFY(forms);
+    const auto outcome =
+        exporter.runControls({demoYear, ExportScope::of(state), {}, marked(*forms, {12})});
+    QVERIFY(outcome);
+    QList<qint32> codes;
+    for (const entry::RunLine &line : outcome->failures)
+        codes.append(line.entityCode);
+    std::sort(codes.begin(), codes.end());
+    QCOMPARE(codes, failing);
+    QVERIFY(outcome->reportsChecked > failing.size());
+}
+
+void TestExportReports::dailyFormSendsTheDaysOfItsMonth()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    ExportReports exporter(ctx);
+    shell::AppState state;
+    state.globTipUser = 2;
+    state.globKodUser = 101;
+    state.globCodReg = 1;
+    const auto march = exporter.forms(demoYear, ExportPeriods{3, 0, 0, false});
+    QVERIFY(march);
+    const ExportRequest request{demoYear, ExportScope::of(state), u"\\export\\"_qs,
+                                marked(*march, {52})};
+    const auto result = exporter.write(request);
+    QVERIFY2(result, qPrintable(result ? QString() : result.error().message));
+    QCOMPARE(result->fileName, u"u101m3F52.dat"_qs);
+    QCOMPARE(result->lines.value(0).periodText, u"Март"_qs);
+
+    // Every stored row of 101 whose day lies in March, none of another institution or month.
+    const qint32 first = qint32(QDate(demoYear, 3, 1).toJulianDay());
+    const qint32 last = qint32(QDate(demoYear, 3, 31).toJulianDay());
+    const QByteArrayList stored =
+        test::storedRecords(ctx, demoYear, 52, [&](const OtchetRecord &r) {
+            return r.codUch() == 101 && r.mes() >= first && r.mes() <= last;
+        });
+    QVERIFY(!stored.isEmpty());
+    const auto file = data::ExchangeFile::read(result->target);
+    QVERIFY(file);
+    QByteArrayList exported;
+    for (qint64 i = 0; i < file->count(); ++i) {
+        QByteArray bytes = file->record(i);
+        exported.append(data::ExchangeRecord(bytes).reportRecord());
+    }
+    std::sort(exported.begin(), exported.end());
+    QCOMPARE(exported, stored);
+
+    // The controls check each day's report on its own; a month without one is not checked.
+    const auto controls = exporter.runControls(request);
+    QVERIFY(controls);
+    QCOMPARE(controls->reportsChecked, 7);
+    QVERIFY(!controls->callerError());
+    const auto april = exporter.forms(demoYear, ExportPeriods{4, 0, 0, false});
+    QVERIFY(april);
+    const ExportRequest none{demoYear, ExportScope::of(state), u"\\export\\"_qs,
+                             marked(*april, {52})};
+    const auto unchecked = exporter.runControls(none);
+    QVERIFY(unchecked);
+    QCOMPARE(unchecked->unchecked.size(), 1);
+    const auto run = exporter.controlRequest(none);
+    QVERIFY(run);
+    QCOMPARE(entry::ControlRun::notes(*run, *unchecked),
+             QStringList{entry::ControlRun::notCheckedText() + u"Ф52 (Апрель)"_qs});
+    QCOMPARE(exporter.write(none)->total, 0);
+}
+
+void TestExportReports::failedCopyNamesTheTarget()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    ExportReports exporter(ctx);
+    const auto forms = exporter.forms(demoYear, ExportPeriods{3, 0, 0, false});
+    QVERIFY(forms);
+    const auto result =
+        exporter.write({demoYear, districtThree(), u"\\nowhere\\"_qs, marked(*forms, {7})});
+    QVERIFY(!result);
+    QVERIFY2(result.error().message.startsWith(
+                 u"Файл "_qs + work.filePath(u"nowhere/r3m3F7.dat"_qs) + u" не записан: "_qs),
+             qPrintable(result.error().message));
 }
 
 QTEST_GUILESS_MAIN(TestExportReports)

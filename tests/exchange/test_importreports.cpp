@@ -114,6 +114,7 @@ private Q_SLOTS:
     void reportTakenDuringALoadIsNotReplaced();
     void movingNeverReplaces();
     void cancelledLoadSaysWhatItWrote();
+    void everyInstitutionShownItsControlsAndCountedOnce();
 };
 
 void TestImportReports::exportedReportsComeBackByteForByte()
@@ -236,6 +237,16 @@ void TestImportReports::refusedFilesAreNamedAndLeftAlone()
     QCOMPARE(scan->entries[0].institution, 9001);
     for (auto it = contents.cbegin(); it != contents.cend(); ++it)
         QCOMPARE(test::readBytes(work.filePath(u"in/"_qs + it.key())), it.value());
+    // The lists name each file once, then say why.
+    for (const RefusedFile &r : scan->refused)
+        QVERIFY2(!r.reason.contains(r.name) && !r.reason.contains(work.filePath(u"in"_qs)),
+                 qPrintable(r.reason));
+    const QString truncated = ImportReports::refusal(
+        u"truncated.dat"_qs, data::ExchangeFile::read(work.filePath(u"in/truncated.dat"_qs)));
+    QCOMPARE(truncated.count(u"truncated.dat"_qs), 1);
+    QVERIFY2(truncated.startsWith(u"truncated.dat ошибка ?"_qs) &&
+                 truncated.contains(u" поврежден: файл обрезан"_qs),
+             qPrintable(truncated));
 
     // The old layout offered as the current one is refused, and the current as the old.
     QVERIFY(!data::ExchangeFile::read(work.filePath(u"in/old330.dat"_qs)));
@@ -563,6 +574,78 @@ void TestImportReports::cancelledLoadSaysWhatItWrote()
                                  [](const OtchetRecord &r) { return r.codUch() == 21003; })
                  .size(),
              2);
+}
+
+// Keeps, in one log with the questions, each run of the controls a load shows.
+class RecordingViewer final : public entry::RunResultsViewer
+{
+public:
+    explicit RecordingViewer(QStringList &log) : m_log(log) {}
+    void show(const entry::RunRequest &request, const entry::RunOutcome &outcome) override
+    {
+        m_log.append(
+            u"shown %1: %2 failures, %3 forms"_qs.arg(request.entities.value(0).institution)
+                .arg(outcome.failures.size())
+                .arg(request.forms.size()));
+    }
+
+private:
+    QStringList &m_log;
+};
+
+// Records what a load's progress is told.
+class RecordingProgress final : public runtime::Progress
+{
+public:
+    QList<qint64> totals;
+    QList<qint64> steps;
+    void setTotal(qint64 total) override { totals.append(total); }
+    void step(qint64 done, const QString &) override { steps.append(done); }
+    bool cancelled() const override { return false; }
+};
+
+void TestImportReports::everyInstitutionShownItsControlsAndCountedOnce()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    // The annual form 12 of 101 (sound) and of 102 (a column rule fails), as each sends it.
+    work.makeDir(u"in"_qs);
+    ExportReports exporter(ctx);
+    for (const qint32 code : {101, 102}) {
+        shell::AppState state;
+        state.globTipUser = 2;
+        state.globKodUser = code;
+        state.globCodReg = 1;
+        auto forms = exporter.forms(demoYear, ExportPeriods{0, 0, 0, true});
+        QVERIFY(forms);
+        for (ExportForm &f : *forms)
+            f.marked = f.code == 12;
+        QVERIFY(exporter.write({demoYear, ExportScope::of(state), u"\\in\\"_qs, *forms}));
+    }
+    auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
+    QVERIFY(scan && scan->entries.size() == 2 && scan->institutions.size() == 2);
+    QStringList log;
+    WatchingPrompter prompter;
+    prompter.before = [&](const QString &text) { log.append(text); };
+    prompter.answers = {1, 2}; // 101's report replaced; "НЕТ" to 102's failed controls
+    RecordingViewer viewer(log);
+    ImportReports importer(ctx, prompter, demoYear);
+    importer.setRunViewer(&viewer);
+    QVERIFY(importer.name(*scan));
+    for (ImportEntry &e : scan->entries)
+        e.mark = ImportEntry::Marked;
+
+    RecordingProgress progress;
+    const ImportOutcome outcome = importer.loadAll(scan->entries, scan->institutions, &progress);
+    // Each institution's run is shown before the question it leads to.
+    QCOMPARE(log.value(0), u"shown 101: 0 failures, 1 forms"_qs);
+    QVERIFY2(log.value(1).startsWith(u"ОТЧЕТ ЛПУ 101"_qs), qPrintable(log.value(1)));
+    QCOMPARE(log.value(2), u"shown 102: 1 failures, 1 forms"_qs);
+    QCOMPARE(log.value(3), ImportReports::controlsQuestion());
+    QVERIFY(outcome.declined);
+    // One total over both institutions' entries, run through once.
+    QCOMPARE(progress.totals, QList<qint64>{2});
+    QCOMPARE(progress.steps, (QList<qint64>{1, 2}));
 }
 
 QTEST_GUILESS_MAIN(TestImportReports)

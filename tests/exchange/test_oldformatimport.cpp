@@ -65,6 +65,7 @@ class TestOldFormatImport : public QObject
 private Q_SLOTS:
     void onlyOldNamesAreListed();
     void everyInstitutionNeverReplacesNorLoadsZero();
+    void everyInstitutionLookedUpOnlyWhereItHasRows();
     void oneInstitutionLeavesOrCompletes();
     void fileOfTheCurrentLayoutIsRefused();
     void exchangeFilesAsTheRunsSource();
@@ -131,6 +132,31 @@ void TestOldFormatImport::everyInstitutionNeverReplacesNorLoadsZero()
     QCOMPARE(again.lines.size(), 2);
     for (const ImportLine &l : again.lines)
         QCOMPARE(l.count, ImportReports::keepOldText());
+}
+
+void TestOldFormatImport::everyInstitutionLookedUpOnlyWhereItHasRows()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    work.makeDir(u"old"_qs);
+    // 302 has stored reports of form 7 month 3 and of the annual form 12, but only the month's
+    // file holds rows of it.
+    QVERIFY(!test::storedReport(ctx, demoYear, 12, 302, 0).isEmpty());
+    QVERIFY(writeFile(work.filePath(u"old/W0007x03.dat"_qs),
+                      {rowOf(ctx, 9001, 3, 1), rowOf(ctx, 302, 3, 999)}));
+    QVERIFY(writeFile(work.filePath(u"old/W0012x00.dat"_qs), {rowOf(ctx, 9003, 3, 1)}));
+
+    test::ScriptedPrompter prompter;
+    OldFormatImport importer(ctx, prompter, demoYear);
+    const auto files = importer.files(work.filePath(u"old"_qs));
+    QVERIFY(files && files->size() == 2);
+    const auto scan = importer.institutions(*files);
+    QVERIFY(scan && scan->institutions.size() == 3);
+    const ImportOutcome outcome = importer.loadAll(allMarked(*files), scan->institutions);
+    // Told to delete only the report the month's file would replace.
+    QCOMPARE(outcome.messages, QStringList{OldFormatImport::existingText(7, 302, false)});
+    QCOMPARE(outcome.lines.size(), 3); // 302 kept, 9001 and 9003 loaded
+    QCOMPARE(outcome.rowsLoaded, 2);
 }
 
 void TestOldFormatImport::oneInstitutionLeavesOrCompletes()

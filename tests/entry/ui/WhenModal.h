@@ -31,4 +31,21 @@ inline void whenModal(std::function<void(QWidget *)> inspect, bool close = true)
     timer->start();
 }
 
+// Hands the modal window named `objectName` to `inspect` once it is up, passing over any other
+// (progress windows, messages); `inspect` closes it.
+inline void whenShown(const QString &objectName, std::function<void(QWidget *)> inspect)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, objectName, inspect] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != objectName)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        inspect(modal);
+    });
+    timer->start();
+}
+
 } // namespace zemor::test

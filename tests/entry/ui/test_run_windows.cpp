@@ -22,6 +22,7 @@
 #include "support/RecordingOffice.h"
 #include "support/ScriptedChoices.h"
 #include "support/ScriptedPrompter.h"
+#include "tests/entry/ui/WhenModal.h"
 #include "tools/DemoCatalogue.h"
 
 #include <QApplication>
@@ -51,6 +52,7 @@ using namespace zemor::entry;
 using namespace zemor::entry::ui;
 using namespace Qt::StringLiterals;
 using runtime::ui::findControl;
+using test::whenShown;
 
 namespace {
 
@@ -76,21 +78,6 @@ void keep(const QString &path, const QString &name)
 
 // Hands the next modal window of that objectName to `inspect` once it is up, looking at every
 // pass of the event loop (a run lets the events through only now and then).
-void whenShown(const QString &objectName, std::function<void(QWidget *)> inspect)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, objectName, inspect] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || modal->objectName() != objectName)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        inspect(modal);
-    });
-    timer->start();
-}
-
 QStringList column(QTableView *view, int col)
 {
     QStringList out;

@@ -14,8 +14,12 @@
 #include "shell/AppState.h"
 #include "support/ModalScript.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
+#include "tests/entry/ui/WhenModal.h"
 #include "tests/exchange/ExchangeFixture.h"
 #include "tests/exchange/ExchangeWindowSupport.h"
+
+#include <QHeaderView>
+#include <QPlainTextEdit>
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -66,13 +70,31 @@ public:
     }
 };
 
+// Counts the control runs a window would show, without a window.
+class QuietViewer final : public entry::RunResultsViewer
+{
+public:
+    int shown = 0;
+    void show(const entry::RunRequest &, const entry::RunOutcome &) override { ++shown; }
+};
+
 struct Run : test::ExchangeRun<AnsweringPrompter>
 {
+    QuietViewer quiet;
+    bool showRuns = false; // the windows' own result window instead of `quiet`
+
     Run()
     {
         state.globTipUser = 1; // the demo installation: district 3
         state.globKodUser = 3;
         state.globCodReg = 3;
+    }
+    exchange::ui::ExchangeServices services()
+    {
+        exchange::ui::ExchangeServices s = ExchangeRun::services();
+        if (!showRuns)
+            s.runViewer = &quiet;
+        return s;
     }
 };
 
@@ -91,6 +113,43 @@ ExportResult exportDistrict(Run &run, const QString &path)
     return *exporter.write({demoYear, ExportScope::of(run.state), path, *forms});
 }
 
+// A single left click on line `row` of the list named `equate`.
+void clickLine(QWidget *window, QStringView equate, int row)
+{
+    auto *view = findControl<QTableView>(window, equate);
+    QVERIFY(view);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(row, 0)).center());
+}
+
+// Whether every heading of the list named `equate` shows whole.
+bool headingsWhole(QWidget *window, QStringView equate)
+{
+    auto *view = findControl<QTableView>(window, equate);
+    for (int c = 0; c < view->model()->columnCount(); ++c) {
+        if (!view->isColumnHidden(c) &&
+            view->columnWidth(c) < view->horizontalHeader()->sectionSizeHint(c))
+            return false;
+    }
+    return true;
+}
+
+// An institution installation of district 1.
+void asInstitution(Run &run, qint32 code)
+{
+    run.state.globTipUser = 2;
+    run.state.globKodUser = code;
+    run.state.globCodReg = 1;
+}
+
+QList<ExportForm> allForms(Run &run, const ExportPeriods &periods)
+{
+    auto forms = ExportReports(run.context).forms(demoYear, periods);
+    for (ExportForm &f : *forms)
+        f.marked = true;
+    return *forms;
+}
+
 } // namespace
 
 class TestExchangeWindows : public QObject
@@ -106,6 +165,11 @@ private Q_SLOTS:
     void cancelledLoadSaysWhatItWrote();
     void summaryWindow();
     void oldFormatProcedure();
+    void exportShowsItsControlsBeforeAsking();
+    void exportWithoutOwnCodeRunsNothing();
+    void clickMarksAndHeadingsShowWhole();
+    void highlightedInstitutionIsTheChosenOne();
+    void dailyReportsListedByDate();
 };
 
 void TestExchangeWindows::menuItemsHaveTheirProcedures()
@@ -465,6 +529,195 @@ void TestExchangeWindows::oldFormatProcedure()
     QByteArrayList sorted = rows;
     std::sort(sorted.begin(), sorted.end());
     QCOMPARE(storedOf(run.context, 7, 9001, 3), sorted);
+}
+
+void TestExchangeWindows::exportShowsItsControlsBeforeAsking()
+{
+    test::WorkDir work(true);
+    Run run;
+    // 102's annual form 12 fails a column rule; several forms of January have no report of it.
+    asInstitution(run, 102);
+    run.showRuns = true;
+    run.prompter.rules = {{ExportReports::controlsQuestion(), {2}}};
+    ui::ExportFormsWindow window(run.context, run.services(), u"\\export"_qs,
+                                 allForms(run, {1, 0, 0, true}), u"mail"_qs);
+    window.show();
+    QStringList rules;
+    QString notes;
+    int askedBefore = -1;
+    test::whenShown(u"P1$SCRL1"_qs, [&](QWidget *results) {
+        askedBefore = run.prompter.count(ExportReports::controlsQuestion());
+        auto *list = findControl<QTableView>(results, u"?LIST2");
+        for (int r = 0; r < list->model()->rowCount(); ++r)
+            rules.append(list->model()->index(r, 0).data().toString());
+        auto *text = findControl<QPlainTextEdit>(results, u"?NOTES");
+        notes = text ? text->toPlainText() : QString();
+        test::grabWindow(results, u"export_controls"_qs);
+        results->close();
+    });
+    test::clickControl(&window, u"?OKBUTTON");
+    QCOMPARE(askedBefore, 0);
+    QCOMPARE(rules, QStringList{u"2"_qs});
+    QVERIFY2(notes.startsWith(entry::ControlRun::notCheckedText()), qPrintable(notes));
+    QCOMPARE(run.prompter.count(ExportReports::controlsQuestion()), 1);
+    QVERIFY(modelOf(&window, u"?LIST2")->rowCount() == 0); // "НЕТ": nothing written
+
+    // 101 fails nothing: the forms it has no report of are named, then asked about.
+    Run sound;
+    asInstitution(sound, 101);
+    sound.showRuns = true;
+    sound.prompter.rules = {{ExportReports::controlsQuestion(), {2}}};
+    ui::ExportFormsWindow second(sound.context, sound.services(), u"\\export"_qs,
+                                 allForms(sound, {1, 0, 0, true}), u"mail"_qs);
+    second.show();
+    sound.prompter.texts.clear();
+    test::clickControl(&second, u"?OKBUTTON");
+    QCOMPARE(sound.prompter.texts.size(), 2);
+    QVERIFY2(sound.prompter.texts[0].startsWith(entry::ControlRun::notCheckedText() + u"Ф"_qs),
+             qPrintable(sound.prompter.texts[0]));
+    QCOMPARE(sound.prompter.texts[1], ExportReports::controlsQuestion());
+}
+
+void TestExchangeWindows::exportWithoutOwnCodeRunsNothing()
+{
+    test::WorkDir work(true);
+    Run run;
+    asInstitution(run, 0);
+    ui::ExportFormsWindow window(run.context, run.services(), u"\\export"_qs,
+                                 allForms(run, {1, 0, 0, true}), u"mail"_qs);
+    window.show();
+    run.prompter.texts.clear();
+    test::clickControl(&window, u"?OKBUTTON");
+    // Told at once; no control run, no question, nothing written; the window closes.
+    QCOMPARE(run.prompter.texts, QStringList{ExportReports::noInstitutionText()});
+    QCOMPARE(window.result(), int(QDialog::Rejected));
+    QCOMPARE(QDir(work.filePath(u"export"_qs)).entryList(QDir::Files), QStringList());
+}
+
+void TestExchangeWindows::clickMarksAndHeadingsShowWhole()
+{
+    test::WorkDir work(true);
+    Run run;
+    ExportReports exporter(run.context);
+    const auto forms = exporter.forms(demoYear, ExportPeriods{3, 0, 0, false});
+    ui::ExportFormsWindow window(run.context, run.services(), u"\\export"_qs, *forms, u"mail"_qs);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    int row7 = -1;
+    for (int r = 0; r < modelOf(&window, u"?LIST1")->rowCount(); ++r)
+        row7 = modelOf(&window, u"?LIST1")->value(r, 0).toLongLong() == 7 ? r : row7;
+    clickLine(&window, u"?LIST1", row7);
+    QVERIFY(window.forms()[row7].marked);
+    run.prompter.rules = {{ExportReports::controlsQuestion(), {1}}};
+    test::clickControl(&window, u"?OKBUTTON");
+    QVERIFY(!run.prompter.texts.contains(ExportReports::noFormsText()));
+    QVERIFY(QFile::exists(work.filePath(u"export/r3m3F7.dat"_qs)));
+    QVERIFY(headingsWhole(&window, u"?LIST1"));
+    QVERIFY(headingsWhole(&window, u"?LIST2"));
+    test::grabWindow(&window, u"export_click"_qs);
+
+    // The load's entry list: a click marks, another unmarks; every list's headings whole.
+    const auto scan = ImportReports::scan(work.filePath(u"export"_qs), false);
+    QVERIFY(scan && !scan->entries.isEmpty());
+    auto named = *scan;
+    ImportReports importer(run.context, run.prompter, demoYear);
+    QVERIFY(importer.name(named));
+    ui::ImportListWindow load(run.context, run.services(), u"\\export\\"_qs, named);
+    load.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&load));
+    clickLine(&load, u"?LIST1", 1);
+    QCOMPARE(load.entries()[1].mark, int(ImportEntry::Marked));
+    clickLine(&load, u"?LIST1", 1);
+    QCOMPARE(load.entries()[1].mark, int(ImportEntry::NotMarked));
+    for (const QString &equate : {u"?LIST1"_qs, u"?LIST2"_qs, u"?LIST3"_qs})
+        QVERIFY2(headingsWhole(&load, equate), qPrintable(equate));
+    test::grabWindow(&load, u"import_click"_qs);
+}
+
+void TestExchangeWindows::highlightedInstitutionIsTheChosenOne()
+{
+    test::WorkDir work(true);
+    Run run;
+    QVERIFY(!exportDistrict(run, u"\\import\\"_qs).target.isEmpty());
+    auto scan = ImportReports::scan(work.filePath(u"import"_qs), false);
+    QVERIFY(scan);
+    ImportReports importer(run.context, run.prompter, demoYear);
+    QVERIFY(importer.name(*scan));
+    ui::ImportListWindow window(run.context, run.services(), u"\\import\\"_qs, *scan);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // Highlighted under "все ЛПУ", then "Выбрать из списка ЛПУ": that line is the chosen one.
+    QVERIFY(findControl<QRadioButton>(&window, u"?OPTION1:2")->isChecked());
+    clickLine(&window, u"?LIST3", 1);
+    findControl<QRadioButton>(&window, u"?OPTION1:1")->click();
+    const qint32 chosen = scan->institutions[1].code;
+    for (const ImportEntry &e : window.entries())
+        QCOMPARE(e.mark == ImportEntry::Marked, e.institution == chosen);
+    run.prompter.rules = {{ImportReports::controlsQuestion(), {1}}, {u"ОТЧЕТ ЛПУ "_qs, {1}}};
+    test::clickControl(&window, u"?OKBUTTON");
+    QVERIFY(!run.prompter.texts.contains(ImportReports::noInstitutionText()));
+    QVERIFY(!window.lastOutcome().lines.isEmpty());
+    for (const ImportLine &l : window.lastOutcome().lines)
+        QCOMPARE(l.institution, chosen);
+
+    // The old-format window the same way.
+    work.makeDir(u"old"_qs);
+    {
+        auto w = data::ExchangeFileWriter::create(work.filePath(u"old/W0007x03.dat"_qs),
+                                                  data::ExchangeFormat::Old);
+        QVERIFY(w);
+        for (const qint32 code : {9001, 9002}) {
+            QByteArray bytes = storedOf(run.context, 7, 301, 3).value(0);
+            OtchetRecord(bytes).setCodUch(code);
+            QVERIFY(w->append(bytes));
+        }
+        QVERIFY(w->commit());
+    }
+    OldFormatImport old(run.context, run.prompter, demoYear);
+    auto files = *old.files(work.filePath(u"old"_qs));
+    files[0].marked = true;
+    auto found = *old.institutions(files);
+    QCOMPARE(found.institutions.size(), 2);
+    ui::OldFilesWindow oldWindow(run.context, run.services(), u"\\old\\"_qs, files, found);
+    oldWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&oldWindow));
+    findControl<QRadioButton>(&oldWindow, u"?OPTION1:2")->click();
+    clickLine(&oldWindow, u"?LIST3", 1);
+    findControl<QRadioButton>(&oldWindow, u"?OPTION1:1")->click();
+    run.prompter.texts.clear();
+    test::clickControl(&oldWindow, u"?OKBUTTON");
+    QVERIFY(!run.prompter.texts.contains(ImportReports::noInstitutionText()));
+    QCOMPARE(oldWindow.lastOutcome().lines.value(0).institution, found.institutions[1].code);
+    QCOMPARE(storedOf(run.context, 7, found.institutions[1].code, 3).size(), 1);
+    QVERIFY(storedOf(run.context, 7, found.institutions[0].code, 3).isEmpty());
+    // A click marks an old-format file too.
+    clickLine(&oldWindow, u"?LIST1", 0);
+    QVERIFY(!oldWindow.files()[0].marked);
+    QVERIFY(headingsWhole(&oldWindow, u"?LIST2"));
+    test::grabWindow(&oldWindow, u"old_click"_qs);
+}
+
+void TestExchangeWindows::dailyReportsListedByDate()
+{
+    test::WorkDir work(true);
+    Run run;
+    asInstitution(run, 101);
+    ExportReports exporter(run.context);
+    auto forms = *exporter.forms(demoYear, ExportPeriods{3, 0, 0, false});
+    for (ExportForm &f : forms)
+        f.marked = f.code == 52;
+    QVERIFY(exporter.write({demoYear, ExportScope::of(run.state), u"\\import\\"_qs, forms}));
+    auto scan = ImportReports::scan(work.filePath(u"import"_qs), false);
+    QVERIFY(scan && scan->entries.size() == 7);
+    ImportReports importer(run.context, run.prompter, demoYear);
+    QVERIFY(importer.name(*scan));
+    ui::ImportListWindow window(run.context, run.services(), u"\\import\\"_qs, *scan);
+    auto *entries = modelOf(&window, u"?LIST1");
+    QStringList days;
+    for (int r = 0; r < entries->rowCount(); ++r)
+        days.append(entries->value(r, 0).toString());
+    QCOMPARE(days, (QStringList{u"03.03.25"_qs, u"04.03.25"_qs, u"05.03.25"_qs, u"06.03.25"_qs,
+                                u"07.03.25"_qs, u"08.03.25"_qs, u"09.03.25"_qs}));
 }
 
 QTEST_MAIN(TestExchangeWindows)

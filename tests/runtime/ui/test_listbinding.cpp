@@ -66,6 +66,7 @@ private Q_SLOTS:
     void cellText_data();
     void cellText();
     void doubleClickTogglesMark();
+    void clickTogglesMark();
     void doubleClickAndEnterChoose();
     void headingDoubleClickSorts();
     void typingFindsLocatorLine();
@@ -167,6 +168,40 @@ void ListBindingTest::doubleClickTogglesMark()
                        QPoint(20, view.viewport()->height() - 5));
     QCOMPARE(model.markedRows(), QList<int>{1});
     QCOMPARE(toggled.size(), 2);
+}
+
+void ListBindingTest::clickTogglesMark()
+{
+    QTableView view;
+    QueueModel model(5);
+    fillMembers(model);
+    ListBinding binding(&view, &model, format(membersFormat));
+    binding.setDoubleClickAction(ListBinding::DoubleClick::ToggleMark);
+    binding.setClickMarks(true);
+    view.resize(600, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QSignalSpy toggled(&binding, &ListBinding::markToggled);
+
+    // A click marks and selects the line; a second click unmarks it.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cellCenter(view, 2, 0));
+    QVERIFY(model.isMarked(2));
+    QCOMPARE(binding.currentRow(), 2);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cellCenter(view, 2, 3));
+    QVERIFY(!model.isMarked(2));
+    // A double click, as the window system delivers it (a press, then the double click),
+    // toggles once.
+    QTest::mouseDClick(view.windowHandle(), Qt::LeftButton, {},
+                       view.viewport()->mapTo(&view, cellCenter(view, 0, 1)));
+    QVERIFY(model.isMarked(0));
+    // Another button, or a click below the last line, toggles nothing; the keys move the line
+    // without marking.
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, cellCenter(view, 3, 1));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                      QPoint(20, view.viewport()->height() - 5));
+    QTest::keyClick(&view, Qt::Key_Down);
+    QCOMPARE(model.markedRows(), (QList<int>{0, 1}));
+    QCOMPARE(toggled.size(), 3);
 }
 
 void ListBindingTest::doubleClickAndEnterChoose()
