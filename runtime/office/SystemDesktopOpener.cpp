@@ -2,8 +2,11 @@
 
 #include "runtime/fs/Paths.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace zemor::runtime::office {
 
@@ -25,7 +28,10 @@ QString openerFailure(int exitCode)
 
 } // namespace
 
-SystemDesktopOpener::SystemDesktopOpener(QString program) : m_program(std::move(program)) {}
+SystemDesktopOpener::SystemDesktopOpener(QString program, int wait)
+    : m_program(std::move(program)), m_wait(wait)
+{
+}
 
 SystemDesktopOpener::~SystemDesktopOpener()
 {
@@ -79,7 +85,16 @@ Status SystemDesktopOpener::open(const QString &path)
     if (!process->waitForStarted())
         return fail(ErrorCode::NotOpened, path,
                     QStringLiteral("Не удалось запустить программу, открывающую документ"));
-    if (!process->waitForFinished(startWait)) {
+    if (QCoreApplication::instance()) {
+        QEventLoop loop;
+        QObject::connect(process.get(), &QProcess::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(m_wait, &loop, &QEventLoop::quit);
+        if (process->state() != QProcess::NotRunning)
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+    } else {
+        process->waitForFinished(m_wait);
+    }
+    if (process->state() != QProcess::NotRunning) {
         m_running.push_back(std::move(process));
         return {};
     }

@@ -5,11 +5,12 @@
 // platform is "offscreen" or "minimal", when there is neither an X nor a Wayland display, under
 // the test runner, or when ZEMOR_NO_DESKTOP is set.
 //
-// open() learns whether the document was shown: it waits a moment for the opener. An opener
-// that ends in failure (no program for the document's kind, or one that could not open it)
-// makes open() fail with ErrorCode::NotOpened; one that ends well or is still running (it may
-// run the program itself until the user closes it) counts as shown. Openers still running are
-// kept until they end, and stopped with this object (the programs they started stay).
+// open() learns whether the document was shown: it waits for the opener to end, for `wait`
+// milliseconds at most, with the windows repainted but taking no input. An opener that ends in
+// failure (no program for the document's kind, or one that could not open it) makes open() fail
+// with ErrorCode::NotOpened; one that ends well or is still running then (it may run the
+// program itself until the user closes it) counts as shown. Openers still running are kept
+// until they end, and stopped with this object (the programs they started stay).
 
 #include "runtime/office/DesktopOpener.h"
 
@@ -25,12 +26,13 @@ namespace zemor::runtime::office {
 class SystemDesktopOpener final : public DesktopOpener
 {
 public:
-    // How long open() waits for the opener to end (milliseconds).
-    static constexpr int startWait = 2000;
+    // How long open() waits for the opener to end (milliseconds): xdg-open looks the program up
+    // through several scripts, which takes seconds on a busy machine.
+    static constexpr int startWait = 10000;
 
     // `program` takes the place of xdg-open (tests hand in a script); with one given, documents
     // are opened whether or not a desktop is wanted.
-    explicit SystemDesktopOpener(QString program = {});
+    explicit SystemDesktopOpener(QString program = {}, int wait = startWait);
     ~SystemDesktopOpener() override;
     SystemDesktopOpener(const SystemDesktopOpener &) = delete;
     SystemDesktopOpener &operator=(const SystemDesktopOpener &) = delete;
@@ -46,6 +48,7 @@ public:
 
 private:
     QString m_program;
+    int m_wait = startWait;
     std::vector<std::unique_ptr<QProcess>> m_running;
 };
 

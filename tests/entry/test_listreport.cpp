@@ -6,6 +6,9 @@
 #include "entry/ListReport.h"
 #include "runtime/report/PageSink.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -48,11 +51,17 @@ QString TestListReport::pdfText(const runtime::report::PageList &pages, bool bbo
     const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
     if (pdftotext.isEmpty())
         return {};
-    const QString path = m_dir.filePath(u"list.pdf"_s);
+    const QString path =
+        m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + u".pdf"_s);
     runtime::report::PdfSink sink(path);
     const auto written = sink.output(pages, u"Печать"_s);
     if (!written || !*written)
         return {};
+    // A copy beside the test binary, to be looked at by hand.
+    const QString kept = QDir(qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath()))
+                             .filePath(QFileInfo(path).fileName());
+    QFile::remove(kept);
+    QFile::copy(path, kept);
     QProcess process;
     QStringList arguments{path, u"-"_s};
     if (bbox)

@@ -13,6 +13,9 @@
 #include "tools/DemoBuilder.h"
 #include "tools/DemoOutputs.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -173,6 +176,14 @@ void TestReportTablePrint::currentTableAndFilledRows()
     QVERIFY(all.contains(u"Т 5000 Случаи по диагнозам"_s));
     QVERIFY(all.contains(u"Диагноз"_s));
     QVERIFY(!all.contains(u"Рак шейки матки"_s));
+
+    // On paper too.
+    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+        QSKIP("pdftotext is not installed");
+    const QString text = pdfText(empty, u"filled-rows-only.pdf"_s);
+    QVERIFY(text.contains(u"Т 1000 Должности медицинских работников"_s));
+    QVERIFY(text.contains(u"Т 5000 Случаи по диагнозам"_s));
+    QVERIFY(!text.contains(u"Должность № 1"_s));
 }
 
 void TestReportTablePrint::typeOneLines_data()
@@ -200,10 +211,22 @@ void TestReportTablePrint::typeOneLines()
         }
     }
     QVERIFY(found);
-    const QStringList all =
-        texts(ReportTablePrint::layOut(*m_catalogue, u"Ф"_s, rows, 2000, {u"x"_s, true, false},
-                                       QDateTime::currentDateTime()));
+    const auto pages = ReportTablePrint::layOut(*m_catalogue, u"Ф"_s, rows, 2000,
+                                                {u"x"_s, true, false}, QDateTime::currentDateTime());
+    const QStringList all = texts(pages);
     QVERIFY2(all.contains(line), qPrintable(all.filter(u"Аппараты"_s).join(u'|')));
+
+    // The sign reads as the value's own, not run into the line's dash.
+    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+        QSKIP("pdftotext is not installed");
+    const QString text = pdfText(pages, QString::fromLatin1(QTest::currentDataTag()).replace(
+                                            u' ', u'-') + u".pdf"_s);
+    QVERIFY2(text.contains(QRegularExpression(u"лёгких -\\s+"_s +
+                                              QRegularExpression::escape(value == u"0"_s
+                                                                             ? u"-"_s
+                                                                             : value) +
+                                              u"\\s*\\n"_s)),
+             qPrintable(text));
 }
 
 // The pages written to PDF and read back as pdftotext sees them; empty when it is missing.
@@ -217,6 +240,11 @@ QString TestReportTablePrint::pdfText(const runtime::report::PageList &pages, co
     const auto written = sink.output(pages, u"Печать"_s);
     if (!written || !*written)
         return {};
+    // A copy beside the test binary, to be looked at by hand.
+    const QString kept = QDir(qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath()))
+                             .filePath(QFileInfo(path).fileName());
+    QFile::remove(kept);
+    QFile::copy(path, kept);
     QProcess process;
     process.start(pdftotext, {u"-layout"_s, path, u"-"_s});
     if (!process.waitForFinished(30000))

@@ -592,7 +592,7 @@ void OfficeServerTest::openerOutcome()
     }
     QElapsedTimer timer;
     timer.start();
-    SystemDesktopOpener desktop(opener);
+    SystemDesktopOpener desktop(opener, 3000);
     const auto opened = desktop.open(book);
     QCOMPARE(bool(opened), shown);
     if (!shown) {
@@ -601,7 +601,7 @@ void OfficeServerTest::openerOutcome()
         QCOMPARE(opened.error().where, book);
     }
     // A running opener is waited for a moment only.
-    QVERIFY(timer.elapsed() < 20000);
+    QVERIFY(timer.elapsed() < 15000);
 }
 
 QTEST_GUILESS_MAIN(OfficeServerTest)
