@@ -82,7 +82,7 @@ QString IndicatorCells::formatCell(const IndicatorResultRow &row, int slot, cons
 {
     if (!isResultSlot(slot))
         return {};
-    if (const IndicatorCellText *t = year.text(row.code, slot))
+    if (const IndicatorCellText *t = year.text(row, slot))
         return u"  "_s + t->text;
     return formatValue(row.slot(slot), pictures.pictures[size_t(slot - 1)],
                        pictures.adaptive[size_t(slot - 1)], series);
@@ -111,12 +111,13 @@ int IndicatorCells::populationColumn(const IndicatorRun &run)
     return shownColumns(run);
 }
 
-int IndicatorCells::highestFilledColumn(const YearResult &year, int columns)
+int IndicatorCells::highestFilledColumn(const YearResult &year, int columns, int populationColumn)
 {
     int highest = 0;
     for (const IndicatorResultRow &row : year.rows) {
         for (int k = 1; k <= columns && k <= resultSlotCount; ++k) {
-            if (row.slot(k) != 0 && k > highest)
+            const int slot = k == populationColumn ? resultSlotCount : k;
+            if (row.slot(slot) != 0 && k > highest)
                 highest = k;
         }
     }

@@ -47,8 +47,9 @@ public:
     // Its picture.
     static QString populationPicture() { return QStringLiteral("@n_8"); }
 
-    // Kind 1: the highest column up to `columns` holding a value other than 0 in any row.
-    static int highestFilledColumn(const YearResult &year, int columns);
+    // Kind 1: the highest column up to `columns` holding a value other than 0 in any row; the
+    // population column (`populationColumn`, 0 for none) holds slot 40.
+    static int highestFilledColumn(const YearResult &year, int columns, int populationColumn);
 };
 
 } // namespace zemor::analysis

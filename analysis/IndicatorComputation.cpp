@@ -206,9 +206,12 @@ Status IndicatorComputation::loadData(const YearInput &input, QList<IndicatorRes
             if (bySelection && !input.selects(r.institution))
                 return {};
         }
-        const int code = r.institution > data::AttachedUnitBase
-                             ? r.institution - data::AttachedUnitBase
-                             : r.institution;
+        // A unit goes to its institution's row; the region's own record (20000) to the row of
+        // the region's total.
+        const int code =
+            r.institution > data::AttachedUnitBase && r.institution < institutionTotalCode
+                ? r.institution - data::AttachedUnitBase
+                : r.institution;
         IndicatorResultRow *row = placeRow(rows, byDistrict, r, code, notices);
         if (!row)
             return {};
@@ -387,12 +390,11 @@ Result<YearResult> IndicatorComputation::computeByPlace(const YearInput &input,
                     return std::unexpected(s.error());
             }
         }
-        IndicatorResultRow total;
-        total.code = institutionTotalCode;
+        // One row of the region's total: the region's own record, when it has one, is in it.
+        IndicatorResultRow &total = rowOfCode(rows, institutionTotalCode, totalRowCode);
         total.district = totalRowCode;
         for (int k = 1; k <= resultSlotCount; ++k)
             total.set(k, all.value(k));
-        rows.append(total);
     }
 
     if (regionTotals) {

@@ -3,6 +3,7 @@
 #include "data/records/GrafaRecord.h"
 #include "data/records/TablRecord.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -84,6 +85,36 @@ QList<IndicatorDefinition> arrangeDefinitionList(const QList<IndicatorDefinition
                          return a.name < b.name;
                      });
     return list;
+}
+
+std::optional<IndicatorDefinition> definitionOfChain(const QList<IndicatorDefinition> &list,
+                                                     const QList<IndicatorDefinition> &candidates,
+                                                     const IndicatorDefinition &chosen)
+{
+    for (const IndicatorDefinition &d : list) {
+        if (d.id == chosen.id)
+            return d;
+    }
+    QHash<qint32, qint32> successors;
+    for (const IndicatorDefinition &d : candidates)
+        successors.insert(d.id, d.successor);
+    successors.insert(chosen.id, chosen.successor);
+    // Whether `to` is reached from `from` through the successors (a chain that runs in a circle
+    // ends where it began).
+    const auto reaches = [&](qint32 from, qint32 to) {
+        QSet<qint32> seen;
+        for (qint32 id = from; id != 0 && !seen.contains(id); id = successors.value(id)) {
+            if (id == to)
+                return true;
+            seen.insert(id);
+        }
+        return false;
+    };
+    for (const IndicatorDefinition &d : list) {
+        if (reaches(d.id, chosen.id) || reaches(chosen.id, d.id))
+            return d;
+    }
+    return std::nullopt;
 }
 
 IndicatorColumn IndicatorColumn::fromRecord(const data::GrafaRecord &record)

@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace zemor::data {
 class TablRecord;
@@ -59,10 +60,17 @@ struct IndicatorDefinition
 // table order, that the list keeps: with the time series those valid for any of the years
 // [from, to], otherwise those valid for `year`. With the series a definition that is the
 // successor of another listed one (one that starts earlier) is left out, since the series
-// reaches it through its predecessor. Sorted by form, then name; the first entry is the one the
-// run takes.
+// reaches it through its predecessor. Sorted by form, then name.
 QList<IndicatorDefinition> arrangeDefinitionList(const QList<IndicatorDefinition> &candidates,
                                                  bool series, int from, int to, int year);
+
+// The entry of the arranged `list` that a run of `chosen` takes: `chosen` itself when listed,
+// otherwise the first entry of its chain of successors (one from which `chosen` is reached, or
+// one reached from it, through the successors among `candidates`); nullopt when the list holds
+// none of its chain. Other indicators of the form are never taken for it.
+std::optional<IndicatorDefinition> definitionOfChain(const QList<IndicatorDefinition> &list,
+                                                     const QList<IndicatorDefinition> &candidates,
+                                                     const IndicatorDefinition &chosen);
 
 // One result column of a definition, from its column record (`GRA:CODTABL` = the definition id).
 struct IndicatorColumn

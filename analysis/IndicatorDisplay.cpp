@@ -40,7 +40,7 @@ struct CellPlan
 QString cellOf(const IndicatorResultRow &row, int slot, int column, const YearResult &year,
                const CellPlan &plan)
 {
-    if (const IndicatorCellText *t = year.text(row.code, slot))
+    if (const IndicatorCellText *t = year.text(row, slot))
         return u"  "_s + t->text;
     const size_t at = size_t(column - 1);
     return IndicatorCells::formatValue(row.slot(slot), plan.pictures->pictures[at],
@@ -109,7 +109,8 @@ IndicatorDisplay buildIndicatorDisplay(const IndicatorRun &run, const ColumnPict
         out.pictures.adaptive[size_t(plan.populationColumn - 1)] = false;
     }
     if (!run.series && run.definition.kind == 1 && !run.years.isEmpty())
-        plan.columns = IndicatorCells::highestFilledColumn(run.years.first(), plan.columns);
+        plan.columns = IndicatorCells::highestFilledColumn(run.years.first(), plan.columns,
+                                                           plan.populationColumn);
     plan.pictures = &out.pictures;
     out.columns = plan.columns;
     if (run.years.isEmpty())

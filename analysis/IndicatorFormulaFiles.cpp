@@ -315,6 +315,25 @@ IndicatorFormulaFiles::loadSuccessorDefinition(const IndicatorDefinition &curren
 Result<QList<IndicatorDefinition>>
 IndicatorFormulaFiles::rebuildDefinitionList(int form, bool series, int from, int to) const
 {
+    auto candidates = readFormDefinitions(form);
+    if (!candidates)
+        return std::unexpected(candidates.error());
+    return arrangeDefinitionList(*candidates, series, from, to, m_year);
+}
+
+Result<std::optional<IndicatorDefinition>>
+IndicatorFormulaFiles::rebuildDefinitionFor(const IndicatorDefinition &chosen, bool series,
+                                            int from, int to) const
+{
+    auto candidates = readFormDefinitions(chosen.form);
+    if (!candidates)
+        return std::unexpected(candidates.error());
+    return definitionOfChain(arrangeDefinitionList(*candidates, series, from, to, m_year),
+                             *candidates, chosen);
+}
+
+Result<QList<IndicatorDefinition>> IndicatorFormulaFiles::readFormDefinitions(int form) const
+{
     const QString name = tablFileName();
     auto file = openExisting(name, FileId::tabl);
     if (!file)
@@ -338,7 +357,7 @@ IndicatorFormulaFiles::rebuildDefinitionList(int form, bool series, int from, in
         if (!s)
             return std::unexpected(s.error());
     }
-    return arrangeDefinitionList(candidates, series, from, to, m_year);
+    return candidates;
 }
 
 Result<QList<IndicatorDefinition>>

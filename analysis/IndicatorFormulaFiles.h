@@ -82,6 +82,10 @@ public:
     // arrangeDefinitionList().
     [[nodiscard]] runtime::Result<QList<IndicatorDefinition>>
     rebuildDefinitionList(int form, bool series, int from, int to) const;
+    // The definition a run of `chosen` takes once the list of its form is rebuilt
+    // (definitionOfChain()); nullopt when the list holds none of its chain.
+    [[nodiscard]] runtime::Result<std::optional<IndicatorDefinition>>
+    rebuildDefinitionFor(const IndicatorDefinition &chosen, bool series, int from, int to) const;
     // `FillIndicatorList`: the definitions valid for the year, in table order (TAB:TAB1), of
     // `form` only, or of every form when `form` is nullopt.
     [[nodiscard]] runtime::Result<QList<IndicatorDefinition>>
@@ -121,6 +125,9 @@ public:
     [[nodiscard]] runtime::Result<std::optional<QString>> readListFormat(qint32 id) const;
 
 private:
+    // Every definition of `form`, in table order.
+    [[nodiscard]] runtime::Result<QList<IndicatorDefinition>> readFormDefinitions(int form) const;
+
     int m_year;
 };
 

@@ -21,8 +21,16 @@ Status SlotSums::add(int slot, double value)
     auto entered = Decimal::fromDouble(value, 3);
     if (!entered)
         return runtime::fail(ErrorCode::Overflow, where, u"значение не помещается в сумму"_s);
+    return add(slot, *entered);
+}
+
+Status SlotSums::add(int slot, const Decimal &value)
+{
+    if (!isResultSlot(slot) || value.isZero())
+        return {};
+    const auto where = u"слот %1"_s.arg(slot);
     Decimal &sum = m_sums[size_t(slot - 1)];
-    auto added = sum.add(*entered);
+    auto added = sum.add(value);
     if (!added)
         return runtime::fail(ErrorCode::Overflow, where, u"сумма не помещается"_s);
     auto fitted = added->fitted(m_digits, 3);

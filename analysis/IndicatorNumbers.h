@@ -5,8 +5,8 @@
 //
 // SlotSums holds one exact sum per result slot with three places and a fixed number of digits
 // (19 for the sums over result rows, 17 for the sums of one formula line): a slot value is
-// rounded half away from zero to three places as it goes in, and a sum that would not fit its
-// digits is an Overflow error naming the slot, never a cut value.
+// rounded half away from zero to three places as it goes in, a report cell goes in exactly, and
+// a sum that would not fit its digits is an Overflow error naming the slot, never a cut value.
 //
 // Two values are "equal up to rounding" when they are equal once rounded to six places, what a
 // cell shows at most. District filters are the report list's codes: 0 every district, 300 the
@@ -34,6 +34,8 @@ public:
     void clear() { m_sums.fill(runtime::Decimal()); }
     // Adds `value` into the sum of `slot` (1..40; anything else is ignored).
     [[nodiscard]] runtime::Status add(int slot, double value);
+    // The same for an exact value (a report cell), added as it is.
+    [[nodiscard]] runtime::Status add(int slot, const runtime::Decimal &value);
     // The sum of `slot` as the nearest double; 0 outside 1..40.
     double value(int slot) const;
     const runtime::Decimal &exact(int slot) const { return m_sums[size_t(slot - 1)]; }

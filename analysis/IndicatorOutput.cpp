@@ -63,8 +63,8 @@ QList<HeadedColumn> headedColumns(const IndicatorOutputInput &input, bool cutToF
     }
     int count = IndicatorCells::shownColumns(run);
     const int population = IndicatorCells::populationColumn(run);
-    if (cutToFilled && run.definition.kind == 1 && !run.years.isEmpty() && population == 0)
-        count = IndicatorCells::highestFilledColumn(run.years.first(), count);
+    if (cutToFilled && run.definition.kind == 1 && !run.years.isEmpty())
+        count = IndicatorCells::highestFilledColumn(run.years.first(), count, population);
     for (int k = 1; k <= count; ++k) {
         if (k == population) {
             out.append(
@@ -222,7 +222,8 @@ std::optional<QList<double>> IndicatorOutput::rankValues(const QList<IndicatorDi
 
 std::optional<RankTableSource> IndicatorOutput::rankSource(const IndicatorOutputInput &input,
                                                            const QList<IndicatorDisplayRow> &rows,
-                                                           int listColumn)
+                                                           int listColumn,
+                                                           const ColumnPictures &pictures)
 {
     const auto values = rankValues(rows, listColumn);
     if (!values)
@@ -237,6 +238,10 @@ std::optional<RankTableSource> IndicatorOutput::rankSource(const IndicatorOutput
     const qsizetype column = run.twoYears && !run.series ? cell / 2 : cell;
     if (column < columns.size())
         source.subtitle = columns.at(column).heading.left(80);
+    // A series shows every year under the picture of the slot it follows.
+    const qsizetype pictured = run.series ? run.seriesSlot - 1 : column;
+    if (pictured >= 0 && pictured < qsizetype(pictures.pictures.size()))
+        source.picture = pictures.pictures[size_t(pictured)].left(10);
     source.lines.reserve(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i) {
         RankLine line;

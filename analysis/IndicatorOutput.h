@@ -81,10 +81,12 @@ public:
                                                    int listColumn);
     // OpenRankTable: the rank table over the same column: every row's name with its value
     // (rankValues()), the run's year, the district codes of a by-district run (none otherwise),
-    // the result title and the column's heading; nothing when the column is not a value column.
+    // the result title, the column's heading and its picture (from `pictures`, the display's, by
+    // shown column); nothing when the column is not a value column.
     static std::optional<RankTableSource> rankSource(const IndicatorOutputInput &input,
                                                      const QList<IndicatorDisplayRow> &rows,
-                                                     int listColumn);
+                                                     int listColumn,
+                                                     const ColumnPictures &pictures);
 
     // "только заполненные строки": the rows with at least one of cells 1..`cells` not blank.
     static QList<IndicatorDisplayRow> filledRows(const QList<IndicatorDisplayRow> &rows, int cells);

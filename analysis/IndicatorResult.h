@@ -48,6 +48,9 @@ struct IndicatorResultRow
         if (isResultSlot(k))
             slots[size_t(k - 1)] += v;
     }
+    // The population group a group row stands for; 0 for every other row. Group rows share
+    // one code, so their cells are told apart by it.
+    int group() const { return code == groupRowCode ? district : 0; }
 };
 
 // `IndicatorCellText`: what a step shows in a cell in place of its value.
@@ -55,7 +58,8 @@ struct IndicatorCellText
 {
     int code = 0;
     int slot = 0;
-    QString text; // at most 18 characters
+    QString text;  // at most 18 characters
+    int group = 0; // the population group of a group row (IndicatorResultRow::group())
 
     bool operator==(const IndicatorCellText &) const = default;
 };
@@ -96,12 +100,12 @@ struct YearResult
     int year = 0;
     bool entered = true; // the definition had formula lines for the year
     QList<IndicatorResultRow> rows;
-    QList<IndicatorCellText> texts; // sorted by row code, then slot
+    QList<IndicatorCellText> texts; // sorted by row code, then group, then slot
 
-    const IndicatorCellText *text(int code, int slot) const
+    const IndicatorCellText *text(const IndicatorResultRow &row, int slot) const
     {
         for (const IndicatorCellText &t : texts) {
-            if (t.code == code && t.slot == slot)
+            if (t.code == row.code && t.group == row.group() && t.slot == slot)
                 return &t;
         }
         return nullptr;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace zemor::analysis {
 
@@ -17,11 +18,11 @@ bool testHolds(int test, double value, double constant)
 {
     switch (test) {
     case 1:
-        return value < constant && !equalUpToRounding(value, constant);
+        return value < constant;
     case 2:
         return equalUpToRounding(value, constant);
     case 3:
-        return value > constant && !equalUpToRounding(value, constant);
+        return value > constant;
     default:
         return false;
     }
@@ -107,7 +108,7 @@ void applyStep(IndicatorResultRow &row, QList<IndicatorCellText> &texts, const I
         } else if (testHolds(cond - 10, row.slot(step.source), step.constant)) {
             const QString text =
                 plainNumber(row.slot(v)) + u'/' + plainNumber(row.slot(step.source));
-            texts.append({row.code, step.target, text.left(cellTextLength)});
+            texts.append({row.code, step.target, text.left(cellTextLength), row.group()});
             return;
         }
     } else if (cond >= 1) {
@@ -133,14 +134,14 @@ void applySteps(QList<IndicatorResultRow> &rows, QList<IndicatorCellText> &texts
 
 void sortCellTexts(QList<IndicatorCellText> &texts)
 {
-    std::stable_sort(texts.begin(), texts.end(),
-                     [](const IndicatorCellText &a, const IndicatorCellText &b) {
-                         return a.code != b.code ? a.code < b.code : a.slot < b.slot;
-                     });
+    const auto cell = [](const IndicatorCellText &t) { return std::tie(t.code, t.group, t.slot); };
+    std::stable_sort(
+        texts.begin(), texts.end(),
+        [&](const IndicatorCellText &a, const IndicatorCellText &b) { return cell(a) < cell(b); });
     // A later text of the same cell is the one that shows.
     QList<IndicatorCellText> kept;
     for (const IndicatorCellText &t : std::as_const(texts)) {
-        if (!kept.isEmpty() && kept.constLast().code == t.code && kept.constLast().slot == t.slot)
+        if (!kept.isEmpty() && cell(kept.constLast()) == cell(t))
             kept.last() = t;
         else
             kept.append(t);

@@ -133,8 +133,13 @@ Result<YearResult> NosologyComputation::compute(const YearInput &input,
             for (const IndicatorTerm &term : line.terms) {
                 if (!scopeHolds(term.scope, r.district))
                     continue;
-                if (Status s = lineSums[i].add(term.slot, cellValue(r, term.column)); !s)
-                    return s;
+                if (Status s = lineSums[i].add(term.slot, r.value(term.column)); !s) {
+                    runtime::Error e = s.error();
+                    e.where = u"форма %1, строка %2, %3"_s.arg(line.form)
+                                  .arg(line.sourceRow)
+                                  .arg(e.where);
+                    return std::unexpected(e);
+                }
             }
             return {};
         }

@@ -91,6 +91,10 @@ RankTable::RankTable(const RankTableSource &source)
       m_districtCodes(source.districtCodes), m_lineCodes(source.lineCodes),
       m_extraTexts(source.extraTexts)
 {
+    if (const QString picture = source.picture.trimmed(); !picture.isEmpty()) {
+        if (auto parsed = runtime::Picture::parse(picture))
+            m_picture = *parsed;
+    }
     rank(fill());
     m_step = (m_maximum - m_minimum) / defaultRangeCount;
     if (m_mean)
@@ -252,8 +256,9 @@ QList<QVariantList> RankTable::listLines() const
     QList<QVariantList> lines;
     lines.reserve(m_rows.size());
     for (const RankRow &row : m_rows) {
-        lines.append(QVariantList{codStr(row), name(row), QVariant::fromValue(row.data()), row.rank,
-                                  row.range, row.codReg});
+        const QVariant data =
+            m_picture ? QVariant(m_picture->format(row.data())) : QVariant::fromValue(row.data());
+        lines.append(QVariantList{codStr(row), name(row), data, row.rank, row.range, row.codReg});
     }
     return lines;
 }

@@ -18,6 +18,7 @@
 
 #include "analysis/IndicatorMap.h"
 #include "runtime/decimal/Decimal.h"
+#include "runtime/picture/Picture.h"
 
 #include <QList>
 #include <QString>
@@ -51,6 +52,7 @@ struct RankTableSource
     bool extraTexts = false;              // names followed by " (" extra ")"
     QString title;                        // ?PNAME, also the map's title
     QString subtitle;                     // ?PNAMEGR
+    QString picture; // the display picture of the values in the list; blank: the plain value
 };
 
 // One rank row (QS). Its name and line code are the caller's line's (RankTable::name(),
@@ -86,7 +88,8 @@ public:
     // The row's name (with its extra text when the caller passed them) and line code.
     QString name(const RankRow &row) const;
     QString codStr(const RankRow &row) const;
-    // The rows as list lines: QString, QString, Decimal, int, int, int.
+    // The rows as list lines: QString, QString, Decimal (the value under the caller's picture,
+    // as text, when it gave one), int, int, int.
     QList<QVariantList> listLines() const;
 
     int year() const { return m_year; }
@@ -131,6 +134,7 @@ private:
     static int clampedCount(int count);
 
     QList<RankRow> m_rows;
+    std::optional<runtime::Picture> m_picture;
     std::optional<runtime::Decimal> m_mean;
     int m_year = 0;
     QString m_title;

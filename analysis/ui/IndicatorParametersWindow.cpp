@@ -1,5 +1,7 @@
 #include "analysis/ui/IndicatorParametersWindow.h"
 
+#include "analysis/IndicatorFormulaFiles.h"
+#include "runtime/core/Prompter.h"
 #include "runtime/ui/Controls.h"
 #include "shell/ui/HelpWindow.h"
 
@@ -35,7 +37,7 @@ QLineEdit *shownText(QWidget *parent, const QString &equate, const QString &text
 IndicatorParametersWindow::IndicatorParametersWindow(const IndicatorDefinition &definition,
                                                      IndicatorRequest base, Runner runner,
                                                      runtime::Prompter &prompter, QWidget *parent)
-    : QDialog(parent), m_definition(definition), m_base(std::move(base)),
+    : QDialog(parent), m_opened(definition), m_definition(definition), m_base(std::move(base)),
       m_choices(IndicatorChoices::of(definition)), m_runner(std::move(runner)), m_prompter(prompter)
 {
     setObjectName(u"P1$SCRY"_s);
@@ -43,7 +45,8 @@ IndicatorParametersWindow::IndicatorParametersWindow(const IndicatorDefinition &
     setModal(true);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(shownText(this, u"?QST:NAME:2"_s, definition.name));
+    m_name = shownText(this, u"?QST:NAME:2"_s, definition.name);
+    layout->addWidget(m_name);
     layout->addWidget(shownText(this, u"?LOCNAME:2"_s, m_base.title));
 
     auto *middle = new QHBoxLayout;
@@ -119,6 +122,8 @@ IndicatorParametersWindow::IndicatorParametersWindow(const IndicatorDefinition &
     m_period->setVisible(false);
 
     connect(m_series, &QCheckBox::toggled, this, &IndicatorParametersWindow::seriesToggled);
+    connect(m_firstYear, &QSpinBox::editingFinished, this,
+            &IndicatorParametersWindow::rebuildDefinition);
     connect(ok, &QPushButton::clicked, this, &IndicatorParametersWindow::run);
     connect(help, &QPushButton::clicked, this, [this] {
         shell::ui::HelpWindow window(m_prompter, helpSection, true, this);
@@ -147,6 +152,24 @@ void IndicatorParametersWindow::seriesToggled(bool on)
     m_period->setVisible(on);
     if (on)
         m_twoYears->setChecked(false);
+    rebuildDefinition();
+}
+
+void IndicatorParametersWindow::rebuildDefinition()
+{
+    const auto rebuilt = IndicatorFormulaFiles(m_base.year)
+                             .rebuildDefinitionFor(m_opened, m_series->isChecked(),
+                                                   m_firstYear->value(), m_lastYear->value());
+    if (!rebuilt) {
+        const runtime::Error &e = rebuilt.error();
+        m_prompter.message(e.where.isEmpty() ? e.message : e.where + u": "_s + e.message, title(),
+                           {}, runtime::MessageIcon::Error);
+        return;
+    }
+    // A list without the opened definition's chain leaves the opened one.
+    m_definition = rebuilt->value_or(m_opened);
+    m_name->setText(m_definition.name.trimmed());
+    m_name->setCursorPosition(0);
 }
 
 IndicatorRequest IndicatorParametersWindow::request() const
@@ -166,11 +189,13 @@ IndicatorRequest IndicatorParametersWindow::request() const
 
 void IndicatorParametersWindow::run()
 {
-    // The series is cleared for the next run as soon as this run has taken it.
+    // The series is cleared for the next run as soon as this run has taken it and its
+    // definition (a copy: what the run changes for its years never reaches the window's).
     const IndicatorRequest r = request();
+    const IndicatorDefinition d = m_definition;
     m_series->setChecked(false);
     if (m_runner)
-        m_runner(r);
+        m_runner(d, r);
 }
 
 } // namespace zemor::analysis::ui

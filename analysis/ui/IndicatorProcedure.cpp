@@ -26,7 +26,7 @@ void IndicatorProcedure::open(const IndicatorDefinition &definition, const Indic
     IndicatorParametersWindow *self = nullptr;
     IndicatorParametersWindow window(
         definition, base,
-        [this, &definition, &self](const IndicatorRequest &r) { run(definition, r, self); },
+        [this, &self](const IndicatorDefinition &d, const IndicatorRequest &r) { run(d, r, self); },
         m_services.prompter, m_parent);
     self = &window;
     window.exec();
@@ -68,7 +68,11 @@ void IndicatorProcedure::run(const IndicatorDefinition &definition, const Indica
             readIndicatorRowChoices(definition, terms->lines.first().table, request.year);
         if (!rows)
             return fail(rows.error());
-        request.chosenRow = IndicatorRowWindow::chooseIndicatorRow(*rows, prompter, parent);
+        const IndicatorRowAnswer answer =
+            IndicatorRowWindow::chooseIndicatorRow(*rows, prompter, parent);
+        if (answer.closed)
+            return;
+        request.chosenRow = answer.row;
     }
 
     runtime::ui::ProgressWindow progress(definition.name.trimmed(), parent);

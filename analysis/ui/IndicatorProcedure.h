@@ -2,9 +2,10 @@
 
 // "Показатели" behind the indicator list: the parameters window of one definition, and for each
 // "OK" one run: the formula lines are read, a run by place whose first line reads the chosen
-// row asks for the row (row list), the run goes under a progress window ("Отмена" stops it
-// between forms), what the run tells is shown once each, and the result window opens. A file
-// that cannot be read is named with its reason and no result is shown. Nothing is written.
+// row asks for the row (row list; closing it ends the run without a result), the run goes under
+// a progress window ("Отмена" stops it between forms), what the run tells is shown once each,
+// and the result window opens. A file that cannot be read is named with its reason and no
+// result is shown. Nothing is written.
 
 #include "analysis/IndicatorDefinition.h"
 #include "analysis/IndicatorResult.h"

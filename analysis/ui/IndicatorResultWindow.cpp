@@ -118,7 +118,8 @@ IndicatorResultWindow::IndicatorResultWindow(IndicatorOutputInput input, Indicat
     connect(print, &QPushButton::clicked, this, &IndicatorResultWindow::print);
     connect(excel, &QPushButton::clicked, this, &IndicatorResultWindow::exportToExcel);
     connect(rank, &QPushButton::clicked, this, [this] {
-        const auto source = IndicatorOutput::rankSource(m_input, m_rows, m_chosenColumn);
+        const auto source =
+            IndicatorOutput::rankSource(m_input, m_rows, m_chosenColumn, m_display.pictures);
         if (!source) {
             m_services.prompter.message(IndicatorOutput::chooseColumnText());
             return;

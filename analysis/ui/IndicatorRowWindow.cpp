@@ -114,12 +114,7 @@ bool IndicatorRowWindow::marked(int row) const
 
 void IndicatorRowWindow::ok()
 {
-    const int row = binding()->currentRow();
-    if (row >= 0 && row < model()->rowCount()) {
-        binding()->activateRow(row);
-        return;
-    }
-    if (m_marks->isChecked()) {
+    if (chosenRow() >= 0 || m_marks->isChecked()) {
         accept();
         return;
     }
@@ -141,19 +136,18 @@ void IndicatorRowWindow::marksToggled(bool on)
     }
 }
 
-std::optional<ChosenRow> IndicatorRowWindow::chooseIndicatorRow(const QList<ChosenRow> &rows,
-                                                                runtime::Prompter &prompter,
-                                                                QWidget *parent)
+IndicatorRowAnswer IndicatorRowWindow::chooseIndicatorRow(const QList<ChosenRow> &rows,
+                                                          runtime::Prompter &prompter,
+                                                          QWidget *parent)
 {
     if (rows.isEmpty()) {
         prompter.beep();
-        return std::nullopt;
+        return {};
     }
     IndicatorRowWindow window(rows, prompter, parent);
-    const std::optional<int> row = window.choose();
-    if (!row)
-        return std::nullopt;
-    return rows.at(*row);
+    if (const std::optional<int> row = window.choose())
+        return {rows.at(*row)};
+    return {std::nullopt, window.result() != QDialog::Accepted};
 }
 
 } // namespace zemor::analysis::ui

@@ -39,6 +39,7 @@ struct Rec
     int row = 0;
     QList<std::pair<int, double>> values;
     int period = 0;
+    QList<std::pair<int, QString>> exact; // (column, value as decimal text), stored as written
 };
 
 // One cell record of the indicator: a term, or a step when `step` is above 0 (then column is
@@ -112,6 +113,11 @@ public:
                              return false;
                          for (const auto &[column, value] : rec.values) {
                              auto d = runtime::Decimal::fromDouble(value, 3);
+                             if (!d || !r.setData(column, *d))
+                                 return false;
+                         }
+                         for (const auto &[column, text] : rec.exact) {
+                             auto d = runtime::Decimal::fromString(text);
                              if (!d || !r.setData(column, *d))
                                  return false;
                          }

@@ -161,19 +161,33 @@ private Q_SLOTS:
     }
 
     // Attached units go to their institution's row, created once; 20001 is never a row; the
+    // region's own record (20000) is in the one row of the region's total, named "Всего"; the
     // "+обл.ЛПУ" rows of district 201 and the populations of row 201.
     void byInstitutionAndRegionalRows()
     {
         QList<Rec> recs = baseReports();
         recs << Rec{123, 2, 5, {{1, 3}}} << Rec{7123, 2, 5, {{1, 4}}}
              << Rec{20001, 201, 5, {{1, 5}}};
-        QVERIFY(m_fx->reports(year, 62, recs));
+        QVERIFY(m_fx->reports(year, 62, recs + QList<Rec>{{20000, 250, 5, {{1, 50}}}}));
         QVERIFY(m_fx->cells({term(62, 1, 0, 1, 1)}));
         auto r = request(IndicatorLayout::ByInstitution);
         auto run = runWith(definition(), r);
         QVERIFY(run);
         QCOMPARE(slotOf(run->years[0], 1),
-                 u"11:10 12:5 21:7 123:7 1021:200 1101:100 2011:1000 20000:1329"_s);
+                 u"11:10 12:5 21:7 123:7 1021:200 1101:100 2011:1000 20000:1379"_s);
+        PlaceNames names;
+        for (const int code : {11, 12, 21, 123, 1021, 1101, 2011})
+            names.institutions.insert(code, {u"ЛПУ %1"_s.arg(code), 1, 1});
+        ColumnPictures pictures;
+        pictures.pictures.fill(u"@n_9"_s);
+        const IndicatorDisplay display = buildIndicatorDisplay(*run, pictures, names);
+        QVERIFY(display.notices.isEmpty());
+        QCOMPARE(display.rows.first().name, u"Всего"_s);
+        QCOMPARE(display.rows.first().cells[0].trimmed(), u"1379"_s);
+        QVERIFY(std::none_of(display.rows.cbegin(), display.rows.cend(),
+                             [](const IndicatorDisplayRow &d) { return d.name.isEmpty(); }));
+
+        QVERIFY(m_fx->reports(year, 62, recs));
 
         r = request(IndicatorLayout::ByDistrict);
         r.regionalInstitutions = true;
@@ -243,6 +257,12 @@ private Q_SLOTS:
             << QString();
         QTest::newRow("equal at 6 places, not at 7")
             << step(1, 1, 2, 0, 1.0000004, 2, 7) << 5.0 << 1.0 << year << 7.0 << QString();
+        QTest::newRow("below by less than the rounding is below")
+            << step(1, 1, 2, 0, 1.0000004, 1, 7) << 5.0 << 1.0 << year << 7.0 << QString();
+        QTest::newRow("above by less than the rounding is above")
+            << step(1, 1, 2, 0, 0.9999996, 3, 7) << 5.0 << 1.0 << year << 7.0 << QString();
+        QTest::newRow("a text cell for a value above by less than the rounding")
+            << step(1, 1, 2, 0, 12.4999996, 13, 1) << 5.0 << 12.5 << year << 5.0 << u"5/12.5"_s;
         QTest::newRow("a test that fails leaves the arithmetic")
             << step(1, 1, 2, 1, 0, 3, 7) << 5.0 << -1.0 << year << 4.0 << QString();
         QTest::newRow("a text cell v/s")
@@ -534,15 +554,25 @@ private Q_SLOTS:
         QCOMPARE(slotOf(run->years[0], slot), expected);
     }
 
-    // A line sum that does not fit its 17 digits is reported, not cut.
+    // A line sum takes the cells as they are stored: the largest value a cell holds fits; a sum
+    // that does not fit its 17 digits is reported with its form, row and slot, not cut.
     void lineSumOverflow()
     {
-        QVERIFY(m_fx->reports(
-            year, 62, {{11, 1, 6, {{1, 90000000000000.0}}}, {12, 1, 6, {{1, 90000000000000.0}}}}));
+        const QString largest = u"99999999999999.999"_s;
+        QVERIFY(m_fx->reports(year, 62, {{11, 1, 6, {}, 0, {{1, largest}}}}));
         QVERIFY(m_fx->cells({term(62, 1, 6, 1, 5)}));
         auto run = runWith(definition(2), request(IndicatorLayout::ByRows));
+        QVERIFY2(run, qPrintable(run ? QString() : run.error().where + run.error().message));
+        QCOMPARE(slotOf(run->years[0], 5), u"5:1e+14 6:1e+14"_s);
+
+        QVERIFY(m_fx->reports(
+            year, 62, {{11, 1, 6, {}, 0, {{1, largest}}}, {12, 1, 6, {}, 0, {{1, u"0.001"_s}}}}));
+        run = runWith(definition(2), request(IndicatorLayout::ByRows));
         QVERIFY(!run);
         QCOMPARE(run.error().code, runtime::ErrorCode::Overflow);
+        QCOMPARE(run.error().where, u"форма 62, строка 6, слот 5"_s);
+        QVERIFY2(run.error().message.contains(u"100000000000000"_s),
+                 qPrintable(run.error().message));
     }
 
     // Kind 7: the rows come from "<n>.MDS" only; "<n>.MDV" lines fill and add rows.

@@ -38,6 +38,9 @@ namespace {
 
 constexpr int year = 2025;
 
+// (opened definition, definition taken) pairs.
+using Taken = QList<std::pair<int, int>>;
+
 Cell term(int form, int table, int row, int column, int slot)
 {
     return Cell{form, table, row, column, slot};
@@ -357,11 +360,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
         QTest::addColumn<QList<int>>("ids");
+        // The definition opened and the one its run takes from the list (0: none of its chain).
+        QTest::addColumn<Taken>("taken");
 
-        QTest::newRow("valid for the year, by name") << false << 0 << 0 << QList<int>{4, 3};
+        QTest::newRow("valid for the year, by name")
+            << false << 0 << 0 << QList<int>{4, 3} << Taken{{3, 3}, {4, 4}, {2, 0}};
         QTest::newRow("series leaves out successors")
-            << true << 2010 << 2030 << QList<int>{4, 1, 3, 5};
-        QTest::newRow("series over years before") << true << 2010 << 2019 << QList<int>{1};
+            << true << 2010 << 2030 << QList<int>{4, 1, 3, 5}
+            << Taken{{2, 1}, {7, 1}, {6, 5}, {3, 3}};
+        QTest::newRow("series over years before")
+            << true << 2010 << 2019 << QList<int>{1} << Taken{{2, 1}, {3, 0}};
     }
 
     void definitionList()
@@ -370,6 +378,7 @@ private Q_SLOTS:
         QFETCH(int, from);
         QFETCH(int, to);
         QFETCH(QList<int>, ids);
+        QFETCH(Taken, taken);
         QVERIFY(writeDefinitions({
             {1, 62, u"Б"_s, namel(2010, 2024, 2)},
             {2, 62, u"А"_s, namel(2026, 2030, 7)}, // 1's successor
@@ -380,12 +389,22 @@ private Q_SLOTS:
             {7, 62, u"Е"_s, namel(2031, 2032)},
             {8, 63, u"A"_s, namel(2000, 2040)},
         }));
-        const auto list = IndicatorFormulaFiles(year).rebuildDefinitionList(62, series, from, to);
+        const IndicatorFormulaFiles files(year);
+        const auto list = files.rebuildDefinitionList(62, series, from, to);
         QVERIFY(list);
         QList<int> got;
         for (const IndicatorDefinition &d : *list)
             got << d.id;
         QCOMPARE(got, ids);
+
+        // Another indicator of the form is never taken for the one opened.
+        for (const auto &[opened, expected] : taken) {
+            const auto chosen = files.readDefinition(opened);
+            QVERIFY(chosen && *chosen);
+            const auto run = files.rebuildDefinitionFor(**chosen, series, from, to);
+            QVERIFY(run);
+            QCOMPARE(run->has_value() ? (*run)->id : 0, expected);
+        }
     }
 
     void columnsAndPictures()

@@ -144,10 +144,13 @@ private Q_SLOTS:
     }
 
     // What "Ранг" opens the rank table with: names and values of the chosen column, the run's
-    // year, codes by district only, the result title and the heading of the column the cell
-    // belongs to (with "за 2 года" each column shows twice).
+    // year, codes by district only, the result title, the heading and the picture of the column
+    // the cell belongs to (with "за 2 года" each column shows twice).
     void rankSource()
     {
+        ColumnPictures pictures;
+        for (int k = 1; k <= 40; ++k)
+            pictures.pictures[size_t(k - 1)] = u"@n_1%1.2"_s.arg(k % 10);
         for (const bool twoYears : {false, true}) {
             const IndicatorRun run = makeRun(3, IndicatorLayout::ByDistrict, twoYears);
             IndicatorOutputInput input{&run, makeColumns(3, 9), {}, 2024, {}};
@@ -157,30 +160,32 @@ private Q_SLOTS:
             rows[1].number = 250;
             const int column = twoYears ? 5 : 4; // the list's column: number, name, cells
             rows[1].cells[size_t(column - 2)] = u"  12,345"_s;
-            const auto source = IndicatorOutput::rankSource(input, rows, column);
+            const auto source = IndicatorOutput::rankSource(input, rows, column, pictures);
             QVERIFY(source);
             QCOMPARE(source->year, 2024);
             QVERIFY(source->districtCodes);
             QVERIFY(!source->mean);
             QCOMPARE(source->title, u"Показатель:Строка 1"_s);
             QCOMPARE(source->subtitle, twoYears ? u"Графа 2"_s : u"Графа 3"_s);
+            QCOMPARE(source->picture, twoYears ? u"@n_12.2"_s : u"@n_13.2"_s);
             QCOMPARE(source->lines.size(), 2);
             QCOMPARE(source->lines[0].name, u"Строка 1"_s);
             QCOMPARE(source->lines[0].value, runtime::Decimal(100 + column - 1));
             QCOMPARE(source->lines[0].codReg, 3);
             QCOMPARE(source->lines[1].value, *runtime::Decimal::fromString(u"12.34"));
             QCOMPARE(source->lines[1].codReg, 250);
-            QVERIFY(!IndicatorOutput::rankSource(input, rows, 1));
+            QVERIFY(!IndicatorOutput::rankSource(input, rows, 1, pictures));
         }
         const IndicatorRun byInstitution = makeRun(3, IndicatorLayout::ByInstitution, false);
         const IndicatorOutputInput input{&byInstitution, makeColumns(3, 9), {}, 2025, {}};
         QList<IndicatorDisplayRow> rows = makeRows(1, 3);
         rows[0].number = 7;
-        const auto source = IndicatorOutput::rankSource(input, rows, 2);
+        const auto source = IndicatorOutput::rankSource(input, rows, 2, pictures);
         QVERIFY(source);
         QVERIFY(!source->districtCodes);
         QCOMPARE(source->lines[0].codReg, 0);
         QCOMPARE(source->subtitle, u"Графа 1"_s);
+        QCOMPARE(source->picture, u"@n_11.2"_s);
     }
 
     // The workbook of "за 2 года" over 25 columns: 15 columns, each twice, in 30 cells.

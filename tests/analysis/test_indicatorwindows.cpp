@@ -3,6 +3,7 @@
 
 #include "IndicatorFixture.h"
 
+#include "analysis/IndicatorFormulaFiles.h"
 #include "analysis/ui/IndicatorListWindow.h"
 #include "analysis/ui/IndicatorParametersWindow.h"
 #include "analysis/ui/IndicatorProcedure.h"
@@ -160,8 +161,10 @@ private Q_SLOTS:
     void parametersFollowTheDefinition_data();
     void parametersFollowTheDefinition();
     void parametersMakeTheRequest();
+    void seriesStartsFromThePredecessor();
     void rowChoicesOfTheFormAndTheRowFile();
     void rowListTakesARow();
+    void closingTheRowListEndsTheRun();
     void fromTheListToTheResults();
     void damagedFormulaFileShowsNoResult();
 };
@@ -337,7 +340,8 @@ void TestIndicatorWindows::parametersMakeTheRequest()
     QList<IndicatorRequest> runs;
     test::ScriptedPrompter prompter;
     IndicatorParametersWindow window(
-        d, base, [&](const IndicatorRequest &r) { runs.append(r); }, prompter);
+        d, base, [&](const IndicatorDefinition &, const IndicatorRequest &r) { runs.append(r); },
+        prompter);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(control<QLineEdit>(window, u"?QST:NAME:2"_s)->text(), d.name);
@@ -389,6 +393,51 @@ void TestIndicatorWindows::parametersMakeTheRequest()
     window.accept();
 }
 
+// "Динамический ряд" and its first year rebuild the form's list: a series begun before the
+// opened definition's years runs from its predecessor, never from another indicator of the
+// form listed first; the series cleared, the opened definition is back.
+void TestIndicatorWindows::seriesStartsFromThePredecessor()
+{
+    test::IndicatorFixture fx;
+    const QString predecessorYears = u"2020 2024"_s.leftJustified(29, u' ') + u"  101"_s;
+    QVERIFY(
+        writeDefinitions(fx, {{101, 12, u"Заболеваемость"_s, u"2025 2030"_s, 1},
+                              {105, 12, u"Заболеваемость (до 2025 года)"_s, predecessorYears, 2},
+                              {108, 12, u"Болезни органов дыхания"_s, u"2020 2030"_s, 3}}));
+    const auto opened = IndicatorFormulaFiles(2025).readDefinition(101);
+    QVERIFY(opened && *opened);
+    IndicatorRequest base;
+    base.year = 2025;
+    base.seriesFrom = 2025;
+    base.seriesTo = 2025;
+    QList<std::pair<qint32, IndicatorRequest>> runs;
+    test::ScriptedPrompter prompter;
+    IndicatorParametersWindow window(
+        **opened, base,
+        [&](const IndicatorDefinition &d, const IndicatorRequest &r) {
+            runs.append({d.id, r});
+        },
+        prompter);
+    auto *name = control<QLineEdit>(window, u"?QST:NAME:2"_s);
+    auto *first = control<QSpinBox>(window, u"?YEAR1"_s);
+    control<QCheckBox>(window, u"?DINRJD"_s)->setChecked(true);
+    QCOMPARE(window.definition().id, 101);
+    first->setValue(2023);
+    Q_EMIT first->editingFinished();
+    QCOMPARE(window.definition().id, 105);
+    QCOMPARE(name->text(), u"Заболеваемость (до 2025 года)"_s);
+    control<QSpinBox>(window, u"?YEAR2"_s)->setValue(2026);
+    control<QPushButton>(window, u"?OK"_s)->click();
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs[0].first, 105);
+    QVERIFY(runs[0].second.series);
+    QCOMPARE(runs[0].second.seriesFrom, 2023);
+    QCOMPARE(runs[0].second.seriesTo, 2026);
+    QCOMPARE(window.definition().id, 101);
+    QCOMPARE(name->text(), u"Заболеваемость"_s);
+    QVERIFY(prompter.messages.isEmpty());
+}
+
 // The rows of the form's table in number order, then the listed rows of a kind-8 definition.
 void TestIndicatorWindows::rowChoicesOfTheFormAndTheRowFile()
 {
@@ -423,8 +472,9 @@ void TestIndicatorWindows::rowListTakesARow()
                                 {6, u"2.0"_s, u"Строка 6"_s, u"М"_s, 3}};
     test::ScriptedPrompter prompter;
 
-    // An empty list beeps and gives no row.
-    QVERIFY(!IndicatorRowWindow::chooseIndicatorRow({}, prompter));
+    // An empty list beeps and gives no row; the run goes on.
+    const IndicatorRowAnswer none = IndicatorRowWindow::chooseIndicatorRow({}, prompter);
+    QVERIFY(!none.row && !none.closed);
     QCOMPARE(prompter.beeps, 1);
 
     // Enter on the second row takes it.
@@ -436,7 +486,7 @@ void TestIndicatorWindows::rowListTakesARow()
         shoot(*window, u"indicator-rows"_s);
         QTest::keyClick(window->view(), Qt::Key_Return);
     }});
-    auto chosen = IndicatorRowWindow::chooseIndicatorRow(rows, prompter);
+    const auto chosen = IndicatorRowWindow::chooseIndicatorRow(rows, prompter).row;
     QVERIFY(chosen);
     QCOMPARE(chosen->id, 6);
     QCOMPARE(chosen->populationColumn, 3);
@@ -452,16 +502,53 @@ void TestIndicatorWindows::rowListTakesARow()
     QVERIFY(window.marked(0) && window.marked(1));
     marks->setChecked(false);
     QVERIFY(!window.marked(0) && !window.marked(1));
-    window.view()->selectionModel()->clearCurrentIndex();
-    window.view()->clearSelection();
+    // "Ok" does not take the highlighted row.
+    QCOMPARE(window.binding()->currentRow(), 0);
     prompter.reset();
     control<QPushButton>(window, u"?OK2"_s)->click();
     QCOMPARE(prompter.texts(), QStringList{u"Укажите строку"_s});
     QCOMPARE(window.result(), int(QDialog::Rejected));
+    QCOMPARE(window.chosenRow(), -1);
     marks->setChecked(true);
     control<QPushButton>(window, u"?OK2"_s)->click();
     QCOMPARE(window.result(), int(QDialog::Accepted));
     QCOMPARE(window.chosenRow(), -1);
+}
+
+// Closing the row list ends the run: nothing is computed and no result opens.
+void TestIndicatorWindows::closingTheRowListEndsTheRun()
+{
+    test::IndicatorFixture fx;
+    QVERIFY(fx.districts({1}));
+    QVERIFY(fx.forms(2025, {{62, 0}}));
+    QVERIFY(fx.formRows(2025, {{62, 1, 5, 1, 2, u"Строка 5"_s, u"1.0"_s, {}}}));
+    QVERIFY(fx.reports(2025, 62, {{11, 1, 5, {{1, 10}}}}));
+    QVERIFY(fx.cells({{62, 1, 0, 1, 1}}));
+    test::ScriptedPrompter prompter;
+    runtime::report::PdfSink pdf(fx.path(u"print.pdf"_s));
+    NoDesktop desktop;
+    runtime::office::OfficeServer office(&desktop);
+    data::DataContext data;
+    IndicatorProcedure procedure(data, {prompter, pdf, office});
+    IndicatorDefinition d;
+    d.id = 5;
+    d.form = 62;
+    d.columns = 1;
+    IndicatorRequest r;
+    r.year = 2025;
+    r.period = {1, 12};
+    r.layout = IndicatorLayout::ByDistrict;
+    QStringList opened;
+    const test::ModalHandler closeIt = [&](QWidget *w) {
+        opened << w->objectName();
+        QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+    };
+    // Whatever opens after the row list is closed too, so that a wrong run ends.
+    const auto watch = test::answerModals({closeIt, closeIt, closeIt});
+    procedure.run(d, r, nullptr);
+    test::disarm(watch);
+    QCOMPARE(opened, QStringList{u"P1$SCRV"_s});
+    QVERIFY(prompter.messages.isEmpty());
 }
 
 // The whole way on a small working directory: the list, the parameters, the row, the result

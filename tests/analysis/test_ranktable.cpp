@@ -276,6 +276,14 @@ void TestRankTable::listLinesAndTexts()
     QCOMPARE(lines.at(1).at(RankTable::Data).value<Decimal>(), dec("1.235"));
     QCOMPARE(lines.at(1).at(RankTable::Rank).toInt(), 2);
     QCOMPARE(lines.at(1).at(RankTable::CodReg).toInt(), 7);
+
+    // The caller's picture shows the values; ranks and ranges stay those of the exact values.
+    source.picture = u"@n_10.2"_s;
+    const RankTable pictured(source);
+    const QList<QVariantList> shown = pictured.listLines();
+    QCOMPARE(shown.at(1).at(RankTable::Data).toString(), u"      1.24"_s);
+    QCOMPARE(shown.at(0).at(RankTable::Data).toString(), u"      2.00"_s);
+    QCOMPARE(pictured.rows().at(1).data(), dec("1.235"));
 }
 
 // The map's bounds are the table's, with 3 places: 8.35 is in range 2 on both, 6.668 too.
