@@ -300,8 +300,8 @@ bool RatingWorkbooks::exportTab(const RatingRun &run, const QList<RatingRow> &ro
 {
     if (excel.launch(templateName(tab)) == 0)
         return false;
-    excel.pokeText(2, 1,
-                   trimmedEnd(run.indicator.name) + u" за "_s + QString::number(run.year) + u" год"_s);
+    excel.pokeText(
+        2, 1, trimmedEnd(run.indicator.name) + u" за "_s + QString::number(run.year) + u" год"_s);
     const auto members = membersByNumber(run);
     const int n = int(members.size());
     const auto fontCommands = [&](int r) {

@@ -74,8 +74,7 @@ struct TableLayout
 
 // `bodyWidth` is the printable width in millimetres: a value cell that would pass it goes on a
 // continuation line, as does the value after the 25th of a line.
-TableLayout tableLayout(const FormTable &table, const QList<FormColumn> &columns,
-                        double bodyWidth)
+TableLayout tableLayout(const FormTable &table, const QList<FormColumn> &columns, double bodyWidth)
 {
     QHash<int, FormColumn> byNumber;
     for (const FormColumn &c : columns)
@@ -352,9 +351,9 @@ private:
             }
             if (line < m_layout.values.size()) {
                 for (const Cell &c : m_layout.values.at(line))
-                    items.append(textCell(
-                        c, height, valueText(value(c.number - table.offset), c.picture),
-                        Qt::AlignRight));
+                    items.append(textCell(c, height,
+                                          valueText(value(c.number - table.offset), c.picture),
+                                          Qt::AlignRight));
             }
             items.append(ReportItem::makeLine({0, height}, {m_layout.right, height}));
             place(items, height, table);

@@ -279,7 +279,8 @@ void TestSummaryOutput::workbook()
 
     // Row codes and names are texts as the catalogue has them, whatever they look like; the
     // values beside them stay numbers.
-    const auto staff = zemor::entry::FormCatalogue::read(ctx, 2025, zemor::tools::DemoOutputs::printForm);
+    const auto staff =
+        zemor::entry::FormCatalogue::read(ctx, 2025, zemor::tools::DemoOutputs::printForm);
     QVERIFY(staff);
     QList<zemor::analysis::SummaryTableRow> rows(1);
     rows[0].rowId = 1;

@@ -159,8 +159,8 @@ void TestReportTablePrint::currentTableAndFilledRows()
     QVERIFY(!all.contains(u"Вызовы, тыс."_s));
 
     // Nothing filled at all: every table still prints its title and heading, no row prints.
-    const auto empty = ReportTablePrint::layOut(*m_catalogue, u"Ф"_s, {}, 1000,
-                                                {u"x"_s, false, true}, QDateTime::currentDateTime());
+    const auto empty = ReportTablePrint::layOut(
+        *m_catalogue, u"Ф"_s, {}, 1000, {u"x"_s, false, true}, QDateTime::currentDateTime());
     all = texts(empty);
     for (const QString &heading :
          {u"Т 1000 Должности медицинских работников"_s, u"Наименование должности"_s,
@@ -211,21 +211,19 @@ void TestReportTablePrint::typeOneLines()
         }
     }
     QVERIFY(found);
-    const auto pages = ReportTablePrint::layOut(*m_catalogue, u"Ф"_s, rows, 2000,
-                                                {u"x"_s, true, false}, QDateTime::currentDateTime());
+    const auto pages = ReportTablePrint::layOut(
+        *m_catalogue, u"Ф"_s, rows, 2000, {u"x"_s, true, false}, QDateTime::currentDateTime());
     const QStringList all = texts(pages);
     QVERIFY2(all.contains(line), qPrintable(all.filter(u"Аппараты"_s).join(u'|')));
 
     // The sign reads as the value's own, not run into the line's dash.
     if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
         QSKIP("pdftotext is not installed");
-    const QString text = pdfText(pages, QString::fromLatin1(QTest::currentDataTag()).replace(
-                                            u' ', u'-') + u".pdf"_s);
-    QVERIFY2(text.contains(QRegularExpression(u"лёгких -\\s*"_s +
-                                              QRegularExpression::escape(value == u"0"_s
-                                                                             ? u"-"_s
-                                                                             : value) +
-                                              u"\\s*\\n"_s)),
+    const QString text = pdfText(
+        pages, QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-') + u".pdf"_s);
+    QVERIFY2(text.contains(QRegularExpression(
+                 u"лёгких -\\s*"_s + QRegularExpression::escape(value == u"0"_s ? u"-"_s : value) +
+                 u"\\s*\\n"_s)),
              qPrintable(text));
 }
 
@@ -286,8 +284,8 @@ void TestReportTablePrint::wideTableStaysOnPaper()
         }
         rows.append(row);
     }
-    const auto pages = ReportTablePrint::layOut(*catalogue, u"Ф62"_s, rows, table,
-                                                {u"x"_s, true, false}, QDateTime::currentDateTime());
+    const auto pages = ReportTablePrint::layOut(
+        *catalogue, u"Ф62"_s, rows, table, {u"x"_s, true, false}, QDateTime::currentDateTime());
     const QRectF body = pages.setup.bodyRect();
     for (const auto &page : pages.pages) {
         for (const auto &item : page.items)

@@ -18,9 +18,9 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 

@@ -6,9 +6,9 @@
 #include "XlsxFixture.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
 #include <QTest>
 
 #include <optional>
@@ -566,8 +566,8 @@ void OfficeServerTest::openerOutcome_data()
     QTest::newRow("no program for the kind")
         << QByteArray("echo \"xdg-open: no method available for opening '$1'\" >&2; exit 3")
         << false << u"Нет программы, которая открывает этот документ"_s;
-    QTest::newRow("program failed") << QByteArray("exit 4") << false
-                                    << u"Программа не смогла открыть документ"_s;
+    QTest::newRow("program failed")
+        << QByteArray("exit 4") << false << u"Программа не смогла открыть документ"_s;
     QTest::newRow("opened") << QByteArray("test -f \"$1\"") << true << QString();
     QTest::newRow("program still running") << QByteArray("sleep 30") << true << QString();
 }

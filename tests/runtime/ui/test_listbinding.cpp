@@ -444,7 +444,8 @@ void ListBindingTest::editBesideFixedColumns()
     QueueModel model(3);
     model.setLines({{u"1"_s, u"первая"_s, dec(u"1"_s)}, {u"2"_s, u"вторая"_s, dec(u"2"_s)}});
     model.setEditable(2, true);
-    ListBinding binding(&view, &model, format(u"16L|FM~N~@s9@80L|FM~Название~@S100@43R|M@n_12.2@"_s));
+    ListBinding binding(&view, &model,
+                        format(u"16L|FM~N~@s9@80L|FM~Название~@S100@43R|M@n_12.2@"_s));
     view.setEditTriggers(QAbstractItemView::DoubleClicked);
     view.resize(300, 200);
     view.show();
