@@ -350,24 +350,24 @@ bool CrossSectionOutput::exportToExcel(const CrossSectionResult &result,
     const bool institutions = result.grouping == CrossSectionGrouping::Institutions;
     if (excel.launch(institutions ? byInstitutionsTemplate() : byDistrictsTemplate()) == 0)
         return false;
-    excel.poke(1, 1, clipped(heading.formName));
-    excel.poke(2, 1, clipped(heading.title));
-    excel.poke(3, 1, number(heading.year) + QStringLiteral(" год"));
-    excel.poke(9, 1, QStringLiteral("Регион"));
+    excel.pokeText(1, 1, clipped(heading.formName));
+    excel.pokeText(2, 1, clipped(heading.title));
+    excel.pokeText(3, 1, number(heading.year) + QStringLiteral(" год"));
+    excel.pokeText(9, 1, QStringLiteral("Регион"));
     if (institutions)
-        excel.poke(9, 2, QStringLiteral("ЛПУ"));
+        excel.pokeText(9, 2, QStringLiteral("ЛПУ"));
     for (int i = 0; i < rows.size(); ++i) {
-        excel.poke(i + 10, 1, clipped(rows[i].region));
-        excel.poke(i + 10, 2, clipped(rows[i].name));
+        excel.pokeText(i + 10, 1, clipped(rows[i].region));
+        excel.pokeText(i + 10, 2, clipped(rows[i].name));
     }
     const int n = result.markCount();
     for (int k = 0; k < n; ++k) {
         const CrossSectionMark &mark = result.marks[k];
-        excel.poke(
+        excel.pokeText(
             7, k + 3,
             clipped(periodText(mark, heading.periodKind, heading.year, result.lastYearRead)));
-        excel.poke(8, k + 3, clipped(mark.columnName));
-        excel.poke(9, k + 3, clipped(mark.rowName));
+        excel.pokeText(8, k + 3, clipped(mark.columnName));
+        excel.pokeText(9, k + 3, clipped(mark.rowName));
         for (int i = 0; i < rows.size(); ++i) {
             const CrossSectionRow &row = rows[i];
             excel.poke(i + 10, k + 3,

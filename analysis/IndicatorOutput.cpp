@@ -290,40 +290,40 @@ bool IndicatorOutput::exportToExcel(const IndicatorOutputInput &input,
     const int shown = int(columns.size());
     const int year = input.year;
     if (run.series) {
-        excel.poke(10, 1, layoutWord(run.layout));
-        excel.poke(10, 2, u" N "_s);
+        excel.pokeText(10, 1, layoutWord(run.layout));
+        excel.pokeText(10, 2, u" N "_s);
         for (int n = 0; n < shown; ++n)
-            excel.poke(10, n + 3, columns[n].heading);
+            excel.pokeText(10, n + 3, columns[n].heading);
     } else if (templ == commonTemplate()) {
-        excel.poke(9, 1, layoutWord(run.layout));
-        excel.poke(9, 2, u" N "_s);
+        excel.pokeText(9, 1, layoutWord(run.layout));
+        excel.pokeText(9, 2, u" N "_s);
         for (int k = 1; k <= shown; ++k) {
             const QString heading = columns[k - 1].heading.left(80);
             if (run.twoYears) {
                 if (2 * k > excelCells)
                     break;
-                excel.poke(9, 2 * k + 2, heading);
-                excel.poke(10, 2 * k + 2, number(year) + u"г."_s);
-                excel.poke(9, 2 * k + 1, heading);
-                excel.poke(10, 2 * k + 1, number(year - 1) + u"г."_s);
+                excel.pokeText(9, 2 * k + 2, heading);
+                excel.pokeText(10, 2 * k + 2, number(year) + u"г."_s);
+                excel.pokeText(9, 2 * k + 1, heading);
+                excel.pokeText(10, 2 * k + 1, number(year - 1) + u"г."_s);
             } else {
                 if (k > excelCells)
                     break;
-                excel.poke(9, k + 2, heading);
+                excel.pokeText(9, k + 2, heading);
                 excel.poke(10, k + 2, number(k));
             }
         }
     }
-    excel.poke(1, 3, trimmedEnd(run.definition.name));
-    excel.poke(2, 1, number(year) + u" год."_s + trimmedEnd(run.title));
-    excel.poke(4, 1, trimmedEnd(input.chosen.name));
+    excel.pokeText(1, 3, trimmedEnd(run.definition.name));
+    excel.pokeText(2, 1, number(year) + u" год."_s + trimmedEnd(run.title));
+    excel.pokeText(4, 1, trimmedEnd(input.chosen.name));
     if (run.layout == IndicatorLayout::ByDistrict)
-        excel.poke(9, 1, u"Районы"_s);
+        excel.pokeText(9, 1, u"Районы"_s);
     const int m = std::min(run.twoYears ? 2 * shown : shown, excelCells);
     for (int i = 0; i < rows.size(); ++i) {
         const IndicatorDisplayRow &row = rows[i];
-        excel.poke(i + 11, 1, trimmedEnd(row.name));
-        excel.poke(i + 11, 2, trimmedEnd(row.codeText));
+        excel.pokeText(i + 11, 1, trimmedEnd(row.name));
+        excel.pokeText(i + 11, 2, trimmedEnd(row.codeText));
         for (int c = 1; c <= m; ++c)
             excel.poke(i + 11, c + 2, trimmedEnd(row.cells[size_t(c - 1)]).trimmed());
     }

@@ -5,17 +5,6 @@
 
 namespace zemor::analysis {
 
-namespace {
-
-// A text that starts with an apostrophe would lose it in the cell: the spreadsheet reads a
-// leading apostrophe as "this is a text".
-QString asText(const QString &value)
-{
-    return value.startsWith(u'\'') ? u'\'' + value : value;
-}
-
-} // namespace
-
 QString RankTableExcel::valueText(const QString &plain)
 {
     const qsizetype point = plain.indexOf(u'.');
@@ -30,18 +19,18 @@ bool RankTableExcel::exportRanks(const RankTable &table, shell::ExcelLauncher &e
 {
     if (excel.launch(templateName()) == 0)
         return false;
-    excel.poke(2, 1, QString::number(table.year()) + QStringLiteral(" год"));
-    excel.poke(3, 1, asText(table.title()));
-    excel.poke(headingRow, 2, asText(table.subtitle()));
+    excel.pokeText(2, 1, QString::number(table.year()) + QStringLiteral(" год"));
+    excel.pokeText(3, 1, table.title());
+    excel.pokeText(headingRow, 2, table.subtitle());
     int row = headingRow;
     for (const RankRow &rank : table.rows()) {
         ++row;
-        excel.poke(row, 1, asText(table.name(rank)));
+        excel.pokeText(row, 1, table.name(rank));
         excel.poke(row, 2, valueText(rank.data().toString()));
         excel.poke(row, 3, QString::number(rank.rank));
         excel.poke(row, 4, QString::number(rank.range));
     }
-    excel.poke(headingRow, 5, QStringLiteral("Диапазон"));
+    excel.pokeText(headingRow, 5, QStringLiteral("Диапазон"));
     for (int i = 1; i <= RankTable::maxRangeCount; ++i) {
         excel.poke(headingRow + i, 5, table.lowerBound(i).toString());
         excel.poke(headingRow + i, 6, table.upperBound(i).toString());

@@ -300,8 +300,8 @@ bool RatingWorkbooks::exportTab(const RatingRun &run, const QList<RatingRow> &ro
 {
     if (excel.launch(templateName(tab)) == 0)
         return false;
-    excel.poke(2, 1,
-               trimmedEnd(run.indicator.name) + u" за "_s + QString::number(run.year) + u" год"_s);
+    excel.pokeText(
+        2, 1, trimmedEnd(run.indicator.name) + u" за "_s + QString::number(run.year) + u" год"_s);
     const auto members = membersByNumber(run);
     const int n = int(members.size());
     const auto fontCommands = [&](int r) {
@@ -313,28 +313,28 @@ bool RatingWorkbooks::exportTab(const RatingRun &run, const QList<RatingRow> &ro
         for (const RatingRow &row : rows) {
             ++r;
             excel.poke(r, 1, QString::number(row.code));
-            excel.poke(r, 2, row.name);
+            excel.pokeText(r, 2, row.name);
             for (int f = int(RatingField::Rating); f <= int(RatingField::Result4); ++f)
                 excel.poke(r, f + 1, numberText(RatingOutput::fieldValue(row, RatingField(f))));
         }
         excel.frame(10, 1, r, 12);
         return excel.finish();
     }
-    excel.poke(9, 1, u"Код"_s);
-    excel.poke(9, 2, u"Наименование"_s);
+    excel.pokeText(9, 1, u"Код"_s);
+    excel.pokeText(9, 2, u"Наименование"_s);
     const int firstMember = tab == 2 ? 3 : 5;
     if (tab == 3) {
-        excel.poke(9, 3, u"Ед.изм."_s);
-        excel.poke(9, 4, u"Норма"_s);
+        excel.pokeText(9, 3, u"Ед.изм."_s);
+        excel.pokeText(9, 4, u"Норма"_s);
     }
     for (int m = 0; m < n; ++m)
-        excel.poke(9, firstMember + m, trimmedEnd(members[m]->name));
+        excel.pokeText(9, firstMember + m, trimmedEnd(members[m]->name));
     int r = 9;
     if (tab == 2) {
         for (const GoalRow &goal : run.goals) {
             ++r;
-            excel.poke(r, 2, goal.name);
-            excel.poke(r, 1, goal.codStr);
+            excel.pokeText(r, 2, goal.name);
+            excel.pokeText(r, 1, goal.codStr);
             fontCommands(r);
             if (isHeadingGoal(goal))
                 continue;
@@ -344,9 +344,9 @@ bool RatingWorkbooks::exportTab(const RatingRun &run, const QList<RatingRow> &ro
     } else {
         for (const ValueRow &row : run.values) {
             ++r;
-            excel.poke(r, 2, row.name);
-            excel.poke(r, 1, row.codStr);
-            excel.poke(r, 3, row.codMkb);
+            excel.pokeText(r, 2, row.name);
+            excel.pokeText(r, 1, row.codStr);
+            excel.pokeText(r, 3, row.codMkb);
             if (row.isHeading())
                 continue;
             fontCommands(r);

@@ -132,16 +132,17 @@ QList<WorkbookCell> SummaryOutput::workbookCells(const entry::FormCatalogue &cat
     std::array<int, 5> leadingType{};
     for (const entry::FormColumn &c : columns) {
         if (general) {
-            cells.append({9, c.storedColumn, clipped(c.name)});
+            cells.append({9, c.storedColumn, clipped(c.name), true});
             cells.append({10, c.storedColumn, QString::number(c.storedColumn)});
         }
         if (c.storedColumn >= 1 && c.storedColumn <= leading)
             leadingType[size_t(c.storedColumn)] = c.type;
     }
-    cells.append({3, 1, clipped(title)});
+    cells.append({3, 1, clipped(title), true});
     cells.append({2, 1,
                   QStringLiteral("Ф") + QString::number(formCode) + QStringLiteral(" Т") +
-                      QString::number(table.code) + u' ' + clipped(table.name)});
+                      QString::number(table.code) + u' ' + clipped(table.name),
+                  true});
 
     // The descriptive columns, row by row, matched in order with the lines shown.
     int r = 0;
@@ -169,7 +170,7 @@ QList<WorkbookCell> SummaryOutput::workbookCells(const entry::FormCatalogue &cat
             default:
                 continue;
             }
-            cells.append({10 + r, c, text});
+            cells.append({10 + r, c, text, true});
         }
     }
 
@@ -197,8 +198,12 @@ bool SummaryOutput::exportToExcel(shell::ExcelLauncher &excel,
 {
     if (excel.launch(workbookTemplate(table)) == 0)
         return false;
-    for (const WorkbookCell &cell : workbookCells(catalogue, table, shown, title, formCode))
-        excel.poke(cell.row, cell.column, cell.text);
+    for (const WorkbookCell &cell : workbookCells(catalogue, table, shown, title, formCode)) {
+        if (cell.isText)
+            excel.pokeText(cell.row, cell.column, cell.text);
+        else
+            excel.poke(cell.row, cell.column, cell.text);
+    }
     const auto frame = workbookFrame(table, int(shown.size()));
     excel.frame(frame[0], frame[1], frame[2], frame[3]);
     return excel.finish();

@@ -54,6 +54,7 @@ struct WorkbookCell
     int row = 0;
     int column = 0;
     QString text;
+    bool isText = false; // a text whatever it looks like (row codes, names); else a value
 
     bool operator==(const WorkbookCell &) const = default;
 };

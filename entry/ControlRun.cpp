@@ -326,7 +326,7 @@ runtime::report::PageList ControlRun::printResults(const QList<RunLine> &lines, 
         title.append((districtName.trimmed() + u' ' + institutionName.trimmed()).trimmed());
     const QList<ListReportColumn> columns{{QStringLiteral("контр"), 16, Qt::AlignLeft},
                                           {QStringLiteral("код"), 10, Qt::AlignRight},
-                                          {QStringLiteral("ЛПУ"), 45, Qt::AlignLeft},
+                                          {QStringLiteral("ЛПУ"), 45, Qt::AlignLeft, true},
                                           {QStringLiteral("Форма"), 10, Qt::AlignHCenter},
                                           {QStringLiteral("Откл"), 18, Qt::AlignRight},
                                           {QString(), 86, Qt::AlignLeft}};

@@ -48,9 +48,12 @@ report::PageList printList(const QStringList &titleLines, const QList<ListReport
     def.detail.height = 5;
     x = 0;
     for (qsizetype i = 0; i < columns.size(); ++i) {
-        def.detail.items.append(ReportItem::makeText({x, 0, columns.at(i).width, 5},
-                                                     QStringLiteral("{c%1}").arg(i), small,
-                                                     columns.at(i).alignment | Qt::AlignVCenter));
+        ReportItem item =
+            ReportItem::makeText({x, 0, columns.at(i).width, 5}, QStringLiteral("{c%1}").arg(i),
+                                 small, columns.at(i).alignment | Qt::AlignVCenter);
+        item.wordWrap = columns.at(i).wrap;
+        def.detail.grows = def.detail.grows || item.wordWrap;
+        def.detail.items.append(item);
         x += columns.at(i).width;
     }
 

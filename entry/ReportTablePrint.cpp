@@ -72,7 +72,9 @@ struct TableLayout
     double right = 0;          // right edge of the widest line
 };
 
-TableLayout tableLayout(const FormTable &table, const QList<FormColumn> &columns)
+// `bodyWidth` is the printable width in millimetres: a value cell that would pass it goes on a
+// continuation line, as does the value after the 25th of a line.
+TableLayout tableLayout(const FormTable &table, const QList<FormColumn> &columns, double bodyWidth)
 {
     QHash<int, FormColumn> byNumber;
     for (const FormColumn &c : columns)
@@ -98,12 +100,10 @@ TableLayout tableLayout(const FormTable &table, const QList<FormColumn> &columns
         layout.descriptive.append(cell);
     }
     const double valuesStart = units;
+    const double rightEdge = bodyWidth / ReportTablePrint::reportUnitMillimetres;
     const int count = table.entry().valueColumns();
+    layout.values.append(QList<Cell>());
     for (int v = 1; v <= count; ++v) {
-        if ((v - 1) % ReportTablePrint::valuesPerLine == 0) {
-            layout.values.append(QList<Cell>());
-            units = valuesStart;
-        }
         const auto it = byNumber.constFind(table.offset + v);
         Cell cell;
         cell.number = table.offset + v;
@@ -114,15 +114,30 @@ TableLayout tableLayout(const FormTable &table, const QList<FormColumn> &columns
         } else {
             cell.characters = cell.picture.width();
         }
+        // Continuation lines start under the first value; a cell too wide for that starts at
+        // the left edge. The first line may then hold the descriptive cells alone.
+        const double width = cell.characters * ReportTablePrint::unitsPerCharacter;
+        const double start = valuesStart + width <= rightEdge ? valuesStart : 0;
+        const bool full = layout.values.last().size() == ReportTablePrint::valuesPerLine;
+        if (full || (units + width > rightEdge && start < units)) {
+            layout.values.append(QList<Cell>());
+            units = start;
+        }
         place(cell);
         layout.values.last().append(cell);
     }
     return layout;
 }
 
-QString valueText(const runtime::Decimal &value, const runtime::Picture &picture)
+// A value as its picture writes it, 0 as "   -". A value cell aligns the text itself and drops
+// the picture's blanks; a type-1 line keeps them after its " -".
+QString valueText(const runtime::Decimal &value, const runtime::Picture &picture,
+                  bool inCell = true)
 {
-    return value.isZero() ? ReportTablePrint::zeroText() : picture.format(value).trimmed();
+    if (value.isZero())
+        return ReportTablePrint::zeroText();
+    const QString text = picture.format(value);
+    return inCell ? text.trimmed() : text;
 }
 
 class Pages
@@ -227,17 +242,20 @@ public:
             if (m_options.currentTableOnly && table.code != currentTable)
                 continue;
             const QList<FormRow> rows = m_catalogue.rows(table.code);
+            // The title and heading print with the table's first row, filled or not; only
+            // the rows themselves are left out when only filled rows are asked for.
             bool started = false;
             for (const FormRow &row : rows) {
+                const bool first = !started;
+                if (first) {
+                    startTable(table, oneColumn);
+                    started = true;
+                }
                 const ReportRow *values = m_rows.value(row.id, nullptr);
                 if (!values && m_options.filledRowsOnly)
                     continue;
-                if (!started) {
-                    startTable(table, oneColumn);
-                    started = true;
-                } else if (m_counter > breakBeforeRow) {
+                if (!first && m_counter > breakBeforeRow)
                     breakPage(table);
-                }
                 printRow(table, row, values);
             }
         }
@@ -255,7 +273,7 @@ private:
         const int lines = linesOf(title, ReportTablePrint::headingWidth);
         oneColumn(title, lines, true);
         m_counter += 2 * lines;
-        m_layout = tableLayout(table, m_catalogue.columns(table.code));
+        m_layout = tableLayout(table, m_catalogue.columns(table.code), m_pages.width());
         if (table.type == 1)
             return;
         // The heading: every cell holds its column's name; a line of its own for each further
@@ -308,7 +326,7 @@ private:
                 for (const Cell &c : line) {
                     const int v = c.number - table.offset;
                     const QString text = QString::number(v) + u". "_s + c.name + u" -"_s +
-                                         valueText(value(v), c.picture);
+                                         valueText(value(v), c.picture, false);
                     ReportItem item = ReportItem::makeText(QRectF(0, 0, m_pages.width(), lineUnit),
                                                            text, printFont());
                     place({item}, lineUnit, table);

@@ -14,8 +14,10 @@
 //   column numbered offset + v, whatever order or gaps `grafa` has. A value column without a
 //   description has a blank heading, the picture "@n_12" and that picture's width.
 // - A value other than 0 is written with its column's picture, 0 as "   -".
-// - A line holds 25 values; further values of a row go on a continuation line under headings
-//   of their own.
+// - A line holds at most 25 values and never passes the page's right edge; further values of a
+//   row go on a continuation line under headings of their own. Type-1 lines keep the blanks of
+//   the picture after their " -".
+// - With only filled rows asked for, a table still prints its title and heading.
 // - Pages break by a line counter: before a table title when it is above 30, before a row when
 //   it is above 55 (the column numbers are repeated then), and whenever a band would not fit.
 //

@@ -112,6 +112,7 @@ bool TableExport::run(const TableExportRequest &request, QString *workbook)
     if (channel == 0)
         return fail(QStringLiteral("Нет связи с книгой %1").arg(path));
 
+    const auto asText = &shell::ExcelLauncher::asText;
     bool ok = true;
     auto poke = [&](int row, int column, const QString &value) {
         if (ok)
@@ -122,18 +123,18 @@ bool TableExport::run(const TableExportRequest &request, QString *workbook)
     QHash<int, int> kinds; // leading column number 1..4 -> kind
     for (const FormColumn &c : request.catalogue->columns(table->code)) {
         if (!ownTemplate) {
-            poke(9, c.storedColumn, c.name.trimmed());
+            poke(9, c.storedColumn, asText(c.name.trimmed()));
             poke(10, c.storedColumn, QString::number(c.storedColumn));
         }
         if (c.storedColumn >= 1 && c.storedColumn <= std::min(table->offset, kLeadingKinds))
             kinds.insert(c.storedColumn, c.type); // GRA:TYPEGR
     }
-    poke(3, 1, request.institutionTitle.trimmed());
+    poke(3, 1, asText(request.institutionTitle.trimmed()));
     poke(2, 1,
-         QStringLiteral("Ф%1 Т%2 %3")
-             .arg(request.catalogue->form())
-             .arg(table->code)
-             .arg(table->name.trimmed()));
+         asText(QStringLiteral("Ф%1 Т%2 %3")
+                    .arg(request.catalogue->form())
+                    .arg(table->code)
+                    .arg(table->name.trimmed())));
 
     // The leading columns of each row (the fifth and further stay empty), then its values.
     QHash<int, FormRow> catalogueRows;
@@ -147,7 +148,7 @@ bool TableExport::run(const TableExportRequest &request, QString *workbook)
             for (int c = 1; c <= std::min(table->offset, kLeadingKinds); ++c) {
                 const QString text = found->descriptiveText(kinds.value(c));
                 if (!text.isEmpty())
-                    poke(line, c, text);
+                    poke(line, c, asText(text)); // row codes such as "2.10" stay as written
             }
         }
         for (int c = 1; c <= table->columns && c <= valueCount; ++c) {
@@ -157,10 +158,15 @@ bool TableExport::run(const TableExportRequest &request, QString *workbook)
         }
     }
 
-    const bool finished = bool(m_office.close(channel));
-    if (!ok || !finished)
+    const runtime::Status finished = m_office.close(channel);
+    const bool notOpened = !finished && finished.error().code == runtime::ErrorCode::NotOpened;
+    if (!ok || (!finished && !notOpened))
         return fail(QStringLiteral("Книга %1 записана не полностью").arg(path));
-    m_prompter.message(shell::ExcelLauncher::doneText());
+    if (notOpened)
+        m_prompter.message(shell::ExcelLauncher::notOpenedText(finished.error(), path), {}, {},
+                           runtime::MessageIcon::Warning);
+    else
+        m_prompter.message(shell::ExcelLauncher::doneText());
     return true;
 }
 

@@ -147,6 +147,23 @@ void ExcelLauncher::poke(int row, int column, const QString &value)
     keep(m_office.poke(m_channel, QStringLiteral("R%1C%2").arg(row).arg(column), value));
 }
 
+QString ExcelLauncher::asText(const QString &value)
+{
+    return value.isEmpty() ? value : u'\'' + value;
+}
+
+void ExcelLauncher::pokeText(int row, int column, const QString &text)
+{
+    poke(row, column, asText(text));
+}
+
+QString ExcelLauncher::notOpenedText(const Error &notOpened, const QString &path)
+{
+    const QString file = notOpened.where.isEmpty() ? path : notOpened.where;
+    return doneText() + u'|' + reason(notOpened) + u'|' +
+           QStringLiteral("Книга записана в файл %1").arg(fs::absolutePath(file));
+}
+
 void ExcelLauncher::execute(const QString &command)
 {
     if (!ok())
@@ -173,6 +190,10 @@ bool ExcelLauncher::finish()
                                reason(m_failure) + u'|' + notDoneText(),
                            {}, {}, MessageIcon::Warning);
         return false;
+    }
+    if (!closed && closed.error().code == ErrorCode::NotOpened) {
+        m_prompter.message(notOpenedText(closed.error(), m_path), {}, {}, MessageIcon::Warning);
+        return true;
     }
     if (!closed) {
         m_failure = closed.error();

@@ -24,7 +24,9 @@
 // saying so, launch() answers channel 0 and the reserved name is given back. After a failed
 // launch every further call does nothing, and finish() shows no success message. The same
 // holds when a poke or command is refused or when the workbook cannot be written as the
-// conversation ends: the export is reported as not done, never as finished.
+// conversation ends: the export is reported as not done, never as finished. A workbook that was
+// written but that no program could be started to show is reported as finished, with the
+// reason and the file where it was written.
 //
 // The launcher owns the conversation it opened: finish() closes it, and the destructor closes
 // it when finish() was not called (the workbook is then kept as the service keeps it, without
@@ -55,6 +57,12 @@ public:
     static QString startExcelText() { return QStringLiteral("ЗАПУСТИТЕ Excel"); }
     static QString doneText() { return QStringLiteral("Выгрузка в Excel завершена"); }
     static QString notDoneText() { return QStringLiteral("Выгрузка в Excel не выполнена."); }
+    // The closing message when the workbook was written but not shown (`notOpened` says why and
+    // names the file shown; `path` stands in when it names none).
+    static QString notOpenedText(const runtime::Error &notOpened, const QString &path);
+    // Also texts: a leading apostrophe keeps the text from being read as a number (row codes
+    // "2.10", "007") or losing an apostrophe of its own.
+    static QString asText(const QString &value);
     static QString borderCommand() { return QStringLiteral("[BORDER(1,1,1,1,1,0,0,0,0,0,0)]"); }
 
     // `wait` lets a moment pass while the spreadsheet program starts, `opening` once it has
@@ -80,6 +88,8 @@ public:
     // Writes into the workbook; after the first refusal the rest is skipped and finish()
     // reports that refusal.
     void poke(int row, int column, const QString &value);
+    // Pokes `text` as a text, whatever it looks like.
+    void pokeText(int row, int column, const QString &text);
     void execute(const QString &command);
     // SELECT of the range from (firstRow, firstColumn) to (lastRow, lastColumn), then BORDER.
     void frame(int firstRow, int firstColumn, int lastRow, int lastColumn);

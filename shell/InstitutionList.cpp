@@ -57,13 +57,6 @@ std::unexpected<runtime::Error> readFailed(data::DataContext &data, FileId id,
     return std::unexpected(data::reportReadFailure(data, id, error));
 }
 
-// A text that starts with an apostrophe would lose it in the cell: the spreadsheet reads a
-// leading apostrophe as "this is a text".
-QString asText(const QString &value)
-{
-    return value.startsWith(u'\'') ? u'\'' + value : value;
-}
-
 } // namespace
 
 QStringList InstitutionList::excelHeadings()
@@ -173,15 +166,14 @@ bool InstitutionList::exportToExcel(const QList<InstitutionListEntry> &entries,
         return false;
     const QStringList headings = excelHeadings();
     for (int column = 1; column <= headings.size(); ++column)
-        excel.poke(headingRow, column, headings.at(column - 1));
+        excel.pokeText(headingRow, column, headings.at(column - 1));
     int row = firstDataRow;
     for (const InstitutionListEntry &entry : entries) {
-        const QString values[] = {QString::number(entry.n), QString::number(entry.cod),
-                                  asText(entry.nameR),      asText(entry.nameU),
-                                  asText(entry.nameSel),    asText(entry.name)};
-        int column = 1;
-        for (const QString &value : values)
-            excel.poke(row, column++, value);
+        excel.poke(row, 1, QString::number(entry.n));
+        excel.poke(row, 2, QString::number(entry.cod));
+        int column = 3;
+        for (const QString &text : {entry.nameR, entry.nameU, entry.nameSel, entry.name})
+            excel.pokeText(row, column++, text);
         ++row;
     }
     return excel.finish();

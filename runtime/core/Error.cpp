@@ -43,6 +43,8 @@ QString errorText(ErrorCode code)
         return QStringLiteral("Файл уже существует");
     case ErrorCode::Cancelled:
         return QStringLiteral("Прервано пользователем");
+    case ErrorCode::NotOpened:
+        return QStringLiteral("Документ не открыт");
     }
     return QStringLiteral("Ошибка %1").arg(static_cast<int>(code));
 }

@@ -32,6 +32,7 @@ enum class ErrorCode : int {
     InvalidArgument = 112, // a call with arguments outside their range (a programming error)
     AlreadyExists = 113,   // a copy or rename onto a name that already exists
     Cancelled = 114,       // the user stopped a long run; what it had not finished is not written
+    NotOpened = 115,       // a document was written, but no program could be started to show it
 };
 
 // The platform's text for a code ("File Not Found", ...); our own codes have texts of ours.

@@ -3,6 +3,7 @@
 #include "runtime/fs/DurableFile.h"
 
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -59,6 +60,25 @@ Status PageRenderer::paintPages(QPainter &painter, QPagedPaintDevice &device, co
         PageRenderer::paint(painter, pages.pages.at(i), dpi);
     }
     return {};
+}
+
+double PageRenderer::textHeight(const ReportItem &item, const QString &text)
+{
+    // Measured on a fine device with the font sized as paint() sizes it.
+    constexpr double dpi = 720;
+    QImage device(1, 1, QImage::Format_RGB32);
+    const int dotsPerMetre = qRound(dpi / kMmPerInch * 1000);
+    device.setDotsPerMeterX(dotsPerMetre);
+    device.setDotsPerMeterY(dotsPerMetre);
+    QFont font = item.font;
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : kDefaultPointSize;
+    font.setPointSizeF(points * dpi / device.logicalDpiY());
+    const double scale = dpi / kMmPerInch;
+    int flags = int(item.alignment);
+    if (item.wordWrap)
+        flags |= Qt::TextWordWrap;
+    const QRectF room(0, 0, qMax(0.0, item.rect.width() - 2 * kTextInset) * scale, 1e7);
+    return QFontMetricsF(font, &device).boundingRect(room, flags, text).height() / scale;
 }
 
 void PageRenderer::paint(QPainter &painter, const ReportPage &page, double dpi)

@@ -29,6 +29,10 @@ public:
     // and `dpi` device pixels per inch.
     static void paint(QPainter &painter, const ReportPage &page, double dpi);
 
+    // The height in millimetres that `text` takes when drawn as `item` draws its text (its
+    // font, alignment and word wrap, within its rectangle's width).
+    static double textHeight(const ReportItem &item, const QString &text);
+
     // The page `index` (from 0) as a white sheet at `dpi`; an empty image for an index outside
     // the list.
     static QImage pageImage(const PageList &pages, int index, int dpi = 96);

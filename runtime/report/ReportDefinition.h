@@ -68,6 +68,9 @@ struct Band
 {
     double height = 0;
     QList<ReportItem> items;
+    // The band grows, record by record, so that its word-wrapped texts show whole: such a text
+    // gets the height it needs, and the band reaches down to the lowest of its items.
+    bool grows = false;
 
     // A band without height and items is left out (no header, no footer).
     bool isEmpty() const { return height <= 0 && items.isEmpty(); }

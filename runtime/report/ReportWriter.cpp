@@ -1,5 +1,7 @@
 #include "runtime/report/ReportWriter.h"
 
+#include "runtime/report/PageRenderer.h"
+
 namespace zemor::runtime::report {
 
 namespace {
@@ -127,10 +129,26 @@ void ReportWriter::endPage()
     m_pageOpen = false;
 }
 
-void ReportWriter::place(const Band &band, const ReportRecord &record, double keepWith)
+Band ReportWriter::grown(const Band &band, const ReportRecord &record)
 {
-    if (band.isEmpty())
+    Band result = band;
+    for (ReportItem &item : result.items) {
+        if (item.kind != ReportItem::Kind::Text || !item.wordWrap)
+            continue;
+        const double needed = PageRenderer::textHeight(item, expand(item.text, record, 0, 0));
+        if (needed > item.rect.height()) {
+            item.rect.setHeight(needed);
+            result.height = qMax(result.height, item.rect.bottom());
+        }
+    }
+    return result;
+}
+
+void ReportWriter::place(const Band &given, const ReportRecord &record, double keepWith)
+{
+    if (given.isEmpty())
         return;
+    const Band band = given.grows ? grown(given, record) : given;
     if (!m_pageOpen) {
         startPage(record);
     } else if (m_y + band.height + keepWith > bodyBottom() + kTolerance && pageHasBody()) {

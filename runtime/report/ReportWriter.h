@@ -13,7 +13,8 @@
 // header is moved to the next page rather than left alone at the bottom of one (it needs room
 // for itself, the headers below it and one detail band). Page headers take their fields from the
 // first record placed on the page, page footers from the last; group footers from the last
-// record of their group.
+// record of their group. A band that grows takes, for each record, the height its word-wrapped
+// texts need (measured with the fonts, so a QGuiApplication must exist).
 //
 // A report without records has no pages, whatever its headers, unless its definition asks for
 // one page without records (pageWithoutRecords). The writer has no failure mode;
@@ -54,6 +55,7 @@ private:
     };
 
     void place(const Band &band, const ReportRecord &record, double keepWith = 0);
+    static Band grown(const Band &band, const ReportRecord &record);
     void startPage(const ReportRecord &record);
     void endPage();
     bool pageHasBody() const;

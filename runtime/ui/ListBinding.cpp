@@ -18,7 +18,7 @@ ListBinding::ListBinding(QTableView *view, QueueModel *model, const ListFormat &
     : QObject(view), m_view(view), m_model(model)
 {
     Q_ASSERT(view && model);
-    m_delegate = new ListCellDelegate(this);
+    m_delegate = newDelegate(this);
     view->setModel(model);
     view->setItemDelegate(m_delegate);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -33,10 +33,6 @@ ListBinding::ListBinding(QTableView *view, QueueModel *model, const ListFormat &
         if (m_headingSort)
             sortByHeading(s);
     });
-    connect(m_delegate, &ListCellDelegate::inputRefused, this,
-            [this](const QModelIndex &i, const QString &message) {
-                Q_EMIT inputRefused(i.row(), i.column(), message);
-            });
     view->installEventFilter(this);
     view->viewport()->installEventFilter(this);
 
@@ -45,14 +41,36 @@ ListBinding::ListBinding(QTableView *view, QueueModel *model, const ListFormat &
 
 ListBinding::~ListBinding()
 {
-    // The second view shares this binding's delegate; it goes with it.
+    // The second view goes with the binding that made it.
     delete m_fixedView;
+}
+
+// Every view gets a delegate of its own: a view takes each editor its delegate commits or
+// closes for one of its own, and warns about an editor of another view.
+ListCellDelegate *ListBinding::newDelegate(QObject *parent)
+{
+    auto *delegate = new ListCellDelegate(parent);
+    delegate->setFormat(m_format);
+    connect(delegate, &ListCellDelegate::inputRefused, this,
+            [this](const QModelIndex &i, const QString &message) {
+                Q_EMIT inputRefused(i.row(), i.column(), message);
+            });
+    return delegate;
+}
+
+QList<ListCellDelegate *> ListBinding::delegates() const
+{
+    QList<ListCellDelegate *> all{m_delegate};
+    if (m_fixedView)
+        all.append(static_cast<ListCellDelegate *>(m_fixedView->itemDelegate()));
+    return all;
 }
 
 void ListBinding::setFormat(const ListFormat &format)
 {
     m_format = format;
-    m_delegate->setFormat(format);
+    for (ListCellDelegate *delegate : delegates())
+        delegate->setFormat(format);
     m_headingOrder.clear();
     if (m_view)
         m_view->horizontalHeader()->setSortIndicatorShown(false);
@@ -78,7 +96,8 @@ void ListBinding::applyLayout()
 {
     if (!m_view)
         return;
-    m_delegate->setUnit(unit());
+    for (ListCellDelegate *delegate : delegates())
+        delegate->setUnit(unit());
     QHeaderView *header = m_view->horizontalHeader();
     for (int col = 0; col < m_model->columnCount(); ++col) {
         if (col >= m_format.columnCount()) {
@@ -118,7 +137,9 @@ void ListBinding::updateFixedView()
         fixed->setObjectName(QStringLiteral("fixedColumns"));
         fixed->setModel(m_model);
         fixed->setSelectionModel(m_view->selectionModel());
-        fixed->setItemDelegate(m_delegate);
+        ListCellDelegate *delegate = newDelegate(fixed);
+        delegate->setUnit(unit());
+        fixed->setItemDelegate(delegate);
         fixed->setFocusPolicy(Qt::NoFocus);
         fixed->setFrameShape(QFrame::NoFrame);
         fixed->setShowGrid(false);

@@ -10,7 +10,7 @@
 // column has a heading; headings take their alignment from the format (their indent is kept in
 // the format but not drawn). Fixed ('F') columns at the left stay in view while the others scroll
 // sideways: a second, borderless view over the left edge shows them, sharing the model and the
-// selection.
+// selection (each view with a delegate of its own; delegate() is the main view's).
 //
 // Habits:
 // - a double click on a line toggles its mark (the model's mark column shows "o") or chooses
@@ -118,6 +118,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    ListCellDelegate *newDelegate(QObject *parent);
+    QList<ListCellDelegate *> delegates() const;
     bool locateFrom(const QString &text, int start);
     void applyLayout();
     void updateFixedView();

@@ -16,6 +16,7 @@
 #include "shell/ExcelLauncher.h"
 #include "support/ScriptedPrompter.h"
 #include "support/WriteFailures.h"
+#include "tools/DemoOutputs.h"
 #include "tools/DemoSummaries.h"
 
 #include <QDir>
@@ -275,6 +276,27 @@ void TestSummaryOutput::workbook()
     QVERIFY(cells.contains(zemor::analysis::WorkbookCell{11, 1, u"12,5"_s}));
     QVERIFY(!std::any_of(cells.begin(), cells.end(),
                          [](const auto &c) { return c.text.contains(u'.'); }));
+
+    // Row codes and names are texts as the catalogue has them, whatever they look like; the
+    // values beside them stay numbers.
+    const auto staff =
+        zemor::entry::FormCatalogue::read(ctx, 2025, zemor::tools::DemoOutputs::printForm);
+    QVERIFY(staff);
+    QList<zemor::analysis::SummaryTableRow> rows(1);
+    rows[0].rowId = 1;
+    rows[0].values[0] = dec("2.5");
+    zemor::shell::ExcelLauncher second(office, prompter);
+    QVERIFY(SummaryOutput::exportToExcel(second, *staff, *staff->table(1000), rows, u"Свод"_s,
+                                         zemor::tools::DemoOutputs::printForm));
+    const auto staffBook = zemor::runtime::office::XlsxReader::read(second.workbookPath());
+    QVERIFY(staffBook);
+    const auto *code = staffBook->cell(11, 1);
+    QVERIFY(code && code->kind == zemor::runtime::office::Cell::Kind::Text);
+    QCOMPARE(code->text, u"1"_s);
+    QCOMPARE(staffBook->cell(11, 2)->text, u"Должность № 1"_s);
+    const auto *value = staffBook->cell(11, 3);
+    QVERIFY(value && value->kind == zemor::runtime::office::Cell::Kind::Number);
+    QCOMPARE(value->number, 2.5);
 }
 
 QTEST_GUILESS_MAIN(TestSummaryOutput)

@@ -545,5 +545,5 @@ void TestControlRun::formListAndDefaults()
     QVERIFY(!ControlRun::periodRangeValid(1, 13));
 }
 
-QTEST_GUILESS_MAIN(TestControlRun)
+QTEST_MAIN(TestControlRun)
 #include "test_controlrun.moc"

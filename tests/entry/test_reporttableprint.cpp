@@ -1,7 +1,8 @@
 // The printed tables of a report, laid out from the demo's form 30 and one of its stored
 // reports: the heading, the descriptive columns by their kinds, values by their column's number
 // and picture, zeros as a dash, type-1 tables, values past the 25th, page breaks with the column
-// numbers repeated; written to PDF through the page sink and read back with pdftotext.
+// numbers repeated, tables with nothing filled; written to PDF through the page sink and read
+// back with pdftotext. Form 62's widest table shows that no value is laid out off the paper.
 
 #include "data/DataContext.h"
 #include "entry/FormCatalogue.h"
@@ -12,7 +13,12 @@
 #include "tools/DemoBuilder.h"
 #include "tools/DemoOutputs.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,11 +37,15 @@ private Q_SLOTS:
     void widthsInCharacters();
     void wholeReport();
     void currentTableAndFilledRows();
+    void typeOneLines_data();
+    void typeOneLines();
     void pdfReadBack();
+    void wideTableStaysOnPaper();
 
 private:
     runtime::report::PageList print(const TablePrintOptions &options, qint64 current = 1000);
     static QStringList texts(const runtime::report::PageList &pages);
+    QString pdfText(const runtime::report::PageList &pages, const QString &name);
 
     QTemporaryDir m_dir;
     std::optional<FormCatalogue> m_catalogue;
@@ -112,7 +122,7 @@ void TestReportTablePrint::wholeReport()
     QVERIFY(all.contains(u"Должность № 80"_s));
 
     // Type 1: one value a line.
-    QVERIFY(all.contains(u"1. Аппараты искусственной вентиляции лёгких -3"_s));
+    QVERIFY(all.contains(u"1. Аппараты искусственной вентиляции лёгких -     3"_s));
     QVERIFY(all.contains(u"2. Компьютерные томографы -   -"_s));
 
     // 30 values: the 26th to 30th on a continuation line, under their own headings; column 10
@@ -148,31 +158,158 @@ void TestReportTablePrint::currentTableAndFilledRows()
     QVERIFY(all.contains(u"Посещения, тыс."_s));
     QVERIFY(!all.contains(u"Вызовы, тыс."_s));
 
-    // Nothing filled at all: no table prints.
-    all = texts(ReportTablePrint::layOut(*m_catalogue, u"Ф"_s, {}, 1000, {u"x"_s, false, true},
+    // Nothing filled at all: every table still prints its title and heading, no row prints.
+    const auto empty = ReportTablePrint::layOut(
+        *m_catalogue, u"Ф"_s, {}, 1000, {u"x"_s, false, true}, QDateTime::currentDateTime());
+    all = texts(empty);
+    for (const QString &heading :
+         {u"Т 1000 Должности медицинских работников"_s, u"Наименование должности"_s,
+          u"Т 2000 Оснащение медицинским оборудованием"_s, u"Т 3000 Показатели работы по месяцам"_s,
+          u"Знач. 30"_s, u"Т 5000 Случаи по диагнозам"_s, u"МКБ-10"_s})
+        QVERIFY2(all.contains(heading), qPrintable(heading));
+    for (const QString &row : {u"Должность № 1"_s, u"Посещения, тыс."_s, u"Инфаркт миокарда"_s,
+                               u"1. Аппараты искусственной вентиляции лёгких -   -"_s})
+        QVERIFY2(!all.contains(row), qPrintable(row));
+    // The same with "Таблицу": the current table's title and heading.
+    all = texts(ReportTablePrint::layOut(*m_catalogue, u"Ф"_s, {}, 5000, {u"x"_s, true, true},
                                          QDateTime::currentDateTime()));
-    QVERIFY(!all.contains(u"Т 1000 Должности медицинских работников"_s));
+    QVERIFY(all.contains(u"Т 5000 Случаи по диагнозам"_s));
+    QVERIFY(all.contains(u"Диагноз"_s));
+    QVERIFY(!all.contains(u"Рак шейки матки"_s));
+
+    // On paper too.
+    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+        QSKIP("pdftotext is not installed");
+    const QString text = pdfText(empty, u"filled-rows-only.pdf"_s);
+    QVERIFY(text.contains(u"Т 1000 Должности медицинских работников"_s));
+    QVERIFY(text.contains(u"Т 5000 Случаи по диагнозам"_s));
+    QVERIFY(!text.contains(u"Должность № 1"_s));
+}
+
+void TestReportTablePrint::typeOneLines_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("line");
+    // Value 1 of table 2000 under "@n_6": the cell as the picture writes it, after " -".
+    const QString name = u"1. Аппараты искусственной вентиляции лёгких -"_s;
+    QTest::newRow("positive") << u"3"_s << name + u"     3"_s;
+    QTest::newRow("negative") << u"-3"_s << name + u"    -3"_s;
+    QTest::newRow("six digits") << u"123456"_s << name + u"123456"_s;
+    QTest::newRow("zero") << u"0"_s << name + u"   -"_s;
+}
+
+void TestReportTablePrint::typeOneLines()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, line);
+    ReportRows rows = m_rows;
+    bool found = false;
+    for (ReportRow &row : rows) {
+        if (row.rowId == 101) {
+            row.values[0] = *runtime::Decimal::fromString(value);
+            found = true;
+        }
+    }
+    QVERIFY(found);
+    const auto pages = ReportTablePrint::layOut(
+        *m_catalogue, u"Ф"_s, rows, 2000, {u"x"_s, true, false}, QDateTime::currentDateTime());
+    const QStringList all = texts(pages);
+    QVERIFY2(all.contains(line), qPrintable(all.filter(u"Аппараты"_s).join(u'|')));
+
+    // The sign reads as the value's own, not run into the line's dash.
+    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+        QSKIP("pdftotext is not installed");
+    const QString text = pdfText(
+        pages, QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-') + u".pdf"_s);
+    QVERIFY2(text.contains(QRegularExpression(
+                 u"лёгких -\\s*"_s + QRegularExpression::escape(value == u"0"_s ? u"-"_s : value) +
+                 u"\\s*\\n"_s)),
+             qPrintable(text));
+}
+
+// The pages written to PDF and read back as pdftotext sees them; empty when it is missing.
+QString TestReportTablePrint::pdfText(const runtime::report::PageList &pages, const QString &name)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+    if (pdftotext.isEmpty())
+        return {};
+    const QString path = m_dir.filePath(name);
+    runtime::report::PdfSink sink(path);
+    const auto written = sink.output(pages, u"Печать"_s);
+    if (!written || !*written)
+        return {};
+    // A copy beside the test binary, to be looked at by hand.
+    const QString kept = QDir(qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath()))
+                             .filePath(QFileInfo(path).fileName());
+    QFile::remove(kept);
+    QFile::copy(path, kept);
+    QProcess process;
+    process.start(pdftotext, {u"-layout"_s, path, u"-"_s});
+    if (!process.waitForFinished(30000))
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 void TestReportTablePrint::pdfReadBack()
 {
-    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
-    if (pdftotext.isEmpty())
+    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
         QSKIP("pdftotext is not installed");
-    const QString path = m_dir.filePath(u"tables.pdf"_s);
-    runtime::report::PdfSink sink(path);
-    const auto written =
-        sink.output(print({u"Каменская ЦРБ  2026г.март"_s, false, false}), u"Печать"_s);
-    QVERIFY(written && *written);
-    QProcess process;
-    process.start(pdftotext, {u"-layout"_s, path, u"-"_s});
-    QVERIFY(process.waitForFinished(30000));
-    const QString text = QString::fromUtf8(process.readAllStandardOutput());
+    const QString text =
+        pdfText(print({u"Каменская ЦРБ  2026г.март"_s, false, false}), u"tables.pdf"_s);
     QVERIFY(text.contains(u"Каменская ЦРБ 2026г.март"_s) ||
             text.contains(u"Каменская ЦРБ  2026г.март"_s));
     QVERIFY(text.contains(u"Должность № 80"_s));
     QVERIFY(text.contains(u"Лист 2"_s));
     QVERIFY(text.contains(u"1234.500"_s));
+}
+
+// Form 62's table 8003 has 28 value columns of ten characters: more than a landscape line holds.
+// Every heading and every value is on the paper, none beyond the right margin.
+void TestReportTablePrint::wideTableStaysOnPaper()
+{
+    data::DataContext ctx;
+    const auto catalogue = FormCatalogue::read(ctx, 2025, 62);
+    QVERIFY(catalogue);
+    const qint64 table = 8003;
+    const QList<FormRow> formRows = catalogue->rows(table);
+    QCOMPARE(formRows.size(), 3);
+    ReportRows rows;
+    QStringList values;
+    for (qsizetype r = 0; r < formRows.size(); ++r) {
+        ReportRow row{formRows[r].id, table, {}};
+        for (int v = 1; v <= 28; ++v) {
+            const qint64 value = (r + 1) * 10000 + v * 11;
+            row.values[size_t(v - 1)] = value;
+            values.append(QString::number(value));
+        }
+        rows.append(row);
+    }
+    const auto pages = ReportTablePrint::layOut(
+        *catalogue, u"Ф62"_s, rows, table, {u"x"_s, true, false}, QDateTime::currentDateTime());
+    const QRectF body = pages.setup.bodyRect();
+    for (const auto &page : pages.pages) {
+        for (const auto &item : page.items)
+            QVERIFY2(item.rect.right() <= body.right() + 1e-6 && item.rect.left() >= body.left(),
+                     qPrintable(item.text));
+    }
+    QStringList headings;
+    for (int c = 3; c <= 30; ++c)
+        headings.append(u"Графа %1"_s.arg(c));
+    const QStringList all = texts(pages);
+    for (const QString &text : headings + values)
+        QVERIFY2(all.contains(text), qPrintable(text));
+
+    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+        QSKIP("pdftotext is not installed");
+    const QString text = pdfText(pages, u"wide.pdf"_s);
+    QSet<QString> read;
+    const QRegularExpression heading(u"Графа\\s+(\\d+)"_s);
+    for (auto m = heading.globalMatch(text); m.hasNext();)
+        read.insert(u"Графа "_s + m.next().captured(1));
+    for (const QString &word : text.split(QRegularExpression(u"\\s+"_s)))
+        read.insert(word);
+    for (const QString &text : headings + values)
+        QVERIFY2(read.contains(text), qPrintable(text));
 }
 
 QTEST_MAIN(TestReportTablePrint)

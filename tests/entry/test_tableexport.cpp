@@ -1,12 +1,15 @@
 // The export of a table to a workbook, read back from the file the office server wrote: values
 // with a comma, zeros not written, the leading columns by kind, no headings under a table's own
-// template, the work file numbers, and no success when the spreadsheet service is off.
+// template, the work file numbers, row codes and names kept as texts, a workbook no program can
+// show, and no success when the spreadsheet service is off.
 
 #include "data/DataContext.h"
+#include "data/records/StrokaRecord.h"
 #include "entry/FormCatalogue.h"
 #include "entry/TableExport.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/office/XlsxReader.h"
+#include "shell/ShellFixture.h"
 #include "support/DemoWorkDir.h"
 #include "support/ScriptedPrompter.h"
 #include "tools/DemoOutputs.h"
@@ -81,6 +84,8 @@ private Q_SLOTS:
     void valueTexts();
     void commonTemplateWithLeadingColumns();
     void ownTemplateHasNoHeadings();
+    void descriptiveTextsStayTexts();
+    void workbookNotShown();
     void workFileNumbers();
     void serviceOffIsNoSuccess();
 
@@ -177,6 +182,87 @@ void TestTableExport::ownTemplateHasNoHeadings()
     QVERIFY(text(*book, 10, 1) != u"1"_s);
     QCOMPARE(number(*book, 11, 1), 5.0);
     QCOMPARE(number(*book, 11, 2), 2.5);
+}
+
+// Row codes "2.1" and "2.10" would both read as the number 2.1, a name "3.20" as 3.2: every
+// descriptive cell is a text as the catalogue has it; the values stay numbers.
+void TestTableExport::descriptiveTextsStayTexts()
+{
+    {
+        data::DataContext data;
+        data.names().setYearFileNames(test::demoYear);
+        const struct
+        {
+            qint16 id;
+            quint8 number;
+            QString code, name;
+        } added[] = {{9001, 81, u"2.1"_s, u"Прочие"_s},
+                     {9002, 82, u"2.10"_s, u"3.20"_s},
+                     {9003, 83, u"007"_s, u"'в кавычке"_s}};
+        for (const auto &row : added) {
+            test::addRecord(data, data::FileId::stroka, [&](QByteArray &bytes) {
+                data::StrokaRecord r(bytes);
+                r.setUnicod(row.id);
+                QVERIFY(r.setCodForm(tools::DemoOutputs::printForm));
+                QVERIFY(r.setCodTabl(1000));
+                r.setNumber(row.number);
+                r.setCodStr(row.code);
+                r.setName(row.name);
+            });
+        }
+    }
+    data::DataContext ctx;
+    auto catalogue = FormCatalogue::read(ctx, test::demoYear, tools::DemoOutputs::printForm);
+    QVERIFY(catalogue);
+    NoDesktop desktop;
+    OfficeServer office(&desktop);
+    test::ScriptedPrompter prompter;
+    auto r = request(1000, {row(9001, {"2.5"}), row(9002, {"2.10"}), row(9003, {"7"})});
+    r.catalogue = &*catalogue;
+    QString path;
+    QVERIFY(TableExport(office, prompter).run(r, &path));
+    const auto book = XlsxReader::read(path);
+    QVERIFY(book);
+    const auto textCell = [&](int row, int column) {
+        const auto *cell = book->cell(row, column);
+        return cell && cell->kind == runtime::office::Cell::Kind::Text ? cell->text : QString();
+    };
+    QCOMPARE(textCell(11, 1), u"2.1"_s);
+    QCOMPARE(textCell(12, 1), u"2.10"_s);
+    QCOMPARE(textCell(13, 1), u"007"_s);
+    QCOMPARE(textCell(11, 2), u"Прочие"_s);
+    QCOMPARE(textCell(12, 2), u"3.20"_s);
+    QCOMPARE(textCell(13, 2), u"'в кавычке"_s);
+    QCOMPARE(textCell(9, 3), u"Штатные должности"_s);
+    QCOMPARE(number(*book, 11, 3), 2.5);
+    QCOMPARE(number(*book, 12, 3), 2.1);
+    QCOMPARE(number(*book, 13, 3), 7.0);
+    // The column numbers under the headings are numbers.
+    QCOMPARE(number(*book, 10, 3), 3.0);
+}
+
+// No program can show the workbook: the export is done all the same, and the user is told
+// where the workbook was written.
+void TestTableExport::workbookNotShown()
+{
+    struct NoOpener final : runtime::office::DesktopOpener
+    {
+        runtime::Status open(const QString &path) override
+        {
+            return runtime::fail(runtime::ErrorCode::NotOpened, path,
+                                 u"Нет программы, которая открывает этот документ"_s);
+        }
+    } desktop;
+    OfficeServer office(&desktop);
+    test::ScriptedPrompter prompter;
+    QString path;
+    QVERIFY(TableExport(office, prompter).run(request(1000, {row(1, {"1"})}), &path));
+    QVERIFY(QFileInfo::exists(path));
+    QCOMPARE(prompter.texts().size(), 1);
+    const QStringList lines = prompter.texts().first().split(u'|');
+    QCOMPARE(lines.first(), u"Выгрузка в Excel завершена"_s);
+    QVERIFY(lines.contains(u"Нет программы, которая открывает этот документ"_s));
+    QVERIFY(lines.last().endsWith(QFileInfo(path).absoluteFilePath()));
 }
 
 void TestTableExport::workFileNumbers()

@@ -21,6 +21,7 @@
 
 using namespace zemor;
 using namespace Qt::StringLiterals;
+using runtime::ErrorCode;
 using runtime::Status;
 using runtime::office::Cell;
 using runtime::office::OfficeServer;
@@ -209,6 +210,7 @@ private Q_SLOTS:
     void institutionListRows();
     void institutionListWorkbook();
     void institutionListUnreachableExcel();
+    void workbookNotShownSaysWhere();
 };
 
 void ServicesBTest::workbookNumber_data()
@@ -606,6 +608,38 @@ void ServicesBTest::institutionListWorkbook()
     }
     QVERIFY(!hasValue(*book, 11 + int(list->size()), 1));
     QCOMPARE(book->lastColumn() <= 7, true); // nothing beyond the template's columns
+}
+
+// No program can show the workbook ("Список ЛПУ" → "Excel" on a desktop without a spreadsheet
+// program): the export is finished, and the message says why nothing opened and where the
+// workbook is.
+void ServicesBTest::workbookNotShownSaysWhere()
+{
+    ExcelDir x;
+    ScriptedPrompter prompter;
+    data::DataContext data(&prompter);
+    writeInstitutions(data);
+    const auto list = InstitutionList(data, kYear).fill();
+    QVERIFY(list);
+
+    struct NoProgram final : runtime::office::DesktopOpener
+    {
+        Status open(const QString &path) override
+        {
+            return runtime::fail(ErrorCode::NotOpened, path,
+                                 QStringLiteral("Нет программы, которая открывает этот документ"));
+        }
+    } desktop;
+    OfficeServer office(&desktop);
+    ExcelLauncher excel(office, prompter);
+    QVERIFY(InstitutionList::exportToExcel(*list, excel));
+    QCOMPARE(prompter.texts().size(), 1);
+    const QString path = QFileInfo(excel.workbookPath()).absoluteFilePath();
+    QCOMPARE(prompter.texts().first().split(u'|'),
+             (QStringList{ExcelLauncher::doneText(),
+                          QStringLiteral("Нет программы, которая открывает этот документ"),
+                          QStringLiteral("Книга записана в файл ") + path}));
+    QVERIFY(XlsxReader::read(path));
 }
 
 void ServicesBTest::institutionListUnreachableExcel()

@@ -496,9 +496,10 @@ private Q_SLOTS:
         QVERIFY(window);
         QVERIFY(window->exportToExcel());
         QVERIFY(m_office.commands.join(u' ').contains(u"i1.XLS"_s));
-        QCOMPARE(m_office.cells.value(u"R2C1"_s), u"Качество 1 за 2025 год"_s);
-        QCOMPARE(m_office.cells.value(u"R10C2"_s), u"Больница В"_s);
-        QCOMPARE(m_office.cells.value(u"R12C2"_s), u"Больница Б"_s);
+        // Texts are poked as texts (a leading apostrophe), values as they are.
+        QCOMPARE(m_office.cells.value(u"R2C1"_s), u"'Качество 1 за 2025 год"_s);
+        QCOMPARE(m_office.cells.value(u"R10C2"_s), u"'Больница В"_s);
+        QCOMPARE(m_office.cells.value(u"R12C2"_s), u"'Больница Б"_s);
         QCOMPARE(m_office.cells.value(u"R10C3"_s), u"5,56"_s);
         QVERIFY(m_office.commands.contains(u"Excel: [SELECT(\"R10C1:R12C12\")]"_s));
         QCOMPARE(m_prompter.lastText(), shell::ExcelLauncher::doneText());
@@ -507,17 +508,17 @@ private Q_SLOTS:
         window->setCurrentTab(RatingOutputWindow::GoalTab);
         test::clickControl(window.get(), u"?EXCEL");
         QVERIFY(m_office.commands.join(u' ').contains(u"i2.XLS"_s));
-        QCOMPARE(m_office.cells.value(u"R9C3"_s), u"Больница А"_s);
-        QCOMPARE(m_office.cells.value(u"R9C5"_s), u"Больница В"_s);
-        QCOMPARE(m_office.cells.value(u"R11C2"_s), u"Коек на 10 тыс."_s);
+        QCOMPARE(m_office.cells.value(u"R9C3"_s), u"'Больница А"_s);
+        QCOMPARE(m_office.cells.value(u"R9C5"_s), u"'Больница В"_s);
+        QCOMPARE(m_office.cells.value(u"R11C2"_s), u"'Коек на 10 тыс."_s);
         QCOMPARE(m_office.cells.value(u"R11C5"_s), u"4"_s);
 
         m_office.reset();
         window->setCurrentTab(RatingOutputWindow::ValueTab);
         test::clickControl(window.get(), u"?EXCEL");
         QVERIFY(m_office.commands.join(u' ').contains(u"i3.XLS"_s));
-        QCOMPARE(m_office.cells.value(u"R9C5"_s), u"Больница А"_s);
-        QCOMPARE(m_office.cells.value(u"R9C7"_s), u"Больница В"_s);
+        QCOMPARE(m_office.cells.value(u"R9C5"_s), u"'Больница А"_s);
+        QCOMPARE(m_office.cells.value(u"R9C7"_s), u"'Больница В"_s);
         QCOMPARE(m_office.cells.value(u"R11C4"_s), u"15"_s);
         QCOMPARE(m_office.cells.value(u"R11C5"_s), u"20"_s);
         QCOMPARE(m_office.cells.value(u"R11C7"_s), u"30"_s);

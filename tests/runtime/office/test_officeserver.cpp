@@ -6,6 +6,7 @@
 #include "XlsxFixture.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +15,8 @@
 
 using namespace zemor::runtime;
 using namespace zemor::runtime::office;
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -140,6 +143,8 @@ private Q_SLOTS:
     void windowsTempFolderNamesTheSameWorkbook();
     void desktopIsLeftAloneWhereNobodySeesIt_data();
     void desktopIsLeftAloneWhereNobodySeesIt();
+    void openerOutcome_data();
+    void openerOutcome();
 };
 
 void OfficeServerTest::exportFillsTheTemplateAndIsShownWhenClosed()
@@ -548,6 +553,55 @@ void OfficeServerTest::desktopIsLeftAloneWhereNobodySeesIt()
     auto missing = opener.open(QStringLiteral("/no/such/workbook.xls"));
     QVERIFY(!missing);
     QCOMPARE(missing.error().code, ErrorCode::FileNotFound);
+}
+
+// What the desktop's opener does decides whether a document counts as shown: one that ends in
+// failure (xdg-open's 3 when no program is there for the kind) is reported, one that ends well
+// or is still running (it runs the program itself) is not.
+void OfficeServerTest::openerOutcome_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no program for the kind")
+        << QByteArray("echo \"xdg-open: no method available for opening '$1'\" >&2; exit 3")
+        << false << u"Нет программы, которая открывает этот документ"_s;
+    QTest::newRow("program failed")
+        << QByteArray("exit 4") << false << u"Программа не смогла открыть документ"_s;
+    QTest::newRow("opened") << QByteArray("test -f \"$1\"") << true << QString();
+    QTest::newRow("program still running") << QByteArray("sleep 30") << true << QString();
+}
+
+void OfficeServerTest::openerOutcome()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(bool, shown);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString opener = dir.filePath(u"opener"_s);
+    {
+        QFile file(opener);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + script + "\n");
+        QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+    }
+    const QString book = dir.filePath(u"1.XLS"_s);
+    {
+        QFile file(book);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QElapsedTimer timer;
+    timer.start();
+    SystemDesktopOpener desktop(opener, 3000);
+    const auto opened = desktop.open(book);
+    QCOMPARE(bool(opened), shown);
+    if (!shown) {
+        QCOMPARE(opened.error().code, ErrorCode::NotOpened);
+        QCOMPARE(opened.error().message, message);
+        QCOMPARE(opened.error().where, book);
+    }
+    // A running opener is waited for a moment only.
+    QVERIFY(timer.elapsed() < 15000);
 }
 
 QTEST_GUILESS_MAIN(OfficeServerTest)

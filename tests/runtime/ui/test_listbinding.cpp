@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
@@ -75,6 +76,7 @@ private Q_SLOTS:
     void typedInput_data();
     void typedInput();
     void refusedInputKeepsTheValue();
+    void editBesideFixedColumns();
 };
 
 void ListBindingTest::layout()
@@ -466,6 +468,40 @@ void ListBindingTest::refusedInputKeepsTheValue()
     binding.delegate()->setModelData(&edit, &model, cell);
     QCOMPARE(model.value(0, 1).value<Decimal>(), *Decimal::fromString(u"3.25"));
     QCOMPARE(refused.size(), 1);
+}
+
+// A list with fixed columns has two views over one model: an edit in either ends once, in the
+// view that opened it, with no view told of an editor that is not its own.
+void ListBindingTest::editBesideFixedColumns()
+{
+    QTest::failOnWarning(QRegularExpression(u"does not belong to this view"_s));
+    QTableView view;
+    QueueModel model(3);
+    model.setLines({{u"1"_s, u"первая"_s, dec(u"1"_s)}, {u"2"_s, u"вторая"_s, dec(u"2"_s)}});
+    model.setEditable(2, true);
+    ListBinding binding(&view, &model,
+                        format(u"16L|FM~N~@s9@80L|FM~Название~@S100@43R|M@n_12.2@"_s));
+    view.setEditTriggers(QAbstractItemView::DoubleClicked);
+    view.resize(300, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(binding.fixedView());
+
+    for (const auto &[row, typed, stored] :
+         {std::tuple{0, u"12,5"_s, u"12.5"_s}, std::tuple{1, u"7"_s, u"7"_s}}) {
+        const QModelIndex cell = model.index(row, 2);
+        view.setCurrentIndex(cell);
+        view.edit(cell);
+        auto *editor = qobject_cast<QLineEdit *>(view.indexWidget(cell));
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(!view.indexWidget(cell));
+        QCOMPARE(model.value(row, 2).value<Decimal>(), *Decimal::fromString(stored));
+    }
+    // The fixed columns still show their cells through a delegate of the same format.
+    QCOMPARE(binding.cellText(1, 1), u"вторая"_s);
 }
 
 QTEST_MAIN(ListBindingTest)
