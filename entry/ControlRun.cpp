@@ -329,7 +329,7 @@ runtime::report::PageList ControlRun::printResults(const QList<RunLine> &lines, 
                                           {QStringLiteral("ЛПУ"), 45, Qt::AlignLeft, true},
                                           {QStringLiteral("Форма"), 10, Qt::AlignHCenter},
                                           {QStringLiteral("Откл"), 18, Qt::AlignRight},
-                                          {QString(), 86, Qt::AlignLeft}};
+                                          {QString(), 86, Qt::AlignLeft, true}};
     QList<QStringList> rows;
     for (const RunLine &l : lines)
         rows.append({QString::number(l.ruleId),

@@ -120,7 +120,7 @@ runtime::report::PageList InterFormControls::printResults(const QList<InterFormL
 {
     const QStringList title{resultsTitle() + QStringLiteral("  ") + QString::number(year),
                             QString::number(formula.code) + u' ' + formula.name, formula.formula};
-    const QList<ListReportColumn> columns{{QStringLiteral("ЛПУ"), 90, Qt::AlignLeft},
+    const QList<ListReportColumn> columns{{QStringLiteral("ЛПУ"), 90, Qt::AlignLeft, true},
                                           {QStringLiteral("Отклонение"), 30, Qt::AlignRight}};
     QList<QStringList> rows;
     for (const InterFormLine &l : failed)

@@ -258,5 +258,5 @@ void TestInterFormControls::cancelled()
     QCOMPARE(result.error().code, runtime::ErrorCode::Cancelled);
 }
 
-QTEST_GUILESS_MAIN(TestInterFormControls)
+QTEST_MAIN(TestInterFormControls)
 #include "test_interformcontrols.moc"
