@@ -17,10 +17,10 @@
 // already stored stays as it is and is counted apart, a row that the form does not have is
 // listed with its form and not loaded, a row with a value that is not a number is listed and
 // left out whole, and any other failure rolls that form back and is reported. A year without
-// its catalogue is said in the load's words, without opening (or creating) the missing file. A file
-// of the `VOV4000` layout, or one that can no longer be read, is reported as not loaded. Nothing is
-// ever created in place of a file that vanished. The progress counts files; a load stopped between
-// files keeps what it wrote.
+// its catalogue is said in the load's words, without opening (or creating) the missing file.
+// A file of the `VOV4000` layout, or one that can no longer be read, is reported as not
+// loaded. Nothing is ever created in place of a file that vanished. The progress counts files;
+// a load stopped between files keeps what it wrote.
 
 #include "runtime/core/Error.h"
 #include "runtime/store/DbaseReader.h"

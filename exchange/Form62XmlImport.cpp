@@ -233,6 +233,7 @@ QString Form62XmlImport::notTextReason(QByteArrayView bytes)
 XmlScan Form62XmlImport::scan(QByteArrayView bytes)
 {
     XmlScan out;
+    out.scanned = true;
     const bool bom = bytes.startsWith("\xEF\xBB\xBF");
     if (bom)
         bytes = bytes.sliced(3);
@@ -340,7 +341,7 @@ QString Form62XmlImport::nothingToLoadReason(const XmlScan &scan)
                               "файл, записанный одной строкой, надо сохранить с переносом "
                               "строк")
             .arg(scan.crowdedLine);
-    if (!scan.cells.isEmpty())
+    if (!scan.cells.isEmpty() || !scan.scanned)
         return {};
     if (!scan.codesSeen)
         return QStringLiteral("в файле нет ни одной ячейки (тега <CODE>)");
@@ -426,6 +427,8 @@ XmlLoadOutcome Form62XmlImport::load(const XmlScan &scan, const XmlInstitution &
         out.notRead = file + QStringLiteral(": ") + reason;
         return out;
     }
+    if (scan.cells.isEmpty())
+        return out;
 
     // Every cell is mapped before anything is asked or written.
     entry::ReportRows records;
@@ -520,14 +523,10 @@ void Form62XmlImport::moveFile(XmlLoadOutcome &out, const QString &path, const Q
 {
     // The folder as the user knows it, with one separator of its own kind before the name.
     const QString shown = trimmedRight(folder);
-    if (shown.isEmpty() || shown.endsWith(QLatin1Char('\\')) || shown.endsWith(QLatin1Char('/')))
-        out.movedTo = shown + name;
-    else
-        out.movedTo = shown +
-                      (shown.contains(QLatin1Char('\\')) || !shown.contains(QLatin1Char('/'))
-                           ? QLatin1Char('\\')
-                           : QLatin1Char('/')) +
-                      name;
+    const bool slashes = shown.contains(QLatin1Char('/')) && !shown.contains(QLatin1Char('\\'));
+    const bool ended =
+        shown.isEmpty() || shown.endsWith(QLatin1Char('\\')) || shown.endsWith(QLatin1Char('/'));
+    out.movedTo = ended ? shown + name : shown + QLatin1Char(slashes ? '/' : '\\') + name;
     const auto source = onDisk(path);
     if (!source) {
         out.moveError = source.error().message;

@@ -10,8 +10,8 @@
 // file with such a line is not loaded. Tags and numbers are ASCII; text is read in the encoding
 // the XML declaration names (Windows-1251 or UTF-8; a byte-order mark means UTF-8), Windows-1251
 // without one; the institution text has XML's five named entities ("&quot;") read. A file that
-// is not text at all (NUL bytes, as UTF-16 has them, or other control
-// bytes of binary data), or names another encoding, is refused as a whole.
+// is not text at all (NUL bytes, as UTF-16 has them, or other control bytes of binary data), or
+// names another encoding, is refused as a whole.
 //
 // The load maps every cell to a row of form 62 of the year first (columns of the portal's table
 // 8000 spread over the tables 8000 to 8006). Only then, and only when some cell maps, is the
@@ -71,6 +71,7 @@ struct XmlScan
     int crowdedLine = 0;
     bool crowdedSkipped = false;
     bool codesSeen = false; // some line holds "<CODE>"
+    bool scanned = false;   // made by scan(), not an empty list of nothing read
 };
 
 // The parts of a cell code: row number, column and table as the code gives them.
@@ -149,7 +150,8 @@ public:
     static XmlScan scan(QByteArrayView bytes);
     // Why `bytes` are not a text file; empty when they are.
     static QString notTextReason(QByteArrayView bytes);
-    // Why a scan gives nothing to load (no cell, or lines of several cells); empty when it does.
+    // Why a scan gives nothing to load (no cell, or lines of several cells); empty when it does,
+    // and for a scan of no file at all.
     static QString nothingToLoadReason(const XmlScan &scan);
 
     static XmlCellCode splitCode(const QString &code);
