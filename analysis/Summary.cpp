@@ -335,6 +335,20 @@ SummaryTable SummaryTables::load(const entry::FormCatalogue &catalogue,
     return t;
 }
 
+QString SummaryTables::kindBackground(int kind)
+{
+    switch (kind) {
+    case YearStart:
+        return QStringLiteral("0FFFFD7H");
+    case PeriodStart:
+        return QStringLiteral("0DBFFDBH");
+    case PeriodEnd:
+        return QStringLiteral("0EED6F3H");
+    default:
+        return {};
+    }
+}
+
 QString SummaryTables::buildFormat(const entry::FormTable &table,
                                    const QList<entry::FormColumn> &columns, bool ignoreKinds,
                                    bool anyCodes)
@@ -372,13 +386,10 @@ QString SummaryTables::buildFormat(const entry::FormTable &table,
                 picture = clipped(c->picture);
             kind = ignoreKinds ? PlainSum : c->kind;
         }
-        QString colour = QStringLiteral("@");
-        if (kind == YearStart)
-            colour = QStringLiteral("@E(,0FFFFD7H,,)");
-        else if (kind == PeriodStart)
-            colour = QStringLiteral("@E(,0DBFFDBH,,)");
-        else if (kind == PeriodEnd)
-            colour = QStringLiteral("@E(,0EED6F3H,,)");
+        const QString background = kindBackground(kind);
+        const QString colour = background.isEmpty()
+                                   ? QStringLiteral("@")
+                                   : QStringLiteral("@E(,") + background + QStringLiteral(",,)");
         format += (n == count ? QStringLiteral("43R|_M~") : QStringLiteral("43C|_M~")) + heading +
                   QStringLiteral("~L") + picture + colour;
     }

@@ -160,6 +160,9 @@ public:
     {
         return QStringLiteral("23L(2)|M@s5@E(,0D7FFFFH,,)80L(2)|M@S100@");
     }
+    // The background of a value column of `kind` in the list as E() writes it ("0FFFFD7H"); blank
+    // for a plain sum, which keeps the list's own.
+    static QString kindBackground(int kind);
     // The summary window's title: the form code and name, with the code text when it differs.
     static QString windowTitle(const ReportListForm &form);
     // LoadSummaryTable. `storedFormat` is the table's stored list format when there is one

@@ -60,9 +60,16 @@ Result<SummaryFileWritten> SummaryOutput::writeSummaryFile(const Summary &summar
     }
 
     const QString name = summaryFilePath(target.path, target.ownCode, formCode);
+    // Every failure names the file and says that the old one is kept, the first one too (a disk
+    // too full even for the new file's header).
+    const auto notWritten = [&name](runtime::Error e) -> Result<SummaryFileWritten> {
+        e.message = QStringLiteral("Файл свода %1 не записан, прежний файл оставлен: %2")
+                        .arg(name, e.message);
+        return std::unexpected(e);
+    };
     auto writer = data::ExchangeFileWriter::create(name);
     if (!writer)
-        return std::unexpected(writer.error());
+        return notWritten(writer.error());
     if (progress)
         progress->setTotal(summary.rows.size());
 
@@ -87,21 +94,14 @@ Result<SummaryFileWritten> SummaryOutput::writeSummaryFile(const Summary &summar
             s = writer->appendReport(formCode, buffer);
         if (!s) {
             writer->abandon();
-            runtime::Error e = s.error();
-            e.message = QStringLiteral("Файл свода %1 не записан, прежний файл оставлен: %2")
-                            .arg(name, e.message);
-            return std::unexpected(e);
+            return notWritten(s.error());
         }
         if (progress)
             progress->step(++done);
     }
     const QString path = writer->path().isEmpty() ? name : writer->path();
-    if (Status s = writer->commit(); !s) {
-        runtime::Error e = s.error();
-        e.message = QStringLiteral("Файл свода %1 не записан, прежний файл оставлен: %2")
-                        .arg(name, e.message);
-        return std::unexpected(e);
-    }
+    if (Status s = writer->commit(); !s)
+        return notWritten(s.error());
     return SummaryFileWritten{path, writer->count()};
 }
 

@@ -1,9 +1,11 @@
 #include "analysis/ui/CompletenessWindow.h"
 
 #include "analysis/SubmittedReports.h"
+#include "analysis/ui/PeriodBox.h"
 #include "analysis/ui/ProcedureWindow.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/report/PageSink.h"
+#include "runtime/report/ProgramPrinter.h"
 #include "runtime/report/ReportDefinition.h"
 #include "runtime/report/ReportWriter.h"
 #include "runtime/ui/Controls.h"
@@ -13,17 +15,18 @@
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
 #include "shell/ui/ColumnFit.h"
+#include "shell/ui/PreviewWindow.h"
 #include "shell/ui/WaitingWindow.h"
 
 #include <QCheckBox>
 #include <QDate>
+#include <QDateTime>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -50,7 +53,8 @@ QWidget *CompletenessWindow::run(data::DataContext &, const WindowServices &serv
 }
 
 CompletenessWindow::CompletenessWindow(WindowServices services, QWidget *parent)
-    : QDialog(parent), m_services(std::move(services))
+    : QDialog(parent), m_prompter(services.prompter, this),
+      m_services(askingWith(services, m_prompter)), m_year(m_services.state.globYear)
 {
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowTitle(title());
@@ -58,16 +62,16 @@ CompletenessWindow::CompletenessWindow(WindowServices services, QWidget *parent)
     auto *top = new QHBoxLayout;
     auto *year = createControl<QLineEdit>(this, QStringLiteral("?GLOBYEAR"));
     year->setReadOnly(true);
-    year->setText(QString::number(m_services.state.globYear));
+    year->setText(QString::number(m_year));
     year->setMaximumWidth(year->fontMetrics().averageCharWidth() * 8);
     top->addWidget(year);
     top->addWidget(new QLabel(QStringLiteral("с"), this));
-    m_from = createControl<QSpinBox>(this, QStringLiteral("?MES"));
+    m_from = createControl<PeriodBox>(this, QStringLiteral("?MES"));
     top->addWidget(m_from);
     top->addWidget(new QLabel(QStringLiteral("по"), this));
-    m_to = createControl<QSpinBox>(this, QStringLiteral("?MES_"));
+    m_to = createControl<PeriodBox>(this, QStringLiteral("?MES_"));
     top->addWidget(m_to);
-    for (QSpinBox *s : {m_from, m_to}) {
+    for (PeriodBox *s : {m_from, m_to}) {
         s->setRange(1, 12);
         s->setValue(1);
     }
@@ -104,10 +108,7 @@ CompletenessWindow::CompletenessWindow(WindowServices services, QWidget *parent)
     bottom->addWidget(excel);
     layout->addLayout(bottom);
 
-    connect(m_daily, &QCheckBox::toggled, this, [this](bool daily) {
-        for (QSpinBox *s : {m_from, m_to})
-            s->setRange(1, daily ? 366 : 12);
-    });
+    connect(m_daily, &QCheckBox::toggled, this, [this](bool daily) { showDays(daily); });
     connect(ok, &QPushButton::clicked, this, [this] { count(); });
     connect(m_byDistrict, &QRadioButton::toggled, this, [this] {
         if (m_counted)
@@ -116,6 +117,30 @@ CompletenessWindow::CompletenessWindow(WindowServices services, QWidget *parent)
     connect(printButton, &QPushButton::clicked, this, [this] { print(); });
     connect(excel, &QPushButton::clicked, this, [this] { exportToExcel(); });
     resize(1100, 600);
+}
+
+// Days or months in ?MES and ?MES_. Months m..n of the window's year become the days from the
+// first of m to the last of n, and back: a day of the year gives its month, any other day the
+// nearer end of the year.
+void CompletenessWindow::showDays(bool daily)
+{
+    const qint32 from = m_from->value();
+    const qint32 to = m_to->value();
+    for (PeriodBox *s : {m_from, m_to}) {
+        s->setDates(daily);
+        s->setRange(1, daily ? dayNumberLimit : 12);
+    }
+    if (daily) {
+        m_from->setValue(int(QDate(m_year, from, 1).toJulianDay()));
+        m_to->setValue(int(QDate(m_year, to, 1).addMonths(1).addDays(-1).toJulianDay()));
+        return;
+    }
+    const auto month = [this](qint32 day) {
+        const QDate date = QDate::fromJulianDay(day);
+        return date.year() < m_year ? 1 : date.year() > m_year ? 12 : date.month();
+    };
+    m_from->setValue(month(from));
+    m_to->setValue(month(to));
 }
 
 CompletenessMode CompletenessWindow::mode() const
@@ -131,8 +156,8 @@ bool CompletenessWindow::count()
     runtime::Result<CompletenessCount> counted;
     {
         runtime::ui::ProgressWindow progress(title(), this);
-        counted = Completeness::countSubmittedReports(m_services.state.globYear, m_from->value(),
-                                                      m_to->value(), &progress);
+        counted =
+            Completeness::countSubmittedReports(m_year, m_from->value(), m_to->value(), &progress);
         progress.finish();
     }
     if (!counted) {
@@ -150,6 +175,8 @@ bool CompletenessWindow::count()
     m_count = std::move(*counted);
     m_names = std::move(*names);
     m_counted = true;
+    m_title = printTitle(m_year, m_from->value(), m_from->dates());
+    m_countedAt = countedAtText(QDateTime::currentDateTime());
     showTable();
     return true;
 }
@@ -173,9 +200,23 @@ void CompletenessWindow::showTable()
         m_binding->selectRow(0);
 }
 
+QString CompletenessWindow::printTitle(int year, qint32 from, bool daily)
+{
+    const QString period = daily ? PeriodBox::dateText(from) : QString::number(from);
+    return QStringLiteral("Информация о количестве сданных отчетов за %1 месяц %2 г.")
+        .arg(period)
+        .arg(year);
+}
+
+QString CompletenessWindow::countedAtText(const QDateTime &at)
+{
+    return PeriodBox::dateText(at.date().toJulianDay()) + QStringLiteral("  ") +
+           at.time().toString(QStringLiteral("HH:mm"));
+}
+
 runtime::report::PageList CompletenessWindow::layOut(const CompletenessTable &table,
-                                                     CompletenessMode mode, int year, qint32 from,
-                                                     qint32 to)
+                                                     CompletenessMode mode, const QString &title,
+                                                     const QString &countedAt)
 {
     using runtime::report::ReportItem;
     runtime::report::ReportDefinition def;
@@ -187,38 +228,61 @@ runtime::report::PageList CompletenessWindow::layOut(const CompletenessTable &ta
     bold.setBold(true);
     QFont small;
     small.setPointSizeF(6.5);
-    def.reportHeader.height = 9;
-    def.reportHeader.items.append(
+    // On every page the heading with the time of the count, then two heading lines over the
+    // counts: the form codes, then their designations.
+    constexpr double headingHeight = 9;
+    def.pageHeader.height = headingHeight + 10;
+    def.pageHeader.items.append(
         ReportItem::makeText({0, 0, body, 8}, QStringLiteral("{title}"), bold, Qt::AlignCenter));
-    def.pageHeader.height = 7;
-    def.detail.height = 5;
+    def.pageHeader.items.append(ReportItem::makeText({body - 40, 0, 40, 8},
+                                                     QStringLiteral("{countedAt}"), small,
+                                                     Qt::AlignRight | Qt::AlignVCenter));
     def.pageHeader.items.append(ReportItem::makeText(
-        {0, 0, nameWidth, 7}, QStringLiteral("{head0}"), bold, Qt::AlignCenter, true));
-    def.detail.items.append(ReportItem::makeText({0, 0, nameWidth, 5}, QStringLiteral("{f0}"),
-                                                 small, Qt::AlignLeft | Qt::AlignVCenter, true));
+        {0, headingHeight, nameWidth, 10}, QStringLiteral("{head0}"), bold, Qt::AlignCenter, true));
+    const auto nameItem = [&](double height) {
+        return ReportItem::makeText({0, 0, nameWidth, height}, QStringLiteral("{f0}"), small,
+                                    Qt::AlignLeft | Qt::AlignVCenter, true);
+    };
+    def.detail.height = 5;
+    def.detail.items.append(nameItem(5));
+    // A long name gets two lines.
+    def.tallDetailField = QStringLiteral("tall");
+    def.tallDetail.height = 8;
+    def.tallDetail.items.append(nameItem(8));
+    def.tallDetail.items.last().wordWrap = true;
     for (int c = 0; c < completenessColumnCount; ++c) {
         const double x = nameWidth + countWidth * c;
-        def.pageHeader.items.append(ReportItem::makeText(
-            {x, 0, countWidth, 7}, u'{' + QStringLiteral("head") + QString::number(c + 1) + u'}',
-            small, Qt::AlignCenter, true));
-        def.detail.items.append(ReportItem::makeText({x, 0, countWidth, 5},
-                                                     u'{' + field(c + 1) + u'}', small,
-                                                     Qt::AlignRight | Qt::AlignVCenter, true));
+        const QString n = QString::number(c + 1);
+        for (const auto &[y, name] : {std::pair{headingHeight, QStringLiteral("code")},
+                                      std::pair{headingHeight + 5, QStringLiteral("head")}})
+            def.pageHeader.items.append(
+                ReportItem::makeText({x, y, countWidth, 5}, u'{' + name + n + u'}', small,
+                                     Qt::AlignRight | Qt::AlignVCenter, true));
+        for (runtime::report::Band *band : {&def.detail, &def.tallDetail})
+            band->items.append(ReportItem::makeText({x, 0, countWidth, band->height},
+                                                    u'{' + field(c + 1) + u'}', small,
+                                                    Qt::AlignRight | Qt::AlignVCenter, true));
     }
     runtime::report::ReportWriter writer(def);
     runtime::report::ReportRecord common{
-        {QStringLiteral("title"),
-         QStringLiteral("Полнота отчетов за %1 г. (%2 - %3)").arg(year).arg(from).arg(to)},
+        {QStringLiteral("title"), title},
+        {QStringLiteral("countedAt"), countedAt},
         {QStringLiteral("head0"),
          mode == CompletenessMode::ByDistrict ? QStringLiteral("Регион") : QStringLiteral("ЛПУ")}};
-    for (int c = 0; c < table.columns.size(); ++c)
-        common.insert(QStringLiteral("head") + QString::number(c + 1),
-                      table.columns[c].designation.trimmed());
+    for (int c = 0; c < table.columns.size(); ++c) {
+        const QString n = QString::number(c + 1);
+        common.insert(QStringLiteral("code") + n, QString::number(table.columns[c].code));
+        common.insert(QStringLiteral("head") + n, table.columns[c].designation.trimmed());
+    }
     for (const CompletenessRow &row : table.rows) {
         runtime::report::ReportRecord record = common;
         record.insert(field(0), row.name);
-        for (int c = 0; c < table.columns.size(); ++c)
-            record.insert(field(c + 1), QString::number(row.counts[size_t(c)]));
+        if (row.name.trimmed().size() >= 30)
+            record.insert(QStringLiteral("tall"), QStringLiteral("1"));
+        for (int c = 0; c < table.columns.size(); ++c) {
+            const qint32 n = row.counts[size_t(c)];
+            record.insert(field(c + 1), n == 0 ? QString() : QString::number(n));
+        }
         writer.add(record);
     }
     return writer.finish();
@@ -228,14 +292,12 @@ bool CompletenessWindow::print()
 {
     if (!m_counted)
         return false;
-    const auto out = m_services.printer->output(
-        layOut(m_table, mode(), m_services.state.globYear, m_from->value(), m_to->value()),
-        title());
-    if (!out) {
-        m_services.prompter.message(out.error().message);
-        return false;
-    }
-    return *out;
+    runtime::report::PrinterSink systemPrinter(this);
+    runtime::report::PageSink &printing = m_services.printer ? *m_services.printer : systemPrinter;
+    // The preview tells the user itself when the printer refused the pages.
+    shell::ui::PreviewSink preview(m_services.prompter, printing, this);
+    const auto out = preview.output(layOut(m_table, mode(), m_title, m_countedAt), title());
+    return out && *out;
 }
 
 bool CompletenessWindow::exportToExcel()

@@ -2,12 +2,12 @@
 
 #include "analysis/CrossSectionPrint.h"
 #include "analysis/ui/CrossSectionNameWindows.h"
+#include "analysis/ui/PeriodBox.h"
 #include "data/DataContext.h"
 #include "data/FileNames.h"
 #include "data/Period.h"
 #include "entry/FormCatalogue.h"
 #include "runtime/core/Prompter.h"
-#include "runtime/picture/Picture.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
@@ -79,53 +79,6 @@ QSpinBox *spin(QWidget *parent, const QString &equate, int low, int high)
     return s;
 }
 
-// A period entry: a period number, or for daily forms a date shown and typed as "@d5." and
-// held as its day number, the period of a daily report.
-class PeriodBox : public QSpinBox
-{
-public:
-    explicit PeriodBox(QWidget *parent) : QSpinBox(parent) {}
-
-    void setDates(bool on)
-    {
-        if (on == m_dates)
-            return;
-        m_dates = on;
-        lineEdit()->setText(textFromValue(value()));
-    }
-
-protected:
-    QString textFromValue(int value) const override
-    {
-        return m_dates ? datePicture().formatDate(value).trimmed() : QSpinBox::textFromValue(value);
-    }
-    int valueFromText(const QString &text) const override
-    {
-        if (!m_dates)
-            return QSpinBox::valueFromText(text);
-        const auto day = datePicture().parseDate(text);
-        return day ? int(*day) : value();
-    }
-    QValidator::State validate(QString &text, int &pos) const override
-    {
-        if (!m_dates)
-            return QSpinBox::validate(text, pos);
-        const auto day = datePicture().parseDate(text);
-        return day && *day >= minimum() && *day <= maximum() ? QValidator::Acceptable
-                                                             : QValidator::Intermediate;
-    }
-
-private:
-    static const runtime::Picture &datePicture()
-    {
-        static const runtime::Picture picture =
-            runtime::Picture::parse(u"@d5.").value_or(runtime::Picture());
-        return picture;
-    }
-
-    bool m_dates = false;
-};
-
 QSpinBox *periodBox(QWidget *parent, const QString &equate)
 {
     auto *box = createControl<PeriodBox>(parent, equate);
@@ -166,6 +119,9 @@ CrossSectionWindow::CrossSectionWindow(data::DataContext &context, CrossSectionS
     const int year = m_services.state.globYear;
     m_context.names().setYearFileNames(year, data::YearNameSet::CrossSection);
     m_marks.start(call.form, call.periodKind, year, call.from, call.to);
+    m_marks.setPeriodKindOf([this](int year, qint64 form) {
+        return SavedCrossSections(m_context).formPeriodKind(year, form);
+    });
     buildControls();
     loadTables();
     resize(1180, 780);
@@ -630,7 +586,8 @@ void CrossSectionWindow::saveMarks()
     };
     const auto status = saved.saveButton(m_inUse, m_marks.form(), m_marks.marks(), askName);
     if (!status)
-        m_services.prompter.message(status.error().message);
+        m_services.prompter.message(
+            runtime::failureMessage(SavedCrossSections::notSavedText(), status.error()));
 }
 
 void CrossSectionWindow::loadMarks()
@@ -763,19 +720,13 @@ bool CrossSectionWindow::print()
     if (!m_result)
         return false;
     const auto pages = CrossSectionPrint::layOut(m_result->pages(), m_result->result().grouping);
-    if (!m_services.pages) {
-        // The preview tells the user itself when the printer refused the pages.
-        runtime::report::PrinterSink printer(this);
-        shell::ui::PreviewSink preview(m_services.prompter, printer, this, &m_previewPage);
-        const auto out = preview.output(pages, title());
-        return out && *out;
-    }
-    const auto out = m_services.pages->output(pages, title());
-    if (!out) {
-        m_services.prompter.message(out.error().message);
-        return false;
-    }
-    return *out;
+    // The pages reach the printer only from the preview; the preview tells the user itself
+    // when the printer refused them.
+    runtime::report::PrinterSink systemPrinter(this);
+    runtime::report::PageSink &printer = m_services.pages ? *m_services.pages : systemPrinter;
+    shell::ui::PreviewSink preview(m_services.prompter, printer, this, &m_previewPage);
+    const auto out = preview.output(pages, title());
+    return out && *out;
 }
 
 bool CrossSectionWindow::exportToExcel()

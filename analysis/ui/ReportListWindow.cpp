@@ -4,6 +4,7 @@
 #include "analysis/ui/CrossSectionWindow.h"
 #include "analysis/ui/IndicatorListWindow.h"
 #include "analysis/ui/IndicatorProcedure.h"
+#include "analysis/ui/PeriodBox.h"
 #include "analysis/ui/ProcedureWindow.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
@@ -17,6 +18,7 @@
 #include "shell/AppState.h"
 #include "shell/ui/Choices.h"
 #include "shell/ui/ColumnFit.h"
+#include "shell/ui/PreviewWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -35,6 +38,27 @@ namespace zemor::analysis::ui {
 using runtime::ui::createControl;
 
 namespace {
+
+// The page preview for a window that tells the user of a failed print itself: the preview has
+// told it already, so a failure answers "not printed" instead of being told twice.
+class ToldPreviewSink : public runtime::report::PageSink
+{
+public:
+    ToldPreviewSink(runtime::Prompter &prompter, runtime::report::PageSink &printer,
+                    QWidget *parent)
+        : m_preview(prompter, printer, parent)
+    {
+    }
+    runtime::Result<bool> output(const runtime::report::PageList &pages,
+                                 const QString &title) override
+    {
+        const auto printed = m_preview.output(pages, title);
+        return printed && *printed;
+    }
+
+private:
+    shell::ui::PreviewSink m_preview;
+};
 
 ReportListForm listForm(const shell::ui::FormChoice &choice)
 {
@@ -76,7 +100,8 @@ QWidget *ReportListWindow::run(data::DataContext &context, const WindowServices 
 
 ReportListWindow::ReportListWindow(data::DataContext &context, WindowServices services,
                                    ReportList list, QWidget *parent)
-    : QDialog(parent), m_context(context), m_services(std::move(services)), m_list(std::move(list))
+    : QDialog(parent), m_context(context), m_prompter(services.prompter, this),
+      m_services(askingWith(services, m_prompter)), m_list(std::move(list))
 {
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowTitle(title());
@@ -96,11 +121,12 @@ ReportListWindow::ReportListWindow(data::DataContext &context, WindowServices se
     m_year->setRange(1900, 2999);
     m_year->setValue(m_list.year());
     formRow->addWidget(m_year);
-    m_from = createControl<QSpinBox>(this, QStringLiteral("?MES1"));
-    m_to = createControl<QSpinBox>(this, QStringLiteral("?MES2"));
-    for (QSpinBox *s : {m_from, m_to}) {
-        s->setRange(0, 9999);
+    m_from = createControl<PeriodBox>(this, QStringLiteral("?MES1"));
+    m_to = createControl<PeriodBox>(this, QStringLiteral("?MES2"));
+    for (PeriodBox *s : {m_from, m_to}) {
         formRow->addWidget(s);
+        // Only a range the user set replaces the list's (which may be "the latest period").
+        connect(s, &QSpinBox::valueChanged, this, [this] { m_rangeEdited = true; });
     }
     auto *ok = procedureButton(this, QStringLiteral("?OK"), QStringLiteral("OK"));
     formRow->addWidget(ok);
@@ -237,10 +263,20 @@ void ReportListWindow::showForm()
     setWindowTitle(title() + QStringLiteral(" ") + form.designation.trimmed() + u' ' +
                    form.name.trimmed());
     m_periodicity->setText(form.periodName);
-    m_from->setVisible(m_list.periodsShown());
-    m_to->setVisible(m_list.periodsShown());
-    m_from->setValue(m_list.from());
-    m_to->setValue(m_list.to());
+    const bool daily = form.periodKind == 5;
+    for (PeriodBox *box : {m_from, m_to}) {
+        const QSignalBlocker quiet(box);
+        box->setVisible(m_list.periodsShown());
+        box->setDates(daily);
+        box->setRange(0, daily ? dayNumberLimit : 9999);
+    }
+    {
+        const QSignalBlocker quietFrom(m_from);
+        const QSignalBlocker quietTo(m_to);
+        m_from->setValue(m_list.from());
+        m_to->setValue(m_list.to());
+    }
+    m_rangeEdited = false;
     const auto format = runtime::ui::ListFormat::parse(ReportList::listFormat(form.periodKind));
     m_binding->setFormat(format.value_or(runtime::ui::ListFormat()));
 }
@@ -292,6 +328,7 @@ bool ReportListWindow::chooseForm()
     const auto form = m_services.choices->chooseForm(m_list.year(), this);
     if (!form || form->form == 0)
         return false;
+    takeRange();
     if (!m_list.chooseForm(listForm(*form)))
         return false;
     showForm();
@@ -299,10 +336,18 @@ bool ReportListWindow::chooseForm()
     return true;
 }
 
+// The range typed into ?MES1 and ?MES2 becomes the list's; boxes left as shown keep the list's
+// own range, "the latest period" included.
+void ReportListWindow::takeRange()
+{
+    if (m_list.periodsShown() && m_rangeEdited)
+        m_list.setRange(m_from->value(), m_to->value());
+    m_rangeEdited = false;
+}
+
 void ReportListWindow::refill()
 {
-    if (m_list.periodsShown())
-        m_list.setRange(m_from->value(), m_to->value());
+    takeRange();
     if (m_list.fill(m_context))
         tell(m_services.prompter, m_list.messages());
     showForm();
@@ -454,9 +499,13 @@ bool ReportListWindow::indicatorList()
             given.selection.append(report.institution);
     given.wholeYear = [this](int form) { return wholeYear(form); };
 
+    // The indicator table is printed from the page preview, which tells the user itself when
+    // the printer refused the pages.
     runtime::report::PrinterSink systemPrinter(this);
-    runtime::report::PageSink &pages = m_services.printer ? *m_services.printer : systemPrinter;
-    IndicatorProcedure procedure(m_context, {m_services.prompter, pages, m_services.office}, this);
+    runtime::report::PageSink &printer = m_services.printer ? *m_services.printer : systemPrinter;
+    ToldPreviewSink preview(m_services.prompter, printer, this);
+    IndicatorProcedure procedure(m_context, {m_services.prompter, preview, m_services.office},
+                                 this);
     IndicatorListWindow::chooseIndicator(
         given,
         [&](const IndicatorDefinition &d, const IndicatorRequest &r) { procedure.open(d, r); },

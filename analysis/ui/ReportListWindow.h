@@ -9,6 +9,10 @@
 // ?KOLOTM), "без учета типа граф" (?PROST_SWOD) and the hand-over: the summary (?SWOD1) and the
 // cross-section (?RASRES1). Everything the list holds and decides is analysis::ReportList's.
 //
+// The period boxes take dates for a daily form (its periods are day numbers). Only a range the
+// user typed replaces the list's, so that "the latest period" after a change of periodicity
+// survives "OK". Every message box of the window is shown over it.
+//
 // run() is the procedure as the frame starts it; on a window of its own (ownWindow) the window
 // is modeless and returned open (it deletes itself on close; the caller keeps the data context
 // and the services alive until then); otherwise it runs modally and run() answers nullptr.
@@ -16,6 +20,7 @@
 #include "analysis/IndicatorFormula.h"
 #include "analysis/ReportList.h"
 #include "analysis/ui/SummaryWindow.h"
+#include "runtime/ui/WidgetPrompter.h"
 
 #include <QDialog>
 
@@ -27,6 +32,8 @@ class QPushButton;
 class QSpinBox;
 
 namespace zemor::analysis::ui {
+
+class PeriodBox;
 
 class ReportListWindow : public QDialog
 {
@@ -60,6 +67,7 @@ public:
     MonthRange wholeYear(int form);
 
 private:
+    void takeRange();
     void showForm();
     void showLines(int current);
     void showChoices();
@@ -67,14 +75,16 @@ private:
     int currentIndex() const;
 
     data::DataContext &m_context;
+    runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
     WindowServices m_services;
     ReportList m_list;
 
     QLineEdit *m_formCode = nullptr;
     QLineEdit *m_periodicity = nullptr;
     QSpinBox *m_year = nullptr;
-    QSpinBox *m_from = nullptr;
-    QSpinBox *m_to = nullptr;
+    PeriodBox *m_from = nullptr;
+    PeriodBox *m_to = nullptr;
+    bool m_rangeEdited = false; // the user changed ?MES1 or ?MES2 since the range was shown
     QComboBox *m_districts = nullptr;
     QComboBox *m_kinds = nullptr;
     QCheckBox *m_city = nullptr;

@@ -1,6 +1,7 @@
 #include "analysis/ui/SummaryWindow.h"
 
 #include "analysis/SummaryOutput.h"
+#include "analysis/ui/PeriodBox.h"
 #include "analysis/ui/ProcedureWindow.h"
 #include "data/DataContext.h"
 #include "entry/ControlRuleLoader.h"
@@ -12,6 +13,7 @@
 #include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
+#include "runtime/ui/ListFormat.h"
 #include "runtime/ui/ListWindow.h"
 #include "runtime/ui/ProgressWindow.h"
 #include "runtime/ui/QueueModel.h"
@@ -28,7 +30,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -52,9 +53,11 @@ QStringList SummaryWindow::pathChoices(const QString &s1, const QString &s2)
 bool SummaryWindow::run(data::DataContext &context, const WindowServices &services,
                         const SummaryRequest &request, QWidget *parent)
 {
+    // Until the summary window is there, the window that started it asks.
+    runtime::ui::WindowPrompter boxes(services.prompter, parent);
     auto catalogue = entry::FormCatalogue::read(context, request.year, request.form.code);
     if (!catalogue) {
-        services.prompter.message(catalogue.error().message);
+        boxes.message(catalogue.error().message);
         return false;
     }
     const ColumnKinds kinds = ColumnKinds::load(*catalogue, request.ignoreColumnKinds);
@@ -65,12 +68,13 @@ bool SummaryWindow::run(data::DataContext &context, const WindowServices &servic
         progress.finish();
     }
     if (!summary) {
-        if (summary.error().code != runtime::ErrorCode::Cancelled)
-            services.prompter.message(summary.error().message);
+        boxes.message(summary.error().code == runtime::ErrorCode::Cancelled
+                          ? cancelledText()
+                          : summary.error().message);
         return false;
     }
     if (summary->zeroCode)
-        services.prompter.message(Summary::zeroCodeText());
+        boxes.message(Summary::zeroCodeText());
     if (catalogue->tables().isEmpty())
         return false;
     auto rules = entry::ControlRuleLoader(context, request.year).resolved(*catalogue);
@@ -78,7 +82,7 @@ bool SummaryWindow::run(data::DataContext &context, const WindowServices &servic
     if (rules)
         resolved = std::move(*rules);
     else
-        services.prompter.message(rules.error().message);
+        boxes.message(rules.error().message);
     SummaryWindow window(context, services, request, std::move(*summary), std::move(*catalogue),
                          std::move(resolved), parent);
     window.exec();
@@ -89,9 +93,9 @@ SummaryWindow::SummaryWindow(data::DataContext &context, WindowServices services
                              SummaryRequest request, Summary summary,
                              entry::FormCatalogue catalogue,
                              std::optional<entry::ResolvedRules> rules, QWidget *parent)
-    : QDialog(parent), m_context(context), m_services(std::move(services)),
-      m_request(std::move(request)), m_summary(std::move(summary)),
-      m_catalogue(std::move(catalogue)), m_rules(std::move(rules))
+    : QDialog(parent), m_context(context), m_prompter(services.prompter, this),
+      m_services(askingWith(services, m_prompter)), m_request(std::move(request)),
+      m_summary(std::move(summary)), m_catalogue(std::move(catalogue)), m_rules(std::move(rules))
 {
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowTitle(SummaryTables::windowTitle(m_request.form));
@@ -102,10 +106,12 @@ SummaryWindow::SummaryWindow(data::DataContext &context, WindowServices services
     titleLine->setReadOnly(true);
     titleLine->setText(m_request.title);
     top->addWidget(titleLine, 1);
-    auto *from = createControl<QSpinBox>(this, QStringLiteral("?MES1"));
-    auto *to = createControl<QSpinBox>(this, QStringLiteral("?MES2"));
-    for (QSpinBox *s : {from, to}) {
-        s->setRange(0, 9999);
+    auto *from = createControl<PeriodBox>(this, QStringLiteral("?MES1"));
+    auto *to = createControl<PeriodBox>(this, QStringLiteral("?MES2"));
+    const bool daily = m_request.form.periodKind == 5;
+    for (PeriodBox *s : {from, to}) {
+        s->setDates(daily);
+        s->setRange(0, daily ? dayNumberLimit : 9999);
         s->setReadOnly(true);
         s->setButtonSymbols(QAbstractSpinBox::NoButtons);
     }
@@ -145,6 +151,22 @@ SummaryWindow::SummaryWindow(data::DataContext &context, WindowServices services
     auto *legend = createControl<QLabel>(this, QStringLiteral("?LEGEND"),
                                          QStringLiteral("? - строка не прошла контроль"));
     bottom->addWidget(legend);
+    bottom->addWidget(new QLabel(QStringLiteral("Типы граф:"), this));
+    for (const auto &[kind, text] :
+         {std::pair{int(YearStart), QStringLiteral("на начало года")},
+          std::pair{int(PeriodStart), QStringLiteral("на начало периода")},
+          std::pair{int(PeriodEnd), QStringLiteral("на конец периода")}}) {
+        auto *sample =
+            createControl<QLabel>(this, QStringLiteral("?KIND%1").arg(kind), u' ' + text + u' ');
+        const auto colour =
+            runtime::ui::ListFormat::parseColor(SummaryTables::kindBackground(kind));
+        QPalette palette = sample->palette();
+        palette.setColor(QPalette::Window, colour.value_or(QColor()));
+        palette.setColor(QPalette::WindowText, Qt::black);
+        sample->setPalette(palette);
+        sample->setAutoFillBackground(true);
+        bottom->addWidget(sample);
+    }
     bottom->addStretch(1);
     m_controls = procedureButton(this, QStringLiteral("?CONTRS"), QStringLiteral("Контроль"),
                                  QStringLiteral("Внутриформенные контроли"));

@@ -9,14 +9,19 @@
 // (?WIGR) with its window "Выгрузка отчетов " (P1$SCRY), whose path choices are the user's own
 // folders and the fixed ones of pathChoices().
 //
-// run() sums under a progress window that may be called off (then nothing is shown); the
-// summary, the tables and the rules come from analysis::SummaryCalculation and SummaryTables,
-// read for the year the list was filled for. The window only shows what they give.
+// The summary's period range is shown as dates for a daily form, and a legend "Типы граф:"
+// shows the colours of the column kinds. Every message box of the window is shown over it.
+//
+// run() sums under a progress window that may be called off (then no summary is shown, and
+// "Свод прерван" is told over the window that started it); the summary, the tables and the
+// rules come from analysis::SummaryCalculation and SummaryTables, read for the year the list was
+// filled for. The window only shows what they give.
 
 #include "analysis/Summary.h"
 #include "analysis/ui/WindowServices.h"
 #include "entry/FormCatalogue.h"
 #include "entry/ResolvedRules.h"
+#include "runtime/ui/WidgetPrompter.h"
 
 #include <QDialog>
 
@@ -82,6 +87,7 @@ private:
     void loadTable();
 
     data::DataContext &m_context;
+    runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
     WindowServices m_services;
     SummaryRequest m_request;
     Summary m_summary;

@@ -34,4 +34,10 @@ struct WindowServices
     std::shared_ptr<runtime::report::PageSink> printer;
 };
 
+// The same services with the message boxes of `prompter` (a window's own).
+inline WindowServices askingWith(const WindowServices &services, runtime::Prompter &prompter)
+{
+    return {services.state, prompter, services.office, services.choices, services.printer};
+}
+
 } // namespace zemor::analysis::ui

@@ -90,6 +90,10 @@ struct ReportDefinition
     Band reportFooter;
     QList<GroupLevel> groups; // outermost first
     Band detail;
+    // A record whose field `tallDetailField` is not empty is placed with `tallDetail` instead of
+    // `detail` (a taller band for a long text); no record is when the field name is empty.
+    QString tallDetailField;
+    Band tallDetail;
     // Without records: one page with the page header, the report header and footer and the
     // page footer (their fields empty), instead of no page at all.
     bool pageWithoutRecords = false;

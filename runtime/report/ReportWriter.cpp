@@ -182,7 +182,9 @@ void ReportWriter::add(const ReportRecord &record)
             }
         }
     }
-    place(m_definition.detail, record);
+    const bool tall = !m_definition.tallDetailField.isEmpty() &&
+                      !record.value(m_definition.tallDetailField).isEmpty();
+    place(tall ? m_definition.tallDetail : m_definition.detail, record);
     m_previous = record;
 }
 

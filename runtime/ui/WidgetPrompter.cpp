@@ -107,4 +107,33 @@ void WidgetPrompter::beep()
     QApplication::beep();
 }
 
+namespace {
+
+Prompter &behind(Prompter &prompter)
+{
+    if (auto *own = dynamic_cast<WindowPrompter *>(&prompter))
+        return own->prompter();
+    return prompter;
+}
+
+} // namespace
+
+WindowPrompter::WindowPrompter(Prompter &prompter, QWidget *window)
+    : m_prompter(behind(prompter)), m_window(window)
+{
+}
+
+int WindowPrompter::message(const QString &text, const QString &caption, const QString &buttons,
+                            MessageIcon icon, int defaultButton)
+{
+    if (m_window && dynamic_cast<WidgetPrompter *>(&m_prompter))
+        return WidgetPrompter(m_window).message(text, caption, buttons, icon, defaultButton);
+    return m_prompter.message(text, caption, buttons, icon, defaultButton);
+}
+
+void WindowPrompter::beep()
+{
+    m_prompter.beep();
+}
+
 } // namespace zemor::runtime::ui

@@ -49,4 +49,26 @@ private:
     QPointer<QWidget> m_parent;
 };
 
+// The message boxes one window asks: those of a WidgetPrompter are shown over `window` (modal to
+// it, in front of it) instead of over the prompter's own parent; any other prompter (a test's
+// scripted one) is asked as it is. A window that hands its boxes on to what it calls hands this
+// one; a WindowPrompter made over another asks the prompter behind both. Once the window is gone
+// the boxes fall back to the prompter's own parent.
+class WindowPrompter : public Prompter
+{
+public:
+    WindowPrompter(Prompter &prompter, QWidget *window);
+
+    int message(const QString &text, const QString &caption = {}, const QString &buttons = {},
+                MessageIcon icon = MessageIcon::None, int defaultButton = 1) override;
+    void beep() override;
+
+    // The prompter that is asked.
+    Prompter &prompter() const { return m_prompter; }
+
+private:
+    Prompter &m_prompter;
+    QPointer<QWidget> m_window;
+};
+
 } // namespace zemor::runtime::ui

@@ -9,6 +9,7 @@
 #include "data/records/ExchangeRecord.h"
 #include "entry/EntryFixture.h"
 #include "entry/FormCatalogue.h"
+#include "runtime/fs/DurableFile.h"
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/office/XlsxReader.h"
@@ -21,6 +22,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
 
 using namespace Qt::StringLiterals;
 using zemor::analysis::Summary;
@@ -180,6 +183,18 @@ void TestSummaryOutput::wholeOrNothing()
     }
     QVERIFY(!again);
     QVERIFY2(again.error().message.contains(u"прежний файл оставлен"_s),
+             qPrintable(again.error().message));
+    QCOMPARE(contentOf(first->path), current);
+
+    // A disk too full even for the new file's header: the same words, naming the file.
+    zemor::runtime::fs::failDurableWritesForTesting(ENOSPC);
+    again = SummaryOutput::writeSummaryFile(summaryOf(2), 51, 6, target);
+    zemor::runtime::fs::failDurableWritesForTesting(0);
+    QVERIFY(!again);
+    QCOMPARE(again.error().code, zemor::runtime::ErrorCode::DiskFull);
+    QVERIFY2(again.error().message.startsWith(u"Файл свода "_s +
+                                              SummaryOutput::summaryFilePath(exportDir(), 7, 51) +
+                                              u" не записан, прежний файл оставлен: "_s),
              qPrintable(again.error().message));
     QCOMPARE(contentOf(first->path), current);
 

@@ -1,8 +1,9 @@
 #pragma once
 
 // What the analysis window tests share: an office without a desktop to open workbooks on, a
-// control and a click by equate, and the pictures and printed pages kept next to the test binary
-// for looking at (the temporary folder when run outside CTest).
+// control and a click by equate, a watch over the windows that come up, the text of a printed
+// PDF, and the pictures and printed pages kept next to the test binary for looking at (the
+// temporary folder when run outside CTest).
 
 #include "analysis/ui/WindowServices.h"
 #include "data/DataContext.h"
@@ -15,11 +16,19 @@
 #include "support/ScriptedPrompter.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
+
+#include <functional>
+#include <optional>
 
 namespace zemor::test {
 
@@ -55,12 +64,50 @@ inline void grabWindow(QWidget *window, const QString &name)
     window->grab().save(QDir(keptFilesDir()).filePath(name + QStringLiteral(".png")));
 }
 
+// The text of a PDF file as pdftotext lays it out; none where pdftotext is not installed.
+inline std::optional<QString> pdfText(const QString &path)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        return std::nullopt;
+    QProcess p;
+    p.start(pdftotext, {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
 inline void keepFile(const QString &path, const QString &name)
 {
     const QString kept = QDir(keptFilesDir()).filePath(name);
     QFile::remove(kept);
     QFile::copy(path, kept);
 }
+
+// Runs `action` on every window shown while it lives that fits `fits`, once each.
+class WindowWatch
+{
+public:
+    WindowWatch(std::function<bool(QWidget *)> fits, std::function<void(QWidget *)> action)
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, fits, action] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (w->isVisible() && !m_seen.contains(w) && fits(w)) {
+                    m_seen.append(w);
+                    ++m_count;
+                    action(w);
+                }
+            }
+        });
+        m_timer.start();
+    }
+    int count() const { return m_count; }
+
+private:
+    QTimer m_timer;
+    QList<QPointer<QWidget>> m_seen;
+    int m_count = 0;
+};
 
 // What an analysis window of a test works with: the process state held to one year, scripted
 // answers and choices, an office server that opens nothing, and pages printed to `pdfPath`.

@@ -7,6 +7,9 @@
 #include "analysis/SummaryOutput.h"
 #include "analysis/ui/CompletenessWindow.h"
 #include "analysis/ui/IndicatorListWindow.h"
+#include "analysis/ui/IndicatorParametersWindow.h"
+#include "analysis/ui/IndicatorResultWindow.h"
+#include "analysis/ui/IndicatorRowWindow.h"
 #include "analysis/ui/ReportListWindow.h"
 #include "analysis/ui/SummaryWindow.h"
 #include "app/ProcedureTable.h"
@@ -25,6 +28,7 @@
 #include "shell/ExcelLauncher.h"
 #include "shell/UserSettings.h"
 #include "shell/ui/MainFrame.h"
+#include "shell/ui/PreviewWindow.h"
 #include "support/DemoWorkDir.h"
 #include "support/ModalScript.h"
 #include "support/ScriptedChoices.h"
@@ -35,18 +39,23 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
+#include <QDate>
+#include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -55,49 +64,9 @@ using analysis::ui::CompletenessWindow;
 using analysis::ui::ReportListWindow;
 using analysis::ui::SummaryWindow;
 using runtime::ui::findControl;
+using test::pdfText;
+using test::WindowWatch;
 using tools::DemoSummaries;
-
-namespace {
-
-// Runs `action` on every window shown while it lives that fits `fits`, once each.
-class WindowWatch
-{
-public:
-    WindowWatch(std::function<bool(QWidget *)> fits, std::function<void(QWidget *)> action)
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this, fits, action] {
-            for (QWidget *w : QApplication::topLevelWidgets()) {
-                if (w->isVisible() && !m_seen.contains(w) && fits(w)) {
-                    m_seen.append(w);
-                    ++m_count;
-                    action(w);
-                }
-            }
-        });
-        m_timer.start();
-    }
-    int count() const { return m_count; }
-
-private:
-    QTimer m_timer;
-    QList<QPointer<QWidget>> m_seen;
-    int m_count = 0;
-};
-
-// The text of a PDF file as pdftotext lays it out; none where pdftotext is not installed.
-std::optional<QString> pdfText(const QString &path)
-{
-    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
-    if (pdftotext.isEmpty())
-        return std::nullopt;
-    QProcess p;
-    p.start(pdftotext, {u"-layout"_s, path, u"-"_s});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-} // namespace
 
 class TestSummaryWindows : public QObject
 {
@@ -241,6 +210,28 @@ private Q_SLOTS:
                     for (int month = 4; month <= 6; ++month)
                         expected += DemoSummaries::value(institution, month, 1, 4);
                 QCOMPARE(row->value(4), runtime::Decimal::fromUnits(expected, 3));
+                // The legend of the column kinds, each in the colour of its columns.
+                const struct
+                {
+                    QStringView equate;
+                    QString text;
+                    QColor colour;
+                } legend[] = {{u"?KIND1", u"на начало года"_s, QColor(0xD7, 0xFF, 0xFF)},
+                              {u"?KIND2", u"на начало периода"_s, QColor(0xDB, 0xFF, 0xDB)},
+                              {u"?KIND3", u"на конец периода"_s, QColor(0xF3, 0xD6, 0xEE)}};
+                const runtime::ui::ListFormat &format = summary->binding()->format();
+                for (const auto &[equate, text, colour] : legend) {
+                    auto *label = findControl<QLabel>(w, equate);
+                    QVERIFY2(label, qPrintable(equate.toString()));
+                    QCOMPARE(label->text().trimmed(), text);
+                    QCOMPARE(label->palette().color(QPalette::Window), colour);
+                    // Form 51 has a column of every kind.
+                    QVERIFY2(std::ranges::any_of(format.columns(),
+                                                 [&](const runtime::ui::ListColumn &c) {
+                                                     return c.colors.background == colour;
+                                                 }),
+                             qPrintable(text));
+                }
                 w->resize(1100, 500);
                 test::grabWindow(w, u"summary"_s);
 
@@ -306,7 +297,7 @@ private Q_SLOTS:
                     QCOMPARE(preview.count(), 1);
                     QVERIFY(QFileInfo(run.pdf).size() > 0);
                     test::keepFile(run.pdf, u"summary-print.pdf"_s);
-                    if (const auto text = pdfText(run.pdf)) {
+                    if (const auto text = test::pdfText(run.pdf)) {
                         QVERIFY2(text->contains(u"Свод по видам граф"_s), qPrintable(*text));
                         QVERIFY2(text->contains(u"Поступило"_s), qPrintable(*text));
                         QVERIFY2(text->contains(QString::number(expected / 1000)),
@@ -396,7 +387,7 @@ private Q_SLOTS:
                  marked);
     }
 
-    // A summary called off while it runs shows nothing and says nothing.
+    // A summary called off while it runs shows no summary and says that it was called off.
     void summaryCancelled()
     {
         Run run(&m_desktop, m_dir.filePath(u"cancel.pdf"_s));
@@ -415,10 +406,11 @@ private Q_SLOTS:
         QVERIFY(!list->summarize());
         QCOMPARE(cancel.count(), 1);
         QCOMPARE(summary.count(), 0);
-        QCOMPARE(run.prompter.texts(), QStringList{});
+        QCOMPARE(run.prompter.texts(), QStringList{u"Свод прерван"_s});
     }
 
-    // The completeness count by district and by institution, its workbook and its print.
+    // The completeness count by district and by institution, its workbook and its print. The
+    // window counts the year it was opened in, also after the frame's year has moved on.
     void completeness()
     {
         Run run(&m_desktop, m_dir.filePath(u"completeness.pdf"_s));
@@ -427,11 +419,21 @@ private Q_SLOTS:
         QVERIFY(window);
         QCOMPARE(window->objectName(), u"P1$SCRL"_s);
         QCOMPARE(window->windowTitle(), u"Полнота отчета "_s);
+        run.state.globYear = DemoSummaries::year + 1;
         findControl<QSpinBox>(window, u"?MES")->setValue(1);
         findControl<QSpinBox>(window, u"?MES_")->setValue(3);
         test::clickControl(window, u"?OK1");
+        QCOMPARE(findControl<QLineEdit>(window, u"?GLOBYEAR")->text(),
+                 QString::number(DemoSummaries::year));
         QVERIFY(!window->table().rows.isEmpty());
         QCOMPARE(window->table().rows.first().name, analysis::CompletenessTable::totalName());
+        // Form 51 of the demo year, months 1 to 3: 101, 102, 501 and 21006 each three times.
+        int column51 = -1;
+        for (int c = 0; c < window->table().columns.size(); ++c)
+            if (window->table().columns[c].code == DemoSummaries::monthlyForm)
+                column51 = c;
+        QVERIFY(column51 >= 0);
+        QCOMPARE(window->table().rows.first().counts[size_t(column51)], 12);
         QCOMPARE(window->binding()->model()->rowCount(), window->table().rows.size());
         window->resize(1100, 500);
         test::grabWindow(window, u"completeness-districts"_s);
@@ -445,12 +447,113 @@ private Q_SLOTS:
         QCOMPARE(run.prompter.lastText(), shell::ExcelLauncher::doneText());
         test::keepFile(run.office.shownDocuments().last(), u"completeness.xlsx"_s);
 
+        // "Печать": the window's preview, then the pages to the printer (a PDF file here).
+        WindowWatch preview([](QWidget *c) { return c->objectName() == u"P1$VIEW1"_s; },
+                            [](QWidget *c) {
+                                test::grabWindow(c, u"completeness-preview"_s);
+                                test::clickControl(c, u"?PRINTREPORT");
+                            });
         QVERIFY(window->print());
+        QCOMPARE(preview.count(), 1);
         QVERIFY(QFileInfo(run.pdf).size() > 0);
         test::keepFile(run.pdf, u"completeness-print.pdf"_s);
-        if (const auto text = pdfText(run.pdf))
+        if (const auto text = pdfText(run.pdf)) {
             QVERIFY2(text->contains(analysis::CompletenessTable::totalName()), qPrintable(*text));
+            QVERIFY2(
+                text->contains(u"Информация о количестве сданных отчетов за 1 месяц 2025 г."_s),
+                qPrintable(*text));
+            const QString today = QDate::currentDate().toString(u"dd.MM.yy"_s);
+            QVERIFY2(text->contains(today), qPrintable(*text));
+            // The heading first; the codes line, then the designations line close under it.
+            const QStringList lines = text->split(u'\n');
+            const auto lineOf = [&](const QRegularExpression &pattern) {
+                for (qsizetype i = 0; i < lines.size(); ++i)
+                    if (pattern.match(lines[i]).hasMatch())
+                        return i;
+                return qsizetype(-1);
+            };
+            const qsizetype heading = lineOf(QRegularExpression(u"Информация о количестве"_s));
+            const qsizetype codes = lineOf(QRegularExpression(u"^\\s*7\\s+12\\s+.*\\b51\\b"_s));
+            const qsizetype designations = lineOf(QRegularExpression(u"7-мес.*51-к"_s));
+            QVERIFY2(heading >= 0 && heading < codes && codes < designations &&
+                         designations - codes <= 3,
+                     qPrintable(*text));
+        }
         delete window;
+    }
+
+    // "Показатели" on the list, a run and "Печать" in its result: the indicator table shows in
+    // the preview first, and nothing reaches the printer until "Печать" is pressed there.
+    void indicatorTablePrintsFromThePreview()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"indicator.pdf"_s));
+        run.choices->form = {12, u"Годовой отчет"_s, u"12"_s, 0};
+        std::unique_ptr<ReportListWindow> list(openList(run));
+        QVERIFY(list);
+        QVERIFY(!list->list().entries().isEmpty());
+
+        using namespace analysis::ui;
+        const auto press = [](QWidget *w, QStringView equate) {
+            QMetaObject::invokeMethod(findControl<QPushButton>(w, equate), &QPushButton::click,
+                                      Qt::QueuedConnection);
+        };
+        const auto close = [](QWidget *w) {
+            QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+        };
+        // Each window as it comes up: the first time it is used, the list and the parameters
+        // are closed the next time.
+        QHash<QString, int> shown;
+        bool printedBeforePreview = true;
+        QPointer<QWidget> last;
+        QTimer answer;
+        answer.setInterval(10);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            QWidget *w = QApplication::activeModalWidget();
+            if (!w || w == last)
+                return;
+            last = w;
+            if (auto *indicators = qobject_cast<IndicatorListWindow *>(w)) {
+                if (shown[u"list"_s]++ > 0)
+                    return close(w);
+                auto *entries = findControl<QListWidget>(w, u"?LIST1");
+                for (int i = 0; i < indicators->entries().size(); ++i)
+                    if (indicators->entries()[i].id == 101)
+                        entries->setCurrentRow(i);
+                press(w, u"?OK_1");
+            } else if (qobject_cast<IndicatorParametersWindow *>(w)) {
+                if (shown[u"parameters"_s]++ > 0)
+                    return close(w);
+                findControl<QRadioButton>(w, u"?OPTION1:RADIO1")->setChecked(true);
+                press(w, u"?OK");
+            } else if (auto *rows = qobject_cast<IndicatorRowWindow *>(w)) {
+                rows->binding()->selectRow(0);
+                QTest::keyClick(rows->view(), Qt::Key_Return);
+            } else if (qobject_cast<IndicatorResultWindow *>(w)) {
+                if (shown[u"result"_s]++ > 0)
+                    return;
+                // "Печать", then the result closed once the print has returned.
+                QTimer::singleShot(0, w, [w, close] {
+                    findControl<QPushButton>(w, u"?PRNT1")->click();
+                    close(w);
+                });
+            } else if (qobject_cast<shell::ui::PreviewWindow *>(w)) {
+                ++shown[u"preview"_s];
+                printedBeforePreview = QFile::exists(run.pdf);
+                test::grabWindow(w, u"indicator-print-preview"_s);
+                press(w, u"?PRINTREPORT");
+            }
+        });
+        answer.start();
+        QVERIFY(list->indicatorList());
+        answer.stop();
+        QVERIFY(shown.value(u"result"_s) > 0);
+        QCOMPARE(shown.value(u"preview"_s), 1);
+        QVERIFY(!printedBeforePreview);
+        QVERIFY(QFileInfo(run.pdf).size() > 0);
+        test::keepFile(run.pdf, u"indicator-print.pdf"_s);
+        if (const auto text = test::pdfText(run.pdf))
+            QVERIFY2(text->contains(u"Заболеваемость населения на 1000 жителей"_s),
+                     qPrintable(*text));
     }
 
     // On the frame: both menu items are there, and the toolbar opens each procedure as a
