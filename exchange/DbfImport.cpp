@@ -252,6 +252,16 @@ void DbfImport::loadFile(const DbfFile &file, const DbfPeriodChoice &choice, Dbf
     // catalogue names their forms and rows.
     m_context.names().setYearFileNames(year, data::YearNameSet::DbaseImport);
     QHash<qint64, std::pair<QString, int>> catalogue;
+    // A year without its catalogue is said here, in the load's words; opening the missing file
+    // would report it as a failure of the file, or create an empty catalogue.
+    const auto formaPath =
+        fs::resolve(m_context.names().fileName(FileId::forma),
+                    data::defaultExtension(data::declaration(FileId::forma).driver));
+    if (!formaPath || !fs::pathInfo(*formaPath).isFile) {
+        out.messages.append(
+            notLoadedText(file.name, QStringLiteral("нет справочника форм за %1 год").arg(year)));
+        return;
+    }
     {
         data::OpenedFile forma(m_context, FileId::forma);
         const data::FormaRecord r(m_context.record(FileId::forma));
@@ -286,7 +296,7 @@ void DbfImport::loadFile(const DbfFile &file, const DbfPeriodChoice &choice, Dbf
         }
         Form form{code, year, period, found->first, found->second, false};
         if (!periodFits(form.periodicity, period)) {
-            out.messages.append(periodText(code));
+            out.messages.append(QStringLiteral("Файл %1: ").arg(file.name) + periodText(code));
             form.periodError = true;
         }
         forms.emplace(code, form);
@@ -350,24 +360,32 @@ void DbfImport::loadRows(const DbfFile &file, DbaseReader &reader, const Form &f
             failed(s.error().message);
             return;
         }
-        // Columns 26 to 35 stay 0, as cleared.
+        // Columns 26 to 35 stay 0, as cleared. A row with a value that is not a number is left
+        // out whole, so that a corrected file can still add it later.
+        bool sound = true;
         for (int n = 1; n <= valueColumns; ++n) {
             const QString text = record.numericText(QStringLiteral("COL%1").arg(n));
             const auto value = runtime::Decimal::fromString(text);
             const runtime::Status stored =
                 value ? r.setData(n, *value) : runtime::Status(std::unexpected(value.error()));
-            if (!stored)
+            if (!stored) {
                 badValues.append(
                     QStringLiteral("строка %1, графа %2: \"%3\"").arg(idText).arg(n).arg(text));
+                sound = false;
+            }
         }
-        rows.append(std::move(taken));
+        if (sound)
+            rows.append(std::move(taken));
     }
     if (!badValues.isEmpty())
-        failed(QStringLiteral("не числа, не загружены: ") + badValues.join(QStringLiteral("; ")));
+        failed(QStringLiteral("не числа, эти строки не загружены: ") +
+               badValues.join(QStringLiteral("; ")));
 
     out.added = 0;
     out.present = 0;
-    out.rowsNotFound = notFound;
+    if (!notFound.isEmpty())
+        out.rowsNotFound += (out.rowsNotFound.isEmpty() ? QString() : QStringLiteral("; ")) +
+                            QStringLiteral("форма %1:").arg(form.code) + notFound;
     if (rows.isEmpty())
         return;
 

@@ -15,10 +15,12 @@
 // looked up in its target year's catalogue and checked against the period in both cases; a
 // form of a file is written in one transaction: its rows are added to the stored report, a row
 // already stored stays as it is and is counted apart, a row that the form does not have is
-// listed and not loaded, and any other failure rolls that form back and is reported. A file of
-// the `VOV4000` layout, or one that can no longer be read, is reported as not loaded. Nothing
-// is ever created in place of a file that vanished. The progress counts files; a load stopped
-// between files keeps what it wrote.
+// listed with its form and not loaded, a row with a value that is not a number is listed and
+// left out whole, and any other failure rolls that form back and is reported. A year without
+// its catalogue is said in the load's words, without opening (or creating) the missing file.
+// A file of the `VOV4000` layout, or one that can no longer be read, is reported as not
+// loaded. Nothing is ever created in place of a file that vanished. The progress counts files;
+// a load stopped between files keeps what it wrote.
 
 #include "runtime/core/Error.h"
 #include "runtime/store/DbaseReader.h"
@@ -73,10 +75,12 @@ struct DbfLoadOutcome
 {
     QStringList messages; // in the order the load met them
     // Of the last form written, as the window shows them.
-    int added = 0;        // ?LOCZAP
-    int present = 0;      // ?ERR: rows already stored
-    QString rowsNotFound; // ?ERR_STR: "," + row id for each row the form does not have
+    int added = 0;   // ?LOCZAP
+    int present = 0; // ?ERR: rows already stored
     // Of the whole load.
+    // ?ERR_STR: for each form with rows it does not have, "форма " + code + ":" and "," + row id
+    // for each of them; forms apart by "; ".
+    QString rowsNotFound;
     qint64 totalAdded = 0;
     int formsWritten = 0;
     int filesDone = 0;

@@ -31,14 +31,54 @@ constexpr int row8030 = 673;
 constexpr int position8030 = 235;
 
 // The line of column numbers ends the header lines. A spreadsheet writes no ";" after the last
-// field, so a table of seven fields ends its numbers with "7".
+// field, so a table of seven fields ends its numbers with "7"; it may quote them.
 bool isColumnNumbers(const QByteArray &line)
 {
     static const QByteArray start = QByteArrayLiteral("1;2;3;4;5;6;7");
-    if (!line.startsWith(start))
+    const QByteArray plain =
+        line.contains('"') ? Form62CsvImport::splitFields(line).join(';') : line;
+    if (!plain.startsWith(start))
         return false;
-    const QByteArray rest = line.mid(start.size());
+    const QByteArray rest = plain.mid(start.size());
     return rest.startsWith(';') || rest.trimmed().isEmpty();
+}
+
+// Where a line leaves the quotes of its fields, read as splitFields() reads them: a quote opens
+// a field only as its first character, and two quotes inside one are a quote.
+struct QuoteState
+{
+    bool quoted = false;      // inside a quoted field
+    bool fieldQuoted = false; // the current field began with a quote
+    bool fieldEmpty = true;
+
+    void follow(QByteArrayView text)
+    {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char c = text[i];
+            if (quoted) {
+                if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                    ++i;
+                } else if (c == '"') {
+                    quoted = false;
+                    continue;
+                }
+                fieldEmpty = false;
+            } else if (c == ';') {
+                fieldQuoted = false;
+                fieldEmpty = true;
+            } else if (c == '"' && fieldEmpty && !fieldQuoted) {
+                quoted = fieldQuoted = true;
+            } else {
+                fieldEmpty = false;
+            }
+        }
+    }
+};
+
+// The first field of a line without its quotes.
+QByteArray firstField(const QByteArray &line)
+{
+    return line.contains('"') ? Form62CsvImport::splitFields(line).value(0) : line;
 }
 
 // The number that characters `from` to `to` (from 1) of a line form, or 0.
@@ -220,21 +260,49 @@ Result<entry::FormCatalogue> Form62CsvImport::catalogue()
 bool Form62CsvImport::readLines(const QString &path, const QString &name, QList<QByteArray> &lines,
                                 CsvLoad &load) const
 {
-    auto read = runtime::store::TextLineFile::readLines(path);
+    const auto read = runtime::store::TextLineFile::readLines(path);
     if (!read) {
         load.messages.append(name + QStringLiteral(": файл не прочитан (") + read.error().message +
                              u')');
         return false;
     }
-    for (const QByteArray &line : *read) {
-        if (line.contains('\0')) {
-            load.messages.append(
-                name + QStringLiteral(": не текстовый файл (нулевые байты), не загружен"));
-            return false;
-        }
+    CsvLines joined = tableLines(*read);
+    if (!joined.refusal.isEmpty()) {
+        load.messages.append(name + QStringLiteral(": ") + joined.refusal);
+        return false;
     }
-    lines = std::move(*read);
+    lines = std::move(joined.lines);
     return true;
+}
+
+CsvLines Form62CsvImport::tableLines(const QList<QByteArray> &physical)
+{
+    // A quoted field may hold line breaks (a name that wraps in its cell): the lines it spans
+    // are one line of the table.
+    CsvLines out;
+    QuoteState quotes;
+    qsizetype opened = 0; // the line a quote still open began on
+    for (qsizetype i = 0; i < physical.size(); ++i) {
+        const QByteArray &line = physical[i];
+        if (line.contains('\0')) {
+            out.refusal = QStringLiteral("не текстовый файл (нулевые байты), не загружен");
+            return out;
+        }
+        if (quotes.quoted) {
+            quotes.follow("\n");
+            out.lines.last() += '\n' + line;
+        } else {
+            quotes = {}; // a line of its own
+            opened = i;
+            out.lines.append(line);
+        }
+        quotes.follow(line);
+    }
+    if (quotes.quoted)
+        out.refusal = QStringLiteral("кавычка, открытая в строке %1, не закрыта до конца файла; "
+                                     "файл не загружен")
+                          .arg(opened + 1);
+    return out;
 }
 
 bool Form62CsvImport::store(const QString &name, const QList<QByteArray> &records, CsvFile &file,
@@ -280,7 +348,8 @@ void Form62CsvImport::loadFile(const QString &path, CsvFile &file,
         return;
     const bool wrongTable =
         lines.size() < 2 ||
-        (file.table == 5000 ? numberAt(lines[1], 3, 6) : numberAt(lines[1], 2, 5)) != file.table;
+        (file.table == 5000 ? numberAt(firstField(lines[1]), 3, 6)
+                            : numberAt(firstField(lines[1]), 2, 5)) != file.table;
     qsizetype first = -1;
     for (qsizetype i = 0; i < lines.size() && first < 0; ++i) {
         if (isColumnNumbers(lines[i]))
@@ -434,7 +503,7 @@ CsvLoad Form62CsvImport::loadSummary(const QString &folder, CsvFile &file)
     bool bad = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QByteArray &line = lines[i];
-        const qint64 code = numberAt(line, 1, 4);
+        const qint64 code = numberAt(firstField(line), 1, 4);
         const entry::FormTable *table = cat->table(code);
         if (!table || !leadingFields(code)) {
             say(QStringLiteral("err") + QString::number(i + 1));

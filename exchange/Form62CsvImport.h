@@ -10,10 +10,13 @@
 // carries table 8030), and a summary file of many institutions (each line: table, institution,
 // row number, then the values).
 //
-// Fields are split at ";" outside double quotes, and a quoted field loses its quotes. Lines are
-// read whole, whatever their length. A decimal comma is the decimal point in every table; a value
-// that is not a number is not stored and is listed with the file, table, row and column. A file
-// with NUL bytes is not text and is refused whole.
+// Fields are split at ";" outside double quotes, and a quoted field loses its quotes; a quoted
+// field may hold line breaks (a name that wraps in its cell), and the lines it spans are one
+// line of the file. A quote still open at the end of the file refuses the file. The table code
+// of line 2 and the column numbers are read after unquoting, as a spreadsheet that quotes every
+// text cell writes them. Lines are read whole, whatever their length. A decimal comma is the
+// decimal point in every table; a value that is not a number is not stored and is listed with the
+// file, table, row and column. A file with NUL bytes is not text and is refused whole.
 //
 // Each file is read and checked whole first, then its records are added in one transaction
 // through entry::ReportStore: rows already stored stay and are counted as the file's errors
@@ -51,6 +54,13 @@ struct CsvFile
     qint32 errors = 0;      // QP:ERR: rows that could not be added
 };
 
+// The lines of a file's table, or why the file is not loaded.
+struct CsvLines
+{
+    QList<QByteArray> lines;
+    QString refusal; // empty when the lines are sound
+};
+
 // What a load did.
 struct CsvLoad
 {
@@ -71,6 +81,10 @@ public:
     // The fields of a line: split at ";" outside double quotes, quotes around a field removed
     // and doubled quotes inside one made single. A line without quotes splits at every ";".
     static QList<QByteArray> splitFields(QByteArrayView line);
+    // The lines of a table from the lines of its file: the lines a quoted field spans joined
+    // into one, with the line break kept inside the field. A file with NUL bytes, or with a
+    // quote still open at its end, is refused.
+    static CsvLines tableLines(const QList<QByteArray> &physical);
     // `SplitTable8000Column`: the program's table and column of field `field` of a line of
     // table 8000 (fields 3 to 106), or nothing.
     static std::optional<std::pair<int, int>> splitTable8000Column(int field);

@@ -10,10 +10,14 @@
 #include "runtime/fs/Paths.h"
 #include "runtime/text/Cp1251.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
+#include <optional>
 
 namespace zemor::exchange {
 
+using namespace Qt::StringLiterals;
 using runtime::ErrorCode;
 using runtime::Result;
 namespace fs = runtime::fs;
@@ -34,6 +38,96 @@ QByteArrayView between(QByteArrayView line, QByteArrayView open, QByteArrayView 
     const qsizetype start = at + open.size();
     const qsizetype end = line.indexOf(close, start);
     return line.sliced(start, end < 0 ? line.size() - start : end - start);
+}
+
+// The encoding="…" of the XML declaration at the start of the file; empty without one.
+QString declaredEncoding(QByteArrayView bytes)
+{
+    const qsizetype start = bytes.indexOf("<?xml");
+    if (start < 0 || bytes.first(start).trimmed().size() > 0)
+        return {};
+    const qsizetype end = bytes.indexOf("?>", start);
+    const QByteArrayView declaration = bytes.sliced(start, (end < 0 ? bytes.size() : end) - start);
+    const qsizetype at = declaration.indexOf("encoding");
+    if (at < 0)
+        return {};
+    qsizetype i = at + 8;
+    while (i < declaration.size() && (declaration[i] == ' ' || declaration[i] == '='))
+        ++i;
+    if (i >= declaration.size() || (declaration[i] != '"' && declaration[i] != '\''))
+        return {};
+    const qsizetype close = declaration.indexOf(declaration[i], i + 1);
+    if (close < 0)
+        return {};
+    return QString::fromLatin1(declaration.sliced(i + 1, close - i - 1)).trimmed();
+}
+
+XmlScan::Encoding encodingNamed(const QString &name)
+{
+    static const QStringList cp1251{u"windows-1251"_s, u"cp1251"_s,   u"win-1251"_s,
+                                    u"x-cp1251"_s,     u"us-ascii"_s, u"ascii"_s};
+    const QString n = name.toLower();
+    if (n.isEmpty() || cp1251.contains(n))
+        return XmlScan::Encoding::Windows1251;
+    if (n == u"utf-8"_s || n == u"utf8"_s)
+        return XmlScan::Encoding::Utf8;
+    return XmlScan::Encoding::Unsupported;
+}
+
+bool validUtf8(QByteArrayView text)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)QString(utf8(text));
+    return !utf8.hasError();
+}
+
+// Text of the file in its encoding; `clean` is false when the bytes are not text of that
+// encoding: invalid UTF-8, or in Windows-1251 its one unassigned byte, or bytes that are sound
+// UTF-8 of letters beyond ASCII (text of a file mislabelled as Windows-1251).
+QString decodeText(QByteArrayView text, XmlScan::Encoding encoding, bool *clean)
+{
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
+    if (encoding == XmlScan::Encoding::Utf8) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString out = utf8(text);
+        if (clean)
+            *clean = !utf8.hasError();
+        return out;
+    }
+    if (clean)
+        *clean = encoding == XmlScan::Encoding::Windows1251 &&
+                 (ascii || (!text.contains('\x98') && !validUtf8(text)));
+    return runtime::text::fromCp1251(text);
+}
+
+// The five named entities of XML, as writers escape text ("&quot;" for '"').
+QString withEntities(QString text)
+{
+    if (!text.contains(QLatin1Char('&')))
+        return text;
+    static const std::pair<QLatin1StringView, QChar> entities[] = {
+        {QLatin1StringView("&quot;"), u'"'},
+        {QLatin1StringView("&apos;"), u'\''},
+        {QLatin1StringView("&lt;"), u'<'},
+        {QLatin1StringView("&gt;"), u'>'},
+        {QLatin1StringView("&amp;"), u'&'}};
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        bool replaced = false;
+        for (const auto &[entity, ch] : entities) {
+            if (QStringView(text).sliced(i).startsWith(entity)) {
+                out += ch;
+                i += entity.size();
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced)
+            out += text.at(i++);
+    }
+    return out;
 }
 
 // A number as the runtime converts text: blanks around it allowed, anything else reads 0.
@@ -138,37 +232,68 @@ QString Form62XmlImport::notTextReason(QByteArrayView bytes)
 
 XmlScan Form62XmlImport::scan(QByteArrayView bytes)
 {
+    XmlScan out;
+    out.scanned = true;
+    const bool bom = bytes.startsWith("\xEF\xBB\xBF");
+    if (bom)
+        bytes = bytes.sliced(3);
+    out.declaredEncoding = declaredEncoding(bytes);
+    out.encoding = bom ? XmlScan::Encoding::Utf8 : encodingNamed(out.declaredEncoding);
+    const auto decode = [&out](QByteArrayView text, bool *clean = nullptr) {
+        return decodeText(text, out.encoding, clean);
+    };
+
+    // A line ends at LF, CR LF or a CR alone.
     QList<QByteArrayView> lines;
     for (qsizetype start = 0; start < bytes.size();) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        QByteArrayView line = bytes.sliced(start, end - start);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        lines.append(line);
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        lines.append(bytes.sliced(start, end - start));
+        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n')
+            ++end;
         start = end + 1;
     }
 
-    XmlScan out;
+    // The value of a code: on the code's own line when it is there, else on the next line
+    // unless that line names a code of its own.
+    const auto valueLine = [&lines](qsizetype &i,
+                                    QByteArrayView tag) -> std::optional<QByteArrayView> {
+        if (lines[i].contains(tag))
+            return lines[i];
+        if (i + 1 < lines.size() && !lines[i + 1].contains("<CODE>"))
+            return lines[++i];
+        return std::nullopt;
+    };
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QByteArrayView line = lines[i];
+        const qsizetype codeAt = line.indexOf("<CODE>");
+        const bool crowded = codeAt >= 0 && line.indexOf("<CODE>", codeAt + 1) >= 0;
+        if (crowded && out.crowdedLine == 0)
+            out.crowdedLine = int(std::min<qsizetype>(i + 1, INT_MAX));
+        if (codeAt >= 0)
+            out.codesSeen = true;
         if (line.contains("sprav"))
             continue;
+        if (codeAt < 0)
+            continue;
+        if (crowded) {
+            out.crowdedSkipped = true;
+            continue;
+        }
         if (line.contains("<CODE>62_str_01</CODE>")) {
-            if (++i < lines.size()) {
+            if (const auto sval = valueLine(i, "<SVAL>")) {
                 out.institutionText =
-                    runtime::text::fromCp1251(between(lines[i], "<SVAL>", "</SVAL>"))
+                    withEntities(decode(between(*sval, "<SVAL>", "</SVAL>"), &out.institutionClean))
                         .left(institutionTextLength);
                 out.institutionFound = true;
             }
             continue;
         }
-        if (!line.contains("<CODE>"))
-            continue;
-        const QString code = runtime::text::fromCp1251(between(line, "<CODE>", "</CODE>"));
-        if (++i < lines.size() && lines[i].contains("<NVAL>")) {
-            const QString value = runtime::text::fromCp1251(between(lines[i], "<NVAL>", "</NVAL>"));
+        const QString code = decode(between(line, "<CODE>", "</CODE>"));
+        const auto nval = valueLine(i, "<NVAL>");
+        if (nval && nval->contains("<NVAL>")) {
+            const QString value = decode(between(*nval, "<NVAL>", "</NVAL>"));
             if (!value.trimmed().isEmpty())
                 out.cells.append(XmlCell{code, value});
         }
@@ -198,7 +323,30 @@ Result<XmlScan> Form62XmlImport::parse(const QString &path)
     if (const QString reason = notTextReason(*bytes); !reason.isEmpty())
         return runtime::fail(ErrorCode::InvalidData, *file,
                              name + QStringLiteral(": файл не загружен: ") + reason);
-    return scan(*bytes);
+    XmlScan found = scan(*bytes);
+    if (found.encoding == XmlScan::Encoding::Unsupported)
+        return runtime::fail(ErrorCode::InvalidData, *file,
+                             name + QStringLiteral(": файл не загружен: в файле объявлена "
+                                                   "кодировка \"%1\", а читаются только "
+                                                   "windows-1251 и utf-8")
+                                        .arg(found.declaredEncoding));
+    return found;
+}
+
+QString Form62XmlImport::nothingToLoadReason(const XmlScan &scan)
+{
+    if (scan.crowdedSkipped || (scan.cells.isEmpty() && scan.crowdedLine > 0))
+        return QStringLiteral("в строке %1 несколько тегов <CODE>, а ячейки читаются по одной в "
+                              "строке (код, затем значение в той же или следующей строке); "
+                              "файл, записанный одной строкой, надо сохранить с переносом "
+                              "строк")
+            .arg(scan.crowdedLine);
+    if (!scan.cells.isEmpty() || !scan.scanned)
+        return {};
+    if (!scan.codesSeen)
+        return QStringLiteral("в файле нет ни одной ячейки (тега <CODE>)");
+    return QStringLiteral("ни у одной ячейки нет значения (тега <NVAL> в строке кода или в "
+                          "следующей)");
 }
 
 XmlCellCode Form62XmlImport::splitCode(const QString &code)
@@ -274,11 +422,15 @@ XmlLoadOutcome Form62XmlImport::load(const XmlScan &scan, const XmlInstitution &
 {
     using State = XmlLoadOutcome::State;
     XmlLoadOutcome out;
+    const QString file = fileNameOf(path.trimmed());
+    if (const QString reason = nothingToLoadReason(scan); !reason.isEmpty()) {
+        out.notRead = file + QStringLiteral(": ") + reason;
+        return out;
+    }
     if (scan.cells.isEmpty())
         return out;
 
     // Every cell is mapped before anything is asked or written.
-    const QString file = fileNameOf(path.trimmed());
     entry::ReportRows records;
     QHash<int, qsizetype> recordAt;
     for (const XmlCell &cell : scan.cells) {
@@ -298,12 +450,16 @@ XmlLoadOutcome Form62XmlImport::load(const XmlScan &scan, const XmlInstitution &
         if (value)
             value = value->fitted(17, 3);
         if (!value) {
-            out.errors.append(QStringLiteral("%1: таблица %2, строка %3, графа %4: \"%5\" не число")
+            const QString what = value.error().code == ErrorCode::Overflow
+                                     ? QStringLiteral("число не помещается в графу (не больше "
+                                                      "14 цифр до запятой)")
+                                     : QStringLiteral("не число");
+            out.errors.append(QStringLiteral("%1: таблица %2, строка %3, графа %4: \"%5\" %6")
                                   .arg(file)
                                   .arg(table)
                                   .arg(code.rowText.trimmed())
                                   .arg(column)
-                                  .arg(cell.value.trimmed()));
+                                  .arg(cell.value.trimmed(), what));
             continue;
         }
         auto at = recordAt.constFind(row->id);
@@ -347,15 +503,30 @@ XmlLoadOutcome Form62XmlImport::load(const XmlScan &scan, const XmlInstitution &
     }
     out.records = *written;
     out.state = State::Loaded;
-    moveFile(out, path, folder, scan.institutionText);
+    // Text that is not sound in the file's encoding would give a garbled name: the file keeps
+    // its own name then.
+    QString name = file;
+    if (scan.institutionClean)
+        name = plainFileName(scan.institutionText) + QStringLiteral(".xml");
+    else
+        out.errors.append(file + QStringLiteral(": текст учреждения в файле не в кодировке %1, "
+                                                "файл перенесен под своим именем")
+                                     .arg(scan.declaredEncoding.isEmpty()
+                                              ? QStringLiteral("windows-1251")
+                                              : scan.declaredEncoding));
+    moveFile(out, path, folder, name);
     return out;
 }
 
 void Form62XmlImport::moveFile(XmlLoadOutcome &out, const QString &path, const QString &folder,
-                               const QString &institutionText)
+                               const QString &name)
 {
-    const QString name = plainFileName(institutionText) + QStringLiteral(".xml");
-    out.movedTo = trimmedRight(folder) + name;
+    // The folder as the user knows it, with one separator of its own kind before the name.
+    const QString shown = trimmedRight(folder);
+    const bool slashes = shown.contains(QLatin1Char('/')) && !shown.contains(QLatin1Char('\\'));
+    const bool ended =
+        shown.isEmpty() || shown.endsWith(QLatin1Char('\\')) || shown.endsWith(QLatin1Char('/'));
+    out.movedTo = ended ? shown + name : shown + QLatin1Char(slashes ? '/' : '\\') + name;
     const auto source = onDisk(path);
     if (!source) {
         out.moveError = source.error().message;
@@ -394,7 +565,8 @@ QString Form62XmlImport::endText(const XmlLoadOutcome &outcome)
     using State = XmlLoadOutcome::State;
     switch (outcome.state) {
     case State::NotRead:
-        return notFormedText();
+        return outcome.notRead.isEmpty() ? notFormedText()
+                                         : notFormedText() + QStringLiteral(": ") + outcome.notRead;
     case State::NoneMapped:
         return QStringLiteral("Ни одна ячейка файла не найдена среди строк формы 62. "
                               "Отчет не изменен.");

@@ -4,9 +4,14 @@
 // (`ImportForm62Xml` without its window). The file is read as lines of bytes with a plain tag
 // scan, no XML parser: a line with "<CODE>row.column.62.table</CODE>" names a cell and the line
 // after it carries the cell's value in "<NVAL>…</NVAL>"; the line after "<CODE>62_str_01</CODE>"
-// carries the institution text in "<SVAL>…</SVAL>". Tags and numbers are ASCII; the institution
-// text is Windows-1251 like the program's other text files. A file that is not text at all (NUL
-// bytes, as UTF-16 has them, or other control bytes of binary data) is refused as a whole.
+// carries the institution text in "<SVAL>…</SVAL>"; a value on the code's own line is taken
+// from there, and a line that names a code of its own is never read as a value. Line ends are
+// LF, CR LF or CR. A line of more than one code (a file written on one line) is not read, and a
+// file with such a line is not loaded. Tags and numbers are ASCII; text is read in the encoding
+// the XML declaration names (Windows-1251 or UTF-8; a byte-order mark means UTF-8), Windows-1251
+// without one; the institution text has XML's five named entities ("&quot;") read. A file that
+// is not text at all (NUL bytes, as UTF-16 has them, or other control bytes of binary data), or
+// names another encoding, is refused as a whole.
 //
 // The load maps every cell to a row of form 62 of the year first (columns of the portal's table
 // 8000 spread over the tables 8000 to 8006). Only then, and only when some cell maps, is the
@@ -16,7 +21,8 @@
 //
 // After the load the file is moved into the folder for loaded files under the institution text
 // as its name, made a plain file name first, so that neither the removal of an older file of
-// that name nor the rename can reach outside that folder.
+// that name nor the rename can reach outside that folder; an institution text that is not sound
+// text of the file's encoding would give a garbled name, and the file keeps its own name then.
 
 #include "runtime/core/Error.h"
 
@@ -48,9 +54,24 @@ struct XmlCell
 // What the scan of a file found.
 struct XmlScan
 {
+    enum class Encoding { Unsupported, Windows1251, Utf8 };
+
     QList<XmlCell> cells;    // cells with a value that is not blank, in file order
     QString institutionText; // the "62_str_01" text, up to 150 characters, quotes removed
     bool institutionFound = false;
+    // The text's bytes are text of the file's encoding: not, say, UTF-8 in a file that says it is
+    // Windows-1251. Only clean text names the loaded file.
+    bool institutionClean = true;
+    // The declaration's encoding="…" (empty without one), and how the file's text is read: a
+    // byte-order mark means UTF-8, no declaration Windows-1251.
+    QString declaredEncoding;
+    Encoding encoding = Encoding::Windows1251;
+    // Lines with more than one "<CODE>" are not read: the first of them (from 1), 0 for none;
+    // whether one of them was a line that could have held cells.
+    int crowdedLine = 0;
+    bool crowdedSkipped = false;
+    bool codesSeen = false; // some line holds "<CODE>"
+    bool scanned = false;   // made by scan(), not an empty list of nothing read
 };
 
 // The parts of a cell code: row number, column and table as the code gives them.
@@ -101,6 +122,7 @@ struct XmlLoadOutcome
     bool moved = false;  // the file is in the folder under its new name
     QString movedTo;     // folder + name + ".xml" as the message shows it
     QString moveError;   // why the file was not moved
+    QString notRead;     // with NotRead: the file's name and why nothing was read from it
 };
 
 class Form62XmlImport
@@ -128,6 +150,9 @@ public:
     static XmlScan scan(QByteArrayView bytes);
     // Why `bytes` are not a text file; empty when they are.
     static QString notTextReason(QByteArrayView bytes);
+    // Why a scan gives nothing to load (no cell, or lines of several cells); empty when it does,
+    // and for a scan of no file at all.
+    static QString nothingToLoadReason(const XmlScan &scan);
 
     static XmlCellCode splitCode(const QString &code);
     // The remap of the portal's table 8000: column c of table 8000 as (table, column).
@@ -152,7 +177,7 @@ public:
 
 private:
     void moveFile(XmlLoadOutcome &out, const QString &path, const QString &folder,
-                  const QString &institutionText);
+                  const QString &name);
 
     data::DataContext &m_context;
     runtime::Prompter &m_prompter;

@@ -155,7 +155,7 @@ void TestDbfImportWindows::procedure()
                             test::clickControl(w, u"?OKBUTTON");
                             QCOMPARE(labelText(w, u"?LOCZAP"), u"4"_s);
                             QCOMPARE(labelText(w, u"?ERR"), u"0"_s);
-                            QCOMPARE(labelText(w, u"?ERR_STR"), u",99"_s);
+                            QCOMPARE(labelText(w, u"?ERR_STR"), u"форма 7:,99"_s);
                             test::grabWindow(w, u"dbf_files"_s);
 
                             // Again: every row is there already.

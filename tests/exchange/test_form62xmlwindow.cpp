@@ -121,7 +121,7 @@ void TestForm62XmlWindow::pathListAndRefusedFile()
     test::WorkDir work(true);
     Run run;
     const QByteArrayList before = reportOf(run.context, 101);
-    QFile::copy(QStringLiteral(ZEMOR_XML_FIXTURES "/f62_utf16.xml"),
+    QFile::copy(QStringLiteral(ZEMOR_GOLDEN_DIR "/form62xml/utf-16/input.xml"),
                 work.filePath(u"import/u16.xml"_s));
     ui::Form62XmlWindow window(run.context, run.services(), {1, 101, u"Берёзовская ЦРБ"_s});
     window.show();

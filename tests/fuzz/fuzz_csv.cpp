@@ -1,76 +1,41 @@
-// Fuzz target of the CSV load of form 62. The first byte of the input chooses the table of the
-// file ('0' 1000, '1' 8000, '2' 9000, by its value modulo 3); the rest is the file. The line
-// splitter and the value reader take the file as one line; then the file is loaded as a table
-// file and as a summary file into a demo working directory made once per process. Any crash,
-// sanitizer report or hang is a finding; messages and refusals are the expected answers.
+// Fuzz target of the CSV reader of form 62: the input is a file's bytes, split into lines as
+// the text reader splits them (at LF, a CR before it dropped); the lines a quoted field spans
+// are joined, and each table line is split into fields and its values read. A refusal is an
+// answer; a sound answer must be made of the file's own lines, no line lost or made up. Any
+// crash, sanitizer report or hang is a finding. The whole load over the same seeds is
+// replay_csv_load.
 
-#include "data/DataContext.h"
 #include "exchange/Form62CsvImport.h"
-#include "runtime/fs/Paths.h"
-#include "tools/DemoBuilder.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QByteArray>
+#include <QList>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
-using namespace zemor;
-
-namespace {
-
-struct Workspace
-{
-    QTemporaryDir dir;
-    QString folder;
-
-    Workspace()
-    {
-        const QString root = dir.filePath(QStringLiteral("work"));
-        if (!tools::DemoBuilder().build(root))
-            std::abort();
-        runtime::fs::setWorkDir(root);
-        folder = dir.filePath(QStringLiteral("csv"));
-        QDir().mkpath(folder);
-    }
-};
-
-Workspace &workspace()
-{
-    static Workspace w;
-    return w;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
-}
-
-} // namespace
+using zemor::exchange::Form62CsvImport;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    if (size == 0)
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    QList<QByteArray> physical = bytes.split('\n');
+    if (bytes.isEmpty() || bytes.endsWith('\n'))
+        physical.removeLast();
+    for (QByteArray &line : physical) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    const zemor::exchange::CsvLines read = Form62CsvImport::tableLines(physical);
+    if (!read.refusal.isEmpty())
         return 0;
-    static const int tables[] = {1000, 8000, 9000};
-    const int table = tables[data[0] % 3];
-    const QByteArray input(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
-    for (const QByteArray &field : exchange::Form62CsvImport::splitFields(input))
-        (void)exchange::Form62CsvImport::value(field);
-
-    Workspace &w = workspace();
-    exchange::CsvFile file{QStringLiteral("501_%1.csv").arg(table), 501, table, 0};
-    writeFile(QDir(w.folder).filePath(file.name), input);
-
-    data::DataContext context;
-    exchange::Form62CsvImport importer(context, 2026);
-    QList<exchange::CsvFile> files{file};
-    (void)importer.loadFiles(w.folder, files);
-    (void)importer.loadSummary(w.folder, file);
-    QFile::remove(QDir(w.folder).filePath(file.name));
+    qsizetype breaks = 0;
+    for (const QByteArray &line : read.lines) {
+        breaks += line.count('\n');
+        for (const QByteArray &field : Form62CsvImport::splitFields(line))
+            (void)Form62CsvImport::value(field);
+    }
+    if (read.lines.size() + breaks != physical.size())
+        std::abort(); // a line lost or made up
     return 0;
 }
