@@ -94,6 +94,7 @@ private:
     using Clock = std::chrono::steady_clock;
 
     runtime::Status takeMarkers(std::vector<std::unique_ptr<ReportMarker>> &taken);
+    void lookUpFile(qsizetype first);
     runtime::Status writeFile(qsizetype first, runtime::Progress *progress, bool &cancelled);
 
     data::DataContext &m_context;

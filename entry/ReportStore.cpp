@@ -337,8 +337,9 @@ struct ReportBatch::Queued
     Decide decide;
     Done done;
     BatchResult result;
-    bool write = false; // decided to be written
-    bool ended = false; // its state is final
+    bool write = false;  // decided to be written
+    bool ended = false;  // its state is final
+    bool looked = false; // whether it is stored has been looked up
 };
 
 struct ReportBatch::Held
@@ -412,8 +413,8 @@ Status ReportBatch::takeMarkers(std::vector<std::unique_ptr<ReportMarker>> &take
         const auto key = std::tuple(q.id.year, q.id.institution, q.id.form);
         auto found = mine.find(key);
         if (found == mine.end()) {
-            auto marker = std::make_unique<ReportMarker>(m_context, q.id.year, q.id.institution,
-                                                         q.id.form);
+            auto marker =
+                std::make_unique<ReportMarker>(m_context, q.id.year, q.id.institution, q.id.form);
             const auto took = marker->take();
             if (!took)
                 return std::unexpected(took.error());
@@ -494,6 +495,30 @@ Status ReportBatch::writeFile(qsizetype first, runtime::Progress *progress, bool
     return {};
 }
 
+void ReportBatch::lookUpFile(qsizetype first)
+{
+    const ReportIdentity &fileId = m_queue[size_t(first)].id;
+    m_context.names().setOtchetFileName(fileId.year, int(fileId.form));
+    m_held->files.hold(FileId::otchet, m_context.names().otchetFileName());
+    ReportFile f(m_context, fileId);
+    auto tx = f.status() ? Transaction::begin(f.file(), Transaction::Kind::Read)
+                         : Result<Transaction>(std::unexpected(f.status().error()));
+    for (size_t i = size_t(first); i < m_queue.size(); ++i) {
+        Queued &q = m_queue[i];
+        if (q.ended || !q.decide || q.id.year != fileId.year || q.id.form != fileId.form)
+            continue;
+        q.looked = true;
+        const auto found =
+            tx ? reportHasRecords(f, q.id) : Result<bool>(std::unexpected(tx.error()));
+        if (found) {
+            q.result.existed = *found;
+        } else {
+            q.result.error = found.error();
+            q.ended = true;
+        }
+    }
+}
+
 Status ReportBatch::flush(runtime::Progress *progress)
 {
     if (m_queue.empty())
@@ -501,24 +526,15 @@ Status ReportBatch::flush(runtime::Progress *progress)
     std::vector<std::unique_ptr<ReportMarker>> markers;
     Status ok = takeMarkers(markers);
     if (ok) {
+        // What is stored, in one read of each data file; then the decisions, with no file read.
+        for (size_t i = 0; i < m_queue.size(); ++i) {
+            if (!m_queue[i].ended && m_queue[i].decide && !m_queue[i].looked)
+                lookUpFile(qsizetype(i));
+        }
         for (Queued &q : m_queue) {
             if (q.ended)
                 continue;
-            if (!q.decide) {
-                q.write = true;
-                continue;
-            }
-            ReportStore store(m_context, q.id);
-            m_context.names().setOtchetFileName(q.id.year, int(q.id.form));
-            m_held->files.hold(FileId::otchet, m_context.names().otchetFileName());
-            const auto exists = store.exists();
-            if (!exists) {
-                q.result.error = exists.error();
-                q.ended = true;
-                continue;
-            }
-            q.result.existed = *exists;
-            q.write = q.decide(*exists);
+            q.write = !q.decide || q.decide(q.result.existed);
             if (!q.write) {
                 q.result.state = BatchResult::State::Declined;
                 q.ended = true;
@@ -585,8 +601,8 @@ BatchResult ReportBatch::write(data::DataContext &context, const ReportIdentity 
 {
     ReportBatch batch(context);
     BatchResult out;
-    const Status queued = batch.add(id, records, mode, std::move(decide),
-                                    [&](const BatchResult &r) { out = r; });
+    const Status queued =
+        batch.add(id, records, mode, std::move(decide), [&](const BatchResult &r) { out = r; });
     if (!queued)
         out.error = queued.error();
     else

@@ -3,8 +3,9 @@
 // The stored form of one report: the records of one institution and one period in the form's
 // data file of the year (`otchet`, "F" + form in four digits + ".dat"). ReportStore replaces the
 // report, writes one table of it, writes it as an empty report and deletes it (ReportReader
-// reads reports; the imports write through ReportBatch). It holds no state of its own beyond the report's identity; the caller's data context owns the
-// file, which is opened for each operation and closed after it.
+// reads reports; the imports write through ReportBatch). It holds no state of its own beyond the
+// report's identity; the caller's data context owns the file, which is opened for each operation
+// and closed after it.
 //
 // Every write is one transaction (runtime::store::Transaction): the deletes, updates and adds of an
 // operation land together or not at all, so a failure half-way leaves the report exactly as it was

@@ -258,17 +258,17 @@ bool Form62CsvImport::store(const QString &name, const QList<QByteArray> &record
     for (qint32 inst : institutions) {
         const auto told = [&, inst](const entry::BatchResult &r) {
             if (r.state == entry::BatchResult::State::InUse)
-                load.messages.append(
-                    name + QStringLiteral(": отчет ЛПУ %1 занят, не загружен").arg(inst));
+                load.messages.append(name +
+                                     QStringLiteral(": отчет ЛПУ %1 занят, не загружен").arg(inst));
             added += r.added;
             duplicates += r.duplicates;
         };
         const entry::ReportIdentity id{m_year, form, inst, 0, 0, 0};
-        if (const auto queued = batch.add(id, rowsOf.value(inst), entry::BatchMode::Complete, {},
-                                          told);
+        if (const auto queued =
+                batch.add(id, rowsOf.value(inst), entry::BatchMode::Complete, {}, told);
             !queued) {
-            load.messages.append(name + QStringLiteral(": не загружен (") +
-                                 queued.error().message + u')');
+            load.messages.append(name + QStringLiteral(": не загружен (") + queued.error().message +
+                                 u')');
             return false;
         }
     }

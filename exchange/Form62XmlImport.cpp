@@ -331,12 +331,12 @@ XmlLoadOutcome Form62XmlImport::load(const XmlScan &scan, const XmlInstitution &
         return out;
     }
     const auto decide = [&](bool exists) {
-        return !exists || m_prompter.message(replaceQuestion(institution), {},
-                                             QStringLiteral("&ДА|&НЕТ"),
-                                             runtime::MessageIcon::Question) == 1;
+        return !exists ||
+               m_prompter.message(replaceQuestion(institution), {}, QStringLiteral("&ДА|&НЕТ"),
+                                  runtime::MessageIcon::Question) == 1;
     };
-    const entry::BatchResult written = entry::ReportBatch::write(
-        m_context, id, *raw, entry::BatchMode::Replace, decide, progress);
+    const entry::BatchResult written =
+        entry::ReportBatch::write(m_context, id, *raw, entry::BatchMode::Replace, decide, progress);
     using Written = entry::BatchResult::State;
     switch (written.state) {
     case Written::Loaded:

@@ -112,9 +112,9 @@ QString ImportReports::notLoadedText(const QString &file, const ImportEntry &ent
         .arg(entry.institution)
         .arg(entry.form)
         .arg(entry.period)
-        .arg(error.message + (error.where.isEmpty() ? QString()
-                                                    : QStringLiteral(" (") + error.where +
-                                                          QStringLiteral(")")));
+        .arg(error.message + (error.where.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral(" (") + error.where + QStringLiteral(")")));
 }
 
 QString ImportReports::refusal(const QString &name, const Result<data::ExchangeFile> &file)

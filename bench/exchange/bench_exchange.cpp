@@ -336,13 +336,13 @@ int main(int argc, char **argv)
              .arg(regionFiles * regionInstitutions * regionForms)
              .arg(regionScanSeconds, 0, 'f', 3)
              .toLatin1(),
-         regionFiles * regionInstitutions, regionRows, ours, base, regionSeconds, plainRegionSeconds,
-         parent);
+         regionFiles * regionInstitutions, regionRows, ours, base, regionSeconds,
+         plainRegionSeconds, parent);
 
     const double exportSeconds = seconds([&] { ours = exportOurs(); });
     const double plainExportSeconds =
         seconds([&] { base = exportPlain(plainPath, dir.filePath(QStringLiteral("plain.dat"))); });
-    line("exchange export", {}, institutions, rowCount, ours, base, exportSeconds, plainExportSeconds,
-         parent);
+    line("exchange export", {}, institutions, rowCount, ours, base, exportSeconds,
+         plainExportSeconds, parent);
     return 0;
 }

@@ -154,7 +154,7 @@ void tellOutcome(runtime::Prompter &prompter, const ImportOutcome &outcome)
     if (!outcome.messages.isEmpty())
         prompter.message(outcome.messages.join(QLatin1Char('|')));
     prompter.message(outcome.cancelled || outcome.failed ? ImportReports::cancelledText(outcome)
-                                       : ImportReports::doneText());
+                                                         : ImportReports::doneText());
 }
 
 } // namespace zemor::exchange::ui

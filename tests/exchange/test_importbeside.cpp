@@ -246,9 +246,8 @@ void TestImportBeside::killedLoadsLeaveEveryReportWhole()
         for (qint32 code : institutions) {
             const QByteArrayList now = stored(ctx, code);
             QVERIFY2(now == before.value(code) || now == fresh.value(code),
-                     qPrintable(u"round %1, institution %2: %3 records"_qs.arg(round)
-                                    .arg(code)
-                                    .arg(now.size())));
+                     qPrintable(u"round %1, institution %2: %3 records"_qs.arg(round).arg(code).arg(
+                         now.size())));
             whole += now == fresh.value(code);
             // A marker left by the killed load is removed, as "Продолжить" in entry would.
             entry::ReportMarker marker(ctx, demoYear, code, form);

@@ -370,12 +370,7 @@ void TestImportReports::answersAndWhatTheyKeep()
         {"ДА replaces", {1}, false, ImportEntry::Loaded, 1},
         // The rows were read and checked before the question: they are what is loaded.
         {"ДА after the file vanished loads the rows read", {1}, true, ImportEntry::Loaded, 1},
-        {"ДА after the file changed loads the rows read",
-         {1},
-         false,
-         ImportEntry::Loaded,
-         1,
-         true},
+        {"ДА after the file changed loads the rows read", {1}, false, ImportEntry::Loaded, 1, true},
     };
     for (const Case &c : cases) {
         auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
