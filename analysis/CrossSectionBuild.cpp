@@ -13,6 +13,7 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <utility>
 
 namespace zemor::analysis {
 
@@ -100,19 +101,22 @@ Status addInto(Decimal &value, const Decimal &addend)
     return {};
 }
 
+// A data file: the year and form whose reports it holds.
+using DataFile = std::pair<qint32, qint64>;
+
 // The end of one file's read: a stop or a sum too large ends the build; any other failure is
-// kept once for its year, whose marks then read zeros.
-Status keepFailure(CrossSectionResult &result, const Status &read, qint32 year,
-                   QList<qint32> &failedYears)
+// kept once for its file, whose marks then read zeros. The other forms of the year are read.
+Status keepFailure(CrossSectionResult &result, const Status &read, const DataFile &file,
+                   QList<DataFile> &failedFiles)
 {
     if (read) {
-        result.lastYearRead = year;
+        result.lastYearRead = file.first;
         return {};
     }
     if (read.error().code == ErrorCode::Cancelled || read.error().code == ErrorCode::Overflow)
         return read;
     result.failures.append(read.error());
-    failedYears.append(year);
+    failedFiles.append(file);
     return {};
 }
 
@@ -161,7 +165,7 @@ Result<CrossSectionResult> CrossSectionBuild::byPlace(QList<CrossSectionMark> &m
     watch.setTotal(groups.size());
 
     QHash<qint32, int> rowOfKey;
-    QList<qint32> failedYears;
+    QList<DataFile> failedFiles;
     entry::ReportReader reader(m_context);
     qint64 done = 0;
     for (const MarkGroup &group : groups) {
@@ -169,7 +173,7 @@ Result<CrossSectionResult> CrossSectionBuild::byPlace(QList<CrossSectionMark> &m
             return runtime::fail(ErrorCode::Cancelled);
         watch.step(done, QString::number(group.year) + QStringLiteral(" / ") +
                              QString::number(group.form));
-        if (failedYears.contains(group.year)) {
+        if (failedFiles.contains(DataFile{group.year, group.form})) {
             watch.step(++done);
             continue;
         }
@@ -214,7 +218,7 @@ Result<CrossSectionResult> CrossSectionBuild::byPlace(QList<CrossSectionMark> &m
             }
             return {};
         });
-        if (Status kept = keepFailure(result, read, group.year, failedYears); !kept)
+        if (Status kept = keepFailure(result, read, {group.year, group.form}, failedFiles); !kept)
             return std::unexpected(kept.error());
         watch.step(++done);
     }
@@ -342,13 +346,13 @@ Result<CrossSectionResult> CrossSectionBuild::byRows(const QList<CrossSectionMar
     }
     watch.setTotal(counted.size());
     entry::ReportReader reader(m_context);
-    QList<qint32> failedYears;
+    QList<DataFile> failedFiles;
     qint64 done = 0;
     for (const int i : counted) {
         const CrossSectionMark &mark = result.marks[i];
         if (watch.cancelled())
             return runtime::fail(ErrorCode::Cancelled);
-        if (failedYears.contains(mark.year) || mark.periodFrom > mark.periodTo ||
+        if (failedFiles.contains(DataFile{mark.year, form}) || mark.periodFrom > mark.periodTo ||
             mark.dataColumn < 1 || mark.dataColumn > crossSectionValueCount) {
             watch.step(++done);
             continue;
@@ -377,7 +381,7 @@ Result<CrossSectionResult> CrossSectionBuild::byRows(const QList<CrossSectionMar
             }
             return {};
         });
-        if (Status kept = keepFailure(result, read, mark.year, failedYears); !kept)
+        if (Status kept = keepFailure(result, read, {mark.year, form}, failedFiles); !kept)
             return std::unexpected(kept.error());
         watch.step(++done);
     }

@@ -334,13 +334,20 @@ CrossSectionMark CrossSectionMarks::templateMark(int selected) const
     return selected >= 0 && selected < m_marks.size() ? m_marks[selected] : m_marks.last();
 }
 
+int CrossSectionMarks::periodKindOf(qint64 form) const
+{
+    if (form == m_form)
+        return m_periodKind;
+    return m_periodKindOf ? m_periodKindOf(m_year, form) : -1;
+}
+
 QString CrossSectionMarks::addMark(int selected)
 {
     if (m_marks.isEmpty())
         return noCellText();
     CrossSectionMark mark = templateMark(selected);
     mark.year = m_year;
-    if (isAnnual(m_periodKind)) {
+    if (isAnnual(periodKindOf(mark.form))) {
         mark.periodFrom = 0;
         mark.periodTo = 0;
     } else {
@@ -356,7 +363,9 @@ QString CrossSectionMarks::addMark(int selected)
 QString CrossSectionMarks::addSeries(int selected, qint32 &from, qint32 &to, int firstYear,
                                      int lastYear)
 {
-    const bool annual = isAnnual(m_periodKind);
+    // Without marks the range is held as the form shown would take it.
+    const int kind = m_marks.isEmpty() ? m_periodKind : periodKindOf(templateMark(selected).form);
+    const bool annual = isAnnual(kind);
     if (annual) {
         if (from < firstYear)
             from = firstYear;
@@ -365,7 +374,7 @@ QString CrossSectionMarks::addSeries(int selected, qint32 &from, qint32 &to, int
     }
     if (m_marks.isEmpty())
         return chooseCellText();
-    const int highest = highestSeriesPeriod(m_periodKind);
+    const int highest = highestSeriesPeriod(kind);
     if (from < 1 || to < from || (highest > 0 && to > highest))
         return wrongPeriodText();
     const CrossSectionMark pattern = templateMark(selected);

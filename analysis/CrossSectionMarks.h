@@ -16,6 +16,10 @@
 //
 // Cell marking stops once the list holds more than maxMarks marks; "+" and the series add
 // without limit, and a build uses the first maxMarks marks only.
+//
+// A mark of an annual form reads periods 0..0 whatever form is shown: "+" and the series copy a
+// mark by the period kind of the mark's own form, which the caller's lookup answers for forms
+// other than the one shown (a form it cannot tell is taken as not annual).
 
 #include "runtime/core/Error.h"
 
@@ -23,6 +27,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 namespace zemor::entry {
 class FormCatalogue;
@@ -144,6 +149,9 @@ public:
     }
     // The year of new marks; the caller loads the year's tables and hands them to setTables.
     void setYear(qint32 year) { m_year = year; }
+    // The period kind of a form in a year (-1 when it cannot be told).
+    using PeriodKindOf = std::function<int(int year, qint64 form)>;
+    void setPeriodKindOf(PeriodKindOf periodKindOf) { m_periodKindOf = std::move(periodKindOf); }
     // Another form: marks stay. When its period kind differs, the period of new marks becomes
     // the caller's range (`callerKind`, `callerFrom`, `callerTo`) when the kinds agree, else the
     // whole year of the new kind (1..12, 1..4, 1..2), else from 1 on.
@@ -165,10 +173,12 @@ public:
     // messages to show, in order (one per cell that could not be marked).
     QStringList mark(int row, int dataColumn, MarkMode mode);
 
-    // "+": a copy of the mark at `selected` (or the last) with the year and period of new marks.
+    // "+": a copy of the mark at `selected` (or the last) with the year and period of new marks
+    // (0..0 for a mark of an annual form).
     QString addMark(int selected);
-    // "+" of the series `from`..`to`: one mark per year (annual form; the range held within
-    // `firstYear`..`lastYear`) or per period. The range used is written back.
+    // "+" of the series `from`..`to` for the mark at `selected` (or the last): one mark per year
+    // when the mark's form is annual (the range held within `firstYear`..`lastYear`), else one
+    // per period of the mark's kind. The range used is written back.
     QString addSeries(int selected, qint32 &from, qint32 &to, int firstYear, int lastYear);
 
     MarkOrder order() const { return m_order; }
@@ -198,6 +208,8 @@ private:
     // Toggles one cell; answers the message when the cell could not be marked.
     QString toggle(int row, int dataColumn);
     CrossSectionMark templateMark(int selected) const;
+    // The period kind of `form` in the year of new marks.
+    int periodKindOf(qint64 form) const;
 
     qint64 m_form = 0;
     int m_periodKind = 0;
@@ -209,6 +221,7 @@ private:
     QList<CrossSectionGridRow> m_grid;
     QList<CrossSectionMark> m_marks;
     MarkOrder m_order = MarkOrder::Added;
+    PeriodKindOf m_periodKindOf;
 };
 
 } // namespace zemor::analysis

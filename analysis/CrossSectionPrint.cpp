@@ -2,6 +2,12 @@
 
 #include "runtime/report/ReportWriter.h"
 
+#include <QFontMetricsF>
+#include <QImage>
+
+#include <algorithm>
+#include <cmath>
+
 namespace zemor::analysis {
 
 using runtime::report::ReportDefinition;
@@ -11,7 +17,8 @@ using runtime::report::ReportRecord;
 namespace {
 
 constexpr double bodyWidth = 277;
-constexpr double headingHeight = 8;
+constexpr double headingPoints = 10;
+constexpr double headingLowest = 8;
 // The nine mark captions of up to 100 characters each are written in a smaller type from the
 // top of a band tall enough for them, so that no caption reaches above the band into the title;
 // values in a smaller type still, so that a 19-digit sum with its places fits its cell.
@@ -30,7 +37,31 @@ QString templ(const QString &name)
     return u'{' + name + u'}';
 }
 
-ReportDefinition definition(bool institutions)
+QFont headingFont()
+{
+    QFont bold;
+    bold.setPointSizeF(headingPoints);
+    bold.setBold(true);
+    return bold;
+}
+
+// The height of the heading band: the heading wraps at word boundaries over the whole width,
+// in as many lines as a long form name with the caller's title needs.
+double headingHeightOf(const QString &heading)
+{
+    constexpr int measureDpi = 1200; // glyph widths scale with the font at this resolution
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(qRound(measureDpi / 0.0254));
+    device.setDotsPerMeterY(qRound(measureDpi / 0.0254));
+    const QFontMetricsF metrics(headingFont(), &device);
+    const double dotsPerMm = measureDpi / 25.4;
+    // A little room for the text's inset and for the difference between measuring and drawing.
+    const QRectF text = metrics.boundingRect(QRectF(0, 0, (bodyWidth - 2) * dotsPerMm, 1e9),
+                                             Qt::TextWordWrap, heading);
+    return std::max(headingLowest, std::ceil(text.height() / dotsPerMm) + 2);
+}
+
+ReportDefinition definition(bool institutions, double headingHeight)
 {
     ReportDefinition def;
     def.page.orientation = runtime::report::Orientation::Landscape;
@@ -40,8 +71,6 @@ ReportDefinition definition(bool institutions)
     caption.setPointSizeF(captionPoints);
     QFont value;
     value.setPointSizeF(valuePoints);
-    QFont bold;
-    bold.setBold(true);
 
     const double regionWidth = institutions ? 30 : 40;
     const double nameWidth = institutions ? 40 : 0;
@@ -49,8 +78,10 @@ ReportDefinition definition(bool institutions)
         (bodyWidth - regionWidth - nameWidth) / CrossSectionOutput::marksPerPage;
 
     def.pageHeader.height = headingHeight + columnBandHeight;
-    def.pageHeader.items.append(
-        ReportItem::makeText({0, 0, bodyWidth, headingHeight}, QStringLiteral("{heading}"), bold));
+    ReportItem title = ReportItem::makeText({0, 0, bodyWidth, headingHeight},
+                                            QStringLiteral("{heading}"), headingFont());
+    title.wordWrap = true;
+    def.pageHeader.items.append(title);
     const double top = headingHeight;
     def.pageHeader.items.append(ReportItem::makeText({0, top, regionWidth, columnBandHeight},
                                                      QStringLiteral("Регион"), small,
@@ -86,8 +117,11 @@ ReportDefinition definition(bool institutions)
 runtime::report::PageList CrossSectionPrint::layOut(const QList<CrossSectionPage> &pages,
                                                     CrossSectionGrouping grouping)
 {
+    double headingHeight = headingLowest;
+    for (const CrossSectionPage &page : pages)
+        headingHeight = std::max(headingHeight, headingHeightOf(page.heading));
     runtime::report::ReportWriter writer(
-        definition(grouping == CrossSectionGrouping::Institutions));
+        definition(grouping == CrossSectionGrouping::Institutions, headingHeight));
     for (const CrossSectionPage &page : pages) {
         ReportRecord common;
         common.insert(QStringLiteral("heading"), page.heading);

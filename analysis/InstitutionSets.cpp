@@ -83,18 +83,19 @@ Status fillRecord(data::NaborRecord &r, qint32 id, const QString &name,
 }
 
 // Runs `change` on `NABOR` inside one write transaction: empty when it was committed, otherwise
-// the message `change` gave or the not-saved message.
+// the message `change` gave or the not-saved message with the reason.
 template <class Change> QString writeSets(data::DataContext &context, Change change)
 {
     OpenedFile opened(context, FileId::NABOR);
     if (!opened.status())
-        return InstitutionSets::notSavedMessage();
+        return InstitutionSets::notSavedMessage(opened.status().error());
     auto tx = Transaction::begin(opened.file(), Transaction::Kind::Write);
     if (!tx)
-        return InstitutionSets::notSavedMessage();
+        return InstitutionSets::notSavedMessage(tx.error());
     if (QString refused = change(opened.file()); !refused.isEmpty())
         return refused;
-    return tx->commit() ? QString() : InstitutionSets::notSavedMessage();
+    const Status committed = tx->commit();
+    return committed ? QString() : InstitutionSets::notSavedMessage(committed.error());
 }
 
 } // namespace
@@ -265,6 +266,11 @@ QString InstitutionSets::notSavedMessage()
     return u"Список ЛПУ не сохранен"_s;
 }
 
+QString InstitutionSets::notSavedMessage(const runtime::Error &reason)
+{
+    return runtime::failureMessage(notSavedMessage(), reason);
+}
+
 QString InstitutionSets::tooManyMessage()
 {
     return u"Отмечено больше 250 учреждений: список ЛПУ не сохранен"_s;
@@ -375,19 +381,20 @@ QString InstitutionSets::addSet(const QString &name, const QList<qint32> &member
     const QString refused = writeSets(m_context, [&](runtime::store::KeyedFile &file) {
         data::NaborRecord r(file.record());
         file.clearRecord();
-        if (!file.setEnd(data::NaborRecord::KeyId, 0))
-            return notSavedMessage();
+        if (const Status end = file.setEnd(data::NaborRecord::KeyId, 0); !end)
+            return notSavedMessage(end.error());
         const Status last = file.previous();
         if (last)
             next = r.id() + 1;
         else if (!isRecordMissing(last))
-            return notSavedMessage();
+            return notSavedMessage(last.error());
         if (next > InstitutionSet::maxRatedId)
             return idTooLargeMessage();
         file.clearRecord();
-        if (!fillRecord(r, next, name, members) || !file.add())
-            return notSavedMessage();
-        return QString();
+        Status added = fillRecord(r, next, name, members);
+        if (added)
+            added = file.add();
+        return added ? QString() : notSavedMessage(added.error());
     });
     if (!refused.isEmpty())
         return refused;
@@ -406,9 +413,12 @@ QString InstitutionSets::updateSet(qint32 id, const QString &name, const QList<q
         file.clearRecord();
         r.setId(id);
         // A record gone meanwhile, or one that cannot be read, is not saved.
-        if (!file.get(data::NaborRecord::KeyId) || !fillRecord(r, id, name, members) || !file.put())
-            return notSavedMessage();
-        return QString();
+        Status put = file.get(data::NaborRecord::KeyId);
+        if (put)
+            put = fillRecord(r, id, name, members);
+        if (put)
+            put = file.put();
+        return put ? QString() : notSavedMessage(put.error());
     });
     if (!refused.isEmpty())
         return refused;

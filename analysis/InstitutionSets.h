@@ -8,8 +8,8 @@
 // A set is saved in one write transaction of `NABOR`: a new set takes the highest id plus one (1
 // for an empty file). A save of more than 250 marked institutions, or of a new set whose id would
 // pass 255 (no indicator could name it), is refused with a message and nothing is written. A save
-// that fails, or of a set whose record is no longer in the file, is reported as not saved and the
-// set list stays as the file holds it.
+// that fails, or of a set whose record is no longer in the file, is reported as not saved with
+// the reason, and the set list stays as the file holds it.
 
 #include "runtime/core/Error.h"
 
@@ -150,6 +150,8 @@ public:
     explicit InstitutionSets(data::DataContext &context) : m_context(context) {}
 
     static QString notSavedMessage();
+    // The not-saved message followed by why the save failed.
+    static QString notSavedMessage(const runtime::Error &reason);
     static QString tooManyMessage();
     static QString idTooLargeMessage();
 

@@ -50,6 +50,8 @@ class SavedCrossSections
 public:
     static QString nameTitle() { return QStringLiteral("Название разреза"); }
     static QString listTitle() { return QStringLiteral("Список"); }
+    // Told, with the reason, when a save failed; the cells saved before under the name stay.
+    static QString notSavedText() { return QStringLiteral("Разрез не сохранен"); }
     static constexpr int listNameWidth = 120;
 
     explicit SavedCrossSections(data::DataContext &context) : m_context(context) {}
@@ -67,7 +69,7 @@ public:
     [[nodiscard]] runtime::Status save(qint32 id, const QList<CrossSectionMark> &marks);
 
     // The period kind of a form in a year; the default reads the year's `forma`.
-    using PeriodKindOf = std::function<int(int year, qint64 form)>;
+    using PeriodKindOf = CrossSectionMarks::PeriodKindOf;
     // LoadCrossSection: the marks of `id` with year `year` and period `from`..`to`, their texts
     // from the catalogue of `year`. Not re-sorted.
     [[nodiscard]] runtime::Result<QList<CrossSectionMark>>

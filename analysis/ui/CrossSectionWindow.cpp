@@ -166,6 +166,9 @@ CrossSectionWindow::CrossSectionWindow(data::DataContext &context, CrossSectionS
     const int year = m_services.state.globYear;
     m_context.names().setYearFileNames(year, data::YearNameSet::CrossSection);
     m_marks.start(call.form, call.periodKind, year, call.from, call.to);
+    m_marks.setPeriodKindOf([this](int year, qint64 form) {
+        return SavedCrossSections(m_context).formPeriodKind(year, form);
+    });
     buildControls();
     loadTables();
     resize(1180, 780);
@@ -630,7 +633,8 @@ void CrossSectionWindow::saveMarks()
     };
     const auto status = saved.saveButton(m_inUse, m_marks.form(), m_marks.marks(), askName);
     if (!status)
-        m_services.prompter.message(status.error().message);
+        m_services.prompter.message(
+            runtime::failureMessage(SavedCrossSections::notSavedText(), status.error()));
 }
 
 void CrossSectionWindow::loadMarks()
@@ -763,19 +767,13 @@ bool CrossSectionWindow::print()
     if (!m_result)
         return false;
     const auto pages = CrossSectionPrint::layOut(m_result->pages(), m_result->result().grouping);
-    if (!m_services.pages) {
-        // The preview tells the user itself when the printer refused the pages.
-        runtime::report::PrinterSink printer(this);
-        shell::ui::PreviewSink preview(m_services.prompter, printer, this, &m_previewPage);
-        const auto out = preview.output(pages, title());
-        return out && *out;
-    }
-    const auto out = m_services.pages->output(pages, title());
-    if (!out) {
-        m_services.prompter.message(out.error().message);
-        return false;
-    }
-    return *out;
+    // The pages reach the printer only from the preview; the preview tells the user itself
+    // when the printer refused them.
+    runtime::report::PrinterSink systemPrinter(this);
+    runtime::report::PageSink &printer = m_services.pages ? *m_services.pages : systemPrinter;
+    shell::ui::PreviewSink preview(m_services.prompter, printer, this, &m_previewPage);
+    const auto out = preview.output(pages, title());
+    return out && *out;
 }
 
 bool CrossSectionWindow::exportToExcel()

@@ -11,9 +11,9 @@
 // Everything the window shows comes from analysis/ (CrossSectionMarks, CrossSectionBuild,
 // SavedCrossSections, CrossSectionResultView); the window hands them the user's actions and
 // shows their messages. The build runs under a progress window and may be called off; the
-// chart is drawn on a DrawingSurface from the items the result view computes. Printed pages go
-// to the page sink the caller gives (a PDF file in tests), or else to the page preview, which
-// opens again at the page it was left at.
+// chart is drawn on a DrawingSurface from the items the result view computes. Printed pages are
+// shown in the page preview, which opens again at the page it was left at, and go from there to
+// the printer the caller gives (a PDF file in tests), or else to the system printer.
 //
 // run() is the report list's way in: it takes the report list's choices as values (the form
 // chosen here is written back to `call`) and returns when the window has closed.
@@ -83,8 +83,8 @@ struct CrossSectionServices
     runtime::Prompter &prompter;
     runtime::office::Conversation &office;
     std::shared_ptr<shell::ui::Choices> choices;
-    // Where the printed cross-section goes; none: the page preview, printing to the system
-    // printer.
+    // Where the printed cross-section goes when the user prints it from the preview; none:
+    // the system printer.
     runtime::report::PageSink *pages = nullptr;
 };
 

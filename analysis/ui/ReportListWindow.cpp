@@ -17,6 +17,7 @@
 #include "shell/AppState.h"
 #include "shell/ui/Choices.h"
 #include "shell/ui/ColumnFit.h"
+#include "shell/ui/PreviewWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,6 +36,27 @@ namespace zemor::analysis::ui {
 using runtime::ui::createControl;
 
 namespace {
+
+// The page preview for a window that tells the user of a failed print itself: the preview has
+// told it already, so a failure answers "not printed" instead of being told twice.
+class ToldPreviewSink : public runtime::report::PageSink
+{
+public:
+    ToldPreviewSink(runtime::Prompter &prompter, runtime::report::PageSink &printer,
+                    QWidget *parent)
+        : m_preview(prompter, printer, parent)
+    {
+    }
+    runtime::Result<bool> output(const runtime::report::PageList &pages,
+                                 const QString &title) override
+    {
+        const auto printed = m_preview.output(pages, title);
+        return printed && *printed;
+    }
+
+private:
+    shell::ui::PreviewSink m_preview;
+};
 
 ReportListForm listForm(const shell::ui::FormChoice &choice)
 {
@@ -454,9 +476,13 @@ bool ReportListWindow::indicatorList()
             given.selection.append(report.institution);
     given.wholeYear = [this](int form) { return wholeYear(form); };
 
+    // The indicator table is printed from the page preview, which tells the user itself when
+    // the printer refused the pages.
     runtime::report::PrinterSink systemPrinter(this);
-    runtime::report::PageSink &pages = m_services.printer ? *m_services.printer : systemPrinter;
-    IndicatorProcedure procedure(m_context, {m_services.prompter, pages, m_services.office}, this);
+    runtime::report::PageSink &printer = m_services.printer ? *m_services.printer : systemPrinter;
+    ToldPreviewSink preview(m_services.prompter, printer, this);
+    IndicatorProcedure procedure(m_context, {m_services.prompter, preview, m_services.office},
+                                 this);
     IndicatorListWindow::chooseIndicator(
         given,
         [&](const IndicatorDefinition &d, const IndicatorRequest &r) { procedure.open(d, r); },

@@ -47,6 +47,14 @@ QString errorText(ErrorCode code)
     return QStringLiteral("Ошибка %1").arg(static_cast<int>(code));
 }
 
+QString failureMessage(const QString &what, const Error &error)
+{
+    QString text = what + u'|' + error.message;
+    if (!error.where.isEmpty())
+        text += u'|' + error.where;
+    return text;
+}
+
 std::unexpected<Error> fail(ErrorCode code, const QString &where, const QString &message)
 {
     return std::unexpected(Error{code, message.isEmpty() ? errorText(code) : message, where});

@@ -49,6 +49,10 @@ struct Error
 template <class T> using Result = std::expected<T, Error>;
 using Status = std::expected<void, Error>;
 
+// What a failure left undone, then why: the error's message and where it happened, one line
+// each (a message box breaks its text at "|"), e.g. "Разрез не сохранен|Нет места на диске|...".
+QString failureMessage(const QString &what, const Error &error);
+
 // Builds the unexpected value of a Result: `return fail(ErrorCode::FileNotFound, path);`
 // The message defaults to errorText(code).
 std::unexpected<Error> fail(ErrorCode code, const QString &where = {}, const QString &message = {});

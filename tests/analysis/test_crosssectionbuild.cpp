@@ -7,9 +7,13 @@
 #include "data/DataContext.h"
 #include "entry/FormCatalogue.h"
 #include "runtime/core/Progress.h"
+#include "runtime/fs/Paths.h"
 #include "support/ScriptedPrompter.h"
 #include "tests/analysis/CrossSectionFixture.h"
 
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -298,7 +302,7 @@ private Q_SLOTS:
     }
 
     // A form without a data file gives zeros; a year without its directory gives zeros and
-    // one failure for all its marks; neither stops the build.
+    // one failure for each of its forms; neither stops the build.
     void missingFiles()
     {
         test::ScriptedPrompter prompter;
@@ -308,14 +312,41 @@ private Q_SLOTS:
                                       mark(12, 1000, 1, 1, 0, 0, 2031), mark(7, 1000, 2, 1, 3, 3)};
         auto result = build.byPlace(marks, CrossSectionGrouping::Districts);
         QVERIFY(result);
-        QCOMPARE(result->failures.size(), 1);
-        QCOMPARE(prompter.messages.size(), 1);
+        QCOMPARE(result->failures.size(), 2);
+        QCOMPARE(prompter.messages.size(), 2);
         const CrossSectionRow &total = result->rows.last();
         QVERIFY(total.values[0].isZero());
         QVERIFY(total.values[1].isZero());
         QVERIFY(total.values[2].isZero());
         QVERIFY(!total.values[3].isZero());
         QCOMPARE(result->lastYearRead, demoYear);
+    }
+
+    // A data file that cannot be read gives zeros to its own marks only: the marks of the other
+    // forms of that year are summed, by place and by rows.
+    void unreadableFileLeavesTheYearsOtherForms()
+    {
+        QFile broken(QDir(runtime::fs::workDir()).filePath(u"%1/F0088.dat"_s.arg(demoYear)));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(QByteArray(4096, 'x'));
+        broken.close();
+        const auto remove = qScopeGuard([&broken] { broken.remove(); });
+
+        test::ScriptedPrompter prompter;
+        data::DataContext context(&prompter);
+        CrossSectionBuild build(context, {});
+        QList<CrossSectionMark> marks{mark(88, 1000, 2, 1, 3, 3), mark(88, 1000, 2, 2, 3, 4),
+                                      mark(7, 1000, 2, 1, 3, 3)};
+        auto result = build.byPlace(marks, CrossSectionGrouping::Districts);
+        QVERIFY(result);
+        QCOMPARE(result->failures.size(), 1);
+        const CrossSectionRow &total = result->rows.last();
+        QVERIFY(total.values[0].isZero());
+        QVERIFY(total.values[1].isZero());
+        const Decimal expected = test::sumOf(test::storedCells(7, 2, 1),
+                                             [](const StoredCell &c) { return c.period == 3; });
+        QVERIFY(!expected.isZero());
+        QCOMPARE(total.values[2].toString(), expected.toString());
     }
 
     void cancelled()

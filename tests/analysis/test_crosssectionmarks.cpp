@@ -3,6 +3,7 @@
 
 #include "analysis/CrossSectionMarks.h"
 
+#include <QHash>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -135,6 +136,64 @@ private Q_SLOTS:
         marks.mark(0, 1, MarkMode::Cell);
         QVERIFY(marks.addMark(-1).isEmpty());
         QCOMPARE(marksText(marks), u"1:2025:0-0:1000:1:1 2:2025:0-0:1000:1:1"_s);
+    }
+
+    // "+" and the series copy a mark by the period kind of the mark's own form, not of the form
+    // shown: an annual mark under a monthly form keeps 0..0 (the series runs over years), a
+    // monthly mark under an annual form takes the period entries (the series runs over months).
+    void copiesTakeTheirOwnFormsKind_data()
+    {
+        QTest::addColumn<int>("shownForm");
+        QTest::addColumn<int>("shownKind");
+        QTest::addColumn<int>("markForm");
+        QTest::addColumn<bool>("series");
+        QTest::addColumn<int>("from"); // the series range
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("added"); // "form:year:from-to" of each mark added
+        QTest::newRow("annual mark, monthly form, +")
+            << 7 << 1 << 12 << false << 0 << 0 << u"12:2025:0-0"_s;
+        QTest::newRow("annual mark, monthly form, series")
+            << 7 << 1 << 12 << true << 2000 << 2030 << u"12:2024:0-0 12:2025:0-0 12:2026:0-0"_s;
+        QTest::newRow("monthly mark, annual form, +")
+            << 12 << 0 << 7 << false << 0 << 0 << u"7:2025:3-5"_s;
+        QTest::newRow("monthly mark, annual form, series")
+            << 12 << 0 << 7 << true << 1 << 3 << u"7:2025:1-1 7:2025:2-2 7:2025:3-3"_s;
+        QTest::newRow("quarterly mark, monthly form, series 1..12")
+            << 7 << 1 << 14 << true << 1 << 12 << QString();
+        QTest::newRow("form of unknown kind, +")
+            << 7 << 1 << 99 << false << 0 << 0 << u"99:2025:3-5"_s;
+    }
+    void copiesTakeTheirOwnFormsKind()
+    {
+        QFETCH(int, shownForm);
+        QFETCH(int, shownKind);
+        QFETCH(int, markForm);
+        QFETCH(bool, series);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, added);
+        const QHash<qint64, int> kinds{{7, 1}, {12, 0}, {14, 2}};
+        CrossSectionMarks marks;
+        marks.start(shownForm, shownKind, 2025, 3, 5);
+        marks.setPeriodKindOf(
+            [&](int year, qint64 form) { return year == 2025 ? kinds.value(form, -1) : -1; });
+        marks.setTables({table(1000, 2, 2)});
+        CrossSectionMark loaded;
+        loaded.form = markForm;
+        loaded.table = 1000;
+        loaded.year = 2025;
+        loaded.rowId = 1;
+        loaded.dataColumn = 1;
+        marks.replaceMarks({loaded});
+        qint32 f = from, t = to;
+        const QString message = series ? marks.addSeries(0, f, t, 2024, 2026) : marks.addMark(0);
+        QCOMPARE(message, added.isEmpty() ? CrossSectionMarks::wrongPeriodText() : QString());
+        QStringList periods;
+        for (qsizetype i = 1; i < marks.marks().size(); ++i) {
+            const CrossSectionMark &m = marks.marks()[i];
+            periods << u"%1:%2:%3-%4"_s.arg(m.form).arg(m.year).arg(m.periodFrom).arg(m.periodTo);
+        }
+        QCOMPARE(periods.join(u' '), added);
     }
 
     // Cell marking stops once more than 105 marks are held; "+" and the series go on.

@@ -457,5 +457,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCrossSectionOutput)
+QTEST_MAIN(TestCrossSectionOutput)
 #include "test_crosssectionoutput.moc"

@@ -282,7 +282,8 @@ private Q_SLOTS:
         QVERIFY(other.load());
         QVERIFY(other.removeSet(7));
         QCOMPARE(other.sets().size(), 1);
-        QCOMPARE(store.updateSet(7, u"Третий"_s, {5}), InstitutionSets::notSavedMessage());
+        QVERIFY(store.updateSet(7, u"Третий"_s, {5})
+                    .startsWith(InstitutionSets::notSavedMessage() + u'|'));
         QCOMPARE(store.sets()[0].name, u"Другой"_s);
         QCOMPARE(storedIds(), (QList<qint32>{255}));
     }
@@ -304,11 +305,39 @@ private Q_SLOTS:
             updated = store.updateSet(1, u"Другой"_s, {3});
         }
         QFile::setPermissions(path, permissions);
-        QCOMPARE(added, InstitutionSets::notSavedMessage());
-        QCOMPARE(updated, InstitutionSets::notSavedMessage());
+        // Not saved, and why.
+        QVERIFY2(added.startsWith(InstitutionSets::notSavedMessage() + u"|Access Denied"_s),
+                 qPrintable(added));
+        QVERIFY2(updated.startsWith(InstitutionSets::notSavedMessage() + u"|Access Denied"_s),
+                 qPrintable(updated));
         QCOMPARE(store.sets().size(), 1);
         QCOMPARE(store.sets()[0].members, QList<qint32>{1});
         QCOMPARE(storedIds(), QList<qint32>{1});
+    }
+
+    // A disk that fills up while sets are added: the set that did not fit is told as not saved
+    // because the disk is full; the sets saved before it stay, in the file and in the list.
+    void fullDisk()
+    {
+        QVERIFY(sets({{1, {1}}}));
+        data::DataContext context;
+        InstitutionSets store(context);
+        QVERIFY(store.load());
+        QVERIFY(context.open(data::FileId::NABOR));
+        QVERIFY(context.file(data::FileId::NABOR).setMaxPageCount(1)); // no page more than now
+        QList<qint32> members;
+        for (qint32 code = 1; code <= InstitutionSet::maxMembers; ++code)
+            members.append(code);
+        QString refused;
+        for (int i = 0; i < 100 && refused.isEmpty(); ++i)
+            refused = store.addSet(u"Набор %1"_s.arg(i), members);
+        context.close(data::FileId::NABOR);
+        QVERIFY2(refused.startsWith(InstitutionSets::notSavedMessage() + u"|Нет места на диске"_s),
+                 qPrintable(refused));
+        QList<qint32> ids;
+        for (const InstitutionSet &set : store.sets())
+            ids.append(set.id);
+        QCOMPARE(storedIds(), ids);
     }
 };
 

@@ -2,7 +2,7 @@
 
 // What the analysis window tests share: an office without a desktop to open workbooks on, a
 // control and a click by equate, and the pictures and printed pages kept next to the test binary
-// for looking at (the temporary folder when run outside CTest).
+// for looking at (the temporary folder when run outside CTest), and the text of a printed PDF.
 
 #include "analysis/ui/WindowServices.h"
 #include "data/DataContext.h"
@@ -17,9 +17,13 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <QWidget>
+
+#include <optional>
 
 namespace zemor::test {
 
@@ -53,6 +57,18 @@ inline QString keptFilesDir()
 inline void grabWindow(QWidget *window, const QString &name)
 {
     window->grab().save(QDir(keptFilesDir()).filePath(name + QStringLiteral(".png")));
+}
+
+// The text of a PDF file as pdftotext lays it out; none where pdftotext is not installed.
+inline std::optional<QString> pdfText(const QString &path)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        return std::nullopt;
+    QProcess p;
+    p.start(pdftotext, {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 inline void keepFile(const QString &path, const QString &name)

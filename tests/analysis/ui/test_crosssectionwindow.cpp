@@ -9,6 +9,7 @@
 #include "data/DataContext.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/report/PageSink.h"
+#include "runtime/store/KeyedFile.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/DrawingSurface.h"
 #include "runtime/ui/ListBinding.h"
@@ -73,7 +74,6 @@ class TestCrossSectionWindow : public QObject
         runtime::report::PdfSink pdf;
         data::DataContext context;
         analysis::ui::CrossSectionCall call;
-        bool preview = false; // print through the program's page preview
 
         Run(test::NoDesktop *desktop, const QString &pdfPath) : office(desktop), pdf(pdfPath)
         {
@@ -90,9 +90,7 @@ class TestCrossSectionWindow : public QObject
         std::unique_ptr<CrossSectionWindow> window()
         {
             auto w = std::make_unique<CrossSectionWindow>(
-                context,
-                analysis::ui::CrossSectionServices{state, prompter, office, choices,
-                                                   preview ? nullptr : &pdf},
+                context, analysis::ui::CrossSectionServices{state, prompter, office, choices, &pdf},
                 call);
             w->setModal(false);
             w->show();
@@ -269,9 +267,25 @@ private Q_SLOTS:
             QVERIFY(!row.isEmpty());
         QVERIFY(result->rows().size() < rowsBefore);
         QCOMPARE(list->model()->rowCount(), result->rows().size());
+        // "Печать" shows the preview; nothing reaches the printer until its "Печать" is pressed.
+        bool printedBeforePreview = true;
+        const auto watch = test::answerModals({[&](QWidget *preview) {
+            printedBeforePreview = QFile::exists(run.pdf.path());
+            QCOMPARE(preview->objectName(), u"P1$VIEW1"_s);
+            test::grabWindow(preview, u"crosssection-print-preview"_s);
+            test::clickControl(preview, u"?PRINTREPORT");
+        }});
         test::clickControl(w, u"?PRINT");
+        test::disarm(watch);
+        QVERIFY(!printedBeforePreview);
         QVERIFY(QFileInfo(run.pdf.path()).size() > 0);
         test::keepFile(run.pdf.path(), u"crosssection-print.pdf"_s);
+        if (const auto text = test::pdfText(run.pdf.path())) {
+            const QString words = text->simplified();
+            QVERIFY2(words.contains(result->pages().first().heading.simplified()),
+                     qPrintable(words));
+            QVERIFY2(words.contains(u"Всего"_s), qPrintable(words));
+        }
         run.prompter.reset();
         test::clickControl(w, u"?EXCEL");
         QCOMPARE(run.prompter.texts(), QStringList{shell::ExcelLauncher::doneText()});
@@ -283,7 +297,6 @@ private Q_SLOTS:
     {
         Run run(&m_desktop, m_dir.filePath(u"institutions.pdf"_s));
         run.call.districtFilter = 1;
-        run.preview = true;
         auto window = run.window();
         QWidget *w = window.get();
         QVERIFY(control<QRadioButton>(w, u"?OPTION1:RADIO1")->isHidden());
@@ -303,7 +316,7 @@ private Q_SLOTS:
             QVERIFY(result->rows()[i - 1].kind <= result->rows()[i].kind);
         QVERIFY(result->rows().last().isTotal());
 
-        // In the program the pages go to the preview; closing it prints nothing.
+        // The pages go to the preview; closing it prints nothing.
         QString shown;
         test::answerModals({[&](QWidget *preview) {
             shown = preview->objectName();
@@ -323,7 +336,6 @@ private Q_SLOTS:
     void previewOpensWhereItWasLeft()
     {
         Run run(&m_desktop, m_dir.filePath(u"pages.pdf"_s));
-        run.preview = true;
         auto window = run.window();
         QWidget *w = window.get();
         window->markCell(0, 3);
@@ -362,6 +374,14 @@ private Q_SLOTS:
     {
         QFETCH(int, grouping);
         Run run(&m_desktop, m_dir.filePath(u"captions.pdf"_s));
+        // A form name and a title as long as they come: the heading wraps, whole, above the
+        // captions.
+        run.call.formName = u"Сведения о деятельности лечебно-профилактических учреждений "
+                            u"районов и городов области по оказанию медицинской помощи "
+                            u"населению, о числе посещений врачей поликлиник и амбулаторий, "
+                            u"о заболеваниях и травмах, зарегистрированных впервые"_s;
+        run.call.title = u"Сводка по всем учреждениям области за период с марта по май "
+                         u"отчетного года, без учета ведомственных учреждений"_s;
         auto window = run.window();
         QWidget *w = window.get();
         test::clickControl(w, u"?OPTIONOTM:RADIO2");
@@ -388,6 +408,13 @@ private Q_SLOTS:
             const auto title = std::find_if(items.begin(), items.end(),
                                             [&](const auto &item) { return item.text == heading; });
             QVERIFY(title != items.end());
+            QVERIFY(title->wordWrap);
+            const QRectF wrapped =
+                QFontMetricsF(title->font, &device)
+                    .boundingRect(QRectF(0, 0, (title->rect.width() - 1) * points, 1e6),
+                                  Qt::TextWordWrap, heading);
+            QVERIFY2(wrapped.height() <= title->rect.height() * points, qPrintable(heading));
+            QVERIFY(wrapped.height() > QFontMetricsF(title->font, &device).height() * 1.5);
             for (const auto &item : items) {
                 if (item.text.isEmpty())
                     continue;
@@ -398,7 +425,7 @@ private Q_SLOTS:
                              qPrintable(item.text));
                     ++values;
                 }
-                if (!item.wordWrap)
+                if (!item.wordWrap || &item == &*title)
                     continue;
                 captions.insert(item.text);
                 QVERIFY2(item.rect.top() >= title->rect.bottom(), qPrintable(item.text));
@@ -410,6 +437,13 @@ private Q_SLOTS:
         }
         QCOMPARE(captions.size(), window->marks().marks().size());
         QVERIFY(values > 0);
+
+        // Printed, the heading reads whole, not cut at the edge of the sheet.
+        const auto printed = run.pdf.output(sheets, CrossSectionWindow::title());
+        QVERIFY(printed && *printed);
+        test::keepFile(run.pdf.path(), u"crosssection-long-heading-%1.pdf"_s.arg(grouping));
+        if (const auto text = test::pdfText(run.pdf.path()))
+            QVERIFY2(text->simplified().contains(heading.simplified()), qPrintable(*text));
     }
 
     // A daily form: the period entries show and take dates, the marks carry day numbers, and
@@ -502,6 +536,17 @@ private Q_SLOTS:
         QCOMPARE(window->windowTitle(), u"12 Годовой отчет"_s);
         QCOMPARE(window->marks().marks().size(), 1);
 
+        // "+" under the annual form: the monthly mark is copied with the period entries, as its
+        // own form is monthly.
+        window->markBinding()->selectRow(0);
+        test::clickControl(w, u"?PLUSSWOD");
+        QCOMPARE(window->marks().marks().size(), 2);
+        const CrossSectionMark copy = window->marks().marks().last();
+        QCOMPARE(copy.form, 7);
+        QVERIFY(copy.periodTo > 0);
+        QCOMPARE(copy.periodFrom, control<QSpinBox>(w, u"?LOCMES1")->value());
+        QCOMPARE(copy.periodTo, control<QSpinBox>(w, u"?LOCMES2")->value());
+
         // The table list chooses the second table; the previous button comes back.
         const QString first = control<QLineEdit>(w, u"?TEXT1")->text();
         test::answerModals({[&](QWidget *tables) {
@@ -540,6 +585,32 @@ private Q_SLOTS:
         QVERIFY(result->result().byRows);
         QCOMPARE(result->rows().size(), window->marks().currentTable()->rows.size());
         QCOMPARE(result->columns().size(), 1);
+    }
+
+    // A save on a full disk tells that the cross-section was not saved, and why.
+    void saveOnAFullDisk()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"full.pdf"_s));
+        auto window = run.window();
+        QWidget *w = window.get();
+        window->markCell(0, 3);
+        control<QSpinBox>(w, u"?DINMES1")->setValue(1);
+        control<QSpinBox>(w, u"?DINMES2")->setValue(12);
+        while (window->marks().marks().size() < 1500)
+            test::clickControl(w, u"?DINRJD");
+        QVERIFY(run.context.open(data::FileId::RASRES));
+        QVERIFY(run.context.file(data::FileId::RASRES).setMaxPageCount(1)); // no page more
+        test::answerModals({[&](QWidget *name) {
+            control<QLineEdit>(name, u"?RAN:NAME")->setText(u"Весь год"_s);
+            test::clickControl(name, u"?INS");
+        }});
+        run.prompter.reset();
+        test::clickControl(w, u"?PUTRASRES");
+        run.context.close(data::FileId::RASRES);
+        QCOMPARE(run.prompter.texts().size(), 1);
+        QVERIFY2(run.prompter.texts().first().startsWith(
+                     analysis::SavedCrossSections::notSavedText() + u"|Нет места на диске"_s),
+                 qPrintable(run.prompter.texts().first()));
     }
 };
 

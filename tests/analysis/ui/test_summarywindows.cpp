@@ -7,6 +7,9 @@
 #include "analysis/SummaryOutput.h"
 #include "analysis/ui/CompletenessWindow.h"
 #include "analysis/ui/IndicatorListWindow.h"
+#include "analysis/ui/IndicatorParametersWindow.h"
+#include "analysis/ui/IndicatorResultWindow.h"
+#include "analysis/ui/IndicatorRowWindow.h"
 #include "analysis/ui/ReportListWindow.h"
 #include "analysis/ui/SummaryWindow.h"
 #include "app/ProcedureTable.h"
@@ -25,6 +28,7 @@
 #include "shell/ExcelLauncher.h"
 #include "shell/UserSettings.h"
 #include "shell/ui/MainFrame.h"
+#include "shell/ui/PreviewWindow.h"
 #include "support/DemoWorkDir.h"
 #include "support/ModalScript.h"
 #include "support/ScriptedChoices.h"
@@ -36,8 +40,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -84,18 +91,6 @@ private:
     QList<QPointer<QWidget>> m_seen;
     int m_count = 0;
 };
-
-// The text of a PDF file as pdftotext lays it out; none where pdftotext is not installed.
-std::optional<QString> pdfText(const QString &path)
-{
-    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
-    if (pdftotext.isEmpty())
-        return std::nullopt;
-    QProcess p;
-    p.start(pdftotext, {u"-layout"_s, path, u"-"_s});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 } // namespace
 
@@ -306,7 +301,7 @@ private Q_SLOTS:
                     QCOMPARE(preview.count(), 1);
                     QVERIFY(QFileInfo(run.pdf).size() > 0);
                     test::keepFile(run.pdf, u"summary-print.pdf"_s);
-                    if (const auto text = pdfText(run.pdf)) {
+                    if (const auto text = test::pdfText(run.pdf)) {
                         QVERIFY2(text->contains(u"Свод по видам граф"_s), qPrintable(*text));
                         QVERIFY2(text->contains(u"Поступило"_s), qPrintable(*text));
                         QVERIFY2(text->contains(QString::number(expected / 1000)),
@@ -448,9 +443,83 @@ private Q_SLOTS:
         QVERIFY(window->print());
         QVERIFY(QFileInfo(run.pdf).size() > 0);
         test::keepFile(run.pdf, u"completeness-print.pdf"_s);
-        if (const auto text = pdfText(run.pdf))
+        if (const auto text = test::pdfText(run.pdf))
             QVERIFY2(text->contains(analysis::CompletenessTable::totalName()), qPrintable(*text));
         delete window;
+    }
+
+    // "Показатели" on the list, a run and "Печать" in its result: the indicator table shows in
+    // the preview first, and nothing reaches the printer until "Печать" is pressed there.
+    void indicatorTablePrintsFromThePreview()
+    {
+        Run run(&m_desktop, m_dir.filePath(u"indicator.pdf"_s));
+        run.choices->form = {12, u"Годовой отчет"_s, u"12"_s, 0};
+        std::unique_ptr<ReportListWindow> list(openList(run));
+        QVERIFY(list);
+        QVERIFY(!list->list().entries().isEmpty());
+
+        using namespace analysis::ui;
+        const auto press = [](QWidget *w, QStringView equate) {
+            QMetaObject::invokeMethod(findControl<QPushButton>(w, equate), &QPushButton::click,
+                                      Qt::QueuedConnection);
+        };
+        const auto close = [](QWidget *w) {
+            QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+        };
+        // Each window as it comes up: the first time it is used, the list and the parameters
+        // are closed the next time.
+        QHash<QString, int> shown;
+        bool printedBeforePreview = true;
+        QPointer<QWidget> last;
+        QTimer answer;
+        answer.setInterval(10);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            QWidget *w = QApplication::activeModalWidget();
+            if (!w || w == last)
+                return;
+            last = w;
+            if (auto *indicators = qobject_cast<IndicatorListWindow *>(w)) {
+                if (shown[u"list"_s]++ > 0)
+                    return close(w);
+                auto *entries = findControl<QListWidget>(w, u"?LIST1");
+                for (int i = 0; i < indicators->entries().size(); ++i)
+                    if (indicators->entries()[i].id == 101)
+                        entries->setCurrentRow(i);
+                press(w, u"?OK_1");
+            } else if (qobject_cast<IndicatorParametersWindow *>(w)) {
+                if (shown[u"parameters"_s]++ > 0)
+                    return close(w);
+                findControl<QRadioButton>(w, u"?OPTION1:RADIO1")->setChecked(true);
+                press(w, u"?OK");
+            } else if (auto *rows = qobject_cast<IndicatorRowWindow *>(w)) {
+                rows->binding()->selectRow(0);
+                QTest::keyClick(rows->view(), Qt::Key_Return);
+            } else if (qobject_cast<IndicatorResultWindow *>(w)) {
+                if (shown[u"result"_s]++ > 0)
+                    return;
+                // "Печать", then the result closed once the print has returned.
+                QTimer::singleShot(0, w, [w, close] {
+                    findControl<QPushButton>(w, u"?PRNT1")->click();
+                    close(w);
+                });
+            } else if (qobject_cast<shell::ui::PreviewWindow *>(w)) {
+                ++shown[u"preview"_s];
+                printedBeforePreview = QFile::exists(run.pdf);
+                test::grabWindow(w, u"indicator-print-preview"_s);
+                press(w, u"?PRINTREPORT");
+            }
+        });
+        answer.start();
+        QVERIFY(list->indicatorList());
+        answer.stop();
+        QVERIFY(shown.value(u"result"_s) > 0);
+        QCOMPARE(shown.value(u"preview"_s), 1);
+        QVERIFY(!printedBeforePreview);
+        QVERIFY(QFileInfo(run.pdf).size() > 0);
+        test::keepFile(run.pdf, u"indicator-print.pdf"_s);
+        if (const auto text = test::pdfText(run.pdf))
+            QVERIFY2(text->contains(u"Заболеваемость населения на 1000 жителей"_s),
+                     qPrintable(*text));
     }
 
     // On the frame: both menu items are there, and the toolbar opens each procedure as a
