@@ -1,5 +1,6 @@
 # zemor: the two commands that set up a fresh Debian machine.
-#   make run   installs what is missing, builds, makes the demo working directory, starts zemor
+#   make run   installs what is missing, builds the optimised program, makes the demo working
+#              directory, starts zemor
 #   make test  installs what is missing, builds, runs every test
 # Further: make build, make test-asan, make bench, make fuzz, make format, make format-check,
 # make deps.
@@ -64,9 +65,13 @@ fuzz: deps
 	    build/fuzz/corpus/$$t $$dir; \
 	done
 
-run: build
+# The optimised build (the release preset) is the one a user runs; `make test` keeps the debug
+# build and its checks.
+run: deps
+	cmake --preset release
+	cmake --build --preset release --target zemor zemor_demo
 	@if [ ! -e demo ]; then $(MAKE) --no-print-directory demo; fi
-	@if [ -x build/$(PRESET)/app/zemor ]; then cd demo && ../build/$(PRESET)/app/zemor; \
+	@if [ -x build/release/app/zemor ]; then cd demo && ../build/release/app/zemor; \
 	else echo "The zemor program is not built yet."; exit 1; fi
 
 FORMAT_FILES = $$(git ls-files '*.h' '*.cpp')
@@ -77,13 +82,13 @@ format:
 format-check:
 	@clang-format --dry-run --Werror $(FORMAT_FILES) && echo "formatting: clean"
 
-# Writes the demo working directory ./demo when it is absent, with the zemor_demo of build/dev or
-# build/ci, whichever is configured (brought up to date first; configured with the current preset
-# when neither is).
+# Writes the demo working directory ./demo when it is absent, with the zemor_demo of build/release,
+# build/dev or build/ci, the first that is configured (brought up to date first; configured with
+# the current preset when none is).
 .PHONY: demo
 demo:
 	@if [ -e demo ]; then echo "demo exists; left as it is"; exit 0; fi; \
-	dir=""; for b in build/dev build/ci; do \
+	dir=""; for b in build/release build/dev build/ci; do \
 	  if [ -f $$b/CMakeCache.txt ]; then dir=$$b; break; fi; \
 	done; \
 	if [ -z "$$dir" ]; then cmake --preset $(PRESET) || exit 1; dir=build/$(PRESET); fi; \

@@ -142,11 +142,20 @@ Result<quint64> FileManager::openCounted()
         m_errors.report(FileOperation::Open, m_decl.label, QString(), error);
         return std::unexpected(std::move(error));
     }
-    const Result<QString> path = runtime::fs::resolve(name, defaultExtension(m_decl.driver));
-    if (!path)
-        return std::unexpected(failed(path.error(), name).error());
-
-    Handle *handle = findOpen(*path);
+    // A file open under this very name is the one it names: counted without resolving the name
+    // on disk again (which lists its directory).
+    Handle *handle = nullptr;
+    for (const auto &open : m_handles) {
+        if (open->count > 0 && open->name == name)
+            handle = open.get();
+    }
+    Result<QString> path;
+    if (!handle) {
+        path = runtime::fs::resolve(name, defaultExtension(m_decl.driver));
+        if (!path)
+            return std::unexpected(failed(path.error(), name).error());
+        handle = findOpen(*path);
+    }
     if (!handle) {
         handle = freeHandle();
         if (Status opened = openHandle(*handle, name, *path); !opened) {

@@ -1,8 +1,10 @@
 #include "entry/ReportStore.h"
 
+#include "entry/ReportBatch.h"
 #include "entry/ReportMarker.h"
 
 #include "data/DataContext.h"
+#include "data/HeldFiles.h"
 #include "data/OpenedFile.h"
 #include "data/records/OtchetRecord.h"
 #include "runtime/core/Progress.h"
@@ -12,6 +14,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <tuple>
 
 namespace zemor::entry {
 
@@ -310,126 +314,310 @@ Result<bool> ReportStore::exists()
     return reportHasRecords(f, m_id);
 }
 
-Result<ReportStore::RawOutcome> ReportStore::replaceRaw(const QList<QByteArray> &records,
-                                                        bool keepExisting,
-                                                        runtime::Progress *progress)
+Result<QList<QByteArray>> ReportStore::records(const ReportRows &rows) const
 {
-    // Every record is looked at before anything is written.
+    QList<QByteArray> out;
+    out.reserve(rows.size());
+    for (const ReportRow &row : rows) {
+        QByteArray bytes(OtchetRecord::recordSize, '\0');
+        OtchetRecord r(bytes);
+        if (Status w = fillNew(r, m_id, row.table, row.rowId, row.values); !w)
+            return atRow(w.error(), row.rowId);
+        out.append(std::move(bytes));
+    }
+    return out;
+}
+
+// A queued report: its records one after the other, and what the flush found and did.
+struct ReportBatch::Queued
+{
+    ReportIdentity id;
+    BatchMode mode = BatchMode::Replace;
+    QByteArray records;
+    Decide decide;
+    Done done;
+    BatchResult result;
+    bool write = false;  // decided to be written
+    bool ended = false;  // its state is final
+    bool looked = false; // whether it is stored has been looked up
+};
+
+struct ReportBatch::Held
+{
+    explicit Held(data::DataContext &context) : files(context) {}
+    data::HeldFiles files;
+};
+
+ReportBatch::ReportBatch(data::DataContext &context, std::chrono::milliseconds span)
+    : m_context(context), m_span(span), m_secondsPerRecord(20e-6),
+      m_held(std::make_unique<Held>(context))
+{
+}
+
+ReportBatch::~ReportBatch() = default;
+
+Status ReportBatch::add(const ReportIdentity &id, const QList<QByteArray> &records, BatchMode mode,
+                        Decide decide, Done done)
+{
+    m_context.names().setOtchetFileName(id.year, int(id.form));
+    const QString where = m_context.names().otchetFileName();
+    Queued q;
+    q.records.reserve(records.size() * OtchetRecord::recordSize);
     for (const QByteArray &bytes : records) {
-        QByteArray copy = bytes;
-        const OtchetRecord r(copy);
-        const QString where = m_context.names().otchetFileName();
         if (bytes.size() != OtchetRecord::recordSize)
             return runtime::fail(ErrorCode::InvalidData, where,
                                  QStringLiteral("запись длиной %1 байт").arg(bytes.size()));
-        if ((!keepExisting && r.mes() != m_id.period) || r.codUch() != m_id.institution)
+        QByteArray view = QByteArray::fromRawData(bytes.constData(), bytes.size());
+        const OtchetRecord r(view);
+        if ((mode == BatchMode::Replace && r.mes() != id.period) || r.codUch() != id.institution)
             return runtime::fail(ErrorCode::InvalidData, where,
                                  QStringLiteral("запись другого отчета (ЛПУ %1, период %2)")
                                      .arg(r.codUch())
                                      .arg(r.mes()));
         if (Status ok = r.checkDecimals(); !ok)
             return atRow(ok.error(), r.unicodStr());
+        q.records.append(bytes);
     }
-
-    RawOutcome out;
-    ReportMarker marker(m_context, m_id.year, m_id.institution, m_id.form);
-    const auto held = marker.exists();
-    if (!held)
-        return std::unexpected(held.error());
-    if (*held) {
-        out.inUse = true;
-        return out;
-    }
-
-    if (progress)
-        progress->setTotal(records.size());
-    ReportFile f(m_context, m_id);
-    if (!f.status())
-        return std::unexpected(f.status().error());
-    const Status s = inTransaction(f.file(), [&]() -> Status {
-        if (!keepExisting) {
-            PreviousState before;
-            if (Status d = deleteReport(f, m_id, before); !d)
-                return d;
-        }
-        int done = 0;
-        for (const QByteArray &bytes : records) {
-            if (progress && progress->cancelled())
-                return runtime::fail(ErrorCode::Cancelled, m_context.names().otchetFileName());
-            const Status w = addRaw(f, bytes);
-            if (w) {
-                ++out.added;
-            } else if (w.error().code == ErrorCode::DuplicateKey) {
-                ++out.duplicates;
-            } else {
-                QByteArray copy = bytes;
-                return atRow(w.error(), OtchetRecord(copy).unicodStr());
-            }
-            if (progress)
-                progress->step(++done, {});
-        }
-        return {};
-    });
-    if (!s)
-        return std::unexpected(s.error());
-    return out;
+    q.id = id;
+    q.mode = mode;
+    q.decide = std::move(decide);
+    q.done = std::move(done);
+    if (m_queue.empty())
+        m_firstQueued = Clock::now();
+    m_queuedRecords += records.size();
+    m_queue.push_back(std::move(q));
+    return {};
 }
 
-Result<ReportStore::BatchOutcome> ReportStore::addRawRecords(data::DataContext &context, int year,
-                                                             qint64 form,
-                                                             const QList<QByteArray> &records)
+bool ReportBatch::due() const
 {
-    const ReportIdentity id{year, form, 0, 0, 0, 0};
-    context.names().setOtchetFileName(year, int(form));
-    const QString where = context.names().otchetFileName();
-    QList<qint32> institutions;
-    for (const QByteArray &bytes : records) {
-        if (bytes.size() != OtchetRecord::recordSize)
-            return runtime::fail(ErrorCode::InvalidData, where,
-                                 QStringLiteral("запись длиной %1 байт").arg(bytes.size()));
-        QByteArray copy = bytes;
-        const OtchetRecord r(copy);
-        if (Status ok = r.checkDecimals(); !ok)
-            return atRow(ok.error(), r.unicodStr());
-        if (!institutions.contains(r.codUch()))
-            institutions.append(r.codUch());
-    }
+    if (m_queue.empty())
+        return false;
+    const std::chrono::duration<double> queued = Clock::now() - m_firstQueued;
+    return queued.count() + double(m_queuedRecords) * m_secondsPerRecord >=
+           std::chrono::duration<double>(m_span).count();
+}
 
-    BatchOutcome out;
-    // The marker file stays open while every institution is looked up.
-    const data::OpenedFile markers(context, FileId::WWOD);
+Status ReportBatch::takeMarkers(std::vector<std::unique_ptr<ReportMarker>> &taken)
+{
+    m_held->files.hold(FileId::WWOD, {});
+    const data::OpenedFile markers(m_context, FileId::WWOD);
     if (!markers.status())
-        return std::unexpected(markers.status().error());
-    for (qint32 institution : institutions) {
-        const auto held = ReportMarker(context, year, institution, form).exists();
-        if (!held)
-            return std::unexpected(held.error());
-        if (*held)
-            out.inUse.append(institution);
+        return markers.status();
+    auto tx = Transaction::begin(m_context.file(FileId::WWOD));
+    if (!tx)
+        return std::unexpected(tx.error());
+    // One marker per (year, institution, form), shared by the periods queued of that report.
+    std::map<std::tuple<int, qint32, qint64>, bool> mine;
+    for (Queued &q : m_queue) {
+        const auto key = std::tuple(q.id.year, q.id.institution, q.id.form);
+        auto found = mine.find(key);
+        if (found == mine.end()) {
+            auto marker =
+                std::make_unique<ReportMarker>(m_context, q.id.year, q.id.institution, q.id.form);
+            const auto took = marker->take();
+            if (!took)
+                return std::unexpected(took.error());
+            found = mine.emplace(key, *took == ReportMarker::Take::Taken).first;
+            if (found->second)
+                taken.push_back(std::move(marker));
+        }
+        if (!found->second) {
+            q.result.state = BatchResult::State::InUse;
+            q.ended = true;
+        }
     }
+    if (Status s = tx->commit(); !s) {
+        taken.clear(); // rolled back: none of them was added
+        return s;
+    }
+    return {};
+}
 
-    ReportFile f(context, id);
+Status ReportBatch::writeFile(qsizetype first, runtime::Progress *progress, bool &cancelled)
+{
+    const ReportIdentity &fileId = m_queue[size_t(first)].id;
+    const auto sameFile = [&](const Queued &q) {
+        return q.write && !q.ended && q.id.year == fileId.year && q.id.form == fileId.form;
+    };
+    m_context.names().setOtchetFileName(fileId.year, int(fileId.form));
+    m_held->files.hold(FileId::otchet, m_context.names().otchetFileName());
+    ReportFile f(m_context, fileId);
+    std::vector<Queued *> written;
+    const auto failAll = [&](const runtime::Error &e) {
+        for (Queued &q : m_queue) {
+            if (sameFile(q)) {
+                q.result = BatchResult{BatchResult::State::Failed, q.result.existed, 0, 0, -1, e};
+                q.ended = true;
+            }
+        }
+        return std::unexpected(e);
+    };
     if (!f.status())
-        return std::unexpected(f.status().error());
-    const Status s = inTransaction(f.file(), [&]() -> Status {
-        for (const QByteArray &bytes : records) {
-            QByteArray copy = bytes;
-            if (out.inUse.contains(OtchetRecord(copy).codUch())) {
-                ++out.inUseRecords;
+        return failAll(f.status().error());
+    auto tx = Transaction::begin(f.file());
+    if (!tx)
+        return failAll(tx.error());
+    for (size_t i = size_t(first); i < m_queue.size(); ++i) {
+        Queued &q = m_queue[i];
+        if (!sameFile(q))
+            continue;
+        if (progress && progress->cancelled()) {
+            cancelled = true;
+            break;
+        }
+        if (q.mode == BatchMode::Replace) {
+            PreviousState before;
+            if (Status d = deleteReport(f, q.id, before); !d)
+                return failAll(d.error());
+        }
+        for (qsizetype at = 0; at < q.records.size(); at += OtchetRecord::recordSize) {
+            QByteArray view =
+                QByteArray::fromRawData(q.records.constData() + at, OtchetRecord::recordSize);
+            const Status w = addRaw(f, view);
+            if (w) {
+                ++q.result.added;
+            } else if (w.error().code == ErrorCode::DuplicateKey) {
+                if (q.result.duplicates++ == 0)
+                    q.result.firstDuplicate = OtchetRecord(view).unicodStr();
+            } else {
+                return failAll(atRow(w.error(), OtchetRecord(view).unicodStr()).error());
+            }
+        }
+        written.push_back(&q);
+    }
+    if (Status s = tx->commit(); !s)
+        return failAll(s.error());
+    for (Queued *q : written) {
+        q->result.state = BatchResult::State::Loaded;
+        q->ended = true;
+    }
+    return {};
+}
+
+void ReportBatch::lookUpFile(qsizetype first)
+{
+    const ReportIdentity &fileId = m_queue[size_t(first)].id;
+    m_context.names().setOtchetFileName(fileId.year, int(fileId.form));
+    m_held->files.hold(FileId::otchet, m_context.names().otchetFileName());
+    ReportFile f(m_context, fileId);
+    auto tx = f.status() ? Transaction::begin(f.file(), Transaction::Kind::Read)
+                         : Result<Transaction>(std::unexpected(f.status().error()));
+    for (size_t i = size_t(first); i < m_queue.size(); ++i) {
+        Queued &q = m_queue[i];
+        if (q.ended || !q.decide || q.id.year != fileId.year || q.id.form != fileId.form)
+            continue;
+        q.looked = true;
+        const auto found =
+            tx ? reportHasRecords(f, q.id) : Result<bool>(std::unexpected(tx.error()));
+        if (found) {
+            q.result.existed = *found;
+        } else {
+            q.result.error = found.error();
+            q.ended = true;
+        }
+    }
+}
+
+Status ReportBatch::flush(runtime::Progress *progress)
+{
+    if (m_queue.empty())
+        return {};
+    std::vector<std::unique_ptr<ReportMarker>> markers;
+    Status ok = takeMarkers(markers);
+    if (ok) {
+        // What is stored, in one read of each data file; then the decisions, with no file read.
+        for (size_t i = 0; i < m_queue.size(); ++i) {
+            if (!m_queue[i].ended && m_queue[i].decide && !m_queue[i].looked)
+                lookUpFile(qsizetype(i));
+        }
+        // A cancel (pressed before the flush or during one of its questions) asks no further
+        // question: from the first report that would need one, nothing more is written; the
+        // reports decided before it are.
+        bool stopped = false;
+        for (Queued &q : m_queue) {
+            if (q.ended)
+                continue;
+            stopped =
+                stopped || (q.decide && q.result.existed && progress && progress->cancelled());
+            if (stopped) {
+                q.result.state = BatchResult::State::Cancelled;
+                q.ended = true;
                 continue;
             }
-            const Status w = addRaw(f, bytes);
-            if (w)
-                ++out.added;
-            else if (w.error().code == ErrorCode::DuplicateKey)
-                ++out.duplicates;
-            else
-                return atRow(w.error(), OtchetRecord(copy).unicodStr());
+            q.write = !q.decide || q.decide(q.result.existed);
+            if (!q.write) {
+                q.result.state = BatchResult::State::Declined;
+                q.ended = true;
+            }
         }
-        return {};
-    });
-    if (!s)
-        return std::unexpected(s.error());
+        const auto started = Clock::now();
+        qint64 records = 0;
+        bool cancelled = false;
+        for (size_t i = 0; i < m_queue.size() && ok && !cancelled; ++i) {
+            if (m_queue[i].write && !m_queue[i].ended)
+                ok = writeFile(qsizetype(i), nullptr, cancelled);
+        }
+        for (Queued &q : m_queue) {
+            if (q.result.state == BatchResult::State::Loaded)
+                records += q.records.size() / OtchetRecord::recordSize;
+            if (q.ended)
+                continue;
+            q.result.state = ok ? BatchResult::State::Cancelled : BatchResult::State::Failed;
+            if (!ok)
+                q.result.error = ok.error();
+            q.ended = true;
+        }
+        const std::chrono::duration<double> took = Clock::now() - started;
+        if (records > 0)
+            m_secondsPerRecord = took.count() / double(records);
+    } else {
+        for (Queued &q : m_queue) {
+            if (!q.ended)
+                q.result.error = ok.error();
+        }
+    }
+
+    // The markers go in one write; a failure leaves them, as a program that stopped would.
+    Status released;
+    if (!markers.empty()) {
+        const data::OpenedFile file(m_context, FileId::WWOD);
+        auto tx = file.status() ? Transaction::begin(m_context.file(FileId::WWOD))
+                                : Result<Transaction>(std::unexpected(file.status().error()));
+        if (tx) {
+            for (auto &marker : markers) {
+                if (released)
+                    released = marker->release();
+            }
+            if (released)
+                released = tx->commit();
+        } else {
+            released = std::unexpected(tx.error());
+        }
+    }
+
+    std::vector<Queued> done;
+    done.swap(m_queue);
+    m_queuedRecords = 0;
+    for (const Queued &q : done) {
+        if (q.done)
+            q.done(q.result);
+    }
+    return ok ? released : ok;
+}
+
+BatchResult ReportBatch::write(data::DataContext &context, const ReportIdentity &id,
+                               const QList<QByteArray> &records, BatchMode mode, Decide decide,
+                               runtime::Progress *progress)
+{
+    ReportBatch batch(context);
+    BatchResult out;
+    const Status queued =
+        batch.add(id, records, mode, std::move(decide), [&](const BatchResult &r) { out = r; });
+    if (!queued)
+        out.error = queued.error();
+    else
+        (void)batch.flush(progress);
     return out;
 }
 

@@ -3,9 +3,9 @@
 // The stored form of one report: the records of one institution and one period in the form's
 // data file of the year (`otchet`, "F" + form in four digits + ".dat"). ReportStore replaces the
 // report, writes one table of it, writes it as an empty report and deletes it (ReportReader
-// reads reports). It
-// holds no state of its own beyond the report's identity; the caller's data context owns the
-// file, which is opened for each operation and closed after it.
+// reads reports; the imports write through ReportBatch). It holds no state of its own beyond the
+// report's identity; the caller's data context owns the file, which is opened for each operation
+// and closed after it.
 //
 // Every write is one transaction (runtime::store::Transaction): the deletes, updates and adds of an
 // operation land together or not at all, so a failure half-way leaves the report exactly as it was
@@ -62,42 +62,8 @@ public:
     [[nodiscard]] runtime::Status saveTable(qint64 table, const QList<EntryRow> &rows);
     // Replaces the report by one record of `rowId` in `table` with all values 0.
     [[nodiscard]] runtime::Status saveEmpty(qint64 table, int rowId);
-    // What a replacement by raw records did.
-    struct RawOutcome
-    {
-        int added = 0;      // records added
-        int duplicates = 0; // records skipped because their key was taken
-        bool inUse = false; // the report's marker is held: nothing was written
-    };
-    // Replaces the report by report records as another installation stored them (330 bytes
-    // each, written unchanged; copied, none is referenced after the call). Every record is checked
-    // first: one of another length, period or institution, or whose values do not decode, is
-    // InvalidData and nothing is written. Then, in one transaction, the old report is deleted and
-    // the records are added. With `keepExisting` nothing is deleted: the records present stay, only
-    // the missing ones are added, and records of the institution's other periods are taken too. A
-    // record whose key is already taken (a row twice) is skipped and counted apart. Any other
-    // failure rolls everything back and is returned. A report whose marker is held (open in report
-    // entry) is not touched.
-    [[nodiscard]] runtime::Result<RawOutcome> replaceRaw(const QList<QByteArray> &records,
-                                                         bool keepExisting = false,
-                                                         runtime::Progress *progress = nullptr);
-    // What an addition of records of several reports did.
-    struct BatchOutcome
-    {
-        int added = 0;        // records added
-        int duplicates = 0;   // records skipped because their key was taken
-        QList<qint32> inUse;  // institutions whose report is open in report entry
-        int inUseRecords = 0; // their records, not written
-    };
-    // Adds report records of several institutions to the data file of `form` in `year` (330
-    // bytes each, written unchanged) in one transaction, keeping what is stored: a record whose
-    // key is taken is skipped and counted. Every record is checked first; one of another length
-    // or whose values do not decode is InvalidData and nothing is written. The records of an
-    // institution whose report marker is held are left out and the institution named. Any other
-    // failure rolls everything back and is returned.
-    [[nodiscard]] static runtime::Result<BatchOutcome>
-    addRawRecords(data::DataContext &context, int year, qint64 form,
-                  const QList<QByteArray> &records);
+    // The records replace() would write for `rows`, in their order (for a writer of its own).
+    [[nodiscard]] runtime::Result<QList<QByteArray>> records(const ReportRows &rows) const;
     // Whether the report has any stored record.
     [[nodiscard]] runtime::Result<bool> exists();
     // Deletes every record of the report; returns how many there were.

@@ -6,8 +6,7 @@
 #include "data/records/FormaRecord.h"
 #include "data/records/OtchetRecord.h"
 #include "entry/FormCatalogue.h"
-#include "entry/ReportReader.h"
-#include "entry/ReportStore.h"
+#include "entry/ReportBatch.h"
 #include "runtime/core/Progress.h"
 #include "runtime/decimal/Decimal.h"
 #include "runtime/fs/Paths.h"
@@ -391,40 +390,30 @@ void DbfImport::loadRows(const DbfFile &file, DbaseReader &reader, const Form &f
 
     const entry::ReportIdentity id{form.year,         form.code,        m_target.institution,
                                    m_target.district, form.periodicity, form.period};
-    // The rows stored before, to name the first row that is already there.
-    const auto before = entry::ReportReader(m_context).report(form.year, form.code, form.period,
-                                                              m_target.institution);
-    if (!before) {
-        failed(before.error().message);
-        return;
-    }
-    QSet<int> stored;
-    for (const entry::ReportRow &r : *before)
-        stored.insert(r.rowId);
-    QString firstPresent;
-    for (const Row &r : rows) {
-        if (stored.contains(r.id)) {
-            firstPresent = r.idText;
-            break;
-        }
-        stored.insert(r.id);
-    }
-
     QList<QByteArray> records;
     records.reserve(rows.size());
     for (const Row &r : rows)
         records.append(r.record);
-    const auto written = entry::ReportStore(m_context, id).replaceRaw(records, true);
-    if (!written) {
-        failed(written.error().message);
-        return;
-    }
-    if (written->inUse) {
+    // The report is written at once, under its marker; its first row already there is named.
+    const entry::BatchResult written =
+        entry::ReportBatch::write(m_context, id, records, entry::BatchMode::Complete);
+    if (written.state == entry::BatchResult::State::InUse) {
         failed(QStringLiteral("отчет открыт для ввода, строки не загружены"));
         return;
     }
-    added = written->added;
-    present = written->duplicates;
+    if (written.state != entry::BatchResult::State::Loaded) {
+        failed(written.error.message);
+        return;
+    }
+    QString firstPresent;
+    for (const Row &r : rows) {
+        if (r.id == written.firstDuplicate) {
+            firstPresent = r.idText;
+            break;
+        }
+    }
+    added = written.added;
+    present = written.duplicates;
     if (present > 0)
         out.messages.append(
             duplicateText(form.code, form.year, form.period,

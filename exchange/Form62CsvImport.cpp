@@ -3,7 +3,7 @@
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
 #include "data/records/OtchetRecord.h"
-#include "entry/ReportStore.h"
+#include "entry/ReportBatch.h"
 #include "exchange/ExchangeNames.h"
 #include "runtime/core/Progress.h"
 #include "runtime/fs/Paths.h"
@@ -308,17 +308,46 @@ CsvLines Form62CsvImport::tableLines(const QList<QByteArray> &physical)
 bool Form62CsvImport::store(const QString &name, const QList<QByteArray> &records, CsvFile &file,
                             CsvLoad &load)
 {
-    const auto stored = entry::ReportStore::addRawRecords(m_context, m_year, form, records);
-    if (!stored) {
+    // The file's rows by institution, each institution's report written under its marker; all
+    // of them in one transaction.
+    QList<qint32> institutions;
+    QHash<qint32, QList<QByteArray>> rowsOf;
+    for (const QByteArray &bytes : records) {
+        QByteArray view = QByteArray::fromRawData(bytes.constData(), bytes.size());
+        const qint32 institution = data::OtchetRecord(view).codUch();
+        auto &rows = rowsOf[institution];
+        if (rows.isEmpty())
+            institutions.append(institution);
+        rows.append(bytes);
+    }
+    entry::ReportBatch batch(m_context);
+    int added = 0;
+    int duplicates = 0;
+    for (qint32 inst : institutions) {
+        const auto told = [&, inst](const entry::BatchResult &r) {
+            if (r.state == entry::BatchResult::State::InUse)
+                load.messages.append(name +
+                                     QStringLiteral(": отчет ЛПУ %1 занят, не загружен").arg(inst));
+            added += r.added;
+            duplicates += r.duplicates;
+        };
+        const entry::ReportIdentity id{m_year, form, inst, 0, 0, 0};
+        if (const auto queued =
+                batch.add(id, rowsOf.value(inst), entry::BatchMode::Complete, {}, told);
+            !queued) {
+            load.messages.append(name + QStringLiteral(": не загружен (") + queued.error().message +
+                                 u')');
+            return false;
+        }
+    }
+    if (const auto stored = batch.flush(); !stored) {
         load.messages.append(name + QStringLiteral(": не загружен (") + stored.error().message +
                              u')');
         return false;
     }
-    for (qint32 inst : stored->inUse)
-        load.messages.append(name + QStringLiteral(": отчет ЛПУ %1 занят, не загружен").arg(inst));
-    file.errors = stored->duplicates;
-    load.rowsAdded += stored->added;
-    load.rowsPresent += stored->duplicates;
+    file.errors = duplicates;
+    load.rowsAdded += added;
+    load.rowsPresent += duplicates;
     load.loaded.append(name);
     return true;
 }

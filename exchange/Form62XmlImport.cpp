@@ -1,7 +1,7 @@
 #include "exchange/Form62XmlImport.h"
 
 #include "entry/FormCatalogue.h"
-#include "entry/ReportStore.h"
+#include "entry/ReportBatch.h"
 #include "exchange/ImportReports.h"
 #include "runtime/core/Progress.h"
 #include "runtime/core/Prompter.h"
@@ -476,32 +476,44 @@ XmlLoadOutcome Form62XmlImport::load(const XmlScan &scan, const XmlInstitution &
         return out;
     }
 
-    // `ConfirmReplaceOldReport`, then the old report deleted and the new one written at once.
-    entry::ReportStore store(m_context, entry::ReportIdentity{m_year, form62, institution.code,
-                                                              institution.district, 0, 0});
-    const auto exists = store.exists();
-    if (!exists) {
+    // `ConfirmReplaceOldReport` under the report's marker, then the old report deleted and the
+    // new one written at once.
+    const entry::ReportIdentity id{m_year, form62, institution.code, institution.district, 0, 0};
+    const auto raw = entry::ReportStore(m_context, id).records(records);
+    if (!raw) {
         out.state = State::Failed;
-        out.errors.append(exists.error().message);
+        out.errors.append(raw.error().message + QStringLiteral(" (") + raw.error().where +
+                          QStringLiteral(")"));
         return out;
     }
-    if (*exists && m_prompter.message(replaceQuestion(institution), {}, QStringLiteral("&ДА|&НЕТ"),
-                                      runtime::MessageIcon::Question) != 1) {
+    const auto decide = [&](bool exists) {
+        return !exists ||
+               m_prompter.message(replaceQuestion(institution), {}, QStringLiteral("&ДА|&НЕТ"),
+                                  runtime::MessageIcon::Question) == 1;
+    };
+    const entry::BatchResult written =
+        entry::ReportBatch::write(m_context, id, *raw, entry::BatchMode::Replace, decide, progress);
+    using Written = entry::BatchResult::State;
+    switch (written.state) {
+    case Written::Loaded:
+        break;
+    case Written::Declined:
         out.state = State::Declined;
         return out;
-    }
-    const auto written = store.replace(records, progress);
-    if (!written) {
-        if (written.error().code == ErrorCode::Cancelled) {
-            out.state = State::Cancelled;
-        } else {
-            out.state = State::Failed;
-            out.errors.append(written.error().message + QStringLiteral(" (") +
-                              written.error().where + QStringLiteral(")"));
-        }
+    case Written::Cancelled:
+        out.state = State::Cancelled;
+        return out;
+    case Written::InUse:
+        out.state = State::Failed;
+        out.errors.append(inUseText());
+        return out;
+    case Written::Failed:
+        out.state = State::Failed;
+        out.errors.append(written.error.message + QStringLiteral(" (") + written.error.where +
+                          QStringLiteral(")"));
         return out;
     }
-    out.records = *written;
+    out.records = written.added;
     out.state = State::Loaded;
     // Text that is not sound in the file's encoding would give a garbled name: the file keeps
     // its own name then.

@@ -161,12 +161,14 @@ public:
     static QString plainFileName(const QString &institutionText);
 
     // `LoadXmlValues` with `ConfirmReplaceOldReport`: maps the cells, asks before an existing
-    // report is replaced, writes, and moves the file at `path` into `folder`. `progress` counts
-    // the records and can stop the load before it is committed.
+    // report is replaced, writes, and moves the file at `path` into `folder`. The report's
+    // marker is held from the question to the commit; a report open in report entry is not
+    // replaced (Failed, with inUseText()). `progress` can stop the load before it is written.
     XmlLoadOutcome load(const XmlScan &scan, const XmlInstitution &institution, const QString &path,
                         const QString &folder, runtime::Progress *progress = nullptr);
 
     static QString notFormedText() { return QStringLiteral("Отчет не сформирован"); }
+    static QString inUseText() { return QStringLiteral("Отчет занят: он открыт для ввода"); }
     static QString replaceQuestion(const XmlInstitution &institution);
     static QString movedText(const QString &movedTo)
     {

@@ -24,7 +24,7 @@
 //   RunImportControls                          ImportReports::runControls()
 //   ConfirmReplaceOldReport                    ImportReports::replaceQuestion() in load()
 //   MoveLoadedFiles                            ImportReports::moveFiles(), secondName()
-//   replacement by the file's records          entry::ReportStore::replaceRaw()
+//   replacement by the file's records          entry::ReportBatch (BatchMode::Replace)
 //   ImportReportsOldFormat                     OldFormatImport
 //   QS (old file list)                         OldFile, OldFormatImport::files()
 //   ListInstitutionsInFiles                    OldFormatImport::institutions()
@@ -51,7 +51,7 @@
 //   SplitTable8000Column                       Form62CsvImport::splitTable8000Column()
 //   StoreCsvRowValues                          RowRecord::set() in Form62CsvImport.cpp
 //   LoadSummaryCsvFile                         Form62CsvImport::loadSummary()
-//   a file's rows in one transaction           entry::ReportStore::addRawRecords()
+//   a file's rows in one transaction           entry::ReportBatch (BatchMode::Complete)
 //   ImportForm62Xml                            Form62XmlImport, ui::importForm62Xml()
 //   FillXmlPathChoices                         Form62XmlImport::pathChoices(), loadedFolder()
 //   LoadForm62Rows, QSTR                       Form62XmlImport::loadRows(), Form62Row

@@ -3,10 +3,11 @@
 #include "data/DataContext.h"
 #include "data/ExchangeFile.h"
 #include "data/ExchangeFileName.h"
+#include "data/HeldFiles.h"
 #include "data/OpenedFile.h"
 #include "data/Period.h"
 #include "data/records/ExchangeRecord.h"
-#include "entry/ReportStore.h"
+#include "entry/ReportBatch.h"
 #include "exchange/ExchangeNames.h"
 #include "exchange/ExchangeReportSource.h"
 #include "runtime/core/Progress.h"
@@ -43,69 +44,33 @@ auto entryKey(const ImportEntry &e)
     return std::tuple(e.form, e.period, e.institution);
 }
 
-// Files of a data context held open, each once, from the first operation that used it without
-// failure to the end of a loop over many records, so that each operation of the loop reuses the
-// open file instead of opening it again; closed in the reverse order of their opening.
-class HeldFiles
-{
-public:
-    explicit HeldFiles(data::DataContext &context) : m_context(context) {}
-    ~HeldFiles()
-    {
-        while (!m_open.empty())
-            m_open.pop_back();
-    }
-    HeldFiles(const HeldFiles &) = delete;
-    HeldFiles &operator=(const HeldFiles &) = delete;
-
-    // The file `id` under its current name, once per `name`.
-    void hold(data::FileId id, const QString &name)
-    {
-        if (!m_held.insert(std::pair(id, name)).second)
-            return;
-        auto opened = std::make_unique<data::OpenedFile>(m_context, id);
-        if (opened->status())
-            m_open.push_back(std::move(opened));
-    }
-
-private:
-    data::DataContext &m_context;
-    std::set<std::pair<data::FileId, QString>> m_held;
-    std::vector<std::unique_ptr<data::OpenedFile>> m_open;
-};
-
 } // namespace
 
 // What one load keeps from report to report: its control run, so that each form's rules are
-// read once, and the data files it writes (each year's data file of a form, the markers of open
-// reports), held open from their first report on.
+// read once, and the writer of its reports, whose batches go on from one institution to the next.
 class ImportReports::Session
 {
 public:
     Session(data::DataContext &context, entry::RunReportSource &source)
-        : m_context(context), m_files(context), controls(context, source)
+        : controls(context, source), batch(context)
     {
     }
 
-    // The year's data file of `form`, after it opened once without failure.
-    void holdReportFile(int year, qint64 form)
+    // Writes what is queued; false when a write failed and the load is to stop.
+    bool flush(ImportOutcome &out, runtime::Progress &progress)
     {
-        m_context.names().setOtchetFileName(year, int(form));
-        m_files.hold(data::FileId::otchet, m_context.names().otchetFileName());
+        if (batch.flush(&progress))
+            return true;
+        out.failed = true;
+        return false;
     }
-    // The markers of open reports, after a look-up in them succeeded.
-    void holdMarkers() { m_files.hold(data::FileId::WWOD, {}); }
 
     // The entries the load's progress counts, set once for the whole load; -1 until then.
     qint64 total = -1;
     qint64 done = 0;
 
-private:
-    data::DataContext &m_context;
-    HeldFiles m_files;
-
-public:
     entry::ControlRun controls;
+    entry::ReportBatch batch;
 };
 
 void ImportOutcome::add(const ImportOutcome &other)
@@ -117,7 +82,9 @@ void ImportOutcome::add(const ImportOutcome &other)
     duplicates += other.duplicates;
     declined = declined || other.declined;
     cancelled = cancelled || other.cancelled;
+    failed = failed || other.failed;
     inUse.unite(other.inUse);
+    notLoaded.unite(other.notLoaded);
 }
 
 QString MoveOutcome::message() const
@@ -140,6 +107,19 @@ QString ImportReports::cancelledText(const ImportOutcome &outcome)
     return QStringLiteral("Загрузка прервана. Загружено отчетов: %1, записей: %2")
         .arg(outcome.reportsLoaded)
         .arg(outcome.rowsLoaded);
+}
+
+QString ImportReports::notLoadedText(const QString &file, const ImportEntry &entry,
+                                     const runtime::Error &error)
+{
+    return QStringLiteral("%1: отчет ЛПУ %2 по форме %3 за %4 не загружен: %5")
+        .arg(file)
+        .arg(entry.institution)
+        .arg(entry.form)
+        .arg(entry.period)
+        .arg(error.message + (error.where.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral(" (") + error.where + QStringLiteral(")")));
 }
 
 QString ImportReports::refusal(const QString &name, const Result<data::ExchangeFile> &file)
@@ -267,15 +247,20 @@ Result<ImportScan> ImportReports::scan(const QString &dir, bool summaryMode)
     return out;
 }
 
-Status ImportReports::name(ImportScan &scan)
+void ImportReports::adopt(ImportScan &scan)
 {
     for (const ScannedFile &f : scan.read) {
         if (f.file)
             m_source.adopt(f.path, f.stamp, *f.file);
     }
     scan.read.clear();
+}
+
+Status ImportReports::name(ImportScan &scan)
+{
+    adopt(scan);
     ExchangeNames names(m_context);
-    HeldFiles held(m_context); // the district and institution files, for the loop
+    data::HeldFiles held(m_context); // the district and institution files, for the loop
     for (ImportInstitution &u : scan.institutions) {
         const auto district = names.district(u.district);
         if (!district)
@@ -370,32 +355,44 @@ Result<entry::RunOutcome> ImportReports::runControls(const QList<ImportEntry> &e
 ImportOutcome ImportReports::load(QList<ImportEntry> &entries, const ImportInstitution &institution,
                                   runtime::Progress *progress)
 {
-    Session session(m_context, m_source);
-    return load(session, entries, institution, progress);
-}
-
-ImportOutcome ImportReports::load(Session &session, QList<ImportEntry> &entries,
-                                  const ImportInstitution &institution, runtime::Progress *progress)
-{
     ImportOutcome out;
     runtime::NoProgress none;
     runtime::Progress &p = progress ? *progress : none;
+    Session session(m_context, m_source);
+    if (load(session, entries, institution, p, out))
+        session.flush(out, p);
+    return out;
+}
+
+bool ImportReports::load(Session &session, QList<ImportEntry> &entries,
+                         const ImportInstitution &institution, runtime::Progress &p,
+                         ImportOutcome &out)
+{
     const qint32 code = institution.code;
 
     const entry::RunRequest run = controlRequest(m_year, entries, institution);
     const auto controls = session.controls.run(run, nullptr);
-    if (controls && m_viewer)
+    if (controls && m_viewer) {
+        // The questions of what is queued come before this institution's results and question.
+        if ((controls->callerError() || !controls->diagnostics.isEmpty()) && !session.flush(out, p))
+            return false;
         m_viewer->show(run, *controls);
+    }
     quint8 flag = 0;
     entry::ControlRun::markCaller(controls, flag);
-    if (flag == 1 && m_prompter.message(controlsQuestion(), {}, QStringLiteral("ДА|НЕТ"),
-                                        runtime::MessageIcon::Question, 2) != 1) {
-        out.declined = true;
-        if (session.total >= 0) { // the institution's entries count as gone through
-            session.done += qsizetype(run.forms.size());
-            p.step(session.done, institution.name);
+    if (flag == 1) {
+        // What is queued is written before the question.
+        if (!session.flush(out, p))
+            return false;
+        if (m_prompter.message(controlsQuestion(), {}, QStringLiteral("ДА|НЕТ"),
+                               runtime::MessageIcon::Question, 2) != 1) {
+            out.declined = true;
+            if (session.total >= 0) { // the institution's entries count as gone through
+                session.done += qsizetype(run.forms.size());
+                p.step(session.done, institution.name);
+            }
+            return true;
         }
-        return out;
     }
 
     if (session.total < 0) {
@@ -414,66 +411,70 @@ ImportOutcome ImportReports::load(Session &session, QList<ImportEntry> &entries,
             break;
         }
         const QString name = fileNameOf(e.path);
-        const auto line = [&](const QString &count) {
-            out.lines.append(
-                ImportLine{e.period, e.form, e.formName, code, institution.name, count, e.kind});
-        };
-        if (const QString &refused = take(e.path).refusal; !refused.isEmpty()) {
-            out.messages.append(refused);
-            p.step(++done, name);
-            continue;
-        }
-
-        entry::ReportStore store(m_context,
-                                 entry::ReportIdentity{m_year, e.form, code, 0, 0, e.period});
-        const auto exists = store.exists();
-        if (!exists) {
-            out.messages.append(name + QStringLiteral(": ") + exists.error().message);
-            p.step(++done, name);
-            continue;
-        }
-        session.holdReportFile(m_year, e.form);
-        if (*exists &&
-            m_prompter.message(replaceQuestion(code, e.form, e.period), {},
-                               QStringLiteral("&ДА|&НЕТ"), runtime::MessageIcon::Question) != 1) {
-            line(keepOldText());
-            p.step(++done, name);
-            continue;
-        }
-
-        // The rows as the file holds them now (read again if it changed since), and only then
-        // is the old report replaced.
         const TakenFile &now = take(e.path);
+        if (!now.refusal.isEmpty()) {
+            out.messages.append(now.refusal);
+            p.step(++done, name);
+            continue;
+        }
         const auto found = now.rows.find(entryKey(e));
         if (found == now.rows.end()) {
             out.messages.append(name + QStringLiteral(" ОТЧЕТА НЕТ"));
             p.step(++done, name);
             continue;
         }
-        const QList<QByteArray> &rows = found->second;
-        const auto written = store.replaceRaw(rows);
-        if (!written) {
-            out.messages.append(
-                name + QStringLiteral(": ") + written.error().message +
-                (written.error().where.isEmpty()
-                     ? QString()
-                     : QStringLiteral(" (") + written.error().where + QStringLiteral(")")));
-        } else if (written->inUse) {
-            session.holdMarkers();
-            line(inUseText());
-            out.inUse.insert(e.path);
-        } else {
-            session.holdMarkers();
-            if (written->added != 0)
-                line(QString::number(written->added));
-            out.rowsLoaded += written->added;
-            out.duplicates += written->duplicates;
-            ++out.reportsLoaded;
-            e.mark = ImportEntry::Loaded;
+
+        // The writer takes the report's marker, then asks whether to replace a stored report,
+        // and only then replaces it; the result is told here in the order of the entries.
+        const auto line = [&out, &e, code, &institution](const QString &count) {
+            out.lines.append(
+                ImportLine{e.period, e.form, e.formName, code, institution.name, count, e.kind});
+        };
+        const auto decide = [this, code, &e](bool exists) {
+            return !exists || m_prompter.message(replaceQuestion(code, e.form, e.period), {},
+                                                 QStringLiteral("&ДА|&НЕТ"),
+                                                 runtime::MessageIcon::Question) == 1;
+        };
+        const auto told = [&out, &e, line, name](const entry::BatchResult &r) {
+            using State = entry::BatchResult::State;
+            switch (r.state) {
+            case State::Loaded:
+                if (r.added != 0)
+                    line(QString::number(r.added));
+                out.rowsLoaded += r.added;
+                out.duplicates += r.duplicates;
+                ++out.reportsLoaded;
+                e.mark = ImportEntry::Loaded;
+                break;
+            case State::InUse:
+                line(inUseText());
+                out.inUse.insert(e.path);
+                break;
+            case State::Declined:
+                line(keepOldText());
+                break;
+            case State::Failed:
+                out.messages.append(notLoadedText(name, e, r.error));
+                out.notLoaded.insert(e.path);
+                break;
+            case State::Cancelled:
+                out.cancelled = true;
+                out.notLoaded.insert(e.path);
+                break;
+            }
+        };
+        const entry::ReportIdentity id{m_year, e.form, code, 0, 0, e.period};
+        if (Status queued =
+                session.batch.add(id, found->second, entry::BatchMode::Replace, decide, told);
+            !queued) {
+            out.messages.append(notLoadedText(name, e, queued.error()));
+            out.notLoaded.insert(e.path);
         }
         p.step(++done, name);
+        if (session.batch.due() && !session.flush(out, p))
+            return false;
     }
-    return out;
+    return true;
 }
 
 const ImportReports::TakenFile &ImportReports::take(const QString &path)
@@ -507,6 +508,8 @@ ImportOutcome ImportReports::loadAll(QList<ImportEntry> &entries,
                                      runtime::Progress *progress)
 {
     ImportOutcome out;
+    runtime::NoProgress none;
+    runtime::Progress &p = progress ? *progress : none;
     Session session(m_context, m_source);
     // One total over the marked entries of every institution, so that the progress runs from
     // 0 to 100 % once for the whole load.
@@ -519,10 +522,12 @@ ImportOutcome ImportReports::loadAll(QList<ImportEntry> &entries,
     if (progress)
         progress->setTotal(session.total);
     for (const ImportInstitution &u : institutions) {
-        out.add(load(session, entries, u, progress));
+        if (!load(session, entries, u, p, out))
+            return out;
         if (out.cancelled)
             break;
     }
+    session.flush(out, p);
     return out;
 }
 

@@ -10,14 +10,19 @@
 // whole before its records are used; a file that is refused (unreadable, damaged, of another
 // layout, without records) is named with its reason and left out.
 //
-// A load reads the entry's rows first and then replaces the stored report by them in one
-// transaction, bytes of every record unchanged: a file that vanished or fails meanwhile leaves
-// the old report as it was. An importer reads and checks each file once and keeps its rows by
-// report; before it uses them it looks whether the file on disk is still the one it read
+// A load reads the entry's rows first and then replaces the stored report by them, bytes of every
+// record unchanged, through entry::ReportBatch: the reports of a load are written in batches of
+// about a second of work, each data file's reports of a batch in one transaction, each report
+// wholly old or wholly new. The batch holds the report-in-use markers of its reports from the
+// question whether to replace a stored report until its commit, so that report entry cannot open
+// a report being replaced; everything queued is written before the controls question, when the
+// load is cancelled and at its end. An importer reads and checks each file once and keeps its rows
+// by report; before it uses them it looks whether the file on disk is still the one it read
 // (its size, time, and the header with the records' checksum) and reads it again when not. A row
 // whose key is already taken (a row twice in the file) is skipped and not counted. A report open in
 // report entry is not replaced: its entry stays marked and its file is not moved, so it can be
-// loaded later.
+// loaded later. A failed write rolls back its batch, names each of its reports as not loaded,
+// keeps their files where they are and stops the load.
 
 #include "data/ExchangeFile.h"
 #include "entry/ControlRun.h"
@@ -115,7 +120,9 @@ struct ImportOutcome
     int duplicates = 0;    // rows skipped because their key was taken
     bool declined = false; // "НЕТ" to the controls question at least once
     bool cancelled = false;
-    QSet<QString> inUse; // files of reports that were open in report entry
+    bool failed = false;     // a write failed and the load stopped
+    QSet<QString> inUse;     // files of reports that were open in report entry
+    QSet<QString> notLoaded; // files of reports whose write failed or was cancelled
 
     void add(const ImportOutcome &other);
 };
@@ -150,6 +157,8 @@ public:
     // dropped from `scan`): the controls and the load use them while they stay unchanged on
     // disk, instead of reading them again.
     [[nodiscard]] runtime::Status name(ImportScan &scan);
+    // Takes over the files the scan read (and drops them from `scan`), as name() does.
+    void adopt(ImportScan &scan);
     // Summary mode: each entry's text is its institution's district name and name.
     static void nameSummaryEntries(ImportScan &scan);
 
@@ -213,6 +222,9 @@ public:
     // Why a file was refused, without the file's name that `error` may carry: the lists put
     // the name before it once.
     static QString reasonOf(const runtime::Error &error);
+    // A report of `file` that was not written, and why.
+    static QString notLoadedText(const QString &file, const ImportEntry &entry,
+                                 const runtime::Error &error);
     // What a load says of a file it cannot take: name + " ошибка ?" + code and the reason, or
     // name + " пустой"; empty for a file with records.
     static QString refusal(const QString &name, const runtime::Result<data::ExchangeFile> &file);
@@ -223,8 +235,10 @@ private:
     // What one load keeps from report to report: its control run and its open data files.
     class Session;
 
-    ImportOutcome load(Session &session, QList<ImportEntry> &entries,
-                       const ImportInstitution &institution, runtime::Progress *progress);
+    // One institution's part of a load, told into `out`; false when a write failed and the load
+    // is to stop.
+    bool load(Session &session, QList<ImportEntry> &entries, const ImportInstitution &institution,
+              runtime::Progress &progress, ImportOutcome &out);
 
     // A file as read: what refused it, or its rows by report (form, period, institution) as
     // 330-byte report records in file order (views into the file's records, not copies); and

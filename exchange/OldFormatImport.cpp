@@ -3,7 +3,7 @@
 #include "data/ExchangeFile.h"
 #include "data/ExchangeFileName.h"
 #include "data/records/ExchangeRecord.h"
-#include "entry/ReportStore.h"
+#include "entry/ReportBatch.h"
 #include "exchange/ExchangeNames.h"
 #include "exchange/ExchangeReportSource.h"
 #include "runtime/core/Progress.h"
@@ -193,6 +193,13 @@ ImportOutcome OldFormatImport::load(const QList<OldFile> &files,
         total += f.marked;
     p.setTotal(total);
     qint64 done = 0;
+    entry::ReportBatch batch(m_context);
+    const auto flush = [&] {
+        if (batch.flush())
+            return true;
+        out.failed = true;
+        return false;
+    };
     for (const OldFile &f : files) {
         if (!f.marked)
             continue;
@@ -201,60 +208,68 @@ ImportOutcome OldFormatImport::load(const QList<OldFile> &files,
             break;
         }
         const QString name = fileNameOf(f.path);
-        if (const QString refused =
-                ImportReports::refusal(name, data::ExchangeFile::read(f.path, ExchangeFormat::Old));
-            !refused.isEmpty()) {
+        // Each file is read once; its rows are taken by institution, in file order.
+        const auto file = data::ExchangeFile::read(f.path, ExchangeFormat::Old);
+        if (const QString refused = ImportReports::refusal(name, file); !refused.isEmpty()) {
             out.messages.append(refused);
             p.step(++done, name);
             continue;
         }
+        QHash<qint32, QList<QByteArray>> rowsOf;
+        for (qint64 n = 0; n < file->count(); ++n) {
+            QByteArray bytes = file->record(n);
+            const qint32 institution = data::ExchangeRecord(bytes, ExchangeFormat::Old).codUch();
+            rowsOf[institution].append(std::move(bytes));
+        }
         for (const ImportInstitution &u : targets) {
-            const auto line = [&](const QString &count) {
+            const auto rows = rowsOf.constFind(u.code);
+            if (rows == rowsOf.cend())
+                continue;
+            const auto line = [&out, &f, &u](const QString &count) {
                 out.lines.append(ImportLine{f.period, f.form, f.formName, u.code, u.name, count});
             };
-            const auto again = data::ExchangeFile::read(f.path, ExchangeFormat::Old);
-            if (!again || again->isEmpty()) {
-                out.messages.append(name + QStringLiteral(" НА ДИСКЕТЕ НЕТ"));
-                break;
-            }
-            QList<QByteArray> rows;
-            for (qint64 n = 0; n < again->count(); ++n) {
-                QByteArray bytes = again->record(n);
-                if (data::ExchangeRecord(bytes, ExchangeFormat::Old).codUch() == u.code)
-                    rows.append(bytes);
-            }
-            // An institution without rows in this file has nothing here to replace.
-            if (rows.isEmpty())
-                continue;
-            entry::ReportStore store(m_context,
-                                     entry::ReportIdentity{m_year, f.form, u.code, 0, 0, f.period});
-            const auto exists = store.exists();
-            if (!exists) {
-                out.messages.append(name + QStringLiteral(": ") + exists.error().message);
-                continue;
-            }
-            if (*exists && (!complete || all)) {
-                out.messages.append(existingText(f.form, u.code, !all));
-                line(ImportReports::keepOldText());
-                continue;
-            }
-            const auto written = store.replaceRaw(rows, true);
-            if (!written) {
-                out.messages.append(name + QStringLiteral(": ") + written.error().message);
-            } else if (written->inUse) {
-                line(ImportReports::inUseText());
-                out.inUse.insert(f.path);
-            } else {
-                if (written->added != 0) {
-                    line(QString::number(written->added));
-                    ++out.reportsLoaded;
+            // An existing report is left, unless the rows complete the one chosen report.
+            const auto decide = [&](bool exists) { return !exists || (complete && !all); };
+            const auto told = [&out, &f, &u, line, name, all](const entry::BatchResult &r) {
+                using State = entry::BatchResult::State;
+                switch (r.state) {
+                case State::Loaded:
+                    if (r.added != 0) {
+                        line(QString::number(r.added));
+                        ++out.reportsLoaded;
+                    }
+                    out.rowsLoaded += r.added;
+                    out.duplicates += r.duplicates;
+                    break;
+                case State::InUse:
+                    line(ImportReports::inUseText());
+                    out.inUse.insert(f.path);
+                    break;
+                case State::Declined:
+                    out.messages.append(existingText(f.form, u.code, !all));
+                    line(ImportReports::keepOldText());
+                    break;
+                case State::Failed:
+                    out.messages.append(name + QStringLiteral(": ") + r.error.message);
+                    out.notLoaded.insert(f.path);
+                    break;
+                case State::Cancelled:
+                    out.cancelled = true;
+                    out.notLoaded.insert(f.path);
+                    break;
                 }
-                out.rowsLoaded += written->added;
-                out.duplicates += written->duplicates;
-            }
+            };
+            const entry::ReportIdentity id{m_year, f.form, u.code, 0, 0, f.period};
+            if (const runtime::Status queued =
+                    batch.add(id, *rows, entry::BatchMode::Complete, decide, told);
+                !queued)
+                out.messages.append(name + QStringLiteral(": ") + queued.error().message);
         }
         p.step(++done, name);
+        if (batch.due() && !flush())
+            return out;
     }
+    flush();
     return out;
 }
 

@@ -1,21 +1,21 @@
-// Loading and writing an exchange file of 500 institutions, each with one report of 300 rows
-// (150,000 records). Ours is the exchange logic: the load scans the folder's file into its
-// entries and replaces each entry's report by its raw records (one transaction per report, the
-// four keys of every record maintained); the export writes the year's records into the work file
-// and copies it to its target. The baseline is the floor for this work: plain SQLite inserting
-// the same 330-byte records with their four key blobs in one transaction, and plain SQLite
-// scanning them and writing the same 332-byte exchange records to a file.
+// Loading and writing exchange files. Ours is the exchange logic: the load scans the folder's
+// files into their entries and replaces each entry's report by its raw records, in batches of
+// about a second each one transaction per data file, under the reports' in-use markers (the four
+// keys of every record maintained); the export writes the year's records into the work file and
+// copies it to its target. The baseline is the floor for this work: plain SQLite inserting the
+// same 330-byte records with their four key blobs in one transaction per data file, and plain
+// SQLite scanning them and writing the same 332-byte exchange records to a file.
 //
 //   bench_exchange --report [--institutions=N] [--dir <path>]
-//     two lines, each ending in ratio=<ours/base>:
-//     exchange import: the file scanned and every report loaded into an empty data file as the
-//       load window does it for every institution (the controls of each institution, then its
-//       reports); ratio= is against plain SQLite's one transaction. The line also gives the
-//       scan's share, and plain SQLite committing each report in a transaction of its own, as
-//       the load must (plainPerReport), with ours against that (perReportRatio): every commit
-//       is flushed to the disk, so on a slow disk the commits, one per report, are most of the
-//       time of both
-//     exchange export: every record of the year's data file into an exchange file
+//     three lines, each ending in ratio=<ours/base>:
+//     exchange import: one file of N (500) institutions, each with one report of 300 rows,
+//       scanned and every report loaded into an empty data file as the load window does it for
+//       every institution (the controls of each institution, then its reports). The line also
+//       gives the scan's share, and plain SQLite committing each report in a transaction of its
+//       own (plainPerReport), with ours against that (perReportRatio)
+//     exchange import region: a region's year, 30 districts' files of 40 institutions with one
+//       report of 40 rows in each of 10 forms (12,000 reports), loaded the same way
+//     exchange export: every record of the first file's data file into an exchange file
 //
 // The files are made in a temporary working directory, under `--dir` when given (else the
 // system's temporary directory), and removed at the end. The commits' flushes cost what the
@@ -73,18 +73,19 @@ void must(const runtime::Status &s, const char *what)
     }
 }
 
-// The 330-byte report records of every institution, institution after institution.
-std::vector<QByteArray> makeRecords(int institutions)
+// The 330-byte report records of every institution, institution after institution: `rows`
+// rows of form `formCode`, the first institution `first`.
+std::vector<QByteArray> makeRecords(int institutions, int rows = rowCount, int first = 1000)
 {
     std::vector<QByteArray> out;
-    out.reserve(size_t(institutions) * rowCount);
+    out.reserve(size_t(institutions) * size_t(rows));
     for (int i = 0; i < institutions; ++i) {
-        for (int row = 0; row < rowCount; ++row) {
+        for (int row = 0; row < rows; ++row) {
             QByteArray bytes(plainRecordSize, '\0');
             data::OtchetRecord r(bytes);
             r.clear();
             r.setCodReg(std::uint8_t(1 + i % 6));
-            r.setCodUch(1000 + i);
+            r.setCodUch(first + i);
             must(r.setCodTab(1000 * (row / rowsPerTable + 1)), "record table");
             r.setMes(0);
             r.setUnicodStr(qint16(row + 1));
@@ -99,11 +100,12 @@ std::vector<QByteArray> makeRecords(int institutions)
 }
 
 // The exchange file the load reads, written by the program's own writer.
-void writeExchangeFile(const QString &path, const std::vector<QByteArray> &records)
+void writeExchangeFile(const QString &path, const std::vector<QByteArray> &records,
+                       qint64 formCode = form)
 {
     auto writer = must(data::ExchangeFileWriter::create(path), "exchange file");
     for (const QByteArray &r : records)
-        must(writer.appendReport(form, r), "exchange record");
+        must(writer.appendReport(formCode, r), "exchange record");
     must(writer.commit(), "exchange commit");
 }
 
@@ -121,7 +123,7 @@ public:
 
 // Ours, as the load window runs it for "все ЛПУ": the scan of the folder and the naming of its
 // institutions and forms, then for every institution its control run and the replacement of
-// each of its reports (one transaction per report). `scanSeconds` is the scan's share.
+// each of its reports. `scanSeconds` is the scan's share.
 qint64 importOurs(const QString &folder, double &scanSeconds)
 {
     data::DataContext ctx;
@@ -137,8 +139,66 @@ qint64 importOurs(const QString &folder, double &scanSeconds)
     return importer.loadAll(scan.entries, scan.institutions).rowsLoaded;
 }
 
+// The region's files: `files` districts' files, each of `perFile` institutions with one report
+// of `regionRows` rows in each of `regionForms` forms. The baseline inserts each form's records
+// into its own data file, one transaction per data file.
+constexpr int regionFiles = 30;
+constexpr int regionInstitutions = 40; // per file
+constexpr int regionForms = 10;
+constexpr int regionRows = 40;
+
+struct RegionFile
+{
+    qint64 form;
+    std::vector<QByteArray> records;
+};
+
+std::vector<std::vector<RegionFile>> makeRegion()
+{
+    std::vector<std::vector<RegionFile>> files;
+    for (int f = 0; f < regionFiles; ++f) {
+        std::vector<RegionFile> forms;
+        for (int k = 0; k < regionForms; ++k)
+            forms.push_back(RegionFile{
+                qint64(20 + k), makeRecords(regionInstitutions, regionRows, 3000 + f * 100)});
+        files.push_back(std::move(forms));
+    }
+    return files;
+}
+
+void writeRegionFile(const QString &path, const std::vector<RegionFile> &forms)
+{
+    auto writer = must(data::ExchangeFileWriter::create(path), "exchange file");
+    for (const RegionFile &f : forms) {
+        for (const QByteArray &r : f.records)
+            must(writer.appendReport(f.form, r), "exchange record");
+    }
+    must(writer.commit(), "exchange commit");
+}
+
+qint64 regionPlain(const QString &dir, const std::vector<std::vector<RegionFile>> &files)
+{
+    qint64 n = 0;
+    for (int k = 0; k < regionForms; ++k) {
+        sqlite3 *db = openPlain(dir + QStringLiteral("/plain-region-%1.db").arg(k));
+        createRecordsTable(db);
+        exec(db, "BEGIN");
+        sqlite3_stmt *insert = prepare(db, insertRecordSql);
+        for (const auto &file : files) {
+            for (const QByteArray &r : file[size_t(k)].records) {
+                insertRecord(db, insert, reinterpret_cast<const unsigned char *>(r.constData()));
+                ++n;
+            }
+        }
+        sqlite3_finalize(insert);
+        exec(db, "COMMIT");
+        sqlite3_close(db);
+    }
+    return n;
+}
+
 // The baseline: every record in one transaction. With `perReport` each report commits on its
-// own, as the load must; that figure is printed beside the ratio, not in it.
+// own; that figure is printed beside the ratio, not in it.
 qint64 importPlain(const QString &path, const std::vector<QByteArray> &records, bool perReport)
 {
     sqlite3 *db = openPlain(path);
@@ -214,12 +274,12 @@ QString stringArg(int argc, char **argv, const char *name, const QString &fallba
     return fallback;
 }
 
-void line(const char *what, const QByteArray &parts, int institutions, qint64 ours, qint64 base,
-          double oursSeconds, double baseSeconds, const QString &dir)
+void line(const char *what, const QByteArray &parts, int institutions, int rows, qint64 ours,
+          qint64 base, double oursSeconds, double baseSeconds, const QString &dir)
 {
     std::printf("%s institutions=%d rows=%d records=%lld/%lld dir=%s%s ours=%.3fs baseline=%.3fs "
                 "ratio=%.2f\n",
-                what, institutions, rowCount, static_cast<long long>(ours),
+                what, institutions, rows, static_cast<long long>(ours),
                 static_cast<long long>(base), QFile::encodeName(dir).constData(), parts.constData(),
                 oursSeconds, baseSeconds, baseSeconds > 0 ? oursSeconds / baseSeconds : 0.0);
 }
@@ -260,12 +320,29 @@ int main(int argc, char **argv)
              .arg(perReportSeconds, 0, 'f', 3)
              .arg(perReportSeconds > 0 ? importSeconds / perReportSeconds : 0.0, 0, 'f', 2)
              .toLatin1(),
-         institutions, ours, base, importSeconds, plainImportSeconds, parent);
+         institutions, rowCount, ours, base, importSeconds, plainImportSeconds, parent);
+
+    must(runtime::fs::makeDir(dir.filePath(QStringLiteral("region"))), "region directory");
+    const auto region = makeRegion();
+    for (int f = 0; f < regionFiles; ++f)
+        writeRegionFile(dir.filePath(QStringLiteral("region/r%1_2025.dat").arg(f + 1)), region[f]);
+    double regionScanSeconds = 0;
+    const double regionSeconds = seconds(
+        [&] { ours = importOurs(dir.filePath(QStringLiteral("region")), regionScanSeconds); });
+    const double plainRegionSeconds = seconds([&] { base = regionPlain(dir.path(), region); });
+    line("exchange import region",
+         QStringLiteral(" files=%1 reports=%2 scan=%3s")
+             .arg(regionFiles)
+             .arg(regionFiles * regionInstitutions * regionForms)
+             .arg(regionScanSeconds, 0, 'f', 3)
+             .toLatin1(),
+         regionFiles * regionInstitutions, regionRows, ours, base, regionSeconds,
+         plainRegionSeconds, parent);
 
     const double exportSeconds = seconds([&] { ours = exportOurs(); });
     const double plainExportSeconds =
         seconds([&] { base = exportPlain(plainPath, dir.filePath(QStringLiteral("plain.dat"))); });
-    line("exchange export", {}, institutions, ours, base, exportSeconds, plainExportSeconds,
-         parent);
+    line("exchange export", {}, institutions, rowCount, ours, base, exportSeconds,
+         plainExportSeconds, parent);
     return 0;
 }

@@ -186,8 +186,8 @@ void tellOutcome(runtime::Prompter &prompter, const ImportOutcome &outcome)
 {
     if (!outcome.messages.isEmpty())
         prompter.message(outcome.messages.join(QLatin1Char('|')));
-    prompter.message(outcome.cancelled ? ImportReports::cancelledText(outcome)
-                                       : ImportReports::doneText());
+    prompter.message(outcome.cancelled || outcome.failed ? ImportReports::cancelledText(outcome)
+                                                         : ImportReports::doneText());
 }
 
 } // namespace zemor::exchange::ui

@@ -94,6 +94,7 @@ ImportListWindow::ImportListWindow(data::DataContext &context, const ExchangeSer
     : QDialog(parent), m_services(services),
       m_importer(context, services.prompter, services.state.globYear), m_scan(std::move(scan))
 {
+    m_importer.adopt(m_scan);
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowTitle(QStringLiteral("Загрузка отчетов "));
     m_importer.setRunViewer(&runResults(m_services, m_runViewer, this));
@@ -220,6 +221,7 @@ void ImportListWindow::loadMarked()
             : m_importer.loadAll(m_scan.entries, m_scan.institutions, &progress);
     progress.finish();
     m_inUse.unite(m_last.inUse);
+    m_inUse.unite(m_last.notLoaded);
     showResults(m_last);
     showEntries();
     tellOutcome(m_services.prompter, m_last);
@@ -243,6 +245,7 @@ SummaryLoadWindow::SummaryLoadWindow(data::DataContext &context, const ExchangeS
     : QDialog(parent), m_services(services),
       m_importer(context, services.prompter, services.state.globYear), m_scan(std::move(scan))
 {
+    m_importer.adopt(m_scan);
     setObjectName(QStringLiteral("P1$SCRSW"));
     setWindowTitle(QStringLiteral("Загрузка сводного отчета"));
     m_importer.setRunViewer(&runResults(m_services, m_runViewer, this));
@@ -308,6 +311,9 @@ void importReports(data::DataContext &context, const ExchangeServices &services,
     }
     if (!scan.refused.isEmpty())
         services.prompter.message(refusedText(scan.refused));
+    // The files the scan read go to the window's importer, which loads from them.
+    QList<ScannedFile> read = std::move(scan.read);
+    scan.read.clear();
     ImportReports importer(context, services.prompter, services.state.globYear);
     if (scan.entries.isEmpty()) {
         services.prompter.message(ImportReports::noFilesText());
@@ -315,6 +321,7 @@ void importReports(data::DataContext &context, const ExchangeServices &services,
         services.prompter.message(named.error().message);
         return;
     }
+    scan.read = std::move(read);
     if (summary) {
         ImportReports::nameSummaryEntries(scan);
         SummaryLoadWindow window(context, services, std::move(scan), parent);
