@@ -5,6 +5,7 @@
 #include "entry/ControlRun.h"
 #include "entry/ListReport.h"
 #include "runtime/report/PageSink.h"
+#include "support/PdfText.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,28 +49,9 @@ private:
 
 QString TestListReport::pdfText(const runtime::report::PageList &pages, bool bbox)
 {
-    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
-    if (pdftotext.isEmpty())
-        return {};
-    const QString path =
-        m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + u".pdf"_s);
-    runtime::report::PdfSink sink(path);
-    const auto written = sink.output(pages, u"Печать"_s);
-    if (!written || !*written)
-        return {};
-    // A copy beside the test binary, to be looked at by hand.
-    const QString kept = QDir(qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath()))
-                             .filePath(QFileInfo(path).fileName());
-    QFile::remove(kept);
-    QFile::copy(path, kept);
-    QProcess process;
-    QStringList arguments{path, u"-"_s};
-    if (bbox)
-        arguments.prepend(u"-bbox"_s);
-    process.start(pdftotext, arguments);
-    if (!process.waitForFinished(30000))
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return test::printedText(
+        pages, m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + u".pdf"_s),
+        bbox ? QStringList{u"-bbox"_s} : QStringList{});
 }
 
 QList<TestListReport::Word> TestListReport::pdfPlacedWords(const runtime::report::PageList &pages)

@@ -10,6 +10,7 @@
 #include "entry/ReportTablePrint.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/report/PageSink.h"
+#include "support/PdfText.h"
 #include "tools/DemoBuilder.h"
 #include "tools/DemoOutputs.h"
 
@@ -230,24 +231,7 @@ void TestReportTablePrint::typeOneLines()
 // The pages written to PDF and read back as pdftotext sees them; empty when it is missing.
 QString TestReportTablePrint::pdfText(const runtime::report::PageList &pages, const QString &name)
 {
-    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
-    if (pdftotext.isEmpty())
-        return {};
-    const QString path = m_dir.filePath(name);
-    runtime::report::PdfSink sink(path);
-    const auto written = sink.output(pages, u"Печать"_s);
-    if (!written || !*written)
-        return {};
-    // A copy beside the test binary, to be looked at by hand.
-    const QString kept = QDir(qEnvironmentVariable("ZEMOR_TEST_BINARY_DIR", QDir::currentPath()))
-                             .filePath(QFileInfo(path).fileName());
-    QFile::remove(kept);
-    QFile::copy(path, kept);
-    QProcess process;
-    process.start(pdftotext, {u"-layout"_s, path, u"-"_s});
-    if (!process.waitForFinished(30000))
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return test::printedText(pages, m_dir.filePath(name), {u"-layout"_s});
 }
 
 void TestReportTablePrint::pdfReadBack()
