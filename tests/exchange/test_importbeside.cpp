@@ -164,11 +164,20 @@ void TestImportBeside::entryBesideASlowLoadIsToldTheReportIsInUse()
     Child child;
     child.start(work.path(), work.filePath(u"in"_qs), u"F0007"_qs, 20);
     QCOMPARE(child.line(), QByteArray("loading"));
-    // The load has begun; report entry comes a little later, as a user would.
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    // Report entry comes once the load holds the report, however long its checks took: before
+    // that, entry would simply have the report first and the load would be the one told.
+    const entry::ReportIdentity id{demoYear, form, 301, 0, 0, period};
+    for (;;) {
+        const auto held = entry::ReportMarker(ctx, demoYear, 301, form).exists();
+        QVERIFY(held);
+        if (*held)
+            break;
+        QVERIFY2(child.process.state() != QProcess::NotRunning,
+                 "the load ended before it was seen holding the report");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     int toldInUse = 0;
     int saved = 0;
-    const entry::ReportIdentity id{demoYear, form, 301, 0, 0, period};
     while (child.process.state() != QProcess::NotRunning) {
         entry::ReportMarker marker(ctx, demoYear, 301, form);
         const auto taken = marker.take();
