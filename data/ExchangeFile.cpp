@@ -3,6 +3,8 @@
 #include "data/RecordFields.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -31,32 +33,29 @@ std::unexpected<runtime::Error> refused(const QString &path, qint64 index, qint6
 Result<ExchangeFile> ExchangeFile::read(const QString &name, ExchangeFormat format)
 {
     const int size = exchangeRecordSize(format);
-    auto reader = FlatFile::Reader::open(name, size);
-    if (!reader)
-        return std::unexpected(reader.error());
+    const runtime::store::RecordLayout &layout = exchangeLayout(format);
+    // The file is read once; each chunk's records are checked while fresh in the cache. The
+    // first record that does not decode refuses the file, once the container's own checks
+    // (the checksum above all) have passed.
+    qint64 checked = 0;
+    std::optional<std::pair<qint64, runtime::Error>> unsound;
+    auto whole = FlatFile::readWhole(name, size, [&](const char *data, qint64 bytes) -> Status {
+        for (qint64 at = 0; at + size <= bytes && !unsound; at += size, ++checked) {
+            if (auto sound = checkDecimals(layout, data + at); !sound)
+                unsound.emplace(checked, sound.error());
+        }
+        return {};
+    });
+    if (!whole)
+        return std::unexpected(whole.error());
+    if (unsound)
+        return refused(whole->path, unsound->first, whole->count, unsound->second);
 
     ExchangeFile file;
     file.m_format = format;
-    file.m_path = reader->path();
-    file.m_count = reader->count();
-    // Read straight into one buffer of the file's size, a few records at a time, each record
-    // checked in place while it is fresh in the cache.
-    file.m_records = QByteArray(qsizetype(file.m_count * size), Qt::Uninitialized);
-    const runtime::store::RecordLayout &layout = exchangeLayout(format);
-    constexpr qint64 chunkRecords = 64;
-    for (qint64 index = 0; index < file.m_count;) {
-        char *at = file.m_records.data() + index * size;
-        auto read = reader->read(at, std::min(chunkRecords, file.m_count - index));
-        if (!read)
-            return std::unexpected(read.error());
-        if (*read == 0)
-            return runtime::fail(ErrorCode::DamagedFile, file.m_path);
-        for (qint64 n = 0; n < *read; ++n, ++index) {
-            const QByteArray record = QByteArray::fromRawData(at + n * size, size);
-            if (auto sound = checkDecimals(layout, record); !sound)
-                return refused(file.m_path, index, file.m_count, sound.error());
-        }
-    }
+    file.m_path = whole->path;
+    file.m_count = whole->count;
+    file.m_records = std::move(whole->records);
     return file;
 }
 

@@ -6,7 +6,9 @@
 #include <QLocale>
 #include <QtEndian>
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -271,12 +273,37 @@ Status checkDecimals(const runtime::store::RecordLayout &layout, const QByteArra
     if (record.size() < layout.size)
         return fail(ErrorCode::DamagedFile, layout.label,
                     u"Запись короче, чем %1 байт"_s.arg(layout.size));
+    return checkDecimals(layout, record.constData());
+}
+
+Status checkDecimals(const runtime::store::RecordLayout &layout, const char *record)
+{
+    // Every record read from outside passes here: the digits of a whole field array are checked
+    // in one run over its bytes, and the field is looked for only when the run finds a fault.
+    static constexpr auto badDigit = [] {
+        // [first byte of a value][byte]: the first byte's high half is the sign, any value.
+        std::array<std::array<std::uint8_t, 256>, 2> t{};
+        for (int b = 0; b < 256; ++b) {
+            t[0][size_t(b)] = (b >> 4) > 9 || (b & 0x0F) > 9;
+            t[1][size_t(b)] = (b & 0x0F) > 9;
+        }
+        return t;
+    }();
     for (const runtime::store::FieldDef &def : layout.fields) {
-        if (def.type != FieldType::Decimal)
+        if (def.type != FieldType::Decimal || def.size < 1)
+            continue;
+        const auto *p = reinterpret_cast<const std::uint8_t *>(record) + def.offset;
+        std::uint8_t bad = def.size > Decimal::maxPackedBytes; // never valid: the field names it
+        for (int n = 0; n < def.dim; ++n, p += def.size) {
+            bad |= badDigit[1][p[0]];
+            for (int i = 1; i < def.size; ++i)
+                bad |= badDigit[0][p[i]];
+        }
+        if (!bad)
             continue;
         for (int n = 1; n <= def.dim; ++n) {
-            const char *p = record.constData() + def.offset + (n - 1) * def.size;
-            if (!Decimal::isValidPacked(p, def.size)) {
+            const char *at = record + def.offset + (n - 1) * def.size;
+            if (!Decimal::isValidPacked(at, def.size)) {
                 const QString name = def.dim > 1 ? def.name + QString::number(n) : def.name;
                 return fail(ErrorCode::InvalidData, name,
                             u"Неверное десятичное значение в поле %1"_s.arg(name));

@@ -91,5 +91,8 @@ QString readText(const QByteArray &record, const FieldSpec &field, int n = 1);
 // the layout is DamagedFile.
 [[nodiscard]] runtime::Status checkDecimals(const runtime::store::RecordLayout &layout,
                                             const QByteArray &record);
+// The same over `record`, which holds at least layout.size bytes.
+[[nodiscard]] runtime::Status checkDecimals(const runtime::store::RecordLayout &layout,
+                                            const char *record);
 
 } // namespace zemor::data

@@ -28,6 +28,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace zemor::runtime::store {
 
 class FlatFile
@@ -78,6 +80,20 @@ public:
         QByteArray m_buffer;
         Error m_error; // set once the writer is spoilt
     };
+
+    // A whole file, checked as Reader::open checks it and read in the same pass.
+    struct Whole
+    {
+        QByteArray records; // count * recordLength bytes, in the order written
+        qint64 count = 0;
+        int recordLength = 0;
+        QString path;
+    };
+    // Opens, checks and reads the whole file at once: the file is read once, each chunk handed
+    // to `sink` (when given) after its checksum was taken; a failure of `sink` refuses the file.
+    [[nodiscard]] static Result<Whole>
+    readWhole(const QString &name, int expectedRecordLength = 0,
+              const std::function<Status(const char *, qint64)> &sink = {});
 
     class Reader
     {
