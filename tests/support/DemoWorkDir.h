@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,14 +26,44 @@ namespace zemor::test {
 // The year the demo's reports are stored for.
 inline constexpr int demoYear = 2025;
 
+// Copies the tree under `from` to `to` (made); false when a folder or file could not be made.
+inline bool copyTree(const QString &from, const QString &to)
+{
+    if (!QDir().mkpath(to))
+        return false;
+    const QDir source(from);
+    for (const QFileInfo &entry :
+         source.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const QString target = QDir(to).filePath(entry.fileName());
+        if (entry.isDir() ? !copyTree(entry.filePath(), target)
+                          : !QFile::copy(entry.filePath(), target))
+            return false;
+    }
+    return true;
+}
+
 // Writes the demo working directory under `root`; an empty string, or why it was not written.
+// The demo is built once per test process and copied for every further directory: building it
+// writes each file durably, which costs seconds, and a test suite makes dozens.
 inline QString writeDemo(const QString &root)
 {
-    const runtime::Status built = tools::DemoBuilder().build(root);
-    if (built)
-        return {};
-    return built.error().message.isEmpty() ? QStringLiteral("demo not built")
-                                           : built.error().message;
+    static QTemporaryDir built;
+    static QString failure = [] {
+        if (!built.isValid())
+            return QStringLiteral("no temporary directory");
+        const QString previous = runtime::fs::workDir();
+        const runtime::Status ok =
+            tools::DemoBuilder().build(built.filePath(QStringLiteral("demo")));
+        runtime::fs::setWorkDir(previous);
+        if (ok)
+            return QString();
+        return ok.error().message.isEmpty() ? QStringLiteral("demo not built") : ok.error().message;
+    }();
+    if (!failure.isEmpty())
+        return failure;
+    if (!copyTree(built.filePath(QStringLiteral("demo")), root))
+        return QStringLiteral("demo not copied to ") + root;
+    return {};
 }
 
 // Builds the demo working directory in `dir` (under "work") and makes it the working directory.
