@@ -151,9 +151,8 @@ Result<RunOutcome> ControlRun::run(const RunRequest &request, runtime::Progress 
                 continue;
             anyReport = true;
 
-            ReportControlCheck check;
-            const auto failures = check.check(**rules, report->rows);
-            for (const QString &d : check.diagnostics())
+            const auto failures = m_check.check(**rules, report->rows);
+            for (const QString &d : m_check.diagnostics())
                 tell(label + QStringLiteral(": ") + d);
             if (!failures) {
                 tell(label + QStringLiteral(": ") + errorText(failures.error()));

@@ -24,6 +24,7 @@
 // a cancelled run returns Cancelled and no result.
 
 #include "entry/ControlFailure.h"
+#include "entry/ReportControlCheck.h"
 #include "entry/ResolvedRules.h"
 #include "entry/RunReportSource.h"
 #include "runtime/core/Error.h"
@@ -202,6 +203,8 @@ private:
     data::DataContext &m_context;
     RunReportSource &m_source;
     std::map<std::pair<int, qint64>, ResolvedRules> m_rules;
+    // Used for every report of every run, so that its work buffers are made once.
+    ReportControlCheck m_check;
 };
 
 } // namespace zemor::entry

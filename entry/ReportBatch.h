@@ -22,8 +22,11 @@
 //  4. the markers taken in 1 are removed, in one write;
 //  5. each report's `done` is called, in the order of add().
 // An interruption at any moment leaves each report wholly old or wholly new. due() says when the
-// queue holds about a second of work, so that the caller flushes then, before any question of
-// its own and at the end. What is still queued when the batch is destroyed is not written.
+// queue holds about a second of writing (so that a flush holds its markers and its transaction
+// about that long), or has waited ten times that since its first report was queued (so that a
+// load whose checks are slow still commits every few seconds); the caller flushes then, before
+// any question of its own and at the end. What is still queued when the batch is destroyed is
+// not written.
 //
 // The data files and the marker file used stay open until the batch is destroyed.
 
@@ -78,8 +81,8 @@ public:
     // do not decode, is InvalidData and nothing is queued. `decide` may be empty (always write).
     [[nodiscard]] runtime::Status add(const ReportIdentity &id, const QList<QByteArray> &records,
                                       BatchMode mode, Decide decide, Done done);
-    // Whether the queue holds about `span` of work: the time since its first report was queued
-    // and the time its writes are expected to take.
+    // Whether the queue's writes are expected to take about `span`, or its first report has
+    // waited `waitingSpans` times that.
     bool due() const;
     bool isEmpty() const { return m_queue.empty(); }
     // Writes the queue (above). The first failure of a write, or of taking or removing the
@@ -94,6 +97,7 @@ public:
 private:
     struct Queued;
     using Clock = std::chrono::steady_clock;
+    static constexpr int waitingSpans = 10;
 
     runtime::Status takeMarkers(std::vector<std::unique_ptr<ReportMarker>> &taken);
     void lookUpFile(qsizetype first);

@@ -12,6 +12,8 @@
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -328,6 +330,9 @@ Result<QList<QByteArray>> ReportStore::records(const ReportRows &rows) const
     return out;
 }
 
+// The memory a batch's data file may keep of its pages while the batch writes it.
+constexpr int batchCacheKiB = 64 * 1024;
+
 // A queued report: its records one after the other, and what the flush found and did.
 struct ReportBatch::Queued
 {
@@ -393,9 +398,10 @@ bool ReportBatch::due() const
 {
     if (m_queue.empty())
         return false;
+    const double span = std::chrono::duration<double>(m_span).count();
     const std::chrono::duration<double> queued = Clock::now() - m_firstQueued;
-    return queued.count() + double(m_queuedRecords) * m_secondsPerRecord >=
-           std::chrono::duration<double>(m_span).count();
+    return double(m_queuedRecords) * m_secondsPerRecord >= span ||
+           queued.count() >= waitingSpans * span;
 }
 
 Status ReportBatch::takeMarkers(std::vector<std::unique_ptr<ReportMarker>> &taken)
@@ -455,6 +461,11 @@ Status ReportBatch::writeFile(qsizetype first, runtime::Progress *progress, bool
     };
     if (!f.status())
         return failAll(f.status().error());
+    // A batch writes tens of thousands of records into indexes spread over the whole file: with
+    // room for its pages each is journalled and written once. The room is given back after.
+    (void)f.file().setCacheKiB(batchCacheKiB);
+    const auto giveBack = qScopeGuard(
+        [&f] { (void)f.file().setCacheKiB(runtime::store::KeyedFile::defaultCacheKiB); });
     auto tx = Transaction::begin(f.file());
     if (!tx)
         return failAll(tx.error());

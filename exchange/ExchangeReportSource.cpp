@@ -38,8 +38,12 @@ QByteArray exchangeFileStamp(const QString &path)
 
 const ExchangeReportSource::KeptFile &ExchangeReportSource::kept(const QString &path)
 {
-    QByteArray stamp = exchangeFileStamp(path);
     const auto found = m_files.find(path);
+    if (m_holds > 0 && found != m_files.end() && m_lookedAt.contains(path))
+        return found->second;
+    if (m_holds > 0)
+        m_lookedAt.insert(path);
+    QByteArray stamp = exchangeFileStamp(path);
     if (found != m_files.end() && !stamp.isEmpty() && found->second.stamp == stamp)
         return found->second;
 
@@ -67,12 +71,15 @@ void ExchangeReportSource::adopt(const QString &path, const QByteArray &stamp,
     m_files.emplace(path, std::move(kept));
 }
 
-QHash<qint32, QList<qint64>> ExchangeReportSource::byInstitution(const data::ExchangeFile &file)
+QHash<std::pair<qint32, qint64>, QList<qint64>>
+ExchangeReportSource::byInstitution(const data::ExchangeFile &file)
 {
-    QHash<qint32, QList<qint64>> out;
+    QHash<std::pair<qint32, qint64>, QList<qint64>> out;
+    const bool current = file.format() == data::ExchangeFormat::Current;
     for (qint64 i = 0; i < file.count(); ++i) {
         QByteArray bytes = QByteArray::fromRawData(file.recordData(i), file.recordSize());
-        out[data::ExchangeRecord(bytes, file.format()).codUch()].append(i);
+        const data::ExchangeRecord r(bytes, file.format());
+        out[{r.codUch(), current ? r.codForm() : 0}].append(i);
     }
     return out;
 }
@@ -103,11 +110,14 @@ Result<SummedReport> ExchangeReportSource::report(int year, const entry::RunForm
     // An institution's records are found through the index; any other target reads them all.
     const bool one = target.kind == RunTarget::Kind::Institution;
     const QList<qint64> none;
-    const QList<qint64> &indexes = one ? cached.institution.value(target.code) : none;
+    const qint64 formKey = m_format == data::ExchangeFormat::Current ? form.code : 0;
+    const QList<qint64> &indexes = one ? cached.institution.value({target.code, formKey}) : none;
     const qint64 count = one ? indexes.size() : file.count();
 
     QHash<int, qsizetype> slotOf;
     SummedReport summed;
+    if (one)
+        summed.rows.reserve(count);
     for (qint64 k = 0; k < count; ++k) {
         QByteArray bytes =
             QByteArray::fromRawData(file.recordData(one ? indexes[k] : k), file.recordSize());
@@ -120,26 +130,28 @@ Result<SummedReport> ExchangeReportSource::report(int year, const entry::RunForm
             continue;
         if (target.kind == RunTarget::Kind::District && int(r.codReg()) != target.code)
             continue;
-        ReportRow row;
-        row.rowId = r.unicodStr();
-        row.table = r.codTab();
-        for (int n = 1; n <= entry::valueCount; ++n)
-            row.values[size_t(n - 1)] = r.data(n);
         ++summed.records;
-        const auto slot = slotOf.constFind(row.rowId);
+        const int rowId = r.unicodStr();
+        const auto slot = slotOf.constFind(rowId);
         if (slot == slotOf.constEnd()) {
-            slotOf.insert(row.rowId, summed.rows.size());
-            summed.rows.append(row);
+            // A row met for the first time is decoded straight into its place.
+            slotOf.insert(rowId, summed.rows.size());
+            ReportRow &row = summed.rows.emplace_back();
+            row.rowId = rowId;
+            row.table = r.codTab();
+            for (int n = 1; n <= entry::valueCount; ++n)
+                row.values[size_t(n - 1)] = r.data(n);
             continue;
         }
         ReportRow &into = summed.rows[*slot];
-        for (size_t n = 0; n < size_t(entry::valueCount); ++n) {
-            if (row.values[n].isZero())
+        for (int n = 1; n <= entry::valueCount; ++n) {
+            const runtime::Decimal value = r.data(n);
+            if (value.isZero())
                 continue;
-            auto sum = into.values[n].add(row.values[n]);
+            auto sum = into.values[size_t(n - 1)].add(value);
             if (!sum)
                 return std::unexpected(sum.error());
-            into.values[n] = *sum;
+            into.values[size_t(n - 1)] = *sum;
         }
     }
     std::sort(summed.rows.begin(), summed.rows.end(),

@@ -16,9 +16,11 @@
 #include "entry/RunReportSource.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace zemor::exchange {
 
@@ -48,12 +50,32 @@ public:
     {
         QByteArray stamp; // exchangeFileStamp() when read; empty when the read failed
         std::optional<data::ExchangeFile> file;
-        runtime::Error error;                     // why `file` is absent
-        QHash<qint32, QList<qint64>> institution; // record indexes by institution
+        runtime::Error error; // why `file` is absent
+        // Record indexes by institution and form (form 0 in the old format: every record).
+        QHash<std::pair<qint32, qint64>, QList<qint64>> institution;
     };
     // The file at `path` as it is now, read again when its stamp changed: a caller that reads
     // the same files as the runs (an import) takes them from here rather than reading them again.
     const KeptFile &kept(const QString &path);
+
+    // While a Hold lives, each file is looked at on disk once, on its first use, and then kept
+    // as it was: what an import checks and writes for one institution comes from one state of
+    // each file, and a file is not looked at again for every report.
+    class Hold
+    {
+    public:
+        explicit Hold(ExchangeReportSource &source) : m_source(source) { ++m_source.m_holds; }
+        ~Hold()
+        {
+            if (--m_source.m_holds == 0)
+                m_source.m_lookedAt.clear();
+        }
+        Hold(const Hold &) = delete;
+        Hold &operator=(const Hold &) = delete;
+
+    private:
+        ExchangeReportSource &m_source;
+    };
     // Takes `file`, read whole from `path` by the caller when the file's stamp was `stamp`
     // (taken before the read), as if kept() had read it: kept() hands it out while the file on
     // disk keeps that stamp. Nothing is taken without a stamp, of another format, or for a path
@@ -62,11 +84,14 @@ public:
 
 private:
     // The file's record indexes by institution.
-    static QHash<qint32, QList<qint64>> byInstitution(const data::ExchangeFile &file);
+    static QHash<std::pair<qint32, qint64>, QList<qint64>>
+    byInstitution(const data::ExchangeFile &file);
 
     data::ExchangeFormat m_format;
     entry::DataFileReportSource m_dataFiles;
     std::map<QString, KeptFile> m_files;
+    int m_holds = 0;
+    QSet<QString> m_lookedAt; // looked at on disk under the current holds
 };
 
 } // namespace zemor::exchange

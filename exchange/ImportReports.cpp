@@ -369,6 +369,8 @@ bool ImportReports::load(Session &session, QList<ImportEntry> &entries,
                          ImportOutcome &out)
 {
     const qint32 code = institution.code;
+    // The institution's controls and writes take each file as it was when first looked at.
+    const ExchangeReportSource::Hold hold(m_source);
 
     const entry::RunRequest run = controlRequest(m_year, entries, institution);
     const auto controls = session.controls.run(run, nullptr);

@@ -10,6 +10,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <limits>
@@ -536,6 +537,14 @@ Status KeyedFile::rollback()
 bool KeyedFile::inTransaction() const
 {
     return d->db.inTransaction();
+}
+
+Status KeyedFile::setCacheKiB(int kibibytes)
+{
+    if (!isOpen())
+        return d->note(d->notOpen());
+    const QByteArray sql = "PRAGMA cache_size = -" + QByteArray::number(std::max(kibibytes, 1));
+    return d->note(d->db.exec(sql.constData()));
 }
 
 Status KeyedFile::setMaxPageCount(int pages)

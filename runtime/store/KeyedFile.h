@@ -135,6 +135,12 @@ public:
     [[nodiscard]] Status rollback();
     bool inTransaction() const;
 
+    // How much memory this handle may keep of the file's pages, in KiB (defaultCacheKiB unless
+    // set). A write of tens of thousands of records in one transaction gains from a larger one:
+    // its pages are then journalled and written once instead of being spilled and read back.
+    [[nodiscard]] Status setCacheKiB(int kibibytes);
+    static constexpr int defaultCacheKiB = 2000;
+
     // A test hook: limits the database to `pages` pages so that a write runs out of room
     // (DiskFull) without filling a real disk.
     [[nodiscard]] Status setMaxPageCount(int pages);
