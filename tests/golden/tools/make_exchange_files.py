@@ -104,6 +104,15 @@ def exchange_cases():
             [exchange(14, *r) for r in beds(3, 301, 2)])
     write('exchange/district-file', 'r3_2025F12m5F7k2F14.dat', container(rows))
 
+    # The daily form 52 (its period a day number: 2460738 is 3 March 2025, stored; 2460745
+    # is 10 March, new) and the half-yearly form 53 (102 has sent the first half-year only).
+    day = [(1, 101, 1000, d, 5, row, {1: row * 3, 2: row * 7}) for d in (2460738, 2460745)
+           for row in (1, 2)]
+    half = [(1, 102, 1000, h, 3, row, {1: '%d.5' % (40 + row), 2: 30 + row}) for h in (1, 2)
+            for row in (1, 2)]
+    write('exchange/daily-and-half-yearly', 'r1p2F53.dat',
+          container([exchange(52, *r) for r in day] + [exchange(53, *r) for r in half]))
+
     # Two institutions of a district that has sent nothing yet: one of them is chosen.
     rows = ([exchange(7, *r) for r in disease_rows(5, 501, 3, 1, DISEASES_A)] +
             [exchange(7, *r) for r in disease_rows(5, 502, 3, 1, DISEASES_B)])
