@@ -1,11 +1,15 @@
-// The golden cases of the CSV, XML and dBase loads (tests/golden/form62csv, form62xml and
-// dbfimport): files as other programs wrote them, each loaded into a copy of the demo working
-// directory. The outcome is rendered as lines: what the load said, then every record it added
-// ("+") or took away ("-") in any data file, with its values. args.txt holds "key value" lines:
-//   year <y>             the reporting year of the load (CSV and XML)
+// The golden cases of the loads of exchange files, old-format files, CSV, XML and dBase
+// (tests/golden/exchange, oldformat, form62csv, form62xml and dbfimport): files as other
+// programs wrote them, each loaded into a copy of the demo working directory. The outcome is
+// rendered as lines: what the load said, then every record it added ("+") or took away ("-")
+// in any data file, with its values. args.txt holds "key value" lines:
+//   year <y>             the reporting year of the load (exchange, old format, CSV and XML)
+//   institution <code>   the one institution chosen for an exchange or old-format load (else
+//                        "все ЛПУ"); for XML the institution, its district the code / 100
+//   complete             an old-format load that completes a stored report
+//   answers <n> ...      the answers to the questions of an exchange or old-format load
 //   file <name>          the name the input is copied under (CSV, dBase)
 //   summary              load the CSV file as a summary file of many institutions
-//   institution <code>   the institution of an XML load; its district is the code / 100
 //   answer <n>           the answer to the replacement question of an XML load
 //   typed <year> <p>     a dBase load into that year and period (else those of the file name)
 
@@ -14,15 +18,21 @@
 #include "exchange/DbfImport.h"
 #include "exchange/Form62CsvImport.h"
 #include "exchange/Form62XmlImport.h"
+#include "exchange/ImportReports.h"
+#include "exchange/OldFormatImport.h"
 #include "golden/GoldenCases.h"
 #include "tests/exchange/ExchangeFixture.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tools/DemoImportsDbf.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
 #include <QTest>
+#include <QtEndian>
+
+#include <algorithm>
 
 using namespace zemor;
 using namespace zemor::exchange;
@@ -126,7 +136,8 @@ QStringList said(const QStringList &messages)
     return out;
 }
 
-// A case: the demo working directory, the input copied into `folder` under `name`.
+// A case: the demo working directory, the input copied into `folder` under `name`, or, when
+// the input is a folder, each of its files under its own name.
 struct Case
 {
     test::WorkDir work{true};
@@ -134,10 +145,16 @@ struct Case
     data::DataContext ctx{&prompter};
     Records before;
 
-    Case(const QString &input, const QString &folder, const QString &name)
+    Case(const QString &input, const QString &folder, const QString &name = {})
     {
         work.makeDir(folder);
-        work.writeFile(folder + u'/' + name, test::readBytes(input));
+        if (QFileInfo(input).isDir()) {
+            const QDir dir(input);
+            for (const QString &file : dir.entryList(QDir::Files, QDir::Name))
+                work.writeFile(folder + u'/' + file, test::readBytes(dir.filePath(file)));
+        } else {
+            work.writeFile(folder + u'/' + name, test::readBytes(input));
+        }
         before = allRecords(ctx, work.path());
     }
     QStringList changed() { return changes(before, allRecords(ctx, work.path())); }
@@ -151,7 +168,93 @@ struct Case
         }
         return out;
     }
+    // Every message in the order shown: "box <text>", or "ask <text> = <the button answered>".
+    QStringList prompts() const
+    {
+        QStringList out;
+        for (const auto &m : prompter.messages) {
+            if (m.buttons.isEmpty()) {
+                out.append(u"box "_s + m.text);
+                continue;
+            }
+            const QString button = m.buttons.split(u'|').value(m.answer - 1).remove(u'&');
+            out.append(u"ask %1 = %2"_s.arg(m.text, button));
+        }
+        return out;
+    }
 };
+
+// The report records that the exchange or old-format files of `dir` carry: the last 330 bytes
+// of each record after the container's 32-byte header.
+QByteArrayList carried(const QString &dir)
+{
+    QByteArrayList out;
+    const QDir folder(dir);
+    for (const QString &name : folder.entryList(QDir::Files)) {
+        const QByteArray bytes = test::readBytes(folder.filePath(name));
+        if (bytes.size() < 32)
+            continue;
+        const quint32 length = qFromLittleEndian<quint32>(bytes.constData() + 12);
+        if (length < quint32(OtchetRecord::recordSize))
+            continue;
+        for (qsizetype at = 32; at + length <= bytes.size(); at += length)
+            out.append(bytes.mid(at + length - OtchetRecord::recordSize, OtchetRecord::recordSize));
+    }
+    return out;
+}
+
+// Every record the load added is one of the files', byte for byte.
+QString addedVerbatim(const Records &before, const Records &after, const QByteArrayList &input)
+{
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        for (const QByteArray &r : it.value()) {
+            if (!before.value(it.key()).contains(r) && !input.contains(r))
+                return recordLine(u'+', it.key(), r) + u" is not a record of the files"_s;
+        }
+    }
+    return {};
+}
+
+QString fileNameOf(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+QStringList institutionLines(const QList<ImportInstitution> &institutions)
+{
+    QStringList out;
+    for (const ImportInstitution &u : institutions)
+        out.append(
+            u"institution %1 %2 %3|%4"_s.arg(u.code).arg(u.district).arg(u.districtName, u.name));
+    return out;
+}
+
+QStringList refusedLines(const QList<RefusedFile> &refused)
+{
+    QStringList out;
+    for (const RefusedFile &f : refused)
+        out.append(u"refused %1: %2"_s.arg(f.name, f.reason));
+    return out;
+}
+
+// What a load told: its messages, then its result lines ("line <period> <form> <institution>
+// <rows or why none>").
+QStringList outcomeLines(const ImportOutcome &out)
+{
+    QStringList lines = said(out.messages);
+    for (const ImportLine &l : out.lines)
+        lines.append(
+            u"line %1 %2 %3 %4"_s.arg(l.period).arg(l.form).arg(l.institution).arg(l.count));
+    return lines;
+}
+
+QList<int> answersOf(const Args &a)
+{
+    QList<int> out;
+    for (const QString &n : a.items.value(u"answers"_s))
+        out.append(n.toInt());
+    return out;
+}
 
 } // namespace
 
@@ -160,6 +263,10 @@ class TestImportGolden : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void exchange_data() { zemor::tests::addGoldenRows(u"exchange"_s); }
+    void exchange();
+    void oldFormat_data() { zemor::tests::addGoldenRows(u"oldformat"_s); }
+    void oldFormat();
     void csv_data() { zemor::tests::addGoldenRows(u"form62csv"_s); }
     void csv();
     void xml_data() { zemor::tests::addGoldenRows(u"form62xml"_s); }
@@ -167,6 +274,97 @@ private Q_SLOTS:
     void dbase_data() { zemor::tests::addGoldenRows(u"dbfimport"_s); }
     void dbase();
 };
+
+void TestImportGolden::exchange()
+{
+    QFETCH(QString, input);
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, expected);
+    const Args a(args);
+    Case run(input, u"import"_s);
+    run.prompter.answers = answersOf(a);
+    auto scan = ImportReports::scan(run.work.filePath(u"import"_s), false);
+    QVERIFY(scan);
+    ImportReports importer(run.ctx, run.prompter, a.number(u"year"_s, test::demoYear));
+    QVERIFY(importer.name(*scan));
+    ImportReports::sortForList(scan->entries);
+    QStringList lines = refusedLines(scan->refused) + institutionLines(scan->institutions);
+    for (const ImportEntry &e : scan->entries)
+        lines.append(u"entry %1 %2 %3 %4"_s.arg(e.form)
+                         .arg(e.period)
+                         .arg(e.institution)
+                         .arg(fileNameOf(e.path)));
+    if (scan->entries.isEmpty())
+        lines.append(u"say "_s + ImportReports::noFilesText());
+
+    ImportOutcome out;
+    if (a.has(u"institution"_s)) {
+        const qint32 code = a.number(u"institution"_s);
+        const auto u = std::find_if(scan->institutions.cbegin(), scan->institutions.cend(),
+                                    [code](const ImportInstitution &i) { return i.code == code; });
+        QVERIFY(u != scan->institutions.cend());
+        ImportReports::markInstitution(scan->entries, code);
+        out = importer.load(scan->entries, *u);
+    } else {
+        for (ImportEntry &e : scan->entries)
+            e.mark = ImportEntry::Marked;
+        out = importer.loadAll(scan->entries, scan->institutions);
+    }
+    lines += outcomeLines(out) + run.prompts() + run.changed();
+    const QString mismatch = zemor::tests::goldenMismatch(expected, lines);
+    if (!mismatch.isEmpty())
+        qInfo().noquote() << mismatch; // whole: the failure's own message is cut short
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+    const QString copied = addedVerbatim(run.before, allRecords(run.ctx, run.work.path()),
+                                         carried(run.work.filePath(u"import"_s)));
+    QVERIFY2(copied.isEmpty(), qPrintable(copied));
+}
+
+void TestImportGolden::oldFormat()
+{
+    QFETCH(QString, input);
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, expected);
+    const Args a(args);
+    Case run(input, u"old"_s);
+    run.prompter.answers = answersOf(a);
+    OldFormatImport importer(run.ctx, run.prompter, a.number(u"year"_s, test::demoYear));
+    auto files = importer.files(run.work.filePath(u"old"_s));
+    QVERIFY(files);
+    QStringList lines;
+    for (OldFile &f : *files) {
+        f.marked = true;
+        lines.append(u"file %1 %2 %3"_s.arg(fileNameOf(f.path)).arg(f.form).arg(f.period));
+    }
+    if (files->isEmpty())
+        lines.append(u"say "_s + ImportReports::noFilesText());
+    const auto scan = importer.institutions(*files);
+    QVERIFY(scan);
+    lines += refusedLines(scan->refused) + institutionLines(scan->institutions);
+    if (scan->severalDistricts)
+        lines.append(u"say "_s + OldFormatImport::severalDistrictsText());
+
+    ImportOutcome out;
+    if (a.has(u"institution"_s)) {
+        ImportInstitution u;
+        u.code = a.number(u"institution"_s);
+        for (const ImportInstitution &i : scan->institutions) {
+            if (i.code == u.code)
+                u = i;
+        }
+        out = importer.loadOne(*files, u, a.has(u"complete"_s));
+    } else {
+        out = importer.loadAll(*files, scan->institutions);
+    }
+    lines += outcomeLines(out) + run.prompts() + run.changed();
+    const QString mismatch = zemor::tests::goldenMismatch(expected, lines);
+    if (!mismatch.isEmpty())
+        qInfo().noquote() << mismatch; // whole: the failure's own message is cut short
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+    const QString copied = addedVerbatim(run.before, allRecords(run.ctx, run.work.path()),
+                                         carried(run.work.filePath(u"old"_s)));
+    QVERIFY2(copied.isEmpty(), qPrintable(copied));
+}
 
 void TestImportGolden::csv()
 {

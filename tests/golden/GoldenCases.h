@@ -2,7 +2,9 @@
 
 // Golden cases of the file formats the program reads: tests/golden/<format>/<case>/ is one
 // case, with
-//   input.<ext>    the file as another program (or this one) wrote it, byte for byte;
+//   input.<ext>    the file as another program (or this one) wrote it, byte for byte; or
+//   input/         the files, under their own names, where a reader takes several at once or
+//                  reads something from a file's name;
 //   args.txt       what the reader is told besides the file, one item a line (optional);
 //   expected.txt   what the reader must make of it, UTF-8, one item a line: the result in the
 //                  words of that format's test, or "error <code>" (the code's text, errorText())
@@ -42,7 +44,8 @@ inline QStringList goldenLines(const QString &path)
     return lines;
 }
 
-// Columns "input" (the input file's path), "args" and "expected"; one row a case folder.
+// Columns "input" (the input file's or folder's path), "args" and "expected"; one row a case
+// folder.
 inline void addGoldenRows(const QString &format)
 {
     QTest::addColumn<QString>("input");
@@ -53,8 +56,10 @@ inline void addGoldenRows(const QString &format)
     QVERIFY2(!cases.isEmpty(), qPrintable(u"No golden cases in "_s + dir.path()));
     for (const QString &name : cases) {
         const QDir folder(dir.filePath(name));
-        const QStringList inputs = folder.entryList({QStringLiteral("input.*")}, QDir::Files);
-        QVERIFY2(inputs.size() == 1, qPrintable(folder.path() + u": one input file"_s));
+        const QStringList inputs =
+            folder.entryList({QStringLiteral("input"), QStringLiteral("input.*")},
+                             QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        QVERIFY2(inputs.size() == 1, qPrintable(folder.path() + u": one input file or folder"_s));
         QVERIFY2(folder.exists(QStringLiteral("expected.txt")),
                  qPrintable(folder.path() + u": expected.txt"_s));
         QTest::newRow(qPrintable(name))
