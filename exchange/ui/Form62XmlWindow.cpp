@@ -58,8 +58,10 @@ Form62XmlWindow::Form62XmlWindow(data::DataContext &context, const ExchangeServi
     layout->addWidget(read, 0, Qt::AlignLeft);
 
     auto *lists = new QHBoxLayout;
+    // Values are listed whole, as the file holds them: one too long for a report column is
+    // refused by the load, and the list must show which.
     m_cells = makeList(this, QStringLiteral("?LIST1"), 2,
-                       QStringLiteral("90L(2)|M~Code~@s100@60L(2)|M~Nval~@s30@"));
+                       QStringLiteral("90L(2)|M~Code~@s100@60L(2)|M~Nval~@s100@"));
     lists->addWidget(m_cells.view, 2);
     m_rows = makeList(this, QStringLiteral("?LIST1:2"), 5,
                       QStringLiteral("32R(2)|M~Таблица~C(0)@n_5@28L(2)|M~Строка~@s10@"

@@ -270,9 +270,13 @@ void ListBinding::widenToContents(const QList<int> &columns)
     const int margin = metrics.averageCharWidth() * 2;
     for (const int column : columns) {
         int contents = m_view->horizontalHeader()->sectionSizeHint(column);
-        for (int row = 0; row < m_model->rowCount(); ++row)
-            contents = std::max(
-                contents, metrics.horizontalAdvance(cellText(row, column).trimmed()) + margin);
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            // Measured as drawn: a left-aligned cell keeps the leading blanks of its picture.
+            QString drawn = cellText(row, column);
+            while (drawn.endsWith(u' '))
+                drawn.chop(1);
+            contents = std::max(contents, metrics.horizontalAdvance(drawn) + margin);
+        }
         if (contents > m_view->columnWidth(column))
             m_view->setColumnWidth(column, contents);
     }

@@ -167,6 +167,8 @@ private Q_SLOTS:
     void closingTheRowListEndsTheRun();
     void fromTheListToTheResults();
     void damagedFormulaFileShowsNoResult();
+    void valueColumnsShowTheWholeValue_data();
+    void valueColumnsShowTheWholeValue();
 };
 
 void TestIndicatorWindows::listOfTheFormAndOfAllForms()
@@ -780,6 +782,86 @@ void TestIndicatorWindows::damagedFormulaFileShowsNoResult()
              qPrintable(prompter.messages[0].text));
     QCOMPARE(QFileInfo(fx.path(u"POKAS.DAT"_s)).lastModified(), written);
     QVERIFY(!QFile::exists(pdf.path()));
+}
+
+// Every value column is wide enough for its whole cell as it is drawn: the cells are
+// right-justified to their picture and drawn from the left, leading blanks included, so a
+// column sized to the digits alone cut 17523 to 1752.
+void TestIndicatorWindows::valueColumnsShowTheWholeValue_data()
+{
+    QTest::addColumn<bool>("series");
+    QTest::addColumn<bool>("twoYears");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<QStringList>("cells");
+    QTest::newRow("series over two years")
+        << true << false << 2 << QStringList{u"     17523"_s, u"    175230"_s};
+    QTest::newRow("one year, narrow columns")
+        << false << false << 3 << QStringList{u"       17523"_s, u"     17523,45"_s, u"   1"_s};
+    QTest::newRow("for two years")
+        << false << true << 1 << QStringList{u"     17523"_s, u"  99999999"_s};
+}
+
+void TestIndicatorWindows::valueColumnsShowTheWholeValue()
+{
+    QFETCH(bool, series);
+    QFETCH(bool, twoYears);
+    QFETCH(int, columns);
+    QFETCH(QStringList, cells);
+    test::IndicatorFixture fx;
+    IndicatorRun run;
+    run.layout = IndicatorLayout::ByDistrict;
+    run.series = series;
+    run.twoYears = twoYears;
+    run.columns = columns;
+    run.definition.columns = columns;
+    IndicatorOutputInput input;
+    input.run = &run;
+    input.year = 2026;
+    if (series)
+        input.seriesYears = {2025, 2026};
+    for (int k = 1; k <= columns; ++k) {
+        IndicatorColumn c;
+        c.number = k;
+        c.heading = u"Графа %1"_s.arg(k);
+        c.shortHeading = u"гр%1"_s.arg(k);
+        c.width = 2;
+        c.picture = u"@n_10"_s;
+        input.columns.append(c);
+    }
+    IndicatorDisplay display;
+    display.columns = columns;
+    IndicatorDisplayRow row;
+    row.codeText = u"1"_s;
+    row.name = u"Берёзовский"_s;
+    for (int i = 0; i < cells.size(); ++i)
+        row.cells[size_t(i)] = cells[i];
+    display.rows = {row};
+
+    test::ScriptedPrompter prompter;
+    runtime::report::PdfSink pdf(fx.path(u"print.pdf"_s));
+    NoDesktop desktop;
+    runtime::office::OfficeServer office(&desktop);
+    IndicatorServices services{prompter, pdf, office, [] { return QDateTime::currentDateTime(); }};
+    IndicatorResultWindow window(input, display, std::nullopt, services);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    shoot(window, u"indicator-whole-values-"_s +
+                      QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-'));
+    auto *view = control<QTableView>(window, u"?BROWSE:1"_s);
+    const QFontMetrics metrics(view->font());
+    QCOMPARE(window.cells(), int(cells.size()));
+    for (int i = 0; i < cells.size(); ++i) {
+        QString drawn = cells[i];
+        while (drawn.endsWith(u' '))
+            drawn.chop(1);
+        // The cell's own margins of two pixels each side.
+        const int needed = metrics.horizontalAdvance(drawn) + 4;
+        QVERIFY2(view->columnWidth(2 + i) >= needed,
+                 qPrintable(u"column %1: %2 < %3 for \"%4\""_s.arg(i + 1)
+                                .arg(view->columnWidth(2 + i))
+                                .arg(needed)
+                                .arg(cells[i])));
+    }
 }
 
 QTEST_MAIN(TestIndicatorWindows)

@@ -17,7 +17,10 @@
 #include "tests/exchange/ExchangeFixture.h"
 #include "tests/exchange/ExchangeWindowSupport.h"
 
+#include "runtime/ui/ListBinding.h"
+
 #include <QComboBox>
+#include <QTableView>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -61,6 +64,7 @@ private Q_SLOTS:
     void fromTheMenu();
     void pathListAndRefusedFile();
     void noInstitutionNoWindow();
+    void cellsShowTheWholeValue();
 };
 
 void TestForm62XmlWindow::fromTheMenu()
@@ -164,6 +168,30 @@ void TestForm62XmlWindow::noInstitutionNoWindow()
     QVERIFY(!opened);
     QCOMPARE(choices.asked, (QStringList{u"district 2"_s, u"institution 5"_s}));
     QVERIFY(run.prompter.messages.isEmpty());
+}
+
+// The cells read are listed as the file holds them: a value too long for a column of the
+// report is refused by the load, and the list shows it whole, not cut to 30 characters.
+void TestForm62XmlWindow::cellsShowTheWholeValue()
+{
+    test::WorkDir work(true);
+    Run run;
+    QFile::copy(QStringLiteral(ZEMOR_GOLDEN_DIR "/form62xml/numbers-too-long/input.xml"),
+                work.filePath(u"import/long.xml"_s));
+    ui::Form62XmlWindow window(run.context, run.services(), {1, 101, u"Берёзовская ЦРБ"_s});
+    window.show();
+    findControl<QComboBox>(&window, u"?PATH1:2")->setEditText(u"\\import\\long.xml"_s);
+    test::clickControl(&window, u"?OK");
+    auto *view = findControl<QTableView>(&window, u"?LIST1");
+    auto *binding = view->findChild<runtime::ui::ListBinding *>();
+    if (!binding)
+        binding = window.findChild<runtime::ui::ListBinding *>();
+    QVERIFY(binding);
+    const QStringList shown{binding->cellText(0, 1), binding->cellText(1, 1),
+                            binding->cellText(3, 1)};
+    QCOMPARE(shown,
+             (QStringList{u"111111111111111111"_s, QString(40, u'9'), u"99999999999999,999"_s}));
+    test::grabWindow(&window, u"form62xml_long_values"_s);
 }
 
 QTEST_MAIN(TestForm62XmlWindow)
