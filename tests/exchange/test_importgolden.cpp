@@ -160,11 +160,11 @@ class TestImportGolden : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void csv_data() { zemor::tests::addGoldenRows(u"form62csv"_s); }
+    void csv_data() { zemor::test::addGoldenRows(u"form62csv"_s); }
     void csv();
-    void xml_data() { zemor::tests::addGoldenRows(u"form62xml"_s); }
+    void xml_data() { zemor::test::addGoldenRows(u"form62xml"_s); }
     void xml();
-    void dbase_data() { zemor::tests::addGoldenRows(u"dbfimport"_s); }
+    void dbase_data() { zemor::test::addGoldenRows(u"dbfimport"_s); }
     void dbase();
 };
 
@@ -184,7 +184,7 @@ void TestImportGolden::csv()
     QStringList lines = said(load.messages);
     lines.append(u"added %1, present %2"_s.arg(load.rowsAdded).arg(load.rowsPresent));
     lines += run.boxes() + run.changed();
-    const QString mismatch = zemor::tests::goldenMismatch(expected, lines);
+    const QString mismatch = zemor::test::goldenMismatch(expected, lines);
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 
@@ -201,7 +201,7 @@ void TestImportGolden::xml()
     const auto scan = Form62XmlImport::parse(path);
     if (!scan) {
         QVERIFY(run.changed().isEmpty());
-        const QString mismatch = zemor::tests::goldenMismatch(expected, {}, &scan.error());
+        const QString mismatch = zemor::test::goldenMismatch(expected, {}, &scan.error());
         QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
         return;
     }
@@ -214,7 +214,7 @@ void TestImportGolden::xml()
     lines += said(out.unknown + out.errors);
     lines.append(u"end "_s + Form62XmlImport::endText(out));
     lines += run.changed();
-    const QString mismatch = zemor::tests::goldenMismatch(expected, lines);
+    const QString mismatch = zemor::test::goldenMismatch(expected, lines);
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     // A loaded file is moved where the end text says, and only then.
     QCOMPARE(QFile::exists(path), !out.moved);
@@ -242,7 +242,7 @@ void TestImportGolden::dbase()
     lines += said(out.messages);
     lines.append(u"added %1, not found \"%2\""_s.arg(out.totalAdded).arg(out.rowsNotFound));
     lines += run.boxes() + run.changed();
-    const QString mismatch = zemor::tests::goldenMismatch(expected, lines);
+    const QString mismatch = zemor::test::goldenMismatch(expected, lines);
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 

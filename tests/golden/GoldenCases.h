@@ -18,7 +18,7 @@
 #include <QStringList>
 #include <QTest>
 
-namespace zemor::tests {
+namespace zemor::test {
 
 using namespace Qt::StringLiterals;
 
@@ -90,4 +90,4 @@ inline QString goldenMismatch(const QStringList &expected, const QStringList &li
     return {};
 }
 
-} // namespace zemor::tests
+} // namespace zemor::test
