@@ -3,7 +3,8 @@
 // What an indicator's formula is made of once it is read into memory: the formula lines (which
 // report cells go into which result slot), the computation steps that combine the slots, and
 // the notices met while reading them. Filled by IndicatorFormulaFiles from the indicator cell
-// file and from the formula text file "<n>.MDV"; used by the computation. Plain values.
+// file and from the formula text file "<n>.MDV"; used by the computation. Plain values, and
+// addNotice(), the one way a notice joins a list.
 //
 // Positions are checked when the formula is read, so that the computation can index with them:
 // every term's slot and every step's target lies in 1..40, a step's source slot in 0..40 (0 is

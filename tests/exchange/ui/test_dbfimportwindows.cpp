@@ -13,7 +13,7 @@
 #include "support/ScriptedPrompter.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
 #include "tests/exchange/ExchangeFixture.h"
-#include "tests/exchange/ui/ExchangeWindowSupport.h"
+#include "tests/exchange/ExchangeWindowSupport.h"
 #include "tools/DemoImportsDbf.h"
 
 #include <QApplication>

@@ -16,7 +16,7 @@
 #include "tests/analysis/ui/WindowTestSupport.h"
 #include "tests/entry/ui/WhenModal.h"
 #include "tests/exchange/ExchangeFixture.h"
-#include "tests/exchange/ui/ExchangeWindowSupport.h"
+#include "tests/exchange/ExchangeWindowSupport.h"
 
 #include <QHeaderView>
 #include <QPlainTextEdit>

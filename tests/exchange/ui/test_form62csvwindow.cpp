@@ -11,7 +11,7 @@
 #include "support/ModalScript.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
 #include "tests/exchange/ExchangeFixture.h"
-#include "tests/exchange/ui/ExchangeWindowSupport.h"
+#include "tests/exchange/ExchangeWindowSupport.h"
 #include "tools/DemoCatalogue.h"
 #include "tools/DemoForm62.h"
 

@@ -15,7 +15,7 @@
 #include "support/ScriptedChoices.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
 #include "tests/exchange/ExchangeFixture.h"
-#include "tests/exchange/ui/ExchangeWindowSupport.h"
+#include "tests/exchange/ExchangeWindowSupport.h"
 
 #include <QComboBox>
 #include <QTest>
