@@ -1,7 +1,9 @@
 #pragma once
 
 // The names of the summaries and analysis as the rest of the system knows them, and where each
-// lives in this folder, so that a reader can search either way.
+// lives below this folder, so that a reader can search either way. The report list, the
+// summaries, the completeness and the submitted reports are at the root; the rank table and the
+// map in common/; the rest in crosssections/, indicators/ and ratings/; windows in each one's ui/.
 //
 //   name                                         code
 //
@@ -241,8 +243,8 @@
 //   BuildGoalSeries, BuildValueSeries (QRA),     goalRankSource(), valueRankSource(),
 //   NameSeriesPoints; ?RANG                      ratingRankSource() (RatingOutput.h)
 //   "i1.XLS", "i2.XLS", "i3.XLS"                 RatingWorkbooks::exportTab()
-//   RateInstitutions, P1$SCRY "Формирование  индикаторов"  ui::RatingWindow (ui/)
-//   the rating window (P1$SCRL)                  ui::RatingOutputWindow (ui/)
+//   RateInstitutions, P1$SCRY "Формирование  индикаторов"  ui::RatingWindow (ratings/ui/)
+//   the rating window (P1$SCRL)                  ui::RatingOutputWindow (ratings/ui/)
 //   EditInstitutionSets (without its windows)    InstitutionSets (InstitutionSets.h)
 //   QN (the set list), NABOR                     InstitutionSet, InstitutionSets::load()
 //   SetCandidate (QS)                            SetCandidate, InstitutionSets::readCandidates()

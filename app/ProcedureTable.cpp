@@ -1,9 +1,9 @@
 #include "app/ProcedureTable.h"
 
+#include "analysis/common/ui/RankTableWindow.h"
+#include "analysis/ratings/ui/InstitutionSetWindows.h"
+#include "analysis/ratings/ui/RatingWindow.h"
 #include "analysis/ui/CompletenessWindow.h"
-#include "analysis/ui/InstitutionSetWindows.h"
-#include "analysis/ui/RankTableWindow.h"
-#include "analysis/ui/RatingWindow.h"
 #include "analysis/ui/ReportListWindow.h"
 #include "analysis/ui/SubmittedReportsWindow.h"
 #include "entry/ui/BlankFormsWindow.h"

@@ -1,8 +1,8 @@
 #include "analysis/ui/CompletenessWindow.h"
 
 #include "analysis/SubmittedReports.h"
-#include "analysis/ui/PeriodBox.h"
-#include "analysis/ui/ProcedureWindow.h"
+#include "analysis/common/ui/PeriodBox.h"
+#include "analysis/common/ui/ProcedureWindow.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/report/ProgramPrinter.h"

@@ -17,8 +17,8 @@
 // is modeless and returned open (it deletes itself on close; the caller keeps the data context
 // and the services alive until then); otherwise it runs modally and run() answers nullptr.
 
-#include "analysis/IndicatorFormula.h"
 #include "analysis/ReportList.h"
+#include "analysis/indicators/IndicatorFormula.h"
 #include "analysis/ui/SummaryWindow.h"
 #include "runtime/ui/WidgetPrompter.h"
 

@@ -17,7 +17,7 @@
 // destroyed (it deletes itself on close). Otherwise it runs modally and run() answers nullptr.
 
 #include "analysis/SubmittedReports.h"
-#include "analysis/ui/WindowServices.h"
+#include "analysis/common/ui/WindowServices.h"
 
 #include <QDialog>
 

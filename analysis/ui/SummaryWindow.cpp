@@ -1,8 +1,8 @@
 #include "analysis/ui/SummaryWindow.h"
 
 #include "analysis/SummaryOutput.h"
-#include "analysis/ui/PeriodBox.h"
-#include "analysis/ui/ProcedureWindow.h"
+#include "analysis/common/ui/PeriodBox.h"
+#include "analysis/common/ui/ProcedureWindow.h"
 #include "data/DataContext.h"
 #include "entry/ControlRuleLoader.h"
 #include "entry/ReportControlCheck.h"

@@ -18,7 +18,7 @@
 // filled for. The window only shows what they give.
 
 #include "analysis/Summary.h"
-#include "analysis/ui/WindowServices.h"
+#include "analysis/common/ui/WindowServices.h"
 #include "entry/FormCatalogue.h"
 #include "entry/ResolvedRules.h"
 #include "runtime/ui/WidgetPrompter.h"

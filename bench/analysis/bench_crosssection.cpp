@@ -11,8 +11,8 @@
 //
 // Both files are made in a temporary working directory and removed at the end.
 
-#include "analysis/CrossSectionBuild.h"
 #include "analysis/SubmittedReports.h"
+#include "analysis/crosssections/CrossSectionBuild.h"
 #include "bench/support/BenchMain.h"
 #include "bench/support/PlainSqlite.h"
 #include "data/DataContext.h"

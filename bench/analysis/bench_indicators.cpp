@@ -11,7 +11,7 @@
 //
 // The files are made in a temporary working directory and removed at the end.
 
-#include "analysis/IndicatorComputation.h"
+#include "analysis/indicators/IndicatorComputation.h"
 #include "bench/support/BenchMain.h"
 #include "bench/support/PlainSqlite.h"
 #include "data/DataContext.h"

@@ -6,7 +6,7 @@
 //   bench_rank --report [--repeat=N]   one line, ending in ratio=<ours/baseline>
 //   bench_rank [Google Benchmark options]
 
-#include "analysis/RankTable.h"
+#include "analysis/common/RankTable.h"
 #include "bench/support/BenchMain.h"
 
 #include <benchmark/benchmark.h>

@@ -7,7 +7,7 @@
 //   bench_rating --report [--repeat=N]   one line per type, ending in ratio=<ours/baseline>
 //   bench_rating [Google Benchmark options]
 
-#include "analysis/Rating.h"
+#include "analysis/ratings/Rating.h"
 #include "bench/support/BenchMain.h"
 
 #include <benchmark/benchmark.h>

@@ -2,8 +2,8 @@
 // sums, the rows by districts, by institutions and by the rows of a table, the names of the
 // pseudo-institutions, exact sums, and marks whose files are missing.
 
-#include "analysis/CrossSectionBuild.h"
-#include "analysis/CrossSectionMarks.h"
+#include "analysis/crosssections/CrossSectionBuild.h"
+#include "analysis/crosssections/CrossSectionMarks.h"
 #include "data/DataContext.h"
 #include "entry/FormCatalogue.h"
 #include "runtime/core/Progress.h"

@@ -1,7 +1,7 @@
 // Marking the cells of a cross-section: the three modes, the limit of cell marks, "+" and the
 // series, the four orders, deleting, and a table whose column numbers have a gap.
 
-#include "analysis/CrossSectionMarks.h"
+#include "analysis/crosssections/CrossSectionMarks.h"
 
 #include <QHash>
 #include <QTest>

@@ -2,9 +2,9 @@
 // row order, empty rows, period texts and captions, the chart's items, the pages and the
 // workbook read back cell by cell.
 
-#include "analysis/CrossSectionOutput.h"
-#include "analysis/CrossSectionPrint.h"
-#include "analysis/CrossSectionResultView.h"
+#include "analysis/crosssections/CrossSectionOutput.h"
+#include "analysis/crosssections/CrossSectionPrint.h"
+#include "analysis/crosssections/CrossSectionResultView.h"
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/office/XlsxReader.h"

@@ -1,7 +1,7 @@
 // The formula text files of an indicator, parsed from their lines: which ".MDV" lines and terms
 // are read, which are skipped as damaged and how the reading goes on, and the ".MDS" row list.
 
-#include "analysis/FormulaText.h"
+#include "analysis/indicators/FormulaText.h"
 #include "runtime/text/Cp1251.h"
 
 #include <QTest>

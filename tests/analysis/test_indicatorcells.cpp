@@ -1,7 +1,7 @@
 // How result values become cells: pictures with adaptive precision, the comma, text cells,
 // blank cells for zero and for what is not a number, and the display columns of "за 2 года".
 
-#include "analysis/IndicatorCells.h"
+#include "analysis/indicators/IndicatorCells.h"
 
 #include <QTest>
 

@@ -5,12 +5,12 @@
 // a run.
 
 #include "IndicatorFixture.h"
-#include "analysis/IndicatorCells.h"
-#include "analysis/IndicatorComputation.h"
-#include "analysis/IndicatorDisplay.h"
-#include "analysis/IndicatorSteps.h"
-#include "analysis/NosologyComputation.h"
-#include "analysis/PopulationGroups.h"
+#include "analysis/indicators/IndicatorCells.h"
+#include "analysis/indicators/IndicatorComputation.h"
+#include "analysis/indicators/IndicatorDisplay.h"
+#include "analysis/indicators/IndicatorSteps.h"
+#include "analysis/indicators/NosologyComputation.h"
+#include "analysis/indicators/PopulationGroups.h"
 #include "data/DataContext.h"
 #include "runtime/core/Progress.h"
 

@@ -4,7 +4,7 @@
 // reading.
 
 #include "IndicatorFixture.h"
-#include "analysis/IndicatorFormulaFiles.h"
+#include "analysis/indicators/IndicatorFormulaFiles.h"
 #include "data/Dictionary.h"
 #include "data/records/FormaRecord.h"
 #include "data/records/GrafaRecord.h"

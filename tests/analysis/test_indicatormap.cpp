@@ -1,8 +1,8 @@
 // The indicator map page: its lines for the options and values, texts from data escaped, the page
 // written whole or not at all, and the page checked against the rank table it was drawn from.
 
-#include "analysis/IndicatorMap.h"
-#include "analysis/RankTable.h"
+#include "analysis/common/IndicatorMap.h"
+#include "analysis/common/RankTable.h"
 #include "data/DataContext.h"
 #include "entry/EntryFixture.h"
 #include "runtime/fs/Paths.h"

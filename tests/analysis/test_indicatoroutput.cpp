@@ -3,7 +3,7 @@
 
 #include "IndicatorFixture.h"
 
-#include "analysis/IndicatorOutput.h"
+#include "analysis/indicators/IndicatorOutput.h"
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/office/XlsxReader.h"

@@ -4,9 +4,9 @@
 
 #include "IndicatorFixture.h"
 
-#include "analysis/IndicatorComputation.h"
-#include "analysis/IndicatorDisplay.h"
-#include "analysis/IndicatorOutput.h"
+#include "analysis/indicators/IndicatorComputation.h"
+#include "analysis/indicators/IndicatorDisplay.h"
+#include "analysis/indicators/IndicatorOutput.h"
 #include "data/DataContext.h"
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"

@@ -2,7 +2,7 @@
 // city/village, and saving sets (ids, refusals, a set gone meanwhile).
 
 #include "IndicatorFixture.h"
-#include "analysis/InstitutionSets.h"
+#include "analysis/ratings/InstitutionSets.h"
 #include "data/DataContext.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/NaborRecord.h"

@@ -1,8 +1,8 @@
 // The rank table: filling, dense ranks, the first ranges (equal, or around a mean), the ranges
 // the user recomputes or types, and what goes to the map.
 
-#include "analysis/RankTable.h"
-#include "analysis/RankTableExcel.h"
+#include "analysis/common/RankTable.h"
+#include "analysis/common/RankTableExcel.h"
 #include "entry/EntryFixture.h"
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"

@@ -2,7 +2,7 @@
 // the members' mean, the goal indices and integral criteria, storing a definition's results into
 // its table's rows, the period text and the rating order.
 
-#include "analysis/Rating.h"
+#include "analysis/ratings/Rating.h"
 
 #include <QTest>
 

@@ -3,7 +3,7 @@
 // own table's rows, and what the user is told. Nothing is written by a run.
 
 #include "IndicatorFixture.h"
-#include "analysis/RatingData.h"
+#include "analysis/ratings/RatingData.h"
 #include "data/DataContext.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/IndikRecord.h"

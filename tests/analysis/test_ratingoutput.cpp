@@ -2,7 +2,7 @@
 // table is given from each tab (district codes only for a per-district indicator), and the
 // workbooks' cells and frames.
 
-#include "analysis/RatingOutput.h"
+#include "analysis/ratings/RatingOutput.h"
 #include "runtime/fs/Paths.h"
 #include "shell/ExcelLauncher.h"
 #include "support/RecordingOffice.h"

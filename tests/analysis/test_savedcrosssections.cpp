@@ -2,8 +2,8 @@
 // leaves them when it fails, loading with the year and period of the moment (the year's
 // periods 0..0 for an annual form), and rows and columns the loaded year does not have.
 
-#include "analysis/CrossSectionBuild.h"
-#include "analysis/SavedCrossSections.h"
+#include "analysis/crosssections/CrossSectionBuild.h"
+#include "analysis/crosssections/SavedCrossSections.h"
 #include "data/DataContext.h"
 #include "support/WriteFailures.h"
 #include "tests/analysis/CrossSectionFixture.h"

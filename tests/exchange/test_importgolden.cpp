@@ -263,15 +263,15 @@ class TestImportGolden : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void exchange_data() { zemor::tests::addGoldenRows(u"exchange"_s); }
+    void exchange_data() { zemor::test::addGoldenRows(u"exchange"_s); }
     void exchange();
-    void oldFormat_data() { zemor::tests::addGoldenRows(u"oldformat"_s); }
+    void oldFormat_data() { zemor::test::addGoldenRows(u"oldformat"_s); }
     void oldFormat();
-    void csv_data() { zemor::tests::addGoldenRows(u"form62csv"_s); }
+    void csv_data() { zemor::test::addGoldenRows(u"form62csv"_s); }
     void csv();
-    void xml_data() { zemor::tests::addGoldenRows(u"form62xml"_s); }
+    void xml_data() { zemor::test::addGoldenRows(u"form62xml"_s); }
     void xml();
-    void dbase_data() { zemor::tests::addGoldenRows(u"dbfimport"_s); }
+    void dbase_data() { zemor::test::addGoldenRows(u"dbfimport"_s); }
     void dbase();
 };
 
@@ -311,7 +311,7 @@ void TestImportGolden::exchange()
         out = importer.loadAll(scan->entries, scan->institutions);
     }
     lines += outcomeLines(out) + run.prompts() + run.changed();
-    const QString mismatch = zemor::tests::goldenMismatch(expected, lines);
+    const QString mismatch = zemor::test::goldenMismatch(expected, lines);
     if (!mismatch.isEmpty())
         qInfo().noquote() << mismatch; // whole: the failure's own message is cut short
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
@@ -357,7 +357,7 @@ void TestImportGolden::oldFormat()
         out = importer.loadAll(*files, scan->institutions);
     }
     lines += outcomeLines(out) + run.prompts() + run.changed();
-    const QString mismatch = zemor::tests::goldenMismatch(expected, lines);
+    const QString mismatch = zemor::test::goldenMismatch(expected, lines);
     if (!mismatch.isEmpty())
         qInfo().noquote() << mismatch; // whole: the failure's own message is cut short
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
@@ -382,7 +382,7 @@ void TestImportGolden::csv()
     QStringList lines = said(load.messages);
     lines.append(u"added %1, present %2"_s.arg(load.rowsAdded).arg(load.rowsPresent));
     lines += run.boxes() + run.changed();
-    const QString mismatch = zemor::tests::goldenMismatch(expected, lines);
+    const QString mismatch = zemor::test::goldenMismatch(expected, lines);
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 
@@ -399,7 +399,7 @@ void TestImportGolden::xml()
     const auto scan = Form62XmlImport::parse(path);
     if (!scan) {
         QVERIFY(run.changed().isEmpty());
-        const QString mismatch = zemor::tests::goldenMismatch(expected, {}, &scan.error());
+        const QString mismatch = zemor::test::goldenMismatch(expected, {}, &scan.error());
         QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
         return;
     }
@@ -412,7 +412,7 @@ void TestImportGolden::xml()
     lines += said(out.unknown + out.errors);
     lines.append(u"end "_s + Form62XmlImport::endText(out));
     lines += run.changed();
-    const QString mismatch = zemor::tests::goldenMismatch(expected, lines);
+    const QString mismatch = zemor::test::goldenMismatch(expected, lines);
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     // A loaded file is moved where the end text says, and only then.
     QCOMPARE(QFile::exists(path), !out.moved);
@@ -440,7 +440,7 @@ void TestImportGolden::dbase()
     lines += said(out.messages);
     lines.append(u"added %1, not found \"%2\""_s.arg(out.totalAdded).arg(out.rowsNotFound));
     lines += run.boxes() + run.changed();
-    const QString mismatch = zemor::tests::goldenMismatch(expected, lines);
+    const QString mismatch = zemor::test::goldenMismatch(expected, lines);
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 

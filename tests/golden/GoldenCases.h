@@ -20,7 +20,7 @@
 #include <QStringList>
 #include <QTest>
 
-namespace zemor::tests {
+namespace zemor::test {
 
 using namespace Qt::StringLiterals;
 
@@ -95,4 +95,4 @@ inline QString goldenMismatch(const QStringList &expected, const QStringList &li
     return {};
 }
 
-} // namespace zemor::tests
+} // namespace zemor::test

@@ -3,13 +3,13 @@
 // indicators over the demo reports and populations (the figures expected worked out from the
 // demo's own report values), and the quality indicators with their sets and norms.
 
-#include "analysis/IndicatorComputation.h"
-#include "analysis/IndicatorFormulaFiles.h"
-#include "analysis/PopulationGroups.h"
-#include "analysis/RatingData.h"
-#include "analysis/ui/IndicatorListWindow.h"
-#include "analysis/ui/IndicatorProcedure.h"
-#include "analysis/ui/IndicatorResultWindow.h"
+#include "analysis/indicators/IndicatorComputation.h"
+#include "analysis/indicators/IndicatorFormulaFiles.h"
+#include "analysis/indicators/PopulationGroups.h"
+#include "analysis/indicators/ui/IndicatorListWindow.h"
+#include "analysis/indicators/ui/IndicatorProcedure.h"
+#include "analysis/indicators/ui/IndicatorResultWindow.h"
+#include "analysis/ratings/RatingData.h"
 #include "data/DataContext.h"
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"

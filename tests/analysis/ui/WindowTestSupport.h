@@ -5,7 +5,7 @@
 // PDF, and the pictures and printed pages kept next to the test binary for looking at (the
 // temporary folder when run outside CTest).
 
-#include "analysis/ui/WindowServices.h"
+#include "analysis/common/ui/WindowServices.h"
 #include "data/DataContext.h"
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"

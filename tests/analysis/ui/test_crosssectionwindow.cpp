@@ -3,9 +3,9 @@
 // form and table changes, the builds by districts, institutions and rows, and the result mode
 // with its clicks, chart, empty rows, printing to PDF and the workbook.
 
-#include "analysis/CrossSectionPrint.h"
-#include "analysis/ui/CrossSectionNameWindows.h"
-#include "analysis/ui/CrossSectionWindow.h"
+#include "analysis/crosssections/CrossSectionPrint.h"
+#include "analysis/crosssections/ui/CrossSectionNameWindows.h"
+#include "analysis/crosssections/ui/CrossSectionWindow.h"
 #include "data/DataContext.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/report/PageSink.h"

@@ -3,8 +3,8 @@
 // hand-made mark, the reset, a save the file refuses, a set deleted elsewhere meanwhile, a
 // delete, and Enter closing the list.
 
-#include "analysis/InstitutionSets.h"
-#include "analysis/ui/InstitutionSetWindows.h"
+#include "analysis/ratings/InstitutionSets.h"
+#include "analysis/ratings/ui/InstitutionSetWindows.h"
 #include "app/ProcedureTable.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/ui/Controls.h"

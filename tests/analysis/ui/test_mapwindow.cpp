@@ -3,10 +3,10 @@
 // browser started only after a whole page, "&Cancel" (or closing) writing nothing, and a working
 // directory that cannot be written leaving the old page and starting no browser.
 
-#include "analysis/IndicatorMap.h"
-#include "analysis/RankTable.h"
-#include "analysis/ui/MapWindow.h"
-#include "analysis/ui/RankTableWindow.h"
+#include "analysis/common/IndicatorMap.h"
+#include "analysis/common/RankTable.h"
+#include "analysis/common/ui/MapWindow.h"
+#include "analysis/common/ui/RankTableWindow.h"
 #include "data/DataContext.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/text/Cp1251.h"

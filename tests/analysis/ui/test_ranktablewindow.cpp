@@ -3,10 +3,10 @@
 // and the assignment of typed bounds, the map button only for districts, the workbook, and the
 // rank table opened from the indicator result window's "Ранг".
 
-#include "analysis/IndicatorOutput.h"
-#include "analysis/RankTable.h"
-#include "analysis/ui/IndicatorResultWindow.h"
-#include "analysis/ui/RankTableWindow.h"
+#include "analysis/common/RankTable.h"
+#include "analysis/common/ui/RankTableWindow.h"
+#include "analysis/indicators/IndicatorOutput.h"
+#include "analysis/indicators/ui/IndicatorResultWindow.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"

@@ -4,9 +4,9 @@
 // each tab (district codes only for a per-district indicator), each tab's workbook with every
 // member, a missing set, and the procedure on the menu.
 
-#include "analysis/RatingData.h"
-#include "analysis/ui/RatingOutputWindow.h"
-#include "analysis/ui/RatingWindow.h"
+#include "analysis/ratings/RatingData.h"
+#include "analysis/ratings/ui/RatingOutputWindow.h"
+#include "analysis/ratings/ui/RatingWindow.h"
 #include "app/ProcedureTable.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/IndikRecord.h"

@@ -5,11 +5,11 @@
 // its workbook and its print to PDF; and both procedures on the frame.
 
 #include "analysis/SummaryOutput.h"
+#include "analysis/indicators/ui/IndicatorListWindow.h"
+#include "analysis/indicators/ui/IndicatorParametersWindow.h"
+#include "analysis/indicators/ui/IndicatorResultWindow.h"
+#include "analysis/indicators/ui/IndicatorRowWindow.h"
 #include "analysis/ui/CompletenessWindow.h"
-#include "analysis/ui/IndicatorListWindow.h"
-#include "analysis/ui/IndicatorParametersWindow.h"
-#include "analysis/ui/IndicatorResultWindow.h"
-#include "analysis/ui/IndicatorRowWindow.h"
 #include "analysis/ui/ReportListWindow.h"
 #include "analysis/ui/SummaryWindow.h"
 #include "app/ProcedureTable.h"

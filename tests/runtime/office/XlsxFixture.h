@@ -12,7 +12,7 @@
 
 #include <zip.h>
 
-namespace zemor::tests {
+namespace zemor::test {
 
 using ZipEntries = QList<std::pair<QString, QByteArray>>;
 
@@ -124,4 +124,4 @@ inline bool writeTemplate(const QString &path)
     return writeZip(path, templateEntries());
 }
 
-} // namespace zemor::tests
+} // namespace zemor::test

@@ -42,7 +42,7 @@ struct WorkDir
         QDir(dir.path()).mkpath(QStringLiteral("XLS"));
         QDir(dir.path()).mkpath(QStringLiteral("temp1"));
         QDir(dir.path()).mkpath(QStringLiteral("doc"));
-        if (!zemor::tests::writeTemplate(path(QStringLiteral("XLS/ras1.xls"))))
+        if (!zemor::test::writeTemplate(path(QStringLiteral("XLS/ras1.xls"))))
             qFatal("cannot write the template");
         QFile blank(path(QStringLiteral("doc/f12.doc")));
         if (!blank.open(QIODevice::WriteOnly) || blank.write("a word document") < 0)

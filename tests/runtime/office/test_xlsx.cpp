@@ -10,7 +10,7 @@
 
 using namespace zemor::runtime;
 using namespace zemor::runtime::office;
-using zemor::tests::ZipEntries;
+using zemor::test::ZipEntries;
 
 namespace {
 
@@ -47,7 +47,7 @@ private:
 void XlsxTest::readsTheTemplate()
 {
     const QString path = m_dir.filePath(QStringLiteral("ras1.xls"));
-    QVERIFY(zemor::tests::writeTemplate(path));
+    QVERIFY(zemor::test::writeTemplate(path));
     auto book = XlsxReader::read(path);
     QVERIFY2(book, qPrintable(book ? QString() : book.error().message));
 
@@ -94,7 +94,7 @@ void XlsxTest::damagedFilesAreRefused_data()
     QTest::addColumn<QByteArray>("raw");
     QTest::addColumn<ErrorCode>("code");
 
-    const ZipEntries good = zemor::tests::templateEntries();
+    const ZipEntries good = zemor::test::templateEntries();
     const auto replaced = [&](const QString &name, const QByteArray &content) {
         ZipEntries entries = good;
         for (auto &[entryName, entryContent] : entries)
@@ -200,7 +200,7 @@ void XlsxTest::damagedFilesAreRefused()
     const QString path = m_dir.filePath(QStringLiteral("bad.xls"));
     QFile::remove(path);
     if (!entries.isEmpty()) {
-        QVERIFY(zemor::tests::writeZip(path, entries));
+        QVERIFY(zemor::test::writeZip(path, entries));
     } else {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));

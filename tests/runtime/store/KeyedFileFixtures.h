@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace zemor::tests::store {
+namespace zemor::test::store {
 
 using runtime::store::FieldDef;
 using runtime::store::FieldType;
@@ -215,4 +215,4 @@ inline QByteArray catalogueRecord(qint32 id, const QByteArray &nameCp1251, int c
     return r;
 }
 
-} // namespace zemor::tests::store
+} // namespace zemor::test::store

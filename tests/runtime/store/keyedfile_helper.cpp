@@ -25,7 +25,7 @@
 
 using namespace zemor::runtime;
 using namespace zemor::runtime::store;
-using namespace zemor::tests::store;
+using namespace zemor::test::store;
 
 namespace {
 

@@ -410,7 +410,7 @@ void TestDbase::missingFile()
 // encoding taken, every "field" of the file and one "row" of decoded values a record.
 void TestDbase::golden_data()
 {
-    zemor::tests::addGoldenRows(QStringLiteral("dbase"));
+    zemor::test::addGoldenRows(QStringLiteral("dbase"));
 }
 
 void TestDbase::golden()
@@ -450,7 +450,7 @@ void TestDbase::golden()
         }
     }
     const QString mismatch =
-        zemor::tests::goldenMismatch(expected, lines, opened ? nullptr : &opened.error());
+        zemor::test::goldenMismatch(expected, lines, opened ? nullptr : &opened.error());
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 

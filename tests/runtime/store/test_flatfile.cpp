@@ -111,7 +111,7 @@ private Q_SLOTS:
 
     // The golden cases of tests/golden/flatfile: "length N" in args.txt is the record length
     // the reader expects; the result is "records <length>" and one "record <hex>" a record.
-    void golden_data() { zemor::tests::addGoldenRows(u"flatfile"_s); }
+    void golden_data() { zemor::test::addGoldenRows(u"flatfile"_s); }
 
     void golden()
     {
@@ -133,7 +133,7 @@ private Q_SLOTS:
                 lines << u"record "_s + QString::fromLatin1(rec.toHex());
         }
         const QString mismatch =
-            zemor::tests::goldenMismatch(expected, lines, more ? nullptr : &more.error());
+            zemor::test::goldenMismatch(expected, lines, more ? nullptr : &more.error());
         QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     }
 

@@ -17,7 +17,7 @@
 
 using namespace zemor::runtime;
 using namespace zemor::runtime::store;
-using namespace zemor::tests::store;
+using namespace zemor::test::store;
 
 Q_DECLARE_METATYPE(zemor::runtime::ErrorCode)
 
