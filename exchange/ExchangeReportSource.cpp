@@ -5,6 +5,7 @@
 #include "runtime/fs/FileOperations.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zemor::exchange {
 
@@ -16,10 +17,10 @@ using runtime::Result;
 QByteArray exchangeFileStamp(const QString &path)
 {
     constexpr qsizetype headerSize = runtime::store::FlatFile::headerSize;
-    const auto head = runtime::fs::readHead(path, headerSize);
+    auto head = runtime::fs::readHead(path, headerSize);
     if (!head)
         return {};
-    QByteArray stamp = head->bytes;
+    QByteArray stamp = std::move(head->bytes);
     stamp.append(headerSize - stamp.size(), '\0');
     for (const qint64 n :
          {head->device, head->inode, head->size, head->modifiedSeconds, head->modifiedNanoseconds})

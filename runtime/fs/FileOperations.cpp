@@ -48,8 +48,8 @@ bool pathExists(const QString &path, struct stat *st = nullptr)
 
 int renameNoReplace(const QString &from, const QString &to)
 {
-    return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, encodeName(from).constData(), AT_FDCWD,
-                                      encodeName(to).constData(), RENAME_NOREPLACE));
+    return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, encodeName(from).constData(),
+                                      AT_FDCWD, encodeName(to).constData(), RENAME_NOREPLACE));
 }
 
 // Moves a file onto a name that must not exist; 0 or the errno of the failure. Falls back to
