@@ -1,6 +1,5 @@
 #include "analysis/Completeness.h"
 
-#include "analysis/Clipped.h"
 #include "analysis/ReadOnlyFile.h"
 #include "data/FileNames.h"
 #include "data/records/BolnRecord.h"
@@ -10,6 +9,7 @@
 #include "runtime/core/Progress.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
+#include "runtime/text/FixedString.h"
 #include "shell/ExcelLauncher.h"
 
 #include <QSet>
@@ -25,6 +25,7 @@ using runtime::Result;
 using runtime::Status;
 using runtime::store::KeyedFile;
 using runtime::store::Transaction;
+using runtime::text::clipped;
 
 namespace {
 

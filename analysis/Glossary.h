@@ -121,7 +121,8 @@
 //   QS:MES, QS:NAMEMES, QS:CODREG, QS:VID,       SubmittedReportLine::period, periodText,
 //   QS:TIP
 //                                                district, kind, periodKind
-//   the year clamp ("Период с ")                 SubmittedReports::holdYear()
+//   the year clamp ("Период с ")                 shell::AppState::holdYear(),
+//                                                SubmittedReports::yearBoundsText()
 //   the newest period at the start               SubmittedReports::newestPeriod()
 //   FillSubmittedList                            SubmittedReports::fill()
 //   ?STRING3 ("Всего отчетов: ")                 SubmittedReports::countText()

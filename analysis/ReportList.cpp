@@ -1,6 +1,6 @@
 #include "analysis/ReportList.h"
 
-#include "analysis/Clipped.h"
+#include "data/Codes.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
@@ -10,6 +10,7 @@
 #include "entry/FormCatalogue.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
+#include "runtime/text/FixedString.h"
 
 #include <QDate>
 #include <QHash>
@@ -26,6 +27,7 @@ using runtime::Result;
 using runtime::Status;
 using runtime::store::KeyedFile;
 using runtime::store::Transaction;
+using runtime::text::clipped;
 
 namespace {
 
@@ -129,7 +131,7 @@ void ReportList::resetFilters()
     m_village = true;
     m_kindFilter = 0;
     m_districtFilter = 0;
-    m_districtText = regionName();
+    m_districtText = data::regionName();
     m_kindText.clear();
 }
 
@@ -232,7 +234,7 @@ Status ReportList::fill(data::DataContext &ctx)
         if (Status c = tx->commit(); !c)
             return c;
     }
-    m_districts.append({regionName(), 0});
+    m_districts.append({data::regionName(), 0});
     m_districts.append({QStringLiteral("Районы"), districtGroupDistricts});
     m_districts.append({QStringLiteral("Таргин+Сарвенск"), districtGroupCities});
     m_districts.append({QStringLiteral("Муниципальные"), districtGroupMunicipal});
@@ -272,16 +274,15 @@ Status ReportList::fill(data::DataContext &ctx)
         data::BolnRecord b(file.record());
         for (ReportListEntry &e : m_entries) {
             const qint32 code = e.institution;
-            if (code == 20000) {
-                e.districtName = QStringLiteral("Таргинская");
+            if (code == data::RegionTotalCode) {
+                e.districtName = data::regionAdjective();
                 e.name = QStringLiteral(" область");
-            } else if (code == 20001) {
+            } else if (code == data::DistrictsTotalCode) {
                 e.districtName = QStringLiteral("Районы ");
                 e.name = QStringLiteral(" области");
-            } else if (code >= 21001 && code <= 21999) {
+            } else if (const auto district = data::districtOfTotalCode(code)) {
                 e.districtName = districtNames.value(e.district, QStringLiteral("???"));
-                e.name = e.kindName =
-                    code - 21000 < 100 ? QStringLiteral(" район") : QStringLiteral(" город");
+                e.name = e.kindName = data::districtTotalSuffix(*district);
             } else {
                 file.clearRecord();
                 b.setUnicod(code);
@@ -641,21 +642,21 @@ MarksAndTitle ReportList::checkMarksAndTitle()
         r.title = m_districtFilter < 100 ? region + QStringLiteral(" р-н ") + m_kindText
                                          : region + u' ' + m_kindText;
     } else if (m_kindFilter != 0) {
-        m_districtText = regionName() + u' ' + m_kindText;
+        m_districtText = data::regionName() + u' ' + m_kindText;
         r.title = m_districtText;
     } else if (m_districtFilter != 0) {
         r.title = m_districtFilter < 100 ? region + QStringLiteral(" р-н ") : region;
     } else {
         const qsizetype n = marked.size();
         if (n == 0)
-            r.title = regionName();
+            r.title = data::regionName();
         else if (n == 1)
             r.title = reportText(*marked[0], r.periodTag);
         else if (n == 2)
             r.title =
                 reportText(*marked[0], r.periodTag) + u';' + reportText(*marked[1], r.periodTag);
         else
-            r.title = QStringLiteral("Таргинская область(") + num(n) + QStringLiteral("отчетов)");
+            r.title = data::regionName() + u'(' + num(n) + QStringLiteral("отчетов)");
         if (n >= 1) {
             r.singleReportsPending = true;
             m_districtText = r.title.left(70);

@@ -17,6 +17,7 @@
 // when the user sets the range; a fill then takes the last period stored in the file. A real
 // period 20 (week 20 of a weekly form) is just a period.
 
+#include "data/Codes.h"
 #include "runtime/core/Error.h"
 
 #include <QList>
@@ -112,7 +113,6 @@ struct SummaryRequest
 class ReportList
 {
 public:
-    static QString regionName() { return QStringLiteral("Таргинская область"); }
     static QString noReportsText() { return QStringLiteral("отчетов нет"); }
     static QString nothingToHandOverText() { return QStringLiteral("ТАКИХ ОТЧЕТОВ НЕТ"); }
     static QString noLevelText() { return QStringLiteral("не указан уровень МП"); }
@@ -217,7 +217,7 @@ private:
     bool m_ignoreKinds = true;
     int m_districtFilter = 0;
     int m_kindFilter = 0;
-    QString m_districtText = regionName();
+    QString m_districtText = data::regionName();
     QString m_kindText;
     bool m_city = true;
     bool m_village = true;

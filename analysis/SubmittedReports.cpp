@@ -1,6 +1,7 @@
 #include "analysis/SubmittedReports.h"
 
 #include "analysis/FieldText.h"
+#include "data/Codes.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
@@ -11,7 +12,7 @@
 #include "runtime/report/ReportWriter.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
-#include "shell/AppState.h"
+#include "runtime/text/FixedString.h"
 #include "shell/ExcelLauncher.h"
 
 #include <QHash>
@@ -31,6 +32,7 @@ using runtime::Result;
 using runtime::Status;
 using runtime::store::KeyedFile;
 using runtime::store::Transaction;
+using runtime::text::clipped;
 
 namespace {
 
@@ -39,8 +41,6 @@ constexpr int kindWidth = 15;
 constexpr int nameWidth = 100;
 constexpr int periodTextWidth = 8;
 constexpr int lastDistrict = 249;
-constexpr qint32 wholeRegion = 20000;
-constexpr qint32 allDistricts = 20001;
 
 // Looks records of one keyed file up by one key inside one read transaction.
 class Lookup
@@ -90,15 +90,6 @@ QString SubmittedReports::yearBoundsText(int first, int last)
 {
     return QStringLiteral("Период с ") + QString::number(first) + QStringLiteral("г. по ") +
            QString::number(last) + QStringLiteral("г.");
-}
-
-QString SubmittedReports::holdYear(shell::AppState &state)
-{
-    const int held = shell::AppState::clampedYear(state.globYear, state.globYearS, state.globYearE);
-    if (held == state.globYear)
-        return {};
-    state.globYear = qint16(held);
-    return yearBoundsText(state.globYearS, state.globYearE);
 }
 
 SubmittedReports::SubmittedReports(data::DataContext &context, int year)
@@ -222,14 +213,14 @@ Status SubmittedReports::name(QList<SubmittedReportLine> &lines)
         data::BolnRecord record(boln.file().record());
         for (SubmittedReportLine &line : lines) {
             const qint32 code = line.institution;
-            if (code == wholeRegion) {
-                line.regionName = QStringLiteral("Таргинская");
+            if (code == data::RegionTotalCode) {
+                line.regionName = data::regionAdjective();
                 line.kindName = QStringLiteral("область");
-            } else if (code == allDistricts) {
+            } else if (code == data::DistrictsTotalCode) {
                 line.regionName = QStringLiteral("Районы");
                 line.kindName = QStringLiteral("области");
-            } else if (code > 21000 && code < 22000) {
-                line.kindName = code > 21100 ? QStringLiteral("город") : QStringLiteral("район");
+            } else if (const auto district = data::districtOfTotalCode(code)) {
+                line.kindName = *district > 100 ? QStringLiteral("город") : QStringLiteral("район");
             } else {
                 boln.file().clearRecord();
                 record.setUnicod(code);
@@ -274,7 +265,7 @@ Status SubmittedReports::name(QList<SubmittedReportLine> &lines)
         return std::unexpected(*failed);
     data::ViduchRecord record(viduch.file().record());
     for (SubmittedReportLine &line : lines) {
-        if (line.district > lastDistrict || line.institution > wholeRegion)
+        if (line.district > lastDistrict || line.institution > data::RegionTotalCode)
             continue;
         viduch.file().clearRecord();
         if (Status s = record.setCodVid(line.kind); !s)

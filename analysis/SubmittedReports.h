@@ -28,7 +28,6 @@ class Progress;
 }
 namespace zemor::shell {
 class ExcelLauncher;
-struct AppState;
 } // namespace zemor::shell
 
 namespace zemor::analysis {
@@ -70,11 +69,9 @@ public:
     {
         return QStringLiteral("Всего отчетов: ") + QString::number(lines);
     }
-    // "Период с <first>г. по <last>г."
+    // "Период с <first>г. по <last>г.", told by the analysis windows when their start moved the
+    // reporting year into its bounds (shell::AppState::holdYear()).
     static QString yearBoundsText(int first, int last);
-    // The start's clamp of the program's reporting year: the year moved to the nearer bound
-    // when outside them; answers yearBoundsText() then, an empty text otherwise.
-    static QString holdYear(shell::AppState &state);
 
     SubmittedReports(data::DataContext &context, int year);
 

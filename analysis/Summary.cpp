@@ -1,6 +1,5 @@
 #include "analysis/Summary.h"
 
-#include "analysis/Clipped.h"
 #include "analysis/ReadOnlyFile.h"
 #include "data/DataContext.h"
 #include "data/records/SapkiRecord.h"
@@ -8,6 +7,7 @@
 #include "entry/ReportReader.h"
 #include "runtime/core/Progress.h"
 #include "runtime/text/Cp1251.h"
+#include "runtime/text/FixedString.h"
 
 #include <QMap>
 
@@ -21,6 +21,7 @@ using runtime::ErrorCode;
 using runtime::Int128;
 using runtime::Result;
 using runtime::Status;
+using runtime::text::clipped;
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "analysis/SummaryOutput.h"
 
-#include "analysis/Clipped.h"
 #include "data/ExchangeFile.h"
 #include "data/ExchangeFileName.h"
 #include "data/records/OtchetRecord.h"
 #include "runtime/core/Progress.h"
+#include "runtime/text/FixedString.h"
 #include "shell/ExcelLauncher.h"
 
 namespace zemor::analysis {
@@ -13,6 +13,7 @@ using runtime::Decimal;
 using runtime::ErrorCode;
 using runtime::Result;
 using runtime::Status;
+using runtime::text::clipped;
 
 QString SummaryFileWritten::message() const
 {
@@ -24,9 +25,9 @@ qint32 SummaryOutput::summaryInstitution(const SummaryFileTarget &target)
 {
     switch (target.userType) {
     case data::UserType::District:
-        return 21000 + target.district;
+        return data::DistrictTotalCodeBase + target.district;
     case data::UserType::WholeRegion:
-        return 20000;
+        return data::RegionTotalCode;
     default:
         return target.ownCode;
     }

@@ -4,6 +4,16 @@ using namespace Qt::StringLiterals;
 
 namespace zemor::data {
 
+QString regionName()
+{
+    return regionAdjective() + u" область"_s;
+}
+
+QString regionAdjective()
+{
+    return u"Таргинская"_s;
+}
+
 bool isRuralDistrict(int district)
 {
     return district >= FirstRuralDistrict && district <= LastRuralDistrict;

@@ -1,10 +1,11 @@
 #pragma once
 
-// The codes of places and institutions, and the user types of an installation. A report is
-// stored under an institution code (OTC:CODUCH) that is either an institution of `boln`, an
-// attached unit of one, or a pseudo-institution that stands for a summary: the whole region,
-// all districts, or one district or city. District groups are filter choices only and are
-// never stored. Which districts a group takes in is decided by each procedure that offers it.
+// The region's name, the codes of places and institutions, and the user types of an
+// installation. A report is stored under an institution code (OTC:CODUCH) that is either an
+// institution of `boln`, an attached unit of one, or a pseudo-institution that stands for a
+// summary: the whole region, all districts, or one district or city. District groups are filter
+// choices only and are never stored. Which districts a group takes in is decided by each
+// procedure that offers it.
 //
 // Pure functions of their arguments; a code outside every range simply belongs to no class.
 
@@ -13,6 +14,12 @@
 #include <optional>
 
 namespace zemor::data {
+
+// The region's name, "Таргинская область", as the choices, lists and totals show it.
+QString regionName();
+// Its first word, "Таргинская": the district column of the region's total in the lists that show
+// a district and a name apart.
+QString regionAdjective();
 
 // District codes (REG:CODREG, BOL:CODREG, USE:CODREG; OTC:CODREG as a byte).
 inline constexpr int FirstRuralDistrict = 1;

@@ -52,7 +52,6 @@ public:
     explicit ErrorManager(runtime::Prompter *prompter = nullptr);
 
     runtime::Prompter *prompter() const { return m_prompter; }
-    void setPrompter(runtime::Prompter *prompter) { m_prompter = prompter; }
 
     // The procedure whose failures are being reported ("Main"). Procedures nest: set pushes,
     // remove pops back to the name before.

@@ -1,5 +1,6 @@
 #include "entry/EntryChoices.h"
 
+#include "data/Codes.h"
 #include "data/Period.h"
 
 namespace zemor::entry {
@@ -9,9 +10,9 @@ std::optional<qint32> EntryChoices::institutionOfDistrict(int district)
     if (district < 250)
         return std::nullopt;
     if (district == 250)
-        return 20000;
+        return data::RegionTotalCode;
     if (district == 251)
-        return 20001;
+        return data::DistrictsTotalCode;
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "entry/InterFormControls.h"
 
+#include "data/Codes.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
@@ -196,7 +197,7 @@ Result<QList<InterFormLine>> InterFormControls::evaluate(const InterFormFormula 
             addLine(qint32(code), name);
         break;
     case InterFormScope::Region:
-        addLine(0, regionName());
+        addLine(0, data::regionName());
         break;
     default:
         break;

@@ -87,7 +87,6 @@ public:
     static QString notFoundText() { return QStringLiteral("Контроль не найден"); }
     static QString overflowText() { return QStringLiteral("ПЕРЕПОЛНЕНИЕ ГРАФ"); }
     static QString failedMark() { return QStringLiteral("ОШИБКА"); }
-    static QString regionName() { return QStringLiteral("Таргинская область"); }
     static constexpr int columnsPerGroup = 25;
     static constexpr int termsLength = 300;
     static constexpr int nameLength = 35;

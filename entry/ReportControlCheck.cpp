@@ -2,6 +2,7 @@
 
 #include "entry/RelationCode.h"
 #include "runtime/core/Prompter.h"
+#include "runtime/text/FixedString.h"
 
 #include <QVarLengthArray>
 
@@ -15,6 +16,7 @@ using namespace Qt::StringLiterals;
 
 using runtime::Decimal;
 using runtime::ErrorCode;
+using runtime::text::clipped;
 
 namespace {
 
@@ -39,13 +41,6 @@ std::optional<qint64> thousandths(const Decimal &v)
 QString num(Int128 thousandths)
 {
     return Decimal::fromUnits(thousandths, 3).toString();
-}
-
-QString clipped(QString text)
-{
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
 }
 
 QString number(qint64 value)

@@ -94,7 +94,6 @@ public:
 
     // --- the report in memory
     const ReportRows &reportRows() const { return m_report; }
-    QString reportRowError(int rowId) const { return m_reportErrors.value(rowId); }
     bool modified() const { return m_modified; }
     // Whether the report holds a value not 0, in the whole report or among the current table's
     // rows typed since the last copy; the single all-zero record of an empty report is no data.

@@ -3,23 +3,14 @@
 #include "entry/RelationCode.h"
 #include "entry/ResolvedRules.h"
 #include "runtime/core/Prompter.h"
+#include "runtime/text/FixedString.h"
 
 namespace zemor::entry {
 
 using namespace Qt::StringLiterals;
 
 using runtime::Decimal;
-
-namespace {
-
-QString clipped(QString text)
-{
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
-}
-
-} // namespace
+using runtime::text::clipped;
 
 RowOnlineCheck::Outcome RowOnlineCheck::check(EntryRow &row, const QList<ColumnRule> &rules,
                                               const TableEntry &table, bool silent,

@@ -2,13 +2,10 @@
 
 #include "data/records/ExchangeRecord.h"
 #include "runtime/core/Progress.h"
-#include "runtime/fs/Paths.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "runtime/fs/FileOperations.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zemor::exchange {
 
@@ -19,19 +16,14 @@ using runtime::Result;
 
 QByteArray exchangeFileStamp(const QString &path)
 {
-    const int fd = ::open(runtime::fs::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    constexpr qsizetype headerSize = runtime::store::FlatFile::headerSize;
+    auto head = runtime::fs::readHead(path, headerSize);
+    if (!head)
         return {};
-    struct stat st
-    {
-    };
-    QByteArray stamp(runtime::store::FlatFile::headerSize, '\0');
-    const bool read = ::fstat(fd, &st) == 0 && ::pread(fd, stamp.data(), stamp.size(), 0) >= 0;
-    ::close(fd);
-    if (!read)
-        return {};
-    for (const qint64 n : {qint64(st.st_dev), qint64(st.st_ino), qint64(st.st_size),
-                           qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec)})
+    QByteArray stamp = std::move(head->bytes);
+    stamp.append(headerSize - stamp.size(), '\0');
+    for (const qint64 n :
+         {head->device, head->inode, head->size, head->modifiedSeconds, head->modifiedNanoseconds})
         stamp.append(reinterpret_cast<const char *>(&n), sizeof n);
     return stamp;
 }

@@ -9,6 +9,7 @@
 #include "runtime/fs/DurableFile.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/text/Cp1251.h"
+#include "runtime/text/FixedString.h"
 
 #include <QStringDecoder>
 
@@ -20,6 +21,7 @@ namespace zemor::exchange {
 using namespace Qt::StringLiterals;
 using runtime::ErrorCode;
 using runtime::Result;
+using runtime::text::clipped;
 namespace fs = runtime::fs;
 
 namespace {
@@ -138,14 +140,6 @@ qint64 number(QStringView text)
     return ok ? n : 0;
 }
 
-QString trimmedRight(const QString &text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == QLatin1Char(' '))
-        --n;
-    return text.left(n);
-}
-
 // The last component of a path ("f.xml" of "\\import\\f.xml", "import" of "\\import\\").
 QString fileNameOf(QString path)
 {
@@ -171,14 +165,14 @@ QStringList Form62XmlImport::pathChoices(const QString &s1, const QString &s2)
     QStringList out;
     for (const QString &s : {s1, s2}) {
         if (!s.trimmed().isEmpty())
-            out.append(trimmedRight(s));
+            out.append(clipped(s));
     }
     return out;
 }
 
 QString Form62XmlImport::loadedFolder(const QString &s2)
 {
-    return s2.trimmed().isEmpty() ? QStringLiteral("\\temp1\\") : trimmedRight(s2);
+    return s2.trimmed().isEmpty() ? QStringLiteral("\\temp1\\") : clipped(s2);
 }
 
 runtime::Status Form62XmlImport::loadRows()
@@ -405,14 +399,14 @@ QString Form62XmlImport::plainFileName(const QString &institutionText)
     while (dots < out.size() && out.at(dots) == QLatin1Char('.'))
         ++dots;
     out.remove(0, dots);
-    return trimmedRight(out.left(plainNameLength));
+    return clipped(out.left(plainNameLength));
 }
 
 QString Form62XmlImport::replaceQuestion(const XmlInstitution &institution)
 {
     return QStringLiteral("ОТЧЕТ ЛПУ %1 %2 по форме %3 существует. |УДАЛИТЬ старый ОТЧЕТ ?")
         .arg(institution.code)
-        .arg(trimmedRight(institution.name))
+        .arg(clipped(institution.name))
         .arg(form62);
 }
 
@@ -534,7 +528,7 @@ void Form62XmlImport::moveFile(XmlLoadOutcome &out, const QString &path, const Q
                                const QString &name)
 {
     // The folder as the user knows it, with one separator of its own kind before the name.
-    const QString shown = trimmedRight(folder);
+    const QString shown = clipped(folder);
     const bool slashes = shown.contains(QLatin1Char('/')) && !shown.contains(QLatin1Char('\\'));
     const bool ended =
         shown.isEmpty() || shown.endsWith(QLatin1Char('\\')) || shown.endsWith(QLatin1Char('/'));

@@ -1,5 +1,6 @@
 #include "exchange/ImportReports.h"
 
+#include "data/Codes.h"
 #include "data/DataContext.h"
 #include "data/ExchangeFile.h"
 #include "data/ExchangeFileName.h"
@@ -267,14 +268,13 @@ Status ImportReports::name(ImportScan &scan)
             return std::unexpected(district.error());
         held.hold(data::FileId::region1, {});
         const QString districtName = district->value_or(QStringLiteral("???"));
-        if (u.code == 20000) {
-            u.districtName = QStringLiteral("Таргинская область");
-        } else if (u.code == 20001) {
+        if (u.code == data::RegionTotalCode) {
+            u.districtName = data::regionName();
+        } else if (u.code == data::DistrictsTotalCode) {
             u.districtName = QStringLiteral("Районы ");
-        } else if (u.code >= 21001 && u.code <= 21999) {
+        } else if (const auto total = data::districtOfTotalCode(u.code)) {
             u.districtName = districtName;
-            u.name = districtName.trimmed() +
-                     (u.code - 21000 < 100 ? QStringLiteral(" район") : QStringLiteral(" город"));
+            u.name = districtName.trimmed() + data::districtTotalSuffix(*total);
         } else {
             const auto found = names.institution(u.code);
             if (!found)

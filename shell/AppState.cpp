@@ -26,13 +26,13 @@ void AppState::clampYear(int todayYear)
     globYear = static_cast<qint16>(clampedYear(todayYear, globYearS, globYearE));
 }
 
-QString AppState::holdYear()
+bool AppState::holdYear()
 {
     const int held = clampedYear(globYear, globYearS, globYearE);
     if (held == globYear)
-        return QString();
+        return false;
     globYear = static_cast<qint16>(held);
-    return yearBoundsText(globYearS, globYearE);
+    return true;
 }
 
 } // namespace zemor::shell

@@ -38,9 +38,9 @@ struct AppState
     static QString yearBoundsText(int first, int last);
     // The year the frame opens with: globYear := clampedYear(todayYear, globYearS, globYearE).
     void clampYear(int todayYear);
-    // A procedure's start: globYear held within its bounds. Answers yearBoundsText() when the
-    // year had to be moved, an empty text when it was within them.
-    QString holdYear();
+    // A procedure's start: globYear held within its bounds. True when the year had to be moved,
+    // which the procedure then tells in its own words.
+    [[nodiscard]] bool holdYear();
 };
 
 } // namespace zemor::shell

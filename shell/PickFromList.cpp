@@ -1,5 +1,6 @@
 #include "shell/PickFromList.h"
 
+#include "data/Codes.h"
 #include "data/DataContext.h"
 #include "data/FileNames.h"
 #include "data/OpenedFile.h"
@@ -91,7 +92,7 @@ Result<QList<PickEntry>> PickFromList::entries(int kind, bool codeWanted)
     case DistrictsWithRegion:
         result = districtEntries(false);
         if (result) {
-            result->append(PickEntry{RegionEntryCode, {}, QStringLiteral("Таргинская область")});
+            result->append(PickEntry{RegionEntryCode, {}, data::regionName()});
             result->append(
                 PickEntry{DistrictsEntryCode, {}, QStringLiteral("Районы Таргинской области")});
         }

@@ -95,7 +95,6 @@ public:
     int year() const { return m_year; }
     const QString &title() const { return m_title; }
     const QString &subtitle() const { return m_subtitle; }
-    bool hasMean() const { return m_mean.has_value(); }
     // "Карта" is offered only for districts without line codes.
     bool mapAvailable() const { return m_mapAvailable; }
     // The value of the line with code 250 (0 when there is none).

@@ -1,6 +1,7 @@
 #include "analysis/crosssections/CrossSectionBuild.h"
 
 #include "analysis/FieldText.h"
+#include "data/Codes.h"
 #include "data/DataContext.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/Region1Record.h"
@@ -8,6 +9,7 @@
 #include "runtime/core/Progress.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
+#include "runtime/text/FixedString.h"
 
 #include <QHash>
 #include <QScopeGuard>
@@ -23,6 +25,7 @@ using runtime::ErrorCode;
 using runtime::Result;
 using runtime::Status;
 using runtime::store::Transaction;
+using runtime::text::clipped;
 
 namespace {
 
@@ -283,9 +286,9 @@ Status CrossSectionBuild::nameRows(CrossSectionResult &result)
             row.region = districtNames.value(row.district).left(regionWidth);
             if (Status s = addToTotal(row); !s)
                 return s;
-            if (row.key > 21000 && row.key < 22000) {
-                row.name = row.key - 21000 < 100 ? clipped(row.region) + QStringLiteral(" район")
-                                                 : QStringLiteral("г.") + clipped(row.region);
+            if (const auto district = data::districtOfTotalCode(row.key)) {
+                row.name = *district < 100 ? clipped(row.region) + QStringLiteral(" район")
+                                           : QStringLiteral("г.") + clipped(row.region);
                 continue;
             }
             file.clearRecord();

@@ -1,8 +1,8 @@
 #include "analysis/crosssections/CrossSectionOutput.h"
 
-#include "analysis/FieldText.h"
 #include "data/Period.h"
 #include "runtime/picture/Picture.h"
+#include "runtime/text/FixedString.h"
 #include "shell/ExcelLauncher.h"
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 namespace zemor::analysis {
 
 using runtime::Decimal;
+using runtime::text::clipped;
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include "analysis/crosssections/SavedCrossSections.h"
 
-#include "analysis/FieldText.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
 #include "data/records/FormaRecord.h"
@@ -9,6 +8,7 @@
 #include "entry/FormCatalogue.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
+#include "runtime/text/FixedString.h"
 
 #include <QHash>
 #include <QScopeGuard>
@@ -26,6 +26,7 @@ using runtime::Result;
 using runtime::Status;
 using runtime::store::KeyedFile;
 using runtime::store::Transaction;
+using runtime::text::clipped;
 using Opened = data::OpenedFile;
 
 namespace {

@@ -10,6 +10,7 @@
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
+#include "runtime/text/FixedString.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,7 @@ namespace zemor::analysis {
 using namespace Qt::StringLiterals;
 using runtime::Result;
 using runtime::Status;
+using runtime::text::clipped;
 
 namespace {
 
@@ -79,13 +81,6 @@ bool shownByDistrict(int code)
 {
     return code < totalRowCode || code == totalRowCode || code == districtsRowCode ||
            code == groupRowCode || code > attachedRowBase;
-}
-
-QString trimmedRight(QString text)
-{
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
 }
 
 } // namespace
@@ -215,7 +210,7 @@ IndicatorDisplay buildIndicatorDisplay(const IndicatorRun &run, const ColumnPict
                 display.name = it->name;
                 continue;
             }
-            display.name = trimmedRight(*district) + u',' + it->name;
+            display.name = clipped(*district) + u',' + it->name;
             display.codeText = u"%1%2"_s.arg(it->district, 3, 10, QChar(u'0')).arg(it->kind);
         }
         std::stable_sort(out.rows.begin(), out.rows.end(),

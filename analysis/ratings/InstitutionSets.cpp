@@ -2,6 +2,7 @@
 
 #include "analysis/FieldText.h"
 #include "analysis/ReadInside.h"
+#include "data/Codes.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
@@ -107,11 +108,6 @@ bool isSetCandidate(int place, qint32 code, int closeYear)
     return !(closeYear >= 1 && closeYear < firstOpenYear);
 }
 
-QString SetEditor::wholeRegionName()
-{
-    return u"Таргинская область"_s;
-}
-
 QString SetEditor::allKindsName()
 {
     return u"Все виды ЛПУ"_s;
@@ -121,7 +117,7 @@ SetEditor::SetEditor(QList<SetCandidate> candidates, const QHash<int, QString> &
                      const QHash<int, QString> &kindNames)
     : m_candidates(std::move(candidates))
 {
-    m_districts.append({wholeRegionName(), WholeRegion});
+    m_districts.append({data::regionName(), WholeRegion});
     for (auto it = districtNames.cbegin(); it != districtNames.cend(); ++it)
         m_districts.append({it.value().left(25), it.key()});
     m_districts.append({u"Районы"_s, DistrictGroupRural});

@@ -122,7 +122,6 @@ public:
     // The marked candidates' codes in the list's current order.
     QList<qint32> markedCodes() const;
 
-    static QString wholeRegionName();
     static QString allKindsName();
 
 private:

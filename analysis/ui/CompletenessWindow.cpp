@@ -46,8 +46,9 @@ QString field(int n)
 QWidget *CompletenessWindow::run(data::DataContext &, const WindowServices &services,
                                  bool ownWindow, QWidget *parent)
 {
-    if (const QString moved = SubmittedReports::holdYear(services.state); !moved.isEmpty())
-        services.prompter.message(moved);
+    if (services.state.holdYear())
+        services.prompter.message(
+            SubmittedReports::yearBoundsText(services.state.globYearS, services.state.globYearE));
     auto *window = new CompletenessWindow(services, parent);
     return openProcedureWindow(window, ownWindow);
 }

@@ -83,8 +83,9 @@ void tell(runtime::Prompter &prompter, const QStringList &messages)
 QWidget *ReportListWindow::run(data::DataContext &context, const WindowServices &services,
                                bool ownWindow, QWidget *parent)
 {
-    if (const QString moved = SubmittedReports::holdYear(services.state); !moved.isEmpty())
-        services.prompter.message(moved);
+    if (services.state.holdYear())
+        services.prompter.message(
+            SubmittedReports::yearBoundsText(services.state.globYearS, services.state.globYearE));
     ReportList list(services.state.globYear);
     const auto form = services.choices->chooseForm(list.year(), parent);
     if (!form || form->form == 0)
@@ -360,8 +361,9 @@ void ReportListWindow::changeYear(int year)
     if (year == m_list.year())
         return;
     m_services.state.globYear = qint16(year);
-    if (const QString moved = SubmittedReports::holdYear(m_services.state); !moved.isEmpty())
-        m_services.prompter.message(moved);
+    if (m_services.state.holdYear())
+        m_services.prompter.message(SubmittedReports::yearBoundsText(m_services.state.globYearS,
+                                                                     m_services.state.globYearE));
     m_year->setValue(m_services.state.globYear);
     m_list.setYear(m_services.state.globYear);
     showLines(0);

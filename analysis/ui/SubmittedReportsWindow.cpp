@@ -55,8 +55,9 @@ QString periodicityOf(int periodKind)
 QWidget *SubmittedReportsWindow::run(data::DataContext &context, const WindowServices &services,
                                      bool ownWindow, QWidget *parent)
 {
-    if (const QString moved = SubmittedReports::holdYear(services.state); !moved.isEmpty())
-        services.prompter.message(moved);
+    if (services.state.holdYear())
+        services.prompter.message(
+            SubmittedReports::yearBoundsText(services.state.globYearS, services.state.globYearE));
     SubmittedReports reports(context, services.state.globYear);
     const auto form = services.choices->chooseForm(reports.year(), parent);
     if (!form || form->form == 0)

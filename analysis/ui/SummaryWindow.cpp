@@ -184,7 +184,7 @@ SummaryWindow::SummaryWindow(data::DataContext &context, WindowServices services
     connect(newTable, &QPushButton::clicked, this, [this] { chooseTable(); });
     connect(m_next, &QPushButton::clicked, this, [this] { nextTable(1); });
     connect(m_previous, &QPushButton::clicked, this, [this] { nextTable(-1); });
-    connect(m_filledOnly, &QCheckBox::toggled, this, [this](bool on) { setFilledOnly(on); });
+    connect(m_filledOnly, &QCheckBox::toggled, this, [this] { loadTable(); });
     connect(m_controls, &QPushButton::clicked, this, [this] { checkControls(); });
     connect(printButton, &QPushButton::clicked, this, [this] { print(); });
     connect(excel, &QPushButton::clicked, this, [this] { exportToExcel(); });
@@ -261,12 +261,6 @@ bool SummaryWindow::chooseTable()
     m_noControls->setChecked(false);
     showTable(*chosen);
     return true;
-}
-
-void SummaryWindow::setFilledOnly(bool on)
-{
-    Q_UNUSED(on);
-    loadTable();
 }
 
 void SummaryWindow::checkControls()

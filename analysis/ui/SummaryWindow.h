@@ -75,7 +75,6 @@ public:
     void showTable(int index);
     void nextTable(int step);
     bool chooseTable();
-    void setFilledOnly(bool on);
     void checkControls();
     // The tables of the summary printed as a report's tables: the parameters, the preview,
     // then the services' page sink. False when nothing was printed.

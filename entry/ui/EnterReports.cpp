@@ -19,8 +19,8 @@ namespace {
 // when it had to be moved.
 int procedureYear(shell::AppState &state, runtime::Prompter &prompter)
 {
-    if (const QString moved = state.holdYear(); !moved.isEmpty())
-        prompter.message(moved);
+    if (state.holdYear())
+        prompter.message(shell::AppState::yearBoundsText(state.globYearS, state.globYearE));
     return state.globYear;
 }
 

@@ -30,7 +30,6 @@ public:
                     QWidget *parent = nullptr);
 
     const QList<CsvFile> &files() const { return m_files; }
-    const CsvLoad &lastLoad() const { return m_last; }
     // "Сформировать списоктфайлов".
     void listFiles();
     // A choice in the file list.

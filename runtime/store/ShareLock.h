@@ -41,7 +41,6 @@ public:
                                  std::chrono::milliseconds wait);
     // Drops the locks (the descriptor is closed as described above).
     void release();
-    bool isHeld() const { return m_fd >= 0; }
     void swap(ShareLock &other);
 
 private:

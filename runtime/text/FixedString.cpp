@@ -54,6 +54,14 @@ QByteArray clip(QByteArrayView value)
     return value.first(clippedSize(value)).toByteArray();
 }
 
+QString clipped(QStringView value)
+{
+    qsizetype n = value.size();
+    while (n > 0 && value[n - 1] == u' ')
+        --n;
+    return value.first(n).toString();
+}
+
 QString fixedToString(const char *field, int width)
 {
     if (width <= 0)

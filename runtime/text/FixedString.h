@@ -16,6 +16,8 @@ void setFixed(char *field, int width, QByteArrayView value);
 void setFixed(char *field, int width, QStringView value);
 // The bytes without their trailing blanks.
 QByteArray clip(QByteArrayView value);
+// The text without its trailing blanks (U+0020 only; other white space stays).
+QString clipped(QStringView value);
 // Decoded from Windows-1251 without trailing blanks.
 QString fixedToString(const char *field, int width);
 // Compares as the platform does: trailing blanks do not count. <0, 0, >0. Bytes compare

@@ -83,7 +83,6 @@ public:
     void setDoubleClickAction(DoubleClick action) { m_doubleClick = action; }
     // A single left click on a line toggles its mark (with DoubleClick::ToggleMark).
     void setClickMarks(bool on) { m_clickMarks = on; }
-    DoubleClick doubleClickAction() const { return m_doubleClick; }
     void setHeadingSort(bool enabled) { m_headingSort = enabled; }
     void setCellSelection(bool cells);
 

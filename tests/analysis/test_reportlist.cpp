@@ -220,7 +220,7 @@ void TestReportList::filtersAndLevels()
     list.unmarkAll();
     QCOMPARE(list.markedCount(), 0);
     QCOMPARE(list.kindFilter(), 0);
-    QCOMPARE(list.districtText(), ReportList::regionName());
+    QCOMPARE(list.districtText(), zemor::data::regionName());
 }
 
 void TestReportList::handOver()

@@ -73,7 +73,6 @@ private:
     // Takes what was typed into the field last edited into the table (leaving the field, or
     // pressing a button while still in it).
     void acceptTyped();
-    void acceptCount();
     void showFigures();
     void showBounds();
     void showRows();

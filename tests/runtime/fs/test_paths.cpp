@@ -1,4 +1,5 @@
 #include "runtime/fs/DurableFile.h"
+#include "runtime/fs/FileOperations.h"
 #include "runtime/fs/Paths.h"
 
 #include <QDir>
@@ -6,6 +7,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -485,6 +488,41 @@ private Q_SLOTS:
 
         // No temporary is left behind.
         QCOMPARE(allEntries(at(u"temp1"_s)), (QStringList{u"1.XLS"_s, u"2.XLS"_s}));
+    }
+
+    // The first bytes and the identity come from one opening; a file put in the name's place
+    // is another file even with the same size and bytes.
+    void readHeadSeesOneStateOfAFile()
+    {
+        const QString path = at(u"a.dat"_s);
+        writeFile(path, "0123456789");
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+
+        const auto head = readHead(path, 4);
+        QVERIFY(head);
+        QCOMPARE(head->bytes, QByteArray("0123"));
+        QCOMPARE(head->size, qint64(10));
+        QCOMPARE(head->device, qint64(st.st_dev));
+        QCOMPARE(head->inode, qint64(st.st_ino));
+        QCOMPARE(head->modifiedSeconds, qint64(st.st_mtim.tv_sec));
+        QCOMPARE(head->modifiedNanoseconds, qint64(st.st_mtim.tv_nsec));
+        QCOMPARE(readHead(path, 32)->bytes, QByteArray("0123456789"));
+        QCOMPARE(readHead(path, 0)->bytes, QByteArray());
+
+        writeFile(at(u"b.dat"_s), "0123456789");
+        QCOMPARE(::rename(QFile::encodeName(at(u"b.dat"_s)).constData(),
+                          QFile::encodeName(path).constData()),
+                 0);
+        const auto replaced = readHead(path, 4);
+        QVERIFY(replaced);
+        QCOMPARE(replaced->bytes, head->bytes);
+        QVERIFY(replaced->inode != head->inode);
+
+        const auto missing = readHead(at(u"none.dat"_s), 4);
+        QVERIFY(!missing);
+        QCOMPARE(missing.error().code, ErrorCode::FileNotFound);
+        QCOMPARE(missing.error().where, at(u"none.dat"_s));
     }
 
     void removeAndMakeDirectories()

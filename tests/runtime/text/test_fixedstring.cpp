@@ -3,6 +3,7 @@
 #include <QTest>
 
 using namespace zemor::runtime::text;
+using namespace Qt::StringLiterals;
 
 class TestFixedString : public QObject
 {
@@ -13,6 +14,8 @@ private Q_SLOTS:
     void setPadsAndCuts();
     void setFromUnicode();
     void clipAndDecode();
+    void clippedText_data();
+    void clippedText();
     void compare_data();
     void compare();
 };
@@ -56,6 +59,24 @@ void TestFixedString::clipAndDecode()
     QCOMPARE(clip(QByteArrayView()), QByteArray());
     QCOMPARE(fixedToString("\xC8\xE2\xE0\xED   ", 7), QStringLiteral("Иван"));
     QCOMPARE(fixedToString(" x ", 3), QStringLiteral(" x"));
+}
+
+void TestFixedString::clippedText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("clipped");
+    QTest::newRow("trailing blanks") << u"Иван   "_s << u"Иван"_s;
+    QTest::newRow("leading and inner blanks stay") << u"  a b "_s << u"  a b"_s;
+    QTest::newRow("only blanks") << u"    "_s << QString();
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("other white space stays") << u"a\t\n\u00a0"_s << u"a\t\n\u00a0"_s;
+}
+
+void TestFixedString::clippedText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, clipped);
+    QCOMPARE(zemor::runtime::text::clipped(text), clipped);
 }
 
 void TestFixedString::compare_data()
