@@ -1,14 +1,13 @@
 #include "analysis/Completeness.h"
 
-#include "analysis/ReadOnlyFile.h"
+#include "data/ExistingFile.h"
 #include "data/FileNames.h"
-#include "data/records/BolnRecord.h"
+#include "data/ReadInside.h"
+#include "data/ReferenceNames.h"
 #include "data/records/FormaRecord.h"
 #include "data/records/OtchetRecord.h"
-#include "data/records/Region1Record.h"
 #include "runtime/core/Progress.h"
 #include "runtime/store/Scan.h"
-#include "runtime/store/Transaction.h"
 #include "runtime/text/FixedString.h"
 #include "shell/ExcelLauncher.h"
 
@@ -24,7 +23,6 @@ using runtime::ErrorCode;
 using runtime::Result;
 using runtime::Status;
 using runtime::store::KeyedFile;
-using runtime::store::Transaction;
 using runtime::text::clipped;
 
 namespace {
@@ -37,12 +35,7 @@ qint32 halfYearOf(qint32 month)
 // Walks every record of `file` in stored order inside one read transaction.
 template <class Take> Status readAll(KeyedFile &file, Take take)
 {
-    auto tx = Transaction::begin(file, Transaction::Kind::Read);
-    if (!tx)
-        return std::unexpected(tx.error());
-    if (Status s = runtime::store::scanPhysical(file, take); !s)
-        return s;
-    return tx->commit();
+    return data::readInside(file, [&] { return runtime::store::scanPhysical(file, take); });
 }
 
 } // namespace
@@ -73,7 +66,7 @@ Result<CompletenessCount> Completeness::countSubmittedReports(int year, qint32 f
     CompletenessCount count;
     data::FileNames names;
     names.setYearFileNames(year, data::YearNameSet::ReportList);
-    auto forma = openReadOnly(names.formaFileName(), data::FileId::forma);
+    auto forma = data::openExisting(names.formaFileName(), data::FileId::forma);
     if (!forma)
         return std::unexpected(forma.error());
     if (!*forma)
@@ -107,7 +100,7 @@ Result<CompletenessCount> Completeness::countSubmittedReports(int year, qint32 f
                                       .arg(form.code)
                                       .arg(clipped(form.designation), e.message));
         };
-        auto file = openReadOnly(fileName, data::FileId::otchet);
+        auto file = data::openExisting(fileName, data::FileId::otchet);
         if (!file) {
             trouble(file.error());
             continue;
@@ -120,14 +113,11 @@ Result<CompletenessCount> Completeness::countSubmittedReports(int year, qint32 f
         KeyedFile &otchet = **file;
         data::OtchetRecord r(otchet.record());
         auto read = [&]() -> Status {
-            auto tx = Transaction::begin(otchet, Transaction::Kind::Read);
-            if (!tx)
-                return std::unexpected(tx.error());
             otchet.clearRecord();
             r.setMes(range->first);
             r.setCodUch(std::numeric_limits<qint32>::min());
             r.setUnicodStr(std::numeric_limits<qint16>::min());
-            Status s = runtime::store::scan(otchet, data::OtchetRecord::KeyCodUch, -1, [&] {
+            return runtime::store::scan(otchet, data::OtchetRecord::KeyCodUch, -1, [&] {
                 if (r.mes() > range->second)
                     return false;
                 if (!ofForm.isEmpty() && ofForm.constLast().institution == r.codUch() &&
@@ -137,11 +127,8 @@ Result<CompletenessCount> Completeness::countSubmittedReports(int year, qint32 f
                 lastPeriod = r.mes();
                 return true;
             });
-            if (!s)
-                return s;
-            return tx->commit();
         };
-        if (Status s = read(); !s) {
+        if (Status s = data::readInside(otchet, read); !s) {
             counted.removeLast();
             trouble(s.error());
             continue;
@@ -158,30 +145,15 @@ Result<CompletenessNames> Completeness::readNames()
 {
     CompletenessNames names;
     const data::FileNames fileNames;
-    auto region = openReadOnly(fileNames.fileName(data::FileId::region1), data::FileId::region1);
-    if (!region)
-        return std::unexpected(region.error());
-    if (*region) {
-        data::Region1Record g((*region)->record());
-        Status s = readAll(**region, [&] {
-            names.districts.append({int(g.codReg()), clipped(g.name())});
-            return true;
-        });
-        if (!s)
-            return std::unexpected(s.error());
-    }
-    auto boln = openReadOnly(fileNames.fileName(data::FileId::boln), data::FileId::boln);
-    if (!boln)
-        return std::unexpected(boln.error());
-    if (*boln) {
-        data::BolnRecord b((*boln)->record());
-        Status s = readAll(**boln, [&] {
-            names.institutions.insert(b.unicod(), {clipped(b.nazv()), int(b.codReg())});
-            return true;
-        });
-        if (!s)
-            return std::unexpected(s.error());
-    }
+    using data::ReferenceNames;
+    const auto read = ReferenceNames::readExisting(
+        fileNames, ReferenceNames::Files(ReferenceNames::Districts | ReferenceNames::Institutions));
+    if (!read)
+        return std::unexpected(read.error());
+    for (const data::ReferenceName &d : read->districts())
+        names.districts.append({int(d.code), clipped(d.name)});
+    for (const data::ReferenceInstitution &b : read->institutions())
+        names.institutions.insert(b.code, {clipped(b.name), int(b.district)});
     return names;
 }
 

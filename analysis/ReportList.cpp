@@ -3,10 +3,10 @@
 #include "data/Codes.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
+#include "data/ReadInside.h"
+#include "data/ReferenceNames.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/OtchetRecord.h"
-#include "data/records/Region1Record.h"
-#include "data/records/ViduchRecord.h"
 #include "entry/FormCatalogue.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
@@ -54,12 +54,6 @@ int periodsOf(int periodKind)
     default:
         return 0;
     }
-}
-
-bool missing(const Status &s)
-{
-    return !s &&
-           (s.error().code == ErrorCode::RecordNotFound || s.error().code == ErrorCode::EndOfFile);
 }
 
 // A report's text in a title: district, blank, name, "(", period and tag, ")".
@@ -151,21 +145,14 @@ Status ReportList::fill(data::DataContext &ctx)
     ctx.names().setOtchetFileName(m_year, int(m_form.code));
     qint32 largest = 0;
     bool anySeen = false;
-    {
-        OpenedFile opened(ctx, FileId::otchet);
-        if (!opened.status())
-            return opened.status();
-        KeyedFile &file = ctx.file(FileId::otchet);
-        auto tx = Transaction::begin(file, Transaction::Kind::Read);
-        if (!tx)
-            return std::unexpected(tx.error());
+    const Status listed = data::readInside(ctx, FileId::otchet, [&](OpenedFile &opened) -> Status {
+        KeyedFile &file = opened.file();
         data::OtchetRecord r(file.record());
         if (m_latest) {
-            file.clearRecord();
-            if (Status s = file.setEnd(data::OtchetRecord::KeyCodUch); !s)
-                return s;
-            const Status last = file.previous();
-            if (last) {
+            const Result<bool> last = runtime::store::last(file, data::OtchetRecord::KeyCodUch);
+            if (!last)
+                return std::unexpected(last.error());
+            if (*last) {
                 m_from = m_to = r.mes();
                 m_latest = false;
                 if (r.mes() == 0 && !isAnnual(m_form.periodKind)) {
@@ -174,8 +161,6 @@ Status ReportList::fill(data::DataContext &ctx)
                     else
                         m_from = m_to = 1;
                 }
-            } else if (last.error().code != ErrorCode::EndOfFile) {
-                return last;
             }
         }
         file.clearRecord();
@@ -183,7 +168,7 @@ Status ReportList::fill(data::DataContext &ctx)
         r.setCodUch(std::numeric_limits<qint32>::min());
         r.setUnicodStr(std::numeric_limits<qint16>::min());
         const bool unbounded = m_latest;
-        Status s = runtime::store::scan(file, data::OtchetRecord::KeyCodUch, -1, [&]() -> bool {
+        return runtime::store::scan(file, data::OtchetRecord::KeyCodUch, -1, [&]() -> bool {
             if (!unbounded && r.mes() > m_to)
                 return false;
             if (!m_entries.isEmpty() && m_entries.constLast().institution == r.codUch() &&
@@ -198,11 +183,9 @@ Status ReportList::fill(data::DataContext &ctx)
             anySeen = true;
             return true;
         });
-        if (!s)
-            return s;
-        if (Status c = tx->commit(); !c)
-            return c;
-    }
+    });
+    if (!listed)
+        return listed;
     if (m_latest) {
         m_to = anySeen ? largest : 1;
         m_latest = false;
@@ -215,24 +198,12 @@ Status ReportList::fill(data::DataContext &ctx)
     QHash<int, QString> kindNames;
     m_districts.clear();
     m_kinds.clear();
-    {
-        OpenedFile region(ctx, FileId::region1);
-        if (!region.status())
-            return region.status();
-        KeyedFile &file = ctx.file(FileId::region1);
-        auto tx = Transaction::begin(file, Transaction::Kind::Read);
-        if (!tx)
-            return std::unexpected(tx.error());
-        data::Region1Record g(file.record());
-        Status s = runtime::store::scanPhysical(file, [&] {
-            m_districts.append({clipped(g.name()), int(g.codReg())});
-            districtNames.insert(int(g.codReg()), clipped(g.name()));
-            return true;
-        });
-        if (!s)
-            return s;
-        if (Status c = tx->commit(); !c)
-            return c;
+    const auto districts = data::ReferenceNames::read(ctx, data::ReferenceNames::Districts);
+    if (!districts)
+        return std::unexpected(districts.error());
+    for (const data::ReferenceName &d : districts->districts()) {
+        m_districts.append({clipped(d.name), int(d.code)});
+        districtNames.insert(int(d.code), clipped(d.name));
     }
     m_districts.append({data::regionName(), 0});
     m_districts.append({QStringLiteral("Районы"), districtGroupDistricts});
@@ -240,37 +211,19 @@ Status ReportList::fill(data::DataContext &ctx)
     m_districts.append({QStringLiteral("Муниципальные"), districtGroupMunicipal});
     std::stable_sort(m_districts.begin(), m_districts.end(),
                      [](const auto &a, const auto &b) { return a.code < b.code; });
-    {
-        OpenedFile kinds(ctx, FileId::viduch);
-        if (!kinds.status())
-            return kinds.status();
-        KeyedFile &file = ctx.file(FileId::viduch);
-        auto tx = Transaction::begin(file, Transaction::Kind::Read);
-        if (!tx)
-            return std::unexpected(tx.error());
-        data::ViduchRecord v(file.record());
-        Status s = runtime::store::scanPhysical(file, [&] {
-            m_kinds.append({clipped(v.nameUch().left(23)), int(v.codVid())});
-            kindNames.insert(int(v.codVid()), clipped(v.nameUch()));
-            return true;
-        });
-        if (!s)
-            return s;
-        if (Status c = tx->commit(); !c)
-            return c;
+    const auto kinds = data::ReferenceNames::read(ctx, data::ReferenceNames::Kinds);
+    if (!kinds)
+        return std::unexpected(kinds.error());
+    for (const data::ReferenceName &k : kinds->kinds()) {
+        m_kinds.append({clipped(k.name.left(23)), int(k.code)});
+        kindNames.insert(int(k.code), clipped(k.name));
     }
     m_kinds.append({QStringLiteral("Все виды ЛПУ"), 0});
     std::stable_sort(m_kinds.begin(), m_kinds.end(),
                      [](const auto &a, const auto &b) { return a.code < b.code; });
 
-    {
-        OpenedFile boln(ctx, FileId::boln);
-        if (!boln.status())
-            return boln.status();
-        KeyedFile &file = ctx.file(FileId::boln);
-        auto tx = Transaction::begin(file, Transaction::Kind::Read);
-        if (!tx)
-            return std::unexpected(tx.error());
+    const Status named = data::readInside(ctx, FileId::boln, [&](OpenedFile &opened) -> Status {
+        KeyedFile &file = opened.file();
         data::BolnRecord b(file.record());
         for (ReportListEntry &e : m_entries) {
             const qint32 code = e.institution;
@@ -286,14 +239,14 @@ Status ReportList::fill(data::DataContext &ctx)
             } else {
                 file.clearRecord();
                 b.setUnicod(code);
-                const Status found = file.get(data::BolnRecord::KeyUnicod);
-                if (missing(found)) {
+                const Result<bool> found = runtime::store::find(file, data::BolnRecord::KeyUnicod);
+                if (!found)
+                    return std::unexpected(found.error());
+                if (!*found) {
                     e.name =
                         QStringLiteral("uch") + num(code) + QStringLiteral("reg") + num(e.district);
                     continue;
                 }
-                if (!found)
-                    return found;
                 e.name = clipped(b.nazv());
                 e.kind = int(b.vid());
                 e.settlement = b.sel();
@@ -317,9 +270,10 @@ Status ReportList::fill(data::DataContext &ctx)
                     e.settlementName = QStringLiteral("село*");
             }
         }
-        if (Status c = tx->commit(); !c)
-            return c;
-    }
+        return {};
+    });
+    if (!named)
+        return named;
 
     // Whether the columns' kinds matter: a form with a value column of a kind.
     if (isAnnual(m_form.periodKind)) {
@@ -513,11 +467,9 @@ QStringList ReportList::assignCareLevel(data::DataContext &ctx)
                 return std::unexpected(tx.error());
             file.clearRecord();
             b.setUnicod(e.institution);
-            const Status found = file.get(data::BolnRecord::KeyUnicod);
-            if (missing(found))
-                return false;
-            if (!found)
-                return std::unexpected(found.error());
+            const Result<bool> found = runtime::store::find(file, data::BolnRecord::KeyUnicod);
+            if (!found || !*found)
+                return found;
             if (Status s = b.setSubVid(m_level); !s)
                 return std::unexpected(s.error());
             if (Status s = file.put(); !s)

@@ -1,25 +1,23 @@
 #include "analysis/SubmittedReports.h"
 
-#include "analysis/FieldText.h"
 #include "data/Codes.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
+#include "data/ReadInside.h"
+#include "data/ReferenceNames.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/OtchetRecord.h"
-#include "data/records/Region1Record.h"
-#include "data/records/ViduchRecord.h"
 #include "runtime/core/Progress.h"
 #include "runtime/report/ReportWriter.h"
 #include "runtime/store/Scan.h"
-#include "runtime/store/Transaction.h"
 #include "runtime/text/FixedString.h"
+#include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
 
 #include <QHash>
 
 #include <algorithm>
 #include <limits>
-#include <optional>
 #include <tuple>
 
 namespace zemor::analysis {
@@ -31,7 +29,6 @@ using runtime::ErrorCode;
 using runtime::Result;
 using runtime::Status;
 using runtime::store::KeyedFile;
-using runtime::store::Transaction;
 using runtime::text::clipped;
 
 namespace {
@@ -41,48 +38,6 @@ constexpr int kindWidth = 15;
 constexpr int nameWidth = 100;
 constexpr int periodTextWidth = 8;
 constexpr int lastDistrict = 249;
-
-// Looks records of one keyed file up by one key inside one read transaction.
-class Lookup
-{
-public:
-    Lookup(data::DataContext &context, FileId id) : m_context(context), m_opened(context, id)
-    {
-        if (m_opened.status()) {
-            auto reading = Transaction::begin(context.file(id), Transaction::Kind::Read);
-            if (reading)
-                m_reading.emplace(std::move(*reading));
-            else
-                m_failure = reading.error();
-        } else {
-            m_failure = m_opened.status().error();
-        }
-        m_id = id;
-    }
-    const runtime::Error *failure() const
-    {
-        return m_failure.code == ErrorCode::None ? nullptr : &m_failure;
-    }
-    KeyedFile &file() { return m_context.file(m_id); }
-    // Reads the record of `key` as the buffer's fields give it: true when found, false when
-    // there is none, any other failure as it came.
-    Result<bool> find(int key)
-    {
-        const Status found = file().get(key);
-        if (isRecordMissing(found))
-            return false;
-        if (!found)
-            return std::unexpected(found.error());
-        return true;
-    }
-
-private:
-    data::DataContext &m_context;
-    data::OpenedFile m_opened;
-    std::optional<Transaction> m_reading;
-    runtime::Error m_failure;
-    FileId m_id{};
-};
 
 } // namespace
 
@@ -103,25 +58,17 @@ Result<qint32> SubmittedReports::newestPeriod(qint64 form, int periodKind)
     if (periodKind == 0)
         return 0;
     m_context.names().setOtchetFileName(m_year, int(form));
-    data::OpenedFile opened(m_context, FileId::otchet);
-    if (!opened.status())
-        return std::unexpected(opened.status().error());
-    KeyedFile &file = m_context.file(FileId::otchet);
-    auto reading = Transaction::begin(file, Transaction::Kind::Read);
-    if (!reading)
-        return std::unexpected(reading.error());
-    file.clearRecord();
-    if (Status s = file.setEnd(data::OtchetRecord::KeyCodUch); !s)
-        return std::unexpected(s.error());
-    qint32 period = 0;
-    if (Status last = file.previous(); last) {
-        period = data::OtchetRecord(file.record()).mes();
-    } else if (last.error().code != ErrorCode::EndOfFile) {
-        return std::unexpected(last.error());
-    }
-    if (Status ended = reading->commit(); !ended)
-        return std::unexpected(ended.error());
-    return period == 0 ? 1 : period;
+    const Result<qint32> period =
+        data::readInside(m_context, FileId::otchet, [](data::OpenedFile &opened) -> Result<qint32> {
+            KeyedFile &file = opened.file();
+            const Result<bool> last = runtime::store::last(file, data::OtchetRecord::KeyCodUch);
+            if (!last)
+                return std::unexpected(last.error());
+            return *last ? data::OtchetRecord(file.record()).mes() : 0;
+        });
+    if (!period)
+        return period;
+    return *period == 0 ? 1 : *period;
 }
 
 QString SubmittedReports::periodText(int periodKind, qint32 period)
@@ -148,50 +95,45 @@ Result<QList<SubmittedReportLine>> SubmittedReports::fill(qint64 form, int perio
 {
     QList<SubmittedReportLine> lines;
     m_context.names().setOtchetFileName(m_year, int(form));
-    data::OpenedFile opened(m_context, FileId::otchet);
-    if (!opened.status())
-        return std::unexpected(opened.status().error());
-    KeyedFile &file = m_context.file(FileId::otchet);
     // One read transaction for the whole range: the list is one state of the file. Only the
     // key fields of each record are looked at; a report is one line however many rows it has.
-    auto reading = Transaction::begin(file, Transaction::Kind::Read);
-    if (!reading)
-        return std::unexpected(reading.error());
-    if (progress)
-        progress->setTotal(to >= from ? qint64(to) - from + 1 : 0);
-    file.clearRecord();
-    const data::OtchetRecord record(file.record());
-    data::OtchetRecord(file.record()).setMes(from);
-    data::OtchetRecord(file.record()).setCodUch(std::numeric_limits<qint32>::min());
-    data::OtchetRecord(file.record()).setUnicodStr(std::numeric_limits<qint16>::min());
-    qint64 records = 0;
     const Status walked =
-        runtime::store::scan(file, data::OtchetRecord::KeyCodUch, -1, [&]() -> Status {
-            const qint32 period = record.mes();
-            if (period > to)
-                return runtime::fail(ErrorCode::EndOfFile);
-            if (progress && ++records % 4096 == 0) {
-                if (progress->cancelled())
-                    return runtime::fail(ErrorCode::Cancelled, file.path());
-                progress->step(qint64(period) - from);
-            }
-            const qint32 institution = record.codUch();
-            if (!lines.isEmpty() && lines.constLast().institution == institution &&
-                lines.constLast().period == period)
-                return {};
-            SubmittedReportLine line;
-            line.institution = institution;
-            line.district = int(record.codReg());
-            line.period = period;
-            line.periodKind = record.tip();
-            line.periodText = periodText(periodKind, period);
-            lines.append(line);
-            return {};
+        data::readInside(m_context, FileId::otchet, [&](data::OpenedFile &opened) {
+            KeyedFile &file = opened.file();
+            if (progress)
+                progress->setTotal(to >= from ? qint64(to) - from + 1 : 0);
+            file.clearRecord();
+            const data::OtchetRecord record(file.record());
+            data::OtchetRecord(file.record()).setMes(from);
+            data::OtchetRecord(file.record()).setCodUch(std::numeric_limits<qint32>::min());
+            data::OtchetRecord(file.record()).setUnicodStr(std::numeric_limits<qint16>::min());
+            qint64 records = 0;
+            return runtime::store::scan(
+                file, data::OtchetRecord::KeyCodUch, -1, [&]() -> Result<bool> {
+                    const qint32 period = record.mes();
+                    if (period > to)
+                        return false;
+                    if (progress && ++records % 4096 == 0) {
+                        if (progress->cancelled())
+                            return runtime::fail(ErrorCode::Cancelled, file.path());
+                        progress->step(qint64(period) - from);
+                    }
+                    const qint32 institution = record.codUch();
+                    if (!lines.isEmpty() && lines.constLast().institution == institution &&
+                        lines.constLast().period == period)
+                        return true;
+                    SubmittedReportLine line;
+                    line.institution = institution;
+                    line.district = int(record.codReg());
+                    line.period = period;
+                    line.periodKind = record.tip();
+                    line.periodText = periodText(periodKind, period);
+                    lines.append(line);
+                    return true;
+                });
         });
-    if (!walked && walked.error().code != ErrorCode::EndOfFile)
+    if (!walked)
         return std::unexpected(walked.error());
-    if (Status ended = reading->commit(); !ended)
-        return std::unexpected(ended.error());
     if (Status named = name(lines); !named)
         return std::unexpected(named.error());
     std::stable_sort(lines.begin(), lines.end(),
@@ -206,78 +148,62 @@ Status SubmittedReports::name(QList<SubmittedReportLine> &lines)
 {
     if (lines.isEmpty())
         return {};
-    {
-        Lookup boln(m_context, FileId::boln);
-        if (const runtime::Error *failed = boln.failure())
-            return std::unexpected(*failed);
-        data::BolnRecord record(boln.file().record());
-        for (SubmittedReportLine &line : lines) {
-            const qint32 code = line.institution;
-            if (code == data::RegionTotalCode) {
-                line.regionName = data::regionAdjective();
-                line.kindName = QStringLiteral("область");
-            } else if (code == data::DistrictsTotalCode) {
-                line.regionName = QStringLiteral("Районы");
-                line.kindName = QStringLiteral("области");
-            } else if (const auto district = data::districtOfTotalCode(code)) {
-                line.kindName = *district > 100 ? QStringLiteral("город") : QStringLiteral("район");
-            } else {
-                boln.file().clearRecord();
-                record.setUnicod(code);
-                const Result<bool> found = boln.find(data::BolnRecord::KeyUnicod);
-                if (!found)
-                    return std::unexpected(found.error());
-                if (!*found) {
-                    line.name = QStringLiteral("?codUch-") + QString::number(code);
-                    continue;
+    const Status named =
+        data::readInside(m_context, FileId::boln, [&](data::OpenedFile &opened) -> Status {
+            KeyedFile &file = opened.file();
+            data::BolnRecord record(file.record());
+            for (SubmittedReportLine &line : lines) {
+                const qint32 code = line.institution;
+                if (code == data::RegionTotalCode) {
+                    line.regionName = data::regionAdjective();
+                    line.kindName = QStringLiteral("область");
+                } else if (code == data::DistrictsTotalCode) {
+                    line.regionName = QStringLiteral("Районы");
+                    line.kindName = QStringLiteral("области");
+                } else if (const auto district = data::districtOfTotalCode(code)) {
+                    line.kindName =
+                        *district > 100 ? QStringLiteral("город") : QStringLiteral("район");
+                } else {
+                    file.clearRecord();
+                    record.setUnicod(code);
+                    const Result<bool> found =
+                        runtime::store::find(file, data::BolnRecord::KeyUnicod);
+                    if (!found)
+                        return std::unexpected(found.error());
+                    if (!*found) {
+                        line.name = QStringLiteral("?codUch-") + QString::number(code);
+                        continue;
+                    }
+                    line.name = record.nazv();
+                    if (record.sel() == 3)
+                        line.name = clipped(line.name) + QLatin1Char('*');
+                    line.name = line.name.left(nameWidth);
+                    line.kind = int(record.vid());
                 }
-                line.name = record.nazv();
-                if (record.sel() == 3)
-                    line.name = clipped(line.name) + QLatin1Char('*');
-                line.name = line.name.left(nameWidth);
-                line.kind = int(record.vid());
             }
-        }
+            return {};
+        });
+    if (!named)
+        return named;
+    const auto districts = data::ReferenceNames::read(m_context, data::ReferenceNames::Districts);
+    if (!districts)
+        return std::unexpected(districts.error());
+    for (SubmittedReportLine &line : lines) {
+        if (line.district > lastDistrict)
+            continue;
+        line.regionName = districts
+                              ->district(line.district, QStringLiteral("?CodReg-") +
+                                                            QString::number(line.district))
+                              .left(regionWidth);
     }
-    {
-        Lookup region1(m_context, FileId::region1);
-        if (const runtime::Error *failed = region1.failure())
-            return std::unexpected(*failed);
-        data::Region1Record record(region1.file().record());
-        for (SubmittedReportLine &line : lines) {
-            if (line.district > lastDistrict)
-                continue;
-            region1.file().clearRecord();
-            if (Status s = record.setCodReg(line.district); !s)
-                return s;
-            const Result<bool> found = region1.find(data::Region1Record::KeyCodReg);
-            if (!found)
-                return std::unexpected(found.error());
-            if (!*found) {
-                line.regionName = QStringLiteral("?CodReg-") + QString::number(line.district);
-                continue;
-            }
-            line.regionName = record.name().left(regionWidth);
-        }
-    }
-    Lookup viduch(m_context, FileId::viduch);
-    if (const runtime::Error *failed = viduch.failure())
-        return std::unexpected(*failed);
-    data::ViduchRecord record(viduch.file().record());
+    const auto kinds = data::ReferenceNames::read(m_context, data::ReferenceNames::Kinds);
+    if (!kinds)
+        return std::unexpected(kinds.error());
     for (SubmittedReportLine &line : lines) {
         if (line.district > lastDistrict || line.institution > data::RegionTotalCode)
             continue;
-        viduch.file().clearRecord();
-        if (Status s = record.setCodVid(line.kind); !s)
-            return s;
-        const Result<bool> found = viduch.find(data::ViduchRecord::KeyCodVid);
-        if (!found)
-            return std::unexpected(found.error());
-        if (!*found) {
-            line.kindName = QStringLiteral("?vid") + QString::number(line.kind);
-            continue;
-        }
-        line.kindName = record.nameUch().left(kindWidth);
+        line.kindName = kinds->kind(line.kind, QStringLiteral("?vid") + QString::number(line.kind))
+                            .left(kindWidth);
     }
     return {};
 }

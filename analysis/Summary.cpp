@@ -1,11 +1,12 @@
 #include "analysis/Summary.h"
 
-#include "analysis/ReadOnlyFile.h"
 #include "data/DataContext.h"
+#include "data/ExistingFile.h"
 #include "data/records/SapkiRecord.h"
 #include "entry/RelationCode.h"
 #include "entry/ReportReader.h"
 #include "runtime/core/Progress.h"
+#include "runtime/store/Scan.h"
 #include "runtime/text/Cp1251.h"
 #include "runtime/text/FixedString.h"
 
@@ -424,7 +425,7 @@ bool SummaryTables::checkControls(SummaryTableRow &row, const entry::ResolvedRul
 
 Result<QString> SummaryTables::storedFormat(int year, qint32 tableId)
 {
-    auto file = openReadOnly(QStringLiteral("%1\\Sapki.tps").arg(year), data::FileId::Sapki);
+    auto file = data::openExisting(QStringLiteral("%1\\Sapki.tps").arg(year), data::FileId::Sapki);
     if (!file)
         return std::unexpected(file.error());
     if (!*file)
@@ -433,11 +434,11 @@ Result<QString> SummaryTables::storedFormat(int year, qint32 tableId)
     data::SapkiRecord record(sapki.record());
     record.clear();
     record.setUnicodT(tableId);
-    if (Status s = sapki.get(data::SapkiRecord::KeyIdTab); !s) {
-        if (s.error().code == ErrorCode::RecordNotFound)
-            return QString();
-        return std::unexpected(s.error());
-    }
+    const Result<bool> found = runtime::store::find(sapki, data::SapkiRecord::KeyIdTab);
+    if (!found)
+        return std::unexpected(found.error());
+    if (!*found)
+        return QString();
     QString text = runtime::text::fromCp1251(sapki.textObject().left(1000));
     while (!text.isEmpty() && (text.endsWith(u' ') || text.endsWith(QChar(0))))
         text.chop(1);

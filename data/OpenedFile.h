@@ -9,6 +9,9 @@
 // scan() and scanPhysical() are the one way to read such a file: the key-range walk of
 // runtime/store/Scan.h, with a failure of the file reported like a failed opening
 // (ReadFailure.h) and returned. A failure that `take` returns is returned as it is.
+//
+// ReadInside.h reads such a file inside one read transaction; ExistingFile.h opens a file by
+// name, without a context, only when it exists.
 
 #include "data/DataContext.h"
 #include "data/ReadFailure.h"
@@ -68,7 +71,7 @@ private:
             if constexpr (std::same_as<std::invoke_result_t<Take &>, bool>) {
                 return take();
             } else {
-                runtime::Status s = take();
+                auto s = take();
                 takeFailed = !s;
                 return s;
             }

@@ -15,7 +15,6 @@ namespace zemor::entry {
 
 using data::FileId;
 using data::OpenedFile;
-using runtime::ErrorCode;
 using runtime::Status;
 
 namespace {
@@ -154,12 +153,12 @@ runtime::Result<std::optional<ColumnRule>> ControlRuleLoader::columnRule(qint64 
     if (id < 1 || id > std::numeric_limits<qint32>::max())
         return std::optional<ColumnRule>();
     r.setUnicod(qint32(id));
-    const Status s = m_context.file(FileId::ContrGr).get(data::ContrGrRecord::KeyUnicod);
-    if (!s) {
-        if (s.error().code == ErrorCode::RecordNotFound)
-            return std::optional<ColumnRule>();
-        return std::unexpected(s.error());
-    }
+    const runtime::Result<bool> found =
+        runtime::store::find(m_context.file(FileId::ContrGr), data::ContrGrRecord::KeyUnicod);
+    if (!found)
+        return std::unexpected(found.error());
+    if (!*found)
+        return std::optional<ColumnRule>();
     return std::optional<ColumnRule>(columnRuleOf(r));
 }
 
@@ -173,12 +172,12 @@ runtime::Result<std::optional<RowRule>> ControlRuleLoader::rowRule(qint64 id)
     r.clear();
     if (!r.setUnicod(id))
         return std::optional<RowRule>();
-    const Status s = m_context.file(FileId::ContrStr).get(data::ContrStrRecord::KeyUnicod);
-    if (!s) {
-        if (s.error().code == ErrorCode::RecordNotFound)
-            return std::optional<RowRule>();
-        return std::unexpected(s.error());
-    }
+    const runtime::Result<bool> found =
+        runtime::store::find(m_context.file(FileId::ContrStr), data::ContrStrRecord::KeyUnicod);
+    if (!found)
+        return std::unexpected(found.error());
+    if (!*found)
+        return std::optional<RowRule>();
     return std::optional<RowRule>(rowRuleOf(r));
 }
 
@@ -213,12 +212,12 @@ runtime::Result<std::optional<InterFormRule>> ControlRuleLoader::interFormRule(q
     r.clear();
     if (!r.setUnicod(code))
         return std::optional<InterFormRule>();
-    const Status s = m_context.file(FileId::ContrStr).get(data::ContrStrRecord::KeyUnicod);
-    if (!s) {
-        if (s.error().code == ErrorCode::RecordNotFound)
-            return std::optional<InterFormRule>();
-        return std::unexpected(s.error());
-    }
+    const runtime::Result<bool> found =
+        runtime::store::find(m_context.file(FileId::ContrStr), data::ContrStrRecord::KeyUnicod);
+    if (!found)
+        return std::unexpected(found.error());
+    if (!*found)
+        return std::optional<InterFormRule>();
     InterFormRule rule;
     rule.id = r.unicod();
     rule.relation = r.snak();

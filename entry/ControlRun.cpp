@@ -2,8 +2,8 @@
 
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
+#include "data/ReferenceNames.h"
 #include "data/records/FormaRecord.h"
-#include "data/records/Region1Record.h"
 #include "entry/ControlRuleLoader.h"
 #include "entry/FormCatalogue.h"
 #include "entry/ListReport.h"
@@ -296,18 +296,14 @@ Result<QList<RunEntity>> ControlRun::institutions(data::DataContext &context,
 
 Result<QList<RunEntity>> ControlRun::districts(data::DataContext &context)
 {
-    OpenedFile opened(context, FileId::region1);
-    if (!opened.status())
-        return std::unexpected(opened.status().error());
+    const auto names = data::ReferenceNames::read(context, data::ReferenceNames::Districts);
+    if (!names)
+        return std::unexpected(names.error());
     QList<RunEntity> list;
-    const data::Region1Record r(context.record(FileId::region1));
-    const Status s = runtime::store::scanPhysical(context.file(FileId::region1), [&] {
-        const QString name = r.name().trimmed();
-        list.append(RunEntity{0, int(r.codReg()), name, name});
-        return true;
-    });
-    if (!s)
-        return std::unexpected(s.error());
+    for (const data::ReferenceName &d : names->districts()) {
+        const QString name = d.name.trimmed();
+        list.append(RunEntity{0, int(d.code), name, name});
+    }
     return list;
 }
 

@@ -2,11 +2,11 @@
 
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
+#include "data/ReadInside.h"
 #include "data/records/GrafaRecord.h"
 #include "data/records/StrokaRecord.h"
 #include "data/records/TablRecord.h"
 #include "runtime/store/Scan.h"
-#include "runtime/store/Transaction.h"
 
 #include <algorithm>
 
@@ -16,7 +16,6 @@ using data::FileId;
 using data::OpenedFile;
 using runtime::Result;
 using runtime::Status;
-using runtime::store::Transaction;
 
 namespace {
 
@@ -31,18 +30,11 @@ Status readForm(data::DataContext &ctx, FileId id, const QString &name, int key,
     const auto variable = data::FileNames::variableOf(id);
     if (variable)
         ctx.names().set(*variable, name);
-    OpenedFile opened(ctx, id);
-    if (!opened.status())
-        return opened.status();
-    runtime::store::KeyedFile &file = ctx.file(id);
-    auto tx = Transaction::begin(file, Transaction::Kind::Read);
-    if (!tx)
-        return std::unexpected(tx.error());
-    if (!fill())
-        return {}; // a form code the file cannot hold has no records there
-    if (Status s = runtime::store::scan(file, key, 1, take); !s)
-        return s;
-    return tx->commit();
+    return data::readInside(ctx, id, [&](OpenedFile &opened) -> Status {
+        if (!fill())
+            return {}; // a form code the file cannot hold has no records there
+        return runtime::store::scan(opened.file(), key, 1, take);
+    });
 }
 
 } // namespace

@@ -3,9 +3,9 @@
 #include "data/Codes.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
-#include "data/records/BolnRecord.h"
+#include "data/ReadInside.h"
+#include "data/ReferenceNames.h"
 #include "data/records/OtchetRecord.h"
-#include "data/records/Region1Record.h"
 #include "entry/ControlRuleLoader.h"
 #include "entry/ListReport.h"
 #include "entry/RelationCode.h"
@@ -13,7 +13,6 @@
 #include "runtime/fs/Paths.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/TextLineFile.h"
-#include "runtime/store/Transaction.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -140,30 +139,18 @@ struct Names
 
 Status readNames(data::DataContext &ctx, bool institutions, Names &names)
 {
-    {
-        OpenedFile opened(ctx, FileId::region1);
-        if (!opened.status())
-            return opened.status();
-        const data::Region1Record r(ctx.record(FileId::region1));
-        if (Status s = runtime::store::scanPhysical(ctx.file(FileId::region1),
-                                                    [&] {
-                                                        names.districts[r.codReg()] =
-                                                            r.name().trimmed();
-                                                        return true;
-                                                    });
-            !s)
-            return s;
-    }
-    if (!institutions)
-        return {};
-    OpenedFile opened(ctx, FileId::boln);
-    if (!opened.status())
-        return opened.status();
-    const data::BolnRecord b(ctx.record(FileId::boln));
-    return runtime::store::scanPhysical(ctx.file(FileId::boln), [&] {
-        names.institutions.insert(b.unicod(), {b.codReg(), b.nazv().trimmed()});
-        return true;
-    });
+    using data::ReferenceNames;
+    const auto read = ReferenceNames::read(
+        ctx, institutions
+                 ? ReferenceNames::Files(ReferenceNames::Districts | ReferenceNames::Institutions)
+                 : ReferenceNames::Districts);
+    if (!read)
+        return std::unexpected(read.error());
+    for (const data::ReferenceName &d : read->districts())
+        names.districts[d.code] = d.name.trimmed();
+    for (const data::ReferenceInstitution &b : read->institutions())
+        names.institutions.insert(b.code, {b.district, b.name.trimmed()});
+    return {};
 }
 
 } // namespace
@@ -221,66 +208,66 @@ Result<QList<InterFormLine>> InterFormControls::evaluate(const InterFormFormula 
             continue; // a form without a data file contributes nothing
         }
         m_context.names().setOtchetFileName(fileName);
-        OpenedFile opened(m_context, FileId::otchet);
-        if (!opened.status())
-            return std::unexpected(opened.status().error());
-        runtime::store::KeyedFile &file = m_context.file(FileId::otchet);
-        auto tx = runtime::store::Transaction::begin(file, runtime::store::Transaction::Kind::Read);
-        if (!tx)
-            return std::unexpected(tx.error());
-        data::OtchetRecord r(m_context.record(FileId::otchet));
-        const QString formText = QString::number(form);
+        const Status read =
+            data::readInside(m_context, FileId::otchet, [&](OpenedFile &opened) -> Status {
+                runtime::store::KeyedFile &file = opened.file();
+                data::OtchetRecord r(m_context.record(FileId::otchet));
+                const QString formText = QString::number(form);
 
-        for (const InterFormGroup &group : groupsOfForm) {
-            if (p.cancelled())
-                return runtime::fail(ErrorCode::Cancelled, fileName);
-            r.clear();
-            r.setUnicodStr(qint16(group.row));
-            Status walked =
-                runtime::store::scan(file, data::OtchetRecord::KeyCodStr, 1, [&]() -> Status {
-                    InterFormLine *line = nullptr;
-                    if (perInstitution) {
-                        if (scope == InterFormScope::Institution && institution != 0 &&
-                            r.codUch() != institution)
+                for (const InterFormGroup &group : groupsOfForm) {
+                    if (p.cancelled())
+                        return runtime::fail(ErrorCode::Cancelled, fileName);
+                    r.clear();
+                    r.setUnicodStr(qint16(group.row));
+                    Status walked = runtime::store::scan(
+                        file, data::OtchetRecord::KeyCodStr, 1, [&]() -> Status {
+                            InterFormLine *line = nullptr;
+                            if (perInstitution) {
+                                if (scope == InterFormScope::Institution && institution != 0 &&
+                                    r.codUch() != institution)
+                                    return {};
+                                if (!lineOf.contains(r.codUch()))
+                                    addLine(r.codUch(), QString());
+                                line = &lines[lineOf.value(r.codUch())];
+                            } else if (scope == InterFormScope::District) {
+                                if (r.codReg() != district)
+                                    return {};
+                                line = &lines.first();
+                            } else if (scope == InterFormScope::Districts) {
+                                if (!lineOf.contains(r.codReg()))
+                                    return {};
+                                line = &lines[lineOf.value(r.codReg())];
+                            } else {
+                                line = &lines.first();
+                            }
+                            for (int column : group.columns) {
+                                const int n = std::abs(column);
+                                if (n < 1 || n > data::OtchetRecord::valueCount)
+                                    continue;
+                                const Decimal value = r.data(n);
+                                auto sum =
+                                    column < 0 ? line->sum.subtract(value) : line->sum.add(value);
+                                if (!sum)
+                                    return std::unexpected(sum.error());
+                                line->sum = *sum;
+                                if (scope != InterFormScope::Region &&
+                                    line->terms.size() < termsLength)
+                                    line->terms = (line->terms +
+                                                   (column < 0 ? QStringLiteral("-(Ф")
+                                                               : QStringLiteral("+(Ф")) +
+                                                   formText + u')' + value.toString())
+                                                      .left(termsLength);
+                            }
                             return {};
-                        if (!lineOf.contains(r.codUch()))
-                            addLine(r.codUch(), QString());
-                        line = &lines[lineOf.value(r.codUch())];
-                    } else if (scope == InterFormScope::District) {
-                        if (r.codReg() != district)
-                            return {};
-                        line = &lines.first();
-                    } else if (scope == InterFormScope::Districts) {
-                        if (!lineOf.contains(r.codReg()))
-                            return {};
-                        line = &lines[lineOf.value(r.codReg())];
-                    } else {
-                        line = &lines.first();
-                    }
-                    for (int column : group.columns) {
-                        const int n = std::abs(column);
-                        if (n < 1 || n > data::OtchetRecord::valueCount)
-                            continue;
-                        const Decimal value = r.data(n);
-                        auto sum = column < 0 ? line->sum.subtract(value) : line->sum.add(value);
-                        if (!sum)
-                            return std::unexpected(sum.error());
-                        line->sum = *sum;
-                        if (scope != InterFormScope::Region && line->terms.size() < termsLength)
-                            line->terms =
-                                (line->terms +
-                                 (column < 0 ? QStringLiteral("-(Ф") : QStringLiteral("+(Ф")) +
-                                 formText + u')' + value.toString())
-                                    .left(termsLength);
-                    }
-                    return {};
-                });
-            if (!walked)
-                return std::unexpected(walked.error());
-            p.step(++done);
-        }
-        if (Status s = tx->commit(); !s)
-            return std::unexpected(s.error());
+                        });
+                    if (!walked)
+                        return std::unexpected(walked.error());
+                    p.step(++done);
+                }
+                return {};
+            });
+        if (!read)
+            return std::unexpected(read.error());
     }
 
     for (InterFormLine &line : lines) {

@@ -4,6 +4,7 @@
 #include "data/OpenedFile.h"
 #include "data/records/WwodRecord.h"
 #include "runtime/store/KeyedFile.h"
+#include "runtime/store/Scan.h"
 
 namespace zemor::entry {
 
@@ -24,12 +25,7 @@ Result<bool> lookUp(data::DataContext &ctx, int year, qint32 institution, qint64
     r.setCodUch(institution);
     if (Status s = r.setCodForm(form); !s)
         return std::unexpected(s.error());
-    const Status s = ctx.file(FileId::WWOD).get(WwodRecord::KeyUf);
-    if (s)
-        return true;
-    if (s.error().code == ErrorCode::RecordNotFound)
-        return false;
-    return std::unexpected(s.error());
+    return runtime::store::find(ctx.file(FileId::WWOD), WwodRecord::KeyUf);
 }
 
 } // namespace

@@ -3,11 +3,11 @@
 #include "data/DataContext.h"
 #include "data/Dictionary.h"
 #include "data/OpenedFile.h"
+#include "data/ReadInside.h"
 #include "data/records/OtchetRecord.h"
 #include "runtime/core/Progress.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/Scan.h"
-#include "runtime/store/Transaction.h"
 
 #include <QFileInfo>
 
@@ -24,7 +24,6 @@ using data::OtchetRecord;
 using runtime::ErrorCode;
 using runtime::Result;
 using runtime::Status;
-using runtime::store::Transaction;
 
 namespace {
 
@@ -65,36 +64,34 @@ Status readPeriod(data::DataContext &ctx, qint32 period, std::optional<qint32> i
                   Take take, qint32 from = std::numeric_limits<qint32>::min())
 {
     runtime::store::KeyedFile &file = ctx.file(FileId::otchet);
-    auto tx = Transaction::begin(file, Transaction::Kind::Read);
-    if (!tx)
-        return std::unexpected(tx.error());
-    OtchetRecord r(ctx.record(FileId::otchet));
-    r.clear();
-    r.setMes(period);
-    // A report's records from row id 0 on, as the writes of ReportStore take them; a whole
-    // period from the lowest institution code on.
-    r.setCodUch(institution.value_or(from));
-    r.setUnicodStr(institution ? 0 : std::numeric_limits<qint16>::min());
-    // A whole period is scanned without a scope, so that it can start at `from`; it ends at the
-    // first record of another period.
-    const int components = institution ? 2 : -1;
-    Status failed;
-    if (Status s = runtime::store::scan(file, OtchetRecord::KeyCodUch, components,
-                                        [&]() -> bool {
-                                            if (!institution && r.mes() != period)
-                                                return false;
-                                            if constexpr (std::is_same_v<decltype(take(r)), bool>) {
-                                                return take(r);
-                                            } else {
-                                                failed = take(r);
-                                                return bool(failed);
-                                            }
-                                        });
-        !s)
-        return s;
-    if (!failed)
+    return data::readInside(file, [&]() -> Status {
+        OtchetRecord r(ctx.record(FileId::otchet));
+        r.clear();
+        r.setMes(period);
+        // A report's records from row id 0 on, as the writes of ReportStore take them; a whole
+        // period from the lowest institution code on.
+        r.setCodUch(institution.value_or(from));
+        r.setUnicodStr(institution ? 0 : std::numeric_limits<qint16>::min());
+        // A whole period is scanned without a scope, so that it can start at `from`; it ends at the
+        // first record of another period.
+        const int components = institution ? 2 : -1;
+        Status failed;
+        if (Status s =
+                runtime::store::scan(file, OtchetRecord::KeyCodUch, components,
+                                     [&]() -> bool {
+                                         if (!institution && r.mes() != period)
+                                             return false;
+                                         if constexpr (std::is_same_v<decltype(take(r)), bool>) {
+                                             return take(r);
+                                         } else {
+                                             failed = take(r);
+                                             return bool(failed);
+                                         }
+                                     });
+            !s)
+            return s;
         return failed;
-    return tx->commit();
+    });
 }
 
 } // namespace
@@ -235,23 +232,22 @@ Status ReportReader::rowRecords(int year, qint64 form, QList<int> rowIds,
     std::sort(rowIds.begin(), rowIds.end());
     rowIds.erase(std::unique(rowIds.begin(), rowIds.end()), rowIds.end());
     runtime::store::KeyedFile &file = m_context.file(FileId::otchet);
-    auto tx = Transaction::begin(file, Transaction::Kind::Read);
-    if (!tx)
-        return std::unexpected(tx.error());
-    OtchetRecord r(m_context.record(FileId::otchet));
-    for (const int rowId : std::as_const(rowIds)) {
-        if (rowId < std::numeric_limits<qint16>::min() ||
-            rowId > std::numeric_limits<qint16>::max())
-            continue; // no stored row has that id
-        r.clear();
-        r.setUnicodStr(qint16(rowId));
-        r.setMes(std::numeric_limits<qint32>::min());
-        if (Status s = runtime::store::scan(file, OtchetRecord::KeyCodStr, 1,
-                                            [&]() -> Status { return take(RowRecord(r)); });
-            !s)
-            return s;
-    }
-    return tx->commit();
+    return data::readInside(file, [&]() -> Status {
+        OtchetRecord r(m_context.record(FileId::otchet));
+        for (const int rowId : std::as_const(rowIds)) {
+            if (rowId < std::numeric_limits<qint16>::min() ||
+                rowId > std::numeric_limits<qint16>::max())
+                continue; // no stored row has that id
+            r.clear();
+            r.setUnicodStr(qint16(rowId));
+            r.setMes(std::numeric_limits<qint32>::min());
+            if (Status s = runtime::store::scan(file, OtchetRecord::KeyCodStr, 1,
+                                                [&]() -> Status { return take(RowRecord(r)); });
+                !s)
+                return s;
+        }
+        return {};
+    });
 }
 
 } // namespace zemor::entry

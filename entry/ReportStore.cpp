@@ -6,6 +6,7 @@
 #include "data/DataContext.h"
 #include "data/HeldFiles.h"
 #include "data/OpenedFile.h"
+#include "data/ReadInside.h"
 #include "data/records/OtchetRecord.h"
 #include "runtime/core/Progress.h"
 #include "runtime/store/KeyedFile.h"
@@ -73,15 +74,11 @@ bool allZero(const std::array<runtime::Decimal, valueCount> &values)
                        [](const runtime::Decimal &v) { return v.isZero(); });
 }
 
-// Runs `work` in one transaction of `file`: committed when it succeeds, rolled back otherwise.
+// Runs `work` in one write transaction of `file`: committed when it succeeds, rolled back
+// otherwise.
 template <class Work> Status inTransaction(KeyedFile &file, Work work)
 {
-    auto tx = Transaction::begin(file);
-    if (!tx)
-        return std::unexpected(tx.error());
-    if (Status s = work(); !s)
-        return s;
-    return tx->commit();
+    return data::insideTransaction(file, Transaction::Kind::Write, work);
 }
 
 // Calls `take` for each record of (period, institution); stops at the first failure.
@@ -239,10 +236,10 @@ Status ReportStore::saveTable(qint64 table, const QList<EntryRow> &rows)
             r.setCodUch(m_id.institution);
             r.setUnicodStr(qint16(row.rowId));
             const bool zero = allZero(row.values);
-            const Status found = f.file().get(OtchetRecord::KeyCodUch);
-            if (!found) {
-                if (found.error().code != ErrorCode::RecordNotFound)
-                    return atRow(found.error(), row.rowId);
+            const Result<bool> found = runtime::store::find(f.file(), OtchetRecord::KeyCodUch);
+            if (!found)
+                return atRow(found.error(), row.rowId);
+            if (!*found) {
                 if (zero)
                     continue;
                 if (Status w = fillNew(r, m_id, table, row.rowId, row.values); !w)
@@ -310,10 +307,7 @@ Result<bool> ReportStore::exists()
     ReportFile f(m_context, m_id);
     if (!f.status())
         return std::unexpected(f.status().error());
-    auto tx = Transaction::begin(f.file(), Transaction::Kind::Read);
-    if (!tx)
-        return std::unexpected(tx.error());
-    return reportHasRecords(f, m_id);
+    return data::readInside(f.file(), [&] { return reportHasRecords(f, m_id); });
 }
 
 Result<QList<QByteArray>> ReportStore::records(const ReportRows &rows) const
@@ -512,22 +506,34 @@ void ReportBatch::lookUpFile(qsizetype first)
     m_context.names().setOtchetFileName(fileId.year, int(fileId.form));
     m_held->files.hold(FileId::otchet, m_context.names().otchetFileName());
     ReportFile f(m_context, fileId);
-    auto tx = f.status() ? Transaction::begin(f.file(), Transaction::Kind::Read)
-                         : Result<Transaction>(std::unexpected(f.status().error()));
-    for (size_t i = size_t(first); i < m_queue.size(); ++i) {
-        Queued &q = m_queue[i];
-        if (q.ended || !q.decide || q.id.year != fileId.year || q.id.form != fileId.form)
-            continue;
-        q.looked = true;
-        const auto found =
-            tx ? reportHasRecords(f, q.id) : Result<bool>(std::unexpected(tx.error()));
-        if (found) {
-            q.result.existed = *found;
-        } else {
-            q.result.error = found.error();
-            q.ended = true;
+    // Each report of the file is looked up, all in one read; a file that cannot be read fails
+    // each of them.
+    const auto lookUpEach = [&](const auto &lookUp) {
+        for (size_t i = size_t(first); i < m_queue.size(); ++i) {
+            Queued &q = m_queue[i];
+            if (q.ended || !q.decide || q.id.year != fileId.year || q.id.form != fileId.form)
+                continue;
+            q.looked = true;
+            const Result<bool> found = lookUp(q);
+            if (found) {
+                q.result.existed = *found;
+            } else {
+                q.result.error = found.error();
+                q.ended = true;
+            }
         }
+    };
+    bool read = false;
+    Status s = f.status();
+    if (s) {
+        s = data::readInside(f.file(), [&]() -> Status {
+            read = true;
+            lookUpEach([&](const Queued &q) { return reportHasRecords(f, q.id); });
+            return {};
+        });
     }
+    if (!read)
+        lookUpEach([&](const Queued &) -> Result<bool> { return std::unexpected(s.error()); });
 }
 
 Status ReportBatch::flush(runtime::Progress *progress)

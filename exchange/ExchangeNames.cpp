@@ -3,30 +3,24 @@
 #include "data/OpenedFile.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/FormaRecord.h"
-#include "data/records/Region1Record.h"
+#include "runtime/store/Scan.h"
 
 namespace zemor::exchange {
 
 using data::FileId;
-using runtime::ErrorCode;
 using runtime::Result;
 
 Result<std::optional<QString>> ExchangeNames::district(int code)
 {
-    data::OpenedFile opened(m_context, FileId::region1);
-    if (!opened.status())
-        return std::unexpected(opened.status().error());
-    data::Region1Record r(m_context.record(FileId::region1));
-    r.clear();
-    if (!r.setCodReg(code))
-        return std::optional<QString>();
-    const runtime::Status found = opened.file().get(data::Region1Record::KeyCodReg);
-    if (!found) {
-        if (found.error().code == ErrorCode::RecordNotFound)
-            return std::optional<QString>();
-        return std::unexpected(found.error());
+    if (!m_districts) {
+        auto read = data::ReferenceNames::read(m_context, data::ReferenceNames::Districts);
+        if (!read)
+            return std::unexpected(read.error());
+        m_districts = std::move(*read);
     }
-    return std::optional<QString>(r.name());
+    if (!m_districts->hasDistrict(code))
+        return std::optional<QString>();
+    return std::optional<QString>(m_districts->district(code));
 }
 
 Result<std::optional<InstitutionName>> ExchangeNames::institution(qint32 code)
@@ -37,12 +31,11 @@ Result<std::optional<InstitutionName>> ExchangeNames::institution(qint32 code)
     data::BolnRecord r(m_context.record(FileId::boln));
     r.clear();
     r.setUnicod(code);
-    const runtime::Status found = opened.file().get(data::BolnRecord::KeyUnicod);
-    if (!found) {
-        if (found.error().code == ErrorCode::RecordNotFound)
-            return std::optional<InstitutionName>();
+    const Result<bool> found = runtime::store::find(opened.file(), data::BolnRecord::KeyUnicod);
+    if (!found)
         return std::unexpected(found.error());
-    }
+    if (!*found)
+        return std::optional<InstitutionName>();
     return std::optional<InstitutionName>(InstitutionName{r.nazv(), int(r.codReg())});
 }
 

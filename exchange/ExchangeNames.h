@@ -1,9 +1,10 @@
 #pragma once
 
-// Names the exchange windows show beside codes: districts from `region1`, institutions from
-// `boln`, forms from the year's `forma`. A code that is not found has no name (an empty
-// optional); a file that cannot be read is an error.
+// Names the exchange windows show beside codes: districts from `region1` (read once, on the
+// first question), institutions from `boln`, forms from the year's `forma`. A code that is not
+// found has no name (an empty optional); a file that cannot be read is an error.
 
+#include "data/ReferenceNames.h"
 #include "runtime/core/Error.h"
 #include "shell/UserSettings.h"
 
@@ -40,6 +41,7 @@ public:
 
 private:
     data::DataContext &m_context;
+    std::optional<data::ReferenceNames> m_districts;
 };
 
 } // namespace zemor::exchange

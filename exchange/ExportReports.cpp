@@ -5,13 +5,13 @@
 #include "data/ExchangeFileName.h"
 #include "data/OpenedFile.h"
 #include "data/Period.h"
+#include "data/ReadInside.h"
 #include "data/records/FormaRecord.h"
 #include "data/records/OtchetRecord.h"
 #include "exchange/ExchangeNames.h"
 #include "exchange/ExchangeReportSource.h"
 #include "runtime/core/Progress.h"
 #include "runtime/fs/Paths.h"
-#include "runtime/store/Transaction.h"
 #include "shell/AppState.h"
 
 #include <QDate>
@@ -252,31 +252,26 @@ Status ExportReports::scanSent(int year, const ExportScope &scope, const ExportF
                                const std::function<Status()> &take)
 {
     m_context.names().setOtchetFileName(year, int(form.code));
-    data::OpenedFile otchet(m_context, FileId::otchet);
-    if (!otchet.status())
-        return std::unexpected(otchet.status().error());
-    auto tx =
-        runtime::store::Transaction::begin(otchet.file(), runtime::store::Transaction::Kind::Read);
-    if (!tx)
-        return std::unexpected(tx.error());
-    const auto [from, to] = form.storedPeriods(year);
-    data::OtchetRecord r(m_context.record(FileId::otchet));
-    const auto sent = [&]() -> Status {
-        if (r.mes() < from || r.mes() > to)
-            return {};
-        if (scope.kind == ExportScope::Kind::Institution && r.codUch() != scope.institution)
-            return {};
-        if (scope.kind == ExportScope::Kind::District && int(r.codReg()) != scope.district)
-            return {};
-        return take();
-    };
-    if (scope.kind == ExportScope::Kind::Institution && from == to) {
-        r.clear();
-        r.setMes(from);
-        r.setCodUch(scope.institution);
-        return otchet.scan(data::OtchetRecord::KeyCodUch, 2, sent);
-    }
-    return otchet.scanPhysical(sent);
+    return data::readInside(m_context, FileId::otchet, [&](data::OpenedFile &otchet) -> Status {
+        const auto [from, to] = form.storedPeriods(year);
+        data::OtchetRecord r(m_context.record(FileId::otchet));
+        const auto sent = [&]() -> Status {
+            if (r.mes() < from || r.mes() > to)
+                return {};
+            if (scope.kind == ExportScope::Kind::Institution && r.codUch() != scope.institution)
+                return {};
+            if (scope.kind == ExportScope::Kind::District && int(r.codReg()) != scope.district)
+                return {};
+            return take();
+        };
+        if (scope.kind == ExportScope::Kind::Institution && from == to) {
+            r.clear();
+            r.setMes(from);
+            r.setCodUch(scope.institution);
+            return otchet.scan(data::OtchetRecord::KeyCodUch, 2, sent);
+        }
+        return otchet.scanPhysical(sent);
+    });
 }
 
 Result<ExportResult> ExportReports::write(const ExportRequest &request, runtime::Progress *progress)

@@ -6,6 +6,7 @@
 #include "data/records/FormaRecord.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
+#include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
 
 namespace zemor::shell {
@@ -75,13 +76,17 @@ runtime::Result<int> FormAccess::save() const
         data::FormaRecord form(file.record());
         form.clear();
         Status step = form.setUnicod(entry.unicod);
-        if (step)
-            step = file.get(data::FormaRecord::KeyUnicod);
-        if (!step && step.error().code == ErrorCode::RecordNotFound)
-            continue;
         if (step) {
-            form.setVkl(entry.vkl);
-            step = file.put();
+            const runtime::Result<bool> found =
+                runtime::store::find(file, data::FormaRecord::KeyUnicod);
+            if (found && !*found)
+                continue;
+            if (found) {
+                form.setVkl(entry.vkl);
+                step = file.put();
+            } else {
+                step = std::unexpected(found.error());
+            }
         }
         if (!step)
             return std::unexpected(step.error()); // rolled back by the guard

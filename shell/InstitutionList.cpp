@@ -2,17 +2,14 @@
 
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
+#include "data/ReferenceNames.h"
 #include "data/records/BolnRecord.h"
-#include "data/records/Region1Record.h"
-#include "data/records/ViduchRecord.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/Scan.h"
 #include "runtime/text/Cp1251.h"
 #include "runtime/text/FixedString.h"
 #include "shell/ExcelLauncher.h"
 #include "shell/InstitutionListing.h"
-
-#include <QHash>
 
 #include <algorithm>
 #include <optional>
@@ -25,31 +22,6 @@ using runtime::Result;
 using runtime::Status;
 
 namespace {
-
-bool endOfScan(const Status &status)
-{
-    return !status && (status.error().code == ErrorCode::EndOfFile ||
-                       status.error().code == ErrorCode::RecordNotFound);
-}
-
-// The name of a code in a reference file (`region1` or `viduch`); nothing when absent.
-template <class Record>
-Result<std::optional<QString>> lookUp(data::DataContext &data, qint64 code, int key,
-                                      Status (Record::*setCode)(qint64),
-                                      QString (Record::*name)() const)
-{
-    runtime::store::KeyedFile &file = data.file(Record::fileId);
-    file.clearRecord();
-    Record record(file.record());
-    if (Status set = (record.*setCode)(code); !set)
-        return std::optional<QString>(); // a code the field cannot hold names nothing
-    const Status found = file.get(key);
-    if (endOfScan(found))
-        return std::optional<QString>();
-    if (!found)
-        return std::unexpected(found.error());
-    return std::optional<QString>((record.*name)());
-}
 
 std::unexpected<runtime::Error> readFailed(data::DataContext &data, FileId id,
                                            const runtime::Error &error)
@@ -116,21 +88,11 @@ Result<QList<InstitutionListEntry>> InstitutionList::fill()
     if (!status)
         return readFailed(m_data, FileId::boln, status.error());
 
-    // Each district and kind is looked up once, however many institutions it has.
-    QHash<qint64, QString> districts;
-    QHash<qint64, QString> kinds;
-    for (InstitutionListEntry &entry : list) {
-        auto known = districts.constFind(entry.codReg);
-        if (known == districts.constEnd()) {
-            auto name = lookUp<data::Region1Record>(
-                m_data, entry.codReg, data::Region1Record::KeyCodReg,
-                &data::Region1Record::setCodReg, &data::Region1Record::name);
-            if (!name)
-                return readFailed(m_data, FileId::region1, name.error());
-            known = districts.insert(entry.codReg, name->value_or(QString()));
-        }
-        entry.nameR = *known;
-    }
+    const auto names = data::ReferenceNames::read(m_data, data::ReferenceNames::DistrictsAndKinds);
+    if (!names)
+        return std::unexpected(names.error());
+    for (InstitutionListEntry &entry : list)
+        entry.nameR = names->district(entry.codReg);
 
     const auto stored = [](const QString &name) { return runtime::text::toCp1251(name); };
     std::stable_sort(list.begin(), list.end(),
@@ -145,16 +107,7 @@ Result<QList<InstitutionListEntry>> InstitutionList::fill()
     qint16 number = 0;
     for (InstitutionListEntry &entry : list) {
         entry.n = ++number;
-        auto known = kinds.constFind(entry.vid);
-        if (known == kinds.constEnd()) {
-            auto name = lookUp<data::ViduchRecord>(m_data, entry.vid, data::ViduchRecord::KeyCodVid,
-                                                   &data::ViduchRecord::setCodVid,
-                                                   &data::ViduchRecord::nameUch);
-            if (!name)
-                return readFailed(m_data, FileId::viduch, name.error());
-            known = kinds.insert(entry.vid, name->value_or(QString()));
-        }
-        entry.nameU = *known;
+        entry.nameU = names->kind(entry.vid);
     }
     return list;
 }

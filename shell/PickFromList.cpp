@@ -5,9 +5,8 @@
 #include "data/FileNames.h"
 #include "data/OpenedFile.h"
 #include "data/Period.h"
+#include "data/ReferenceNames.h"
 #include "data/records/FormaRecord.h"
-#include "data/records/Region1Record.h"
-#include "data/records/ViduchRecord.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
@@ -170,27 +169,26 @@ void PickFromList::mergeDeadlines(QList<PickEntry> &entries, const QList<QByteAr
 
 Result<QList<PickEntry>> PickFromList::districtEntries(bool ownDistrictOnly)
 {
+    const auto names = data::ReferenceNames::read(m_data, data::ReferenceNames::Districts);
+    if (!names)
+        return std::unexpected(names.error());
     QList<PickEntry> list;
-    const Status scanned = scanFile(m_data, data::FileId::region1, [&](QByteArray &bytes) {
-        const data::Region1Record district(bytes);
-        if (ownDistrictOnly && district.codReg() != m_state.globCodReg)
-            return;
-        list.append(PickEntry{district.codReg(), {}, district.name().left(nameWidth)});
-    });
-    if (!scanned)
-        return std::unexpected(scanned.error());
+    for (const data::ReferenceName &district : names->districts()) {
+        if (ownDistrictOnly && district.code != m_state.globCodReg)
+            continue;
+        list.append(PickEntry{district.code, {}, district.name.left(nameWidth)});
+    }
     return list;
 }
 
 Result<QList<PickEntry>> PickFromList::kindEntries()
 {
+    const auto names = data::ReferenceNames::read(m_data, data::ReferenceNames::Kinds);
+    if (!names)
+        return std::unexpected(names.error());
     QList<PickEntry> list;
-    const Status scanned = scanFile(m_data, data::FileId::viduch, [&](QByteArray &bytes) {
-        const data::ViduchRecord kind(bytes);
-        list.append(PickEntry{kind.codVid(), {}, kind.nameUch().left(nameWidth)});
-    });
-    if (!scanned)
-        return std::unexpected(scanned.error());
+    for (const data::ReferenceName &kind : names->kinds())
+        list.append(PickEntry{kind.code, {}, kind.name.left(nameWidth)});
     return list;
 }
 

@@ -1,16 +1,12 @@
 #include "analysis/common/IndicatorMap.h"
 
 #include "data/DataContext.h"
-#include "data/records/Region1Record.h"
+#include "data/ReferenceNames.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/office/DesktopOpener.h"
-#include "runtime/store/KeyedFile.h"
 #include "runtime/store/TextLineFile.h"
-#include "runtime/store/Transaction.h"
 #include "runtime/text/Cp1251.h"
-
-#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -236,31 +232,14 @@ Status IndicatorMap::show(const MapOptions &options, const QHash<int, QString> &
 
 Result<QHash<int, QString>> readDistrictNames(data::DataContext &data)
 {
-    if (Status opened = data.open(data::FileId::region1); !opened)
-        return std::unexpected(opened.error());
-    const auto close = qScopeGuard([&data] { data.close(data::FileId::region1); });
-    runtime::store::KeyedFile &file = data.file(data::FileId::region1);
-    auto reading =
-        runtime::store::Transaction::begin(file, runtime::store::Transaction::Kind::Read);
-    if (!reading)
-        return std::unexpected(reading.error());
+    const auto read = data::ReferenceNames::read(data, data::ReferenceNames::Districts);
+    if (!read)
+        return std::unexpected(read.error());
     QHash<int, QString> names;
     for (int d = 1; d <= IndicatorMap::districtCount; ++d) {
-        file.clearRecord();
-        data::Region1Record record(file.record());
-        if (Status set = record.setCodReg(d); !set)
-            return std::unexpected(set.error());
-        const Status found = file.get(data::Region1Record::KeyCodReg);
-        if (!found) {
-            if (found.error().code == ErrorCode::RecordNotFound ||
-                found.error().code == ErrorCode::EndOfFile)
-                continue;
-            return std::unexpected(found.error());
-        }
-        names.insert(d, record.name());
+        if (read->hasDistrict(d))
+            names.insert(d, read->district(d));
     }
-    if (Status ended = reading->commit(); !ended)
-        return std::unexpected(ended.error());
     return names;
 }
 

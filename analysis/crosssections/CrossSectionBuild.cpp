@@ -1,10 +1,10 @@
 #include "analysis/crosssections/CrossSectionBuild.h"
 
-#include "analysis/FieldText.h"
 #include "data/Codes.h"
 #include "data/DataContext.h"
+#include "data/ReadInside.h"
+#include "data/ReferenceNames.h"
 #include "data/records/BolnRecord.h"
-#include "data/records/Region1Record.h"
 #include "entry/ReportReader.h"
 #include "runtime/core/Progress.h"
 #include "runtime/store/Scan.h"
@@ -12,7 +12,6 @@
 #include "runtime/text/FixedString.h"
 
 #include <QHash>
-#include <QScopeGuard>
 
 #include <algorithm>
 #include <utility>
@@ -63,35 +62,6 @@ QList<MarkGroup> groupMarks(const QList<CrossSectionMark> &marks, const QList<in
         group->slotsByRow[mark.rowId].append(i);
     }
     return groups;
-}
-
-struct District
-{
-    int code = 0;
-    QString name;
-};
-
-// Every district of `region1` in stored order.
-Result<QList<District>> readDistricts(data::DataContext &context)
-{
-    if (Status opened = context.open(data::FileId::region1); !opened)
-        return std::unexpected(opened.error());
-    const auto close = qScopeGuard([&context] { context.close(data::FileId::region1); });
-    runtime::store::KeyedFile &file = context.file(data::FileId::region1);
-    auto reading = Transaction::begin(file, Transaction::Kind::Read);
-    if (!reading)
-        return std::unexpected(reading.error());
-    QList<District> districts;
-    data::Region1Record record(file.record());
-    const Status walked = runtime::store::scanPhysical(file, [&] {
-        districts.append({int(record.codReg()), record.name()});
-        return true;
-    });
-    if (!walked)
-        return std::unexpected(walked.error());
-    if (Status ended = reading->commit(); !ended)
-        return std::unexpected(ended.error());
-    return districts;
 }
 
 // `value` += `addend`, exactly.
@@ -233,12 +203,9 @@ Result<CrossSectionResult> CrossSectionBuild::byPlace(QList<CrossSectionMark> &m
 Status CrossSectionBuild::nameRows(CrossSectionResult &result)
 {
     const int n = result.markCount();
-    auto districts = readDistricts(m_context);
-    if (!districts)
-        return std::unexpected(districts.error());
-    QHash<int, QString> districtNames;
-    for (const District &d : *districts)
-        districtNames.insert(d.code, d.name);
+    const auto names = data::ReferenceNames::read(m_context, data::ReferenceNames::Districts);
+    if (!names)
+        return std::unexpected(names.error());
 
     CrossSectionRow total;
     total.region = totalText();
@@ -260,13 +227,14 @@ Status CrossSectionBuild::nameRows(CrossSectionResult &result)
             if (Status s = addToTotal(row); !s)
                 return s;
         }
-        for (const District &d : *districts) {
+        for (const data::ReferenceName &d : names->districts()) {
+            const int code = int(d.code);
             auto row = std::find_if(result.rows.begin(), result.rows.end(),
-                                    [&](const CrossSectionRow &r) { return r.key == d.code; });
+                                    [&](const CrossSectionRow &r) { return r.key == code; });
             if (row == result.rows.end()) {
                 CrossSectionRow empty;
-                empty.key = d.code;
-                empty.district = d.code;
+                empty.key = code;
+                empty.district = code;
                 empty.values.resize(n);
                 result.rows.append(empty);
                 row = result.rows.end() - 1;
@@ -274,40 +242,39 @@ Status CrossSectionBuild::nameRows(CrossSectionResult &result)
             row->region = d.name.left(regionWidth);
         }
     } else {
-        if (Status opened = m_context.open(data::FileId::boln); !opened)
-            return opened;
-        const auto close = qScopeGuard([this] { m_context.close(data::FileId::boln); });
-        runtime::store::KeyedFile &file = m_context.file(data::FileId::boln);
-        auto reading = Transaction::begin(file, Transaction::Kind::Read);
-        if (!reading)
-            return std::unexpected(reading.error());
-        data::BolnRecord record(file.record());
-        for (CrossSectionRow &row : result.rows) {
-            row.region = districtNames.value(row.district).left(regionWidth);
-            if (Status s = addToTotal(row); !s)
-                return s;
-            if (const auto district = data::districtOfTotalCode(row.key)) {
-                row.name = *district < 100 ? clipped(row.region) + QStringLiteral(" район")
-                                           : QStringLiteral("г.") + clipped(row.region);
-                continue;
-            }
-            file.clearRecord();
-            record.setUnicod(row.key);
-            const Status found = file.get(data::BolnRecord::KeyUnicod);
-            if (isRecordMissing(found)) {
-                result.missingInstitutions.append(row.key);
-                continue;
-            }
-            if (!found)
-                return found;
-            row.kind = int(record.vid());
-            row.settlement = record.sel();
-            row.name = record.nazv();
-            if (row.settlement == 3)
-                row.name = clipped(row.name) + QLatin1Char('*');
-        }
-        if (Status ended = reading->commit(); !ended)
-            return ended;
+        const Status named = data::readInside(
+            m_context, data::FileId::boln, [&](data::OpenedFile &opened) -> Status {
+                runtime::store::KeyedFile &file = opened.file();
+                data::BolnRecord record(file.record());
+                for (CrossSectionRow &row : result.rows) {
+                    row.region = names->district(row.district).left(regionWidth);
+                    if (Status s = addToTotal(row); !s)
+                        return s;
+                    if (const auto district = data::districtOfTotalCode(row.key)) {
+                        row.name = *district < 100 ? clipped(row.region) + QStringLiteral(" район")
+                                                   : QStringLiteral("г.") + clipped(row.region);
+                        continue;
+                    }
+                    file.clearRecord();
+                    record.setUnicod(row.key);
+                    const Result<bool> found =
+                        runtime::store::find(file, data::BolnRecord::KeyUnicod);
+                    if (!found)
+                        return std::unexpected(found.error());
+                    if (!*found) {
+                        result.missingInstitutions.append(row.key);
+                        continue;
+                    }
+                    row.kind = int(record.vid());
+                    row.settlement = record.sel();
+                    row.name = record.nazv();
+                    if (row.settlement == 3)
+                        row.name = clipped(row.name) + QLatin1Char('*');
+                }
+                return {};
+            });
+        if (!named)
+            return named;
     }
     result.rows.append(total);
     return {};

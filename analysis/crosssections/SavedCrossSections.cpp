@@ -2,6 +2,7 @@
 
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
+#include "data/ReadInside.h"
 #include "data/records/FormaRecord.h"
 #include "data/records/RasresRecord.h"
 #include "data/records/RasresnRecord.h"
@@ -36,88 +37,67 @@ constexpr int markNameWidth = 120;
 // The highest id of `RASRESN` + 1, or 1 for an empty file, read in the caller's transaction.
 Result<qint32> idAfterLast(KeyedFile &file)
 {
-    file.clearRecord();
-    if (Status s = file.setEnd(data::RasresnRecord::KeyId); !s)
-        return std::unexpected(s.error());
-    const Status last = file.previous();
-    if (!last) {
-        if (last.error().code == ErrorCode::EndOfFile)
-            return 1;
+    const Result<bool> last = runtime::store::last(file, data::RasresnRecord::KeyId);
+    if (!last)
         return std::unexpected(last.error());
-    }
+    if (!*last)
+        return 1;
     const data::RasresnRecord record(file.record());
     if (record.idQw() == std::numeric_limits<qint32>::max())
         return runtime::fail(ErrorCode::Overflow, file.path());
     return record.idQw() + 1;
 }
 
-// Runs `work` on file `id` opened for it and inside one transaction of `kind`, which commits
-// when `work` succeeds and rolls back otherwise; the file is closed after.
-template <class Work>
-auto inTransaction(data::DataContext &context, FileId id, Transaction::Kind kind, Work work)
-    -> decltype(work(std::declval<KeyedFile &>()))
-{
-    Opened opened(context, id);
-    if (!opened.status())
-        return std::unexpected(opened.status().error());
-    KeyedFile &file = context.file(id);
-    auto transaction = Transaction::begin(file, kind);
-    if (!transaction)
-        return std::unexpected(transaction.error());
-    auto done = work(file);
-    if (!done)
-        return done;
-    if (Status committed = transaction->commit(); !committed)
-        return std::unexpected(committed.error());
-    return done;
-}
-
 } // namespace
 
 Result<qint32> SavedCrossSections::nextId()
 {
-    return inTransaction(m_context, FileId::RASRESN, Transaction::Kind::Read, idAfterLast);
+    return data::readInside(m_context, FileId::RASRESN,
+                            [](Opened &opened) { return idAfterLast(opened.file()); });
 }
 
 Result<qint32> SavedCrossSections::addName(const QString &name, qint64 form)
 {
-    return inTransaction(m_context, FileId::RASRESN, Transaction::Kind::Write,
-                         [&](KeyedFile &file) -> Result<qint32> {
-                             auto id = idAfterLast(file);
-                             if (!id)
-                                 return id;
-                             file.clearRecord();
-                             data::RasresnRecord record(file.record());
-                             record.setIdQw(*id);
-                             record.setName(name);
-                             if (Status s = record.setCodForm(form); !s)
-                                 return std::unexpected(s.error());
-                             if (Status s = file.add(); !s)
-                                 return std::unexpected(s.error());
-                             return id;
-                         });
+    return data::insideTransaction(m_context, FileId::RASRESN, Transaction::Kind::Write,
+                                   [&](Opened &opened) -> Result<qint32> {
+                                       KeyedFile &file = opened.file();
+                                       auto id = idAfterLast(file);
+                                       if (!id)
+                                           return id;
+                                       file.clearRecord();
+                                       data::RasresnRecord record(file.record());
+                                       record.setIdQw(*id);
+                                       record.setName(name);
+                                       if (Status s = record.setCodForm(form); !s)
+                                           return std::unexpected(s.error());
+                                       if (Status s = file.add(); !s)
+                                           return std::unexpected(s.error());
+                                       return id;
+                                   });
 }
 
 Result<QList<SavedCrossSectionChoice>> SavedCrossSections::names()
 {
-    return inTransaction(m_context, FileId::RASRESN, Transaction::Kind::Read,
-                         [](KeyedFile &file) -> Result<QList<SavedCrossSectionChoice>> {
-                             QList<SavedCrossSectionChoice> choices;
-                             const data::RasresnRecord record(file.record());
-                             const Status walked = runtime::store::scanPhysical(file, [&] {
-                                 choices.append({record.idQw(), record.name().left(listNameWidth)});
-                                 return true;
-                             });
-                             if (!walked)
-                                 return std::unexpected(walked.error());
-                             return choices;
-                         });
+    return data::readInside(
+        m_context, FileId::RASRESN, [](Opened &opened) -> Result<QList<SavedCrossSectionChoice>> {
+            KeyedFile &file = opened.file();
+            QList<SavedCrossSectionChoice> choices;
+            const data::RasresnRecord record(file.record());
+            const Status walked = runtime::store::scanPhysical(file, [&] {
+                choices.append({record.idQw(), record.name().left(listNameWidth)});
+                return true;
+            });
+            if (!walked)
+                return std::unexpected(walked.error());
+            return choices;
+        });
 }
 
 Status SavedCrossSections::save(qint32 id, const QList<CrossSectionMark> &marks)
 {
-    return inTransaction(
-        m_context, FileId::RASRES, Transaction::Kind::Write, [&](KeyedFile &file) -> Status {
+    return data::insideTransaction(
+        m_context, FileId::RASRES, Transaction::Kind::Write, [&](Opened &opened) -> Status {
+            KeyedFile &file = opened.file();
             data::RasresRecord record(file.record());
             file.clearRecord();
             record.setIdQw(id);
@@ -213,24 +193,24 @@ Result<QList<CrossSectionMark>> SavedCrossSections::load(qint32 id, qint32 year,
     if (!periodKindOf)
         periodKindOf = [this](int y, qint64 form) { return formPeriodKind(y, form); };
     QList<CrossSectionMark> marks;
-    const Status read = inTransaction(
-        m_context, FileId::RASRES, Transaction::Kind::Read, [&](KeyedFile &file) -> Status {
-            const data::RasresRecord record(file.record());
-            file.clearRecord();
-            data::RasresRecord(file.record()).setIdQw(id);
-            return runtime::store::scan(file, data::RasresRecord::KeyId, 1, [&] {
-                CrossSectionMark mark;
-                mark.nn = record.nn();
-                mark.form = record.forma();
-                mark.rowId = record.unicodStr();
-                mark.dataColumn = record.gr();
-                mark.year = year;
-                mark.periodFrom = from;
-                mark.periodTo = to;
-                marks.append(mark);
-                return true;
-            });
+    const Status read = data::readInside(m_context, FileId::RASRES, [&](Opened &opened) -> Status {
+        KeyedFile &file = opened.file();
+        const data::RasresRecord record(file.record());
+        file.clearRecord();
+        data::RasresRecord(file.record()).setIdQw(id);
+        return runtime::store::scan(file, data::RasresRecord::KeyId, 1, [&] {
+            CrossSectionMark mark;
+            mark.nn = record.nn();
+            mark.form = record.forma();
+            mark.rowId = record.unicodStr();
+            mark.dataColumn = record.gr();
+            mark.year = year;
+            mark.periodFrom = from;
+            mark.periodTo = to;
+            marks.append(mark);
+            return true;
         });
+    });
     if (!read)
         return std::unexpected(read.error());
 

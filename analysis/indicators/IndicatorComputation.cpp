@@ -7,14 +7,8 @@
 #include "analysis/indicators/PopulationGroups.h"
 #include "data/Codes.h"
 #include "data/DataContext.h"
-#include "data/records/Region1Record.h"
+#include "data/ReferenceNames.h"
 #include "runtime/core/Progress.h"
-#include "runtime/fs/Paths.h"
-#include "runtime/store/KeyedFile.h"
-#include "runtime/store/Scan.h"
-#include "runtime/store/Transaction.h"
-
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -136,26 +130,13 @@ bool IndicatorComputation::needsChosenRow(const IndicatorTerms &terms)
 
 Result<QList<int>> IndicatorComputation::districtCodes()
 {
+    const auto names = data::ReferenceNames::readExisting(
+        m_data.names(), data::ReferenceNames::Districts, data::Unopenable::Error);
+    if (!names)
+        return std::unexpected(names.error());
     QList<int> codes;
-    auto opened =
-        openForReading(data::FileId::region1, m_data.names().fileName(data::FileId::region1));
-    if (!opened)
-        return std::unexpected(opened.error());
-    if (!*opened)
-        return codes;
-    runtime::store::KeyedFile &file = **opened;
-    auto tx = runtime::store::Transaction::begin(file, runtime::store::Transaction::Kind::Read);
-    if (!tx)
-        return std::unexpected(tx.error());
-    data::Region1Record record(file.record());
-    const Status s = runtime::store::scanPhysical(file, [&]() -> bool {
-        codes.append(int(record.codReg()));
-        return true;
-    });
-    if (!s)
-        return std::unexpected(s.error());
-    if (Status c = tx->commit(); !c)
-        return std::unexpected(c.error());
+    for (const data::ReferenceName &d : names->districts())
+        codes.append(int(d.code));
     std::sort(codes.begin(), codes.end());
     codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
     return codes;

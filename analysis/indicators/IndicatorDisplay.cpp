@@ -4,12 +4,10 @@
 #include "analysis/indicators/IndicatorComputation.h"
 #include "analysis/indicators/PopulationGroups.h"
 #include "data/DataContext.h"
-#include "data/records/BolnRecord.h"
-#include "data/records/Region1Record.h"
+#include "data/ReferenceNames.h"
 #include "runtime/decimal/Decimal.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/Scan.h"
-#include "runtime/store/Transaction.h"
 #include "runtime/text/FixedString.h"
 
 #include <algorithm>
@@ -246,43 +244,17 @@ IndicatorDisplay buildIndicatorDisplay(const IndicatorRun &run, const ColumnPict
 Result<PlaceNames> readPlaceNames(data::DataContext &data)
 {
     PlaceNames out;
-    auto region =
-        openForReading(data::FileId::region1, data.names().fileName(data::FileId::region1));
-    if (!region)
-        return std::unexpected(region.error());
-    if (*region) {
-        runtime::store::KeyedFile &file = **region;
-        auto tx = runtime::store::Transaction::begin(file, runtime::store::Transaction::Kind::Read);
-        if (!tx)
-            return std::unexpected(tx.error());
-        data::Region1Record r(file.record());
-        if (Status s = runtime::store::scanPhysical(file,
-                                                    [&]() -> bool {
-                                                        out.districts.insert(int(r.codReg()),
-                                                                             r.name());
-                                                        return true;
-                                                    });
-            !s)
-            return std::unexpected(s.error());
-    }
-    auto boln = openForReading(data::FileId::boln, data.names().fileName(data::FileId::boln));
-    if (!boln)
-        return std::unexpected(boln.error());
-    if (*boln) {
-        runtime::store::KeyedFile &file = **boln;
-        auto tx = runtime::store::Transaction::begin(file, runtime::store::Transaction::Kind::Read);
-        if (!tx)
-            return std::unexpected(tx.error());
-        data::BolnRecord r(file.record());
-        if (Status s = runtime::store::scanPhysical(
-                file,
-                [&]() -> bool {
-                    out.institutions.insert(r.unicod(), {r.nazv(), int(r.codReg()), int(r.vid())});
-                    return true;
-                });
-            !s)
-            return std::unexpected(s.error());
-    }
+    using data::ReferenceNames;
+    const auto read = ReferenceNames::readExisting(
+        data.names(),
+        ReferenceNames::Files(ReferenceNames::Districts | ReferenceNames::Institutions),
+        data::Unopenable::Error);
+    if (!read)
+        return std::unexpected(read.error());
+    for (const data::ReferenceName &d : read->districts())
+        out.districts.insert(int(d.code), d.name);
+    for (const data::ReferenceInstitution &b : read->institutions())
+        out.institutions.insert(b.code, {b.name, int(b.district), int(b.kind)});
     return out;
 }
 

@@ -1,6 +1,8 @@
 #include "analysis/indicators/IndicatorFormulaFiles.h"
 
 #include "data/Dictionary.h"
+#include "data/ExistingFile.h"
+#include "data/ReadInside.h"
 #include "data/RecordFields.h"
 #include "data/records/FormaRecord.h"
 #include "data/records/GrafaRecord.h"
@@ -12,7 +14,6 @@
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/Scan.h"
 #include "runtime/store/TextLineFile.h"
-#include "runtime/store/Transaction.h"
 #include "runtime/text/Cp1251.h"
 
 #include <QFileInfo>
@@ -31,10 +32,7 @@ using runtime::Error;
 using runtime::ErrorCode;
 using runtime::Result;
 using runtime::Status;
-using runtime::store::Access;
 using runtime::store::KeyedFile;
-using runtime::store::Share;
-using runtime::store::Transaction;
 
 namespace {
 
@@ -50,25 +48,6 @@ std::unexpected<Error> named(Error error, const QString &name)
     return std::unexpected(std::move(error));
 }
 
-// The keyed file `name` of the working directory opened for reading, nullptr when it does not
-// exist. Nothing is created.
-Result<std::unique_ptr<KeyedFile>> openExisting(const QString &name, FileId id)
-{
-    const data::FileDecl &decl = data::declaration(id);
-    const auto path = runtime::fs::resolve(name, data::defaultExtension(decl.driver));
-    if (!path)
-        return named(path.error(), name);
-    if (!QFileInfo::exists(*path))
-        return std::unique_ptr<KeyedFile>();
-    auto file = std::make_unique<KeyedFile>(decl.layout);
-    if (Status s = file->open(*path, Access::ReadOnly, Share::DenyNone); !s) {
-        if (s.error().code == ErrorCode::FileNotFound)
-            return std::unique_ptr<KeyedFile>();
-        return named(s.error(), name);
-    }
-    return file;
-}
-
 // Every packed decimal of the record in the buffer decodes.
 Status checkRecord(KeyedFile &file, const QString &name)
 {
@@ -77,20 +56,20 @@ Status checkRecord(KeyedFile &file, const QString &name)
     return {};
 }
 
-// Walks a key range of `file`, which is read as `name`. A failure of the file itself is named
-// after it; a failure that `take` returns is passed on as it is (it names its own file). `take`
-// returns a Result<bool>: false ends the walk early.
+// Walks a key range of `file`, which is read as `name`, inside one read transaction. A failure
+// of the file itself is named after it; a failure that `take` returns is passed on as it is (it
+// names its own file). `take` returns a Result<bool>: false ends the walk early.
 template <class Take>
 Status walkRange(KeyedFile &file, const QString &name, int key, int components, Take take)
 {
     std::optional<Error> taken;
-    const Status s = runtime::store::scan(file, key, components, [&]() -> bool {
-        Result<bool> r = take();
-        if (!r) {
-            taken = r.error();
-            return false;
-        }
-        return *r;
+    const Status s = data::readInside(file, [&] {
+        return runtime::store::scan(file, key, components, [&]() -> Result<bool> {
+            Result<bool> r = take();
+            if (!r)
+                taken = r.error();
+            return r;
+        });
     });
     if (taken)
         return std::unexpected(*taken);
@@ -271,20 +250,20 @@ QString IndicatorFormulaFiles::strokaFileName() const
 Result<std::optional<IndicatorDefinition>> IndicatorFormulaFiles::readDefinition(qint32 id) const
 {
     const QString name = tablFileName();
-    auto file = openExisting(name, FileId::tabl);
+    auto file = data::openExisting(name, FileId::tabl);
     if (!file)
-        return std::unexpected(file.error());
+        return named(file.error(), name);
     if (!*file)
         return std::optional<IndicatorDefinition>();
     KeyedFile &tabl = **file;
     data::TablRecord record(tabl.record());
     record.clear();
     record.setUnicodT(id);
-    if (Status s = tabl.get(data::TablRecord::KeyUnicodT); !s) {
-        if (s.error().code == ErrorCode::RecordNotFound)
-            return std::optional<IndicatorDefinition>();
-        return named(s.error(), name);
-    }
+    const Result<bool> found = runtime::store::find(tabl, data::TablRecord::KeyUnicodT);
+    if (!found)
+        return named(found.error(), name);
+    if (!*found)
+        return std::optional<IndicatorDefinition>();
     if (Status s = checkRecord(tabl, name); !s)
         return std::unexpected(s.error());
     return std::optional<IndicatorDefinition>(IndicatorDefinition::fromRecord(record));
@@ -335,9 +314,9 @@ IndicatorFormulaFiles::rebuildDefinitionFor(const IndicatorDefinition &chosen, b
 Result<QList<IndicatorDefinition>> IndicatorFormulaFiles::readFormDefinitions(int form) const
 {
     const QString name = tablFileName();
-    auto file = openExisting(name, FileId::tabl);
+    auto file = data::openExisting(name, FileId::tabl);
     if (!file)
-        return std::unexpected(file.error());
+        return named(file.error(), name);
     QList<IndicatorDefinition> candidates;
     if (*file) {
         KeyedFile &tabl = **file;
@@ -345,9 +324,6 @@ Result<QList<IndicatorDefinition>> IndicatorFormulaFiles::readFormDefinitions(in
         record.clear();
         if (!record.setCodForm(form))
             return QList<IndicatorDefinition>(); // no stored form has that code
-        auto tx = Transaction::begin(tabl, Transaction::Kind::Read);
-        if (!tx)
-            return named(tx.error(), name);
         const Status s = walkRange(tabl, name, data::TablRecord::KeyTab1, 1, [&]() -> Result<bool> {
             if (Status c = checkRecord(tabl, name); !c)
                 return std::unexpected(c.error());
@@ -364,9 +340,9 @@ Result<QList<IndicatorDefinition>>
 IndicatorFormulaFiles::readIndicatorList(std::optional<int> form) const
 {
     const QString name = tablFileName();
-    auto file = openExisting(name, FileId::tabl);
+    auto file = data::openExisting(name, FileId::tabl);
     if (!file)
-        return std::unexpected(file.error());
+        return named(file.error(), name);
     QList<IndicatorDefinition> listed;
     if (!*file)
         return listed;
@@ -375,9 +351,6 @@ IndicatorFormulaFiles::readIndicatorList(std::optional<int> form) const
     record.clear();
     if (form && !record.setCodForm(*form))
         return listed; // no stored form has that code
-    auto tx = Transaction::begin(tabl, Transaction::Kind::Read);
-    if (!tx)
-        return named(tx.error(), name);
     const Status s =
         walkRange(tabl, name, data::TablRecord::KeyTab1, form ? 1 : -1, [&]() -> Result<bool> {
             if (Status c = checkRecord(tabl, name); !c)
@@ -405,9 +378,9 @@ IndicatorFormulaFiles::loadIndicatorTerms(const IndicatorDefinition &definition,
         return out;
 
     const QString name = pokasFileName();
-    auto file = openExisting(name, FileId::Pokas);
+    auto file = data::openExisting(name, FileId::Pokas);
     if (!file)
-        return std::unexpected(file.error());
+        return named(file.error(), name);
     if (!*file)
         return out;
     KeyedFile &pokas = **file;
@@ -422,9 +395,9 @@ IndicatorFormulaFiles::loadIndicatorTerms(const IndicatorDefinition &definition,
             return *it;
         if (!formaTried) {
             formaTried = true;
-            auto opened = openExisting(formaName, FileId::forma);
+            auto opened = data::openExisting(formaName, FileId::forma);
             if (!opened)
-                return std::unexpected(opened.error());
+                return named(opened.error(), formaName);
             forma = std::move(*opened);
         }
         int kind = 0;
@@ -432,10 +405,12 @@ IndicatorFormulaFiles::loadIndicatorTerms(const IndicatorDefinition &definition,
             data::FormaRecord record(forma->record());
             record.clear();
             if (record.setUnicod(form)) {
-                if (Status s = forma->get(data::FormaRecord::KeyUnicod); s)
+                const Result<bool> found =
+                    runtime::store::find(*forma, data::FormaRecord::KeyUnicod);
+                if (!found)
+                    return named(found.error(), formaName);
+                if (*found)
                     kind = record.tip();
-                else if (s.error().code != ErrorCode::RecordNotFound)
-                    return named(s.error(), formaName);
             }
         }
         kinds.insert(form, kind);
@@ -446,9 +421,6 @@ IndicatorFormulaFiles::loadIndicatorTerms(const IndicatorDefinition &definition,
     data::PokasRecord record(pokas.record());
     record.clear();
     record.setUnicodP(qint16(definition.id));
-    auto tx = Transaction::begin(pokas, Transaction::Kind::Read);
-    if (!tx)
-        return named(tx.error(), name);
     const Status s =
         walkRange(pokas, name, data::PokasRecord::KeyUnicodP, 1, [&]() -> Result<bool> {
             if (Status c = checkRecord(pokas, name); !c)
@@ -491,18 +463,15 @@ Result<FormulaRows> IndicatorFormulaFiles::readFormulaRows(const IndicatorDefini
     FormulaRows out;
     if (definition.takesFormRows()) {
         const QString name = strokaFileName();
-        auto file = openExisting(name, FileId::stroka);
+        auto file = data::openExisting(name, FileId::stroka);
         if (!file)
-            return std::unexpected(file.error());
+            return named(file.error(), name);
         if (*file) {
             KeyedFile &stroka = **file;
             data::StrokaRecord record(stroka.record());
             record.clear();
             if (record.setCodForm(definition.form) && record.setCodTabl(table)) {
                 record.setNumber(1);
-                auto tx = Transaction::begin(stroka, Transaction::Kind::Read);
-                if (!tx)
-                    return named(tx.error(), name);
                 const Status s = walkRange(
                     stroka, name, data::StrokaRecord::KeyStrNum, 2, [&]() -> Result<bool> {
                         if (Status c = checkRecord(stroka, name); !c)
@@ -531,9 +500,9 @@ IndicatorFormulaFiles::readColumns(const IndicatorDefinition &definition) const
 {
     QList<IndicatorColumn> columns;
     const QString name = grafaFileName();
-    auto file = openExisting(name, FileId::grafa);
+    auto file = data::openExisting(name, FileId::grafa);
     if (!file)
-        return std::unexpected(file.error());
+        return named(file.error(), name);
     if (!*file)
         return columns;
     KeyedFile &grafa = **file;
@@ -542,9 +511,6 @@ IndicatorFormulaFiles::readColumns(const IndicatorDefinition &definition) const
     // A definition id beyond what the column records hold has no columns.
     if (!record.setCodForm(definition.form) || !record.setCodTabl(definition.id))
         return columns;
-    auto tx = Transaction::begin(grafa, Transaction::Kind::Read);
-    if (!tx)
-        return named(tx.error(), name);
     const int last = definition.columns;
     const Status s = walkRange(grafa, name, data::GrafaRecord::KeyGra1, 2, [&]() -> Result<bool> {
         if (Status c = checkRecord(grafa, name); !c)
@@ -574,20 +540,20 @@ IndicatorFormulaFiles::loadColumnPictures(const IndicatorDefinition &definition,
 Result<std::optional<QString>> IndicatorFormulaFiles::readListFormat(qint32 id) const
 {
     const QString name = sapkiFileName();
-    auto file = openExisting(name, FileId::Sapki);
+    auto file = data::openExisting(name, FileId::Sapki);
     if (!file)
-        return std::unexpected(file.error());
+        return named(file.error(), name);
     if (!*file)
         return std::optional<QString>();
     KeyedFile &sapki = **file;
     data::SapkiRecord record(sapki.record());
     record.clear();
     record.setUnicodT(id);
-    if (Status s = sapki.get(data::SapkiRecord::KeyIdTab); !s) {
-        if (s.error().code == ErrorCode::RecordNotFound)
-            return std::optional<QString>();
-        return named(s.error(), name);
-    }
+    const Result<bool> found = runtime::store::find(sapki, data::SapkiRecord::KeyIdTab);
+    if (!found)
+        return named(found.error(), name);
+    if (!*found)
+        return std::optional<QString>();
     QString text = runtime::text::fromCp1251(sapki.textObject());
     while (!text.isEmpty() && (text.endsWith(u' ') || text.endsWith(QChar(0))))
         text.chop(1);

@@ -1,10 +1,7 @@
 #include "analysis/indicators/IndicatorYear.h"
 
 #include "runtime/core/Progress.h"
-#include "runtime/fs/Paths.h"
-#include "runtime/store/KeyedFile.h"
 
-#include <QFileInfo>
 #include <QHash>
 
 namespace zemor::analysis {
@@ -82,27 +79,6 @@ Status LineRecords::read(int year, const QList<IndicatorFormula> &lines,
         first = last + 1;
     }
     return {};
-}
-
-runtime::Result<std::unique_ptr<runtime::store::KeyedFile>> openForReading(data::FileId id,
-                                                                           const QString &name)
-{
-    const data::FileDecl &decl = data::declaration(id);
-    const auto path = runtime::fs::resolve(name, data::defaultExtension(decl.driver));
-    if (!path)
-        return std::unexpected(path.error());
-    if (!QFileInfo::exists(*path))
-        return std::unique_ptr<runtime::store::KeyedFile>();
-    auto file = std::make_unique<runtime::store::KeyedFile>(decl.layout);
-    if (Status s =
-            file->open(*path, runtime::store::Access::ReadOnly, runtime::store::Share::DenyNone);
-        !s) {
-        runtime::Error error = s.error();
-        if (error.where.isEmpty())
-            error.where = name;
-        return std::unexpected(error);
-    }
-    return file;
 }
 
 Status LineRecords::readSourceRows(int year, const QList<IndicatorFormula> &lines, const Take &take)

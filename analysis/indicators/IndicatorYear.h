@@ -26,9 +26,6 @@ class DataContext;
 }
 namespace zemor::runtime {
 class Progress;
-namespace store {
-class KeyedFile;
-}
 } // namespace zemor::runtime
 
 namespace zemor::analysis {
@@ -101,11 +98,6 @@ private:
 // term's slot of `row`: how a line of "<n>.MDV" fills its row.
 void addFormulaTextLine(const IndicatorFormula &line, const entry::RowRecord &record,
                         IndicatorResultRow &row);
-
-// The keyed file `name` (a dictionary file of kind `id`) opened read-only on a handle of its
-// own, without its related files; nullptr when it does not exist. Nothing is ever made.
-[[nodiscard]] runtime::Result<std::unique_ptr<runtime::store::KeyedFile>>
-openForReading(data::FileId id, const QString &name);
 
 // The value of report column `column` of a record or row: the nearest double; 0 outside 1..35.
 double cellValue(const entry::RowRecord &record, int column);

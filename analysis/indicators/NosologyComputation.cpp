@@ -4,14 +4,12 @@
 #include "analysis/indicators/IndicatorNumbers.h"
 #include "analysis/indicators/IndicatorSteps.h"
 #include "data/Dictionary.h"
+#include "data/ExistingFile.h"
+#include "data/ReadInside.h"
 #include "data/RecordFields.h"
 #include "data/records/StrokaRecord.h"
-#include "runtime/fs/Paths.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/Scan.h"
-#include "runtime/store/Transaction.h"
-
-#include <QFileInfo>
 
 #include <algorithm>
 #include <memory>
@@ -272,7 +270,7 @@ Result<QHash<int, FormRowName>> readFormRowNames(int year, int form)
 {
     QHash<int, FormRowName> out;
     const QString name = IndicatorFormulaFiles(year).strokaFileName();
-    auto opened = openForReading(data::FileId::stroka, name);
+    auto opened = data::openExisting(name, data::FileId::stroka, data::Unopenable::Error);
     if (!opened)
         return std::unexpected(opened.error());
     if (!*opened)
@@ -282,15 +280,14 @@ Result<QHash<int, FormRowName>> readFormRowNames(int year, int form)
     record.clear();
     if (!record.setCodForm(form))
         return out;
-    auto tx = runtime::store::Transaction::begin(file, runtime::store::Transaction::Kind::Read);
-    if (!tx)
-        return std::unexpected(tx.error());
-    const Status s = runtime::store::scan(file, data::StrokaRecord::KeyUnicod, 1, [&]() -> Status {
-        if (Status c = data::checkDecimals(file.layout(), file.record()); !c)
-            return c;
-        out.insert(record.unicod(),
-                   {record.name(), record.pol(), record.codStr(), int(record.number())});
-        return {};
+    const Status s = data::readInside(file, [&] {
+        return runtime::store::scan(file, data::StrokaRecord::KeyUnicod, 1, [&]() -> Status {
+            if (Status c = data::checkDecimals(file.layout(), file.record()); !c)
+                return c;
+            out.insert(record.unicod(),
+                       {record.name(), record.pol(), record.codStr(), int(record.number())});
+            return {};
+        });
     });
     if (!s)
         return std::unexpected(s.error());

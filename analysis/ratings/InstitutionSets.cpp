@@ -1,14 +1,13 @@
 #include "analysis/ratings/InstitutionSets.h"
 
-#include "analysis/FieldText.h"
-#include "analysis/ReadInside.h"
 #include "data/Codes.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
+#include "data/ReadInside.h"
+#include "data/ReferenceNames.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/NaborRecord.h"
-#include "data/records/Region1Record.h"
-#include "data/records/ViduchRecord.h"
+#include "runtime/store/Scan.h"
 #include "runtime/store/Transaction.h"
 
 #include <algorithm>
@@ -281,7 +280,7 @@ Result<SetCandidates> InstitutionSets::readCandidates()
 {
     SetCandidates out;
     QHash<qint32, std::pair<int, int>> kindAndPlace;
-    Status s = readInside(m_context, FileId::boln, [&](OpenedFile &opened) {
+    Status s = data::readInside(m_context, FileId::boln, [&](OpenedFile &opened) {
         const data::BolnRecord r(opened.file().record());
         return opened.scanPhysical([&] {
             kindAndPlace.insert(r.unicod(), {int(r.vid()), r.sel()});
@@ -305,24 +304,14 @@ Result<SetCandidates> InstitutionSets::readCandidates()
     });
     if (!s)
         return std::unexpected(s.error());
-    s = readInside(m_context, FileId::region1, [&](OpenedFile &opened) {
-        const data::Region1Record r(opened.file().record());
-        return opened.scanPhysical([&] {
-            out.districtNames.insert(int(r.codReg()), r.name());
-            return true;
-        });
-    });
-    if (!s)
-        return std::unexpected(s.error());
-    s = readInside(m_context, FileId::viduch, [&](OpenedFile &opened) {
-        const data::ViduchRecord r(opened.file().record());
-        return opened.scanPhysical([&] {
-            out.kindNames.insert(int(r.codVid()), r.nameUch());
-            return true;
-        });
-    });
-    if (!s)
-        return std::unexpected(s.error());
+    const auto names =
+        data::ReferenceNames::read(m_context, data::ReferenceNames::DistrictsAndKinds);
+    if (!names)
+        return std::unexpected(names.error());
+    for (const data::ReferenceName &d : names->districts())
+        out.districtNames.insert(int(d.code), d.name);
+    for (const data::ReferenceName &k : names->kinds())
+        out.kindNames.insert(int(k.code), k.name);
 
     for (SetCandidate &c : out.candidates) {
         if (c.parent != 0 && kindAndPlace.contains(c.parent)) {
@@ -346,7 +335,7 @@ Result<SetCandidates> InstitutionSets::readCandidates()
 Status InstitutionSets::load()
 {
     QList<InstitutionSet> sets;
-    const Status s = readInside(m_context, FileId::NABOR, [&](OpenedFile &opened) {
+    const Status s = data::readInside(m_context, FileId::NABOR, [&](OpenedFile &opened) {
         const data::NaborRecord r(opened.file().record());
         return opened.scanPhysical([&] {
             InstitutionSet set;
@@ -376,14 +365,11 @@ QString InstitutionSets::addSet(const QString &name, const QList<qint32> &member
     qint32 next = 1;
     const QString refused = writeSets(m_context, [&](runtime::store::KeyedFile &file) {
         data::NaborRecord r(file.record());
-        file.clearRecord();
-        if (const Status end = file.setEnd(data::NaborRecord::KeyId, 0); !end)
-            return notSavedMessage(end.error());
-        const Status last = file.previous();
-        if (last)
-            next = r.id() + 1;
-        else if (!isRecordMissing(last))
+        const Result<bool> last = runtime::store::last(file, data::NaborRecord::KeyId);
+        if (!last)
             return notSavedMessage(last.error());
+        if (*last)
+            next = r.id() + 1;
         if (next > InstitutionSet::maxRatedId)
             return idTooLargeMessage();
         file.clearRecord();

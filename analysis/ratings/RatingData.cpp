@@ -1,10 +1,9 @@
 #include "analysis/ratings/RatingData.h"
 
-#include "analysis/FieldText.h"
-#include "analysis/ReadInside.h"
 #include "analysis/indicators/IndicatorComputation.h"
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
+#include "data/ReadInside.h"
 #include "data/records/BolnRecord.h"
 #include "data/records/IndikRecord.h"
 #include "data/records/NaborRecord.h"
@@ -12,7 +11,7 @@
 #include "data/records/TablRecord.h"
 #include "entry/ReportReader.h"
 #include "runtime/core/Progress.h"
-#include "runtime/store/Transaction.h"
+#include "runtime/store/Scan.h"
 
 #include <QHash>
 
@@ -22,7 +21,6 @@ using data::FileId;
 using data::OpenedFile;
 using runtime::Result;
 using runtime::Status;
-using runtime::store::Transaction;
 using namespace Qt::StringLiterals;
 
 QString RatingData::missingSetMessage()
@@ -39,7 +37,7 @@ QString RatingData::missingTableMessage(int table, int error)
 Result<QList<RatingIndicator>> RatingData::indicators()
 {
     QList<RatingIndicator> out;
-    const Status s = readInside(m_context, FileId::indik, [&](OpenedFile &opened) {
+    const Status s = data::readInside(m_context, FileId::indik, [&](OpenedFile &opened) {
         const data::IndikRecord r(opened.file().record());
         return opened.scanPhysical([&] {
             if (!RatingIndicator::usable(r.tip()))
@@ -66,7 +64,7 @@ Result<QList<RatingIndicator>> RatingData::indicators()
 Result<QList<RatingMember>> RatingData::members(int setId)
 {
     QList<RatingMember> out;
-    Status s = readInside(m_context, FileId::NABOR, [&](OpenedFile &opened) {
+    Status s = data::readInside(m_context, FileId::NABOR, [&](OpenedFile &opened) {
         const data::NaborRecord r(opened.file().record());
         return opened.scanPhysical([&] {
             if (r.id() != setId)
@@ -84,16 +82,17 @@ Result<QList<RatingMember>> RatingData::members(int setId)
         return std::unexpected(s.error());
     if (out.isEmpty())
         return out;
-    s = readInside(m_context, FileId::boln, [&](OpenedFile &opened) -> Status {
+    s = data::readInside(m_context, FileId::boln, [&](OpenedFile &opened) -> Status {
         data::BolnRecord r(opened.file().record());
         for (RatingMember &member : out) {
             opened.file().clearRecord();
             r.setUnicod(member.code);
-            const Status found = opened.file().get(data::BolnRecord::KeyUnicod);
-            if (isRecordMissing(found))
-                continue;
+            const Result<bool> found =
+                runtime::store::find(opened.file(), data::BolnRecord::KeyUnicod);
             if (!found)
-                return opened.readFailed(found.error()), found;
+                return std::unexpected(opened.readFailed(found.error()));
+            if (!*found)
+                continue;
             member.name = r.nazv();
             member.district = int(r.codReg());
             member.kind = int(r.vid());
@@ -110,7 +109,7 @@ Result<QList<ValueRow>> RatingData::valueRows(int year, int form, QStringList &m
 {
     m_context.names().setYearFileNames(year);
     QList<ValueRow> rows;
-    Status s = readInside(m_context, FileId::stroka, [&](OpenedFile &opened) -> Status {
+    Status s = data::readInside(m_context, FileId::stroka, [&](OpenedFile &opened) -> Status {
         data::StrokaRecord r(opened.file().record());
         opened.file().clearRecord();
         if (!r.setCodForm(form))
@@ -148,7 +147,7 @@ Result<QList<ValueRow>> RatingData::valueRows(int year, int form, QStringList &m
     if (!s)
         return std::unexpected(s.error());
 
-    s = readInside(m_context, FileId::tabl, [&](OpenedFile &opened) -> Status {
+    s = data::readInside(m_context, FileId::tabl, [&](OpenedFile &opened) -> Status {
         data::TablRecord r(opened.file().record());
         for (ValueRow &row : rows) {
             if (!row.isHeading())
@@ -159,13 +158,14 @@ Result<QList<ValueRow>> RatingData::valueRows(int year, int form, QStringList &m
                 messages.append(missingTableMessage(row.table, missing));
                 continue;
             }
-            const Status found = opened.file().get(data::TablRecord::KeyTab1);
-            if (isRecordMissing(found)) {
+            const Result<bool> found =
+                runtime::store::find(opened.file(), data::TablRecord::KeyTab1);
+            if (!found)
+                return std::unexpected(opened.readFailed(found.error()));
+            if (!*found) {
                 messages.append(missingTableMessage(row.table, missing));
                 continue;
             }
-            if (!found)
-                return opened.readFailed(found.error()), found;
             row.name = r.name().left(150);
         }
         return {};

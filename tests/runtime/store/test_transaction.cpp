@@ -1,7 +1,7 @@
 // The transaction guard and the key-range scan over keyed files: a guard commits all or rolls
 // back all, also when it is left by an early return; a read guard gives every read under it one
 // committed state while another connection saves; a scan walks exactly its range, in key order,
-// and stops where its taker says.
+// and stops where its taker says; a lookup tells a missing record from a failed read.
 
 #include "runtime/store/KeyedFile.h"
 #include "runtime/store/KeyedFileFixtures.h"
@@ -232,6 +232,69 @@ private Q_SLOTS:
             return true;
         }));
         QCOMPARE(physical, (QList<int>{20, 21, 0, 1, 2, 10, 11, 12}));
+    }
+
+    // A taker that can both stop the walk and fail: false stops it without an error, a failure
+    // ends it with that failure.
+    void resultTakerStopsOrFails()
+    {
+        addReports(3, 1, 0);
+        KeyedFile f(reportLayout());
+        QVERIFY(f.open(m_path));
+        f.clearRecord();
+        putByte(f.record(), 0, 1);
+        QList<int> seen;
+        QVERIFY(scan(f, KeyCodReg, 1, [&]() -> Result<bool> {
+            seen.append(reportOf(f.record()).uniCodStr);
+            return seen.size() < 2;
+        }));
+        QCOMPARE(seen, (QList<int>{0, 1}));
+
+        seen.clear();
+        const Status failed = scan(f, KeyCodReg, 1, [&]() -> Result<bool> {
+            seen.append(reportOf(f.record()).uniCodStr);
+            if (seen.size() == 2)
+                return fail(ErrorCode::Cancelled, QStringLiteral("taker"));
+            return true;
+        });
+        QVERIFY(!failed);
+        QCOMPARE(failed.error().code, ErrorCode::Cancelled);
+        QCOMPARE(seen, (QList<int>{0, 1}));
+    }
+
+    // find() and last(): a record that is there, one that is not, and a file that cannot be
+    // read, which is a failure and never taken for a missing record.
+    void findAndLastTellAMissFromAFailure()
+    {
+        KeyedFile f(reportLayout());
+        QVERIFY(f.open(m_path));
+        auto none = last(f, KeyCodUch);
+        QVERIFY(none);
+        QVERIFY(!*none);
+        f.close();
+
+        addReports(3, 1, 0);
+        addReports(2, 3, 20);
+        QVERIFY(f.open(m_path));
+        auto found = last(f, KeyCodUch);
+        QVERIFY(found);
+        QVERIFY(*found);
+        QCOMPARE(reportOf(f.record()).codUch, 21);
+
+        f.record() = reportRecord({0, 1, 0, 1, 0, 1});
+        found = find(f, KeyCodUch);
+        QVERIFY(found);
+        QVERIFY(*found);
+        QCOMPARE(reportOf(f.record()).codReg, 1);
+        f.record() = reportRecord({0, 7, 0, 1, 0, 7});
+        found = find(f, KeyCodUch);
+        QVERIFY(found);
+        QVERIFY(!*found);
+
+        f.close();
+        f.record() = reportRecord({0, 1, 0, 1, 0, 1});
+        QVERIFY(!find(f, KeyCodUch));
+        QVERIFY(!last(f, KeyCodUch));
     }
 };
 

@@ -1,18 +1,19 @@
-#include "analysis/ReadOnlyFile.h"
+#include "data/ExistingFile.h"
 
 #include "runtime/fs/Paths.h"
 
 #include <QFileInfo>
 
-namespace zemor::analysis {
+namespace zemor::data {
 
 using runtime::ErrorCode;
 using runtime::store::KeyedFile;
 
-runtime::Result<std::unique_ptr<KeyedFile>> openReadOnly(const QString &name, data::FileId id)
+runtime::Result<std::unique_ptr<KeyedFile>> openExisting(const QString &name, FileId id,
+                                                         Unopenable unopenable)
 {
-    const data::FileDecl &decl = data::declaration(id);
-    const auto path = runtime::fs::resolve(name, data::defaultExtension(decl.driver));
+    const FileDecl &decl = declaration(id);
+    const auto path = runtime::fs::resolve(name, defaultExtension(decl.driver));
     if (!path)
         return std::unexpected(path.error());
     if (!QFileInfo::exists(*path))
@@ -21,7 +22,7 @@ runtime::Result<std::unique_ptr<KeyedFile>> openReadOnly(const QString &name, da
     if (runtime::Status s =
             file->open(*path, runtime::store::Access::ReadOnly, runtime::store::Share::DenyNone);
         !s) {
-        if (s.error().code == ErrorCode::FileNotFound)
+        if (s.error().code == ErrorCode::FileNotFound && unopenable == Unopenable::Absent)
             return std::unique_ptr<KeyedFile>();
         runtime::Error e = s.error();
         if (e.where.isEmpty())
@@ -31,4 +32,4 @@ runtime::Result<std::unique_ptr<KeyedFile>> openReadOnly(const QString &name, da
     return file;
 }
 
-} // namespace zemor::analysis
+} // namespace zemor::data
