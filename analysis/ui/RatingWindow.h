@@ -16,7 +16,7 @@
 #include "analysis/Rating.h"
 #include "analysis/RatingData.h"
 #include "analysis/ui/RatingOutputWindow.h"
-#include "analysis/ui/WindowServices.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 #include <QHash>
@@ -49,11 +49,11 @@ public:
     // The procedure: the window opens on the indicators read (a file that cannot be read is
     // told and no window opens). Modal from the menu; on a window of its own (ownWindow)
     // modeless and returned open.
-    static QWidget *run(data::DataContext &context, const WindowServices &services,
+    static QWidget *run(data::DataContext &context, const shell::ui::Services &services,
                         OpenRankTable openRankTable, bool ownWindow, QWidget *parent = nullptr);
 
-    RatingWindow(data::DataContext &context, WindowServices services, OpenRankTable openRankTable,
-                 QWidget *parent = nullptr);
+    RatingWindow(data::DataContext &context, shell::ui::Services services,
+                 OpenRankTable openRankTable, QWidget *parent = nullptr);
 
     // Reads the indicators into the list; false (and the user told) when `indik` cannot be read.
     bool load();
@@ -69,7 +69,7 @@ public:
 
 private:
     data::DataContext &m_context;
-    WindowServices m_services;
+    shell::ui::Services m_services;
     OpenRankTable m_openRankTable;
     QList<RatingIndicator> m_indicators;
     QHash<int, QString> m_districtNames;
