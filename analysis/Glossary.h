@@ -58,7 +58,7 @@
 //   ?T1, ?T2, ?T3                                MapOptions::valueTable, title, titleSize
 //   ?LEG, ?LEG1, ?SRPOK                          MapOptions::legend, pictureSet, regionValue
 //   REG:NAME of districts 1..28                  readDistrictNames() (IndicatorMap.h)
-//   ShowRankTable (P1$SCRL "Ранговая таблица")   ui::RankTableWindow::run(), ui::showRankTable()
+//   ShowRankTable (P1$SCRL "Ранговая таблица")   ui::RankTableWindow::run()
 //   WriteIndicatorMap (P1$SCRL "Карта")          ui::MapWindow::run()
 //   OpenRankTable (the result window's "Ранг")   IndicatorOutput::rankSource()
 //   BuildCrossSection (marking state)            CrossSectionMarks (CrossSectionMarks.h)

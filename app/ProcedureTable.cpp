@@ -17,7 +17,9 @@
 #include "exchange/ui/Form62XmlWindow.h"
 #include "exchange/ui/ImportWindows.h"
 #include "exchange/ui/OldFormatWindows.h"
+#include "runtime/core/Prompter.h"
 #include "runtime/report/ProgramPrinter.h"
+#include "runtime/ui/WidgetPrompter.h"
 #include "shell/AppState.h"
 #include "shell/ui/FormAccessWindow.h"
 #include "shell/ui/HelpWindow.h"
@@ -26,210 +28,195 @@
 #include "shell/ui/PickListChoices.h"
 #include "shell/ui/PreviewWindow.h"
 
+#include <QApplication>
+#include <QPointer>
+
+#include <optional>
+
 namespace zemor::app {
 
 using namespace shell::ui;
 
 namespace {
 
-// The preview of the frame, printing through the system printer, for a window that outlives
-// the procedure call.
-class OwnPreviewSink : public runtime::report::PageSink
+// Where the program's printed pages go: the page preview over the window in front when they
+// come (the procedure's parent when none is), and from it the system printer, whose dialog opens
+// over the same window, as do the preview's message boxes. The preview tells a failed print
+// itself; it is answered as not printed, so that no window tells it again.
+class ProgramPages : public runtime::report::PageSink
 {
 public:
-    explicit OwnPreviewSink(runtime::Prompter &prompter) : m_preview(prompter, m_printer) {}
+    ProgramPages(runtime::Prompter &prompter, QWidget *parent)
+        : m_prompter(prompter), m_parent(parent)
+    {
+    }
     runtime::Result<bool> output(const runtime::report::PageList &pages,
                                  const QString &title) override
     {
-        return m_preview.output(pages, title);
+        int page = 1;
+        return outputFrom(pages, title, page);
+    }
+    runtime::Result<bool> outputFrom(const runtime::report::PageList &pages, const QString &title,
+                                     int &page) override
+    {
+        QWidget *over = front();
+        runtime::ui::WindowPrompter boxes(m_prompter, over);
+        PreviewSink preview(boxes, printing(), over);
+        const auto printed = preview.outputFrom(pages, title, page);
+        return printed && *printed;
+    }
+    runtime::report::PageSink &printing() override
+    {
+        m_printer.emplace(front());
+        return *m_printer;
     }
 
 private:
-    runtime::report::PrinterSink m_printer;
-    PreviewSink m_preview;
+    QWidget *front() const
+    {
+        QWidget *active = QApplication::activeWindow();
+        return active ? active : m_parent.data();
+    }
+
+    runtime::Prompter &m_prompter;
+    QPointer<QWidget> m_parent;
+    std::optional<runtime::report::PrinterSink> m_printer;
 };
+
+// The services of one procedure call: the process's, with pick lists over the call's data
+// context and the program's pages.
+Services forCall(const Services &process, data::DataContext &data, QWidget *parent)
+{
+    Services services = process;
+    services.choices = std::make_shared<PickListChoices>(data, process.state, process.prompter);
+    services.pages = std::make_shared<ProgramPages>(process.prompter, parent);
+    return services;
+}
 
 } // namespace
 
-Procedures procedureTable(const ProcedureServices &services)
+Procedures procedureTable(const Services &process)
 {
     Procedures table;
     // Report entry: modal from the menu, a modeless window of its own from the toolbar.
     table.insert(QStringLiteral("EnterReportsFromMenu"),
-                 [&state = services.state, &prompter = services.prompter,
-                  &office = services.office](data::DataContext &data, QWidget *parent,
-                                             bool ownWindow) -> QWidget * {
-                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
-                     return entry::ui::EnterReports::interactive(data, state, prompter, choices,
-                                                                 ownWindow, parent, &office);
+                 [process](data::DataContext &data, QWidget *parent, bool ownWindow) -> QWidget * {
+                     return entry::ui::EnterReports::interactive(
+                         data, forCall(process, data, parent), ownWindow, parent);
                  });
     table.insert(QStringLiteral("InstitutionList"),
-                 [&state = services.state, &office = services.office,
-                  &prompter = services.prompter](data::DataContext &data, QWidget *parent,
-                                                 bool) -> QWidget * {
-                     InstitutionListWindow::run(data, state.globYear, office, prompter, parent);
+                 [process](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     InstitutionListWindow::run(data, process.state.globYear, *process.office,
+                                                process.prompter, parent);
                      return nullptr;
                  });
     // The list of submitting institutions: modal from the menu, a modeless window of its own
     // from the toolbar.
     table.insert(QStringLiteral("ListSubmittedReports"),
-                 [&state = services.state, &office = services.office,
-                  &prompter = services.prompter](data::DataContext &data, QWidget *parent,
-                                                 bool ownWindow) -> QWidget * {
-                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
-                     auto printer = std::make_shared<runtime::report::PrinterSink>(parent);
+                 [process](data::DataContext &data, QWidget *parent, bool ownWindow) -> QWidget * {
                      return analysis::ui::SubmittedReportsWindow::run(
-                         data, {state, prompter, office, choices, printer}, ownWindow, parent);
+                         data, forCall(process, data, parent), ownWindow, parent);
                  });
     // The report list with its summary and cross-section, and the completeness of the reports:
     // modal from the menu, modeless windows of their own from the toolbar.
     table.insert(QStringLiteral("SelectReports"),
-                 [&state = services.state, &office = services.office,
-                  &prompter = services.prompter](data::DataContext &data, QWidget *parent,
-                                                 bool ownWindow) -> QWidget * {
-                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
-                     auto printer = std::make_shared<runtime::report::PrinterSink>(parent);
+                 [process](data::DataContext &data, QWidget *parent, bool ownWindow) -> QWidget * {
                      return analysis::ui::ReportListWindow::run(
-                         data, {state, prompter, office, choices, printer}, ownWindow, parent);
+                         data, forCall(process, data, parent), ownWindow, parent);
                  });
     table.insert(QStringLiteral("ShowCompleteness"),
-                 [&state = services.state, &office = services.office,
-                  &prompter = services.prompter](data::DataContext &data, QWidget *parent,
-                                                 bool ownWindow) -> QWidget * {
-                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
-                     auto printer = std::make_shared<runtime::report::PrinterSink>(parent);
+                 [process](data::DataContext &data, QWidget *parent, bool ownWindow) -> QWidget * {
                      return analysis::ui::CompletenessWindow::run(
-                         data, {state, prompter, office, choices, printer}, ownWindow, parent);
+                         data, forCall(process, data, parent), ownWindow, parent);
                  });
     // The rating of an institution set by a quality indicator ("Индикатор"), modal to the frame.
-    table.insert(
-        QStringLiteral("RateInstitutions"),
-        [&state = services.state, &office = services.office, &prompter = services.prompter](
-            data::DataContext &data, QWidget *parent, bool ownWindow) -> QWidget * {
-            auto choices = std::make_shared<PickListChoices>(data, state, prompter);
-            auto printer = std::make_shared<runtime::report::PrinterSink>(parent);
-            analysis::ui::WindowServices services{state, prompter, office, choices, printer};
-            auto openRankTable = [services](const analysis::RankTableSource &source,
-                                            QWidget *owner) {
-                analysis::ui::showRankTable(services, source, owner);
-            };
-            return analysis::ui::RatingWindow::run(data, services, openRankTable, ownWindow,
-                                                   parent);
-        });
+    table.insert(QStringLiteral("RateInstitutions"),
+                 [process](data::DataContext &data, QWidget *parent, bool ownWindow) -> QWidget * {
+                     const Services services = forCall(process, data, parent);
+                     auto openRankTable = [services](const analysis::RankTableSource &source,
+                                                     QWidget *owner) {
+                         analysis::ui::RankTableWindow::run(services, source, owner);
+                     };
+                     return analysis::ui::RatingWindow::run(data, services, openRankTable,
+                                                            ownWindow, parent);
+                 });
     // The institution sets for the quality indicators, modal to the frame.
     table.insert(QStringLiteral("EditInstitutionSets"),
-                 [&state = services.state, &office = services.office,
-                  &prompter = services.prompter](data::DataContext &data, QWidget *parent,
-                                                 bool) -> QWidget * {
-                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
+                 [process](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
                      return analysis::ui::InstitutionSetListWindow::run(
-                         data, {state, prompter, office, choices, nullptr}, false, parent);
+                         data, forCall(process, data, parent), false, parent);
                  });
     // The help window, the forms on/off list and the key rebuilding run on the frame's own
     // data context, modal to the frame.
-    table.insert(
-        QStringLiteral("ShowHelp"),
-        [&prompter = services.prompter](data::DataContext &, QWidget *parent, bool) -> QWidget * {
-            showHelp(prompter, 0, true, parent);
-            return nullptr;
-        });
+    table.insert(QStringLiteral("ShowHelp"),
+                 [process](data::DataContext &, QWidget *parent, bool) -> QWidget * {
+                     showHelp(process.prompter, 0, true, parent);
+                     return nullptr;
+                 });
     table.insert(QStringLiteral("FormAccessList"),
-                 [&state = services.state, &prompter = services.prompter](
-                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-                     formAccessList(data, prompter, state.globYear, parent);
+                 [process](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     formAccessList(data, process.prompter, process.state.globYear, parent);
                      return nullptr;
                  });
     table.insert(QStringLiteral("RebuildKeys"),
-                 [&state = services.state, &prompter = services.prompter](
-                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-                     rebuildKeys(data, prompter, state.globYear, parent);
+                 [process](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     rebuildKeys(data, process.prompter, process.state.globYear, parent);
                      return nullptr;
                  });
     table.insert(QStringLiteral("RunIntraFormControls"),
-                 [&state = services.state, &prompter = services.prompter](
-                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
-                     runtime::report::PrinterSink printer(parent);
-                     PreviewSink preview(prompter, printer, parent);
-                     entry::ui::runIntraFormControls(data, state, prompter, choices, preview,
-                                                     parent);
+                 [process](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     entry::ui::runIntraFormControls(data, forCall(process, data, parent), parent);
                      return nullptr;
                  });
     table.insert(QStringLiteral("InterFormControls"),
-                 [&state = services.state, &prompter = services.prompter](
-                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
-                     runtime::report::PrinterSink printer(parent);
-                     PreviewSink preview(prompter, printer, parent);
-                     entry::ui::interFormControls(data, state.globYear, prompter, choices, preview,
-                                                  parent);
+                 [process](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     entry::ui::interFormControls(data, forCall(process, data, parent), parent);
                      return nullptr;
                  });
     table.insert(QStringLiteral("ControlsList"),
-                 [&state = services.state, &prompter = services.prompter](
-                     data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-                     auto choices = std::make_shared<PickListChoices>(data, state, prompter);
-                     return entry::ui::controlsList(data, state.globYear, prompter, choices,
-                                                    std::make_shared<OwnPreviewSink>(prompter),
-                                                    parent);
+                 [process](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     return entry::ui::controlsList(data, forCall(process, data, parent), parent);
                  });
     table.insert(QStringLiteral("BlankForms"),
-                 [&office = services.office, &prompter = services.prompter](
-                     data::DataContext &, QWidget *parent, bool) -> QWidget * {
-                     entry::ui::blankForms(office, prompter, parent);
+                 [process](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     entry::ui::blankForms(forCall(process, data, parent), parent);
                      return nullptr;
                  });
-    // Report exchange: the export and both loads, modal to the frame.
+    // Report exchange: the export and the loads, modal to the frame.
     const auto folders = std::make_shared<exchange::ui::DialogDirectoryChooser>();
-    table.insert(
-        QStringLiteral("ExportReports"),
-        [&state = services.state, &prompter = services.prompter,
-         folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-            runtime::report::PrinterSink printer(parent);
-            PreviewSink preview(prompter, printer, parent);
-            exchange::ui::exportReports(data, {state, prompter, *folders, &preview}, parent);
-            return nullptr;
-        });
-    table.insert(
-        QStringLiteral("ImportReports"),
-        [&state = services.state, &prompter = services.prompter,
-         folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-            runtime::report::PrinterSink printer(parent);
-            PreviewSink preview(prompter, printer, parent);
-            exchange::ui::importReports(data, {state, prompter, *folders, &preview}, parent);
-            return nullptr;
-        });
+    const auto exchangeCall = [process, folders](data::DataContext &data, QWidget *parent) {
+        return exchange::ui::ExchangeServices{forCall(process, data, parent), *folders};
+    };
+    table.insert(QStringLiteral("ExportReports"),
+                 [exchangeCall](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     exchange::ui::exportReports(data, exchangeCall(data, parent), parent);
+                     return nullptr;
+                 });
+    table.insert(QStringLiteral("ImportReports"),
+                 [exchangeCall](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     exchange::ui::importReports(data, exchangeCall(data, parent), parent);
+                     return nullptr;
+                 });
     table.insert(QStringLiteral("ImportReportsOldFormat"),
-                 [&state = services.state, &prompter = services.prompter,
-                  folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-                     runtime::report::PrinterSink printer(parent);
-                     PreviewSink preview(prompter, printer, parent);
-                     exchange::ui::importReportsOldFormat(
-                         data, {state, prompter, *folders, &preview}, parent);
+                 [exchangeCall](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     exchange::ui::importReportsOldFormat(data, exchangeCall(data, parent), parent);
                      return nullptr;
                  });
-    table.insert(
-        QStringLiteral("ImportDbfReports"),
-        [&state = services.state, &prompter = services.prompter,
-         folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-            PickListChoices choices(data, state, prompter);
-            exchange::ui::importDbfReports(data, {state, prompter, *folders}, choices, parent);
-            return nullptr;
-        });
+    table.insert(QStringLiteral("ImportDbfReports"),
+                 [exchangeCall](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     exchange::ui::importDbfReports(data, exchangeCall(data, parent), parent);
+                     return nullptr;
+                 });
     table.insert(QStringLiteral("ImportForm62Csv"),
-                 [&state = services.state, &prompter = services.prompter,
-                  folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-                     exchange::ui::importForm62Csv(data, {state, prompter, *folders}, parent);
+                 [exchangeCall](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     exchange::ui::importForm62Csv(data, exchangeCall(data, parent), parent);
                      return nullptr;
                  });
-    table.insert(
-        QStringLiteral("ImportForm62Xml"),
-        [&state = services.state, &prompter = services.prompter,
-         folders](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
-            PickListChoices choices(data, state, prompter);
-            exchange::ui::importForm62Xml(data, {state, prompter, *folders}, choices, parent);
-            return nullptr;
-        });
+    table.insert(QStringLiteral("ImportForm62Xml"),
+                 [exchangeCall](data::DataContext &data, QWidget *parent, bool) -> QWidget * {
+                     exchange::ui::importForm62Xml(data, exchangeCall(data, parent), parent);
+                     return nullptr;
+                 });
     return table;
 }
 

@@ -1,37 +1,17 @@
 #pragma once
 
 // The table of every procedure the frame can start, built once in main(): the only place that
-// knows every subsystem. Each entry captures the process-wide collaborators it needs (the
-// process state, the message boxes, the INI file) and receives its data context from the frame
-// (see shell/ui/Procedures.h). A procedure that is not in the table is shown disabled on the
-// frame.
+// knows every subsystem. It is given the process-wide services (the process state, the message
+// boxes, the office programs, the desktop); each procedure call hands its windows a copy with
+// pick lists over the call's data context (given by the frame, see shell/ui/Procedures.h) and
+// the program's pages: the page preview over the window in front, printing on the system
+// printer. A procedure that is not in the table is shown disabled on the frame.
 
 #include "shell/ui/Procedures.h"
-
-namespace zemor::runtime {
-class Prompter;
-namespace ini {
-class IniFile;
-}
-namespace office {
-class Conversation;
-}
-} // namespace zemor::runtime
-
-namespace zemor::shell {
-struct AppState;
-}
+#include "shell/ui/Services.h"
 
 namespace zemor::app {
 
-struct ProcedureServices
-{
-    shell::AppState &state;
-    runtime::Prompter &prompter;
-    runtime::ini::IniFile &ini;
-    runtime::office::Conversation &office; // the office programs (Excel, Word)
-};
-
-shell::ui::Procedures procedureTable(const ProcedureServices &services);
+shell::ui::Procedures procedureTable(const shell::ui::Services &process);
 
 } // namespace zemor::app

@@ -64,7 +64,7 @@ int main(int argc, char *argv[])
             shell::setFullWindowDragging(false);
 
         shell::ui::MainFrame frame(state, frameData, prompter, ini,
-                                   app::procedureTable({state, prompter, ini, office}));
+                                   app::procedureTable({state, prompter, &office}));
         boxes.setParentWindow(&frame);
         frame.initialize(QDate::currentDate().year());
         frame.show();

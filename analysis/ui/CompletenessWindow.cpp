@@ -5,17 +5,16 @@
 #include "analysis/common/ui/ProcedureWindow.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/report/PageSink.h"
-#include "runtime/report/ProgramPrinter.h"
 #include "runtime/report/ReportDefinition.h"
 #include "runtime/report/ReportWriter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/ProgressWindow.h"
 #include "runtime/ui/QueueModel.h"
+#include "runtime/ui/WindowParts.h"
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
 #include "shell/ui/ColumnFit.h"
-#include "shell/ui/PreviewWindow.h"
 #include "shell/ui/WaitingWindow.h"
 
 #include <QCheckBox>
@@ -32,6 +31,7 @@
 
 namespace zemor::analysis::ui {
 
+using runtime::ui::commandButton;
 using runtime::ui::createControl;
 
 namespace {
@@ -43,7 +43,7 @@ QString field(int n)
 
 } // namespace
 
-QWidget *CompletenessWindow::run(data::DataContext &, const WindowServices &services,
+QWidget *CompletenessWindow::run(data::DataContext &, const shell::ui::Services &services,
                                  bool ownWindow, QWidget *parent)
 {
     if (services.state.holdYear())
@@ -53,9 +53,9 @@ QWidget *CompletenessWindow::run(data::DataContext &, const WindowServices &serv
     return openProcedureWindow(window, ownWindow);
 }
 
-CompletenessWindow::CompletenessWindow(WindowServices services, QWidget *parent)
+CompletenessWindow::CompletenessWindow(shell::ui::Services services, QWidget *parent)
     : QDialog(parent), m_prompter(services.prompter, this),
-      m_services(askingWith(services, m_prompter)), m_year(m_services.state.globYear)
+      m_services(services.askingWith(m_prompter)), m_year(m_services.state.globYear)
 {
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowTitle(title());
@@ -89,7 +89,7 @@ CompletenessWindow::CompletenessWindow(WindowServices services, QWidget *parent)
     m_daily = createControl<QCheckBox>(this, QStringLiteral("?TIP1_5"),
                                        QStringLiteral("ежедневные отчеты"));
     top->addWidget(m_daily);
-    auto *ok = procedureButton(this, QStringLiteral("?OK1"), QStringLiteral("OK"));
+    auto *ok = commandButton(this, QStringLiteral("?OK1"), QStringLiteral("OK"));
     top->addWidget(ok);
     top->addStretch(1);
     layout->addLayout(top);
@@ -103,8 +103,8 @@ CompletenessWindow::CompletenessWindow(WindowServices services, QWidget *parent)
     m_rows = createControl<QLabel>(this, QStringLiteral("?WSEGO"));
     bottom->addWidget(m_rows);
     bottom->addStretch(1);
-    auto *printButton = procedureButton(this, QStringLiteral("?PRNT1"), QStringLiteral("Печать"));
-    auto *excel = procedureButton(this, QStringLiteral("?EXCEL"), QStringLiteral("Excel"));
+    auto *printButton = commandButton(this, QStringLiteral("?PRNT1"), QStringLiteral("Печать"));
+    auto *excel = commandButton(this, QStringLiteral("?EXCEL"), QStringLiteral("Excel"));
     bottom->addWidget(printButton);
     bottom->addWidget(excel);
     layout->addLayout(bottom);
@@ -293,11 +293,9 @@ bool CompletenessWindow::print()
 {
     if (!m_counted)
         return false;
-    runtime::report::PrinterSink systemPrinter(this);
-    runtime::report::PageSink &printing = m_services.printer ? *m_services.printer : systemPrinter;
     // The preview tells the user itself when the printer refused the pages.
-    shell::ui::PreviewSink preview(m_services.prompter, printing, this);
-    const auto out = preview.output(layOut(m_table, mode(), m_title, m_countedAt), title());
+    const auto out =
+        m_services.pages->output(layOut(m_table, mode(), m_title, m_countedAt), title());
     return out && *out;
 }
 
@@ -306,7 +304,7 @@ bool CompletenessWindow::exportToExcel()
     if (!m_counted)
         return false;
     const auto wait = shell::ui::WaitingWindow::over(this);
-    shell::ExcelLauncher excel(m_services.office, m_services.prompter, wait, wait);
+    shell::ExcelLauncher excel(*m_services.office, m_services.prompter, wait, wait);
     return Completeness::exportToExcel(excel, m_table, mode(), m_from->value());
 }
 

@@ -3,8 +3,8 @@
 // The completeness window "Полнота отчета " (P1$SCRL): the year (?GLOBYEAR), the period range
 // (?MES, ?MES_; dates, held as day numbers, while ?TIP1_5 "ежедневные отчеты" is set), rows by
 // district or by institution (?OPTION1), the count (?OK1), the table (?BROWSE:1, the total row
-// first), the workbook (?EXCEL, "RAS.XLS") and the print (?PRNT1) through the page preview and
-// then the page sink: landscape, every one of the 30 form columns on the page.
+// first), the workbook (?EXCEL, "RAS.XLS") and the print (?PRNT1) to the services' pages (the
+// page preview in the program): landscape, every one of the 30 form columns on the page.
 //
 // The window counts the reporting year it was opened in, whatever the frame's year becomes
 // meanwhile. The count runs under a progress window that may be called off (the table then stays
@@ -34,10 +34,10 @@ public:
     static QString title() { return QStringLiteral("Полнота отчета "); }
 
     // Modal from the menu; on a window of its own (ownWindow) modeless and returned open.
-    static QWidget *run(data::DataContext &context, const WindowServices &services, bool ownWindow,
-                        QWidget *parent = nullptr);
+    static QWidget *run(data::DataContext &context, const shell::ui::Services &services,
+                        bool ownWindow, QWidget *parent = nullptr);
 
-    CompletenessWindow(WindowServices services, QWidget *parent = nullptr);
+    CompletenessWindow(shell::ui::Services services, QWidget *parent = nullptr);
 
     const CompletenessTable &table() const { return m_table; }
     runtime::ui::ListBinding *binding() const { return m_binding; }
@@ -63,7 +63,7 @@ private:
     void showTable();
 
     runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
-    WindowServices m_services;
+    shell::ui::Services m_services;
     CompletenessCount m_count;
     CompletenessNames m_names;
     CompletenessTable m_table;

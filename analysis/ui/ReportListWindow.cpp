@@ -11,14 +11,13 @@
 #include "data/Period.h"
 #include "data/records/FormaRecord.h"
 #include "runtime/core/Prompter.h"
-#include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
+#include "runtime/ui/WindowParts.h"
 #include "shell/AppState.h"
 #include "shell/ui/Choices.h"
 #include "shell/ui/ColumnFit.h"
-#include "shell/ui/PreviewWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,30 +34,10 @@
 
 namespace zemor::analysis::ui {
 
+using runtime::ui::commandButton;
 using runtime::ui::createControl;
 
 namespace {
-
-// The page preview for a window that tells the user of a failed print itself: the preview has
-// told it already, so a failure answers "not printed" instead of being told twice.
-class ToldPreviewSink : public runtime::report::PageSink
-{
-public:
-    ToldPreviewSink(runtime::Prompter &prompter, runtime::report::PageSink &printer,
-                    QWidget *parent)
-        : m_preview(prompter, printer, parent)
-    {
-    }
-    runtime::Result<bool> output(const runtime::report::PageList &pages,
-                                 const QString &title) override
-    {
-        const auto printed = m_preview.output(pages, title);
-        return printed && *printed;
-    }
-
-private:
-    shell::ui::PreviewSink m_preview;
-};
 
 ReportListForm listForm(const shell::ui::FormChoice &choice)
 {
@@ -80,7 +59,7 @@ void tell(runtime::Prompter &prompter, const QStringList &messages)
 
 } // namespace
 
-QWidget *ReportListWindow::run(data::DataContext &context, const WindowServices &services,
+QWidget *ReportListWindow::run(data::DataContext &context, const shell::ui::Services &services,
                                bool ownWindow, QWidget *parent)
 {
     if (services.state.holdYear())
@@ -99,17 +78,17 @@ QWidget *ReportListWindow::run(data::DataContext &context, const WindowServices 
     return openProcedureWindow(window, ownWindow);
 }
 
-ReportListWindow::ReportListWindow(data::DataContext &context, WindowServices services,
+ReportListWindow::ReportListWindow(data::DataContext &context, shell::ui::Services services,
                                    ReportList list, QWidget *parent)
     : QDialog(parent), m_context(context), m_prompter(services.prompter, this),
-      m_services(askingWith(services, m_prompter)), m_list(std::move(list))
+      m_services(services.askingWith(m_prompter)), m_list(std::move(list))
 {
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowTitle(title());
     auto *layout = new QVBoxLayout(this);
 
     auto *formRow = new QHBoxLayout;
-    auto *formButton = procedureButton(this, QStringLiteral("?FORMA"), QStringLiteral("Форма"));
+    auto *formButton = commandButton(this, QStringLiteral("?FORMA"), QStringLiteral("Форма"));
     formRow->addWidget(formButton);
     m_formCode = createControl<QLineEdit>(this, QStringLiteral("?FORCOD"));
     m_formCode->setReadOnly(true);
@@ -129,7 +108,7 @@ ReportListWindow::ReportListWindow(data::DataContext &context, WindowServices se
         // Only a range the user set replaces the list's (which may be "the latest period").
         connect(s, &QSpinBox::valueChanged, this, [this] { m_rangeEdited = true; });
     }
-    auto *ok = procedureButton(this, QStringLiteral("?OK"), QStringLiteral("OK"));
+    auto *ok = commandButton(this, QStringLiteral("?OK"), QStringLiteral("OK"));
     formRow->addWidget(ok);
     layout->addLayout(formRow);
 
@@ -142,8 +121,8 @@ ReportListWindow::ReportListWindow(data::DataContext &context, WindowServices se
     m_village = createControl<QCheckBox>(this, QStringLiteral("?LOCSEL"), QStringLiteral("Село"));
     filters->addWidget(m_city, 0, 2);
     filters->addWidget(m_village, 0, 3);
-    auto *all = procedureButton(this, QStringLiteral("?ALLES"), QStringLiteral("Выделить все"));
-    auto *none = procedureButton(this, QStringLiteral("?SBROS"), QStringLiteral("Сброс"));
+    auto *all = commandButton(this, QStringLiteral("?ALLES"), QStringLiteral("Выделить все"));
+    auto *none = commandButton(this, QStringLiteral("?SBROS"), QStringLiteral("Сброс"));
     filters->addWidget(all, 0, 4);
     filters->addWidget(none, 0, 5);
     m_districtText = createControl<QLineEdit>(this, QStringLiteral("?NAMEREG"));
@@ -153,18 +132,18 @@ ReportListWindow::ReportListWindow(data::DataContext &context, WindowServices se
     m_level->setRange(0, 255);
     filters->addWidget(m_level, 1, 2);
     auto *assign =
-        procedureButton(this, QStringLiteral("?BUTTON14"), QStringLiteral("Присвоить ЛПУ"));
+        commandButton(this, QStringLiteral("?BUTTON14"), QStringLiteral("Присвоить ЛПУ"));
     auto *byLevel =
-        procedureButton(this, QStringLiteral("?BUTTON14:2"), QStringLiteral("Выбрать в списке"));
+        commandButton(this, QStringLiteral("?BUTTON14:2"), QStringLiteral("Выбрать в списке"));
     filters->addWidget(assign, 1, 3);
     filters->addWidget(byLevel, 1, 4);
     m_findName = createControl<QLineEdit>(this, QStringLiteral("?POISKLPU"));
     m_findName->setMaxLength(45);
-    auto *findName = procedureButton(this, QStringLiteral("?POISK_LPU"), QStringLiteral("Поиск"));
+    auto *findName = commandButton(this, QStringLiteral("?POISK_LPU"), QStringLiteral("Поиск"));
     m_findCode = createControl<QSpinBox>(this, QStringLiteral("?POISKKODLPU"));
     m_findCode->setRange(0, 999999999);
     auto *findCode =
-        procedureButton(this, QStringLiteral("?POISKKOD_LPU"), QStringLiteral("Поиск по коду"));
+        commandButton(this, QStringLiteral("?POISKKOD_LPU"), QStringLiteral("Поиск по коду"));
     filters->addWidget(m_findName, 2, 0, 1, 2);
     filters->addWidget(findName, 2, 2);
     filters->addWidget(m_findCode, 2, 3);
@@ -191,15 +170,13 @@ ReportListWindow::ReportListWindow(data::DataContext &context, WindowServices se
                                              QStringLiteral("без учета типа граф"));
     bottom->addWidget(m_ignoreKinds);
     bottom->addStretch(1);
-    auto *summary =
-        procedureButton(this, QStringLiteral("?SWOD1"), QStringLiteral("С В О Д     F3"));
+    auto *summary = commandButton(this, QStringLiteral("?SWOD1"), QStringLiteral("С В О Д     F3"));
     summary->setShortcut(QKeySequence(Qt::Key_F3));
-    auto *section = procedureButton(this, QStringLiteral("?RASRES1"),
-                                    QStringLiteral("Конструктор отчетов  F4"));
+    auto *section =
+        commandButton(this, QStringLiteral("?RASRES1"), QStringLiteral("Конструктор отчетов  F4"));
     section->setShortcut(QKeySequence(Qt::Key_F4));
-    auto *indicators =
-        procedureButton(this, QStringLiteral("?POKAS"), QStringLiteral("Показатели"));
-    auto *help = procedureButton(this, QStringLiteral("?HELP1"), QStringLiteral("Help"));
+    auto *indicators = commandButton(this, QStringLiteral("?POKAS"), QStringLiteral("Показатели"));
+    auto *help = commandButton(this, QStringLiteral("?HELP1"), QStringLiteral("Help"));
     for (QPushButton *b : {summary, section, indicators, help})
         bottom->addWidget(b);
     layout->addLayout(bottom);
@@ -445,10 +422,7 @@ bool ReportListWindow::crossSection()
         if (call.selection.isEmpty() || call.selection.last() != report.institution)
             call.selection.append(report.institution);
     call.periodKind = m_list.form().periodKind;
-    CrossSectionWindow::run(m_context,
-                            {m_services.state, m_services.prompter, m_services.office,
-                             m_services.choices, m_services.printer.get()},
-                            call, this);
+    CrossSectionWindow::run(m_context, m_services, call, this);
     m_context.names().setYearFileNames(m_list.year(), data::YearNameSet::ReportList);
     return true;
 }
@@ -501,13 +475,7 @@ bool ReportListWindow::indicatorList()
             given.selection.append(report.institution);
     given.wholeYear = [this](int form) { return wholeYear(form); };
 
-    // The indicator table is printed from the page preview, which tells the user itself when
-    // the printer refused the pages.
-    runtime::report::PrinterSink systemPrinter(this);
-    runtime::report::PageSink &printer = m_services.printer ? *m_services.printer : systemPrinter;
-    ToldPreviewSink preview(m_services.prompter, printer, this);
-    IndicatorProcedure procedure(m_context, {m_services.prompter, preview, m_services.office},
-                                 this);
+    IndicatorProcedure procedure(m_context, m_services, this);
     IndicatorListWindow::chooseIndicator(
         given,
         [&](const IndicatorDefinition &d, const IndicatorRequest &r) { procedure.open(d, r); },

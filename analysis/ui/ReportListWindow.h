@@ -42,10 +42,10 @@ class ReportListWindow : public QDialog
 public:
     static QString title() { return QStringLiteral("Список отчетов"); }
 
-    static QWidget *run(data::DataContext &context, const WindowServices &services, bool ownWindow,
-                        QWidget *parent = nullptr);
+    static QWidget *run(data::DataContext &context, const shell::ui::Services &services,
+                        bool ownWindow, QWidget *parent = nullptr);
 
-    ReportListWindow(data::DataContext &context, WindowServices services, ReportList list,
+    ReportListWindow(data::DataContext &context, shell::ui::Services services, ReportList list,
                      QWidget *parent = nullptr);
 
     const ReportList &list() const { return m_list; }
@@ -76,7 +76,7 @@ private:
 
     data::DataContext &m_context;
     runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
-    WindowServices m_services;
+    shell::ui::Services m_services;
     ReportList m_list;
 
     QLineEdit *m_formCode = nullptr;

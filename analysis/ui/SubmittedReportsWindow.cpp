@@ -52,8 +52,9 @@ QString periodicityOf(int periodKind)
 
 } // namespace
 
-QWidget *SubmittedReportsWindow::run(data::DataContext &context, const WindowServices &services,
-                                     bool ownWindow, QWidget *parent)
+QWidget *SubmittedReportsWindow::run(data::DataContext &context,
+                                     const shell::ui::Services &services, bool ownWindow,
+                                     QWidget *parent)
 {
     if (services.state.holdYear())
         services.prompter.message(
@@ -83,7 +84,8 @@ QWidget *SubmittedReportsWindow::run(data::DataContext &context, const WindowSer
     return nullptr;
 }
 
-SubmittedReportsWindow::SubmittedReportsWindow(data::DataContext &context, WindowServices services,
+SubmittedReportsWindow::SubmittedReportsWindow(data::DataContext &context,
+                                               shell::ui::Services services,
                                                const shell::ui::FormChoice &form, qint32 from,
                                                qint32 to, QList<SubmittedReportLine> lines,
                                                QWidget *parent)
@@ -244,8 +246,7 @@ void SubmittedReportsWindow::openLine(int row)
     report.formName = m_formName;
     report.districtName = line.regionName;
     report.title = line.name;
-    entry::ui::EnterReports::givenReport(m_context, m_services.state, m_services.prompter,
-                                         m_services.choices, report, this);
+    entry::ui::EnterReports::givenReport(m_context, m_services, report, this);
     // Report entry gave the context its own file names of the year; the list's come back.
     m_context.names().setYearFileNames(m_reports.year(), data::YearNameSet::SubmittingList);
     if (report.district == 0) {
@@ -261,8 +262,8 @@ bool SubmittedReportsWindow::print()
         m_services.prompter.message(SubmittedReports::nothingToPrintText());
         return false;
     }
-    const auto out =
-        m_services.printer->output(SubmittedReports::layOut(bands), SubmittedReports::title());
+    const auto out = m_services.pages->printing().output(SubmittedReports::layOut(bands),
+                                                         SubmittedReports::title());
     if (!out) {
         m_services.prompter.message(out.error().message);
         return false;
@@ -273,7 +274,7 @@ bool SubmittedReportsWindow::print()
 bool SubmittedReportsWindow::exportToExcel()
 {
     const auto wait = shell::ui::WaitingWindow::over(this);
-    shell::ExcelLauncher excel(m_services.office, m_services.prompter, wait, wait);
+    shell::ExcelLauncher excel(*m_services.office, m_services.prompter, wait, wait);
     return SubmittedReports::exportToExcel(m_lines, m_formCode, m_formName, m_from->value(),
                                            m_to->value(), periodicityOf(m_periodKind), excel);
 }

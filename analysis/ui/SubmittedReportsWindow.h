@@ -17,7 +17,7 @@
 // destroyed (it deletes itself on close). Otherwise it runs modally and run() answers nullptr.
 
 #include "analysis/SubmittedReports.h"
-#include "analysis/common/ui/WindowServices.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 
@@ -46,11 +46,11 @@ class SubmittedReportsWindow : public QDialog
     Q_OBJECT
 
 public:
-    static QWidget *run(data::DataContext &context, const WindowServices &services, bool ownWindow,
-                        QWidget *parent = nullptr);
+    static QWidget *run(data::DataContext &context, const shell::ui::Services &services,
+                        bool ownWindow, QWidget *parent = nullptr);
 
     // A window over a form already chosen, the range from..to, and its lines.
-    SubmittedReportsWindow(data::DataContext &context, WindowServices services,
+    SubmittedReportsWindow(data::DataContext &context, shell::ui::Services services,
                            const shell::ui::FormChoice &form, qint32 from, qint32 to,
                            QList<SubmittedReportLine> lines, QWidget *parent = nullptr);
 
@@ -70,7 +70,7 @@ private:
     void showLines(int current);
 
     data::DataContext &m_context;
-    WindowServices m_services;
+    shell::ui::Services m_services;
     SubmittedReports m_reports;
     qint64 m_form = 0;
     QString m_formName;

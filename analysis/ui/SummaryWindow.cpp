@@ -10,18 +10,17 @@
 #include "entry/ui/ReportTablePrintWindow.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/report/PageSink.h"
-#include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/ListFormat.h"
 #include "runtime/ui/ListWindow.h"
 #include "runtime/ui/ProgressWindow.h"
 #include "runtime/ui/QueueModel.h"
+#include "runtime/ui/WindowParts.h"
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
 #include "shell/UserSettings.h"
 #include "shell/ui/ColumnFit.h"
-#include "shell/ui/PreviewWindow.h"
 #include "shell/ui/WaitingWindow.h"
 
 #include <QCheckBox>
@@ -35,6 +34,7 @@
 
 namespace zemor::analysis::ui {
 
+using runtime::ui::commandButton;
 using runtime::ui::createControl;
 
 namespace {
@@ -50,7 +50,7 @@ QStringList SummaryWindow::pathChoices(const QString &s1, const QString &s2)
                                                   QStringLiteral("C:\\1\\")};
 }
 
-bool SummaryWindow::run(data::DataContext &context, const WindowServices &services,
+bool SummaryWindow::run(data::DataContext &context, const shell::ui::Services &services,
                         const SummaryRequest &request, QWidget *parent)
 {
     // Until the summary window is there, the window that started it asks.
@@ -89,12 +89,12 @@ bool SummaryWindow::run(data::DataContext &context, const WindowServices &servic
     return true;
 }
 
-SummaryWindow::SummaryWindow(data::DataContext &context, WindowServices services,
+SummaryWindow::SummaryWindow(data::DataContext &context, shell::ui::Services services,
                              SummaryRequest request, Summary summary,
                              entry::FormCatalogue catalogue,
                              std::optional<entry::ResolvedRules> rules, QWidget *parent)
     : QDialog(parent), m_context(context), m_prompter(services.prompter, this),
-      m_services(askingWith(services, m_prompter)), m_request(std::move(request)),
+      m_services(services.askingWith(m_prompter)), m_request(std::move(request)),
       m_summary(std::move(summary)), m_catalogue(std::move(catalogue)), m_rules(std::move(rules))
 {
     setObjectName(QStringLiteral("P1$SCRL"));
@@ -123,10 +123,10 @@ SummaryWindow::SummaryWindow(data::DataContext &context, WindowServices services
 
     auto *tableRow = new QHBoxLayout;
     auto *newTable =
-        procedureButton(this, QStringLiteral("?NEWTABL"), QStringLiteral("Выбор таблицы"));
+        commandButton(this, QStringLiteral("?NEWTABL"), QStringLiteral("Выбор таблицы"));
     m_previous =
-        procedureButton(this, QStringLiteral("?UPTABL"), QStringLiteral("Предыдущая таблица"));
-    m_next = procedureButton(this, QStringLiteral("?DNTABL"), QStringLiteral("Следующая таблица"));
+        commandButton(this, QStringLiteral("?UPTABL"), QStringLiteral("Предыдущая таблица"));
+    m_next = commandButton(this, QStringLiteral("?DNTABL"), QStringLiteral("Следующая таблица"));
     tableRow->addWidget(newTable);
     tableRow->addWidget(m_previous);
     tableRow->addWidget(m_next);
@@ -168,16 +168,16 @@ SummaryWindow::SummaryWindow(data::DataContext &context, WindowServices services
         bottom->addWidget(sample);
     }
     bottom->addStretch(1);
-    m_controls = procedureButton(this, QStringLiteral("?CONTRS"), QStringLiteral("Контроль"),
-                                 QStringLiteral("Внутриформенные контроли"));
+    m_controls = commandButton(this, QStringLiteral("?CONTRS"), QStringLiteral("Контроль"),
+                               QStringLiteral("Внутриформенные контроли"));
     bottom->addWidget(m_controls);
-    auto *printButton = procedureButton(this, QStringLiteral("?PRNT1"), QStringLiteral("Печать"));
+    auto *printButton = commandButton(this, QStringLiteral("?PRNT1"), QStringLiteral("Печать"));
     bottom->addWidget(printButton);
-    auto *excel = procedureButton(this, QStringLiteral("?EXCEL"), QStringLiteral("Excel"),
-                                  QStringLiteral("Выгрузка данной таблицы в Excel"));
+    auto *excel = commandButton(this, QStringLiteral("?EXCEL"), QStringLiteral("Excel"),
+                                QStringLiteral("Выгрузка данной таблицы в Excel"));
     bottom->addWidget(excel);
     auto *exportButton =
-        procedureButton(this, QStringLiteral("?WIGR"), QStringLiteral("Экспорт свода"));
+        commandButton(this, QStringLiteral("?WIGR"), QStringLiteral("Экспорт свода"));
     bottom->addWidget(exportButton);
     layout->addLayout(bottom);
 
@@ -275,7 +275,8 @@ void SummaryWindow::checkControls()
     }
     int counter = 0;
     entry::ui::ControlFailureWindow::showFailures(*failures, m_request.year, counter,
-                                                  m_services.prompter, *m_services.printer, this);
+                                                  m_services.prompter, m_services.pages->printing(),
+                                                  this);
     loadTable();
 }
 
@@ -288,19 +289,13 @@ bool SummaryWindow::print()
     request.rows = &rows;
     request.currentTable = m_table.table.code;
     request.title = m_request.title;
-    if (m_services.printer) {
-        shell::ui::PreviewSink preview(m_services.prompter, *m_services.printer, this);
-        return entry::ui::printReportTables(request, preview, m_services.prompter, this);
-    }
-    runtime::report::PrinterSink printer(this);
-    shell::ui::PreviewSink preview(m_services.prompter, printer, this);
-    return entry::ui::printReportTables(request, preview, m_services.prompter, this);
+    return entry::ui::printReportTables(request, *m_services.pages, m_services.prompter, this);
 }
 
 bool SummaryWindow::exportToExcel()
 {
     const auto wait = shell::ui::WaitingWindow::over(this);
-    shell::ExcelLauncher excel(m_services.office, m_services.prompter, wait, wait);
+    shell::ExcelLauncher excel(*m_services.office, m_services.prompter, wait, wait);
     return SummaryOutput::exportToExcel(excel, m_catalogue, m_table.table, m_table.rows,
                                         m_request.title, m_request.form.code);
 }
@@ -335,7 +330,7 @@ bool SummaryWindow::exportSummaryFile()
     pathRow->addWidget(year);
     layout->addLayout(pathRow);
     layout->addWidget(new QLabel(QStringLiteral("PS: Диски - латинские буквы"), &window));
-    auto *go = procedureButton(&window, QStringLiteral("?WMES"), QStringLiteral("Продолжить"));
+    auto *go = commandButton(&window, QStringLiteral("?WMES"), QStringLiteral("Продолжить"));
     layout->addWidget(go);
     connect(go, &QPushButton::clicked, &window, &QDialog::accept);
     if (window.exec() != QDialog::Accepted)

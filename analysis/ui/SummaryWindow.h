@@ -18,10 +18,10 @@
 // filled for. The window only shows what they give.
 
 #include "analysis/Summary.h"
-#include "analysis/common/ui/WindowServices.h"
 #include "entry/FormCatalogue.h"
 #include "entry/ResolvedRules.h"
 #include "runtime/ui/WidgetPrompter.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 
@@ -58,10 +58,10 @@ public:
 
     // SummarizeByTable: sums, then shows the window modally. False when nothing was shown
     // (called off, an error told to the user, or a form without tables).
-    static bool run(data::DataContext &context, const WindowServices &services,
+    static bool run(data::DataContext &context, const shell::ui::Services &services,
                     const SummaryRequest &request, QWidget *parent = nullptr);
 
-    SummaryWindow(data::DataContext &context, WindowServices services, SummaryRequest request,
+    SummaryWindow(data::DataContext &context, shell::ui::Services services, SummaryRequest request,
                   Summary summary, entry::FormCatalogue catalogue,
                   std::optional<entry::ResolvedRules> rules, QWidget *parent = nullptr);
     ~SummaryWindow() override;
@@ -87,7 +87,7 @@ private:
 
     data::DataContext &m_context;
     runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
-    WindowServices m_services;
+    shell::ui::Services m_services;
     SummaryRequest m_request;
     Summary m_summary;
     entry::FormCatalogue m_catalogue;

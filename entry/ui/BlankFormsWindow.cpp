@@ -60,9 +60,9 @@ void BlankFormsWindow::open(int row)
         m_blanks.open(m_entries.at(row));
 }
 
-void blankForms(runtime::office::Conversation &office, runtime::Prompter &prompter, QWidget *parent)
+void blankForms(const shell::ui::Services &services, QWidget *parent)
 {
-    BlankFormsWindow window(office, prompter, parent);
+    BlankFormsWindow window(*services.office, services.prompter, parent);
     window.exec();
 }
 

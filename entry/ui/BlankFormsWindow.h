@@ -5,6 +5,7 @@
 // program (entry::BlankForms). The window stays open for further choices until it is closed.
 
 #include "entry/BlankForms.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 
@@ -33,7 +34,6 @@ private:
 };
 
 // BlankForms from the frame, modal to `parent`.
-void blankForms(runtime::office::Conversation &office, runtime::Prompter &prompter,
-                QWidget *parent = nullptr);
+void blankForms(const shell::ui::Services &services, QWidget *parent = nullptr);
 
 } // namespace zemor::entry::ui

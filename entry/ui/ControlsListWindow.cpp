@@ -8,6 +8,7 @@
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/ListFormat.h"
 #include "runtime/ui/QueueModel.h"
+#include "shell/AppState.h"
 #include "shell/ui/Choices.h"
 
 #include <QCheckBox>
@@ -170,12 +171,10 @@ void ControlsListWindow::print()
         m_prompter.message(sent.error().message);
 }
 
-QWidget *controlsList(data::DataContext &data, int year, runtime::Prompter &prompter,
-                      std::shared_ptr<shell::ui::Choices> choices,
-                      std::shared_ptr<runtime::report::PageSink> sink, QWidget *parent)
+QWidget *controlsList(data::DataContext &data, const shell::ui::Services &services, QWidget *parent)
 {
-    auto *window =
-        new ControlsListWindow(data, year, prompter, std::move(choices), std::move(sink), parent);
+    auto *window = new ControlsListWindow(data, services.state.globYear, services.prompter,
+                                          services.choices, services.pages, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowFlag(Qt::Window);
     if (!window->chooseForm()) {

@@ -7,6 +7,7 @@
 // lists are entry::ControlsList's.
 
 #include "entry/ControlsList.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 
@@ -66,10 +67,9 @@ private:
     runtime::ui::QueueModel *m_tables = nullptr;
 };
 
-// ControlsList from the frame: a form of `year` asked for first; no form: nullptr. Otherwise the
-// window, modeless and deleted when closed.
-QWidget *controlsList(data::DataContext &data, int year, runtime::Prompter &prompter,
-                      std::shared_ptr<shell::ui::Choices> choices,
-                      std::shared_ptr<runtime::report::PageSink> sink, QWidget *parent = nullptr);
+// ControlsList from the frame: a form of the process state's year asked for first; no form:
+// nullptr. Otherwise the window, modeless and deleted when closed.
+QWidget *controlsList(data::DataContext &data, const shell::ui::Services &services,
+                      QWidget *parent = nullptr);
 
 } // namespace zemor::entry::ui

@@ -150,31 +150,26 @@ QWidget *EnterReports::run(EntryWindow *window, bool ownWindow)
     return nullptr;
 }
 
-QWidget *EnterReports::interactive(data::DataContext &context, shell::AppState &state,
-                                   runtime::Prompter &prompter,
-                                   std::shared_ptr<shell::ui::Choices> choices, bool ownWindow,
-                                   QWidget *parent, runtime::office::Conversation *office)
+QWidget *EnterReports::interactive(data::DataContext &context, const shell::ui::Services &services,
+                                   bool ownWindow, QWidget *parent)
 {
-    if (!choices)
+    if (!services.choices)
         return nullptr;
-    const int year = procedureYear(state, prompter);
+    const int year = procedureYear(services.state, services.prompter);
     // Every list and file of the procedure is the year's, whatever the context read before.
     context.names().setYearFileNames(year);
-    const std::optional<EntryReport> report = chooseReport(*choices, state, year, parent);
+    const std::optional<EntryReport> report =
+        chooseReport(*services.choices, services.state, year, parent);
     if (!report)
         return nullptr;
-    auto *window = new EntryWindow(context, state, prompter, choices, *report, parent);
-    window->setOffice(office);
-    return run(window, ownWindow);
+    return run(new EntryWindow(context, services, *report, parent), ownWindow);
 }
 
-void EnterReports::givenReport(data::DataContext &context, shell::AppState &state,
-                               runtime::Prompter &prompter,
-                               std::shared_ptr<shell::ui::Choices> choices, GivenReport &given,
-                               QWidget *parent)
+void EnterReports::givenReport(data::DataContext &context, const shell::ui::Services &services,
+                               GivenReport &given, QWidget *parent)
 {
     EntryReport report;
-    report.id.year = procedureYear(state, prompter);
+    report.id.year = procedureYear(services.state, services.prompter);
     context.names().setYearFileNames(report.id.year);
     report.given = true;
     report.id.institution = given.institution;
@@ -188,11 +183,11 @@ void EnterReports::givenReport(data::DataContext &context, shell::AppState &stat
     report.title = given.title.left(50);
     report.periodWord = EntryChoices::givenReportKindWord(given.periodKind);
     report.periodText = data::periodLabel(data::PeriodKind(given.periodKind), given.period);
-    if (state.globTipUser != 2)
+    if (services.state.globTipUser != 2)
         report.title = EntryChoices::titleWithDistrict(report.id.district, report.districtName,
                                                        report.title.trimmed());
 
-    auto *window = new EntryWindow(context, state, prompter, std::move(choices), report, parent);
+    auto *window = new EntryWindow(context, services, report, parent);
     if (!window->openReport()) {
         delete window;
         return;

@@ -14,8 +14,10 @@
 // entry window is modeless and is returned open (nullptr when the procedure ended before it
 // opened); the caller keeps the context alive until the window is destroyed, which happens
 // when it closes. Otherwise the entry window is modal and the call returns when it has closed.
-// The process state and the prompter belong to the caller; the choices are shared with the
-// entry window.
+// The services are the caller's; the entry window keeps its own copy (the choices and the page
+// sink are shared with it).
+
+#include "shell/ui/Services.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -38,10 +40,6 @@ class Choices;
 struct FormChoice;
 } // namespace ui
 } // namespace zemor::shell
-
-namespace zemor::runtime::office {
-class Conversation;
-}
 
 namespace zemor::entry::ui {
 
@@ -78,15 +76,10 @@ struct InstitutionTitle
 class EnterReports
 {
 public:
-    static QWidget *interactive(data::DataContext &context, shell::AppState &state,
-                                runtime::Prompter &prompter,
-                                std::shared_ptr<shell::ui::Choices> choices, bool ownWindow,
-                                QWidget *parent = nullptr,
-                                runtime::office::Conversation *office = nullptr);
-    static void givenReport(data::DataContext &context, shell::AppState &state,
-                            runtime::Prompter &prompter,
-                            std::shared_ptr<shell::ui::Choices> choices, GivenReport &report,
-                            QWidget *parent = nullptr);
+    static QWidget *interactive(data::DataContext &context, const shell::ui::Services &services,
+                                bool ownWindow, QWidget *parent = nullptr);
+    static void givenReport(data::DataContext &context, const shell::ui::Services &services,
+                            GivenReport &report, QWidget *parent = nullptr);
 
     // The choices in report entry's fields: the form with its 100-character name and
     // 10-character code text (nullopt: none chosen), the district with its 30-character name.

@@ -14,14 +14,13 @@
 #include "runtime/core/Prompter.h"
 #include "runtime/fs/Paths.h"
 #include "runtime/picture/Picture.h"
-#include "runtime/report/ProgramPrinter.h"
+#include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/ListCellDelegate.h"
 #include "runtime/ui/QueueModel.h"
 #include "runtime/ui/WaitCursor.h"
 #include "shell/AppState.h"
-#include "shell/ui/PreviewWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -58,11 +57,11 @@ QLabel *valueLabel(QWidget *parent, const QString &equate)
 
 } // namespace
 
-EntryWindow::EntryWindow(data::DataContext &context, shell::AppState &state,
-                         runtime::Prompter &prompter, std::shared_ptr<shell::ui::Choices> choices,
+EntryWindow::EntryWindow(data::DataContext &context, const shell::ui::Services &services,
                          EntryReport report, QWidget *parent)
-    : QDialog(parent), m_context(context), m_prompter(prompter), m_state(state),
-      m_choices(std::move(choices)), m_report(std::move(report)), m_session(context, &prompter)
+    : QDialog(parent), m_context(context), m_prompter(services.prompter), m_state(services.state),
+      m_choices(services.choices), m_report(std::move(report)),
+      m_session(context, &services.prompter), m_pages(services.pages), m_office(services.office)
 {
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
@@ -139,7 +138,7 @@ void EntryWindow::buildWindow()
     button(QStringLiteral("?PRNT1"), QStringLiteral("Печать"), &EntryWindow::printTables);
     m_excel = button(QStringLiteral("?EXCEL"), QStringLiteral("Выгрузка таблицы в Excel"),
                      &EntryWindow::exportTable);
-    m_excel->setEnabled(false);
+    m_excel->setEnabled(m_office != nullptr);
     m_carry = button(QStringLiteral("?F342_OCT"),
                      QStringLiteral("Перенос  остатков(задолж.)  с прошлого месяца"),
                      &EntryWindow::carryOver);
@@ -617,20 +616,8 @@ void EntryWindow::printTables()
     if (!m_report.periodText.trimmed().isEmpty())
         request.periodText = m_report.periodText;
     request.year = m_report.id.year;
-    if (m_pageSink) {
-        printReportTables(request, *m_pageSink, m_prompter, this);
-    } else {
-        runtime::report::PrinterSink printer(this);
-        shell::ui::PreviewSink preview(m_prompter, printer, this);
-        printReportTables(request, preview, m_prompter, this);
-    }
+    printReportTables(request, *m_pages, m_prompter, this);
     m_list->setFocus();
-}
-
-void EntryWindow::setOffice(runtime::office::Conversation *office)
-{
-    m_office = office;
-    m_excel->setEnabled(office != nullptr);
 }
 
 void EntryWindow::exportTable()
@@ -656,8 +643,7 @@ void EntryWindow::checkReport()
     FormTables tables;
     for (const FormTable &t : m_session.tables())
         tables.append(t.entry());
-    runtime::report::PrinterSink output(this);
-    WindowControlCheck check(m_context, m_prompter, output, this);
+    WindowControlCheck check(m_context, m_prompter, m_pages->printing(), this);
     int counter = 0;
     (void)check.run(m_report.id.year, m_report.id.form, m_session.reportRows(), tables, counter);
     m_list->setFocus();

@@ -24,6 +24,7 @@
 
 #include "entry/ReportSession.h"
 #include "shell/ui/Choices.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 
@@ -78,8 +79,7 @@ public:
     static QString tableSavedText() { return QStringLiteral("Данная таблица записана в базу"); }
     static QString saveQuestion() { return QStringLiteral("Сохранить отчет ?"); }
 
-    EntryWindow(data::DataContext &context, shell::AppState &state, runtime::Prompter &prompter,
-                std::shared_ptr<shell::ui::Choices> choices, EntryReport report,
+    EntryWindow(data::DataContext &context, const shell::ui::Services &services, EntryReport report,
                 QWidget *parent = nullptr);
     ~EntryWindow() override;
 
@@ -105,16 +105,12 @@ public:
     void calculateTotals();
     void checkReport();
     void carryOver();
-    // "Печать" (?PRNT1): the print parameters, then the report's tables to the page sink.
+    // "Печать" (?PRNT1): the print parameters, then the report's tables to the services' pages.
     void printTables();
     void chooseTable();
-    // Where printed tables go; nullptr (the default): the preview, printing to the printer.
-    // The sink is the caller's and must outlive the window.
-    void setPageSink(runtime::report::PageSink *sink) { m_pageSink = sink; }
-    // "Выгрузка таблицы в Excel" (?EXCEL): the current table to a new workbook.
+    // "Выгрузка таблицы в Excel" (?EXCEL): the current table to a new workbook, through the
+    // services' office; without an office ?EXCEL stays disabled.
     void exportTable();
-    // The office programs the export talks to; without them ?EXCEL stays disabled. Borrowed.
-    void setOffice(runtime::office::Conversation *office);
     void stepTable(int step);
     void changeForm();
     void changeInstitution();
@@ -159,7 +155,7 @@ private:
     std::shared_ptr<shell::ui::Choices> m_choices;
     EntryReport m_report;
     ReportSession m_session;
-    runtime::report::PageSink *m_pageSink = nullptr;
+    std::shared_ptr<runtime::report::PageSink> m_pages;
     runtime::office::Conversation *m_office = nullptr;
     QPushButton *m_excel = nullptr;
     bool m_ended = false;

@@ -11,6 +11,7 @@
 #include "runtime/ui/ListFormat.h"
 #include "runtime/ui/ProgressWindow.h"
 #include "runtime/ui/QueueModel.h"
+#include "shell/AppState.h"
 #include "shell/ui/Choices.h"
 
 #include <QButtonGroup>
@@ -227,11 +228,11 @@ void InterFormWindow::check()
     results.exec();
 }
 
-void interFormControls(data::DataContext &data, int year, runtime::Prompter &prompter,
-                       std::shared_ptr<shell::ui::Choices> choices, runtime::report::PageSink &sink,
+void interFormControls(data::DataContext &data, const shell::ui::Services &services,
                        QWidget *parent)
 {
-    InterFormWindow window(data, year, prompter, std::move(choices), sink, parent);
+    InterFormWindow window(data, services.state.globYear, services.prompter, services.choices,
+                           *services.pages, parent);
     window.exec();
 }
 

@@ -9,6 +9,7 @@
 // The work is entry::InterFormControls'; the year is the one the window was opened with.
 
 #include "entry/InterFormControls.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 
@@ -86,9 +87,9 @@ private:
     qint32 m_institution = 0; // the institution chosen last (scope 1)
 };
 
-// InterFormControls from the frame: the formula list of `year`, modal to `parent`.
-void interFormControls(data::DataContext &data, int year, runtime::Prompter &prompter,
-                       std::shared_ptr<shell::ui::Choices> choices, runtime::report::PageSink &sink,
+// InterFormControls from the frame: the formula list of the process state's year, modal to
+// `parent`.
+void interFormControls(data::DataContext &data, const shell::ui::Services &services,
                        QWidget *parent = nullptr);
 
 } // namespace zemor::entry::ui

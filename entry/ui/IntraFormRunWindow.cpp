@@ -344,12 +344,11 @@ void RunResultsDialog::show(const RunRequest &request, const RunOutcome &outcome
     showRunResults(request, outcome, districtName, institutionName, m_prompter, m_sink, m_parent);
 }
 
-void runIntraFormControls(data::DataContext &data, const shell::AppState &state,
-                          runtime::Prompter &prompter, std::shared_ptr<shell::ui::Choices> choices,
-                          runtime::report::PageSink &sink, QWidget *parent)
+void runIntraFormControls(data::DataContext &data, const shell::ui::Services &services,
+                          QWidget *parent)
 {
-    IntraFormRunWindow window(data, state, prompter, std::move(choices), sink, QDate::currentDate(),
-                              parent);
+    IntraFormRunWindow window(data, services.state, services.prompter, services.choices,
+                              *services.pages, services.now().date(), parent);
     window.exec();
 }
 

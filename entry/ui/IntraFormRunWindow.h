@@ -14,6 +14,7 @@
 // (RunResultsDialog) before they ask whether to go on.
 
 #include "entry/ControlRun.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 #include <QList>
@@ -134,8 +135,7 @@ private:
 
 // RunIntraFormControls from the frame: the first window modal to `parent` on the year of the
 // process state.
-void runIntraFormControls(data::DataContext &data, const shell::AppState &state,
-                          runtime::Prompter &prompter, std::shared_ptr<shell::ui::Choices> choices,
-                          runtime::report::PageSink &sink, QWidget *parent = nullptr);
+void runIntraFormControls(data::DataContext &data, const shell::ui::Services &services,
+                          QWidget *parent = nullptr);
 
 } // namespace zemor::entry::ui

@@ -1,42 +1,20 @@
 #pragma once
 
-// Pieces the windows of the control runs share: a list bound to its format, a row of buttons at
-// the right, and a group of options numbered from 1.
+// What the windows of the control runs share besides runtime/ui/WindowParts.h: a group of
+// options numbered from 1.
 
 #include "runtime/ui/Controls.h"
-#include "runtime/ui/ListBinding.h"
-#include "runtime/ui/ListFormat.h"
+#include "runtime/ui/WindowParts.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
-#include <QTableView>
-
-#include <initializer_list>
 
 namespace zemor::entry::ui {
 
-// The binding of `view` to `model` in the list format `format` (a programming error when the
-// format cannot be read; a release build shows the list unformatted).
-inline runtime::ui::ListBinding *bindList(QTableView *view, runtime::ui::QueueModel *model,
-                                          const QString &format)
-{
-    const auto parsed = runtime::ui::ListFormat::parse(format);
-    Q_ASSERT(parsed);
-    return new runtime::ui::ListBinding(view, model, parsed ? *parsed : runtime::ui::ListFormat());
-}
-
-// The buttons in a row, pushed to the right.
-inline QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons)
-{
-    auto *row = new QHBoxLayout;
-    row->addStretch();
-    for (QWidget *b : buttons)
-        row->addWidget(b);
-    return row;
-}
+using runtime::ui::bindList;
+using runtime::ui::buttonRow;
 
 // Radio buttons "<equate>:RADIO1", ... in `row` of `box`, numbered from 1 in the group;
 // `checked` is checked.

@@ -3,6 +3,7 @@
 #include "runtime/core/Prompter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ProgressWindow.h"
+#include "runtime/ui/WindowParts.h"
 #include "shell/AppState.h"
 #include "shell/ui/Choices.h"
 
@@ -18,6 +19,7 @@
 
 namespace zemor::exchange::ui {
 
+using runtime::ui::commandButton;
 using runtime::ui::createControl;
 
 namespace {
@@ -121,7 +123,7 @@ DbfFilesWindow::DbfFilesWindow(data::DataContext &context, const ExchangeService
     layout->addWidget(m_list.view, 1);
 
     auto *counts = new QHBoxLayout;
-    auto *ok = makeButton(this, QStringLiteral("?OKBUTTON"), QStringLiteral("ЗАГРУЗИТЬ"));
+    auto *ok = commandButton(this, QStringLiteral("?OKBUTTON"), QStringLiteral("ЗАГРУЗИТЬ"));
     counts->addWidget(ok);
     counts->addSpacing(20);
     counts->addWidget(new QLabel(QStringLiteral("Загружено строк:"), this));
@@ -141,7 +143,7 @@ DbfFilesWindow::DbfFilesWindow(data::DataContext &context, const ExchangeService
     layout->addWidget(m_notFound);
     auto *bottom = new QHBoxLayout;
     bottom->addStretch(1);
-    auto *quit = makeButton(this, QStringLiteral("?CANCELBUTTON"), QStringLiteral("Выход"));
+    auto *quit = commandButton(this, QStringLiteral("?CANCELBUTTON"), QStringLiteral("Выход"));
     bottom->addWidget(quit);
     layout->addLayout(bottom);
 
@@ -187,9 +189,9 @@ void DbfFilesWindow::load()
                                     : DbfImport::doneText(m_last.added, m_last.present));
 }
 
-void importDbfReports(data::DataContext &context, const ExchangeServices &services,
-                      shell::ui::Choices &choices, QWidget *parent)
+void importDbfReports(data::DataContext &context, const ExchangeServices &services, QWidget *parent)
 {
+    shell::ui::Choices &choices = *services.choices;
     const auto district = choices.chooseDistrict(shell::ui::Choices::districts, parent);
     if (!district || district->code == 0)
         return;

@@ -21,10 +21,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 
-namespace zemor::shell::ui {
-class Choices;
-}
-
 namespace zemor::exchange::ui {
 
 class DbfPathWindow : public QDialog
@@ -78,6 +74,6 @@ private:
 };
 
 void importDbfReports(data::DataContext &context, const ExchangeServices &services,
-                      shell::ui::Choices &choices, QWidget *parent = nullptr);
+                      QWidget *parent = nullptr);
 
 } // namespace zemor::exchange::ui

@@ -4,6 +4,7 @@
 #include "entry/ui/IntraFormRunWindow.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/ui/Controls.h"
+#include "runtime/ui/WindowParts.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -19,6 +20,8 @@
 
 namespace zemor::exchange::ui {
 
+using runtime::ui::commandButton;
+
 QString DialogDirectoryChooser::choose(QWidget *parent)
 {
     const QString saved = QDir::currentPath();
@@ -33,8 +36,8 @@ entry::RunResultsViewer &runResults(const ExchangeServices &services,
     if (services.runViewer)
         return *services.runViewer;
     if (!own)
-        own =
-            std::make_unique<entry::ui::RunResultsDialog>(services.prompter, services.sink, parent);
+        own = std::make_unique<entry::ui::RunResultsDialog>(services.prompter, services.pages.get(),
+                                                            parent);
     return *own;
 }
 
@@ -82,13 +85,6 @@ void addYearRow(QWidget *window, QBoxLayout *layout, const QString &equate, int 
     layout->addLayout(row);
 }
 
-QPushButton *makeButton(QWidget *window, const QString &equate, const QString &text)
-{
-    auto *b = runtime::ui::createControl<QPushButton>(window, equate, text);
-    b->setAutoDefault(false);
-    return b;
-}
-
 QComboBox *addPathRow(QWidget *window, QBoxLayout *layout, const ExchangeServices &services,
                       const QString &equate, const QStringList &choices, const QString &text)
 {
@@ -99,7 +95,7 @@ QComboBox *addPathRow(QWidget *window, QBoxLayout *layout, const ExchangeService
     path->addItems(choices);
     path->setEditText(text);
     row->addWidget(path, 1);
-    auto *chooseDir = makeButton(window, QStringLiteral("?VIBOR_DIR"), QStringLiteral("..."));
+    auto *chooseDir = commandButton(window, QStringLiteral("?VIBOR_DIR"), QStringLiteral("..."));
     row->addWidget(chooseDir);
     layout->addLayout(row);
     QObject::connect(chooseDir, &QPushButton::clicked, window, [services, window, path] {

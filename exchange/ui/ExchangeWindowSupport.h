@@ -8,6 +8,7 @@
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
 #include "shell/UserSettings.h"
+#include "shell/ui/Services.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,15 +24,6 @@ class QWidget;
 
 namespace zemor::data {
 class DataContext;
-}
-namespace zemor::runtime {
-class Prompter;
-}
-namespace zemor::runtime::report {
-class PageSink;
-}
-namespace zemor::shell {
-struct AppState;
 }
 
 namespace zemor::exchange::ui {
@@ -55,15 +47,12 @@ public:
     QString choose(QWidget *parent) override;
 };
 
-struct ExchangeServices
+// The services of every window, a control run's results printed to their pages (none: not
+// printed), and the exchange's own: the folder chooser and what shows a control run's results
+// before the question whether to go on (null: the run's result window, runResults()).
+struct ExchangeServices : shell::ui::Services
 {
-    shell::AppState &state;
-    runtime::Prompter &prompter;
     DirectoryChooser &chooser;
-    // Where a control run's results are printed; null: not printed.
-    runtime::report::PageSink *sink = nullptr;
-    // Shows a control run's results before the question whether to go on; null: the run's
-    // result window (runResults()).
     entry::RunResultsViewer *runViewer = nullptr;
 };
 
@@ -93,9 +82,6 @@ ExchangeList makeList(QWidget *window, const QString &equate, int fields, const 
 
 // "Год" and the year shown under `equate`, in a row of its own.
 void addYearRow(QWidget *window, QBoxLayout *layout, const QString &equate, int year);
-
-// A button that is not the window's default.
-QPushButton *makeButton(QWidget *window, const QString &equate, const QString &text);
 
 // "ПУТЬ :" and the editable drop list `equate` of `choices` showing `text`, with "?VIBOR_DIR"
 // beside it putting the folder chosen (see chooseFolder) into the list's text; in a row of its

@@ -4,6 +4,7 @@
 #include "runtime/core/Prompter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ProgressWindow.h"
+#include "runtime/ui/WindowParts.h"
 #include "shell/AppState.h"
 
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 
 namespace zemor::exchange::ui {
 
+using runtime::ui::commandButton;
 using runtime::ui::createControl;
 
 namespace {
@@ -67,8 +69,8 @@ Form62CsvWindow::Form62CsvWindow(data::DataContext &context, const ExchangeServi
     m_path = createControl<QLineEdit>(this, QStringLiteral("?PATH2"));
     m_path->setText(startPath());
     pathRow->addWidget(m_path, 1);
-    auto *list =
-        makeButton(this, QStringLiteral("?OK_FILE"), QStringLiteral("Сформировать списоктфайлов"));
+    auto *list = commandButton(this, QStringLiteral("?OK_FILE"),
+                               QStringLiteral("Сформировать списоктфайлов"));
     pathRow->addWidget(list);
     layout->addLayout(pathRow);
     auto *note = new QLabel(
@@ -104,8 +106,8 @@ Form62CsvWindow::Form62CsvWindow(data::DataContext &context, const ExchangeServi
     layout->addLayout(lists, 1);
 
     auto *bottom = new QHBoxLayout;
-    auto *ok = makeButton(this, QStringLiteral("?OK"), QStringLiteral("Загрузить "));
-    auto *quit = makeButton(this, QStringLiteral("?EXIT_B"), QStringLiteral("Выход"));
+    auto *ok = commandButton(this, QStringLiteral("?OK"), QStringLiteral("Загрузить "));
+    auto *quit = commandButton(this, QStringLiteral("?EXIT_B"), QStringLiteral("Выход"));
     bottom->addWidget(ok);
     bottom->addStretch(1);
     bottom->addWidget(quit);

@@ -3,6 +3,7 @@
 #include "runtime/core/Prompter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ProgressWindow.h"
+#include "runtime/ui/WindowParts.h"
 #include "shell/AppState.h"
 #include "shell/ui/Choices.h"
 
@@ -14,6 +15,7 @@
 
 namespace zemor::exchange::ui {
 
+using runtime::ui::commandButton;
 using runtime::ui::createControl;
 
 Form62XmlWindow::Form62XmlWindow(data::DataContext &context, const ExchangeServices &services,
@@ -54,7 +56,7 @@ Form62XmlWindow::Form62XmlWindow(data::DataContext &context, const ExchangeServi
     who->addWidget(m_institutionText, 1);
     layout->addLayout(who);
 
-    auto *read = makeButton(this, QStringLiteral("?OK"), QStringLiteral("Сформировать"));
+    auto *read = commandButton(this, QStringLiteral("?OK"), QStringLiteral("Сформировать"));
     layout->addWidget(read, 0, Qt::AlignLeft);
 
     auto *lists = new QHBoxLayout;
@@ -72,7 +74,7 @@ Form62XmlWindow::Form62XmlWindow(data::DataContext &context, const ExchangeServi
 
     m_step = createControl<QLabel>(this, QStringLiteral("?STR1"));
     layout->addWidget(m_step);
-    auto *go = makeButton(this, QStringLiteral("?OK:2"), QStringLiteral("Загрузить"));
+    auto *go = commandButton(this, QStringLiteral("?OK:2"), QStringLiteral("Загрузить"));
     layout->addWidget(go, 0, Qt::AlignRight);
 
     if (const auto rows = m_importer.loadRows(); !rows)
@@ -139,9 +141,9 @@ void Form62XmlWindow::load()
         m_services.prompter.message(end);
 }
 
-void importForm62Xml(data::DataContext &context, const ExchangeServices &services,
-                     shell::ui::Choices &choices, QWidget *parent)
+void importForm62Xml(data::DataContext &context, const ExchangeServices &services, QWidget *parent)
 {
+    shell::ui::Choices &choices = *services.choices;
     const auto district = choices.chooseDistrict(shell::ui::Choices::districts, parent);
     if (!district)
         return;

@@ -21,10 +21,6 @@
 class QComboBox;
 class QLabel;
 
-namespace zemor::shell::ui {
-class Choices;
-}
-
 namespace zemor::exchange::ui {
 
 class Form62XmlWindow : public QDialog
@@ -61,6 +57,6 @@ private:
 };
 
 void importForm62Xml(data::DataContext &context, const ExchangeServices &services,
-                     shell::ui::Choices &choices, QWidget *parent = nullptr);
+                     QWidget *parent = nullptr);
 
 } // namespace zemor::exchange::ui

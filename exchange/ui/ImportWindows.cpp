@@ -3,6 +3,7 @@
 #include "runtime/core/Prompter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ProgressWindow.h"
+#include "runtime/ui/WindowParts.h"
 #include "shell/AppState.h"
 
 #include <QButtonGroup>
@@ -18,6 +19,7 @@
 
 namespace zemor::exchange::ui {
 
+using runtime::ui::commandButton;
 using runtime::ui::createControl;
 
 namespace {
@@ -133,14 +135,14 @@ ImportListWindow::ImportListWindow(data::DataContext &context, const ExchangeSer
     layout->addLayout(lists, 1);
 
     auto *bottom = new QHBoxLayout;
-    auto *ok = makeButton(this, QStringLiteral("?OKBUTTON"),
-                          QStringLiteral("Загрузить отмеченные отчеты"));
+    auto *ok = commandButton(this, QStringLiteral("?OKBUTTON"),
+                             QStringLiteral("Загрузить отмеченные отчеты"));
     bottom->addWidget(ok);
-    auto *move = makeButton(this, QStringLiteral("?BUTTON4"),
-                            QStringLiteral("Переместить файлы в папку <impfile>"));
+    auto *move = commandButton(this, QStringLiteral("?BUTTON4"),
+                               QStringLiteral("Переместить файлы в папку <impfile>"));
     move->setToolTip(QStringLiteral("После загрузки отчетов"));
     bottom->addWidget(move);
-    bottom->addWidget(makeButton(this, QStringLiteral("?BUTTON3"), {}));
+    bottom->addWidget(commandButton(this, QStringLiteral("?BUTTON3"), {}));
     bottom->addStretch(1);
     layout->addLayout(bottom);
 
@@ -263,7 +265,7 @@ SummaryLoadWindow::SummaryLoadWindow(data::DataContext &context, const ExchangeS
     layout->addWidget(new QLabel(QStringLiteral("Результат загрузки"), this));
     m_results = makeResultList(this, QStringLiteral("?LISTSW2"));
     layout->addWidget(m_results.view, 1);
-    auto *ok = makeButton(this, QStringLiteral("?OKSW"), QStringLiteral("Загрузить"));
+    auto *ok = commandButton(this, QStringLiteral("?OKSW"), QStringLiteral("Загрузить"));
     layout->addWidget(ok, 0, Qt::AlignRight);
     connect(ok, &QPushButton::clicked, this, [this] { loadCurrent(); });
     showEntries();

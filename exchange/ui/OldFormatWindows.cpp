@@ -4,6 +4,7 @@
 #include "runtime/core/Prompter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ProgressWindow.h"
+#include "runtime/ui/WindowParts.h"
 #include "shell/AppState.h"
 
 #include <QButtonGroup>
@@ -19,6 +20,7 @@
 
 namespace zemor::exchange::ui {
 
+using runtime::ui::commandButton;
 using runtime::ui::createControl;
 
 namespace {
@@ -42,7 +44,7 @@ OldPathWindow::OldPathWindow(const ExchangeServices &services, const QString &pa
     m_path = createControl<QLineEdit>(this, QStringLiteral("?PATH1"));
     m_path->setText(path);
     pathRow->addWidget(m_path, 1);
-    pathRow->addWidget(makeButton(this, QStringLiteral("?VIBOR_DIR"), QStringLiteral("...")));
+    pathRow->addWidget(commandButton(this, QStringLiteral("?VIBOR_DIR"), QStringLiteral("...")));
     layout->addLayout(pathRow);
     addYearRow(this, layout, QStringLiteral("?GLOBYEAR"), services.state.globYear);
     auto *go =
@@ -111,9 +113,9 @@ OldFilesWindow::OldFilesWindow(data::DataContext &context, const ExchangeService
     layout->addLayout(lists, 1);
 
     auto *bottom = new QHBoxLayout;
-    auto *ok = makeButton(this, QStringLiteral("?OKBUTTON"), QStringLiteral("Загрузить"));
-    auto *complete = makeButton(this, QStringLiteral("?BUTTON3"), {});
-    auto *quit = makeButton(this, QStringLiteral("?CANCELBUTTON"), QStringLiteral("Выход"));
+    auto *ok = commandButton(this, QStringLiteral("?OKBUTTON"), QStringLiteral("Загрузить"));
+    auto *complete = commandButton(this, QStringLiteral("?BUTTON3"), {});
+    auto *quit = commandButton(this, QStringLiteral("?CANCELBUTTON"), QStringLiteral("Выход"));
     bottom->addWidget(ok);
     bottom->addWidget(complete);
     bottom->addStretch(1);

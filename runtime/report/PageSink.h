@@ -8,6 +8,11 @@
 // preview without printing, closed the printer dialog), and an error when the printer or the
 // file refused them; nothing has been printed or written then. A sink owns nothing of the
 // pages.
+//
+// A sink that shows the pages before they are printed (the preview) also opens them at a page
+// its caller keeps (outputFrom()) and hands out the printer behind it (printing()), for the
+// pages that go straight to the printer; every other sink outputs them as output() does and is
+// its own printer.
 
 #include "runtime/core/Error.h"
 
@@ -22,6 +27,17 @@ class PageSink
 public:
     virtual ~PageSink() = default;
     [[nodiscard]] virtual Result<bool> output(const PageList &pages, const QString &title) = 0;
+
+    // output(), a preview opening at `page` and leaving there the page shown last.
+    [[nodiscard]] virtual Result<bool> outputFrom(const PageList &pages, const QString &title,
+                                                  int &page)
+    {
+        (void)page;
+        return output(pages, title);
+    }
+
+    // Where pages go without being shown first.
+    virtual PageSink &printing() { return *this; }
 };
 
 // A PDF file at a path on disk, replaced only when written whole.

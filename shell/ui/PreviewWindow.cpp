@@ -160,7 +160,19 @@ runtime::Status previewAndPrint(const runtime::report::PageList &pages, runtime:
 runtime::Result<bool> PreviewSink::output(const runtime::report::PageList &pages,
                                           const QString &title)
 {
-    if (!previewPages(pages, m_prompter, m_parent, m_page))
+    return shown(pages, title, m_page);
+}
+
+runtime::Result<bool> PreviewSink::outputFrom(const runtime::report::PageList &pages,
+                                              const QString &title, int &page)
+{
+    return shown(pages, title, &page);
+}
+
+runtime::Result<bool> PreviewSink::shown(const runtime::report::PageList &pages,
+                                         const QString &title, int *page)
+{
+    if (!previewPages(pages, m_prompter, m_parent, page))
         return false;
     return printPreviewed(pages, m_prompter, m_printing, title);
 }

@@ -82,7 +82,8 @@ bool previewPages(const runtime::report::PageList &pages, runtime::Prompter &pro
 
 // The preview, printing through the sink given when the user asks to print. Answers false when
 // the preview was closed without printing. Borrows the prompter and the printing sink, and the
-// page the preview opens at and leaves the last page shown in, when given.
+// page the preview opens at and leaves the last page shown in, when given (outputFrom() takes
+// its caller's page instead). Pages printed without a preview go to the printing sink.
 class PreviewSink : public runtime::report::PageSink
 {
 public:
@@ -93,8 +94,14 @@ public:
     }
     [[nodiscard]] runtime::Result<bool> output(const runtime::report::PageList &pages,
                                                const QString &title) override;
+    [[nodiscard]] runtime::Result<bool> outputFrom(const runtime::report::PageList &pages,
+                                                   const QString &title, int &page) override;
+    runtime::report::PageSink &printing() override { return m_printing; }
 
 private:
+    runtime::Result<bool> shown(const runtime::report::PageList &pages, const QString &title,
+                                int *page);
+
     runtime::Prompter &m_prompter;
     runtime::report::PageSink &m_printing;
     QWidget *m_parent;

@@ -83,7 +83,7 @@ void AppTest::entryFromMenuListsTheFrameYearsForms()
     shell::AppState state;
     runtime::office::OfficeServer office;
     shell::ui::MainFrame frame(state, data, prompter, ini,
-                               app::procedureTable({state, prompter, ini, office}));
+                               app::procedureTable({state, prompter, &office}));
     frame.initialize(first);
     frame.show();
     state.globTipUser = 0;

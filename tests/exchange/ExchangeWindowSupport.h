@@ -49,7 +49,14 @@ template <class Prompter = ScriptedPrompter> struct ExchangeRun
         state.globYearS = qint16(year);
         state.globYearE = qint16(year);
     }
-    exchange::ui::ExchangeServices services() { return {state, prompter, chooser}; }
+    exchange::ui::ExchangeServices services() { return {{state, prompter, nullptr}, chooser}; }
+    // The services asking `choices` (the test's own) for districts and institutions.
+    exchange::ui::ExchangeServices services(shell::ui::Choices &choices)
+    {
+        exchange::ui::ExchangeServices s = services();
+        s.choices = std::shared_ptr<shell::ui::Choices>(std::shared_ptr<void>(), &choices);
+        return s;
+    }
 };
 
 // The state, a prompter, the working directory's "zemor.ini" and an office that opens nothing on
@@ -66,10 +73,7 @@ struct MenuRun
         : ini(work.filePath(QStringLiteral("zemor.ini"))), office(&desktop)
     {
     }
-    shell::ui::Procedures procedures()
-    {
-        return app::procedureTable({state, prompter, ini, office});
-    }
+    shell::ui::Procedures procedures() { return app::procedureTable({state, prompter, &office}); }
 };
 
 // The model of the list named `equate`; null when the window has none.

@@ -126,9 +126,11 @@ class TestDemoIndicators : public QObject
         test::ScriptedPrompter prompter;
         test::NoDesktop desktop;
         runtime::office::OfficeServer office(&desktop);
-        runtime::report::PdfSink pdf(m_work->filePath(u"indicator.pdf"_s));
+        shell::AppState state;
+        const auto pdf =
+            std::make_shared<runtime::report::PdfSink>(m_work->filePath(u"indicator.pdf"_s));
         data::DataContext data;
-        analysis::ui::IndicatorProcedure procedure(data, {prompter, pdf, office});
+        analysis::ui::IndicatorProcedure procedure(data, {state, prompter, &office, nullptr, pdf});
         const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(id);
         if (!definition || !*definition)
             return {u"no definition %1"_s.arg(id)};

@@ -112,7 +112,7 @@ QLineEdit *shownText(QWidget *parent, const QString &equate, const QString &text
 
 } // namespace
 
-RankTableWindow::RankTableWindow(const RankTableServices &services, const RankTableSource &source,
+RankTableWindow::RankTableWindow(const shell::ui::Services &services, const RankTableSource &source,
                                  QWidget *parent)
     : QDialog(parent), m_services(services), m_table(source)
 {
@@ -217,11 +217,11 @@ RankTableWindow::RankTableWindow(const RankTableServices &services, const RankTa
 
 RankTableWindow::~RankTableWindow() = default;
 
-void RankTableWindow::run(const RankTableServices &services, const RankTableSource &source,
+void RankTableWindow::run(const shell::ui::Services &services, const RankTableSource &source,
                           QWidget *parent)
 {
     runtime::office::SystemDesktopOpener system;
-    RankTableServices own = services;
+    shell::ui::Services own = services;
     if (!own.desktop)
         own.desktop = &system;
     RankTableWindow window(own, source, parent);
@@ -375,13 +375,8 @@ void RankTableWindow::openMap()
 void RankTableWindow::exportToExcel()
 {
     acceptTyped();
-    shell::ExcelLauncher excel(m_services.office, m_services.prompter);
+    shell::ExcelLauncher excel(*m_services.office, m_services.prompter);
     RankTableExcel::exportRanks(m_table, excel);
-}
-
-void showRankTable(const WindowServices &services, const RankTableSource &source, QWidget *parent)
-{
-    RankTableWindow::run(RankTableServices{services.prompter, services.office}, source, parent);
 }
 
 } // namespace zemor::analysis::ui

@@ -13,7 +13,7 @@
 // show the table's values through their pictures, but the shown text is never read back.
 
 #include "analysis/common/RankTable.h"
-#include "analysis/common/ui/WindowServices.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 #include <QList>
@@ -24,28 +24,12 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 
-namespace zemor::runtime {
-class Prompter;
-namespace office {
-class Conversation;
-class DesktopOpener;
-} // namespace office
-namespace ui {
+namespace zemor::runtime::ui {
 class ListBinding;
 class QueueModel;
-} // namespace ui
-} // namespace zemor::runtime
+} // namespace zemor::runtime::ui
 
 namespace zemor::analysis::ui {
-
-// What the rank table works with: messages, the spreadsheet for "rang.xls" and the desktop that
-// shows the map (nullptr: the desktop's own program; nothing is started in a headless run).
-struct RankTableServices
-{
-    runtime::Prompter &prompter;
-    runtime::office::Conversation &office;
-    runtime::office::DesktopOpener *desktop = nullptr;
-};
 
 class RankTableWindow : public QDialog
 {
@@ -55,10 +39,10 @@ public:
     static QString title() { return QStringLiteral("Ранговая таблица"); }
 
     // ShowRankTable: the window over `source`, modal; returns when it is closed.
-    static void run(const RankTableServices &services, const RankTableSource &source,
+    static void run(const shell::ui::Services &services, const RankTableSource &source,
                     QWidget *parent = nullptr);
 
-    RankTableWindow(const RankTableServices &services, const RankTableSource &source,
+    RankTableWindow(const shell::ui::Services &services, const RankTableSource &source,
                     QWidget *parent = nullptr);
     ~RankTableWindow() override;
 
@@ -81,7 +65,7 @@ private:
     void openMap();
     void exportToExcel();
 
-    RankTableServices m_services;
+    shell::ui::Services m_services;
     RankTable m_table;
     struct Pending
     {
@@ -97,8 +81,5 @@ private:
     runtime::ui::QueueModel *m_model = nullptr;
     runtime::ui::ListBinding *m_binding = nullptr;
 };
-
-// The rank table opened from a window of the summaries and analysis.
-void showRankTable(const WindowServices &services, const RankTableSource &source, QWidget *parent);
 
 } // namespace zemor::analysis::ui

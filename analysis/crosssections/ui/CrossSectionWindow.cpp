@@ -9,17 +9,16 @@
 #include "entry/FormCatalogue.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/report/PageSink.h"
-#include "runtime/report/ProgramPrinter.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/DrawingSurface.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/ProgressWindow.h"
 #include "runtime/ui/QueueModel.h"
 #include "runtime/ui/WaitCursor.h"
+#include "runtime/ui/WindowParts.h"
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
 #include "shell/ui/Choices.h"
-#include "shell/ui/PreviewWindow.h"
 #include "shell/ui/WaitingWindow.h"
 
 #include <QButtonGroup>
@@ -37,7 +36,9 @@
 
 namespace zemor::analysis::ui {
 
+using runtime::ui::commandButton;
 using runtime::ui::createControl;
+using runtime::ui::formatOf;
 
 namespace {
 
@@ -56,20 +57,6 @@ QString markListFormat(bool dates)
            QStringLiteral("20R(2)|M~Форма~C(0)@n_3@24R(2)|M~Таблица~C(0)@n_5@"
                           "30L(2)|M~NСтроки~@s9@20R(2)|M~NГрафы~C(0)@n_3@"
                           "120L(2)|M~Строка~@s120@120L(2)|M~Графа~@s120@");
-}
-
-runtime::ui::ListFormat formatOf(const QString &text)
-{
-    const auto format = runtime::ui::ListFormat::parse(text);
-    Q_ASSERT_X(format, "CrossSectionWindow", qPrintable(text));
-    return format.value_or(runtime::ui::ListFormat());
-}
-
-QPushButton *button(QWidget *parent, const QString &equate, const QString &text)
-{
-    auto *b = createControl<QPushButton>(parent, equate, text);
-    b->setAutoDefault(false);
-    return b;
 }
 
 QSpinBox *spin(QWidget *parent, const QString &equate, int low, int high)
@@ -101,14 +88,14 @@ QLineEdit *shown(QWidget *parent, const QString &equate)
 
 } // namespace
 
-void CrossSectionWindow::run(data::DataContext &context, const CrossSectionServices &services,
+void CrossSectionWindow::run(data::DataContext &context, const shell::ui::Services &services,
                              CrossSectionCall &call, QWidget *parent)
 {
     CrossSectionWindow window(context, services, call, parent);
     window.exec();
 }
 
-CrossSectionWindow::CrossSectionWindow(data::DataContext &context, CrossSectionServices services,
+CrossSectionWindow::CrossSectionWindow(data::DataContext &context, shell::ui::Services services,
                                        CrossSectionCall &call, QWidget *parent)
     : QDialog(parent), m_context(context), m_services(std::move(services)), m_call(call),
       m_callerKind(call.periodKind), m_callerFrom(call.from), m_callerTo(call.to)
@@ -135,7 +122,8 @@ void CrossSectionWindow::buildControls()
 
     // The form, the caller's title, help.
     auto *formRow = new QHBoxLayout;
-    m_newForm = button(this, QStringLiteral("?NEWFORM"), QStringLiteral("Выбор отчетной  формы"));
+    m_newForm =
+        commandButton(this, QStringLiteral("?NEWFORM"), QStringLiteral("Выбор отчетной  формы"));
     formRow->addWidget(m_newForm);
     m_nameTip = shown(this, QStringLiteral("?NAMETIP"));
     m_nameTip->setMaximumWidth(m_nameTip->fontMetrics().averageCharWidth() * 14);
@@ -144,15 +132,17 @@ void CrossSectionWindow::buildControls()
     auto *title = shown(this, QStringLiteral("?LOCNAME:2"));
     title->setText(m_call.title);
     formRow->addWidget(title, 1);
-    auto *help = button(this, QStringLiteral("?HELP1"), QStringLiteral("Help"));
+    auto *help = commandButton(this, QStringLiteral("?HELP1"), QStringLiteral("Help"));
     formRow->addWidget(help);
     layout->addLayout(formRow);
 
     // The table.
     auto *tableRow = new QHBoxLayout;
-    m_newTable = button(this, QStringLiteral("?NEWTABL"), QStringLiteral("Выбор таблицы"));
-    m_upTable = button(this, QStringLiteral("?UPTABL"), QStringLiteral("Предыдущая таблица"));
-    m_downTable = button(this, QStringLiteral("?DNTABL"), QStringLiteral("Следующая таблица"));
+    m_newTable = commandButton(this, QStringLiteral("?NEWTABL"), QStringLiteral("Выбор таблицы"));
+    m_upTable =
+        commandButton(this, QStringLiteral("?UPTABL"), QStringLiteral("Предыдущая таблица"));
+    m_downTable =
+        commandButton(this, QStringLiteral("?DNTABL"), QStringLiteral("Следующая таблица"));
     tableRow->addWidget(m_newTable);
     tableRow->addWidget(m_upTable);
     tableRow->addWidget(m_downTable);
@@ -187,7 +177,7 @@ void CrossSectionWindow::buildControls()
     periodLayout->addWidget(m_year);
     periodLayout->addWidget(m_from);
     periodLayout->addWidget(m_to);
-    auto *plus = button(this, QStringLiteral("?PLUSSWOD"), QStringLiteral("+"));
+    auto *plus = commandButton(this, QStringLiteral("?PLUSSWOD"), QStringLiteral("+"));
     periodLayout->addWidget(plus);
     markRow->addWidget(m_periodGroup);
 
@@ -203,7 +193,7 @@ void CrossSectionWindow::buildControls()
     m_nameTip2->setMaximumWidth(m_nameTip2->fontMetrics().averageCharWidth() * 14);
     m_nameTip2->setText(periodWord());
     seriesLayout->addWidget(m_nameTip2);
-    auto *series = button(this, QStringLiteral("?DINRJD"), QStringLiteral("+"));
+    auto *series = commandButton(this, QStringLiteral("?DINRJD"), QStringLiteral("+"));
     seriesLayout->addWidget(series);
     markRow->addWidget(m_seriesGroup);
     markRow->addStretch(1);
@@ -222,8 +212,8 @@ void CrossSectionWindow::buildControls()
                                           QStringLiteral("График по 1строке"));
     m_onlyFilled = createControl<QCheckBox>(this, QStringLiteral("?FILLEDROWS"),
                                             QStringLiteral("Только заполненные строки"));
-    m_print = button(this, QStringLiteral("?PRINT"), QStringLiteral("Печать"));
-    m_excel = button(this, QStringLiteral("?EXCEL"), QStringLiteral("Excel"));
+    m_print = commandButton(this, QStringLiteral("?PRINT"), QStringLiteral("Печать"));
+    m_excel = commandButton(this, QStringLiteral("?EXCEL"), QStringLiteral("Excel"));
     m_rowCount = createControl<QLabel>(this, QStringLiteral("?STRING1"));
     for (QWidget *w : {static_cast<QWidget *>(m_chartAll), static_cast<QWidget *>(m_chartRow),
                        static_cast<QWidget *>(m_onlyFilled), static_cast<QWidget *>(m_print),
@@ -251,8 +241,8 @@ void CrossSectionWindow::buildControls()
     layout->addWidget(m_markList, 2);
 
     auto *marksRow = new QHBoxLayout;
-    m_deleteMark = button(this, QStringLiteral("?DEL_QW"), QStringLiteral("-"));
-    m_reset = button(this, QStringLiteral("?SBROS"), QStringLiteral("Сброс выборки"));
+    m_deleteMark = commandButton(this, QStringLiteral("?DEL_QW"), QStringLiteral("-"));
+    m_reset = commandButton(this, QStringLiteral("?SBROS"), QStringLiteral("Сброс выборки"));
     marksRow->addWidget(m_deleteMark);
     marksRow->addWidget(m_reset);
     m_sortGroup = createControl<QGroupBox>(this, QStringLiteral("?SORTGR"),
@@ -298,10 +288,10 @@ void CrossSectionWindow::buildControls()
         ->setChecked(true);
     buildRow->addWidget(m_grouping);
     buildRow->addStretch(1);
-    m_ok = button(this, QStringLiteral("?OK"), QStringLiteral("Готово"));
-    auto *save =
-        button(this, QStringLiteral("?PUTRASRES"), QStringLiteral("Сохранить  разрез в базу"));
-    auto *load = button(this, QStringLiteral("?RASR"), QStringLiteral("Загрузить разрез"));
+    m_ok = commandButton(this, QStringLiteral("?OK"), QStringLiteral("Готово"));
+    auto *save = commandButton(this, QStringLiteral("?PUTRASRES"),
+                               QStringLiteral("Сохранить  разрез в базу"));
+    auto *load = commandButton(this, QStringLiteral("?RASR"), QStringLiteral("Загрузить разрез"));
     buildRow->addWidget(save);
     buildRow->addWidget(load);
     buildRow->addWidget(m_ok);
@@ -720,12 +710,9 @@ bool CrossSectionWindow::print()
     if (!m_result)
         return false;
     const auto pages = CrossSectionPrint::layOut(m_result->pages(), m_result->result().grouping);
-    // The pages reach the printer only from the preview; the preview tells the user itself
-    // when the printer refused them.
-    runtime::report::PrinterSink systemPrinter(this);
-    runtime::report::PageSink &printer = m_services.pages ? *m_services.pages : systemPrinter;
-    shell::ui::PreviewSink preview(m_services.prompter, printer, this, &m_previewPage);
-    const auto out = preview.output(pages, title());
+    // The pages reach the printer only from the preview, which opens where the last one was
+    // left and tells the user itself when the printer refused them.
+    const auto out = m_services.pages->outputFrom(pages, title(), m_previewPage);
     return out && *out;
 }
 
@@ -734,7 +721,7 @@ bool CrossSectionWindow::exportToExcel()
     if (!m_result)
         return false;
     const auto wait = shell::ui::WaitingWindow::over(this);
-    shell::ExcelLauncher excel(m_services.office, m_services.prompter, wait, wait);
+    shell::ExcelLauncher excel(*m_services.office, m_services.prompter, wait, wait);
     return m_result->exportToExcel(excel);
 }
 

@@ -11,9 +11,9 @@
 // Everything the window shows comes from analysis/crosssections/ (CrossSectionMarks,
 // CrossSectionBuild, SavedCrossSections, CrossSectionResultView); the window hands them the user's
 // actions and shows their messages. The build runs under a progress window and may be called off;
-// the chart is drawn on a DrawingSurface from the items the result view computes. Printed pages are
-// shown in the page preview, which opens again at the page it was left at, and go from there to
-// the printer the caller gives (a PDF file in tests), or else to the system printer.
+// the chart is drawn on a DrawingSurface from the items the result view computes. Printed pages go
+// to the services' pages (the page preview in the program, which opens again at the page it was
+// left at; a PDF file in tests).
 //
 // run() is the report list's way in: it takes the report list's choices as values (the form
 // chosen here is written back to `call`) and returns when the window has closed.
@@ -22,6 +22,7 @@
 #include "analysis/crosssections/CrossSectionMarks.h"
 #include "analysis/crosssections/CrossSectionResultView.h"
 #include "analysis/crosssections/SavedCrossSections.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 
@@ -41,26 +42,11 @@ class QTableView;
 namespace zemor::data {
 class DataContext;
 }
-namespace zemor::runtime {
-class Prompter;
-namespace office {
-class Conversation;
-}
-namespace report {
-class PageSink;
-}
-namespace ui {
+namespace zemor::runtime::ui {
 class DrawingSurface;
 class ListBinding;
 class QueueModel;
-} // namespace ui
-} // namespace zemor::runtime
-namespace zemor::shell {
-struct AppState;
-namespace ui {
-class Choices;
-}
-} // namespace zemor::shell
+} // namespace zemor::runtime::ui
 
 namespace zemor::analysis::ui {
 
@@ -77,17 +63,6 @@ struct CrossSectionCall
     int periodKind = 0;      // the form's period kind; a form chosen here writes its own
 };
 
-struct CrossSectionServices
-{
-    shell::AppState &state;
-    runtime::Prompter &prompter;
-    runtime::office::Conversation &office;
-    std::shared_ptr<shell::ui::Choices> choices;
-    // Where the printed cross-section goes when the user prints it from the preview; none:
-    // the system printer.
-    runtime::report::PageSink *pages = nullptr;
-};
-
 class CrossSectionWindow : public QDialog
 {
     Q_OBJECT
@@ -95,10 +70,10 @@ class CrossSectionWindow : public QDialog
 public:
     static QString title() { return QStringLiteral("Разрез"); }
 
-    static void run(data::DataContext &context, const CrossSectionServices &services,
+    static void run(data::DataContext &context, const shell::ui::Services &services,
                     CrossSectionCall &call, QWidget *parent = nullptr);
 
-    CrossSectionWindow(data::DataContext &context, CrossSectionServices services,
+    CrossSectionWindow(data::DataContext &context, shell::ui::Services services,
                        CrossSectionCall &call, QWidget *parent = nullptr);
     ~CrossSectionWindow() override;
 
@@ -146,7 +121,7 @@ private:
     QString periodWord() const;
 
     data::DataContext &m_context;
-    CrossSectionServices m_services;
+    shell::ui::Services m_services;
     CrossSectionCall &m_call;
     int m_callerKind = 0;
     qint32 m_callerFrom = 0;

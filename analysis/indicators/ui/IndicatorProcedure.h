@@ -20,7 +20,7 @@ namespace zemor::analysis::ui {
 class IndicatorProcedure
 {
 public:
-    IndicatorProcedure(data::DataContext &data, IndicatorServices services,
+    IndicatorProcedure(data::DataContext &data, shell::ui::Services services,
                        QWidget *parent = nullptr)
         : m_data(data), m_services(std::move(services)), m_parent(parent)
     {
@@ -37,7 +37,7 @@ private:
     void tell(const QList<FormulaNotice> &notices);
 
     data::DataContext &m_data;
-    IndicatorServices m_services;
+    shell::ui::Services m_services;
     QWidget *m_parent;
 };
 

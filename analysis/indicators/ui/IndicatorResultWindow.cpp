@@ -41,7 +41,7 @@ QLineEdit *shownText(QWidget *parent, const QString &equate, const QString &text
 
 IndicatorResultWindow::IndicatorResultWindow(IndicatorOutputInput input, IndicatorDisplay display,
                                              const std::optional<QString> &storedFormat,
-                                             IndicatorServices services, QWidget *parent)
+                                             shell::ui::Services services, QWidget *parent)
     : QDialog(parent), m_input(std::move(input)), m_display(std::move(display)),
       m_services(std::move(services))
 {
@@ -124,8 +124,7 @@ IndicatorResultWindow::IndicatorResultWindow(IndicatorOutputInput input, Indicat
             m_services.prompter.message(IndicatorOutput::chooseColumnText());
             return;
         }
-        RankTableWindow::run(RankTableServices{m_services.prompter, m_services.office}, *source,
-                             this);
+        RankTableWindow::run(m_services, *source, this);
     });
     resize(1000, 600);
 }
@@ -192,7 +191,7 @@ void IndicatorResultWindow::print()
 {
     const runtime::report::PageList pages =
         IndicatorOutput::printPages(m_input, m_rows, m_services.now());
-    const auto done = m_services.pages.output(pages, windowTitle());
+    const auto done = m_services.pages->output(pages, windowTitle());
     if (!done)
         m_services.prompter.message(done.error().message, IndicatorOutput::windowTitle(), {},
                                     runtime::MessageIcon::Error);
@@ -200,7 +199,7 @@ void IndicatorResultWindow::print()
 
 void IndicatorResultWindow::exportToExcel()
 {
-    shell::ExcelLauncher excel(m_services.office, m_services.prompter);
+    shell::ExcelLauncher excel(*m_services.office, m_services.prompter);
     IndicatorOutput::exportToExcel(m_input, m_rows, excel);
 }
 

@@ -8,11 +8,10 @@
 
 #include "analysis/indicators/IndicatorDisplay.h"
 #include "analysis/indicators/IndicatorOutput.h"
+#include "shell/ui/Services.h"
 
-#include <QDateTime>
 #include <QDialog>
 
-#include <functional>
 #include <optional>
 
 class QCheckBox;
@@ -20,31 +19,13 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 
-namespace zemor::runtime {
-class Prompter;
-namespace office {
-class Conversation;
-}
-namespace report {
-class PageSink;
-}
-namespace ui {
+namespace zemor::runtime::ui {
 class DrawingSurface;
 class ListBinding;
 class QueueModel;
-} // namespace ui
-} // namespace zemor::runtime
+} // namespace zemor::runtime::ui
 
 namespace zemor::analysis::ui {
-
-// What the indicator windows print, export and ask through.
-struct IndicatorServices
-{
-    runtime::Prompter &prompter;
-    runtime::report::PageSink &pages;
-    runtime::office::Conversation &office;
-    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
-};
 
 class IndicatorResultWindow : public QDialog
 {
@@ -52,7 +33,7 @@ class IndicatorResultWindow : public QDialog
 
 public:
     IndicatorResultWindow(IndicatorOutputInput input, IndicatorDisplay display,
-                          const std::optional<QString> &storedFormat, IndicatorServices services,
+                          const std::optional<QString> &storedFormat, shell::ui::Services services,
                           QWidget *parent = nullptr);
 
     const QList<IndicatorDisplayRow> &rows() const { return m_rows; }
@@ -78,7 +59,7 @@ private:
 
     IndicatorOutputInput m_input;
     IndicatorDisplay m_display;
-    IndicatorServices m_services;
+    shell::ui::Services m_services;
     QList<IndicatorDisplayRow> m_rows;
     int m_cells = 0;
     int m_chosenColumn = -1;

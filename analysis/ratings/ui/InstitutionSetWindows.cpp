@@ -7,6 +7,7 @@
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
+#include "runtime/ui/WindowParts.h"
 #include "shell/ui/ColumnFit.h"
 
 #include <QCheckBox>
@@ -25,6 +26,7 @@
 
 namespace zemor::analysis::ui {
 
+using runtime::ui::commandButton;
 using runtime::ui::createControl;
 using namespace Qt::StringLiterals;
 
@@ -55,13 +57,11 @@ QVariantList fieldsOf(const SetCandidate &c)
             c.placeName, c.name, c.subordination, c.openYear, c.closeYear};
 }
 
-runtime::ui::ListBinding *bindList(QTableView *view, runtime::ui::QueueModel *model,
-                                   const QString &format)
+// A list whose double click chooses the line, its last column filling the view.
+runtime::ui::ListBinding *choiceList(QTableView *view, runtime::ui::QueueModel *model,
+                                     const QString &format)
 {
-    const auto parsed = runtime::ui::ListFormat::parse(format);
-    Q_ASSERT(parsed);
-    auto *binding =
-        new runtime::ui::ListBinding(view, model, parsed.value_or(runtime::ui::ListFormat()));
+    auto *binding = runtime::ui::bindList(view, model, format);
     binding->setDoubleClickAction(runtime::ui::ListBinding::DoubleClick::Choose);
     view->horizontalHeader()->setStretchLastSection(true);
     return binding;
@@ -71,7 +71,7 @@ runtime::ui::ListBinding *bindList(QTableView *view, runtime::ui::QueueModel *mo
 QPushButton *pictureButton(QWidget *parent, const QString &equate, const QString &text,
                            const QString &picture)
 {
-    auto *button = procedureButton(parent, equate, text);
+    auto *button = commandButton(parent, equate, text);
     if (const auto path = runtime::fs::resolve(picture); path && QFileInfo::exists(*path)) {
         const QIcon icon(*path);
         if (!icon.isNull())
@@ -82,8 +82,9 @@ QPushButton *pictureButton(QWidget *parent, const QString &equate, const QString
 
 } // namespace
 
-QWidget *InstitutionSetListWindow::run(data::DataContext &context, const WindowServices &services,
-                                       bool ownWindow, QWidget *parent)
+QWidget *InstitutionSetListWindow::run(data::DataContext &context,
+                                       const shell::ui::Services &services, bool ownWindow,
+                                       QWidget *parent)
 {
     auto candidates = InstitutionSets(context).readCandidates();
     if (!candidates) {
@@ -99,7 +100,7 @@ QWidget *InstitutionSetListWindow::run(data::DataContext &context, const WindowS
 }
 
 InstitutionSetListWindow::InstitutionSetListWindow(data::DataContext &context,
-                                                   WindowServices services,
+                                                   shell::ui::Services services,
                                                    SetCandidates candidates, QWidget *parent)
     : QDialog(parent), m_context(context), m_services(std::move(services)), m_sets(context),
       m_editor(std::move(candidates.candidates), candidates.districtNames, candidates.kindNames)
@@ -111,7 +112,7 @@ InstitutionSetListWindow::InstitutionSetListWindow(data::DataContext &context,
     auto *buttons = new QHBoxLayout;
     auto *remove = pictureButton(this, u"?DELETE"_s, u"Удалить"_s, u"Delete.gif"_s);
     auto *edit = pictureButton(this, u"?EDIT"_s, u"Редактировать"_s, u"Edit.gif"_s);
-    auto *add = procedureButton(this, u"?ADD"_s, u"Добавить"_s);
+    auto *add = commandButton(this, u"?ADD"_s, u"Добавить"_s);
     buttons->addWidget(remove);
     buttons->addWidget(edit);
     buttons->addWidget(add);
@@ -122,7 +123,7 @@ InstitutionSetListWindow::InstitutionSetListWindow(data::DataContext &context,
     view->setToolTip(u"Enter-выбор из списка"_s);
     layout->addWidget(view, 1);
     m_model = new runtime::ui::QueueModel(2, this);
-    m_binding = bindList(view, m_model, setListFormat());
+    m_binding = choiceList(view, m_model, setListFormat());
     // A double click edits; Enter closes the window.
     m_binding->setDoubleClickAction(runtime::ui::ListBinding::DoubleClick::None);
     view->installEventFilter(this);
@@ -221,7 +222,7 @@ InstitutionSetWindow::InstitutionSetWindow(InstitutionSets &sets, SetEditor &edi
 
     auto *layout = new QVBoxLayout(this);
     auto *top = new QHBoxLayout;
-    auto *put = procedureButton(this, u"?PUT"_s, u"Сохранить"_s);
+    auto *put = commandButton(this, u"?PUT"_s, u"Сохранить"_s);
     top->addWidget(put);
     top->addWidget(new QLabel(u"Наименование:"_s, this));
     m_name = createControl<QLineEdit>(this, u"?QN:NAME"_s);
@@ -237,7 +238,7 @@ InstitutionSetWindow::InstitutionSetWindow(InstitutionSets &sets, SetEditor &edi
     kindView->setMinimumWidth(kindView->fontMetrics().averageCharWidth() * 32);
     kindView->setMaximumHeight(kindView->fontMetrics().height() * 8);
     m_kindModel = new runtime::ui::QueueModel(2, this);
-    m_kindBinding = bindList(kindView, m_kindModel, kindFormat());
+    m_kindBinding = choiceList(kindView, m_kindModel, kindFormat());
     kindColumn->addWidget(kindView);
     m_kindText = new QLabel(this);
     m_kindText->setObjectName(u"kindText"_s);
@@ -275,9 +276,9 @@ InstitutionSetWindow::InstitutionSetWindow(InstitutionSets &sets, SetEditor &edi
     };
     m_count = addCount(u"Всего учреждений:"_s, u"?KOLLPU"_s);
     m_marked = addCount(u"Отмечено  :"_s, u"?KOLOTM"_s);
-    auto *sort = procedureButton(this, u"?SORTO"_s, u"Отсортировать по отметке"_s);
+    auto *sort = commandButton(this, u"?SORTO"_s, u"Отсортировать по отметке"_s);
     countColumn->addWidget(sort);
-    auto *clear = procedureButton(this, u"?SBROS"_s, u"Сброс"_s);
+    auto *clear = commandButton(this, u"?SBROS"_s, u"Сброс"_s);
     countColumn->addWidget(clear);
     countColumn->addStretch(1);
     filters->addLayout(countColumn);
@@ -286,7 +287,7 @@ InstitutionSetWindow::InstitutionSetWindow(InstitutionSets &sets, SetEditor &edi
     auto *view = createControl<QTableView>(this, u"?BROWSE:2"_s);
     layout->addWidget(view, 1);
     m_model = new runtime::ui::QueueModel(11, this);
-    m_binding = bindList(view, m_model, candidateFormat());
+    m_binding = choiceList(view, m_model, candidateFormat());
 
     connect(put, &QPushButton::clicked, this, [this] { save(); });
     connect(m_binding, &runtime::ui::ListBinding::chosen, this,

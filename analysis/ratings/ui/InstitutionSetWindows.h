@@ -16,8 +16,8 @@
 // is told to the user and leaves the list as the file holds it. The filters keep their state
 // from one opened set to the next within one run of the procedure.
 
-#include "analysis/common/ui/WindowServices.h"
 #include "analysis/ratings/InstitutionSets.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 
@@ -47,10 +47,10 @@ public:
     // read is told to the user and nothing opens. On a window of its own the window is modeless
     // and returned open (the caller keeps the data context and the services alive until it is
     // destroyed); otherwise it runs modally and nullptr is answered.
-    static QWidget *run(data::DataContext &context, const WindowServices &services, bool ownWindow,
-                        QWidget *parent = nullptr);
+    static QWidget *run(data::DataContext &context, const shell::ui::Services &services,
+                        bool ownWindow, QWidget *parent = nullptr);
 
-    InstitutionSetListWindow(data::DataContext &context, WindowServices services,
+    InstitutionSetListWindow(data::DataContext &context, shell::ui::Services services,
                              SetCandidates candidates, QWidget *parent = nullptr);
 
     const InstitutionSets &sets() const { return m_sets; }
@@ -74,7 +74,7 @@ private:
     void openSetWindow(std::optional<InstitutionSet> set);
 
     data::DataContext &m_context;
-    WindowServices m_services;
+    shell::ui::Services m_services;
     InstitutionSets m_sets;
     SetEditor m_editor;
     runtime::ui::QueueModel *m_model = nullptr;

@@ -9,6 +9,7 @@
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/ListFormat.h"
 #include "runtime/ui/QueueModel.h"
+#include "runtime/ui/WindowParts.h"
 #include "shell/ExcelLauncher.h"
 
 #include <QCheckBox>
@@ -28,6 +29,7 @@ namespace zemor::analysis::ui {
 
 using namespace Qt::StringLiterals;
 using runtime::Decimal;
+using runtime::ui::commandButton;
 using runtime::ui::createControl;
 using runtime::ui::ListColumn;
 using runtime::ui::ListFormat;
@@ -104,7 +106,7 @@ bool setPicture(QPushButton *button, const QString &file)
 } // namespace
 
 RatingOutputWindow::RatingOutputWindow(RatingRun run, const QHash<int, QString> &districtNames,
-                                       WindowServices services, OpenRankTable openRankTable,
+                                       shell::ui::Services services, OpenRankTable openRankTable,
                                        QWidget *parent)
     : QDialog(parent), m_run(std::move(run)), m_services(std::move(services)),
       m_openRankTable(std::move(openRankTable))
@@ -119,9 +121,9 @@ RatingOutputWindow::RatingOutputWindow(RatingRun run, const QHash<int, QString> 
     auto *top = new QHBoxLayout;
     m_text = shownField(this, u"?LOCNAME"_s, m_run.periodText.trimmed());
     top->addWidget(m_text, 1);
-    auto *excel = procedureButton(this, u"?EXCEL"_s, u"Excel"_s, u"Выгрузка таблицы в Excel"_s);
+    auto *excel = commandButton(this, u"?EXCEL"_s, u"Excel"_s, u"Выгрузка таблицы в Excel"_s);
     setPicture(excel, u"Excel.ico"_s);
-    auto *rank = procedureButton(this, u"?RANG"_s, {});
+    auto *rank = commandButton(this, u"?RANG"_s, {});
     if (!setPicture(rank, u"kart_ico.gif"_s))
         rank->setText(u"Ранг"_s);
     rank->setEnabled(bool(m_openRankTable));
@@ -472,7 +474,7 @@ void RatingOutputWindow::openRankTable()
 
 bool RatingOutputWindow::exportToExcel()
 {
-    shell::ExcelLauncher excel(m_services.office, m_services.prompter);
+    shell::ExcelLauncher excel(*m_services.office, m_services.prompter);
     return RatingWorkbooks::exportTab(m_run, m_rows, currentTab(), excel);
 }
 

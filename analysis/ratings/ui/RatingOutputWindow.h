@@ -23,9 +23,9 @@
 // file.
 
 #include "analysis/common/RankTable.h"
-#include "analysis/common/ui/WindowServices.h"
 #include "analysis/ratings/Rating.h"
 #include "analysis/ratings/RatingOutput.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 #include <QHash>
@@ -62,7 +62,7 @@ public:
 
     // `districtNames` titles the member columns of a per-district indicator.
     RatingOutputWindow(RatingRun run, const QHash<int, QString> &districtNames,
-                       WindowServices services, OpenRankTable openRankTable,
+                       shell::ui::Services services, OpenRankTable openRankTable,
                        QWidget *parent = nullptr);
 
     const RatingRun &run() const { return m_run; }
@@ -108,7 +108,7 @@ private:
     RatingRun m_run;
     QList<RatingRow> m_rows;
     QList<MemberColumn> m_members;
-    WindowServices m_services;
+    shell::ui::Services m_services;
     OpenRankTable m_openRankTable;
 
     QLineEdit *m_text = nullptr;

@@ -8,6 +8,7 @@
 #include "runtime/ui/ListFormat.h"
 #include "runtime/ui/ProgressWindow.h"
 #include "runtime/ui/QueueModel.h"
+#include "runtime/ui/WindowParts.h"
 #include "shell/AppState.h"
 
 #include <QCheckBox>
@@ -24,6 +25,7 @@
 namespace zemor::analysis::ui {
 
 using namespace Qt::StringLiterals;
+using runtime::ui::commandButton;
 using runtime::ui::createControl;
 
 namespace {
@@ -51,7 +53,7 @@ QSpinBox *numberField(QWidget *parent, const QString &equate, int digits, int va
 
 } // namespace
 
-QWidget *RatingWindow::run(data::DataContext &context, const WindowServices &services,
+QWidget *RatingWindow::run(data::DataContext &context, const shell::ui::Services &services,
                            OpenRankTable openRankTable, bool ownWindow, QWidget *parent)
 {
     auto *window = new RatingWindow(context, services, std::move(openRankTable), parent);
@@ -62,7 +64,7 @@ QWidget *RatingWindow::run(data::DataContext &context, const WindowServices &ser
     return openProcedureWindow(window, ownWindow);
 }
 
-RatingWindow::RatingWindow(data::DataContext &context, WindowServices services,
+RatingWindow::RatingWindow(data::DataContext &context, shell::ui::Services services,
                            OpenRankTable openRankTable, QWidget *parent)
     : QDialog(parent), m_context(context), m_services(std::move(services)),
       m_openRankTable(std::move(openRankTable))
@@ -81,7 +83,7 @@ RatingWindow::RatingWindow(data::DataContext &context, WindowServices services,
     top->addWidget(m_firstMonth);
     top->addWidget(m_lastMonth);
     top->addSpacing(12);
-    auto *ok = procedureButton(this, u"?OK_1"_s, u"OK"_s);
+    auto *ok = commandButton(this, u"?OK_1"_s, u"OK"_s);
     top->addWidget(ok);
     top->addSpacing(12);
     m_corrected = createControl<QCheckBox>(this, u"?NORMA_2"_s, u"скорректированный"_s);

@@ -13,10 +13,10 @@
 // after which this window is current again. The run computes with its own year; the process's
 // year is never written, and nothing is written to any file.
 
-#include "analysis/common/ui/WindowServices.h"
 #include "analysis/ratings/Rating.h"
 #include "analysis/ratings/RatingData.h"
 #include "analysis/ratings/ui/RatingOutputWindow.h"
+#include "shell/ui/Services.h"
 
 #include <QDialog>
 #include <QHash>
@@ -49,11 +49,11 @@ public:
     // The procedure: the window opens on the indicators read (a file that cannot be read is
     // told and no window opens). Modal from the menu; on a window of its own (ownWindow)
     // modeless and returned open.
-    static QWidget *run(data::DataContext &context, const WindowServices &services,
+    static QWidget *run(data::DataContext &context, const shell::ui::Services &services,
                         OpenRankTable openRankTable, bool ownWindow, QWidget *parent = nullptr);
 
-    RatingWindow(data::DataContext &context, WindowServices services, OpenRankTable openRankTable,
-                 QWidget *parent = nullptr);
+    RatingWindow(data::DataContext &context, shell::ui::Services services,
+                 OpenRankTable openRankTable, QWidget *parent = nullptr);
 
     // Reads the indicators into the list; false (and the user told) when `indik` cannot be read.
     bool load();
@@ -69,7 +69,7 @@ public:
 
 private:
     data::DataContext &m_context;
-    WindowServices m_services;
+    shell::ui::Services m_services;
     OpenRankTable m_openRankTable;
     QList<RatingIndicator> m_indicators;
     QHash<int, QString> m_districtNames;

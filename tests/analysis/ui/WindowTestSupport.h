@@ -5,13 +5,14 @@
 // PDF, and the pictures and printed pages kept next to the test binary for looking at (the
 // temporary folder when run outside CTest).
 
-#include "analysis/common/ui/WindowServices.h"
 #include "data/DataContext.h"
 #include "runtime/office/DesktopOpener.h"
 #include "runtime/office/OfficeServer.h"
 #include "runtime/report/PageSink.h"
 #include "runtime/ui/Controls.h"
 #include "shell/AppState.h"
+#include "shell/ui/PreviewWindow.h"
+#include "shell/ui/Services.h"
 #include "support/ScriptedChoices.h"
 #include "support/ScriptedPrompter.h"
 
@@ -110,7 +111,8 @@ private:
 };
 
 // What an analysis window of a test works with: the process state held to one year, scripted
-// answers and choices, an office server that opens nothing, and pages printed to `pdfPath`.
+// answers and choices, an office server that opens nothing, and pages printed to `pdfPath` from
+// the page preview, as the program prints them.
 struct WindowRun
 {
     shell::AppState state;
@@ -119,17 +121,19 @@ struct WindowRun
     std::shared_ptr<ScriptedChoices> choices = std::make_shared<ScriptedChoices>();
     QString pdf;
     std::shared_ptr<runtime::report::PdfSink> printer;
+    std::shared_ptr<shell::ui::PreviewSink> pages;
     data::DataContext context;
 
     WindowRun(NoDesktop *desktop, const QString &pdfPath, int year)
         : office(desktop), pdf(pdfPath),
-          printer(std::make_shared<runtime::report::PdfSink>(pdfPath))
+          printer(std::make_shared<runtime::report::PdfSink>(pdfPath)),
+          pages(std::make_shared<shell::ui::PreviewSink>(prompter, *printer))
     {
         state.globYear = year;
         state.globYearS = year;
         state.globYearE = year;
     }
-    analysis::ui::WindowServices services() { return {state, prompter, office, choices, printer}; }
+    shell::ui::Services services() { return {state, prompter, &office, choices, pages}; }
 };
 
 } // namespace zemor::test

@@ -16,6 +16,7 @@
 #include "runtime/ui/QueueModel.h"
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
+#include "shell/ui/PreviewWindow.h"
 #include "support/ModalScript.h"
 #include "support/ScriptedChoices.h"
 #include "support/ScriptedPrompter.h"
@@ -90,7 +91,9 @@ class TestCrossSectionWindow : public QObject
         std::unique_ptr<CrossSectionWindow> window()
         {
             auto w = std::make_unique<CrossSectionWindow>(
-                context, analysis::ui::CrossSectionServices{state, prompter, office, choices, &pdf},
+                context,
+                shell::ui::Services{state, prompter, &office, choices,
+                                    std::make_shared<shell::ui::PreviewSink>(prompter, pdf)},
                 call);
             w->setModal(false);
             w->show();

@@ -19,6 +19,7 @@
 #include "runtime/ui/DrawingSurface.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
+#include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
 #include "support/ModalScript.h"
 #include "support/ScriptedPrompter.h"
@@ -527,11 +528,12 @@ void TestIndicatorWindows::closingTheRowListEndsTheRun()
     QVERIFY(fx.reports(2025, 62, {{11, 1, 5, {{1, 10}}}}));
     QVERIFY(fx.cells({{62, 1, 0, 1, 1}}));
     test::ScriptedPrompter prompter;
-    runtime::report::PdfSink pdf(fx.path(u"print.pdf"_s));
+    const auto pages = std::make_shared<runtime::report::PdfSink>(fx.path(u"print.pdf"_s));
     NoDesktop desktop;
     runtime::office::OfficeServer office(&desktop);
+    shell::AppState state;
     data::DataContext data;
-    IndicatorProcedure procedure(data, {prompter, pdf, office});
+    IndicatorProcedure procedure(data, {state, prompter, &office, nullptr, pages});
     IndicatorDefinition d;
     d.id = 5;
     d.form = 62;
@@ -591,12 +593,14 @@ void TestIndicatorWindows::fromTheListToTheResults()
         {{901, 1, 1, {{1, 9999}}}, {902, 2, 1, {{1, 50000}}}, {903, 101, 1, {{1, 200000}}}}));
 
     test::ScriptedPrompter prompter;
-    runtime::report::PdfSink pdf(fx.path(u"print.pdf"_s));
+    const auto pages = std::make_shared<runtime::report::PdfSink>(fx.path(u"print.pdf"_s));
+    runtime::report::PdfSink &pdf = *pages;
     NoDesktop desktop;
     runtime::office::OfficeServer office(&desktop);
-    IndicatorServices services{prompter, pdf, office, [] {
-                                   return QDateTime({2025, 6, 2}, {9, 30, 15});
-                               }};
+    shell::AppState state;
+    shell::ui::Services services{state, prompter, &office, nullptr, pages, nullptr, [] {
+                                     return QDateTime({2025, 6, 2}, {9, 30, 15});
+                                 }};
     data::DataContext data;
     IndicatorProcedure procedure(data, services);
 
@@ -764,11 +768,13 @@ void TestIndicatorWindows::damagedFormulaFileShowsNoResult()
     f.close();
     const QDateTime written = QFileInfo(fx.path(u"POKAS.DAT"_s)).lastModified();
     test::ScriptedPrompter prompter;
-    runtime::report::PdfSink pdf(fx.path(u"print.pdf"_s));
+    const auto pages = std::make_shared<runtime::report::PdfSink>(fx.path(u"print.pdf"_s));
+    runtime::report::PdfSink &pdf = *pages;
     NoDesktop desktop;
     runtime::office::OfficeServer office(&desktop);
+    shell::AppState state;
     data::DataContext data;
-    IndicatorProcedure procedure(data, {prompter, pdf, office});
+    IndicatorProcedure procedure(data, {state, prompter, &office, nullptr, pages});
     IndicatorDefinition d;
     d.id = 5;
     d.form = 62;
@@ -838,10 +844,11 @@ void TestIndicatorWindows::valueColumnsShowTheWholeValue()
     display.rows = {row};
 
     test::ScriptedPrompter prompter;
-    runtime::report::PdfSink pdf(fx.path(u"print.pdf"_s));
+    const auto pages = std::make_shared<runtime::report::PdfSink>(fx.path(u"print.pdf"_s));
     NoDesktop desktop;
     runtime::office::OfficeServer office(&desktop);
-    IndicatorServices services{prompter, pdf, office, [] { return QDateTime::currentDateTime(); }};
+    shell::AppState state;
+    const shell::ui::Services services{state, prompter, &office, nullptr, pages, &desktop};
     IndicatorResultWindow window(input, display, std::nullopt, services);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

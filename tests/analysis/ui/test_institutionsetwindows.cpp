@@ -285,7 +285,7 @@ private Q_SLOTS:
         test::ScriptedPrompter prompter;
         shell::AppState state;
         runtime::office::OfficeServer office(&m_desktop);
-        const auto table = app::procedureTable({state, prompter, ini, office});
+        const auto table = app::procedureTable({state, prompter, &office});
         QVERIFY(table.contains(u"EditInstitutionSets"_s));
     }
 };

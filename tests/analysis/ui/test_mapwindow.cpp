@@ -11,6 +11,7 @@
 #include "runtime/fs/Paths.h"
 #include "runtime/text/Cp1251.h"
 #include "runtime/ui/Controls.h"
+#include "shell/AppState.h"
 #include "support/DemoWorkDir.h"
 #include "support/FileBytes.h"
 #include "support/ModalScript.h"
@@ -85,8 +86,12 @@ class TestMapWindow : public QObject
     test::ScriptedPrompter m_prompter;
     test::RecordingOffice m_office;
     RecordingDesktop m_desktop;
+    shell::AppState m_state;
 
-    analysis::ui::RankTableServices services() { return {m_prompter, m_office, &m_desktop}; }
+    shell::ui::Services services()
+    {
+        return {m_state, m_prompter, &m_office, nullptr, nullptr, &m_desktop};
+    }
 
 private Q_SLOTS:
     void init()

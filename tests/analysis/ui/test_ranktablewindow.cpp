@@ -11,6 +11,7 @@
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/QueueModel.h"
+#include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
 #include "support/DemoWorkDir.h"
 #include "support/ModalScript.h"
@@ -30,7 +31,6 @@ using namespace zemor;
 using analysis::RankLine;
 using analysis::RankTable;
 using analysis::RankTableSource;
-using analysis::ui::RankTableServices;
 using analysis::ui::RankTableWindow;
 using runtime::Decimal;
 using runtime::ui::findControl;
@@ -115,8 +115,12 @@ class TestRankTableWindow : public QObject
     test::ScriptedPrompter m_prompter;
     test::RecordingOffice m_office;
     test::NoDesktop m_desktop;
+    shell::AppState m_state;
 
-    RankTableServices services() { return {m_prompter, m_office, &m_desktop}; }
+    shell::ui::Services services()
+    {
+        return {m_state, m_prompter, &m_office, nullptr, nullptr, &m_desktop};
+    }
 
 private Q_SLOTS:
     void init() { m_prompter.reset(); }
@@ -315,9 +319,9 @@ void TestRankTableWindow::openedFromIndicatorResults()
         display.rows.append(row);
     }
     QTemporaryDir dir;
-    runtime::report::PdfSink pages(dir.filePath(u"p.pdf"_s));
+    const auto pages = std::make_shared<runtime::report::PdfSink>(dir.filePath(u"p.pdf"_s));
     analysis::ui::IndicatorResultWindow result(input, display, std::nullopt,
-                                               {m_prompter, pages, m_office});
+                                               {m_state, m_prompter, &m_office, nullptr, pages});
     result.show();
     QVERIFY(control(&result, u"?RANG1")->isEnabled());
     test::clickControl(&result, u"?RANG1");

@@ -83,9 +83,9 @@ class TestRatingWindows : public QObject
     std::unique_ptr<data::DataContext> m_context;
     QList<RankTableSource> m_ranked;
 
-    analysis::ui::WindowServices services()
+    shell::ui::Services services()
     {
-        return {m_state, m_prompter, m_office, std::make_shared<test::ScriptedChoices>(), nullptr};
+        return {m_state, m_prompter, &m_office, std::make_shared<test::ScriptedChoices>(), nullptr};
     }
     analysis::ui::OpenRankTable recorder()
     {
@@ -534,7 +534,7 @@ private Q_SLOTS:
         QVERIFY(tools::DemoTemplates::write(m_fx->path(u"XLS"_s)));
         runtime::office::OfficeServer office(&m_desktop);
         RatingOutputWindow window(recorded->run(), {},
-                                  {m_state, m_prompter, office, nullptr, nullptr}, {});
+                                  {m_state, m_prompter, &office, nullptr, nullptr}, {});
         const QDir work(m_fx->path(shell::ExcelLauncher::workFolderName()));
         for (int tab = 1; tab <= 3; ++tab) {
             window.setCurrentTab(tab);
@@ -600,7 +600,7 @@ private Q_SLOTS:
 
         runtime::ini::IniFile ini(m_fx->path(u"zemor.INI"_s));
         runtime::office::OfficeServer office(&m_desktop);
-        const auto table = app::procedureTable({m_state, m_prompter, ini, office});
+        const auto table = app::procedureTable({m_state, m_prompter, &office});
         QVERIFY(table.contains(u"RateInstitutions"_s));
     }
 };

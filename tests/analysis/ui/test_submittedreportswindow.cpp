@@ -120,7 +120,7 @@ private Q_SLOTS:
         shell::AppState state;
         runtime::office::OfficeServer office(&m_desktop);
         auto *frame = new shell::ui::MainFrame(state, data, prompter, ini,
-                                               app::procedureTable({state, prompter, ini, office}));
+                                               app::procedureTable({state, prompter, &office}));
         QPointer<QWidget> frameAlive = frame;
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->initialize(test::demoYear);

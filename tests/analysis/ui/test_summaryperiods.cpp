@@ -247,8 +247,8 @@ private Q_SLOTS:
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         runtime::ui::WidgetPrompter boxes(&frame);
-        analysis::ui::WindowServices services{run.state, boxes, run.office, run.choices,
-                                              run.printer};
+        shell::ui::Services services{run.state, boxes, &run.office, run.choices,
+                                     std::make_shared<shell::ui::PreviewSink>(boxes, *run.printer)};
         // The text of every box, and the window it is shown over.
         QStringList texts;
         QList<QWidget *> owners;

@@ -127,7 +127,8 @@ std::unique_ptr<EntryWindow> TestEntryTyping::openWindow()
     report.formName = tools::demoCatalogue().form(7)->name;
     report.periodWord = u"месяц"_s;
     report.title = tools::demoReference().institutions.first().name;
-    auto window = std::make_unique<EntryWindow>(*m_ctx, m_state, m_prompter, nullptr, report);
+    auto window = std::make_unique<EntryWindow>(
+        *m_ctx, shell::ui::Services{m_state, m_prompter, nullptr, nullptr}, report);
     if (!window->openReport())
         return nullptr;
     window->show();

@@ -9,6 +9,7 @@
 #include "entry/ui/EntryWindow.h"
 #include "entry/ui/RowEntryForm.h"
 #include "entry/ui/SavingWindow.h"
+#include "runtime/report/PageSink.h"
 #include "runtime/store/KeyedFile.h"
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
@@ -54,6 +55,16 @@ struct ScriptedChoices : test::ScriptedChoices
 {
     shell::AppState state;
 };
+
+// What report entry is started with: the process state of `choices`, the scripted answers, no
+// office, and pages printed to a PDF file of the temporary folder.
+shell::ui::Services entryServices(runtime::Prompter &prompter,
+                                  const std::shared_ptr<ScriptedChoices> &choices)
+{
+    static const auto pages = std::make_shared<runtime::report::PdfSink>(
+        QDir(QDir::tempPath()).filePath(u"zemor-entry-pages.pdf"_s));
+    return {choices->state, prompter, nullptr, choices, pages};
+}
 
 // An institution that sends nothing: its reports are new.
 const tools::DemoInstitution &quietInstitution()
@@ -311,7 +322,7 @@ void TestEntryWindows::choicesInTheirOrder()
     choices->district.code = district;
 
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true, nullptr);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QCOMPARE(choices->asked, asked);
     QCOMPARE(bool(window), institution != 0);
     if (window) {
@@ -334,7 +345,7 @@ void TestEntryWindows::reportFromChoiceToReopening()
     // A year before the available ones is held within them, with the message.
     choices->state.globYear = tools::demoYears().first() - 5;
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     const int first = tools::demoYears().first();
     QCOMPARE(m_prompter.texts(), QStringList{u"Возможный период с %1г. по %2г."_s.arg(first).arg(
@@ -347,7 +358,7 @@ void TestEntryWindows::reportFromChoiceToReopening()
 
     choices->state.globYear = demoYear;
     choices->asked.clear();
-    window = EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+    window = EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     const ReportIdentity id = identityOf(*choices);
@@ -454,7 +465,7 @@ void TestEntryWindows::reportFromChoiceToReopening()
     QVERIFY(m_prompter.messages.isEmpty()); // saved: closing does not ask
     QVERIFY(!markerExists(id));
 
-    window = EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+    window = EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     entry = asEntryWindow(window);
     const QStringList expected[] = {{u"18"_s, u"6"_s, u"12"_s, u"7"_s},
@@ -489,7 +500,7 @@ void TestEntryWindows::secondWindowMeetsTheMarker()
     auto choices = choicesFor(12, quietInstitution());
     const ReportIdentity id = identityOf(*choices);
     QPointer<QWidget> first =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(first);
 
     // A second window of its own, with its own data context, side by side with the first.
@@ -497,7 +508,7 @@ void TestEntryWindows::secondWindowMeetsTheMarker()
     test::ScriptedPrompter other;
     other.answers = {answer};
     QPointer<QWidget> second =
-        EnterReports::interactive(otherCtx, choices->state, other, choices, true);
+        EnterReports::interactive(otherCtx, entryServices(other, choices), true);
     QCOMPARE(other.messages.size(), 1);
     QCOMPARE(other.messages[0].buttons, u"&Выход|&Продолжить"_s);
     QVERIFY(other.messages[0].text.startsWith(u"Если был сбой"_s));
@@ -554,7 +565,7 @@ void TestEntryWindows::waysOut()
     auto choices = choicesFor(12, quietInstitution());
     const ReportIdentity id = identityOf(*choices);
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     // One row with a value: the report holds data and is modified.
@@ -614,7 +625,7 @@ void TestEntryWindows::givenReportDeletedTellsTheCaller()
             click(w, u"?DEL1");
         },
         false);
-    EnterReports::givenReport(*m_ctx, choices->state, m_prompter, choices, given);
+    EnterReports::givenReport(*m_ctx, entryServices(m_prompter, choices), given);
     QVERIFY(changesOff);
     QCOMPARE(given.district, 0);
     QVERIFY(stored(id).isEmpty());
@@ -653,7 +664,7 @@ void TestEntryWindows::failedWriteKeepsTheWindow()
     const ReportRows before = stored(id);
     QVERIFY(!before.isEmpty());
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     entry->session().storeValue(0, 1, runtime::Decimal::fromUnits(777, 0));
@@ -707,7 +718,7 @@ void TestEntryWindows::markerLeftBehindStillEnds()
     auto choices = choicesFor(12, quietInstitution());
     const ReportIdentity id = identityOf(*choices);
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     entry->session().storeValue(1, 2, runtime::Decimal::fromUnits(5, 0));
@@ -756,7 +767,7 @@ void TestEntryWindows::changeOfFormOrInstitution()
     auto choices = choicesFor(12, quietInstitution());
     const ReportIdentity first = identityOf(*choices);
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     entry->session().storeValue(0, 1, runtime::Decimal::fromUnits(5, 0));
@@ -844,7 +855,7 @@ void TestEntryWindows::entryInPlaceGoesDownTheColumn()
 {
     auto choices = choicesFor(12, quietInstitution());
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     QVERIFY(QTest::qWaitForWindowExposed(entry));
@@ -896,7 +907,7 @@ void TestEntryWindows::tableWithoutRowsEndsTheWindow()
     auto choices = choicesFor(12, quietInstitution());
     const ReportIdentity id = identityOf(*choices);
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     entry->session().storeValue(1, 2, runtime::Decimal::fromUnits(5, 0));
@@ -950,7 +961,7 @@ void TestEntryWindows::reopeningAfterChangeKeepsControlSwitch()
     QFETCH(QString, change);
     auto choices = choicesFor(62, quietInstitution());
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     auto *columnWise = findControl<QCheckBox>(entry, u"?WWODCOL");
@@ -980,7 +991,7 @@ void TestEntryWindows::rowTextFollowsTheSelectedRow()
 {
     auto choices = choicesFor(12, quietInstitution());
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     EntryWindow *entry = asEntryWindow(window);
     QVERIFY(QTest::qWaitForWindowExposed(entry));
@@ -1006,14 +1017,14 @@ void TestEntryWindows::emptyReportSavedAgainSaysSo()
     auto choices = choicesFor(12, quietInstitution());
     const ReportIdentity id = identityOf(*choices);
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     click(window, u"?SAVEOTHNUL");
     QTRY_VERIFY(!window);
     QCOMPARE(m_prompter.texts(), QStringList{u"ЗАПИСАНО ."_s});
     QCOMPARE(stored(id).size(), 1);
 
-    window = EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+    window = EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(window);
     m_prompter.reset();
     click(window, u"?SAVEOTH");
@@ -1030,7 +1041,7 @@ void TestEntryWindows::formWithoutTablesToldOnce()
     auto choices = choicesFor(12, quietInstitution());
     choices->form = shell::ui::FormChoice{99, u"Форма без таблиц"_s, u"99"_s, 0};
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, choices->state, m_prompter, choices, true);
+        EnterReports::interactive(*m_ctx, entryServices(m_prompter, choices), true);
     QVERIFY(!window);
     QCOMPARE(m_prompter.messages.size(), 1);
     QVERIFY2(m_prompter.lastText().contains(u"Нет таблиц формы 99"_s),

@@ -75,7 +75,7 @@ void TestEntryWindowsFrame::closingTheFrameClosesEntryWindows()
     shell::AppState state;
     runtime::office::OfficeServer office;
     auto *frame = new shell::ui::MainFrame(state, data, prompter, ini,
-                                           app::procedureTable({state, prompter, ini, office}));
+                                           app::procedureTable({state, prompter, &office}));
     QPointer<QWidget> frameAlive = frame;
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->initialize(demoYear);

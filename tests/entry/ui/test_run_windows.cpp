@@ -112,7 +112,7 @@ private:
     std::unique_ptr<data::DataContext> m_ctx;
     std::shared_ptr<test::ScriptedChoices> m_choices;
     shell::AppState m_state;
-    std::unique_ptr<runtime::report::PdfSink> m_pdf;
+    std::shared_ptr<runtime::report::PdfSink> m_pdf;
 };
 
 void TestRunWindows::init()
@@ -127,7 +127,7 @@ void TestRunWindows::init()
     m_state.globYear = test::demoYear;
     m_state.globYearS = tools::demoYears().first();
     m_state.globYearE = tools::demoYears().last();
-    m_pdf = std::make_unique<runtime::report::PdfSink>(m_work->filePath(u"list.pdf"_s));
+    m_pdf = std::make_shared<runtime::report::PdfSink>(m_work->filePath(u"list.pdf"_s));
 }
 
 std::unique_ptr<IntraFormRunWindow> TestRunWindows::window(const QDate &today)
@@ -307,10 +307,11 @@ void TestRunWindows::controlsListTabsAndPrint()
 {
     // No form chosen: no window.
     auto pdf = std::make_shared<runtime::report::PdfSink>(m_work->filePath(u"controls.pdf"_s));
-    QVERIFY(!controlsList(*m_ctx, test::demoYear, m_prompter, m_choices, pdf));
+    const shell::ui::Services services{m_state, m_prompter, nullptr, m_choices, pdf};
+    QVERIFY(!controlsList(*m_ctx, services));
 
     m_choices->form = {12, u"Форма 12"_s, u"12"_s, 3};
-    QPointer<QWidget> w = controlsList(*m_ctx, test::demoYear, m_prompter, m_choices, pdf);
+    QPointer<QWidget> w = controlsList(*m_ctx, services);
     QVERIFY(w);
     QCOMPARE(w->objectName(), u"P1$SCRL"_s);
     QCOMPARE(w->windowTitle(), u"Список  контролей"_s);
@@ -387,11 +388,10 @@ void TestRunWindows::entryWindowPrintsItsTables()
     NoDesktop desktop;
     runtime::office::OfficeServer office(&desktop);
     QPointer<QWidget> window =
-        EnterReports::interactive(*m_ctx, m_state, m_prompter, m_choices, true, nullptr, &office);
+        EnterReports::interactive(*m_ctx, {m_state, m_prompter, &office, m_choices, m_pdf}, true);
     auto *entry = qobject_cast<EntryWindow *>(window.data());
     QVERIFY2(entry,
              qPrintable(m_choices->asked.join(u',') + u" / "_s + m_prompter.texts().join(u',')));
-    entry->setPageSink(m_pdf.get());
     auto *print = findControl<QPushButton>(entry, u"?PRNT1");
     QVERIFY(print->isEnabled());
 

@@ -174,7 +174,7 @@ void TestDbfImportWindows::procedure()
                             listed = true;
                             test::clickControl(w, u"?CANCELBUTTON");
                         }});
-    ui::importDbfReports(run.context, run.services(), run.choices);
+    ui::importDbfReports(run.context, run.services(run.choices));
     QVERIFY(listed);
     QCOMPARE(run.choices.asked, QStringList({u"district 2"_s, u"institution 5"_s}));
     QCOMPARE(storedRows(run.context, 2025, 12, 0), QList<int>({1, 2, 3, 4, 5, 6}));
@@ -210,7 +210,7 @@ void TestDbfImportWindows::noDistrictOrInstitutionEnds()
         }
     });
     guard.start();
-    ui::importDbfReports(run.context, run.services(), run.choices);
+    ui::importDbfReports(run.context, run.services(run.choices));
     QVERIFY(!opened);
     QCOMPARE(run.choices.asked, asked);
     QVERIFY(run.prompter.messages.isEmpty());

@@ -76,7 +76,7 @@ void TestForm62XmlWindow::fromTheMenu()
     runtime::ini::IniFile ini(work.filePath(u"zemor.ini"_s));
     test::NoDesktop desktop;
     runtime::office::OfficeServer office(&desktop);
-    const auto table = app::procedureTable({run.state, run.prompter, ini, office});
+    const auto table = app::procedureTable({run.state, run.prompter, &office});
     QVERIFY(table.contains(u"ImportForm62Xml"_s));
 
     bool shown = false;
@@ -163,7 +163,7 @@ void TestForm62XmlWindow::noInstitutionNoWindow()
         opened = true;
         qobject_cast<QDialog *>(w)->reject();
     }});
-    ui::importForm62Xml(run.context, run.services(), choices);
+    ui::importForm62Xml(run.context, run.services(choices));
     test::disarm(watch);
     QVERIFY(!opened);
     QCOMPARE(choices.asked, (QStringList{u"district 2"_s, u"institution 5"_s}));

@@ -81,7 +81,7 @@ void ServicesBWindowsTest::institutionListFromMenu()
     shell::AppState state;
     OfficeServer office;
     shell::ui::MainFrame frame(state, data, prompter, ini,
-                               app::procedureTable({state, prompter, ini, office}));
+                               app::procedureTable({state, prompter, &office}));
     frame.initialize(2026);
     frame.show();
     const int year = state.globYear;

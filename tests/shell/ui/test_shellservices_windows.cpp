@@ -539,7 +539,7 @@ void ServicesAWindowsTest::fromTheFrame()
     AppState state;
     runtime::office::OfficeServer office;
     ui::MainFrame frame(state, data, prompter, ini,
-                        app::procedureTable({state, prompter, ini, office}));
+                        app::procedureTable({state, prompter, &office}));
     frame.initialize(2026);
     frame.show();
 
