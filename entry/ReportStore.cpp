@@ -324,8 +324,10 @@ Result<QList<QByteArray>> ReportStore::records(const ReportRows &rows) const
     return out;
 }
 
-// The memory a batch's data file may keep of its pages while the batch writes it.
-constexpr int batchCacheKiB = 64 * 1024;
+// A batch writing at least largeBatchRecords records into one data file may keep this much of
+// its pages meanwhile.
+constexpr qint64 largeBatchRecords = 30000;
+constexpr int largeBatchCacheKiB = 64 * 1024;
 
 // A queued report: its records one after the other, and what the flush found and did.
 struct ReportBatch::Queued
@@ -455,11 +457,21 @@ Status ReportBatch::writeFile(qsizetype first, runtime::Progress *progress, bool
     };
     if (!f.status())
         return failAll(f.status().error());
-    // A batch writes tens of thousands of records into indexes spread over the whole file: with
-    // room for its pages each is journalled and written once. The room is given back after.
-    (void)f.file().setCacheKiB(batchCacheKiB);
-    const auto giveBack = qScopeGuard(
-        [&f] { (void)f.file().setCacheKiB(runtime::store::KeyedFile::defaultCacheKiB); });
+    // A batch of tens of thousands of records into one data file touches index pages all over
+    // it: with room for them each page is journalled and written once instead of spilled and
+    // read back. The room is given back after; a smaller batch fits the usual room.
+    qint64 fileRecords = 0;
+    for (size_t i = size_t(first); i < m_queue.size(); ++i) {
+        if (sameFile(m_queue[i]))
+            fileRecords += m_queue[i].records.size() / OtchetRecord::recordSize;
+    }
+    const bool large = fileRecords >= largeBatchRecords;
+    if (large)
+        (void)f.file().setCacheKiB(largeBatchCacheKiB);
+    const auto giveBack = qScopeGuard([&f, large] {
+        if (large)
+            (void)f.file().setCacheKiB(runtime::store::KeyedFile::defaultCacheKiB);
+    });
     auto tx = Transaction::begin(f.file());
     if (!tx)
         return failAll(tx.error());
