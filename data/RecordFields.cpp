@@ -215,6 +215,21 @@ Decimal decimalOrZero(const QByteArray &record, const FieldSpec &field, int n)
     return readDecimal(record, field, n).value_or(Decimal());
 }
 
+void readDecimals(const QByteArray &record, const FieldSpec &field, Decimal *out, int count)
+{
+    if (field.type != FieldType::Decimal) {
+        for (int n = 1; n <= count; ++n)
+            out[n - 1] = decimalOrZero(record, field, n);
+        return;
+    }
+    for (int n = 1; n <= count; ++n) {
+        const int at = locate(record, field, n);
+        out[n - 1] = at < 0 ? Decimal()
+                            : Decimal::fromPacked(record.constData() + at, field.size, field.places)
+                                  .value_or(Decimal());
+    }
+}
+
 QString readText(const QByteArray &record, const FieldSpec &field, int n)
 {
     if (!hasElement(record, field, n))

@@ -86,6 +86,11 @@ QString readText(const QByteArray &record, const FieldSpec &field, int n = 1);
 [[nodiscard]] runtime::Status writeText(QByteArray &record, const FieldSpec &field,
                                         QStringView text, int n = 1);
 
+// Elements 1 .. count of a DECIMAL or integer field into out[0 .. count - 1], each as
+// decimalOrZero() reads it, the field looked up once.
+void readDecimals(const QByteArray &record, const FieldSpec &field, runtime::Decimal *out,
+                  int count);
+
 // Every packed decimal of the record decodes: Ok, or InvalidData naming the first field that
 // does not (its dictionary name, with the element number for arrays). A record shorter than
 // the layout is DamagedFile.

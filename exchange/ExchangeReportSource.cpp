@@ -131,8 +131,7 @@ Result<SummedReport> ExchangeReportSource::report(int year, const entry::RunForm
             ReportRow &row = summed.rows.emplace_back();
             row.rowId = rowId;
             row.table = r.codTab();
-            for (int n = 1; n <= entry::valueCount; ++n)
-                row.values[size_t(n - 1)] = r.data(n);
+            r.data(row.values.data(), entry::valueCount);
             continue;
         }
         ReportRow &into = summed.rows[*slot];

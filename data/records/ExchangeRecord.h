@@ -75,6 +75,8 @@ public:
     void setUnicodStr(qint16 value) { setIntegerAt(f(m_format).unicodStr, value); }
     // n = 1 .. 35; outside that range the value reads as zero and cannot be written.
     runtime::Decimal data(int n) const { return decimalAt(f(m_format).data, n); }
+    // Values 1 .. count into out[0 .. count - 1], as data() reads each.
+    void data(runtime::Decimal *out, int count) const { decimalsAt(f(m_format).data, out, count); }
     [[nodiscard]] runtime::Status setData(int n, const runtime::Decimal &value)
     {
         return writeDecimal(bytes(), f(m_format).data, value, n);

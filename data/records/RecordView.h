@@ -84,6 +84,10 @@ protected:
     {
         return decimalOrZero(*m_record, f, n);
     }
+    void decimalsAt(const FieldSpec &f, runtime::Decimal *out, int count) const
+    {
+        readDecimals(*m_record, f, out, count);
+    }
 
     // Writes of values that always fit their field (the accessor's type is the field's).
     void setIntegerAt(const FieldSpec &f, std::int64_t value) const;
