@@ -1,9 +1,6 @@
 #include "tools/GifWriter.h"
 
-#include "runtime/fs/Paths.h"
-
-#include <fcntl.h>
-#include <unistd.h>
+#include "runtime/fs/DurableFile.h"
 
 #include <QVector>
 
@@ -161,16 +158,7 @@ QImage indexedPicture(const QImage &picture, const QList<QRgb> &palette)
 runtime::Status writeGif(const QString &path, const GifImageData &image, const QList<QRgb> &palette,
                          std::optional<int> transparent)
 {
-    const QByteArray bytes = gifFile(image, palette, transparent);
-    const int fd = ::open(runtime::fs::encodeName(path).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return runtime::fail(runtime::ErrorCode::IoError, path);
-    const runtime::Status written =
-        runtime::fs::writeAll(fd, bytes.constData(), bytes.size(), path);
-    if (::close(fd) != 0 && written)
-        return runtime::fail(runtime::ErrorCode::IoError, path);
-    return written;
+    return runtime::fs::writeWholeFile(path, gifFile(image, palette, transparent));
 }
 
 runtime::Status writeGif(const QString &path, const QImage &picture, const QList<QRgb> &palette,
