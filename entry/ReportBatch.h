@@ -22,11 +22,12 @@
 //  4. the markers taken in 1 are removed, in one write;
 //  5. each report's `done` is called, in the order of add().
 // An interruption at any moment leaves each report wholly old or wholly new. due() says when the
-// queue holds about a second of writing (so that a flush holds its markers and its transaction
-// about that long), or has waited ten times that since its first report was queued (so that a
-// load whose checks are slow still commits every few seconds); the caller flushes then, before
-// any question of its own and at the end. What is still queued when the batch is destroyed is
-// not written.
+// queue holds about a second of writing into one data file (so that each transaction lasts
+// about that long), four seconds in all (so that a flush holds its markers and the queued
+// records are kept only that long), or has waited ten times a second since its first report was
+// queued (so that a load whose checks are slow still commits every few seconds); the caller
+// flushes then, before any question of its own and at the end. What is still queued when the
+// batch is destroyed is not written.
 //
 // The data files and the marker file used stay open until the batch is destroyed.
 
@@ -37,6 +38,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -81,8 +83,9 @@ public:
     // do not decode, is InvalidData and nothing is queued. `decide` may be empty (always write).
     [[nodiscard]] runtime::Status add(const ReportIdentity &id, const QList<QByteArray> &records,
                                       BatchMode mode, Decide decide, Done done);
-    // Whether the queue's writes are expected to take about `span`, or its first report has
-    // waited `waitingSpans` times that.
+    // Whether the queued writes into one data file are expected to take about `span` (one
+    // transaction of about that long), those of the whole queue `queuedSpans` times that, or
+    // its first report has waited `waitingSpans` times that.
     bool due() const;
     bool isEmpty() const { return m_queue.empty(); }
     // Writes the queue (above). The first failure of a write, or of taking or removing the
@@ -97,6 +100,7 @@ public:
 private:
     struct Queued;
     using Clock = std::chrono::steady_clock;
+    static constexpr int queuedSpans = 4;
     static constexpr int waitingSpans = 10;
 
     runtime::Status takeMarkers(std::vector<std::unique_ptr<ReportMarker>> &taken);
@@ -107,6 +111,7 @@ private:
     std::chrono::milliseconds m_span;
     std::vector<Queued> m_queue;
     qint64 m_queuedRecords = 0;
+    std::map<std::pair<int, qint64>, qint64> m_queuedByFile; // records by (year, form)
     Clock::time_point m_firstQueued;
     double m_secondsPerRecord; // measured over the writes so far
     struct Held;

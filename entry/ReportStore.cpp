@@ -386,6 +386,7 @@ Status ReportBatch::add(const ReportIdentity &id, const QList<QByteArray> &recor
     if (m_queue.empty())
         m_firstQueued = Clock::now();
     m_queuedRecords += records.size();
+    m_queuedByFile[std::pair(id.year, id.form)] += records.size();
     m_queue.push_back(std::move(q));
     return {};
 }
@@ -396,7 +397,11 @@ bool ReportBatch::due() const
         return false;
     const double span = std::chrono::duration<double>(m_span).count();
     const std::chrono::duration<double> queued = Clock::now() - m_firstQueued;
-    return double(m_queuedRecords) * m_secondsPerRecord >= span ||
+    qint64 largest = 0;
+    for (const auto &[file, records] : m_queuedByFile)
+        largest = std::max(largest, records);
+    return double(largest) * m_secondsPerRecord >= span ||
+           double(m_queuedRecords) * m_secondsPerRecord >= queuedSpans * span ||
            queued.count() >= waitingSpans * span;
 }
 
@@ -628,6 +633,7 @@ Status ReportBatch::flush(runtime::Progress *progress)
     std::vector<Queued> done;
     done.swap(m_queue);
     m_queuedRecords = 0;
+    m_queuedByFile.clear();
     for (const Queued &q : done) {
         if (q.done)
             q.done(q.result);
