@@ -31,7 +31,8 @@
 #include <QApplication>
 #include <QPointer>
 
-#include <optional>
+#include <functional>
+#include <memory>
 
 namespace zemor::app {
 
@@ -39,15 +40,37 @@ using namespace shell::ui;
 
 namespace {
 
+using MakePrinter = decltype(Services::printer);
+
+// The printer of the program's pages, over the window it was last handed out for: the system
+// printer, unless the services make another.
+class Printer : public runtime::report::PageSink
+{
+public:
+    explicit Printer(MakePrinter make) : m_make(std::move(make)) {}
+    void setOver(QWidget *over) { m_over = over; }
+    runtime::Result<bool> output(const runtime::report::PageList &pages,
+                                 const QString &title) override
+    {
+        if (!m_make)
+            return runtime::report::PrinterSink(m_over).output(pages, title);
+        return m_make(m_over)->output(pages, title);
+    }
+
+private:
+    MakePrinter m_make;
+    QPointer<QWidget> m_over;
+};
+
 // Where the program's printed pages go: the page preview over the window in front when they
-// come (the procedure's parent when none is), and from it the system printer, whose dialog opens
+// come (the procedure's parent when none is), and from it the printer, whose dialog opens
 // over the same window, as do the preview's message boxes. The preview tells a failed print
 // itself; it is answered as not printed, so that no window tells it again.
 class ProgramPages : public runtime::report::PageSink
 {
 public:
-    ProgramPages(runtime::Prompter &prompter, QWidget *parent)
-        : m_prompter(prompter), m_parent(parent)
+    ProgramPages(runtime::Prompter &prompter, MakePrinter printer, QWidget *parent)
+        : m_prompter(prompter), m_parent(parent), m_printer(std::move(printer))
     {
     }
     runtime::Result<bool> output(const runtime::report::PageList &pages,
@@ -67,8 +90,8 @@ public:
     }
     runtime::report::PageSink &printing() override
     {
-        m_printer.emplace(front());
-        return *m_printer;
+        m_printer.setOver(front());
+        return m_printer;
     }
 
 private:
@@ -80,7 +103,7 @@ private:
 
     runtime::Prompter &m_prompter;
     QPointer<QWidget> m_parent;
-    std::optional<runtime::report::PrinterSink> m_printer;
+    Printer m_printer;
 };
 
 // The services of one procedure call: the process's, with pick lists over the call's data
@@ -89,7 +112,7 @@ Services forCall(const Services &process, data::DataContext &data, QWidget *pare
 {
     Services services = process;
     services.choices = std::make_shared<PickListChoices>(data, process.state, process.prompter);
-    services.pages = std::make_shared<ProgramPages>(process.prompter, parent);
+    services.pages = std::make_shared<ProgramPages>(process.prompter, process.printer, parent);
     return services;
 }
 

@@ -5,7 +5,8 @@
 // boxes, the office programs, the desktop); each procedure call hands its windows a copy with
 // pick lists over the call's data context (given by the frame, see shell/ui/Procedures.h) and
 // the program's pages: the page preview over the window in front, printing on the system
-// printer. A procedure that is not in the table is shown disabled on the frame.
+// printer (or on the one the services' printer makes). A procedure that is not in the table is
+// shown disabled on the frame.
 
 #include "shell/ui/Procedures.h"
 #include "shell/ui/Services.h"

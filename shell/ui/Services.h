@@ -13,11 +13,16 @@
 // always has an office; a run without one (nullptr) has report entry offer no export, and is
 // not for the windows that write workbooks. Without a desktop (nullptr) the desktop's own
 // programs open files, and nothing is started in a headless run.
+//
+// `printer` makes the printer that the program's pages print on, over the window given; empty,
+// it is the system printer. Windows never call it: they print through `pages`.
 
 #include <QDateTime>
 
 #include <functional>
 #include <memory>
+
+class QWidget;
 
 namespace zemor::runtime {
 class Prompter;
@@ -47,11 +52,12 @@ struct Services
     std::shared_ptr<runtime::report::PageSink> pages;
     runtime::office::DesktopOpener *desktop = nullptr;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    std::function<std::unique_ptr<runtime::report::PageSink>(QWidget *over)> printer;
 
     // The same services asking through `other` (a window's own message boxes).
     Services askingWith(runtime::Prompter &other) const
     {
-        Services asking{state, other, office, choices, pages, desktop, now};
+        Services asking{state, other, office, choices, pages, desktop, now, printer};
         return asking;
     }
 };

@@ -7,6 +7,7 @@
 #include "analysis/indicators/IndicatorFormulaFiles.h"
 #include "analysis/indicators/PopulationGroups.h"
 #include "analysis/indicators/ui/IndicatorListWindow.h"
+#include "analysis/indicators/ui/IndicatorParametersWindow.h"
 #include "analysis/indicators/ui/IndicatorProcedure.h"
 #include "analysis/indicators/ui/IndicatorResultWindow.h"
 #include "analysis/ratings/RatingData.h"
@@ -25,9 +26,12 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QImageReader>
 #include <QListWidget>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTest>
@@ -560,6 +564,73 @@ private Q_SLOTS:
         QVERIFY2(first.startsWith(u"Берёзовский|"_s), qPrintable(shown.join(u", "_s)));
         QVERIFY2(!first.section(u'|', 3).isEmpty(), qPrintable(first));
         QCOMPARE(first.section(u'|', 2, 2).remove(u' '), u"9999"_s);
+    }
+
+    // The rate by district over the months 1 to 12 with "Группировать по населению": each
+    // group's row shows its own sums and rate (one rural district a group), and only group I,
+    // under 10 000 inhabitants, shows its cases over its population as text. The figures are
+    // worked out by hand from the stored records of form 12, row 1, and the population file.
+    void populationGroupsByDistrict()
+    {
+        test::ScriptedPrompter prompter;
+        test::NoDesktop desktop;
+        runtime::office::OfficeServer office(&desktop);
+        shell::AppState state;
+        const auto pdf =
+            std::make_shared<runtime::report::PdfSink>(m_work->filePath(u"groups.pdf"_s));
+        data::DataContext data;
+        analysis::ui::IndicatorProcedure procedure(data, {state, prompter, &office, nullptr, pdf});
+        const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(101);
+        QVERIFY(definition && *definition);
+        analysis::IndicatorRequest base;
+        base.year = test::demoYear;
+        base.period = {1, 12};
+
+        // The parameters: by district, grouped, "OK"; the result; the parameters again: closed.
+        bool asked = false;
+        int cells = 0;
+        QStringList groups;
+        QTimer answer;
+        answer.setInterval(10);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *parameters = qobject_cast<analysis::ui::IndicatorParametersWindow *>(modal)) {
+                if (asked) {
+                    parameters->reject();
+                    return;
+                }
+                asked = true;
+                test::control<QRadioButton>(parameters, u"?OPTION1:RADIO1")->setChecked(true);
+                test::control<QCheckBox>(parameters, u"?GRUPNAS")->setChecked(true);
+                QMetaObject::invokeMethod(test::control(parameters, u"?OK"), &QPushButton::click,
+                                          Qt::QueuedConnection);
+            } else if (auto *result = qobject_cast<analysis::ui::IndicatorResultWindow *>(modal)) {
+                cells = result->cells();
+                for (const analysis::IndicatorDisplayRow &r : result->rows()) {
+                    if (!r.name.trimmed().startsWith(u"в среднем по группе"_s))
+                        continue;
+                    QStringList shown{r.name.trimmed()};
+                    for (int c = 0; c < cells; ++c)
+                        shown << r.cells[size_t(c)].trimmed();
+                    groups << shown.join(u'|');
+                }
+                test::grabWindow(result, u"demo_indicator_population_groups"_s);
+                result->reject();
+            }
+        });
+        answer.start();
+        procedure.open(**definition, base);
+        QVERIFY2(prompter.texts().isEmpty(), qPrintable(prompter.texts().join(u'\n')));
+
+        // Cases, population, rate per 1000, the small district's note, the population column.
+        QCOMPARE(cells, 5);
+        const QStringList expected{u"в среднем по группе I|17523|9999|1752,48|17523/9999|9999"_s,
+                                   u"в среднем по группе II|14914|12500|1193,12||12500"_s,
+                                   u"в среднем по группе III|14471|20000|723,55||20000"_s,
+                                   u"в среднем по группе IV|15328|30000|510,93||30000"_s,
+                                   u"в среднем по группе V||45000|||45000"_s,
+                                   u"в среднем по группе VI||52000|||52000"_s};
+        QCOMPARE(groups, expected);
     }
 
     // By rows as the user sees them: the rows of the form, then the listed ones named from the
