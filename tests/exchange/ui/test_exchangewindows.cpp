@@ -375,6 +375,7 @@ void TestExchangeWindows::importListWindow()
     run.prompter.rules = {{ImportReports::controlsQuestion(), {1}}, {replace, {2, 1}}};
     run.prompter.texts.clear();
     test::clickControl(&window, u"?OKBUTTON");
+    QCOMPARE(run.quiet.shown, 1); // the chosen institution's controls
     QCOMPARE(run.prompter.count(replace), marked.size());
     QCOMPARE(run.prompter.texts.last(), ImportReports::doneText());
     QCOMPARE(window.entries()[marked[0]].mark, int(ImportEntry::Marked));
@@ -517,6 +518,7 @@ void TestExchangeWindows::oldFormatProcedure()
                             findControl<QCheckBox>(w, u"?CHECK1")->setChecked(true);
                             QCOMPARE(files->markedCount(), 1);
                             test::clickControl(w, u"?OKBUTTON");
+                            QCOMPARE(run.quiet.shown, 1); // the controls' results
                             QCOMPARE(labelText(w, u"?LOCZAP"), u"2"_qs);
                             QCOMPARE(modelOf(w, u"?LIST2")->rowCount(), 1);
                             test::grabWindow(w, u"old_list"_qs);
