@@ -414,6 +414,11 @@ private Q_SLOTS:
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
         CrossSectionResult r = result(30, 3, CrossSectionGrouping::Institutions);
         r.marks[0].year = 2024;
+        // Texts that look like numbers stay the texts they are.
+        r.marks[1].rowName = u"2.10  "_s;
+        r.marks[2].rowName = u"2.1"_s;
+        r.rows[0].name = u"007"_s;
+        r.rows[1].region = u"3.20"_s;
         NoDesktop desktop;
         runtime::office::OfficeServer office(&desktop);
         test::ScriptedPrompter prompter;
@@ -438,6 +443,29 @@ private Q_SLOTS:
         QCOMPARE(text(12, 32), u"330"_s);
         QCOMPARE(text(10, 3).replace(u'.', u','), u"101,1"_s);
         QCOMPARE(text(13, 3), QString());
+
+        // Headings, names and periods are texts; the values are numbers.
+        using Kind = runtime::office::Cell::Kind;
+        const auto kind = [&](int row, int column) {
+            const auto *cell = book->cell(row, column);
+            return cell ? cell->kind : Kind::Empty;
+        };
+        const struct
+        {
+            int row, column;
+            Kind kind;
+            QString text;
+        } cells[] = {
+            {9, 4, Kind::Text, u"2.10"_s},      {9, 5, Kind::Text, u"2.1"_s},
+            {10, 2, Kind::Text, u"007"_s},      {11, 1, Kind::Text, u"3.20"_s},
+            {3, 1, Kind::Text, u"2025 год"_s},  {7, 4, Kind::Text, u"январь"_s},
+            {8, 32, Kind::Text, u"графа 30"_s}, {12, 32, Kind::Number, u"330"_s},
+        };
+        for (const auto &c : cells) {
+            QCOMPARE(kind(c.row, c.column), c.kind);
+            QCOMPARE(text(c.row, c.column), c.text);
+        }
+        QCOMPARE(kind(10, 3), Kind::Number);
     }
 
     // A workbook that cannot be made stops the export without a success message.

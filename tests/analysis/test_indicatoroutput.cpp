@@ -196,7 +196,9 @@ private Q_SLOTS:
         const IndicatorRun run = makeRun(25, IndicatorLayout::ByDistrict, true);
         IndicatorOutputInput input{&run, makeColumns(25, 9), {}, 2025, {}};
         input.chosen.name = u"Строка 5  "_s;
-        const QList<IndicatorDisplayRow> rows = makeRows(2, 40);
+        QList<IndicatorDisplayRow> rows = makeRows(2, 40);
+        rows[0].codeText = u"2.1"_s;
+        rows[1].codeText = u"2.10"_s;
         NoDesktop desktop;
         runtime::office::OfficeServer office(&desktop);
         test::ScriptedPrompter prompter;
@@ -218,9 +220,21 @@ private Q_SLOTS:
         QCOMPARE(text(9, 32), u"Графа 15"_s);
         QCOMPARE(text(9, 33), QString());
         QCOMPARE(text(11, 1), u"Строка 1"_s);
-        QCOMPARE(text(11, 2), u"1"_s);
         QCOMPARE(text(12, 32), u"230"_s);
         QCOMPARE(text(12, 33), QString());
+        // Row codes, names and headings are texts, whatever they look like; values are numbers.
+        using Kind = runtime::office::Cell::Kind;
+        const auto kind = [&](int r, int c) {
+            const auto *cell = book->cell(r, c);
+            return cell ? cell->kind : Kind::Empty;
+        };
+        QCOMPARE(text(11, 2), u"2.1"_s);
+        QCOMPARE(text(12, 2), u"2.10"_s);
+        for (const auto &[r, c] : {std::pair(11, 2), std::pair(12, 2), std::pair(11, 1),
+                                   std::pair(9, 3), std::pair(10, 3), std::pair(2, 1)})
+            QCOMPARE(kind(r, c), Kind::Text);
+        QCOMPARE(kind(11, 3), Kind::Number);
+        QCOMPARE(kind(12, 32), Kind::Number);
 
         // The definition's own template is taken only for a plain run.
         IndicatorRun own = makeRun(3, IndicatorLayout::ByDistrict, false);

@@ -82,20 +82,6 @@ public:
     }
 };
 
-// Runs `before` with the text of each question before answering it.
-class WatchingPrompter : public test::ScriptedPrompter
-{
-public:
-    std::function<void(const QString &)> before;
-    int message(const QString &text, const QString &caption, const QString &buttons,
-                runtime::MessageIcon icon, int defaultButton) override
-    {
-        if (before)
-            before(text);
-        return ScriptedPrompter::message(text, caption, buttons, icon, defaultButton);
-    }
-};
-
 } // namespace
 
 class TestImportReports : public QObject
@@ -474,7 +460,7 @@ void TestImportReports::reportTakenDuringALoadIsNotReplaced()
     auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
     QVERIFY(scan);
     data::DataContext entryWindow;
-    WatchingPrompter prompter;
+    test::WatchingPrompter prompter;
     prompter.fallback = 1;
     QStringList asked;
     prompter.before = [&](const QString &text) {
@@ -578,23 +564,6 @@ void TestImportReports::cancelledLoadSaysWhatItWrote()
              2);
 }
 
-// Keeps, in one log with the questions, each run of the controls a load shows.
-class RecordingViewer final : public entry::RunResultsViewer
-{
-public:
-    explicit RecordingViewer(QStringList &log) : m_log(log) {}
-    void show(const entry::RunRequest &request, const entry::RunOutcome &outcome) override
-    {
-        m_log.append(
-            u"shown %1: %2 failures, %3 forms"_qs.arg(request.entities.value(0).institution)
-                .arg(outcome.failures.size())
-                .arg(request.forms.size()));
-    }
-
-private:
-    QStringList &m_log;
-};
-
 // Records what a load's progress is told.
 class RecordingProgress final : public runtime::Progress
 {
@@ -627,27 +596,32 @@ void TestImportReports::everyInstitutionShownItsControlsAndCountedOnce()
     auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
     QVERIFY(scan && scan->entries.size() == 2 && scan->institutions.size() == 2);
     QStringList log;
-    WatchingPrompter prompter;
+    test::WatchingPrompter prompter;
     prompter.before = [&](const QString &text) { log.append(text); };
     prompter.answers = {1, 2}; // 101's report replaced; "НЕТ" to 102's failed controls
-    RecordingViewer viewer(log);
+    test::RecordingViewer viewer(log);
     ImportReports importer(ctx, prompter, demoYear);
     importer.setRunViewer(&viewer);
     QVERIFY(importer.name(*scan));
+    // And 102's form 7 of month 3 in a file that is gone: not checked.
+    scan->entries.append(
+        ImportEntry{3, 7, {}, ImportEntry::Marked, 102, work.filePath(u"in/gone.dat"_qs), {}});
     for (ImportEntry &e : scan->entries)
         e.mark = ImportEntry::Marked;
 
     RecordingProgress progress;
     const ImportOutcome outcome = importer.loadAll(scan->entries, scan->institutions, &progress);
-    // Each institution's run is shown before the question it leads to.
-    QCOMPARE(log.value(0), u"shown 101: 0 failures, 1 forms"_qs);
+    // Each institution's run is shown, with what failed and what was not checked, before the
+    // question it leads to.
+    QCOMPARE(log.value(0), u"shown 101: 1 forms; failed: ; not checked: "_qs);
     QVERIFY2(log.value(1).startsWith(u"ОТЧЕТ ЛПУ 101"_qs), qPrintable(log.value(1)));
-    QCOMPARE(log.value(2), u"shown 102: 1 failures, 1 forms"_qs);
+    QCOMPARE(log.value(2), u"shown 102: 2 forms; failed: Ф12 контроль 2; not checked: Ф7 за 3"_qs);
     QCOMPARE(log.value(3), ImportReports::controlsQuestion());
+    QCOMPARE(log.size(), 4);
     QVERIFY(outcome.declined);
     // One total over both institutions' entries, run through once.
-    QCOMPARE(progress.totals, QList<qint64>{2});
-    QCOMPARE(progress.steps, (QList<qint64>{1, 2}));
+    QCOMPARE(progress.totals, QList<qint64>{3});
+    QCOMPARE(progress.steps, (QList<qint64>{1, 3}));
 }
 
 QTEST_GUILESS_MAIN(TestImportReports)

@@ -68,6 +68,7 @@ private Q_SLOTS:
     void everyInstitutionLookedUpOnlyWhereItHasRows();
     void oneInstitutionLeavesOrCompletes();
     void fileOfTheCurrentLayoutIsRefused();
+    void controlsShownBeforeTheQuestion();
     void exchangeFilesAsTheRunsSource();
 };
 
@@ -221,6 +222,37 @@ void TestOldFormatImport::fileOfTheCurrentLayoutIsRefused()
     const ImportOutcome outcome =
         importer.loadOne(allMarked(*files), ImportInstitution{3, {}, 9001, {}, 3, 3}, false);
     QVERIFY(outcome.messages.value(0).startsWith(u"W0007x03.dat ошибка ?"_qs));
+    QVERIFY(reportOf(ctx, 9001).isEmpty());
+}
+
+void TestOldFormatImport::controlsShownBeforeTheQuestion()
+{
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    work.makeDir(u"old"_qs);
+    // 102's annual form 12 fails a column rule; the month's form 7 file has no row of 102.
+    QVERIFY(writeFile(work.filePath(u"old/W0012x00.dat"_qs),
+                      test::storedReport(ctx, demoYear, 12, 102, 0)));
+    QVERIFY(writeFile(work.filePath(u"old/W0007x03.dat"_qs), {rowOf(ctx, 9001, 3, 1)}));
+
+    QStringList log;
+    test::WatchingPrompter prompter;
+    prompter.before = [&](const QString &text) { log.append(text); };
+    prompter.answers = {2}; // "НЕТ"
+    test::RecordingViewer viewer(log);
+    OldFormatImport importer(ctx, prompter, demoYear);
+    importer.setRunViewer(&viewer);
+    const auto files = importer.files(work.filePath(u"old"_qs));
+    QVERIFY(files && files->size() == 2);
+    const auto scan = importer.institutions(*files);
+    QVERIFY(scan && scan->institutions.size() == 2 && scan->institutions[0].code == 102);
+
+    const ImportOutcome outcome = importer.loadOne(allMarked(*files), scan->institutions[0], false);
+    QCOMPARE(log,
+             (QStringList{u"shown 102: 2 forms; failed: Ф12 контроль 2; not checked: Ф7 за 3"_qs,
+                          ImportReports::controlsQuestion()}));
+    QVERIFY(outcome.declined);
+    QVERIFY(outcome.lines.isEmpty());
     QVERIFY(reportOf(ctx, 9001).isEmpty());
 }
 

@@ -17,6 +17,7 @@
 #include <QSet>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 
 using namespace zemor;
@@ -578,6 +579,9 @@ void ServicesBTest::institutionListWorkbook()
     ScriptedPrompter prompter;
     data::DataContext data(&prompter);
     writeInstitutions(data);
+    // Names that look like numbers.
+    addDistrict(data, 3, QStringLiteral("3.20"));
+    addInstitution(data, {111, 3, 1, QStringLiteral("2.10"), 1});
     const auto list = InstitutionList(data, kYear).fill();
     QVERIFY(list);
 
@@ -598,14 +602,27 @@ void ServicesBTest::institutionListWorkbook()
     for (int i = 0; i < list->size(); ++i) {
         const InstitutionListEntry &entry = list->at(i);
         const int row = 11 + i;
-        QCOMPARE(book->cell(row, 1)->kind, Cell::Kind::Number);
         QCOMPARE(text(*book, row, 1), QString::number(i + 1));
         QCOMPARE(text(*book, row, 2), QString::number(entry.cod));
         QCOMPARE(text(*book, row, 3), entry.nameR);
         QCOMPARE(text(*book, row, 4), entry.nameU);
         QCOMPARE(text(*book, row, 5), entry.nameSel);
         QCOMPARE(text(*book, row, 6), entry.name); // a leading apostrophe too
+        // The number and the code are numbers, the names texts.
+        for (int column = 1; column <= 6; ++column) {
+            const Cell *cell = book->cell(row, column);
+            const Cell::Kind kind = cell ? cell->kind : Cell::Kind::Empty;
+            if (column <= 2)
+                QCOMPARE(kind, Cell::Kind::Number);
+            else if (!text(*book, row, column).isEmpty())
+                QCOMPARE(kind, Cell::Kind::Text);
+        }
     }
+    const auto named = std::find_if(list->cbegin(), list->cend(),
+                                    [](const InstitutionListEntry &e) { return e.cod == 111; });
+    QVERIFY(named != list->cend());
+    QCOMPARE(named->nameR, QStringLiteral("3.20"));
+    QCOMPARE(named->name, QStringLiteral("2.10"));
     QVERIFY(!hasValue(*book, 11 + int(list->size()), 1));
     QCOMPARE(book->lastColumn() <= 7, true); // nothing beyond the template's columns
 }

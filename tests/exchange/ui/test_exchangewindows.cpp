@@ -169,6 +169,7 @@ private Q_SLOTS:
     void exportWithoutOwnCodeRunsNothing();
     void clickMarksAndHeadingsShowWhole();
     void highlightedInstitutionIsTheChosenOne();
+    void dailyReportsListedByDate_data();
     void dailyReportsListedByDate();
 };
 
@@ -375,6 +376,7 @@ void TestExchangeWindows::importListWindow()
     run.prompter.rules = {{ImportReports::controlsQuestion(), {1}}, {replace, {2, 1}}};
     run.prompter.texts.clear();
     test::clickControl(&window, u"?OKBUTTON");
+    QCOMPARE(run.quiet.shown, 1); // the chosen institution's controls
     QCOMPARE(run.prompter.count(replace), marked.size());
     QCOMPARE(run.prompter.texts.last(), ImportReports::doneText());
     QCOMPARE(window.entries()[marked[0]].mark, int(ImportEntry::Marked));
@@ -517,6 +519,7 @@ void TestExchangeWindows::oldFormatProcedure()
                             findControl<QCheckBox>(w, u"?CHECK1")->setChecked(true);
                             QCOMPARE(files->markedCount(), 1);
                             test::clickControl(w, u"?OKBUTTON");
+                            QCOMPARE(run.quiet.shown, 1); // the controls' results
                             QCOMPARE(labelText(w, u"?LOCZAP"), u"2"_qs);
                             QCOMPARE(modelOf(w, u"?LIST2")->rowCount(), 1);
                             test::grabWindow(w, u"old_list"_qs);
@@ -697,8 +700,17 @@ void TestExchangeWindows::highlightedInstitutionIsTheChosenOne()
     test::grabWindow(&oldWindow, u"old_click"_qs);
 }
 
+// The entries of a daily form, and the results of their load, show each day as its date.
+void TestExchangeWindows::dailyReportsListedByDate_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("entries") << u"?LIST1"_qs;
+    QTest::newRow("results") << u"?LIST2"_qs;
+}
+
 void TestExchangeWindows::dailyReportsListedByDate()
 {
+    QFETCH(QString, list);
     test::WorkDir work(true);
     Run run;
     asInstitution(run, 101);
@@ -712,10 +724,16 @@ void TestExchangeWindows::dailyReportsListedByDate()
     ImportReports importer(run.context, run.prompter, demoYear);
     QVERIFY(importer.name(*scan));
     ui::ImportListWindow window(run.context, run.services(), u"\\import\\"_qs, *scan);
-    auto *entries = modelOf(&window, u"?LIST1");
+    if (list == u"?LIST2"_qs) { // every entry loaded, the stored reports replaced
+        window.show();
+        findControl<QCheckBox>(&window, u"?CHECK1")->setChecked(true);
+        test::clickControl(&window, u"?OKBUTTON");
+        QCOMPARE(window.lastOutcome().lines.size(), 7);
+    }
+    auto *lines = modelOf(&window, list);
     QStringList days;
-    for (int r = 0; r < entries->rowCount(); ++r)
-        days.append(entries->value(r, 0).toString());
+    for (int r = 0; r < lines->rowCount(); ++r)
+        days.append(lines->value(r, 0).toString());
     QCOMPARE(days, (QStringList{u"03.03.25"_qs, u"04.03.25"_qs, u"05.03.25"_qs, u"06.03.25"_qs,
                                 u"07.03.25"_qs, u"08.03.25"_qs, u"09.03.25"_qs}));
 }
