@@ -79,11 +79,24 @@ private Q_SLOTS:
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
     }
 
-    // Months 4..6 of form 51, an annual form, then form 51 again: the new periodicity starts on
-    // the latest period stored (December: 101 and 102), and the boxes show it. A range the user
-    // types is kept across a form of the same periodicity.
+    // Months 4..6 of form 51, an annual form, then form 51 again: the boxes show the latest
+    // period stored (December: 101 and 102) as soon as the form is chosen, and "OK" lists it; a
+    // "from" typed then keeps December as "to" (101, 102 and 21006 in May and June, 101 and
+    // 102 in July to December). A range the user types is kept across a form of the same
+    // periodicity.
+    void latestPeriodAfterAnAnnualForm_data()
+    {
+        QTest::addColumn<int>("typedFrom"); // 0: nothing typed
+        QTest::addColumn<int>("listedFrom");
+        QTest::addColumn<int>("entries");
+        QTest::newRow("as shown") << 0 << 12 << 2;
+        QTest::newRow("from typed") << 5 << 5 << 18;
+    }
     void latestPeriodAfterAnAnnualForm()
     {
+        QFETCH(int, typedFrom);
+        QFETCH(int, listedFrom);
+        QFETCH(int, entries);
         Run run(&m_desktop, m_dir.filePath(u"latest.pdf"_s));
         std::unique_ptr<ReportListWindow> list(qobject_cast<ReportListWindow *>(
             ReportListWindow::run(run.context, run.services(), true)));
@@ -103,13 +116,19 @@ private Q_SLOTS:
 
         run.choices->form = {DemoSummaries::monthlyForm, u"Свод по видам граф"_s, u"51"_s, 1};
         QVERIFY(list->chooseForm());
+        QCOMPARE(from->value(), 12);
+        QCOMPARE(to->value(), 12);
+        QVERIFY(list->list().entries().isEmpty());
+        if (typedFrom > 0)
+            typeInto(from, QString::number(typedFrom));
         run.prompter.messages.clear();
         test::clickControl(list.get(), u"?OK");
         QCOMPARE(run.prompter.texts(), QStringList{});
-        QCOMPARE(from->value(), 12);
+        QCOMPARE(from->value(), listedFrom);
         QCOMPARE(to->value(), 12);
-        QCOMPARE(list->list().entries().size(), 2);
-        QCOMPARE(findControl<QLabel>(list.get(), u"?KOLLPU")->text(), u"Всего отчетов: 2"_s);
+        QCOMPARE(list->list().entries().size(), entries);
+        QCOMPARE(findControl<QLabel>(list.get(), u"?KOLLPU")->text(),
+                 u"Всего отчетов: %1"_s.arg(entries));
         test::grabWindow(list.get(), u"report-list-latest"_s);
 
         // Typed, then another monthly form: the typed months stay.
