@@ -12,7 +12,8 @@
 // The period boxes take dates for a daily form (its periods are day numbers). They show the range
 // the next "OK" reads: after a change of periodicity the latest period stored for the new form.
 // Only a box the user changed replaces its end of the list's range, so that "the latest period"
-// survives "OK" when neither is touched. Every message box of the window is shown over it.
+// survives "OK" when neither is touched. Every message box of the window is shown over it; the
+// summary, the cross-section and the indicator windows it opens show theirs over themselves.
 //
 // run() is the procedure as the frame starts it; on a window of its own (ownWindow) the window
 // is modeless and returned open (it deletes itself on close; the caller keeps the data context
