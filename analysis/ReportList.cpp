@@ -2,6 +2,8 @@
 
 #include "data/Codes.h"
 #include "data/DataContext.h"
+#include "data/ExistingFile.h"
+#include "data/FileNames.h"
 #include "data/OpenedFile.h"
 #include "data/ReadInside.h"
 #include "data/ReferenceNames.h"
@@ -17,6 +19,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace zemor::analysis {
 
@@ -54,6 +57,24 @@ int periodsOf(int periodKind)
     default:
         return 0;
     }
+}
+
+// The latest period of an open report data file: the period of its last report in key order;
+// a period 0 of a form with periods is yesterday's day number for a daily form and 1 for the
+// others. None for a file without reports.
+Result<std::optional<qint32>> latestStoredPeriod(KeyedFile &file, int periodKind)
+{
+    data::OtchetRecord r(file.record());
+    const Result<bool> last = runtime::store::last(file, data::OtchetRecord::KeyCodUch);
+    if (!last)
+        return std::unexpected(last.error());
+    if (!*last)
+        return std::nullopt;
+    if (r.mes() != 0 || isAnnual(periodKind))
+        return r.mes();
+    if (periodKind == 5)
+        return qint32(QDate::currentDate().toJulianDay() - 1);
+    return 1;
 }
 
 // A report's text in a title: district, blank, name, "(", period and tag, ")".
@@ -119,6 +140,28 @@ void ReportList::setRange(qint32 from, qint32 to)
     m_latest = false;
 }
 
+void ReportList::readLatestPeriod()
+{
+    if (!m_latest || !periodsShown())
+        return;
+    // Nothing here is told: a file that cannot be read is the fill's to tell.
+    auto file = data::openExisting(data::FileNames::otchetFileName(m_year, int(m_form.code)),
+                                   FileId::otchet);
+    if (!file)
+        return;
+    std::optional<qint32> latest;
+    if (*file) {
+        KeyedFile &otchet = **file;
+        const auto read =
+            data::readInside(otchet, [&] { return latestStoredPeriod(otchet, m_form.periodKind); });
+        if (!read)
+            return;
+        latest = *read;
+    }
+    m_from = latest.value_or(m_from);
+    m_to = latest.value_or(1);
+}
+
 void ReportList::resetFilters()
 {
     m_city = true;
@@ -149,18 +192,12 @@ Status ReportList::fill(data::DataContext &ctx)
         KeyedFile &file = opened.file();
         data::OtchetRecord r(file.record());
         if (m_latest) {
-            const Result<bool> last = runtime::store::last(file, data::OtchetRecord::KeyCodUch);
-            if (!last)
-                return std::unexpected(last.error());
-            if (*last) {
-                m_from = m_to = r.mes();
+            const auto latest = latestStoredPeriod(file, m_form.periodKind);
+            if (!latest)
+                return std::unexpected(latest.error());
+            if (*latest) {
+                m_from = m_to = **latest;
                 m_latest = false;
-                if (r.mes() == 0 && !isAnnual(m_form.periodKind)) {
-                    if (m_form.periodKind == 5)
-                        m_from = m_to = qint32(QDate::currentDate().toJulianDay() - 1);
-                    else
-                        m_from = m_to = 1;
-                }
             }
         }
         file.clearRecord();

@@ -14,8 +14,9 @@
 // between windows.
 //
 // "Latest period" is a flag of its own: set on opening and on a change of periodicity, cleared
-// when the user sets the range; a fill then takes the last period stored in the file. A real
-// period 20 (week 20 of a weekly form) is just a period.
+// when the user sets the range; a fill then takes the last period stored in the file, and
+// readLatestPeriod() shows it before the fill. A real period 20 (week 20 of a weekly form) is
+// just a period.
 
 #include "data/Codes.h"
 #include "runtime/core/Error.h"
@@ -136,6 +137,12 @@ public:
     // The user's range: clears the latest-period flag.
     void setRange(qint32 from, qint32 to);
     void setLatestPeriod() { m_latest = true; }
+    // While the range is the latest period: from() and to() become the latest period stored
+    // in the form's data file of the year, as the next fill will read it (the flag stays, so
+    // that the fill reads it again). Reads the file in one read transaction and never creates
+    // it: a missing file or one without reports gives "to" 1, as the fill would; a file that
+    // cannot be read changes nothing (the fill tells why).
+    void readLatestPeriod();
     // Whether the period fields are shown (not for annual forms).
     bool periodsShown() const { return m_form.periodKind != 0; }
 

@@ -103,11 +103,11 @@ ReportListWindow::ReportListWindow(data::DataContext &context, shell::ui::Servic
     formRow->addWidget(m_year);
     m_from = createControl<PeriodBox>(this, QStringLiteral("?MES1"));
     m_to = createControl<PeriodBox>(this, QStringLiteral("?MES2"));
-    for (PeriodBox *s : {m_from, m_to}) {
-        formRow->addWidget(s);
-        // Only a range the user set replaces the list's (which may be "the latest period").
-        connect(s, &QSpinBox::valueChanged, this, [this] { m_rangeEdited = true; });
-    }
+    formRow->addWidget(m_from);
+    formRow->addWidget(m_to);
+    // Only what the user set replaces the list's range (which may be "the latest period").
+    connect(m_from, &QSpinBox::valueChanged, this, [this] { m_fromEdited = true; });
+    connect(m_to, &QSpinBox::valueChanged, this, [this] { m_toEdited = true; });
     auto *ok = commandButton(this, QStringLiteral("?OK"), QStringLiteral("OK"));
     formRow->addWidget(ok);
     layout->addLayout(formRow);
@@ -254,7 +254,7 @@ void ReportListWindow::showForm()
         m_from->setValue(m_list.from());
         m_to->setValue(m_list.to());
     }
-    m_rangeEdited = false;
+    m_fromEdited = m_toEdited = false;
     const auto format = runtime::ui::ListFormat::parse(ReportList::listFormat(form.periodKind));
     m_binding->setFormat(format.value_or(runtime::ui::ListFormat()));
 }
@@ -309,18 +309,20 @@ bool ReportListWindow::chooseForm()
     takeRange();
     if (!m_list.chooseForm(listForm(*form)))
         return false;
+    m_list.readLatestPeriod();
     showForm();
     showLines(0);
     return true;
 }
 
-// The range typed into ?MES1 and ?MES2 becomes the list's; boxes left as shown keep the list's
-// own range, "the latest period" included.
+// What the user typed into ?MES1 or ?MES2 becomes that end of the list's range; with neither
+// touched the list keeps its own, "the latest period" included.
 void ReportListWindow::takeRange()
 {
-    if (m_list.periodsShown() && m_rangeEdited)
-        m_list.setRange(m_from->value(), m_to->value());
-    m_rangeEdited = false;
+    if (m_list.periodsShown() && (m_fromEdited || m_toEdited))
+        m_list.setRange(m_fromEdited ? m_from->value() : m_list.from(),
+                        m_toEdited ? m_to->value() : m_list.to());
+    m_fromEdited = m_toEdited = false;
 }
 
 void ReportListWindow::refill()

@@ -9,9 +9,11 @@
 // ?KOLOTM), "без учета типа граф" (?PROST_SWOD) and the hand-over: the summary (?SWOD1) and the
 // cross-section (?RASRES1). Everything the list holds and decides is analysis::ReportList's.
 //
-// The period boxes take dates for a daily form (its periods are day numbers). Only a range the
-// user typed replaces the list's, so that "the latest period" after a change of periodicity
-// survives "OK". Every message box of the window is shown over it.
+// The period boxes take dates for a daily form (its periods are day numbers). They show the range
+// the next "OK" reads: after a change of periodicity the latest period stored for the new form.
+// Only a box the user changed replaces its end of the list's range, so that "the latest period"
+// survives "OK" when neither is touched. Every message box of the window is shown over it; the
+// summary, the cross-section and the indicator windows it opens show theirs over themselves.
 //
 // run() is the procedure as the frame starts it; on a window of its own (ownWindow) the window
 // is modeless and returned open (it deletes itself on close; the caller keeps the data context
@@ -84,7 +86,9 @@ private:
     QSpinBox *m_year = nullptr;
     PeriodBox *m_from = nullptr;
     PeriodBox *m_to = nullptr;
-    bool m_rangeEdited = false; // the user changed ?MES1 or ?MES2 since the range was shown
+    // The user changed ?MES1, ?MES2 since the range was shown.
+    bool m_fromEdited = false;
+    bool m_toEdited = false;
     QComboBox *m_districts = nullptr;
     QComboBox *m_kinds = nullptr;
     QCheckBox *m_city = nullptr;

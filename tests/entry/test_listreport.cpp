@@ -10,9 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,8 +33,7 @@ private:
         double left = 0, right = 0; // millimetres from the sheet's left edge
     };
     // The pages written to PDF and read back with pdftotext: the text, with blanks and line
-    // ends as single blanks, or (bbox) the words with their places; empty when pdftotext is
-    // missing.
+    // ends as single blanks, or (bbox) the words with their places.
     QString pdfText(const runtime::report::PageList &pages, bool bbox = false);
     QString pdfWords(const runtime::report::PageList &pages)
     {
@@ -70,8 +67,6 @@ QList<TestListReport::Word> TestListReport::pdfPlacedWords(const runtime::report
 
 void TestListReport::runListNamesWhole()
 {
-    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
-        QSKIP("pdftotext is not installed");
     // With the district's name in front, as a run over several districts lists them.
     const QStringList names{u"Лесогорский Участковая больница с. Медведево"_s,
                             u"Берёзовский Центральная районная больница им. Н. И. Пирогова, "
@@ -127,8 +122,6 @@ void TestListReport::wrappedEntriesDoNotOverlap()
                          qPrintable(page.items[i].text + u" / "_s + page.items[j].text));
         }
     }
-    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
-        QSKIP("pdftotext is not installed");
     const QString words = pdfWords(pages);
     for (const QStringList &row : rows)
         QVERIFY2(words.contains(row.at(1)), qPrintable(row.at(1)));

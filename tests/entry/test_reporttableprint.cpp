@@ -17,10 +17,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -179,8 +177,6 @@ void TestReportTablePrint::currentTableAndFilledRows()
     QVERIFY(!all.contains(u"Рак шейки матки"_s));
 
     // On paper too.
-    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
-        QSKIP("pdftotext is not installed");
     const QString text = pdfText(empty, u"filled-rows-only.pdf"_s);
     QVERIFY(text.contains(u"Т 1000 Должности медицинских работников"_s));
     QVERIFY(text.contains(u"Т 5000 Случаи по диагнозам"_s));
@@ -218,8 +214,6 @@ void TestReportTablePrint::typeOneLines()
     QVERIFY2(all.contains(line), qPrintable(all.filter(u"Аппараты"_s).join(u'|')));
 
     // The sign reads as the value's own, not run into the line's dash.
-    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
-        QSKIP("pdftotext is not installed");
     const QString text = pdfText(
         pages, QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-') + u".pdf"_s);
     QVERIFY2(text.contains(QRegularExpression(
@@ -228,7 +222,7 @@ void TestReportTablePrint::typeOneLines()
              qPrintable(text));
 }
 
-// The pages written to PDF and read back as pdftotext sees them; empty when it is missing.
+// The pages written to PDF and read back as pdftotext sees them.
 QString TestReportTablePrint::pdfText(const runtime::report::PageList &pages, const QString &name)
 {
     return test::printedText(pages, m_dir.filePath(name), {u"-layout"_s});
@@ -236,8 +230,6 @@ QString TestReportTablePrint::pdfText(const runtime::report::PageList &pages, co
 
 void TestReportTablePrint::pdfReadBack()
 {
-    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
-        QSKIP("pdftotext is not installed");
     const QString text =
         pdfText(print({u"Каменская ЦРБ  2026г.март"_s, false, false}), u"tables.pdf"_s);
     QVERIFY(text.contains(u"Каменская ЦРБ 2026г.март"_s) ||
@@ -283,8 +275,6 @@ void TestReportTablePrint::wideTableStaysOnPaper()
     for (const QString &text : headings + values)
         QVERIFY2(all.contains(text), qPrintable(text));
 
-    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
-        QSKIP("pdftotext is not installed");
     const QString text = pdfText(pages, u"wide.pdf"_s);
     QSet<QString> read;
     const QRegularExpression heading(u"Графа\\s+(\\d+)"_s);

@@ -97,8 +97,9 @@ void CrossSectionWindow::run(data::DataContext &context, const shell::ui::Servic
 
 CrossSectionWindow::CrossSectionWindow(data::DataContext &context, shell::ui::Services services,
                                        CrossSectionCall &call, QWidget *parent)
-    : QDialog(parent), m_context(context), m_services(std::move(services)), m_call(call),
-      m_callerKind(call.periodKind), m_callerFrom(call.from), m_callerTo(call.to)
+    : QDialog(parent), m_context(context), m_prompter(services.prompter, this),
+      m_services(services.askingWith(m_prompter)), m_call(call), m_callerKind(call.periodKind),
+      m_callerFrom(call.from), m_callerTo(call.to)
 {
     runtime::ui::WaitCursor wait;
     setObjectName(QStringLiteral("P1$SCRL"));

@@ -6,7 +6,7 @@
 // "Готово" (?OK) builds the result, by districts, institutions or the rows of the current table,
 // and the same window turns to its result: the result list, the caption of the clicked cell, the
 // chart of the clicked row, the row order, the removal of empty rows, printing and the workbook.
-// Closing the window ends the procedure.
+// Closing the window ends the procedure. Every message box of the window is shown over it.
 //
 // Everything the window shows comes from analysis/crosssections/ (CrossSectionMarks,
 // CrossSectionBuild, SavedCrossSections, CrossSectionResultView); the window hands them the user's
@@ -22,6 +22,7 @@
 #include "analysis/crosssections/CrossSectionMarks.h"
 #include "analysis/crosssections/CrossSectionResultView.h"
 #include "analysis/crosssections/SavedCrossSections.h"
+#include "runtime/ui/WidgetPrompter.h"
 #include "shell/ui/Services.h"
 
 #include <QDialog>
@@ -121,6 +122,7 @@ private:
     QString periodWord() const;
 
     data::DataContext &m_context;
+    runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
     shell::ui::Services m_services;
     CrossSectionCall &m_call;
     int m_callerKind = 0;

@@ -41,7 +41,7 @@ IndicatorRequest openIndicatorRequest(const IndicatorDefinition &definition,
 IndicatorListWindow::IndicatorListWindow(IndicatorListContext context, Opener opener,
                                          runtime::Prompter &prompter, QWidget *parent)
     : QDialog(parent), m_context(std::move(context)), m_opener(std::move(opener)),
-      m_prompter(prompter)
+      m_prompter(prompter, this)
 {
     setObjectName(QStringLiteral("P1$SCRY"));
     setWindowTitle(title());

@@ -4,7 +4,7 @@
 // definitions of the indicator copy of the tables file that are valid in the reporting year,
 // those of the current form or, with "по всем формам", of every form. Enter, a double click or
 // "OK" opens the chosen indicator; the window stays open for the next one, and closing it
-// empties the list.
+// empties the list. Every message box of the window is shown over it.
 //
 // The list reads "TablP.dat" through IndicatorFormulaFiles under its own names: the context's
 // names of the year's tables and columns files are never touched, so they are the year's again
@@ -15,6 +15,7 @@
 
 #include "analysis/indicators/IndicatorDefinition.h"
 #include "analysis/indicators/IndicatorResult.h"
+#include "runtime/ui/WidgetPrompter.h"
 
 #include <QDialog>
 #include <QList>
@@ -24,10 +25,6 @@
 
 class QCheckBox;
 class QListWidget;
-
-namespace zemor::runtime {
-class Prompter;
-}
 
 namespace zemor::analysis::ui {
 
@@ -79,7 +76,7 @@ private:
 
     IndicatorListContext m_context;
     Opener m_opener;
-    runtime::Prompter &m_prompter;
+    runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
     QListWidget *m_list = nullptr;
     QCheckBox *m_allForms = nullptr;
     QList<IndicatorDefinition> m_entries;

@@ -38,7 +38,8 @@ IndicatorParametersWindow::IndicatorParametersWindow(const IndicatorDefinition &
                                                      IndicatorRequest base, Runner runner,
                                                      runtime::Prompter &prompter, QWidget *parent)
     : QDialog(parent), m_opened(definition), m_definition(definition), m_base(std::move(base)),
-      m_choices(IndicatorChoices::of(definition)), m_runner(std::move(runner)), m_prompter(prompter)
+      m_choices(IndicatorChoices::of(definition)), m_runner(std::move(runner)),
+      m_prompter(prompter, this)
 {
     setObjectName(u"P1$SCRY"_s);
     setWindowTitle(title());

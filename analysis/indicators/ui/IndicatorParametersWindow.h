@@ -10,11 +10,13 @@
 // opened definition's years starts from its predecessor); the window shows its name. "OK" hands
 // that definition and the request the controls make to the runner and stays open for another
 // run; "Динамический ряд" is cleared after each run. The window keeps its settings only while it
-// is open, and never changes the definition or the request it was given.
+// is open, and never changes the definition or the request it was given. Every message box of
+// the window, those of the runs it starts included, is shown over it.
 
 #include "analysis/indicators/IndicatorComputation.h"
 #include "analysis/indicators/IndicatorDefinition.h"
 #include "analysis/indicators/IndicatorResult.h"
+#include "runtime/ui/WidgetPrompter.h"
 
 #include <QDialog>
 
@@ -25,10 +27,6 @@ class QGroupBox;
 class QLineEdit;
 class QRadioButton;
 class QSpinBox;
-
-namespace zemor::runtime {
-class Prompter;
-}
 
 namespace zemor::analysis::ui {
 
@@ -64,7 +62,7 @@ private:
     IndicatorRequest m_base;
     IndicatorChoices m_choices;
     Runner m_runner;
-    runtime::Prompter &m_prompter;
+    runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
     QRadioButton *m_byDistrict = nullptr;
     QRadioButton *m_byRows = nullptr;
     QRadioButton *m_byInstitution = nullptr;

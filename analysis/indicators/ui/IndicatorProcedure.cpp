@@ -7,6 +7,7 @@
 #include "analysis/indicators/ui/IndicatorRowWindow.h"
 #include "runtime/core/Prompter.h"
 #include "runtime/ui/ProgressWindow.h"
+#include "runtime/ui/WidgetPrompter.h"
 
 namespace zemor::analysis::ui {
 
@@ -32,21 +33,22 @@ void IndicatorProcedure::open(const IndicatorDefinition &definition, const Indic
     window.exec();
 }
 
-void IndicatorProcedure::tell(const QList<FormulaNotice> &notices)
+void IndicatorProcedure::tell(runtime::Prompter &prompter, const QList<FormulaNotice> &notices)
 {
     QStringList told;
     for (const FormulaNotice &n : notices) {
         if (n.message.isEmpty() || told.contains(n.message))
             continue;
         told.append(n.message);
-        m_services.prompter.message(n.message, IndicatorOutput::windowTitle());
+        prompter.message(n.message, IndicatorOutput::windowTitle());
     }
 }
 
 void IndicatorProcedure::run(const IndicatorDefinition &definition, const IndicatorRequest &given,
                              QWidget *parent)
 {
-    runtime::Prompter &prompter = m_services.prompter;
+    // The run's boxes belong to the window that started it.
+    runtime::ui::WindowPrompter prompter(m_services.prompter, parent);
     const auto fail = [&](const runtime::Error &error) {
         if (error.code != runtime::ErrorCode::Cancelled)
             prompter.message(failureText(error), IndicatorOutput::windowTitle(), {},
@@ -80,7 +82,7 @@ void IndicatorProcedure::run(const IndicatorDefinition &definition, const Indica
     progress.finish();
     if (!run)
         return fail(run.error());
-    tell(run->notices);
+    tell(prompter, run->notices);
     if (run->years.isEmpty())
         return;
 
@@ -115,7 +117,7 @@ void IndicatorProcedure::run(const IndicatorDefinition &definition, const Indica
         }
     }
     IndicatorDisplay display = buildIndicatorDisplay(*run, *pictures, *names, formRows, listed);
-    tell(display.notices);
+    tell(prompter, display.notices);
     const auto stored = files.readListFormat(run->definition.id);
     if (!stored)
         return fail(stored.error());

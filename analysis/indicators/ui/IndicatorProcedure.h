@@ -5,7 +5,8 @@
 // row asks for the row (row list; closing it ends the run without a result), the run goes under
 // a progress window ("Отмена" stops it between forms), what the run tells is shown once each,
 // and the result window opens. A file that cannot be read is named with its reason and no
-// result is shown. Nothing is written.
+// result is shown. Nothing is written. The boxes of a run are shown over the window that
+// started it.
 
 #include "analysis/indicators/IndicatorDefinition.h"
 #include "analysis/indicators/IndicatorResult.h"
@@ -34,7 +35,7 @@ public:
              QWidget *parent);
 
 private:
-    void tell(const QList<FormulaNotice> &notices);
+    static void tell(runtime::Prompter &prompter, const QList<FormulaNotice> &notices);
 
     data::DataContext &m_data;
     shell::ui::Services m_services;

@@ -43,7 +43,7 @@ IndicatorResultWindow::IndicatorResultWindow(IndicatorOutputInput input, Indicat
                                              const std::optional<QString> &storedFormat,
                                              shell::ui::Services services, QWidget *parent)
     : QDialog(parent), m_input(std::move(input)), m_display(std::move(display)),
-      m_services(std::move(services))
+      m_prompter(services.prompter, this), m_services(services.askingWith(m_prompter))
 {
     setObjectName(u"P1$SCRL"_s);
     const QString title = IndicatorOutput::resultTitle(m_input);

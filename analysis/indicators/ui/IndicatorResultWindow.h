@@ -4,10 +4,12 @@
 // current row's name, the list of display rows, "Печать", "Excel", "Ранг" (disabled until the
 // rank table has a window), "График" and "только заполненные строки". A click on the list takes
 // the clicked column as the chosen one and, with "График", draws the row's chart below the
-// buttons. Everything shown comes from IndicatorOutput; closing the window empties the rows.
+// buttons. Everything shown comes from IndicatorOutput; closing the window empties the rows. Every
+// message box of the window is shown over it.
 
 #include "analysis/indicators/IndicatorDisplay.h"
 #include "analysis/indicators/IndicatorOutput.h"
+#include "runtime/ui/WidgetPrompter.h"
 #include "shell/ui/Services.h"
 
 #include <QDialog>
@@ -59,6 +61,7 @@ private:
 
     IndicatorOutputInput m_input;
     IndicatorDisplay m_display;
+    runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
     shell::ui::Services m_services;
     QList<IndicatorDisplayRow> m_rows;
     int m_cells = 0;

@@ -75,7 +75,7 @@ QString IndicatorRowWindow::listFormat()
 IndicatorRowWindow::IndicatorRowWindow(QList<ChosenRow> rows, runtime::Prompter &prompter,
                                        QWidget *parent)
     : ListWindow(u"P1$SCRV"_s, u"Выбор строки"_s, FieldCount, listFormat(), parent),
-      m_rows(std::move(rows)), m_prompter(prompter)
+      m_rows(std::move(rows)), m_prompter(prompter, this)
 {
     view()->setObjectName(u"?LIST2"_s);
     QList<QVariantList> lines;

@@ -5,21 +5,19 @@
 // about. Enter or a double click takes a row and closes the window; "Ok" closes it without a row
 // while "печать показателей по отмеченным строкам" is set, otherwise it asks "Укажите строку"
 // (a highlighted row is not taken by "Ok"). Closing the window ends the run. The marks
-// ("Отметить все") stay in the list; nothing reads them.
+// ("Отметить все") stay in the list; nothing reads them. Every message box of the window is
+// shown over it.
 
 #include "analysis/indicators/IndicatorDefinition.h"
 #include "analysis/indicators/IndicatorResult.h"
 #include "runtime/core/Error.h"
 #include "runtime/ui/ListWindow.h"
+#include "runtime/ui/WidgetPrompter.h"
 
 #include <optional>
 
 class QCheckBox;
 class QPushButton;
-
-namespace zemor::runtime {
-class Prompter;
-}
 
 namespace zemor::analysis::ui {
 
@@ -61,7 +59,7 @@ private:
     void marksToggled(bool on);
 
     QList<ChosenRow> m_rows;
-    runtime::Prompter &m_prompter;
+    runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
     QCheckBox *m_marks = nullptr;
     QPushButton *m_markAll = nullptr;
 };

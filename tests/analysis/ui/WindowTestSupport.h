@@ -2,8 +2,8 @@
 
 // What the analysis window tests share: an office without a desktop to open workbooks on, a
 // control and a click by equate, a watch over the windows that come up, the text of a printed
-// PDF, and the pictures and printed pages kept next to the test binary for looking at (the
-// temporary folder when run outside CTest).
+// PDF (support/PdfText.h), and the pictures and printed pages kept next to the test binary for
+// looking at (the temporary folder when run outside CTest).
 
 #include "data/DataContext.h"
 #include "runtime/office/DesktopOpener.h"
@@ -13,6 +13,7 @@
 #include "shell/AppState.h"
 #include "shell/ui/PreviewWindow.h"
 #include "shell/ui/Services.h"
+#include "support/PdfText.h"
 #include "support/ScriptedChoices.h"
 #include "support/ScriptedPrompter.h"
 
@@ -21,15 +22,12 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
-#include <optional>
 
 namespace zemor::test {
 
@@ -63,18 +61,6 @@ inline QString keptFilesDir()
 inline void grabWindow(QWidget *window, const QString &name)
 {
     window->grab().save(QDir(keptFilesDir()).filePath(name + QStringLiteral(".png")));
-}
-
-// The text of a PDF file as pdftotext lays it out; none where pdftotext is not installed.
-inline std::optional<QString> pdfText(const QString &path)
-{
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (pdftotext.isEmpty())
-        return std::nullopt;
-    QProcess p;
-    p.start(pdftotext, {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 inline void keepFile(const QString &path, const QString &name)

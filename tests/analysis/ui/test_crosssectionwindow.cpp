@@ -283,7 +283,7 @@ private Q_SLOTS:
         QVERIFY(!printedBeforePreview);
         QVERIFY(QFileInfo(run.pdf.path()).size() > 0);
         test::keepFile(run.pdf.path(), u"crosssection-print.pdf"_s);
-        if (const auto text = test::pdfText(run.pdf.path())) {
+        if (const auto text = test::pdfText(run.pdf.path(), {u"-layout"_s})) {
             const QString words = text->simplified();
             QVERIFY2(words.contains(result->pages().first().heading.simplified()),
                      qPrintable(words));
@@ -445,7 +445,7 @@ private Q_SLOTS:
         const auto printed = run.pdf.output(sheets, CrossSectionWindow::title());
         QVERIFY(printed && *printed);
         test::keepFile(run.pdf.path(), u"crosssection-long-heading-%1.pdf"_s.arg(grouping));
-        if (const auto text = test::pdfText(run.pdf.path()))
+        if (const auto text = test::pdfText(run.pdf.path(), {u"-layout"_s}))
             QVERIFY2(text->simplified().contains(heading.simplified()), qPrintable(*text));
     }
 

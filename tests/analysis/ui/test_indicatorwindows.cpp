@@ -22,6 +22,7 @@
 #include "shell/AppState.h"
 #include "shell/ExcelLauncher.h"
 #include "support/ModalScript.h"
+#include "support/PdfText.h"
 #include "support/ScriptedPrompter.h"
 #include "tools/DemoTemplates.h"
 
@@ -30,7 +31,6 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -139,15 +139,6 @@ struct NamedModals
         timer.start();
     }
 };
-
-QString pdfText(const QString &path)
-{
-    QProcess p;
-    p.start(u"pdftotext"_s, {u"-layout"_s, path, u"-"_s});
-    if (!p.waitForFinished(20000))
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 } // namespace
 
@@ -750,12 +741,14 @@ void TestIndicatorWindows::fromTheListToTheResults()
     // The print.
     if (const QString dir = qEnvironmentVariable("ZEMOR_SCREENSHOTS"); !dir.isEmpty())
         QFile::copy(pdf.path(), QDir(dir).filePath(u"indicator-print.pdf"_s));
-    const QString text = pdfText(pdf.path());
-    QVERIFY2(text.contains(u"N стр"_s) && text.contains(u"Районы"_s), qPrintable(text));
-    QVERIFY(text.contains(u"Частота на 1000. Строка 5"_s));
-    QVERIFY2(text.contains(QRegularExpression(u"02\\.06\\.25 +09:30:15"_s)), qPrintable(text));
-    // Blank cells print as a hyphen; layout 1 has no line of column numbers.
-    QVERIFY(text.contains(QRegularExpression(u"район 201 +- +- +-"_s)));
+    if (const auto text = test::pdfText(pdf.path(), {u"-layout"_s})) {
+        QVERIFY2(text->contains(u"N стр"_s) && text->contains(u"Районы"_s), qPrintable(*text));
+        QVERIFY(text->contains(u"Частота на 1000. Строка 5"_s));
+        QVERIFY2(text->contains(QRegularExpression(u"02\\.06\\.25 +09:30:15"_s)),
+                 qPrintable(*text));
+        // Blank cells print as a hyphen; layout 1 has no line of column numbers.
+        QVERIFY(text->contains(QRegularExpression(u"район 201 +- +- +-"_s)));
+    }
 }
 
 // A damaged cell file is named with its reason; no window opens and nothing is written.

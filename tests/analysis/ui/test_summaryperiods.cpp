@@ -1,12 +1,24 @@
 // The period fields of the report list, the summary and the completeness windows on the demo:
 // "the latest period" kept across forms of another periodicity; a daily form listed, summed and
 // counted for a range of days typed as dates; the printed completeness page; and the message
-// boxes of these windows shown over the window that asks, not over the frame.
+// boxes of these windows, and of the cross-section and indicator windows the report list opens,
+// shown over the window that asks, not over the report list or the frame.
 
+#include "analysis/crosssections/CrossSectionMarks.h"
+#include "analysis/crosssections/ui/CrossSectionWindow.h"
+#include "analysis/indicators/IndicatorComputation.h"
+#include "analysis/indicators/IndicatorFormulaFiles.h"
+#include "analysis/indicators/IndicatorOutput.h"
+#include "analysis/indicators/ui/IndicatorListWindow.h"
+#include "analysis/indicators/ui/IndicatorParametersWindow.h"
+#include "analysis/indicators/ui/IndicatorProcedure.h"
+#include "analysis/indicators/ui/IndicatorResultWindow.h"
+#include "analysis/indicators/ui/IndicatorRowWindow.h"
 #include "analysis/ui/CompletenessWindow.h"
 #include "analysis/ui/ReportListWindow.h"
 #include "analysis/ui/SummaryWindow.h"
 #include "entry/ui/ControlFailureWindow.h"
+#include "runtime/fs/Paths.h"
 #include "runtime/report/PageList.h"
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/WidgetPrompter.h"
@@ -17,6 +29,7 @@
 
 #include <QCheckBox>
 #include <QDateTime>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -24,11 +37,26 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include <functional>
+#include <memory>
+
 using namespace Qt::StringLiterals;
 using namespace zemor;
+using analysis::ChosenRow;
 using analysis::CompletenessMode;
 using analysis::CompletenessTable;
+using analysis::IndicatorDefinition;
+using analysis::IndicatorFormulaFiles;
+using analysis::IndicatorLayout;
+using analysis::IndicatorOutput;
+using analysis::IndicatorRequest;
 using analysis::ui::CompletenessWindow;
+using analysis::ui::CrossSectionWindow;
+using analysis::ui::IndicatorListWindow;
+using analysis::ui::IndicatorParametersWindow;
+using analysis::ui::IndicatorProcedure;
+using analysis::ui::IndicatorResultWindow;
+using analysis::ui::IndicatorRowWindow;
 using analysis::ui::ReportListWindow;
 using analysis::ui::SummaryWindow;
 using runtime::ui::findControl;
@@ -54,7 +82,72 @@ int totalOf(const CompletenessTable &table, qint64 form)
     return -1;
 }
 
+// What a case of the message boxes works with: the program's own boxes over a frame, and the
+// report list open over it.
+struct Boxes
+{
+    test::WindowRun &run;
+    shell::ui::Services services;
+    ReportListWindow *list = nullptr;
+};
+
+// The class of a window, by which a box's owner is told (the window may be gone when it is
+// checked).
+QString classOf(const QWidget *window)
+{
+    return window ? QString::fromLatin1(window->metaObject()->className()) : QString();
+}
+
+// Opens a window, has it ask, and answers the class of the window that asked (empty when none
+// came up).
+using Asking = std::function<QString(Boxes &)>;
+
+// Runs `open`; the first window of type T shown meanwhile gets `act` and is closed. Answers the
+// window's class.
+template <class T>
+QString whenShown(const std::function<void()> &open, const std::function<void(QWidget *)> &act)
+{
+    QString shown;
+    WindowWatch watch([](QWidget *w) { return qobject_cast<T *>(w) != nullptr; },
+                      [&](QWidget *w) {
+                          if (!shown.isEmpty())
+                              return;
+                          shown = classOf(w);
+                          act(w);
+                          w->close();
+                      });
+    open();
+    return shown;
+}
+
+// The file of that name in the working directory unreadable while this lives.
+class DamagedFile
+{
+public:
+    explicit DamagedFile(const QString &name)
+        : m_path(runtime::fs::resolve(name).value_or(QString())), m_kept(m_path + u".kept"_s)
+    {
+        QFile::rename(m_path, m_kept);
+        QFile damaged(m_path);
+        if (damaged.open(QIODevice::WriteOnly))
+            damaged.write(QByteArray(4096, '\x5a'));
+    }
+    ~DamagedFile()
+    {
+        QFile::remove(m_path);
+        QFile::rename(m_kept, m_path);
+    }
+    DamagedFile(const DamagedFile &) = delete;
+    DamagedFile &operator=(const DamagedFile &) = delete;
+
+private:
+    QString m_path;
+    QString m_kept;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Asking)
 
 class TestSummaryPeriods : public QObject
 {
@@ -79,11 +172,24 @@ private Q_SLOTS:
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
     }
 
-    // Months 4..6 of form 51, an annual form, then form 51 again: the new periodicity starts on
-    // the latest period stored (December: 101 and 102), and the boxes show it. A range the user
-    // types is kept across a form of the same periodicity.
+    // Months 4..6 of form 51, an annual form, then form 51 again: the boxes show the latest
+    // period stored (December: 101 and 102) as soon as the form is chosen, and "OK" lists it; a
+    // "from" typed then keeps December as "to" (101, 102 and 21006 in May and June, 101 and
+    // 102 in July to December). A range the user types is kept across a form of the same
+    // periodicity.
+    void latestPeriodAfterAnAnnualForm_data()
+    {
+        QTest::addColumn<int>("typedFrom"); // 0: nothing typed
+        QTest::addColumn<int>("listedFrom");
+        QTest::addColumn<int>("entries");
+        QTest::newRow("as shown") << 0 << 12 << 2;
+        QTest::newRow("from typed") << 5 << 5 << 18;
+    }
     void latestPeriodAfterAnAnnualForm()
     {
+        QFETCH(int, typedFrom);
+        QFETCH(int, listedFrom);
+        QFETCH(int, entries);
         Run run(&m_desktop, m_dir.filePath(u"latest.pdf"_s));
         std::unique_ptr<ReportListWindow> list(qobject_cast<ReportListWindow *>(
             ReportListWindow::run(run.context, run.services(), true)));
@@ -103,13 +209,19 @@ private Q_SLOTS:
 
         run.choices->form = {DemoSummaries::monthlyForm, u"Свод по видам граф"_s, u"51"_s, 1};
         QVERIFY(list->chooseForm());
+        QCOMPARE(from->value(), 12);
+        QCOMPARE(to->value(), 12);
+        QVERIFY(list->list().entries().isEmpty());
+        if (typedFrom > 0)
+            typeInto(from, QString::number(typedFrom));
         run.prompter.messages.clear();
         test::clickControl(list.get(), u"?OK");
         QCOMPARE(run.prompter.texts(), QStringList{});
-        QCOMPARE(from->value(), 12);
+        QCOMPARE(from->value(), listedFrom);
         QCOMPARE(to->value(), 12);
-        QCOMPARE(list->list().entries().size(), 2);
-        QCOMPARE(findControl<QLabel>(list.get(), u"?KOLLPU")->text(), u"Всего отчетов: 2"_s);
+        QCOMPARE(list->list().entries().size(), entries);
+        QCOMPARE(findControl<QLabel>(list.get(), u"?KOLLPU")->text(),
+                 u"Всего отчетов: %1"_s.arg(entries));
         test::grabWindow(list.get(), u"report-list-latest"_s);
 
         // Typed, then another monthly form: the typed months stay.
@@ -237,78 +349,140 @@ private Q_SLOTS:
                  u"Информация о количестве сданных отчетов за 3 месяц 2025 г."_s);
     }
 
-    // With the program's message boxes, every box of the report list, the summary and the
-    // completeness window is owned by that window: the summary's "В данной таблице в графах
-    // ошибки " after its "Контроль" comes up over the summary, not behind it over the frame.
+    // With the program's message boxes, every box of the report list and of the windows it
+    // opens is owned by the window that asks: the summary's "В данной таблице в графах ошибки "
+    // after its "Контроль" comes up over the summary, the cross-section's and the indicator
+    // windows' boxes over themselves, not behind them over the report list or the frame.
+    void messageBoxesBelongToTheirWindow_data()
+    {
+        QTest::addColumn<Asking>("ask");
+        QTest::addColumn<QStringList>("texts"); // how each box's text begins
+
+        QTest::newRow("report list") << Asking([](Boxes &b) {
+            b.list->selectByLevel(); // without a level
+            return classOf(b.list);
+        }) << QStringList{analysis::ReportList::noLevelText()};
+
+        // The summary of district 5 to month 6 fails its column rule, on opening and again
+        // after "Контроль" and its failure list. The first box comes up while the summary
+        // window is being built, before it is shown.
+        QTest::newRow("summary") << Asking([](Boxes &b) {
+            analysis::SummaryRequest request;
+            request.year = DemoSummaries::year;
+            request.form = {DemoSummaries::monthlyForm, u"51"_s, u"Свод по видам граф"_s,
+                            u"месяц"_s, 1};
+            request.title = u"Район 5"_s;
+            request.district = 5;
+            request.from = 1;
+            request.to = 6;
+            WindowWatch failures(
+                [](QWidget *w) {
+                    return qobject_cast<entry::ui::ControlFailureWindow *>(w) != nullptr;
+                },
+                [](QWidget *w) { w->close(); });
+            return whenShown<SummaryWindow>(
+                [&] { QVERIFY(SummaryWindow::run(b.run.context, b.services, request, b.list)); },
+                [](QWidget *w) { test::clickControl(w, u"?CONTRS"); });
+        }) << QStringList(2, analysis::SummaryTable::controlsFailedText());
+
+        QTest::newRow("completeness") << Asking([](Boxes &b) {
+            std::unique_ptr<QWidget> window(
+                CompletenessWindow::run(b.run.context, b.services, true));
+            auto *completeness = qobject_cast<CompletenessWindow *>(window.get());
+            if (!completeness)
+                return QString();
+            test::clickControl(completeness, u"?OK1");
+            completeness->exportToExcel();
+            return classOf(completeness);
+        }) << QStringList{shell::ExcelLauncher::doneText()};
+
+        // "Готово" without a mark.
+        QTest::newRow("cross-section") << Asking([](Boxes &b) {
+            return whenShown<CrossSectionWindow>([&] { QVERIFY(b.list->crossSection()); },
+                                                 [](QWidget *w) { test::clickControl(w, u"?OK"); });
+        }) << QStringList{analysis::CrossSectionMarks::noMarksText()};
+
+        // A damaged tables file of the indicators, told while the list is being filled.
+        QTest::newRow("indicator list") << Asking([](Boxes &b) {
+            const DamagedFile damaged(u"TablP.dat"_s);
+            return whenShown<IndicatorListWindow>([&] { QVERIFY(b.list->indicatorList()); },
+                                                  [](QWidget *) {});
+        }) << QStringList{u"TablP.dat: "_s};
+
+        // "OK" runs an indicator that has no formula lines.
+        QTest::newRow("indicator parameters") << Asking([](Boxes &b) {
+            IndicatorDefinition definition;
+            definition.id = 999;
+            definition.form = DemoSummaries::monthlyForm;
+            definition.columns = 1;
+            IndicatorRequest request;
+            request.year = DemoSummaries::year;
+            request.period = {1, 12};
+            IndicatorProcedure procedure(b.run.context, b.services, b.list);
+            return whenShown<IndicatorParametersWindow>(
+                [&] { procedure.open(definition, request); },
+                [](QWidget *w) { test::clickControl(w, u"?OK"); });
+        }) << QStringList{analysis::IndicatorComputation::notEnteredMessage()};
+
+        // "Ok" without a row.
+        QTest::newRow("indicator rows") << Asking([](Boxes &b) {
+            const QList<ChosenRow> rows{{5, u"1.0"_s, u"Строка 5"_s, {}, 2}};
+            return whenShown<IndicatorRowWindow>(
+                [&] { IndicatorRowWindow::chooseIndicatorRow(rows, b.services.prompter, b.list); },
+                [](QWidget *w) { test::clickControl(w, u"?OK2"); });
+        }) << QStringList{IndicatorRowWindow::askRowText()};
+
+        // "Ранг" before a column is chosen, on the result of the doctors per 10 000 inhabitants.
+        QTest::newRow("indicator result") << Asking([](Boxes &b) {
+            const auto listed = IndicatorFormulaFiles(DemoSummaries::year).readIndicatorList(62);
+            if (!listed || listed->isEmpty())
+                return QString();
+            IndicatorRequest request;
+            request.year = DemoSummaries::year;
+            request.period = {0, 0};
+            request.layout = IndicatorLayout::ByDistrict;
+            IndicatorProcedure procedure(b.run.context, b.services, b.list);
+            return whenShown<IndicatorResultWindow>(
+                [&] { procedure.run(listed->first(), request, b.list); },
+                [](QWidget *w) { test::clickControl(w, u"?RANG1"); });
+        }) << QStringList{IndicatorOutput::chooseColumnText()};
+    }
     void messageBoxesBelongToTheirWindow()
     {
+        QFETCH(Asking, ask);
+        QFETCH(QStringList, texts);
         Run run(&m_desktop, m_dir.filePath(u"boxes.pdf"_s));
         QWidget frame;
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         runtime::ui::WidgetPrompter boxes(&frame);
-        shell::ui::Services services{run.state, boxes, &run.office, run.choices,
-                                     std::make_shared<shell::ui::PreviewSink>(boxes, *run.printer)};
+        Boxes b{run,
+                {run.state, boxes, &run.office, run.choices,
+                 std::make_shared<shell::ui::PreviewSink>(boxes, *run.printer)}};
         // The text of every box, and the window it is shown over.
-        QStringList texts;
-        QList<QWidget *> owners;
+        QStringList shown;
+        QStringList owners;
         WindowWatch answer([](QWidget *w) { return qobject_cast<QMessageBox *>(w) != nullptr; },
                            [&](QWidget *w) {
                                auto *box = qobject_cast<QMessageBox *>(w);
-                               texts.append(box->text());
-                               owners.append(box->parentWidget());
+                               shown.append(box->text());
+                               owners.append(classOf(box->parentWidget()));
                                box->buttons().first()->click();
                            });
-
-        // The report list: "Выбрать в списке" without a level.
         std::unique_ptr<ReportListWindow> list(
-            qobject_cast<ReportListWindow *>(ReportListWindow::run(run.context, services, true)));
+            qobject_cast<ReportListWindow *>(ReportListWindow::run(run.context, b.services, true)));
         QVERIFY(list);
-        list->selectByLevel();
-        QTRY_COMPARE(texts, QStringList{analysis::ReportList::noLevelText()});
-        QCOMPARE(owners.last(), list.get());
+        b.list = list.get();
+        QCOMPARE(shown, QStringList{});
 
-        // The summary of district 5 to month 6 fails its column rule, on opening and again after
-        // "Контроль" and its failure list.
-        analysis::SummaryRequest request;
-        request.year = DemoSummaries::year;
-        request.form = {DemoSummaries::monthlyForm, u"51"_s, u"Свод по видам граф"_s, u"месяц"_s,
-                        1};
-        request.title = u"Район 5"_s;
-        request.district = 5;
-        request.from = 1;
-        request.to = 6;
-        texts.clear();
-        owners.clear();
-        QWidget *summaryWindow = nullptr;
-        WindowWatch failures(
-            [](QWidget *w) {
-                return qobject_cast<entry::ui::ControlFailureWindow *>(w) != nullptr;
-            },
-            [](QWidget *w) { w->close(); });
-        WindowWatch summary([](QWidget *w) { return qobject_cast<SummaryWindow *>(w) != nullptr; },
-                            [&](QWidget *w) {
-                                summaryWindow = w;
-                                test::clickControl(w, u"?CONTRS");
-                                w->close();
-                            });
-        QVERIFY(SummaryWindow::run(run.context, services, request, list.get()));
-        QVERIFY(summaryWindow);
-        QCOMPARE(texts.count(analysis::SummaryTable::controlsFailedText()), 2);
-        // The first box comes up while the summary window is being built, before it is shown.
-        for (QWidget *owner : owners)
-            QCOMPARE(owner, summaryWindow);
-
-        // Completeness: the workbook's "Выгрузка в Excel завершена".
-        std::unique_ptr<CompletenessWindow> completeness(qobject_cast<CompletenessWindow *>(
-            CompletenessWindow::run(run.context, services, true)));
-        QVERIFY(completeness);
-        test::clickControl(completeness.get(), u"?OK1");
-        texts.clear();
-        owners.clear();
-        QVERIFY(completeness->exportToExcel());
-        QCOMPARE(texts, QStringList{shell::ExcelLauncher::doneText()});
-        QCOMPARE(owners.last(), completeness.get());
+        const QString asker = ask(b);
+        QVERIFY(!asker.isEmpty());
+        QCOMPARE(shown.size(), texts.size());
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            QVERIFY2(shown[i].startsWith(runtime::ui::WidgetPrompter::boxText(texts[i])),
+                     qPrintable(shown[i]));
+        for (const QString &owner : std::as_const(owners))
+            QCOMPARE(owner, asker);
     }
 };
 

@@ -297,7 +297,7 @@ private Q_SLOTS:
                     QCOMPARE(preview.count(), 1);
                     QVERIFY(QFileInfo(run.pdf).size() > 0);
                     test::keepFile(run.pdf, u"summary-print.pdf"_s);
-                    if (const auto text = test::pdfText(run.pdf)) {
+                    if (const auto text = test::pdfText(run.pdf, {u"-layout"_s})) {
                         QVERIFY2(text->contains(u"Свод по видам граф"_s), qPrintable(*text));
                         QVERIFY2(text->contains(u"Поступило"_s), qPrintable(*text));
                         QVERIFY2(text->contains(QString::number(expected / 1000)),
@@ -457,7 +457,7 @@ private Q_SLOTS:
         QCOMPARE(preview.count(), 1);
         QVERIFY(QFileInfo(run.pdf).size() > 0);
         test::keepFile(run.pdf, u"completeness-print.pdf"_s);
-        if (const auto text = pdfText(run.pdf)) {
+        if (const auto text = pdfText(run.pdf, {u"-layout"_s})) {
             QVERIFY2(text->contains(analysis::CompletenessTable::totalName()), qPrintable(*text));
             QVERIFY2(
                 text->contains(u"Информация о количестве сданных отчетов за 1 месяц 2025 г."_s),
@@ -551,7 +551,7 @@ private Q_SLOTS:
         QVERIFY(!printedBeforePreview);
         QVERIFY(QFileInfo(run.pdf).size() > 0);
         test::keepFile(run.pdf, u"indicator-print.pdf"_s);
-        if (const auto text = test::pdfText(run.pdf))
+        if (const auto text = test::pdfText(run.pdf, {u"-layout"_s}))
             QVERIFY2(text->contains(u"Заболеваемость населения на 1000 жителей"_s),
                      qPrintable(*text));
     }

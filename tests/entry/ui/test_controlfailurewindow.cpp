@@ -13,6 +13,7 @@
 #include "runtime/ui/Controls.h"
 #include "runtime/ui/ListBinding.h"
 #include "support/DemoWorkDir.h"
+#include "support/PdfText.h"
 #include "support/ScriptedPrompter.h"
 #include "tests/entry/ui/WhenModal.h"
 #include "tools/DemoReports.h"
@@ -24,9 +25,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -239,17 +238,12 @@ void TestControlFailureWindow::printsTheListAsPdf()
         QVERIFY2(mm <= item.rect.width(), qPrintable(item.text));
     }
 
-    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
-    if (!pdftotext.isEmpty()) {
-        QProcess process;
-        process.start(pdftotext, {pdf, u"-"_s});
-        QVERIFY(process.waitForFinished(20000));
-        QString text = QString::fromUtf8(process.readAllStandardOutput());
-        QVERIFY2(text.contains(u"НЕ ВЫПОЛНЕН КОНТРОЛЬ"), qPrintable(text));
-        QVERIFY(text.contains(u"12345678901"));
+    if (auto text = test::pdfText(pdf)) {
+        QVERIFY2(text->contains(u"НЕ ВЫПОЛНЕН КОНТРОЛЬ"), qPrintable(*text));
+        QVERIFY(text->contains(u"12345678901"));
         // The last term of the long text's first 200 characters is on the sheet.
         const QString tail = failures[2].text.left(200).right(6);
-        QVERIFY2(text.remove(u'\n').contains(tail), qPrintable(tail));
+        QVERIFY2(text->remove(u'\n').contains(tail), qPrintable(tail));
     }
 }
 

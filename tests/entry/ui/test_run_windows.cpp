@@ -19,6 +19,7 @@
 #include "runtime/ui/QueueModel.h"
 #include "shell/AppState.h"
 #include "support/DemoWorkDir.h"
+#include "support/PdfText.h"
 #include "support/RecordingOffice.h"
 #include "support/ScriptedChoices.h"
 #include "support/ScriptedPrompter.h"
@@ -32,11 +33,9 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -416,14 +415,9 @@ void TestRunWindows::entryWindowPrintsItsTables()
     QVERIFY2(heading.endsWith(u"  2025г.март"_s), qPrintable(heading));
     QVERIFY(QFileInfo(m_pdf->path()).size() > 0);
     keep(m_pdf->path(), u"entry_tables.pdf"_s);
-    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
-    if (!pdftotext.isEmpty()) {
-        QProcess p;
-        p.start(pdftotext, {u"-layout"_s, m_pdf->path(), u"-"_s});
-        QVERIFY(p.waitForFinished());
-        const QString text = QString::fromUtf8(p.readAllStandardOutput());
-        QVERIFY2(text.contains(u"Лист"_s), qPrintable(text.left(400)));
-        QVERIFY(text.contains(u"2025г.март"_s));
+    if (const auto text = test::pdfText(m_pdf->path(), {u"-layout"_s})) {
+        QVERIFY2(text->contains(u"Лист"_s), qPrintable(text->left(400)));
+        QVERIFY(text->contains(u"2025г.март"_s));
     }
     // "Выгрузка таблицы в Excel": the current table in a numbered workbook of the program's own
     // folder under the temporary directory.
