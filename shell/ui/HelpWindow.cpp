@@ -17,7 +17,7 @@ namespace zemor::shell::ui {
 using runtime::ui::createControl;
 
 HelpWindow::HelpWindow(runtime::Prompter &prompter, int section, bool preselect, QWidget *parent)
-    : QDialog(parent), m_prompter(prompter)
+    : QDialog(parent), m_prompter(prompter, this)
 {
     setObjectName(QStringLiteral("P1$SCRL"));
     setWindowTitle(title());

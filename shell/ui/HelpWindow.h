@@ -11,6 +11,7 @@
 // The index is read when the window is made (shell::HelpIndex); pictures are read when shown,
 // through runtime::image::ImageLoader.
 
+#include "runtime/ui/WidgetPrompter.h"
 #include "shell/HelpIndex.h"
 
 #include <QDialog>
@@ -47,7 +48,7 @@ protected:
 private:
     void showSection(int index);
 
-    runtime::Prompter &m_prompter;
+    runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
     QList<HelpSection> m_sections;
     QListWidget *m_list = nullptr;
     QLabel *m_image = nullptr;

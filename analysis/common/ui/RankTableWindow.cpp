@@ -114,7 +114,8 @@ QLineEdit *shownText(QWidget *parent, const QString &equate, const QString &text
 
 RankTableWindow::RankTableWindow(const shell::ui::Services &services, const RankTableSource &source,
                                  QWidget *parent)
-    : QDialog(parent), m_services(services), m_table(source)
+    : QDialog(parent), m_prompter(services.prompter, this),
+      m_services(services.askingWith(m_prompter)), m_table(source)
 {
     setObjectName(u"P1$SCRL"_s);
     setWindowTitle(title());

@@ -13,6 +13,7 @@
 // show the table's values through their pictures, but the shown text is never read back.
 
 #include "analysis/common/RankTable.h"
+#include "runtime/ui/WidgetPrompter.h"
 #include "shell/ui/Services.h"
 
 #include <QDialog>
@@ -65,6 +66,7 @@ private:
     void openMap();
     void exportToExcel();
 
+    runtime::ui::WindowPrompter m_prompter; // the boxes this window asks
     shell::ui::Services m_services;
     RankTable m_table;
     struct Pending

@@ -4,6 +4,7 @@
 // boxes of these windows, and of the cross-section and indicator windows the report list opens,
 // shown over the window that asks, not over the report list or the frame.
 
+#include "analysis/common/ui/RankTableWindow.h"
 #include "analysis/crosssections/CrossSectionMarks.h"
 #include "analysis/crosssections/ui/CrossSectionWindow.h"
 #include "analysis/indicators/IndicatorComputation.h"
@@ -23,6 +24,7 @@
 #include "runtime/ui/ListBinding.h"
 #include "runtime/ui/WidgetPrompter.h"
 #include "shell/ExcelLauncher.h"
+#include "shell/ui/HelpWindow.h"
 #include "support/DemoWorkDir.h"
 #include "tests/analysis/ui/WindowTestSupport.h"
 #include "tools/DemoSummaries.h"
@@ -32,6 +34,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSpinBox>
@@ -50,6 +53,8 @@ using analysis::IndicatorFormulaFiles;
 using analysis::IndicatorLayout;
 using analysis::IndicatorOutput;
 using analysis::IndicatorRequest;
+using analysis::RankLine;
+using analysis::RankTableSource;
 using analysis::ui::CompletenessWindow;
 using analysis::ui::CrossSectionWindow;
 using analysis::ui::IndicatorListWindow;
@@ -57,6 +62,7 @@ using analysis::ui::IndicatorParametersWindow;
 using analysis::ui::IndicatorProcedure;
 using analysis::ui::IndicatorResultWindow;
 using analysis::ui::IndicatorRowWindow;
+using analysis::ui::RankTableWindow;
 using analysis::ui::ReportListWindow;
 using analysis::ui::SummaryWindow;
 using runtime::ui::findControl;
@@ -446,6 +452,32 @@ private Q_SLOTS:
                 [&] { procedure.run(listed->first(), request, b.list); },
                 [](QWidget *w) { test::clickControl(w, u"?RANG1"); });
         }) << QStringList{IndicatorOutput::chooseColumnText()};
+
+        // The rank table's workbook, and the help window's click beside its sections.
+        QTest::newRow("rank table") << Asking([](Boxes &b) {
+            RankTableSource source;
+            source.districtCodes = true;
+            source.year = DemoSummaries::year;
+            source.title = u"Охват осмотрами"_s;
+            source.lines = {RankLine{u"a"_s, runtime::Decimal(10), 1, {}, {}},
+                            RankLine{u"b"_s, runtime::Decimal(8), 2, {}, {}}};
+            RankTableWindow window(b.services, source, b.list);
+            window.show();
+            test::clickControl(&window, u"?EXCEL");
+            return classOf(&window);
+        }) << QStringList{shell::ExcelLauncher::doneText()};
+        QTest::newRow("help") << Asking([](Boxes &b) {
+            shell::ui::HelpWindow window(b.services.prompter, 0, false, b.list);
+            window.show();
+            auto *list = findControl<QListWidget>(&window, u"?LIST1");
+            if (!list || !QTest::qWaitForWindowExposed(&window))
+                return QString();
+            const QPoint below(4, list->viewport()->height() - 2);
+            if (list->indexAt(below).isValid())
+                return QString();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
+            return classOf(&window);
+        }) << QStringList{shell::ui::HelpWindow::noSectionText()};
     }
     void messageBoxesBelongToTheirWindow()
     {
