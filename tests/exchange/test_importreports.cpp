@@ -82,20 +82,6 @@ public:
     }
 };
 
-// Runs `before` with the text of each question before answering it.
-class WatchingPrompter : public test::ScriptedPrompter
-{
-public:
-    std::function<void(const QString &)> before;
-    int message(const QString &text, const QString &caption, const QString &buttons,
-                runtime::MessageIcon icon, int defaultButton) override
-    {
-        if (before)
-            before(text);
-        return ScriptedPrompter::message(text, caption, buttons, icon, defaultButton);
-    }
-};
-
 } // namespace
 
 class TestImportReports : public QObject
@@ -474,7 +460,7 @@ void TestImportReports::reportTakenDuringALoadIsNotReplaced()
     auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
     QVERIFY(scan);
     data::DataContext entryWindow;
-    WatchingPrompter prompter;
+    test::ScriptedPrompter prompter;
     prompter.fallback = 1;
     QStringList asked;
     prompter.before = [&](const QString &text) {
@@ -627,7 +613,7 @@ void TestImportReports::everyInstitutionShownItsControlsAndCountedOnce()
     auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
     QVERIFY(scan && scan->entries.size() == 2 && scan->institutions.size() == 2);
     QStringList log;
-    WatchingPrompter prompter;
+    test::ScriptedPrompter prompter;
     prompter.before = [&](const QString &text) { log.append(text); };
     prompter.answers = {1, 2}; // 101's report replaced; "НЕТ" to 102's failed controls
     RecordingViewer viewer(log);
