@@ -2,9 +2,11 @@
 // and of old-format exchange files: a report open in report entry is left as it is and named in
 // use, the load holds the marker of a report while it asks whether to replace it, and a write
 // that fails leaves the old report and no marker behind. Each load writes one report of the demo
-// that has a stored report already.
+// that has a stored report already. Beneath them, a batch of the writer they share: its markers
+// all taken before its first question, and its reports written all or none.
 
 #include "data/ExchangeFile.h"
+#include "entry/ReportBatch.h"
 #include "entry/ReportMarker.h"
 #include "exchange/Form62CsvImport.h"
 #include "exchange/Form62XmlImport.h"
@@ -128,17 +130,18 @@ struct Run
     }
 };
 
-void addLoads(const QStringList &inUse, const QStringList &failed)
+// One row per load, each with its own text to look for.
+void addLoads(const QStringList &texts)
 {
     QTest::addColumn<int>("load");
     QTest::addColumn<QString>("text");
-    const QList<Load> loads{Load::Xml, Load::Csv, Load::Old};
-    const char *names[] = {"xml", "csv", "old format"};
-    for (qsizetype i = 0; i < loads.size(); ++i)
-        QTest::newRow(names[i]) << int(loads[i]) << (inUse.isEmpty() ? failed : inUse).value(i);
+    QTest::newRow("xml") << int(Load::Xml) << texts.value(0);
+    QTest::newRow("csv") << int(Load::Csv) << texts.value(1);
+    QTest::newRow("old format") << int(Load::Old) << texts.value(2);
 }
 
-// Whether a marker of the report is on disk, looked at through a context of its own.
+// Whether a marker of the report is on disk (or cannot be looked at), looked at through a
+// context of its own.
 bool markerExists(Run &run)
 {
     data::DataContext ctx;
@@ -159,13 +162,14 @@ private Q_SLOTS:
     void markerHeldWhileTheLoadAsks();
     void failedWriteLeavesTheOldReport_data();
     void failedWriteLeavesTheOldReport();
+    void batchWrittenWholeOrNotAtAll_data();
+    void batchWrittenWholeOrNotAtAll();
 };
 
 void TestImportMarkers::reportOpenInEntryIsLeftAlone_data()
 {
     addLoads({Form62XmlImport::inUseText(), u"101_1000.csv: отчет ЛПУ 101 занят, не загружен"_s,
-              ImportReports::inUseText()},
-             {});
+              ImportReports::inUseText()});
 }
 
 void TestImportMarkers::reportOpenInEntryIsLeftAlone()
@@ -230,7 +234,7 @@ void TestImportMarkers::markerHeldWhileTheLoadAsks()
 
 void TestImportMarkers::failedWriteLeavesTheOldReport_data()
 {
-    addLoads({}, {u"F0062.dat"_s, u"101_1000.csv: не загружен ("_s, u"W0007x03.dat: "_s});
+    addLoads({u"F0062.dat"_s, u"101_1000.csv: не загружен ("_s, u"W0007x03.dat: "_s});
 }
 
 // Another reader holds the data file (a summary reading it, say) while the load writes: the
@@ -261,6 +265,98 @@ void TestImportMarkers::failedWriteLeavesTheOldReport()
     ReportMarker marker(entryWindow, demoYear, run.institution(), run.form());
     QCOMPARE(marker.take(), ReportMarker::Take::Taken);
     QVERIFY(marker.release());
+}
+
+void TestImportMarkers::batchWrittenWholeOrNotAtAll_data()
+{
+    using State = entry::BatchResult::State;
+    QTest::addColumn<QString>("beside"); // what holds a report or the data file meanwhile
+    QTest::addColumn<int>("state301");
+    QTest::addColumn<int>("state302");
+    QTest::newRow("nothing") << QString() << int(State::Loaded) << int(State::Loaded);
+    QTest::newRow("302 open in entry") << u"entry"_s << int(State::Loaded) << int(State::InUse);
+    QTest::newRow("a reader of the file")
+        << u"reader"_s << int(State::Failed) << int(State::Failed);
+}
+
+// The reports of 301 and 302 (form 7, month 3) replaced by their first two rows in one batch.
+void TestImportMarkers::batchWrittenWholeOrNotAtAll()
+{
+    using State = entry::BatchResult::State;
+    QFETCH(QString, beside);
+    QFETCH(int, state301);
+    QFETCH(int, state302);
+    test::WorkDir work(true);
+    data::DataContext ctx;
+    const QList<qint32> institutions{301, 302};
+    const auto stored = [&](qint32 institution) {
+        return test::storedReport(ctx, demoYear, 7, institution, 3);
+    };
+    QHash<qint32, QByteArrayList> before;
+    for (qint32 institution : institutions) {
+        before[institution] = stored(institution);
+        QCOMPARE(before[institution].size(), 4);
+    }
+
+    data::DataContext entryWindow;
+    ReportMarker open302(entryWindow, demoYear, 302, 7);
+    if (beside == u"entry")
+        QCOMPARE(open302.take(), ReportMarker::Take::Taken);
+    data::DataContext reader;
+    reader.names().setOtchetFileName(demoYear, 7);
+    if (beside == u"reader") {
+        QVERIFY(reader.open(data::FileId::otchet));
+        QVERIFY(reader.file(data::FileId::otchet).beginRead());
+    }
+
+    entry::ReportBatch batch(ctx);
+    QStringList asked;
+    QHash<qint32, entry::BatchResult> results;
+    for (qint32 institution : institutions) {
+        const auto decide = [&, institution](bool exists) {
+            // Every report of the batch is marked before the first question.
+            for (qint32 other : institutions) {
+                const auto taken = ReportMarker(entryWindow, demoYear, other, 7).take();
+                asked.append(u"%1 asked, %2 %3"_s.arg(institution)
+                                 .arg(other)
+                                 .arg(taken && *taken == ReportMarker::Take::InUse ? u"in use"_s
+                                                                                   : u"free"_s));
+            }
+            return exists;
+        };
+        const auto done = [&, institution](const entry::BatchResult &r) {
+            results[institution] = r;
+        };
+        QVERIFY(batch.add({demoYear, 7, institution, 3, 1, 3}, before[institution].mid(0, 2),
+                          entry::BatchMode::Replace, decide, done));
+    }
+    const auto wait = runtime::store::KeyedFile::shareWait();
+    runtime::store::KeyedFile::setShareWait(std::chrono::milliseconds(100));
+    const runtime::Status flushed = batch.flush();
+    runtime::store::KeyedFile::setShareWait(wait);
+    if (beside == u"reader") {
+        QVERIFY(reader.file(data::FileId::otchet).rollback());
+        reader.close(data::FileId::otchet);
+    }
+
+    QStringList expectAsked{u"301 asked, 301 in use"_s, u"301 asked, 302 in use"_s};
+    if (beside != u"entry")
+        expectAsked += {u"302 asked, 301 in use"_s, u"302 asked, 302 in use"_s};
+    QCOMPARE(asked, expectAsked);
+    QCOMPARE(bool(flushed), beside != u"reader");
+    const QHash<qint32, int> expected{{301, state301}, {302, state302}};
+    for (qint32 institution : institutions) {
+        const entry::BatchResult &r = results[institution];
+        QCOMPARE(int(r.state), expected[institution]);
+        QCOMPARE(r.error.message.isEmpty(), r.state != State::Failed);
+        QCOMPARE(stored(institution),
+                 r.state == State::Loaded ? before[institution].mid(0, 2) : before[institution]);
+        // The batch's own markers are gone; report entry's stays.
+        const auto marker = ReportMarker(ctx, demoYear, institution, 7).exists();
+        QVERIFY(marker);
+        QCOMPARE(*marker, r.state == State::InUse);
+    }
+    QVERIFY(open302.release());
 }
 
 QTEST_GUILESS_MAIN(TestImportMarkers)
