@@ -309,7 +309,7 @@ bool Form62CsvImport::store(const QString &name, const QList<QByteArray> &record
                             CsvLoad &load)
 {
     // The file's rows by institution, each institution's report written under its marker; all
-    // of them in one transaction.
+    // of them in one transaction. A file with a report left in use is not loaded as a whole.
     QList<qint32> institutions;
     QHash<qint32, QList<QByteArray>> rowsOf;
     for (const QByteArray &bytes : records) {
@@ -323,11 +323,14 @@ bool Form62CsvImport::store(const QString &name, const QList<QByteArray> &record
     entry::ReportBatch batch(m_context);
     int added = 0;
     int duplicates = 0;
+    bool whole = true;
     for (qint32 inst : institutions) {
         const auto told = [&, inst](const entry::BatchResult &r) {
-            if (r.state == entry::BatchResult::State::InUse)
+            if (r.state == entry::BatchResult::State::InUse) {
                 load.messages.append(name +
                                      QStringLiteral(": отчет ЛПУ %1 занят, не загружен").arg(inst));
+                whole = false;
+            }
             added += r.added;
             duplicates += r.duplicates;
         };
@@ -348,8 +351,9 @@ bool Form62CsvImport::store(const QString &name, const QList<QByteArray> &record
     file.errors = duplicates;
     load.rowsAdded += added;
     load.rowsPresent += duplicates;
-    load.loaded.append(name);
-    return true;
+    if (whole)
+        load.loaded.append(name);
+    return whole;
 }
 
 void Form62CsvImport::loadFile(const QString &path, CsvFile &file,

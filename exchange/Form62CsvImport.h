@@ -65,7 +65,7 @@ struct CsvLines
 struct CsvLoad
 {
     QStringList messages; // in the order met, each naming its file
-    QStringList loaded;   // files whose rows were committed
+    QStringList loaded;   // files whose rows were committed, none left in use
     int rowsAdded = 0;
     int rowsPresent = 0;
     bool cancelled = false;
@@ -119,7 +119,8 @@ private:
                   int district, CsvLoad &load);
     bool readLines(const QString &path, const QString &name, QList<QByteArray> &lines,
                    CsvLoad &load) const;
-    // Adds the records of one file in one transaction; false when nothing was written.
+    // Adds the records of one file in one transaction; false when the file is not loaded whole
+    // (nothing written, or a report left because it is open in report entry).
     bool store(const QString &name, const QList<QByteArray> &records, CsvFile &file, CsvLoad &load);
 
     data::DataContext &m_context;

@@ -2,13 +2,16 @@
 
 // What the exchange tests look at in the demo's data files: the stored records of a form or of
 // one report, byte for byte, and a record spoilt on purpose (a file's own bytes:
-// support/FileBytes.h); and, in one log, the control runs a load shows and the questions it
-// asks, in the order they come.
+// support/FileBytes.h); in one log, the control runs a load shows and the questions it asks, in
+// the order they come; and the input files of the form 62 loads as the federal portal writes
+// them, with a load of an XML file on the demo.
 
 #include "data/DataContext.h"
 #include "data/OpenedFile.h"
 #include "data/records/OtchetRecord.h"
 #include "entry/ControlRun.h"
+#include "exchange/Form62XmlImport.h"
+#include "runtime/text/Cp1251.h"
 #include "tests/support/DemoWorkDir.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/ScriptedPrompter.h"
@@ -72,20 +75,6 @@ inline bool spoilStoredRecord(data::DataContext &ctx, int year, int form,
     return spoilt;
 }
 
-// Runs `before` with the text of each question before answering it.
-class WatchingPrompter : public ScriptedPrompter
-{
-public:
-    std::function<void(const QString &)> before;
-    int message(const QString &text, const QString &caption, const QString &buttons,
-                runtime::MessageIcon icon, int defaultButton) override
-    {
-        if (before)
-            before(text);
-        return ScriptedPrompter::message(text, caption, buttons, icon, defaultButton);
-    }
-};
-
 // Writes each control run a load shows into `log`, one line with the first institution, the
 // number of forms, the failures (form and rule) and the entries not checked (form and period):
 //   "shown 102: 2 forms; failed: Ф12 контроль 2; not checked: Ф7 за 3"
@@ -110,6 +99,77 @@ public:
 
 private:
     QStringList &m_log;
+};
+
+// Lines of a CSV file, each ended by CR LF.
+inline QByteArray csvLines(const QList<QByteArray> &list)
+{
+    QByteArray out;
+    for (const QByteArray &l : list)
+        out += l + "\r\n";
+    return out;
+}
+
+// A CSV table file of form 62: a title, the table line, the column heads, the column numbers
+// 1 to `fields`, the rows.
+inline QByteArray csvTableFile(int table, const QList<QByteArray> &rows, int fields = 9)
+{
+    using runtime::text::toCp1251;
+    QByteArray numbers;
+    for (int f = 1; f <= fields; ++f)
+        numbers += QByteArray::number(f) + ';';
+    QList<QByteArray> all{toCp1251(QStringLiteral("Форма N 62")),
+                          "(" + QByteArray::number(table) + ") " +
+                              toCp1251(QStringLiteral("Таблица")),
+                          toCp1251(QStringLiteral("Наименование;N строки;гр.3;гр.4")), numbers};
+    all += rows;
+    return csvLines(all);
+}
+
+// An XML file as the portal writes it: CRLF lines, Windows-1251, one cell ("10.5.62.1000=7")
+// per two lines; a null `institution` leaves out the institution's line.
+inline QByteArray portalXml(const QString &institution, const QStringList &cells)
+{
+    QStringList lines{QStringLiteral("<?xml version=\"1.0\" encoding=\"windows-1251\"?>"),
+                      QStringLiteral("<report>"),
+                      QStringLiteral(" <sprav><CODE>62_sprav</CODE></sprav>")};
+    if (!institution.isNull())
+        lines << QStringLiteral("  <CODE>62_str_01</CODE>")
+              << QStringLiteral("  <SVAL>") + institution + QStringLiteral("</SVAL>");
+    for (const QString &cell : cells) {
+        const qsizetype eq = cell.indexOf(u'=');
+        lines << QStringLiteral("  <CODE>") + cell.left(eq) + QStringLiteral("</CODE>")
+              << QStringLiteral("  <NVAL>") + cell.mid(eq + 1) + QStringLiteral("</NVAL>");
+    }
+    lines << QStringLiteral("</report>");
+    return runtime::text::toCp1251(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+// The institution an XML load stores for: district code / 100.
+inline exchange::XmlInstitution xmlInstitution(qint32 code)
+{
+    return {code / 100, code, QStringLiteral("ЛПУ %1").arg(code)};
+}
+
+// An XML load on the demo: the file written into "import", read and loaded for one institution.
+struct XmlRun
+{
+    WorkDir work{true};
+    data::DataContext ctx;
+    ScriptedPrompter prompter;
+    exchange::Form62XmlImport importer{ctx, prompter, demoYear};
+
+    exchange::XmlLoadOutcome load(const QString &name, const QByteArray &bytes, qint32 code,
+                                  const QString &folder = QStringLiteral("\\temp1\\"),
+                                  runtime::Progress *progress = nullptr)
+    {
+        work.writeFile(QStringLiteral("import/") + name, bytes);
+        const QString path = work.filePath(QStringLiteral("import/") + name);
+        const auto scan = exchange::Form62XmlImport::parse(path);
+        if (!importer.loadRows() || !scan)
+            return {};
+        return importer.load(*scan, xmlInstitution(code), path, folder, progress);
+    }
 };
 
 } // namespace zemor::test

@@ -37,30 +37,9 @@ struct Cell
 
 using Cells = QList<Cell>;
 
-QByteArray lines(const QList<QByteArray> &list)
-{
-    QByteArray out;
-    for (const QByteArray &l : list)
-        out += l + "\r\n";
-    return out;
-}
-
 QByteArray cp1251(const QString &text)
 {
     return runtime::text::toCp1251(text);
-}
-
-// A table file: a title, the table line, the column heads, the column numbers, the rows.
-QByteArray tableFile(int table, const QList<QByteArray> &rows, int fields = 9)
-{
-    QByteArray numbers;
-    for (int f = 1; f <= fields; ++f)
-        numbers += QByteArray::number(f) + ';';
-    QList<QByteArray> all{cp1251(u"Форма N 62"_s),
-                          "(" + QByteArray::number(table) + ") " + cp1251(u"Таблица"_s),
-                          cp1251(u"Наименование;N строки;гр.3;гр.4"_s), numbers};
-    all += rows;
-    return lines(all);
 }
 
 // A line of table 8000: name, code, then field f holds f (fields 3 to 106).
@@ -241,8 +220,8 @@ void TestForm62Csv::loadsTableFiles_data()
 
     // Table 1000 (group 1): two leading fields, field 3 is column 1; zeros are not written.
     QTest::newRow("group 1") << u"501_1000.csv"_s
-                             << tableFile(1000, {cp1251(u"Врачи;1;10;9;0;;1,5"_s),
-                                                 cp1251(u"из них;1.1;4;3;2;1;0"_s)})
+                             << test::csvTableFile(1000, {cp1251(u"Врачи;1;10;9;0;;1,5"_s),
+                                                          cp1251(u"из них;1.1;4;3;2;1;0"_s)})
                              << Cells{{1000, 1, 1, u"10"_s},
                                       {1000, 1, 2, u"9"_s},
                                       {1000, 1, 3, u"0"_s},
@@ -250,56 +229,56 @@ void TestForm62Csv::loadsTableFiles_data()
                                       {1000, 2, 4, u"1"_s}}
                              << QString();
     QTest::newRow("row name with ; in quotes")
-        << u"501_1000.csv"_s << tableFile(1000, {cp1251(u"\"Врачи; всего\";1;7;6"_s)})
+        << u"501_1000.csv"_s << test::csvTableFile(1000, {cp1251(u"\"Врачи; всего\";1;7;6"_s)})
         << Cells{{1000, 1, 1, u"7"_s}, {1000, 1, 2, u"6"_s}} << QString();
     // A name that wraps in its cell is one quoted field over two lines: the rows after it keep
     // their own values.
     QTest::newRow("row name over two lines")
         << u"501_1000.csv"_s
-        << tableFile(1000, {cp1251(u"\"Врачи\r\nвсего\";1;7;6"_s), cp1251(u"\"из них\n\";1.1;5"_s),
-                            "c;2;4"})
+        << test::csvTableFile(1000, {cp1251(u"\"Врачи\r\nвсего\";1;7;6"_s),
+                                     cp1251(u"\"из них\n\";1.1;5"_s), "c;2;4"})
         << Cells{{1000, 1, 1, u"7"_s},
                  {1000, 1, 2, u"6"_s},
                  {1000, 2, 1, u"5"_s},
                  {1000, 3, 1, u"4"_s}}
         << QString();
     QTest::newRow("quote left open")
-        << u"501_1000.csv"_s << tableFile(1000, {"a;1;7", "\"b;1.1;5", "c;2;4"})
+        << u"501_1000.csv"_s << test::csvTableFile(1000, {"a;1;7", "\"b;1.1;5", "c;2;4"})
         << Cells{{1000, 1, 1, u"absent"_s}}
         << u"501_1000.csv: кавычка, открытая в строке 6, не закрыта до конца файла"_s;
     // Every text cell quoted, the table line and the row numbers too.
     QTest::newRow("every text cell quoted")
         << u"501_1000.csv"_s
-        << lines({cp1251(u"\"Форма N 62\""_s), cp1251(u"\"(1000) Таблица\";\"\""_s),
-                  cp1251(u"\"Наименование\";\"N строки\""_s), "1;2;3;4;5;6;7",
-                  cp1251(u"\"Врачи\";\"1\";7;\"\";6"_s)})
+        << test::csvLines({cp1251(u"\"Форма N 62\""_s), cp1251(u"\"(1000) Таблица\";\"\""_s),
+                           cp1251(u"\"Наименование\";\"N строки\""_s), "1;2;3;4;5;6;7",
+                           cp1251(u"\"Врачи\";\"1\";7;\"\";6"_s)})
         << Cells{{1000, 1, 1, u"7"_s}, {1000, 1, 3, u"6"_s}} << QString();
     QTest::newRow("decimal comma in table 9000")
-        << u"502_9000.csv"_s << tableFile(9000, {"a;1;12,5;0,125;3"})
+        << u"502_9000.csv"_s << test::csvTableFile(9000, {"a;1;12,5;0,125;3"})
         << Cells{{9000, 41, 1, u"12.5"_s}, {9000, 41, 2, u"0.125"_s}, {9000, 41, 3, u"3"_s}}
         << QString();
     QTest::newRow("value that is not a number")
-        << u"501_1000.csv"_s << tableFile(1000, {"a;1;7;x;5"})
+        << u"501_1000.csv"_s << test::csvTableFile(1000, {"a;1;7;x;5"})
         << Cells{{1000, 1, 1, u"7"_s}, {1000, 1, 2, u"0"_s}, {1000, 1, 3, u"5"_s}}
         << u"501_1000.csv: таблица 1000, строка 1, графа 2: не число \"x\""_s;
     QTest::newRow("no header line")
-        << u"501_1000.csv"_s << lines({"x", "(1000) t", "a;1;7;6", "b;2;5;4"})
+        << u"501_1000.csv"_s << test::csvLines({"x", "(1000) t", "a;1;7;6", "b;2;5;4"})
         << Cells{{1000, 1, 1, u"absent"_s}} << u"501_1000.csv: ??"_s;
     QTest::newRow("line 2 names another table")
-        << u"501_1000.csv"_s << tableFile(9000, {"a;1;7"}) << Cells{{1000, 1, 1, u"absent"_s}}
-        << u"501_1000.csv: ??"_s;
+        << u"501_1000.csv"_s << test::csvTableFile(9000, {"a;1;7"})
+        << Cells{{1000, 1, 1, u"absent"_s}} << u"501_1000.csv: ??"_s;
     QTest::newRow("table not of the form")
-        << u"501_4321.csv"_s << tableFile(4321, {"a;1;7"}) << Cells{} << u"?Tab4321"_s;
-    QTest::newRow("unknown institution") << u"999_1000.csv"_s << tableFile(1000, {"a;1;7"})
+        << u"501_4321.csv"_s << test::csvTableFile(4321, {"a;1;7"}) << Cells{} << u"?Tab4321"_s;
+    QTest::newRow("unknown institution") << u"999_1000.csv"_s << test::csvTableFile(1000, {"a;1;7"})
                                          << Cells{} << u"MO c кодом 999 нет в boln"_s;
     // 106 fields: one row in each of the tables 8000 to 8006, and the line after the rows
     // carries table 8030 at character 235.
     QTest::newRow("table 8000")
         << u"501_8000.csv"_s
-        << tableFile(8000,
-                     {wideLine(), "b;2", "c;3",
-                      QByteArray("(8030) visits").leftJustified(234, ' ') + "57;9"},
-                     106)
+        << test::csvTableFile(8000,
+                              {wideLine(), "b;2", "c;3",
+                               QByteArray("(8030) visits").leftJustified(234, ' ') + "57;9"},
+                              106)
         << Cells{{8000, 20, 1, u"3"_s},   {8000, 20, 13, u"15"_s},  {8000, 20, 14, u"0"_s},
                  {8001, 23, 1, u"16"_s},  {8002, 26, 13, u"41"_s},  {8003, 29, 1, u"42"_s},
                  {8003, 29, 26, u"67"_s}, {8004, 32, 1, u"68"_s},   {8005, 35, 13, u"93"_s},
@@ -308,7 +287,8 @@ void TestForm62Csv::loadsTableFiles_data()
         << QString();
     // A line longer than any fixed buffer is read whole: its values land in their columns.
     QTest::newRow("very long line")
-        << u"501_1000.csv"_s << tableFile(1000, {"\"" + QByteArray(200000, 'n') + "\";1;7;6;5;4;3"})
+        << u"501_1000.csv"_s
+        << test::csvTableFile(1000, {"\"" + QByteArray(200000, 'n') + "\";1;7;6;5;4;3"})
         << Cells{{1000, 1, 1, u"7"_s}, {1000, 1, 5, u"3"_s}} << QString();
 }
 
@@ -358,11 +338,11 @@ void TestForm62Csv::loadsTheDemoSamples()
 
 void TestForm62Csv::rowsPresentStayAndAreCounted()
 {
-    write(u"501_1000.csv"_s, tableFile(1000, {"a;1;7", "b;1.1;5"}));
+    write(u"501_1000.csv"_s, test::csvTableFile(1000, {"a;1;7", "b;1.1;5"}));
     QList<CsvFile> files;
     QCOMPARE(loadFolder(&files).rowsAdded, 2);
     QCOMPARE(files[0].errors, 0);
-    write(u"501_1000.csv"_s, tableFile(1000, {"a;1;70", "b;1.1;50", "c;2;3"}));
+    write(u"501_1000.csv"_s, test::csvTableFile(1000, {"a;1;70", "b;1.1;50", "c;2;3"}));
     const CsvLoad again = loadFolder(&files);
     QCOMPARE(again.rowsAdded, 1);
     QCOMPARE(files[0].errors, 2);
@@ -378,7 +358,8 @@ void TestForm62Csv::refusesBadInputWithoutChangingTheFile_data()
         junk += char((i * 7919) % 256);
     QTest::newRow("binary junk") << junk << u"501_1000.csv: не текстовый файл"_s;
     QTest::newRow("NUL inside a valid file")
-        << tableFile(1000, {QByteArray("a;1;7\0;6", 8)}) << u"501_1000.csv: не текстовый файл"_s;
+        << test::csvTableFile(1000, {QByteArray("a;1;7\0;6", 8)})
+        << u"501_1000.csv: не текстовый файл"_s;
     QTest::newRow("UTF-16") << QByteArray("\xff\xfe(\0001\0000\0000\0000\0)\0", 14)
                             << u"501_1000.csv: не текстовый файл"_s;
     QTest::newRow("text without table") << QByteArray(100000, 'z') << u"501_1000.csv: ??"_s;
@@ -398,8 +379,8 @@ void TestForm62Csv::refusesBadInputWithoutChangingTheFile()
 
 void TestForm62Csv::stopsBetweenFiles()
 {
-    write(u"501_1000.csv"_s, tableFile(1000, {"a;1;7"}));
-    write(u"502_1000.csv"_s, tableFile(1000, {"a;1;8"}));
+    write(u"501_1000.csv"_s, test::csvTableFile(1000, {"a;1;7"}));
+    write(u"502_1000.csv"_s, test::csvTableFile(1000, {"a;1;8"}));
     StopAfter stop(1);
     QList<CsvFile> files;
     const CsvLoad load = loadFolder(&files, &stop);
@@ -428,7 +409,7 @@ void TestForm62Csv::refusesATableOutsideTheGroups()
             QVERIFY(t.setA(2));
         });
     }
-    write(u"501_0500.csv"_s, tableFile(500, {"a;1;7"}));
+    write(u"501_0500.csv"_s, test::csvTableFile(500, {"a;1;7"}));
     const CsvLoad load = loadFolder();
     QFile::remove(tabl);
     QFile restored(tabl);
@@ -458,7 +439,7 @@ void TestForm62Csv::loadsASummaryFile()
     }
     summary.append("1000;998;1;5");  // not in boln: stored with district 0
     summary.append("1000;501;77;5"); // no row 77
-    write(u"svod.csv"_s, lines(summary));
+    write(u"svod.csv"_s, test::csvLines(summary));
     QVERIFY(rows + 1 > 255);
 
     Form62CsvImport importer(m_ctx, year);

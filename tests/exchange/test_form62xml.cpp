@@ -7,9 +7,7 @@
 #include "data/DataContext.h"
 #include "exchange/Form62XmlImport.h"
 #include "runtime/core/Progress.h"
-#include "runtime/text/Cp1251.h"
 #include "tests/exchange/ExchangeFixture.h"
-#include "tests/support/ScriptedPrompter.h"
 
 #include <QTest>
 
@@ -18,6 +16,8 @@ using namespace zemor;
 using namespace zemor::exchange;
 using data::OtchetRecord;
 using test::demoYear;
+using test::portalXml;
+using test::XmlRun;
 using State = XmlLoadOutcome::State;
 
 namespace {
@@ -25,22 +25,6 @@ namespace {
 // A demo institution with a form 62 report of the demo year, and one without.
 constexpr qint32 withReport = 101;
 constexpr qint32 withoutReport = 501;
-
-// An XML file as the portal writes it: CRLF lines, Windows-1251, one cell per two lines.
-QByteArray portalXml(const QString &institution, const QStringList &cells)
-{
-    QStringList lines{u"<?xml version=\"1.0\" encoding=\"windows-1251\"?>"_s, u"<report>"_s,
-                      u" <sprav><CODE>62_sprav</CODE></sprav>"_s};
-    if (!institution.isNull())
-        lines << u"  <CODE>62_str_01</CODE>"_s << u"  <SVAL>"_s + institution + u"</SVAL>"_s;
-    for (const QString &cell : cells) {
-        const qsizetype eq = cell.indexOf(u'=');
-        lines << u"  <CODE>"_s + cell.left(eq) + u"</CODE>"_s
-              << u"  <NVAL>"_s + cell.mid(eq + 1) + u"</NVAL>"_s;
-    }
-    lines << u"</report>"_s;
-    return runtime::text::toCp1251(lines.join(u"\r\n"_s) + u"\r\n"_s);
-}
 
 QByteArrayList reportBytes(data::DataContext &ctx, qint32 institution)
 {
@@ -62,38 +46,12 @@ QStringList reportValues(data::DataContext &ctx, qint32 institution)
     return out;
 }
 
-XmlInstitution institution(qint32 code)
-{
-    return {code / 100, code, u"ЛПУ %1"_s.arg(code)};
-}
-
 class CancellingProgress : public runtime::Progress
 {
 public:
     void setTotal(qint64) override {}
     void step(qint64, const QString &) override {}
     bool cancelled() const override { return true; }
-};
-
-// A load on the demo: the file written into "import", read and loaded for one institution.
-struct XmlRun
-{
-    test::WorkDir work{true};
-    data::DataContext ctx;
-    test::ScriptedPrompter prompter;
-    Form62XmlImport importer{ctx, prompter, demoYear};
-
-    XmlLoadOutcome load(const QString &name, const QByteArray &bytes, qint32 code,
-                        const QString &folder = u"\\temp1\\"_s,
-                        runtime::Progress *progress = nullptr)
-    {
-        work.writeFile(u"import/"_s + name, bytes);
-        const QString path = work.filePath(u"import/"_s + name);
-        const auto scan = Form62XmlImport::parse(path);
-        if (!importer.loadRows() || !scan)
-            return {};
-        return importer.load(*scan, institution(code), path, folder, progress);
-    }
 };
 
 } // namespace
@@ -372,7 +330,7 @@ void TestForm62Xml::demoSamples()
         QVERIFY(scan);
         QVERIFY(scan->institutionText.startsWith(u"ГБУЗ "));
         const XmlLoadOutcome out =
-            run.importer.load(*scan, institution(code), path, u"\\temp1\\"_s);
+            run.importer.load(*scan, test::xmlInstitution(code), path, u"\\temp1\\"_s);
         QCOMPARE(out.state, State::Loaded);
         QCOMPARE(out.unknown, QStringList{});
         QCOMPARE(out.errors, QStringList{});

@@ -460,7 +460,7 @@ void TestImportReports::reportTakenDuringALoadIsNotReplaced()
     auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
     QVERIFY(scan);
     data::DataContext entryWindow;
-    test::WatchingPrompter prompter;
+    test::ScriptedPrompter prompter;
     prompter.fallback = 1;
     QStringList asked;
     prompter.before = [&](const QString &text) {
@@ -596,7 +596,7 @@ void TestImportReports::everyInstitutionShownItsControlsAndCountedOnce()
     auto scan = ImportReports::scan(work.filePath(u"in"_qs), false);
     QVERIFY(scan && scan->entries.size() == 2 && scan->institutions.size() == 2);
     QStringList log;
-    test::WatchingPrompter prompter;
+    test::ScriptedPrompter prompter;
     prompter.before = [&](const QString &text) { log.append(text); };
     prompter.answers = {1, 2}; // 101's report replaced; "НЕТ" to 102's failed controls
     test::RecordingViewer viewer(log);

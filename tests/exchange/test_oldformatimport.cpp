@@ -236,7 +236,7 @@ void TestOldFormatImport::controlsShownBeforeTheQuestion()
     QVERIFY(writeFile(work.filePath(u"old/W0007x03.dat"_qs), {rowOf(ctx, 9001, 3, 1)}));
 
     QStringList log;
-    test::WatchingPrompter prompter;
+    test::ScriptedPrompter prompter;
     prompter.before = [&](const QString &text) { log.append(text); };
     prompter.answers = {2}; // "НЕТ"
     test::RecordingViewer viewer(log);

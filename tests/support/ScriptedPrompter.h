@@ -10,13 +10,16 @@
 //
 // When the script is used up every further message gets `fallback` (1: the first button, the
 // OK of a plain message). `unscripted` counts the messages answered that way, so a test can
-// require that every question it expected was scripted.
+// require that every question it expected was scripted. `before`, when set, runs with each
+// message's text before it is answered: a test looks at the files while a question is open.
 
 #include "runtime/core/Prompter.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace zemor::test {
 
@@ -38,10 +41,13 @@ public:
     QList<Message> messages;
     int beeps = 0;
     int unscripted = 0;
+    std::function<void(const QString &text)> before;
 
     int message(const QString &text, const QString &caption, const QString &buttons,
                 runtime::MessageIcon icon, int defaultButton) override
     {
+        if (before)
+            before(text);
         int answer = fallback;
         if (!answers.isEmpty())
             answer = answers.takeFirst();
