@@ -105,7 +105,7 @@ private:
 
     runtime::Status takeMarkers(std::vector<std::unique_ptr<ReportMarker>> &taken);
     void lookUpFile(qsizetype first);
-    runtime::Status writeFile(qsizetype first, runtime::Progress *progress, bool &cancelled);
+    runtime::Status writeFile(qsizetype first);
 
     data::DataContext &m_context;
     std::chrono::milliseconds m_span;

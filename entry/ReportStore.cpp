@@ -441,7 +441,7 @@ Status ReportBatch::takeMarkers(std::vector<std::unique_ptr<ReportMarker>> &take
     return {};
 }
 
-Status ReportBatch::writeFile(qsizetype first, runtime::Progress *progress, bool &cancelled)
+Status ReportBatch::writeFile(qsizetype first)
 {
     const ReportIdentity &fileId = m_queue[size_t(first)].id;
     const auto sameFile = [&](const Queued &q) {
@@ -484,10 +484,6 @@ Status ReportBatch::writeFile(qsizetype first, runtime::Progress *progress, bool
         Queued &q = m_queue[i];
         if (!sameFile(q))
             continue;
-        if (progress && progress->cancelled()) {
-            cancelled = true;
-            break;
-        }
         if (q.mode == BatchMode::Replace) {
             PreviousState before;
             if (Status d = deleteReport(f, q.id, before); !d)
@@ -587,19 +583,17 @@ Status ReportBatch::flush(runtime::Progress *progress)
         }
         const auto started = Clock::now();
         qint64 records = 0;
-        bool cancelled = false;
-        for (size_t i = 0; i < m_queue.size() && ok && !cancelled; ++i) {
+        for (size_t i = 0; i < m_queue.size() && ok; ++i) {
             if (m_queue[i].write && !m_queue[i].ended)
-                ok = writeFile(qsizetype(i), nullptr, cancelled);
+                ok = writeFile(qsizetype(i));
         }
         for (Queued &q : m_queue) {
             if (q.result.state == BatchResult::State::Loaded)
                 records += q.records.size() / OtchetRecord::recordSize;
             if (q.ended)
-                continue;
-            q.result.state = ok ? BatchResult::State::Cancelled : BatchResult::State::Failed;
-            if (!ok)
-                q.result.error = ok.error();
+                continue; // every report left is of a file not written after a failure
+            q.result.state = BatchResult::State::Failed;
+            q.result.error = ok.error();
             q.ended = true;
         }
         const std::chrono::duration<double> took = Clock::now() - started;
