@@ -115,6 +115,24 @@ QHash<int, analysis::IndicatorResultRow> byRows(qint32 id, QStringList *notices 
     return rows;
 }
 
+// The indicator procedure as the program starts it, printing into the PDF file `pdf`; its boxes
+// are answered and kept by `prompter`.
+struct ProcedureRun
+{
+    explicit ProcedureRun(const QString &pdf)
+        : pages(std::make_shared<runtime::report::PdfSink>(pdf)),
+          procedure(data, {state, prompter, &office, nullptr, pages})
+    {
+    }
+    test::ScriptedPrompter prompter;
+    test::NoDesktop desktop;
+    runtime::office::OfficeServer office{&desktop};
+    shell::AppState state;
+    std::shared_ptr<runtime::report::PdfSink> pages;
+    data::DataContext data;
+    analysis::ui::IndicatorProcedure procedure;
+};
+
 } // namespace
 
 class TestDemoIndicators : public QObject
@@ -127,14 +145,9 @@ class TestDemoIndicators : public QObject
     // three cells, joined by "|"), the window kept as `screenshot`; no message on the way.
     QStringList shownRows(qint32 id, analysis::IndicatorLayout layout, const QString &screenshot)
     {
-        test::ScriptedPrompter prompter;
-        test::NoDesktop desktop;
-        runtime::office::OfficeServer office(&desktop);
-        shell::AppState state;
-        const auto pdf =
-            std::make_shared<runtime::report::PdfSink>(m_work->filePath(u"indicator.pdf"_s));
-        data::DataContext data;
-        analysis::ui::IndicatorProcedure procedure(data, {state, prompter, &office, nullptr, pdf});
+        ProcedureRun run(m_work->filePath(u"indicator.pdf"_s));
+        test::ScriptedPrompter &prompter = run.prompter;
+        analysis::ui::IndicatorProcedure &procedure = run.procedure;
         const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(id);
         if (!definition || !*definition)
             return {u"no definition %1"_s.arg(id)};
@@ -572,14 +585,9 @@ private Q_SLOTS:
     // worked out by hand from the stored records of form 12, row 1, and the population file.
     void populationGroupsByDistrict()
     {
-        test::ScriptedPrompter prompter;
-        test::NoDesktop desktop;
-        runtime::office::OfficeServer office(&desktop);
-        shell::AppState state;
-        const auto pdf =
-            std::make_shared<runtime::report::PdfSink>(m_work->filePath(u"groups.pdf"_s));
-        data::DataContext data;
-        analysis::ui::IndicatorProcedure procedure(data, {state, prompter, &office, nullptr, pdf});
+        ProcedureRun run(m_work->filePath(u"groups.pdf"_s));
+        test::ScriptedPrompter &prompter = run.prompter;
+        analysis::ui::IndicatorProcedure &procedure = run.procedure;
         const auto definition = analysis::IndicatorFormulaFiles(test::demoYear).readDefinition(101);
         QVERIFY(definition && *definition);
         analysis::IndicatorRequest base;
